@@ -1,0 +1,24 @@
+# keldara_library(NAME [SHARED] SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
+# A layer library: public headers under include/, sources under src/.
+function(keldara_library name)
+  cmake_parse_arguments(K "SHARED" "" "SOURCES;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
+  if(K_SHARED)
+    add_library(${name} SHARED ${K_SOURCES})
+  else()
+    add_library(${name} STATIC ${K_SOURCES})
+  endif()
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include
+                                      PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${K_PUBLIC_LIBS} PRIVATE ${K_PRIVATE_LIBS})
+endfunction()
+
+# keldara_test(NAME SOURCES ... LIBS ...)
+# One GoogleTest executable; its cases are registered with ctest one by one.
+function(keldara_test name)
+  cmake_parse_arguments(K "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${K_SOURCES})
+  target_link_libraries(${name} PRIVATE ${K_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "KELDARA_BIN_DIR=${KELDARA_BIN_DIR};KELDARA_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+endfunction()

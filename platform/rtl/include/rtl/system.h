@@ -1,0 +1,17 @@
+#pragma once
+// The root object and the event signatures every layer shares.
+#include <cstdint>
+#include <functional>
+
+// Root of the framework's object hierarchy: lets lists, events and owners hold
+// any object by a common base.
+class TObject {
+public:
+    TObject() = default;
+    TObject(const TObject&) = delete;
+    TObject& operator=(const TObject&) = delete;
+    virtual ~TObject() = default;
+};
+
+// An event bound to an object method, as `std::function` (empty = unassigned).
+using TNotifyEvent = std::function<void(TObject* Sender)>;

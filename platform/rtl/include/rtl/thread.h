@@ -1,0 +1,64 @@
+#pragma once
+// Worker threads. Stopping is cooperative: Terminate sets a flag that Execute
+// polls; there is no Suspend.
+#include "rtl/system.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class TThread : public TObject {
+public:
+    // A suspended thread starts on Start (or Resume).
+    explicit TThread(bool createSuspended);
+    // A thread that is not FreeOnTerminate is terminated and joined here.
+    ~TThread() override;
+
+    void Start();
+    void Resume() { Start(); }
+    void Terminate();
+    bool Terminated() const { return terminated_.load(); }
+    // Waits for Execute to end; answers ReturnValue. Must not be called on a FreeOnTerminate thread.
+    int WaitFor();
+    bool Finished() const { return finished_.load(); }
+
+    // When set, the object deletes itself after Execute and OnTerminate.
+    bool FreeOnTerminate = false;
+    // Called after Execute ends: on the main thread through the installed synchroniser
+    // when there is one, else on the worker thread itself.
+    TNotifyEvent OnTerminate;
+
+    // An exception that escaped Execute (kept, never rethrown on the worker).
+    std::exception_ptr FatalException() const { return fatal_; }
+    std::string FatalMessage() const { return fatalMessage_; }
+    int ReturnValue() const { return returnValue_; }
+    std::thread::id ThreadID() const { return id_; }
+
+    // Runs a call on the main thread and waits for it (directly when no synchroniser
+    // is installed or when already on the main thread).
+    static void Synchronize(const std::function<void()>& call);
+    // The GUI layer installs how calls reach its thread; nullptr removes it.
+    using Synchronizer = std::function<void(const std::function<void()>&)>;
+    static void SetSynchronizer(Synchronizer synchronizer);
+
+protected:
+    virtual void Execute() = 0;
+    void SetReturnValue(int value) { returnValue_ = value; }
+
+private:
+    void Run();
+    std::thread thread_;
+    std::thread::id id_;
+    std::atomic<bool> terminated_{false};
+    std::atomic<bool> started_{false};
+    std::atomic<bool> finished_{false};
+    std::mutex mutex_;
+    std::condition_variable finishedCv_;
+    std::exception_ptr fatal_;
+    std::string fatalMessage_;
+    int returnValue_ = 0;
+};
