@@ -13,12 +13,12 @@ function(keldara_library name)
 endfunction()
 
 # keldara_test(NAME SOURCES ... LIBS ...)
-# One GoogleTest executable; its cases are registered with ctest one by one.
+# One GoogleTest executable; its cases are registered with ctest one by one. Test programs
+# live in bin/ beside the plug-ins, so libraries load for them as for the program.
 function(keldara_test name)
   cmake_parse_arguments(K "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${K_SOURCES})
   target_link_libraries(${name} PRIVATE ${K_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
-  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "KELDARA_BIN_DIR=${KELDARA_BIN_DIR};KELDARA_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()
