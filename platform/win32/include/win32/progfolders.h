@@ -1,0 +1,30 @@
+#pragma once
+// Where the program lives, where it may write, where its data is, and the
+// user's language.
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The folder of the running executable, with a trailing '/'.
+std::string ExecutableFolder();
+// The executable's folder when it is writable, else $XDG_DATA_HOME/keldara/
+// (or ~/.local/share/keldara/), created when missing. Trailing '/'.
+std::string ProgramFolder();
+// Tests point the program folder elsewhere; "" restores the normal choice.
+void SetProgramFolder(std::string_view folder);
+
+// Read-only data folders in search order: the program folder, the installed
+// data folder (<exe>/../share/keldara/) and, for development builds, the
+// source tree's assets/ folder. Each with a trailing '/'.
+std::vector<std::string> DataFolders();
+// The first existing file folder + relative of DataFolders(); "" when none.
+std::string FindDataFile(std::string_view relative);
+
+// The English name of the user's language ("English", "German", ...), from
+// LC_ALL, LC_MESSAGES or LANG; "English" for the C/POSIX locale or an
+// unknown one.
+std::string UserLanguageName();
+// The same for a given locale text such as "de_DE.UTF-8" or "pt_BR".
+std::string LanguageNameOfLocale(std::string_view locale);
+// Tests set the locale text UserLanguageName reads; "" restores the environment.
+void SetUserLocale(std::string_view locale);
