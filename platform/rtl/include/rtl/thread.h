@@ -13,9 +13,12 @@
 
 class TThread : public TObject {
 public:
-    // A suspended thread starts on Start (or Resume).
+    // A suspended thread starts on Start (or Resume). Prefer createSuspended = true and
+    // Start() once the derived object is complete: a thread started from this constructor
+    // may reach Execute before the derived constructor has run.
     explicit TThread(bool createSuspended);
-    // A thread that is not FreeOnTerminate is terminated and joined here.
+    // A thread that is not FreeOnTerminate is terminated and joined here. A derived class
+    // whose Execute uses its own members should Terminate() and WaitFor() in its destructor.
     ~TThread() override;
 
     void Start();
@@ -26,7 +29,7 @@ public:
     int WaitFor();
     bool Finished() const { return finished_.load(); }
 
-    // When set, the object deletes itself after Execute and OnTerminate.
+    // When set, the object deletes itself after Execute and OnTerminate (set it before Start).
     bool FreeOnTerminate = false;
     // Called after Execute ends: on the main thread through the installed synchroniser
     // when there is one, else on the worker thread itself.
@@ -43,7 +46,12 @@ public:
     static void Synchronize(const std::function<void()>& call);
     // The GUI layer installs how calls reach its thread; nullptr removes it.
     using Synchronizer = std::function<void(const std::function<void()>&)>;
+    // The synchroniser must post the call and return at once (never wait for it); the
+    // thread that installs it counts as the main thread.
     static void SetSynchronizer(Synchronizer synchronizer);
+    // Runs the calls waiting for the main thread; answers whether there were any. WaitFor
+    // on the main thread does this itself, so a worker in Synchronize cannot deadlock it.
+    static bool CheckSynchronize();
 
 protected:
     virtual void Execute() = 0;
@@ -51,6 +59,7 @@ protected:
 
 private:
     void Run();
+    void WaitUntilFinished();
     std::thread thread_;
     std::thread::id id_;
     std::atomic<bool> terminated_{false};
