@@ -25,6 +25,7 @@ struct Volume {
     bool removable = false;   // on a removable block device (USB stick, card)
     bool cdrom = false;       // an optical drive or an optical file system
     bool fixed = false;       // a writable file system on a non-removable block device
+    bool userWritable = false; // this user may create files at the mount point itself
     unsigned driveType = DRIVE_UNKNOWN;
 };
 

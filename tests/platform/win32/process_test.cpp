@@ -1,0 +1,332 @@
+#include "win32/process.h"
+
+#include "rtl/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+ProcessSpec Shell(const std::string& script, bool capture = true)
+{
+    ProcessSpec spec;
+    spec.argv = {"sh", "-c", script};
+    spec.captureOutput = capture;
+    return spec;
+}
+
+// A process that is gone or only a zombie nobody else will reap (a
+// container's first process may not reap orphans).
+bool IsGone(pid_t pid)
+{
+    if (::kill(pid, 0) != 0)
+        return errno == ESRCH;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string all;
+    std::getline(stat, all);
+    std::size_t close = all.rfind(')');
+    return close != std::string::npos && close + 2 < all.size() && all[close + 2] == 'Z';
+}
+
+// Signals are delivered asynchronously: a killed grandchild may take a moment to die.
+bool BecomesGone(pid_t pid)
+{
+    auto start = std::chrono::steady_clock::now();
+    while (!IsGone(pid)) {
+        if (std::chrono::steady_clock::now() - start > std::chrono::seconds(10))
+            return false;
+        std::this_thread::yield();
+    }
+    return true;
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+class TempFolder {
+public:
+    TempFolder() : path(MakeTempFolder("win32-process")) {}
+    ~TempFolder() { std::filesystem::remove_all(path); }
+    std::string path;
+};
+
+TEST(Process, ExitCodesAndCapturedOutput)
+{
+    ProcessResult ok = RunProcess(Shell("printf 'to out'; printf 'to err' >&2"));
+    EXPECT_TRUE(ok.started);
+    EXPECT_TRUE(ok.Succeeded());
+    EXPECT_EQ(ok.output, "to out");
+    EXPECT_EQ(ok.errors, "to err");
+
+    ProcessResult three = RunProcess(Shell("exit 3"));
+    EXPECT_TRUE(three.started);
+    EXPECT_EQ(three.exitCode, 3);
+    EXPECT_FALSE(three.Succeeded());
+
+    ProcessResult killed = RunProcess(Shell("kill -9 $$"));
+    EXPECT_EQ(killed.signal, SIGKILL);
+    EXPECT_FALSE(killed.Succeeded());
+    EXPECT_FALSE(killed.error.empty());
+
+    // Without captureOutput nothing is kept (and the child still runs fine).
+    ProcessResult quiet = RunProcess(Shell("echo hidden", false));
+    EXPECT_TRUE(quiet.Succeeded());
+    EXPECT_EQ(quiet.output, "");
+}
+
+TEST(Process, MissingOrUnrunnableProgramIsReportedClearly)
+{
+    ChildProcess child;
+    ProcessSpec spec;
+    spec.argv = {"keldara-no-such-program-here", "x"};
+    EXPECT_FALSE(child.Start(spec));
+    EXPECT_EQ(child.ExitCode(), kExitNotFound);
+    EXPECT_NE(child.Error().find("keldara-no-such-program-here"), std::string::npos);
+    EXPECT_NE(child.Error().find("not found"), std::string::npos);
+    EXPECT_FALSE(child.Running());
+    EXPECT_TRUE(child.Wait(0));
+
+    ProcessResult absent = RunProcess(ProcessSpec{{"/nonexistent/tool"}, "", {}, "", "", true});
+    EXPECT_FALSE(absent.started);
+    EXPECT_EQ(absent.exitCode, kExitNotFound);
+
+    TempFolder temp;
+    std::string plain = JoinPath(temp.path, "not-executable");
+    std::ofstream(plain) << "#!/bin/sh\n";
+    ProcessResult denied = RunProcess(ProcessSpec{{plain}, "", {}, "", "", true});
+    EXPECT_FALSE(denied.started);
+    EXPECT_EQ(denied.exitCode, kExitCannotRun);
+
+    EXPECT_FALSE(RunProcess(ProcessSpec{}).started);
+    ProcessResult badFolder = RunProcess(ProcessSpec{{"true"}, JoinPath(temp.path, "missing"), {}, "", "", false});
+    EXPECT_FALSE(badFolder.started);
+    EXPECT_FALSE(badFolder.error.empty());
+}
+
+TEST(Process, LinesSplitOnCarriageReturnsAndNewlines)
+{
+    std::vector<std::string> out, err;
+    ProcessResult r = RunProcess(Shell("printf 'STAT: 1\\rSTAT: 2\\rdone\\r\\nnext\\n\\nlast'; printf 'e1\\re2' >&2"),
+                                 kWaitForever, [&](const std::string& l) { out.push_back(l); },
+                                 [&](const std::string& l) { err.push_back(l); });
+    ASSERT_TRUE(r.Succeeded());
+    EXPECT_EQ(out, (std::vector<std::string>{"STAT: 1", "STAT: 2", "done", "next", "", "last"}));
+    EXPECT_EQ(err, (std::vector<std::string>{"e1", "e2"}));
+}
+
+TEST(Process, LongOutputIsReadWhileTheChildRuns)
+{
+    // Far more than a pipe holds: a reader that only starts at the end would hang.
+    int lines = 0;
+    ProcessResult r = RunProcess(Shell("i=0; while [ $i -lt 20000 ]; do echo line-$i-xxxxxxxxxxxxxxxx; i=$((i+1)); done"),
+                                 kWaitForever, [&](const std::string&) { ++lines; });
+    ASSERT_TRUE(r.Succeeded());
+    EXPECT_EQ(lines, 20000);
+    EXPECT_GT(r.output.size(), 400000u);
+}
+
+TEST(Process, CancelKillsTheWholeGroupPromptly)
+{
+    ChildProcess child;
+    std::mutex mutex;
+    std::vector<pid_t> grandchildren;
+    child.OnStdoutLine([&](const std::string& line) {
+        std::lock_guard<std::mutex> guard(mutex);
+        grandchildren.push_back(std::stoi(line));
+    });
+    ASSERT_TRUE(child.Start(Shell("sleep 30 & echo $!; sleep 30 & echo $!; wait")));
+    // Both grandchildren exist once their pids are printed.
+    while (true) {
+        {
+            std::lock_guard<std::mutex> guard(mutex);
+            if (grandchildren.size() == 2)
+                break;
+        }
+        ASSERT_TRUE(child.Running());
+        std::this_thread::yield();
+    }
+    auto start = std::chrono::steady_clock::now();
+    child.Cancel();
+    EXPECT_LT(SecondsSince(start), 10.0);
+    EXPECT_FALSE(child.Running());
+    EXPECT_TRUE(child.Cancelled());
+    EXPECT_EQ(child.Signal(), SIGTERM);
+    for (pid_t pid : grandchildren)
+        EXPECT_TRUE(BecomesGone(pid)) << pid;
+    // Reaped: no zombie of ours is left.
+    EXPECT_EQ(::waitpid(child.Pid(), nullptr, WNOHANG), -1);
+}
+
+TEST(Process, ChildIgnoringTerminateIsKilledAfterTheGrace)
+{
+    ChildProcess child;
+    std::atomic<bool> ready{false};
+    child.OnStdoutLine([&](const std::string&) { ready = true; });
+    ASSERT_TRUE(child.Start(Shell("trap '' TERM; echo ready; while :; do sleep 1; done")));
+    while (!ready)
+        std::this_thread::yield();
+    child.Cancel(50);
+    EXPECT_FALSE(child.Running());
+    EXPECT_EQ(child.Signal(), SIGKILL);
+}
+
+TEST(Process, WaitTimesOutAndRunProcessStopsTheChild)
+{
+    ChildProcess child;
+    ASSERT_TRUE(child.Start(Shell("sleep 30", false)));
+    EXPECT_FALSE(child.Wait(0));
+    EXPECT_EQ(child.ExitCode(), -1);
+    child.Cancel();
+
+    ProcessResult r = RunProcess(Shell("sleep 30"), 20);
+    EXPECT_TRUE(r.timedOut);
+    EXPECT_FALSE(r.Succeeded());
+}
+
+TEST(Process, DestroyingARunningChildStopsIt)
+{
+    pid_t pid;
+    {
+        ChildProcess child;
+        ASSERT_TRUE(child.Start(Shell("sleep 30", false)));
+        pid = child.Pid();
+    }
+    EXPECT_TRUE(BecomesGone(pid));
+}
+
+TEST(Process, GrandchildHoldingThePipeDoesNotHoldUpTheWait)
+{
+    ChildProcess child;
+    ASSERT_TRUE(child.Start(Shell("sleep 30 & echo started")));
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(child.Wait(20000));
+    EXPECT_LT(SecondsSince(start), 10.0);
+    EXPECT_EQ(child.ExitCode(), 0);
+    EXPECT_EQ(child.Output(), "started\n");
+    ::kill(-child.Pid(), SIGKILL);   // the orphaned sleep
+}
+
+TEST(Process, FolderEnvironmentAndRedirections)
+{
+    TempFolder temp;
+    ProcessSpec spec = Shell("pwd; echo \"$KELDARA_PROBE\"");
+    spec.workingFolder = temp.path;
+    spec.extraEnv = {{"KELDARA_PROBE", "a b"}, {"HOME", temp.path}};
+    ProcessResult r = RunProcess(spec);
+    ASSERT_TRUE(r.Succeeded());
+    EXPECT_EQ(r.output, std::filesystem::canonical(temp.path).string() + "\na b\n");
+
+    std::string in = JoinPath(temp.path, "in.txt"), out = JoinPath(temp.path, "out.txt");
+    std::ofstream(in) << "payload\n";
+    ProcessSpec cat;
+    cat.argv = {"cat"};
+    cat.stdinFile = in;
+    cat.stdoutFile = out;
+    ASSERT_TRUE(RunProcess(cat).Succeeded());
+    std::ifstream result(out);
+    std::stringstream text;
+    text << result.rdbuf();
+    EXPECT_EQ(text.str(), "payload\n");
+
+    // Without a stdin file the child reads an empty input, never the terminal.
+    ProcessResult empty = RunProcess(ProcessSpec{{"cat"}, "", {}, "", "", true});
+    EXPECT_TRUE(empty.Succeeded());
+    EXPECT_EQ(empty.output, "");
+
+    cat.stdinFile = JoinPath(temp.path, "missing.txt");
+    EXPECT_FALSE(RunProcess(cat).started);
+}
+
+TEST(Process, OtherDescriptorsAreNotInherited)
+{
+    // Deliberately without close-on-exec, and above what ls opens for itself.
+    int opened = ::open("/dev/null", O_RDONLY);
+    int leaked = ::fcntl(opened, F_DUPFD, 40);
+    ::close(opened);
+    ASSERT_GE(leaked, 40);
+    ProcessResult r = RunProcess(Shell("ls /proc/self/fd"));
+    ::close(leaked);
+    ASSERT_TRUE(r.Succeeded());
+    std::istringstream names(r.output);
+    std::string name;
+    while (names >> name)
+        EXPECT_NE(name, std::to_string(leaked));
+}
+
+TEST(Process, CommandLinesSplitWithoutAShell)
+{
+    EXPECT_EQ(SplitCommandLine("regsvr32.exe /s audio.dll"),
+              (std::vector<std::string>{"regsvr32.exe", "/s", "audio.dll"}));
+    EXPECT_EQ(SplitCommandLine("  a   \"b c\"  \"\" d\\\"e $(x) ; f"),
+              (std::vector<std::string>{"a", "b c", "", "d\"e", "$(x)", ";", "f"}));
+    EXPECT_TRUE(SplitCommandLine("   ").empty());
+}
+
+class RecordingLauncher : public Launcher {
+public:
+    bool Launch(const ProcessSpec& spec) override
+    {
+        launched.push_back(spec.argv);
+        return true;
+    }
+    ProcessResult Run(const ProcessSpec& spec, std::uint32_t) override
+    {
+        launched.push_back(spec.argv);
+        ProcessResult r;
+        r.started = true;
+        r.exitCode = 0;
+        return r;
+    }
+    bool ShellOpen(const std::string& target) override
+    {
+        opened.push_back(target);
+        return true;
+    }
+    std::vector<std::vector<std::string>> launched;
+    std::vector<std::string> opened;
+};
+
+TEST(Process, LaunchesGoThroughTheInstalledLauncher)
+{
+    RecordingLauncher fake;
+    SetLauncher(&fake);
+    EXPECT_TRUE(WinExec("reg.exe import \"my audio.reg\""));
+    EXPECT_TRUE(ShellOpen("https://example.invalid/help"));
+    EXPECT_TRUE(RunHidden(Shell("true")).Succeeded());
+    SetLauncher(nullptr);
+    ASSERT_EQ(fake.launched.size(), 2u);
+    EXPECT_EQ(fake.launched[0], (std::vector<std::string>{"reg", "import", "my audio.reg"}));
+    EXPECT_EQ(fake.launched[1][0], "sh");
+    EXPECT_EQ(fake.opened, (std::vector<std::string>{"https://example.invalid/help"}));
+    EXPECT_NE(&CurrentLauncher(), &fake);
+}
+
+TEST(Process, HiddenLaunchRunsOnItsOwn)
+{
+    TempFolder temp;
+    std::string fifo = JoinPath(temp.path, "signal");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_TRUE(WinExec("sh.exe -c \"echo launched > '" + fifo + "'\""));
+    // Reading the fifo blocks until the detached child has written to it.
+    std::ifstream in(fifo);
+    std::string word;
+    in >> word;
+    EXPECT_EQ(word, "launched");
+    EXPECT_FALSE(WinExec(""));
+    EXPECT_FALSE(LaunchHidden(ProcessSpec{{"keldara-no-such-program-here"}, "", {}, "", "", false}));
+}
+
+} // namespace
