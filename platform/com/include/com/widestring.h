@@ -1,0 +1,15 @@
+#pragma once
+// Wide texts (wchar_t, one code point per unit here) beside the UTF-8 texts
+// the rest of the program uses.
+#include "com/types.h"
+
+#include <string>
+#include <string_view>
+
+std::wstring Utf8ToWide(std::string_view text);      // malformed bytes become U+FFFD
+std::string WideToUtf8(std::wstring_view text);
+std::string WideToUtf8(LPCWSTR text);                  // null gives ""
+// A copy in CoTaskMemAlloc memory, for out parameters the caller frees with CoTaskMemFree.
+LPWSTR CoTaskMemWideString(std::wstring_view text);
+// Copies into a fixed array of the interfaces (FILTER_INFO::achName), truncating, always terminated.
+void CopyWide(LPWSTR dest, std::size_t capacity, std::wstring_view text);
