@@ -1,0 +1,186 @@
+#pragma once
+// Forms: top-level windows of the control tree with a back buffer, focus,
+// dialog keys, modal loops and window shapes; the screen object.
+#include "gfx/bitmap.h"
+#include "gfx/region.h"
+#include "vcl/controls.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+using TModalResult = int;
+constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
+                       mrYes = 6, mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
+
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter,
+                 poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+class TCustomForm : public TWinControl {
+public:
+    explicit TCustomForm(TComponent* AOwner);
+    ~TCustomForm() override;
+
+    // Fires OnCreate once construction is over; CreateForm and NewForm call it.
+    virtual void AfterConstruction();
+    // Fires OnDestroy while the form is still whole (Free and owners call it).
+    void BeforeDestruction() override;
+    // The canvas of the form's own painting (OnPaint, Paint).
+    TCanvas* Canvas();
+
+    void Show();
+    void Hide();
+    void Close();
+    // Runs a nested loop until ModalResult is set; answers it. Raises
+    // EInvalidOperation for a form already visible or modal.
+    virtual TModalResult ShowModal();
+    TModalResult ModalResult() const { return modalResult_; }
+    void SetModalResult(TModalResult value) { modalResult_ = value; }
+    bool Modal() const { return modal_; }
+    virtual bool CloseQuery();
+    // Frees the form once the messages already queued are handled.
+    void Release();
+
+    TFormBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TFormBorderStyle value);
+    TFormStyle FormStyle() const { return formStyle_; }
+    void SetFormStyle(TFormStyle value);
+    TPosition Position() const { return position_; }
+    void SetPosition(TPosition value) { position_ = value; }
+    TWindowState WindowState() const { return windowState_; }
+    void SetWindowState(TWindowState value);
+    bool AlphaBlend() const { return alphaBlend_; }
+    void SetAlphaBlend(bool value);
+    int AlphaBlendValue() const { return alpha_; }
+    void SetAlphaBlendValue(int value); // 0..255
+    // The window's shape (nullopt: the whole rectangle), in client coordinates.
+    const std::optional<TRegion>& WindowRegion() const { return region_; }
+    void SetWindowRegion(std::optional<TRegion> region);
+
+    TWinControl* ActiveControl() const { return activeControl_; }
+    void SetActiveControl(TWinControl* control);
+    bool KeyPreview() const { return keyPreview_; }
+    void SetKeyPreview(bool value) { keyPreview_ = value; }
+    bool Active() const { return active_; }
+    void FocusControl(TWinControl* control);
+
+    // The picture of the client area, painted on demand.
+    TBitmap& BackBuffer() { return buffer_; }
+    // Paints what was invalidated; answers the area painted (empty: nothing to do).
+    TRect PaintDirty();
+    void InvalidateArea(const TRect& r);
+    bool Dirty() const { return !dirty_.IsEmpty(); }
+
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnDestroy;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
+    TCloseEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+    TNotifyEvent OnActivate;
+    TNotifyEvent OnDeactivate;
+    TNotifyEvent OnPaint;
+
+    // What the backends call: input at client coordinates and window events.
+    void InputMouseMove(int X, int Y, TShiftState Shift);
+    void InputMouseButton(UINT Msg, TMouseButton Button, int X, int Y, TShiftState Shift);
+    void InputMouseWheel(int X, int Y, int Delta, TShiftState Shift);
+    void InputMouseLeave();
+    void InputKey(UINT Msg, unsigned short Key, TShiftState Shift);
+    void InputChar(char Key);
+    void InputActivate(bool active);
+    void InputResize(int ClientW, int ClientH);
+    void InputMove(int X, int Y);
+    void InputCloseRequest();
+
+    void WndProc(TMessage& Message) override;
+
+protected:
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void PaintWindow(TCanvas& canvas) override;
+    virtual void DoShow();
+    virtual void DoHide();
+    virtual void DoClose(TCloseAction& Action);
+    virtual void Activate();
+    virtual void Deactivate();
+    virtual void Paint();
+    virtual void CloseModal();
+    void DoCreate();
+
+private:
+    friend class TControl;
+    friend class TWinControl;
+    void VisibleChanging(bool visible);
+    void SetFocusedControl(TWinControl* control);
+    void ControlRemoved(TControl* control);
+    void UpdateMouseControl(TControl* hit);
+    TControl* InputTarget(int X, int Y) const;
+    void PlaceOnScreen();
+
+    TModalResult modalResult_ = mrNone;
+    bool modal_ = false;
+    bool created_ = false;
+    TFormBorderStyle borderStyle_ = bsSizeable;
+    TFormStyle formStyle_ = fsNormal;
+    TPosition position_ = poDesigned;
+    TWindowState windowState_ = wsNormal;
+    bool alphaBlend_ = false;
+    int alpha_ = 255;
+    std::optional<TRegion> region_;
+    TWinControl* activeControl_ = nullptr;
+    TWinControl* focused_ = nullptr;
+    bool keyPreview_ = false;
+    bool active_ = false;
+    bool showing_ = false;
+    bool closing_ = false;
+    bool destroyFired_ = false;
+    TCanvas* paintCanvas_ = nullptr;
+    TBitmap buffer_;
+    TRect dirty_;
+    TControl* mouseControl_ = nullptr; // under the pointer, for enter/leave
+};
+
+class TForm : public TCustomForm {
+public:
+    explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
+};
+
+// Makes a form and finishes its construction (OnCreate).
+template <class T, class... A>
+T* NewForm(TComponent* AOwner, A&&... args)
+{
+    T* form = new T(AOwner, std::forward<A>(args)...);
+    form->AfterConstruction();
+    return form;
+}
+
+TCustomForm* GetParentForm(const TControl* control);
+
+// The screen: size, forms, the active form and a cursor that overrides the controls'.
+class TScreen {
+public:
+    int Width() const;
+    int Height() const;
+    TRect WorkAreaRect() const;
+    int FormCount() const { return static_cast<int>(forms_.size()); }
+    TCustomForm* Forms(int index) const { return forms_.at(static_cast<std::size_t>(index)); }
+    TCustomForm* ActiveForm() const { return activeForm_; }
+    TWinControl* ActiveControl() const;
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor value);
+
+private:
+    friend class TCustomForm;
+    std::vector<TCustomForm*> forms_;
+    TCustomForm* activeForm_ = nullptr;
+    TCursor cursor_ = crDefault;
+};
+extern TScreen* Screen;
