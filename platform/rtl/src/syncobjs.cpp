@@ -7,10 +7,9 @@ TEvent::TEvent(bool manualReset, bool initialState) : manualReset_(manualReset),
 
 void TEvent::SetEvent()
 {
-    {
-        std::lock_guard lock(mutex_);
-        signaled_ = true;
-    }
+    // Notify under the lock: a waiter that wakes may destroy the event at once.
+    std::lock_guard lock(mutex_);
+    signaled_ = true;
     if (manualReset_) cv_.notify_all();
     else cv_.notify_one();
 }
