@@ -435,7 +435,7 @@ bool ChildProcess::Start(const ProcessSpec& spec)
 bool ChildProcess::Wait(std::uint32_t timeoutMs)
 {
     std::unique_lock<std::mutex> lock(state_->mutex);
-    if (timeoutMs == kWaitForever) {
+    if (timeoutMs == INFINITE) {
         state_->ended.wait(lock, [&] { return state_->finished; });
         return true;
     }

@@ -120,7 +120,7 @@ TEST(Process, LinesSplitOnCarriageReturnsAndNewlines)
 {
     std::vector<std::string> out, err;
     ProcessResult r = RunProcess(Shell("printf 'STAT: 1\\rSTAT: 2\\rdone\\r\\nnext\\n\\nlast'; printf 'e1\\re2' >&2"),
-                                 kWaitForever, [&](const std::string& l) { out.push_back(l); },
+                                 INFINITE, [&](const std::string& l) { out.push_back(l); },
                                  [&](const std::string& l) { err.push_back(l); });
     ASSERT_TRUE(r.Succeeded());
     EXPECT_EQ(out, (std::vector<std::string>{"STAT: 1", "STAT: 2", "done", "next", "", "last"}));
@@ -132,7 +132,7 @@ TEST(Process, LongOutputIsReadWhileTheChildRuns)
     // Far more than a pipe holds: a reader that only starts at the end would hang.
     int lines = 0;
     ProcessResult r = RunProcess(Shell("i=0; while [ $i -lt 20000 ]; do echo line-$i-xxxxxxxxxxxxxxxx; i=$((i+1)); done"),
-                                 kWaitForever, [&](const std::string&) { ++lines; });
+                                 INFINITE, [&](const std::string&) { ++lines; });
     ASSERT_TRUE(r.Succeeded());
     EXPECT_EQ(lines, 20000);
     EXPECT_GT(r.output.size(), 400000u);

@@ -2,6 +2,8 @@
 // The one way the program runs other programs: argument vectors (never a
 // shell string), its own process group so a cancel reaches every
 // grandchild, all other descriptors closed, and every child reaped.
+#include "rtl/syncobjs.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -36,7 +38,6 @@ struct ProcessResult {
 };
 
 using LineCallback = std::function<void(const std::string& line)>;
-constexpr std::uint32_t kWaitForever = 0xFFFFFFFFu;
 
 // A child process owned by this object: destroying a running child cancels it.
 class ChildProcess {
@@ -55,7 +56,7 @@ public:
     // False, with ExitCode() 127 or 126 and Error(), when it cannot start.
     bool Start(const ProcessSpec& spec);
     // True once the child has ended and its output is read.
-    bool Wait(std::uint32_t timeoutMs = kWaitForever);
+    bool Wait(std::uint32_t timeoutMs = INFINITE);
     bool Running() const;
     // SIGTERM to the whole process group, SIGKILL after graceMs; waits until it is gone.
     void Cancel(std::uint32_t graceMs = 2000);
@@ -78,7 +79,7 @@ private:
 };
 
 // Runs and waits; on timeout the child is cancelled and timedOut is set.
-ProcessResult RunProcess(const ProcessSpec& spec, std::uint32_t timeoutMs = kWaitForever,
+ProcessResult RunProcess(const ProcessSpec& spec, std::uint32_t timeoutMs = INFINITE,
                          LineCallback onStdoutLine = {}, LineCallback onStderrLine = {});
 
 // Splits a command line into arguments: blanks separate, double quotes group,
@@ -111,7 +112,7 @@ void SetLauncher(Launcher* launcher);
 
 // Through the current launcher.
 bool LaunchHidden(const ProcessSpec& spec);
-ProcessResult RunHidden(const ProcessSpec& spec, std::uint32_t timeoutMs = kWaitForever);
+ProcessResult RunHidden(const ProcessSpec& spec, std::uint32_t timeoutMs = INFINITE);
 bool ShellOpen(const std::string& target);
 // WinExec-like: the command line is split (SplitCommandLine), a trailing ".exe"
 // of the program is dropped and the program is looked for beside the
