@@ -11,6 +11,7 @@
 #include <fstream>
 #include <mutex>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -70,6 +71,14 @@ bool IsSystemMountPoint(const std::string& mountPoint)
         if (mountPoint.rfind(prefix, 0) == 0)
             return true;
     return false;
+}
+
+// Containers bind single files (/etc/hosts, ...) over the root file system;
+// a file is no place for a working folder.
+bool IsFileMount(const std::string& mountPoint)
+{
+    struct stat info{};
+    return ::stat(mountPoint.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
 bool IsOpticalType(const std::string& type) { return type == "iso9660" || type == "udf"; }
@@ -175,7 +184,7 @@ std::vector<Volume> ParseMounts(const std::string& text, const DriveSource& sour
         volume.device = Unescape(device);
         volume.mountPoint = IncludeTrailingPathDelimiter(mountPoint);
         volume.fsType = type;
-        if (IsSystemMountPoint(volume.mountPoint))
+        if (IsSystemMountPoint(volume.mountPoint) || IsFileMount(mountPoint))
             continue;
         std::istringstream opts(options);
         std::string option;

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -187,6 +188,9 @@ struct ChildProcess::State {
     bool finished = false;
     bool detached = false;
     std::atomic<bool> cancelling{false};
+    std::thread::id readerId;
+    // Set when a line callback cancels: the reader itself escalates to SIGKILL.
+    std::optional<std::chrono::steady_clock::time_point> killAt;
     int exitCode = -1;
     int signal = 0;
     std::string error;
@@ -261,6 +265,10 @@ struct ChildProcess::State {
 
     void Run()
     {
+        {
+            // Start publishes readerId under this lock.
+            std::lock_guard<std::mutex> guard(mutex);
+        }
         Fd pidfd(OpenPidFd(pid));
         bool exited = false;
         while (!exited) {
@@ -281,6 +289,16 @@ struct ChildProcess::State {
             }
             // Without a process descriptor the exit is polled for.
             int timeout = pidfd.Valid() ? -1 : 20;
+            if (killAt) {
+                auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    *killAt - std::chrono::steady_clock::now()).count();
+                if (left <= 0) {
+                    ::kill(-pid, SIGKILL);
+                    killAt.reset();
+                } else if (timeout < 0 || left < timeout) {
+                    timeout = static_cast<int>(left);
+                }
+            }
             int ready = ::poll(fds, static_cast<nfds_t>(count), timeout);
             if (ready < 0 && errno != EINTR)
                 break;
@@ -428,7 +446,9 @@ bool ChildProcess::Start(const ProcessSpec& spec)
     outWrite.Close();
     errWrite.Close();
     std::shared_ptr<State> state = state_;
+    std::lock_guard<std::mutex> guard(s.mutex);
     s.reader = std::thread([state] { state->Run(); });
+    s.readerId = s.reader.get_id();
     return true;
 }
 
@@ -455,6 +475,11 @@ void ChildProcess::Cancel(std::uint32_t graceMs)
     state_->cancelling = true;
     const pid_t pid = state_->pid;
     ::kill(-pid, SIGTERM);
+    if (std::this_thread::get_id() == state_->readerId) {
+        // Called from a line callback: waiting here would wait for ourselves.
+        state_->killAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(graceMs);
+        return;
+    }
     if (!Wait(graceMs))
         ::kill(-pid, SIGKILL);
     Wait();

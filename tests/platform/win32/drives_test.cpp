@@ -31,6 +31,7 @@ protected:
         for (const char* folder : {"disk", "disk/inner", "stick", "cd", "ram", "net", "ro", "nvme", "card",
                                    "with space", "twice"})
             ForceDirectories(Mount(folder));
+        WriteText(Mount("hosts-file"), "127.0.0.1 localhost\n");
     }
     void TearDown() override
     {
@@ -59,7 +60,7 @@ protected:
                line("/dev/sda2", "ro", "ext4", "ro,relatime") + line("/dev/nvme0n1p2", "nvme", "ext4", "rw") +
                line("/dev/mmcblk0p1", "card", "exfat", "rw") + line("/dev/sda4", "with space", "ext4", "rw") +
                line("/dev/sdb2", "twice", "vfat", "rw") + line("/dev/sda5", "twice", "ext4", "rw") +
-               "garbage\n\n";
+               line("/dev/sda1", "hosts-file", "ext4", "rw") + "garbage\n\n";
     }
 
     std::string root_, sys_;

@@ -183,6 +183,21 @@ TEST(Process, ChildIgnoringTerminateIsKilledAfterTheGrace)
     EXPECT_EQ(child.Signal(), SIGKILL);
 }
 
+TEST(Process, LineCallbackMayCancelItsOwnChild)
+{
+    ChildProcess child;
+    std::vector<std::string> lines;
+    child.OnStdoutLine([&](const std::string& line) {
+        lines.push_back(line);
+        if (line == "ERROR")
+            child.Cancel(50);
+    });
+    ASSERT_TRUE(child.Start(Shell("trap '' TERM; echo ERROR; while :; do sleep 1; done")));
+    ASSERT_TRUE(child.Wait(20000));
+    EXPECT_EQ(child.Signal(), SIGKILL);
+    EXPECT_EQ(lines, (std::vector<std::string>{"ERROR"}));
+}
+
 TEST(Process, WaitTimesOutAndRunProcessStopsTheChild)
 {
     ChildProcess child;
