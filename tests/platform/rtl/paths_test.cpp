@@ -121,6 +121,7 @@ TEST(FileSystem, DeleteFilesInKeepsFoldersAndLinkedFolders)
     EXPECT_FALSE(FileExists(dir / "RES/menu/deep/d"));
     EXPECT_TRUE(DirectoryExists(dir / "RES/menu/deep"));
     EXPECT_TRUE(FileExists(outside / "precious"));             // never through a link
+    EXPECT_TRUE(DirectoryExists(dir / "RES/link"));            // and a linked folder is a folder
     EXPECT_EQ(DeleteFilesIn(dir / "nowhere", true), 0);
     EXPECT_EQ(DeleteFilesIn("", true), 0);
 

@@ -3,8 +3,11 @@
 // are case-insensitive, values are trimmed and lose one pair of surrounding
 // quotes, every call reads or rewrites the file itself (no cache), comments and
 // unknown lines survive a write, a new key goes to the end of its section and a
-// new section to the end of the file. A write that fails raises
-// EIniFileException("Unable to write to %s"); callers decide what to do.
+// new section to the end of the file. A value with blanks at its ends, or one that
+// looks quoted, is written in quotes so it reads back as given. A write that fails,
+// or a name or value with a line break (it would plant other keys), raises
+// EIniFileException("Unable to write to %s"); callers decide what to do. Writes go
+// to a temporary file beside the settings file and are renamed over it.
 #include "rtl/system.h"
 
 #include <string>

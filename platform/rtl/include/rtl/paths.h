@@ -8,7 +8,7 @@
 
 constexpr char PathDelim = '/';
 
-std::string IncludeTrailingPathDelimiter(std::string_view path);
+std::string IncludeTrailingPathDelimiter(std::string_view path);   // "" stays "" (not the root)
 std::string ExcludeTrailingPathDelimiter(std::string_view path);
 std::string JoinPath(std::string_view folder, std::string_view name);
 std::string ExtractFilePath(std::string_view path);   // folder with its trailing '/', "" when none
@@ -29,8 +29,8 @@ bool ForceDirectories(const std::string& path);  // creates every missing level;
 bool CreateDir(const std::string& path);
 bool RemoveDir(const std::string& path);         // an empty folder only
 bool DeleteFile(const std::string& path);
-bool RenameFile(const std::string& from, const std::string& to);
-bool CopyFile(const std::string& from, const std::string& to, bool failIfExists);
+bool RenameFile(const std::string& from, const std::string& to);   // false when `to` exists
+bool CopyFile(const std::string& from, const std::string& to, bool failIfExists); // never onto itself
 std::int64_t FileSize64(const std::string& path); // -1 when it cannot be read
 std::string GetCurrentDir();
 
@@ -39,7 +39,8 @@ enum class ListKind { Files, Folders, All };
 // sorted by name so results do not depend on the file system's order.
 std::vector<std::string> ListFolder(const std::string& folder, std::string_view mask, ListKind kind);
 // Deletes every file directly in the folder (or, with recurse, in every subfolder too);
-// folders themselves stay. Answers how many files could not be deleted.
+// folders themselves stay, and links are never followed (a link to a folder stays too).
+// Answers how many files could not be deleted.
 int DeleteFilesIn(const std::string& folder, bool recurse);
 
 // A fresh, empty temporary folder (under $TMPDIR or /tmp).

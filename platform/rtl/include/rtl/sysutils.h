@@ -75,8 +75,11 @@ std::string FloatToStr(double value);                       // shortest of 15 si
 std::string FormatFloat(std::string_view format, double value); // "0.00", "#,##0.0" style
 std::string BoolToStr(bool value, bool asWords = false);     // "-1"/"0" or "True"/"False"
 
-// Delphi-style Format: %d %u %x %X %s %f %g %e %n %p %%, with width, '-' and precision
-// (for example "%.2f", "%5d", "%-10s", "%.3d"). A mismatched argument raises EConvertError.
+// Delphi-style Format: %d %u %x %X %s %f %g %e %n %p %%, with "index:", width, '-' and
+// precision (for example "%.2f", "%5d", "%-10s", "%.3d", "%1:s", "%*d"). Hex digits are
+// upper case for %x too, as the framework prints them; a '0' flag pads numbers with zeros
+// ("%02d"). Widths count characters, not bytes. A mismatched or missing argument raises
+// EConvertError("Format '...' invalid or incompatible with argument").
 using FormatArg = std::variant<std::int64_t, std::uint64_t, double, std::string, const void*>;
 std::string FormatArgs(std::string_view format, const std::vector<FormatArg>& args);
 

@@ -13,9 +13,10 @@
 
 class TThread : public TObject {
 public:
-    // A suspended thread starts on Start (or Resume). Prefer createSuspended = true and
-    // Start() once the derived object is complete: a thread started from this constructor
-    // may reach Execute before the derived constructor has run.
+    // A suspended thread starts on Start (or Resume). A thread started from this
+    // constructor may reach Execute before the derived constructor has run, so a derived
+    // class that takes the flag passes true here and ends its own constructor with
+    //     if (!createSuspended) Start();
     explicit TThread(bool createSuspended);
     // A thread that is not FreeOnTerminate is terminated and joined here. A derived class
     // whose Execute uses its own members should Terminate() and WaitFor() in its destructor.
@@ -30,9 +31,9 @@ public:
     bool Finished() const { return finished_.load(); }
 
     // When set, the object deletes itself after Execute and OnTerminate (set it before Start).
-    bool FreeOnTerminate = false;
+    std::atomic<bool> FreeOnTerminate{false};
     // Called after Execute ends: on the main thread through the installed synchroniser
-    // when there is one, else on the worker thread itself.
+    // when there is one, else on the worker thread itself (set it before Start).
     TNotifyEvent OnTerminate;
 
     // An exception that escaped Execute (kept, never rethrown on the worker).
