@@ -274,7 +274,7 @@ bool MessageQueue::QuitPosted() const
 std::size_t MessageQueue::Pending() const
 {
     std::lock_guard<std::mutex> guard(Lock());
-    return state_->posted.size();
+    return state_->posted.size() + state_->sent.size();
 }
 
 void MessageQueue::SetWakeup(std::function<void()> wakeup)

@@ -161,7 +161,9 @@ TEST(Messages, SenderGetsZeroWhenTheWindowDiesBeforeHandlingIt)
     std::future<LRESULT> answer = std::async(std::launch::async, [&] { return SendMessage(hwnd, kPing, 0, 0); });
     while (!sendQueued)
         std::this_thread::yield();
+    EXPECT_EQ(queue.Pending(), 1u);   // an idle loop must see it is there
     DeallocateHWnd(hwnd);
+    EXPECT_EQ(queue.Pending(), 0u);
     EXPECT_EQ(answer.get(), 0);
     EXPECT_FALSE(called);
 }

@@ -72,7 +72,8 @@ public:
     // posted before it has been retrieved.
     void Quit(int exitCode);
     bool QuitPosted() const;
-    // Number of posted messages waiting (WM_QUIT not counted).
+    // Number of messages waiting: posted ones and those sent from other
+    // threads (WM_QUIT not counted).
     std::size_t Pending() const;
 
     // Called after every post and send to this queue, from the posting thread
