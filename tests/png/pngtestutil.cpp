@@ -193,7 +193,7 @@ RawImage MakeTestImage(int width, int height, int colorType, int bitDepth, unsig
     unsigned state = seed * 2654435761u + 1;
     auto next = [&] {
         state = state * 1103515245u + 12345u;
-        return state >> 8;
+        return state >> 24; // the high bits of the generator have the long period
     };
     const unsigned entries = colorType == 3 ? (1u << bitDepth) : 0;
     for (unsigned i = 0; i < entries; ++i) {
@@ -255,7 +255,7 @@ Bytes JoinChunks(const std::vector<RawChunk>& chunks)
         out.insert(out.end(), head, head + 8);
         out.insert(out.end(), c.data.begin(), c.data.end());
         uLong crc = crc32(0, head + 4, 4);
-        crc = crc32(crc, c.data.data(), static_cast<uInt>(c.data.size()));
+        if (!c.data.empty()) crc = crc32(crc, c.data.data(), static_cast<uInt>(c.data.size())); // a null buffer resets
         const std::uint8_t tail[4] = {std::uint8_t(crc >> 24), std::uint8_t(crc >> 16), std::uint8_t(crc >> 8),
                                       std::uint8_t(crc)};
         out.insert(out.end(), tail, tail + 4);
