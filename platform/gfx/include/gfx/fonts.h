@@ -13,7 +13,7 @@ struct TTextMetric {
     int tmDescent = 0;
     int tmInternalLeading = 0; // height minus the em size in pixels
     int tmExternalLeading = 0;
-    int tmAveCharWidth = 0;    // advance of 'x'
+    int tmAveCharWidth = 0;    // the font's own average width (OS/2 table), else the advance of 'x'
     int tmMaxCharWidth = 0;
     int tmWeight = 400;
     bool tmItalic = false;

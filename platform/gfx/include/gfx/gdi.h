@@ -96,10 +96,12 @@ constexpr unsigned DT_PREFIXONLY = 0x200000;
 
 // Draws the text into the rectangle with the canvas's font (background as for
 // TextOut). "&x" underlines x and "&&" is one "&" unless DT_NOPREFIX. Lines
-// break at CR LF / LF unless DT_SINGLELINE; DT_WORDBREAK breaks at blanks (a word
-// too long for the width is broken where it overflows). DT_VCENTER and DT_BOTTOM
-// apply with DT_SINGLELINE only. DT_CALCRECT draws nothing and sets the
-// rectangle's right (single line, or multi-line without DT_WORDBREAK: widest
-// line) and bottom. Answers the height of the text.
+// break at CR LF / LF / CR unless DT_SINGLELINE; DT_WORDBREAK breaks at blanks
+// (a word wider than the rectangle keeps its own line and is clipped).
+// DT_EXPANDTABS sets tab stops every eight average character widths.
+// DT_VCENTER and DT_BOTTOM apply with DT_SINGLELINE only. DT_CALCRECT draws
+// nothing and sets the rectangle's right to its left plus the widest line and
+// its bottom to its top plus the text height. Answers the text height (with
+// DT_VCENTER/DT_BOTTOM: from the rectangle's top to the text's bottom).
 int DrawText(TCanvas* canvas, std::string_view text, TRect& rect, unsigned format);
 bool DrawFocusRect(TCanvas* canvas, const TRect& rect);

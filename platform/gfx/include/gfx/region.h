@@ -26,7 +26,8 @@ public:
     TRegion Intersect(const TRegion& other) const;
     TRegion Subtract(const TRegion& other) const;
     TRegion Xor(const TRegion& other) const;
-    friend bool operator==(const TRegion& a, const TRegion& b) { return a.rects_ == b.rects_; }
+    // Same pixels (whatever the rectangles they are held in).
+    friend bool operator==(const TRegion& a, const TRegion& b) { return a.Xor(b).Empty(); }
 
 private:
     enum class Op { Union, Intersect, Subtract, Xor };

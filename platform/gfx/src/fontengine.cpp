@@ -1,0 +1,560 @@
+// The shared FreeType engine: fontconfig finds the files, faces and rendered
+// glyphs are cached, and one lock guards all of it (FreeType objects are not
+// safe to share between threads).
+#include "fontengine.h"
+
+#include "gfx/fonts.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <tuple>
+
+namespace {
+
+struct Resolved {
+    std::string file;
+    int index = 0;
+    bool synthBold = false;
+    bool synthItalic = false;
+};
+
+struct Glyph {
+    int left = 0, top = 0, width = 0, rows = 0, advance = 0;
+    std::vector<std::uint8_t> coverage; // width * rows, 0..255
+};
+
+// The desktop's family names and the installed families that stand in for
+// them, best first.
+struct Alias {
+    const char* name;
+    const char* families[3];
+};
+constexpr Alias kAliases[] = {
+    {"Arial", {"Liberation Sans", "DejaVu Sans", nullptr}},
+    {"Helvetica", {"Liberation Sans", "DejaVu Sans", nullptr}},
+    {"Arial Narrow", {"Liberation Sans Narrow", "Liberation Sans", nullptr}},
+    {"Times New Roman", {"Liberation Serif", "DejaVu Serif", nullptr}},
+    {"Times", {"Liberation Serif", "DejaVu Serif", nullptr}},
+    {"Courier New", {"Liberation Mono", "DejaVu Sans Mono", nullptr}},
+    {"Courier", {"Liberation Mono", "DejaVu Sans Mono", nullptr}},
+    {"Tahoma", {"Liberation Sans", "DejaVu Sans", nullptr}},
+    {"MS Sans Serif", {"Liberation Sans", "DejaVu Sans", nullptr}},
+    {"Microsoft Sans Serif", {"Liberation Sans", "DejaVu Sans", nullptr}},
+    {"MS Shell Dlg", {"Liberation Sans", "DejaVu Sans", nullptr}},
+    {"MS Shell Dlg 2", {"Liberation Sans", "DejaVu Sans", nullptr}},
+    {"Verdana", {"DejaVu Sans", "Liberation Sans", nullptr}},
+    {"Segoe UI", {"DejaVu Sans", "Liberation Sans", nullptr}},
+    {"System", {"Liberation Sans", "DejaVu Sans", nullptr}},
+};
+
+bool SameName(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+class Engine {
+public:
+    static Engine& Get()
+    {
+        static Engine engine;
+        return engine;
+    }
+
+    std::mutex mutex;
+
+    ~Engine()
+    {
+        for (auto& [key, face] : faces_) FT_Done_Face(face);
+        if (library_) FT_Done_FreeType(library_);
+    }
+
+    bool InstalledFamily(const std::string& family)
+    {
+        auto it = installed_.find(family);
+        if (it != installed_.end()) return it->second;
+        FcPattern* pattern = FcPatternCreate();
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+        FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+        FcFontSet* set = FcFontList(nullptr, pattern, objects);
+        const bool found = set && set->nfont > 0;
+        if (set) FcFontSetDestroy(set);
+        FcObjectSetDestroy(objects);
+        FcPatternDestroy(pattern);
+        installed_[family] = found;
+        return found;
+    }
+
+    std::string MapFamily(const std::string& family)
+    {
+        if (InstalledFamily(family)) return family;
+        for (const Alias& a : kAliases) {
+            if (!SameName(a.name, family)) continue;
+            for (const char* f : a.families)
+                if (f && InstalledFamily(f)) return f;
+        }
+        return family;
+    }
+
+    Resolved Resolve(const std::string& family, bool bold, bool italic)
+    {
+        const auto key = std::make_tuple(family, bold, italic);
+        auto it = resolved_.find(key);
+        if (it != resolved_.end()) return it->second;
+        Resolved r;
+        const std::string mapped = MapFamily(family);
+        FcPattern* pattern = FcPatternCreate();
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(mapped.c_str()));
+        FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+        FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+        FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result = FcResultNoMatch;
+        FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+        if (match) {
+            FcChar8* file = nullptr;
+            if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file)
+                r.file = reinterpret_cast<const char*>(file);
+            int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+            if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch) r.index = index;
+            FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+            FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+            r.synthBold = bold && weight < FC_WEIGHT_DEMIBOLD;
+            r.synthItalic = italic && slant == FC_SLANT_ROMAN;
+            FcPatternDestroy(match);
+        }
+        FcPatternDestroy(pattern);
+        resolved_[key] = r;
+        return r;
+    }
+
+    FT_Face Face(const Resolved& r)
+    {
+        if (r.file.empty() || !library_) return nullptr;
+        const auto key = std::make_pair(r.file, r.index);
+        auto it = faces_.find(key);
+        if (it != faces_.end()) return it->second;
+        FT_Face face = nullptr;
+        if (FT_New_Face(library_, r.file.c_str(), r.index, &face) != 0) face = nullptr;
+        if (face) FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+        faces_[key] = face;
+        return face;
+    }
+
+    // The face and pixel size a font draws with.
+    struct Sized {
+        FT_Face face = nullptr;
+        FT_Face fallback = nullptr;
+        int ppem = 0;
+        int fallbackPpem = 0;
+        bool synthBold = false;
+        bool synthItalic = false;
+        bool antiAliased = false;
+    };
+
+    Sized Prepare(const TFont& font)
+    {
+        Sized s;
+        const bool bold = font.Style().Contains(fsBold), italic = font.Style().Contains(fsItalic);
+        const Resolved r = Resolve(font.Name(), bold, italic);
+        s.face = Face(r);
+        s.synthBold = r.synthBold;
+        s.synthItalic = r.synthItalic;
+        s.antiAliased = font.Quality() == fqAntialiased || font.Quality() == fqClearType ||
+                        font.Quality() == fqClearTypeNatural || font.Quality() == fqProof;
+        if (!s.face) return s;
+        s.ppem = PixelSize(s.face, font.Height());
+        SetSize(s.face, s.ppem);
+        const Resolved fb = Resolve("DejaVu Sans", bold, italic);
+        s.fallback = Face(fb);
+        if (s.fallback == s.face) s.fallback = nullptr;
+        if (s.fallback) s.fallbackPpem = PixelSize(s.fallback, font.Height());
+        return s;
+    }
+
+    // Negative heights are the em size; positive ones the whole cell.
+    static int PixelSize(FT_Face face, int height)
+    {
+        if (height < 0) return std::max(1, -height);
+        if (height == 0) return 13;
+        const TT_OS2* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+        double cell = os2 && (os2->usWinAscent + os2->usWinDescent) > 0
+                          ? os2->usWinAscent + os2->usWinDescent
+                          : static_cast<double>(face->ascender - face->descender);
+        if (cell <= 0 || face->units_per_EM == 0) return height;
+        return std::max(1, static_cast<int>(std::lround(height * face->units_per_EM / cell)));
+    }
+
+    void SetSize(FT_Face face, int ppem)
+    {
+        auto it = sizes_.find(face);
+        if (it != sizes_.end() && it->second == ppem) return;
+        FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(ppem));
+        sizes_[face] = ppem;
+    }
+
+    EngineMetrics Metrics(const Sized& s)
+    {
+        EngineMetrics m;
+        if (!s.face) {
+            m.ascent = std::max(1, s.ppem);
+            m.height = m.ascent;
+            return m;
+        }
+        FT_Face f = s.face;
+        const double scale = static_cast<double>(s.ppem) / f->units_per_EM;
+        const TT_OS2* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(f, FT_SFNT_OS2));
+        const TT_HoriHeader* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(f, FT_SFNT_HHEA));
+        double asc = f->ascender, desc = -f->descender;
+        if (os2 && os2->version != 0xFFFF && (os2->usWinAscent + os2->usWinDescent) > 0) {
+            asc = os2->usWinAscent;
+            desc = os2->usWinDescent;
+        }
+        m.ascent = static_cast<int>(std::lround(asc * scale));
+        m.descent = static_cast<int>(std::lround(desc * scale));
+        m.height = m.ascent + m.descent;
+        m.internalLeading = std::max(0, m.height - s.ppem);
+        if (hhea) {
+            const double gap = hhea->Line_Gap - ((asc + desc) - (hhea->Ascender - hhea->Descender));
+            m.externalLeading = std::max(0, static_cast<int>(std::lround(gap * scale)));
+        }
+        if (os2 && os2->xAvgCharWidth > 0) m.aveCharWidth = static_cast<int>(std::lround(os2->xAvgCharWidth * scale));
+        else m.aveCharWidth = Advance(s, 'x');
+        m.maxCharWidth = static_cast<int>(std::lround(f->max_advance_width * scale));
+        m.underlineThickness = std::max(1, static_cast<int>(std::lround(f->underline_thickness * scale)));
+        m.underlinePosition = std::max(1, static_cast<int>(std::lround(-f->underline_position * scale)) -
+                                              m.underlineThickness / 2);
+        if (os2 && os2->yStrikeoutPosition > 0)
+            m.strikeOutPosition = static_cast<int>(std::lround(os2->yStrikeoutPosition * scale));
+        else m.strikeOutPosition = m.ascent / 3;
+        m.fixedPitch = FT_IS_FIXED_WIDTH(f);
+        if (s.synthBold) m.aveCharWidth += 1;
+        return m;
+    }
+
+    // Glyph of a code point, from the font or else the fallback face.
+    const Glyph* Find(const Sized& s, char32_t cp)
+    {
+        if (!s.face) return nullptr;
+        FT_Face face = s.face;
+        int ppem = s.ppem;
+        FT_UInt index = FT_Get_Char_Index(face, cp);
+        if (index == 0 && s.fallback && cp >= 0x20) {
+            const FT_UInt alt = FT_Get_Char_Index(s.fallback, cp);
+            if (alt) {
+                face = s.fallback;
+                ppem = s.fallbackPpem;
+                index = alt;
+            }
+        }
+        const auto key = std::make_tuple(face, ppem, index, s.antiAliased, s.synthBold, s.synthItalic);
+        auto it = glyphs_.find(key);
+        if (it != glyphs_.end()) return &it->second;
+        if (glyphs_.size() > 20000) glyphs_.clear();
+        Glyph& g = glyphs_[key];
+        SetSize(face, ppem);
+        const FT_Int32 load = s.antiAliased ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO;
+        if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | load) != 0) return &g;
+        FT_GlyphSlot slot = face->glyph;
+        if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+            if (s.synthBold) FT_Outline_EmboldenXY(&slot->outline, 64, 0);
+            if (s.synthItalic) {
+                FT_Matrix shear{0x10000, 0x3800, 0, 0x10000};
+                FT_Outline_Transform(&slot->outline, &shear);
+            }
+        }
+        g.advance = static_cast<int>((slot->advance.x + 32) >> 6) + (s.synthBold ? 1 : 0);
+        if (FT_Render_Glyph(slot, s.antiAliased ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0) return &g;
+        const FT_Bitmap& bm = slot->bitmap;
+        g.left = slot->bitmap_left;
+        g.top = slot->bitmap_top;
+        g.width = static_cast<int>(bm.width);
+        g.rows = static_cast<int>(bm.rows);
+        g.coverage.assign(static_cast<std::size_t>(g.width) * g.rows, 0);
+        for (int y = 0; y < g.rows; ++y) {
+            const unsigned char* row = bm.buffer + static_cast<std::ptrdiff_t>(y) * bm.pitch;
+            for (int x = 0; x < g.width; ++x) {
+                int v = bm.pixel_mode == FT_PIXEL_MODE_MONO ? ((row[x >> 3] >> (7 - (x & 7))) & 1) * 255 : row[x];
+                g.coverage[static_cast<std::size_t>(y) * g.width + x] = static_cast<std::uint8_t>(v);
+            }
+        }
+        SetSize(s.face, s.ppem);
+        return &g;
+    }
+
+    int Advance(const Sized& s, char32_t cp)
+    {
+        const Glyph* g = Find(s, cp);
+        return g ? g->advance : 0;
+    }
+
+private:
+    Engine()
+    {
+        FcInit();
+        if (FT_Init_FreeType(&library_) != 0) library_ = nullptr;
+    }
+
+    FT_Library library_ = nullptr;
+    std::map<std::pair<std::string, int>, FT_Face> faces_;
+    std::map<FT_Face, int> sizes_;
+    std::map<std::tuple<std::string, bool, bool>, Resolved> resolved_;
+    std::map<std::string, bool> installed_;
+    std::map<std::tuple<FT_Face, int, FT_UInt, bool, bool, bool>, Glyph> glyphs_;
+};
+
+// UTF-8 decoding; a byte that starts no valid sequence stands for itself
+// (Latin-1), so texts from old settings files still show.
+char32_t NextChar(std::string_view s, std::size_t& i)
+{
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    auto cont = [&](std::size_t k) {
+        return i + k < s.size() && (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
+    };
+    if (c >= 0xC2 && c < 0xE0 && cont(1)) {
+        char32_t cp = ((c & 0x1Fu) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3Fu);
+        i += 2;
+        return cp;
+    }
+    if (c >= 0xE0 && c < 0xF0 && cont(1) && cont(2)) {
+        char32_t cp = ((c & 0x0Fu) << 12) | ((static_cast<unsigned char>(s[i + 1]) & 0x3Fu) << 6) |
+                      (static_cast<unsigned char>(s[i + 2]) & 0x3Fu);
+        i += 3;
+        return cp;
+    }
+    if (c >= 0xF0 && c < 0xF5 && cont(1) && cont(2) && cont(3)) {
+        char32_t cp = ((c & 0x07u) << 18) | ((static_cast<unsigned char>(s[i + 1]) & 0x3Fu) << 12) |
+                      ((static_cast<unsigned char>(s[i + 2]) & 0x3Fu) << 6) |
+                      (static_cast<unsigned char>(s[i + 3]) & 0x3Fu);
+        i += 4;
+        return cp;
+    }
+    ++i;
+    return c;
+}
+
+bool Invisible(char32_t cp) { return cp == '\r' || cp == '\n'; }
+
+} // namespace
+
+namespace fontengine {
+
+EngineMetrics Metrics(const TFont& font)
+{
+    Engine& e = Engine::Get();
+    std::lock_guard lock(e.mutex);
+    return e.Metrics(e.Prepare(font));
+}
+
+int TextWidth(const TFont& font, std::string_view text)
+{
+    Engine& e = Engine::Get();
+    std::lock_guard lock(e.mutex);
+    const Engine::Sized s = e.Prepare(font);
+    int width = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t cp = NextChar(text, i);
+        if (Invisible(cp)) continue;
+        if (cp == '\t') cp = ' ';
+        width += e.Advance(s, cp);
+    }
+    return width;
+}
+
+void Render(const TFont& font, std::string_view text, const std::function<void(int, int, int)>& plot)
+{
+    Engine& e = Engine::Get();
+    std::lock_guard lock(e.mutex);
+    const Engine::Sized s = e.Prepare(font);
+    const EngineMetrics m = e.Metrics(s);
+    int pen = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t cp = NextChar(text, i);
+        if (Invisible(cp)) continue;
+        if (cp == '\t') cp = ' ';
+        const Glyph* g = e.Find(s, cp);
+        if (!g) continue;
+        for (int y = 0; y < g->rows; ++y)
+            for (int x = 0; x < g->width; ++x) {
+                const int c = g->coverage[static_cast<std::size_t>(y) * g->width + x];
+                if (c) plot(pen + g->left + x, m.ascent - g->top + y, c);
+            }
+        pen += g->advance;
+    }
+}
+
+bool AntiAliased(const TFont& font)
+{
+    return font.Quality() == fqAntialiased || font.Quality() == fqClearType ||
+           font.Quality() == fqClearTypeNatural || font.Quality() == fqProof;
+}
+
+} // namespace fontengine
+
+// ---------------------------------------------------------------------------
+// Public font lookups
+
+namespace {
+
+struct FileAlias {
+    const char* file;
+    const char* family;
+    bool bold;
+    bool italic;
+};
+constexpr FileAlias kFileAliases[] = {
+    {"arial.ttf", "Arial", false, false},        {"arialbd.ttf", "Arial", true, false},
+    {"ariali.ttf", "Arial", false, true},        {"arialbi.ttf", "Arial", true, true},
+    {"times.ttf", "Times New Roman", false, false}, {"timesbd.ttf", "Times New Roman", true, false},
+    {"timesi.ttf", "Times New Roman", false, true}, {"timesbi.ttf", "Times New Roman", true, true},
+    {"cour.ttf", "Courier New", false, false},   {"courbd.ttf", "Courier New", true, false},
+    {"couri.ttf", "Courier New", false, true},   {"courbi.ttf", "Courier New", true, true},
+    {"tahoma.ttf", "Tahoma", false, false},      {"tahomabd.ttf", "Tahoma", true, false},
+    {"verdana.ttf", "Verdana", false, false},    {"verdanab.ttf", "Verdana", true, false},
+    {"verdanai.ttf", "Verdana", false, true},    {"verdanaz.ttf", "Verdana", true, true},
+    {"micross.ttf", "Microsoft Sans Serif", false, false},
+};
+
+std::string BaseName(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+std::vector<TFontFamily> EnumFontFamilies()
+{
+    std::vector<TFontFamily> out;
+    {
+        Engine& e = Engine::Get();
+        std::lock_guard lock(e.mutex);
+        FcPattern* pattern = FcPatternCreate();
+        FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_OUTLINE, FC_SPACING, FC_FONTFORMAT, nullptr);
+        FcFontSet* set = FcFontList(nullptr, pattern, objects);
+        for (int i = 0; set && i < set->nfont; ++i) {
+            FcChar8* family = nullptr;
+            if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) != FcResultMatch || !family) continue;
+            TFontFamily f;
+            f.Name = reinterpret_cast<const char*>(family);
+            FcBool outline = FcFalse;
+            FcPatternGetBool(set->fonts[i], FC_OUTLINE, 0, &outline);
+            FcChar8* format = nullptr;
+            FcPatternGetString(set->fonts[i], FC_FONTFORMAT, 0, &format);
+            const std::string fmt = format ? reinterpret_cast<const char*>(format) : "";
+            f.FontType = outline && (fmt == "TrueType" || fmt == "CFF") ? TRUETYPE_FONTTYPE : RASTER_FONTTYPE;
+            int spacing = FC_PROPORTIONAL;
+            FcPatternGetInteger(set->fonts[i], FC_SPACING, 0, &spacing);
+            f.FixedPitch = spacing == FC_MONO || spacing == FC_CHARCELL;
+            out.push_back(f);
+        }
+        if (set) FcFontSetDestroy(set);
+        FcObjectSetDestroy(objects);
+        FcPatternDestroy(pattern);
+        for (const Alias& a : kAliases) {
+            const std::string mapped = e.MapFamily(a.name);
+            if (!SameName(mapped, a.name) && e.InstalledFamily(mapped)) {
+                TFontFamily f;
+                f.Name = a.name;
+                f.FontType = TRUETYPE_FONTTYPE;
+                f.FixedPitch = std::string_view(a.name).find("Courier") != std::string_view::npos;
+                out.push_back(f);
+            }
+        }
+    }
+    std::sort(out.begin(), out.end(), [](const TFontFamily& a, const TFontFamily& b) {
+        return std::lexicographical_compare(a.Name.begin(), a.Name.end(), b.Name.begin(), b.Name.end(),
+                                            [](char x, char y) {
+                                                return std::tolower(static_cast<unsigned char>(x)) <
+                                                       std::tolower(static_cast<unsigned char>(y));
+                                            });
+    });
+    out.erase(std::unique(out.begin(), out.end(),
+                          [](const TFontFamily& a, const TFontFamily& b) { return SameName(a.Name, b.Name); }),
+              out.end());
+    return out;
+}
+
+std::vector<std::string> ScreenFonts()
+{
+    std::vector<std::string> names;
+    for (const TFontFamily& f : EnumFontFamilies()) names.push_back(f.Name);
+    return names;
+}
+
+std::string ResolveFontFamily(const std::string& family)
+{
+    Engine& e = Engine::Get();
+    std::lock_guard lock(e.mutex);
+    return e.MapFamily(family);
+}
+
+std::string ResolveFontFile(const std::string& family, TFontStyles style)
+{
+    Engine& e = Engine::Get();
+    std::lock_guard lock(e.mutex);
+    return e.Resolve(family, style.Contains(fsBold), style.Contains(fsItalic)).file;
+}
+
+std::string FindFontFile(const std::string& fileName)
+{
+    const std::string wanted = BaseName(fileName);
+    if (wanted.empty()) return {};
+    {
+        Engine& e = Engine::Get();
+        std::lock_guard lock(e.mutex);
+        FcPattern* pattern = FcPatternCreate();
+        FcObjectSet* objects = FcObjectSetBuild(FC_FILE, nullptr);
+        FcFontSet* set = FcFontList(nullptr, pattern, objects);
+        std::string found;
+        for (int i = 0; set && i < set->nfont && found.empty(); ++i) {
+            FcChar8* file = nullptr;
+            if (FcPatternGetString(set->fonts[i], FC_FILE, 0, &file) == FcResultMatch && file) {
+                const std::string path = reinterpret_cast<const char*>(file);
+                if (SameName(BaseName(path), wanted)) found = path;
+            }
+        }
+        if (set) FcFontSetDestroy(set);
+        FcObjectSetDestroy(objects);
+        FcPatternDestroy(pattern);
+        if (!found.empty()) return found;
+    }
+    for (const FileAlias& a : kFileAliases) {
+        if (!SameName(a.file, wanted)) continue;
+        TFontStyles style;
+        if (a.bold) style.Include(fsBold);
+        if (a.italic) style.Include(fsItalic);
+        return ResolveFontFile(a.family, style);
+    }
+    return {};
+}
+
+TTextMetric FontMetrics(const TFont& font)
+{
+    const EngineMetrics m = fontengine::Metrics(font);
+    TTextMetric t;
+    t.tmHeight = m.height;
+    t.tmAscent = m.ascent;
+    t.tmDescent = m.descent;
+    t.tmInternalLeading = m.internalLeading;
+    t.tmExternalLeading = m.externalLeading;
+    t.tmAveCharWidth = m.aveCharWidth;
+    t.tmMaxCharWidth = m.maxCharWidth;
+    t.tmWeight = font.Style().Contains(fsBold) ? 700 : 400;
+    t.tmItalic = font.Style().Contains(fsItalic);
+    t.tmUnderlined = font.Style().Contains(fsUnderline);
+    t.tmStruckOut = font.Style().Contains(fsStrikeOut);
+    t.tmFixedPitch = m.fixedPitch;
+    return t;
+}
