@@ -173,17 +173,29 @@ void TThread::Synchronize(const std::function<void()>& call)
         std::lock_guard lock(s.mutex);
         s.queue.push_back(&pending);
     }
-    s.cv.notify_all();
-    try {
-        synchronizer([] { TThread::CheckSynchronize(); });
-    } catch (...) {
-        std::lock_guard lock(s.mutex);
-        auto it = std::find(s.queue.begin(), s.queue.end(), &pending);
-        if (it != s.queue.end()) {
-            s.queue.erase(it);
-            throw;
+    s.cv.notify_all();   // a WaitFor on the main thread runs it too
+    // The synchroniser is told from a helper thread: one that waits for the GUI (as a
+    // SendMessage does) must not keep this worker from seeing its call done by a WaitFor
+    // on the main thread, or the two would wait for each other.
+    auto notify = [synchronizer, p = &pending] {
+        try {
+            synchronizer([] { TThread::CheckSynchronize(); });
+        } catch (...) {
+            SyncState& state = State();
+            std::lock_guard lock(state.mutex);
+            auto it = std::find(state.queue.begin(), state.queue.end(), p);
+            if (it != state.queue.end()) {   // still queued, so `p` is alive
+                state.queue.erase(it);
+                p->error = std::current_exception();
+                p->done = true;
+                state.cv.notify_all();
+            }
         }
-        // Already taken by the main thread: wait for it below.
+    };
+    try {
+        std::thread(notify).detach();
+    } catch (const std::system_error&) {
+        notify();
     }
     {
         std::unique_lock lock(s.mutex);

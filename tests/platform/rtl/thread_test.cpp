@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <deque>
+#include <condition_variable>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -167,30 +169,106 @@ TEST(Thread, NeverStartedThreadIsDestroyedCleanly)
     t.reset();
 }
 
-TEST(Thread, SynchronizeReachesTheMainThreadAndWaitForDoesNotDeadlock)
+// A stand-in for the GUI's message queue: the synchroniser hands it calls, the test's
+// "GUI thread" pumps them. Shared, since the synchroniser's helpers may outlive a test line.
+struct GuiQueue {
+    struct Item {
+        std::function<void()> call;
+        bool done = false;
+    };
+    std::mutex mutex;
+    std::condition_variable cv;
+    std::deque<std::shared_ptr<Item>> items;
+    int delivered = 0;
+
+    // Posts like PostMessage, or waits for the pump like SendMessage.
+    TThread::Synchronizer Synchronizer(std::shared_ptr<GuiQueue> self, bool blocking)
+    {
+        return [self, blocking](const std::function<void()>& call) {
+            auto item = std::make_shared<Item>();
+            item->call = call;
+            std::unique_lock lock(self->mutex);
+            self->items.push_back(item);
+            self->cv.notify_all();
+            if (blocking) self->cv.wait(lock, [&] { return item->done; });
+            ++self->delivered;
+            self->cv.notify_all();
+        };
+    }
+    void Pump()
+    {
+        std::unique_lock lock(mutex);
+        while (!items.empty()) {
+            auto item = items.front();
+            items.pop_front();
+            lock.unlock();
+            item->call();
+            lock.lock();
+            item->done = true;
+            cv.notify_all();
+        }
+    }
+    void WaitDelivered(int count)
+    {
+        std::unique_lock lock(mutex);
+        cv.wait(lock, [&] { return delivered >= count; });
+    }
+    void WaitDeliveredOrPump(int count)
+    {
+        while (true) {
+            Pump();
+            std::unique_lock lock(mutex);
+            cv.wait(lock, [&] { return delivered >= count || !items.empty(); });
+            if (delivered >= count) return;
+        }
+    }
+};
+
+TEST(Thread, SynchronizeRunsCallsOnTheMainThreadThroughThePostedQueue)
 {
-    // A synchroniser that only posts, like a GUI's; the queue is pumped by WaitFor itself.
-    std::mutex posted;
-    int postedCount = 0;
-    TThread::SetSynchronizer([&](const std::function<void()>&) {
-        std::lock_guard lock(posted);
-        ++postedCount;
-    });
+    auto gui = std::make_shared<GuiQueue>();
+    TThread::SetSynchronizer(gui->Synchronizer(gui, false));
     const auto mainId = std::this_thread::get_id();
     std::thread::id ranOn, terminateOn;
+    std::atomic<bool> executed{false};
     CallThread t([&](CallThread&) {
         TThread::Synchronize([&] { ranOn = std::this_thread::get_id(); });
         EXPECT_THROW(TThread::Synchronize([] { throw EAbort("stop"); }), EAbort);
+        executed = true;
     });
     t.OnTerminate = [&](TObject*) { terminateOn = std::this_thread::get_id(); };
     t.Start();
+    while (!t.Finished()) {
+        gui->Pump();
+        std::this_thread::yield();
+    }
     t.WaitFor();
+    gui->WaitDelivered(3);
     TThread::SetSynchronizer(nullptr);
+    EXPECT_TRUE(executed);
     EXPECT_EQ(ranOn, mainId);
     EXPECT_EQ(terminateOn, mainId);
-    EXPECT_EQ(postedCount, 3);
     EXPECT_EQ(t.FatalException(), nullptr);
     EXPECT_FALSE(TThread::CheckSynchronize());
+}
+
+TEST(Thread, WaitForOnTheMainThreadRunsCallsOfAWaitingSynchronizer)
+{
+    // The synchroniser waits like SendMessage, and the main thread sits in WaitFor
+    // instead of pumping: WaitFor must run the worker's calls itself.
+    auto gui = std::make_shared<GuiQueue>();
+    TThread::SetSynchronizer(gui->Synchronizer(gui, true));
+    const auto mainId = std::this_thread::get_id();
+    std::thread::id ranOn, terminateOn;
+    CallThread t([&](CallThread&) { TThread::Synchronize([&] { ranOn = std::this_thread::get_id(); }); });
+    t.OnTerminate = [&](TObject*) { terminateOn = std::this_thread::get_id(); };
+    t.Start();
+    t.WaitFor();
+    EXPECT_EQ(ranOn, mainId);
+    EXPECT_EQ(terminateOn, mainId);
+    // The GUI gets to its messages later; they find nothing left to do.
+    gui->WaitDeliveredOrPump(2);
+    TThread::SetSynchronizer(nullptr);
 }
 
 TEST(Thread, WithoutSynchronizerCallsRunOnTheWorker)
