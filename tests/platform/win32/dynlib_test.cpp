@@ -1,6 +1,7 @@
 #include "win32/dynlib.h"
 
 #include "rtl/paths.h"
+#include "win32/messages.h"
 #include "win32/progfolders.h"
 
 #include <gtest/gtest.h>
@@ -72,6 +73,23 @@ TEST(DynLib, CandidatesTryTheExecutableFolderThenTheSearchPath)
     EXPECT_EQ(LibraryCandidates("plugins\\yuv.ax"),
               (std::vector<std::string>{"plugins/libyuv.so", "plugins/yuv.so"}));
     EXPECT_TRUE(LibraryCandidates("").empty());
+}
+
+TEST(DynLib, APluginPostsToTheProgramsWindows)
+{
+    // One handle table for the whole process: a module's post must arrive.
+    MessageQueue queue;
+    LPARAM got = 0;
+    HWND hwnd = AllocateHWnd(queue, [&](UINT, WPARAM, LPARAM l) { got = l; return LRESULT(0); });
+    Library library("KeldaraProbe.dll");
+    ASSERT_TRUE(library.Loaded()) << LastLibraryError();
+    auto post = library.Symbol<int (*)(HWND, UINT, LPARAM)>("probe_post");
+    ASSERT_NE(post, nullptr);
+    EXPECT_EQ(post(hwnd, 41657, 888), 1);
+    EXPECT_EQ(PumpPending(queue), 1);
+    EXPECT_EQ(got, 888);
+    DeallocateHWnd(hwnd);
+    EXPECT_EQ(post(hwnd, 41657, 888), 0);
 }
 
 TEST(DynLib, SystemLibraryFromTheSearchPath)
