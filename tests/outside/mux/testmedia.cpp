@@ -1,0 +1,184 @@
+#include "testmedia.h"
+
+#include "rtl/paths.h"
+#include "rtl/sysutils.h"
+#include "win32/process.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <thread>
+
+namespace outsidetest {
+
+namespace {
+
+struct Shape {
+    int width, height;
+    const char* rate;
+    const char* videoCodec;
+    const char* videoFormat;
+    const char* videoRate;
+    const char* aspect;
+    const char* audioCodec;
+    int sampleRate;
+    const char* audioRate;
+    const char* videoSuffix;
+    const char* audioSuffix;
+};
+
+Shape ShapeOf(Disc disc)
+{
+    switch (disc) {
+    case Disc::DvdPal:
+        return {720, 576, "25", "mpeg2video", "mpeg2video", "4M", "4:3", "ac3", 48000, "192k", ".mpg", ".ac3"};
+    case Disc::DvdNtsc:
+        return {720, 480, "30000/1001", "mpeg2video", "mpeg2video", "4M", "4:3", "ac3", 48000, "192k", ".mpg", ".ac3"};
+    case Disc::DvdPalWide:
+        return {720, 576, "25", "mpeg2video", "mpeg2video", "4M", "16:9", "ac3", 48000, "192k", ".mpg", ".ac3"};
+    case Disc::Svcd:
+        return {480, 576, "25", "mpeg2video", "mpeg2video", "2M", "4:3", "mp2", 44100, "224k", "_vid.mpg", "_aud.mpa"};
+    case Disc::Vcd:
+        return {352, 288, "25", "mpeg1video", "mpeg1video", "1150k", "4:3", "mp2", 44100, "224k", "_vid.mpg",
+                "_aud.mpa"};
+    }
+    throw std::logic_error("unknown disc");
+}
+
+} // namespace
+
+int Run(const std::vector<std::string>& argv, std::string* output)
+{
+    ProcessSpec spec;
+    spec.argv = argv;
+    spec.captureOutput = true;
+    ProcessResult result = RunProcess(spec, 120000);
+    if (output)
+        *output = result.output;
+    if (!result.Succeeded())
+        std::cerr << argv[0] << " failed: " << result.error << "\n" << result.errors << "\n";
+    return result.exitCode;
+}
+
+Streams MakeStreams(const std::string& folder, Disc disc, double seconds, const std::string& stem)
+{
+    const Shape s = ShapeOf(disc);
+    Streams streams{JoinPath(folder, stem + s.videoSuffix), JoinPath(folder, stem + s.audioSuffix)};
+    const std::string duration = FloatToStr(seconds);
+    std::vector<std::string> argv = {
+        "ffmpeg", "-nostdin", "-v", "error", "-y",
+        "-f", "lavfi", "-i", Format("testsrc=size=%dx%d:rate=%s:duration=%s", s.width, s.height, s.rate, duration),
+        "-f", "lavfi", "-i", Format("sine=frequency=440:sample_rate=%d:duration=%s", s.sampleRate, duration),
+        "-map", "0:v", "-c:v", s.videoCodec, "-b:v", s.videoRate, "-g", "12", "-bf", "2", "-aspect", s.aspect,
+        "-f", s.videoFormat, streams.video,
+        "-map", "1:a", "-c:a", s.audioCodec, "-b:a", s.audioRate, "-ac", "2", "-f", s.audioCodec, streams.audio};
+    if (Run(argv) != 0)
+        throw std::runtime_error("ffmpeg could not make the test streams");
+    return streams;
+}
+
+std::vector<std::string> ProbeStreams(const std::string& path)
+{
+    std::string text;
+    if (Run({"ffprobe", "-v", "error", "-show_entries", "stream=codec_type,codec_name", "-of", "csv=p=0", path},
+            &text) != 0)
+        return {};
+    std::vector<std::string> streams;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        line = Trim(line);
+        if (line.empty())
+            continue;
+        // ffprobe prints "codec_name,codec_type", sometimes with empty fields after them.
+        std::vector<std::string> fields;
+        std::istringstream parts(line);
+        for (std::string field; std::getline(parts, field, ',');)
+            if (!field.empty())
+                fields.push_back(field);
+        if (fields.size() < 2)
+            continue;
+        streams.push_back(fields[1] + ":" + fields[0]);
+    }
+    return streams;
+}
+
+OutputFolder::OutputFolder(const std::string& prefix) : path_(MakeTempFolder(prefix)) {}
+
+OutputFolder::~OutputFolder()
+{
+    const char* keep = std::getenv("KELDARA_KEEP_TEST_OUTPUT");
+    if (keep && std::string(keep) == "1") {
+        std::cout << "Test output kept in " << path_ << "\n";
+        return;
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+FakePrograms::FakePrograms(const std::string& folder, bool only) : folder_(folder)
+{
+    const char* path = std::getenv("PATH");
+    oldPath_ = path ? path : "";
+    std::string next = only ? folder_ : folder_ + ":" + oldPath_;
+    ::setenv("PATH", next.c_str(), 1);
+}
+
+FakePrograms::~FakePrograms() { ::setenv("PATH", oldPath_.c_str(), 1); }
+
+void FakePrograms::Add(const std::string& name, const std::string& body) const
+{
+    const std::string path = JoinPath(folder_, name);
+    WriteText(path, "#!/bin/sh\n" + body + "\n");
+    ::chmod(path.c_str(), 0755);
+}
+
+bool WaitUntil(const std::function<bool()>& check, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!check()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return check();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool FileHolds(const std::string& path, const std::string& text)
+{
+    return ReadText(path).find(text) != std::string::npos;
+}
+
+void WriteText(const std::string& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+bool ProcessAlive(int pid)
+{
+    if (pid <= 0)
+        return false;
+    if (::kill(pid, 0) != 0)
+        return errno != ESRCH;
+    // A zombie no longer runs.
+    std::string stat = ReadText("/proc/" + std::to_string(pid) + "/stat");
+    std::size_t close = stat.rfind(')');
+    return !(close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z');
+}
+
+} // namespace outsidetest

@@ -1,0 +1,67 @@
+#pragma once
+// What the stand-in tests share: elementary streams made with the ffmpeg
+// program, stream listings from ffprobe, output folders that can be kept for a
+// person to look at, and fake programs put in front of PATH.
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace outsidetest {
+
+enum class Disc { DvdPal, DvdNtsc, DvdPalWide, Svcd, Vcd };
+
+struct Streams {
+    std::string video;
+    std::string audio;
+};
+
+// Encoder-like outputs for one clip: DVD stem.mpg + stem.ac3, SVCD/VCD
+// stem_vid.mpg + stem_aud.mpa. GOPs of 12 frames.
+Streams MakeStreams(const std::string& folder, Disc disc, double seconds = 3.0, const std::string& stem = "clip");
+
+// "codec_type:codec_name" of every stream, in file order.
+std::vector<std::string> ProbeStreams(const std::string& path);
+
+// Runs a program and answers its exit code (its stdout in *output when given).
+int Run(const std::vector<std::string>& argv, std::string* output = nullptr);
+
+// A fresh folder removed at the end, unless KELDARA_KEEP_TEST_OUTPUT=1 is set:
+// then it stays under $TMPDIR and its path is printed.
+class OutputFolder {
+public:
+    explicit OutputFolder(const std::string& prefix);
+    ~OutputFolder();
+    OutputFolder(const OutputFolder&) = delete;
+    OutputFolder& operator=(const OutputFolder&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// Puts a folder of fake programs first in PATH for the life of the object.
+class FakePrograms {
+public:
+    explicit FakePrograms(const std::string& folder, bool only = false);
+    ~FakePrograms();
+    FakePrograms(const FakePrograms&) = delete;
+    FakePrograms& operator=(const FakePrograms&) = delete;
+    // Writes an executable sh script called name.
+    void Add(const std::string& name, const std::string& body) const;
+
+private:
+    std::string folder_;
+    std::string oldPath_;
+};
+
+// Waits (really: the children are real processes) until check() holds or
+// about timeoutMs passed; answers check().
+bool WaitUntil(const std::function<bool()>& check, int timeoutMs = 10000);
+
+bool FileHolds(const std::string& path, const std::string& text);
+std::string ReadText(const std::string& path);
+void WriteText(const std::string& path, const std::string& text);
+bool ProcessAlive(int pid);
+
+} // namespace outsidetest
