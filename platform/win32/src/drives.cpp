@@ -235,8 +235,17 @@ unsigned GetDriveType(const std::string& path)
 
 bool GetDiskFreeSpace(const std::string& path, DiskSpace& space)
 {
+    if (path.empty())
+        return false;
+    DriveSource source = CurrentSource();
+    if (source.space) {
+        std::optional<DiskSpace> fake = source.space(path);
+        if (fake)
+            space = *fake;
+        return fake.has_value();
+    }
     struct statvfs info{};
-    if (path.empty() || statvfs(path.c_str(), &info) != 0)
+    if (statvfs(path.c_str(), &info) != 0)
         return false;
     const std::uint64_t unit = info.f_frsize ? info.f_frsize : info.f_bsize;
     space.freeBytes = static_cast<std::uint64_t>(info.f_bavail) * unit;

@@ -39,7 +39,7 @@ protected:
         std::filesystem::remove_all(root_);
     }
     std::string Mount(const std::string& name) const { return JoinPath(root_, name); }
-    void Install(const std::string& text) { SetDriveSource(DriveSource{text, "", sys_}); }
+    void Install(const std::string& text) { SetDriveSource(DriveSource{text, "", sys_, {}}); }
 
     std::string Table() const
     {
@@ -136,11 +136,29 @@ TEST_F(FakeDrives, MountTableFromAFileAndAnUnreadableOne)
 {
     std::string file = JoinPath(root_, "mounts");
     WriteText(file, Table());
-    SetDriveSource(DriveSource{"", file, sys_});
+    SetDriveSource(DriveSource{"", file, sys_, {}});
     EXPECT_EQ(EnumerateVolumes().size(), 11u);
-    SetDriveSource(DriveSource{"", JoinPath(root_, "no-such-table"), sys_});
+    SetDriveSource(DriveSource{"", JoinPath(root_, "no-such-table"), sys_, {}});
     EXPECT_TRUE(EnumerateVolumes().empty());
     EXPECT_FALSE(VolumeOf(root_));
+}
+
+TEST_F(FakeDrives, FreeSpaceCanBeFaked)
+{
+    DriveSource source{Table(), "", sys_, {}};
+    const std::string disk = IncludeTrailingPathDelimiter(Mount("disk"));
+    source.space = [&](const std::string& path) -> std::optional<DiskSpace> {
+        if (IncludeTrailingPathDelimiter(path) != disk)
+            return std::nullopt;
+        return DiskSpace{5ull << 40, 6ull << 40};   // far beyond 32 bits
+    };
+    SetDriveSource(source);
+    DiskSpace space;
+    ASSERT_TRUE(GetDiskFreeSpace(Mount("disk"), space));
+    EXPECT_EQ(space.freeBytes, 5ull << 40);
+    EXPECT_EQ(space.totalBytes, 6ull << 40);
+    EXPECT_FALSE(GetDiskFreeSpace(Mount("stick"), space));
+    EXPECT_EQ(GetDriveType(Mount("disk")), unsigned(DRIVE_FIXED));
 }
 
 TEST(Drives, FreeSpaceIsReadIn64Bits)

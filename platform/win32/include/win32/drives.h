@@ -3,6 +3,7 @@
 // table and the block-device information are injectable so that tests can
 // describe any set of volumes.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,6 +51,8 @@ struct DriveSource {
     std::string mountsText;    // the text of a mount table in /proc/self/mounts form
     std::string mountsFile;    // or a file holding one
     std::string sysBlockRoot;  // folder standing for /sys/block (its <dev>/removable files)
+    // When set, answers GetDiskFreeSpace instead of statvfs (nullopt = cannot be read).
+    std::function<std::optional<DiskSpace>(const std::string& path)> space;
 };
 // Installs a source for the whole process; a default DriveSource restores the real one.
 void SetDriveSource(const DriveSource& source);
