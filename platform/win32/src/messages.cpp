@@ -152,8 +152,6 @@ GetResult FetchOnce(std::unique_lock<std::mutex>& lock, QueueState& state, MSG& 
             continue;
         if (state.quit) {
             msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(state.quitCode), 0};
-            if (mode == FetchMode::RemoveLeaveQuit)
-                return GetResult::Quit;
             if (mode == FetchMode::Remove)
                 state.quit = false;
             return GetResult::Quit;

@@ -196,7 +196,6 @@ struct ChildProcess::State {
     std::string error;
     std::string output;
     std::string errors;
-    bool captureOutput = false;
     Stream out;
     Stream err;
     LineCallback onOut;
@@ -437,7 +436,6 @@ bool ChildProcess::Start(const ProcessSpec& spec)
 
     s.pid = pid;
     s.started = true;
-    s.captureOutput = spec.captureOutput;
     s.out.fd = std::move(outRead);
     s.out.callback = s.onOut;
     s.err.fd = std::move(errRead);
