@@ -35,10 +35,13 @@ private:
     CBaseRenderer* renderer_;
 };
 
-class CBaseRenderer : public CBaseFilter {
+class CBaseRenderer : public CBaseFilter, public IAMFilterMiscFlags {
 public:
     CBaseRenderer(REFCLSID clsid, const char* name, IUnknown* outer, HRESULT* hr);
     ~CBaseRenderer() override;
+
+    DECLARE_IUNKNOWN
+    ULONG STDMETHODCALLTYPE GetMiscFlags() override { return AM_FILTER_MISC_FLAGS_IS_RENDERER; }
 
     // IMediaSeeking and IMediaPosition (pass-through upstream), IAMFilterMiscFlags.
     HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID riid, void** ppv) override;

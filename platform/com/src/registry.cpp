@@ -1,0 +1,745 @@
+#include "com/registry.h"
+
+#include "rtl/paths.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+bool SameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+}
+
+const char* const kRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS",
+                              "HKEY_CURRENT_CONFIG"};
+
+std::vector<std::string> SplitPath(std::string_view path)
+{
+    std::vector<std::string> parts;
+    std::size_t i = 0;
+    while (i <= path.size()) {
+        std::size_t j = path.find('\\', i);
+        if (j == std::string_view::npos) j = path.size();
+        if (j > i) parts.emplace_back(path.substr(i, j - i));
+        i = j + 1;
+    }
+    return parts;
+}
+
+// Root name and the components below it, with the classes aliases folded.
+bool CanonicalParts(std::string_view path, std::vector<std::string>& parts)
+{
+    parts = SplitPath(path);
+    if (parts.empty()) return false;
+    std::string& root = parts[0];
+    if (SameName(root, "HKCR")) root = "HKEY_CLASSES_ROOT";
+    else if (SameName(root, "HKCU")) root = "HKEY_CURRENT_USER";
+    else if (SameName(root, "HKLM")) root = "HKEY_LOCAL_MACHINE";
+    else if (SameName(root, "HKU")) root = "HKEY_USERS";
+    else if (SameName(root, "HKCC")) root = "HKEY_CURRENT_CONFIG";
+    bool known = false;
+    for (const char* r : kRoots)
+        if (SameName(root, r)) { root = r; known = true; }
+    if (!known) return false;
+    if ((root == "HKEY_LOCAL_MACHINE" || root == "HKEY_CURRENT_USER") && parts.size() >= 3 &&
+        SameName(parts[1], "SOFTWARE") && SameName(parts[2], "Classes")) {
+        parts.erase(parts.begin() + 1, parts.begin() + 3);
+        parts[0] = "HKEY_CLASSES_ROOT";
+    }
+    return true;
+}
+
+void AppendUtf8(std::string& out, char32_t cp)
+{
+    if (cp < 0x80) out.push_back(char(cp));
+    else if (cp < 0x800) {
+        out.push_back(char(0xC0 | (cp >> 6)));
+        out.push_back(char(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(char(0xE0 | (cp >> 12)));
+        out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(char(0xF0 | (cp >> 18)));
+        out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (cp & 0x3F)));
+    }
+}
+
+// UTF-16 code units to UTF-8; unpaired surrogates become U+FFFD.
+std::string Utf16ToUtf8(const std::vector<std::uint16_t>& units)
+{
+    std::string out;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        char32_t u = units[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+            u = 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            ++i;
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            u = 0xFFFD;
+        }
+        AppendUtf8(out, u);
+    }
+    return out;
+}
+
+std::vector<std::uint16_t> Utf8ToUtf16(std::string_view s)
+{
+    std::vector<std::uint16_t> out;
+    std::size_t i = 0;
+    while (i < s.size()) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        char32_t cp = 0xFFFD;
+        std::size_t len = 1;
+        if (c < 0x80) cp = c;
+        else if ((c & 0xE0) == 0xC0 && i + 1 < s.size()) { cp = (c & 0x1F) << 6 | (s[i + 1] & 0x3F); len = 2; }
+        else if ((c & 0xF0) == 0xE0 && i + 2 < s.size()) {
+            cp = (c & 0x0F) << 12 | (s[i + 1] & 0x3F) << 6 | (s[i + 2] & 0x3F);
+            len = 3;
+        } else if ((c & 0xF8) == 0xF0 && i + 3 < s.size()) {
+            cp = (c & 0x07) << 18 | (s[i + 1] & 0x3F) << 12 | (s[i + 2] & 0x3F) << 6 | (s[i + 3] & 0x3F);
+            len = 4;
+        }
+        i += len;
+        if (cp >= 0x10000 && cp <= 0x10FFFF) {
+            cp -= 0x10000;
+            out.push_back(std::uint16_t(0xD800 + (cp >> 10)));
+            out.push_back(std::uint16_t(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(std::uint16_t(cp > 0xFFFF ? 0xFFFD : cp));
+        }
+    }
+    return out;
+}
+
+bool IsTextType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
+std::string QuoteName(const std::string& name)
+{
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '\\' || c == '"') out.push_back('\\');
+        out.push_back(c);
+    }
+    out.push_back('"');
+    return out;
+}
+
+bool PrintableText(const std::vector<BYTE>& data)
+{
+    for (BYTE b : data)
+        if (b < 0x20) return false;
+    return true;
+}
+
+void AppendHex(std::string& line, const std::vector<BYTE>& bytes)
+{
+    // Lines wrapped with a trailing backslash, as the format allows.
+    std::size_t width = line.size();
+    char buf[4];
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        std::snprintf(buf, sizeof buf, "%02x", bytes[i]);
+        line += buf;
+        width += 2;
+        if (i + 1 < bytes.size()) {
+            line.push_back(',');
+            ++width;
+            if (width > 76) {
+                line += "\\\r\n  ";
+                width = 2;
+            }
+        }
+    }
+}
+
+std::vector<BYTE> TextToUtf16Bytes(const std::vector<BYTE>& utf8, DWORD type)
+{
+    std::string text(utf8.begin(), utf8.end());
+    std::vector<std::uint16_t> units = Utf8ToUtf16(text);
+    units.push_back(0);
+    if (type == REG_MULTI_SZ) units.push_back(0);
+    std::vector<BYTE> bytes;
+    for (auto u : units) {
+        bytes.push_back(BYTE(u & 0xFF));
+        bytes.push_back(BYTE(u >> 8));
+    }
+    return bytes;
+}
+
+void WriteKey(std::string& out, const RegKey& key, const std::string& path, bool isRoot)
+{
+    if (!isRoot || !key.Values().empty()) {
+        out += "[" + path + "]\r\n";
+        for (const RegValue& v : key.Values()) {
+            std::string line = v.name.empty() ? "@=" : QuoteName(v.name) + "=";
+            if (v.type == REG_SZ && PrintableText(v.data)) {
+                line += QuoteName(std::string(v.data.begin(), v.data.end()));
+            } else if (v.type == REG_DWORD && v.data.size() == 4) {
+                char buf[16];
+                std::snprintf(buf, sizeof buf, "dword:%08x", v.AsDword());
+                line += buf;
+            } else if (v.type == REG_BINARY) {
+                line += "hex:";
+                AppendHex(line, v.data);
+            } else {
+                char buf[16];
+                std::snprintf(buf, sizeof buf, "hex(%x):", unsigned(v.type));
+                line += buf;
+                AppendHex(line, IsTextType(v.type) || v.type == 1 ? TextToUtf16Bytes(v.data, v.type) : v.data);
+            }
+            out += line + "\r\n";
+        }
+        out += "\r\n";
+    }
+    for (const auto& child : key.Children()) WriteKey(out, *child, path + "\\" + child->Name(), false);
+}
+
+// ---------------------------------------------------------------------------
+// Registry-file text.
+
+struct Operation {
+    enum Kind { CreateKey, DeleteKey, SetValue, DeleteValue } kind;
+    std::string path;
+    RegValue value;
+};
+
+std::string_view Trim(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    return s;
+}
+
+// A quoted text at s[pos] (pos at the opening quote); pos ends after the closing quote.
+bool ParseQuoted(std::string_view s, std::size_t& pos, std::string& out)
+{
+    if (pos >= s.size() || s[pos] != '"') return false;
+    ++pos;
+    out.clear();
+    while (pos < s.size()) {
+        char c = s[pos++];
+        if (c == '"') return true;
+        if (c == '\\') {
+            if (pos >= s.size()) return false;
+            char e = s[pos++];
+            if (e == 'n') out.push_back('\n');
+            else if (e == 'r') out.push_back('\r');
+            else if (e == 't') out.push_back('\t');
+            else out.push_back(e);
+        } else {
+            out.push_back(c);
+        }
+    }
+    return false;
+}
+
+bool ParseHexBytes(std::string_view s, std::vector<BYTE>& bytes)
+{
+    bytes.clear();
+    std::size_t i = 0;
+    auto skip = [&] {
+        while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    };
+    skip();
+    if (i == s.size()) return true;
+    while (true) {
+        skip();
+        std::size_t start = i;
+        unsigned value = 0;
+        while (i < s.size() && std::isxdigit(static_cast<unsigned char>(s[i])) && i - start < 2) {
+            char c = s[i];
+            value = value * 16 + unsigned(c <= '9' ? c - '0' : Lower(c) - 'a' + 10);
+            ++i;
+        }
+        if (i == start) return false;
+        bytes.push_back(BYTE(value));
+        skip();
+        if (i == s.size()) return true;
+        if (s[i] != ',') return false;
+        ++i;
+        skip();
+        if (i == s.size()) return true;   // a trailing comma before nothing
+    }
+}
+
+std::string BytesToText(const std::vector<BYTE>& bytes, DWORD type, bool unicode)
+{
+    std::string text;
+    if (unicode) {
+        std::vector<std::uint16_t> units;
+        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) units.push_back(std::uint16_t(bytes[i] | bytes[i + 1] << 8));
+        text = Utf16ToUtf8(units);
+    } else {
+        text.assign(bytes.begin(), bytes.end());
+    }
+    // Terminators go; MULTI_SZ keeps zeros between its items.
+    while (!text.empty() && text.back() == '\0') text.pop_back();
+    if (type != REG_MULTI_SZ) {
+        auto zero = text.find('\0');
+        if (zero != std::string::npos) text.resize(zero);
+    }
+    return text;
+}
+
+bool ParseText(std::string_view text, std::vector<Operation>& ops, std::string* error)
+{
+    // Lines, with CR LF, LF or CR ends.
+    std::vector<std::string> lines;
+    {
+        std::string line;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            char c = text[i];
+            if (c == '\r' || c == '\n') {
+                lines.push_back(line);
+                line.clear();
+                if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            } else {
+                line.push_back(c);
+            }
+        }
+        if (!line.empty()) lines.push_back(line);
+    }
+    auto fail = [&](std::size_t lineNo, const std::string& why) {
+        if (error) *error = "line " + std::to_string(lineNo + 1) + ": " + why;
+        return false;
+    };
+
+    std::size_t n = 0;
+    while (n < lines.size() && Trim(lines[n]).empty()) ++n;
+    if (n == lines.size()) return fail(0, "empty file, no version line");
+    std::string_view version = Trim(lines[n]);
+    bool unicode;
+    if (version == "Windows Registry Editor Version 5.00") unicode = true;
+    else if (version == "REGEDIT4") unicode = false;
+    else return fail(n, "not a registry file (version line expected)");
+    ++n;
+
+    std::string current;      // canonical path of the open section; "" when none
+    bool deleted = false;
+    for (; n < lines.size(); ++n) {
+        std::string_view line = Trim(lines[n]);
+        if (line.empty() || line.front() == ';') continue;
+        if (line.front() == '[') {
+            if (line.back() != ']') return fail(n, "key line without ']'");
+            std::string_view inner = line.substr(1, line.size() - 2);
+            deleted = !inner.empty() && inner.front() == '-';
+            if (deleted) inner.remove_prefix(1);
+            std::string path = RegistryTree::CanonicalPath(inner);
+            if (path.empty()) return fail(n, "unknown root key");
+            if (path.find('\\') == std::string::npos && deleted) return fail(n, "a root key cannot be deleted");
+            current = path;
+            ops.push_back({deleted ? Operation::DeleteKey : Operation::CreateKey, path, {}});
+            continue;
+        }
+        if (current.empty()) return fail(n, "value outside a key");
+        if (deleted) return fail(n, "value under a deleted key");
+
+        // Continued hex lines.
+        std::string joined(line);
+        while (!joined.empty() && joined.back() == '\\' && n + 1 < lines.size()) {
+            joined.pop_back();
+            joined += std::string(Trim(lines[++n]));
+        }
+        std::string_view v = joined;
+        std::size_t pos = 0;
+        std::string name;
+        if (v.front() == '@') {
+            pos = 1;
+        } else if (!ParseQuoted(v, pos, name)) {
+            return fail(n, "malformed value name");
+        }
+        while (pos < v.size() && (v[pos] == ' ' || v[pos] == '\t')) ++pos;
+        if (pos >= v.size() || v[pos] != '=') return fail(n, "'=' expected");
+        ++pos;
+        std::string_view data = Trim(v.substr(pos));
+        Operation op{Operation::SetValue, current, {}};
+        op.value.name = name;
+        if (data == "-") {
+            op.kind = Operation::DeleteValue;
+        } else if (!data.empty() && data.front() == '"') {
+            std::size_t p = 0;
+            std::string textValue;
+            if (!ParseQuoted(data, p, textValue) || p != data.size()) return fail(n, "malformed text value");
+            op.value = RegValue::String(name, textValue);
+        } else if (data.substr(0, 6) == "dword:") {
+            std::string_view digits = data.substr(6);
+            if (digits.empty() || digits.size() > 8) return fail(n, "malformed dword value");
+            DWORD value = 0;
+            for (char c : digits) {
+                if (!std::isxdigit(static_cast<unsigned char>(c))) return fail(n, "malformed dword value");
+                value = value * 16 + DWORD(c <= '9' ? c - '0' : Lower(c) - 'a' + 10);
+            }
+            op.value = RegValue::Dword(name, value);
+        } else if (data.substr(0, 3) == "hex") {
+            DWORD type = REG_BINARY;
+            std::size_t colon = data.find(':');
+            if (colon == std::string_view::npos) return fail(n, "malformed hex value");
+            std::string_view head = data.substr(0, colon);
+            if (head != "hex") {
+                if (head.size() < 6 || head.substr(0, 4) != "hex(" || head.back() != ')')
+                    return fail(n, "malformed hex value type");
+                std::string_view t = head.substr(4, head.size() - 5);
+                if (t.empty() || t.size() > 8) return fail(n, "malformed hex value type");
+                type = 0;
+                for (char c : t) {
+                    if (!std::isxdigit(static_cast<unsigned char>(c))) return fail(n, "malformed hex value type");
+                    type = type * 16 + DWORD(c <= '9' ? c - '0' : Lower(c) - 'a' + 10);
+                }
+            }
+            std::vector<BYTE> bytes;
+            if (!ParseHexBytes(data.substr(colon + 1), bytes)) return fail(n, "malformed hex bytes");
+            if (IsTextType(type) || type == REG_SZ) {
+                op.value = RegValue::String(name, BytesToText(bytes, type, unicode), type);
+            } else {
+                op.value.type = type;
+                op.value.data = std::move(bytes);
+            }
+        } else {
+            return fail(n, "unknown value data");
+        }
+        ops.push_back(std::move(op));
+    }
+    return true;
+}
+
+void Apply(RegistryTree& tree, const std::vector<Operation>& ops)
+{
+    for (const Operation& op : ops) {
+        switch (op.kind) {
+        case Operation::CreateKey: tree.Create(op.path); break;
+        case Operation::DeleteKey: tree.Delete(op.path); break;
+        case Operation::SetValue:
+            if (RegKey* key = tree.Create(op.path)) key->SetValue(op.value);
+            break;
+        case Operation::DeleteValue:
+            if (RegKey* key = tree.Find(op.path)) key->DeleteValue(op.value.name);
+            break;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The file.
+
+bool ReadWholeFile(const std::string& path, std::string& out, bool& exists)
+{
+    out.clear();
+    exists = false;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return errno == ENOENT;
+    exists = true;
+    char buffer[65536];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, got);
+    bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
+// flock on a file beside the store: the store itself is replaced by rename.
+class FileLock {
+public:
+    FileLock(const std::string& storePath, bool exclusive)
+    {
+        std::string dir = ExtractFileDir(storePath);
+        if (exclusive && !dir.empty()) ForceDirectories(dir);
+        fd_ = ::open((storePath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd_ >= 0) {
+            while (::flock(fd_, exclusive ? LOCK_EX : LOCK_SH) != 0 && errno == EINTR) {
+            }
+        }
+    }
+    ~FileLock()
+    {
+        if (fd_ >= 0) ::close(fd_);   // closing releases the lock
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool Held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+bool WriteAtomically(const std::string& path, const std::string& text, std::string* error)
+{
+    std::string temp = path + ".tmp." + std::to_string(::getpid());
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        if (error) *error = "cannot create " + temp + ": " + std::strerror(errno);
+        return false;
+    }
+    std::size_t done = 0;
+    while (done < text.size()) {
+        ssize_t w = ::write(fd, text.data() + done, text.size() - done);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            if (error) *error = "cannot write " + temp + ": " + std::strerror(errno);
+            ::close(fd);
+            ::unlink(temp.c_str());
+            return false;
+        }
+        done += std::size_t(w);
+    }
+    bool ok = ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
+        if (error) *error = "cannot replace " + path + ": " + std::strerror(errno);
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+std::string RegValue::AsString() const
+{
+    if (IsTextType(type)) return std::string(data.begin(), data.end());
+    if (type == REG_DWORD || type == REG_QWORD) return std::to_string(AsDword());
+    return {};
+}
+
+DWORD RegValue::AsDword() const
+{
+    if ((type == REG_DWORD || type == REG_QWORD) && data.size() >= 4)
+        return DWORD(data[0]) | DWORD(data[1]) << 8 | DWORD(data[2]) << 16 | DWORD(data[3]) << 24;
+    if (IsTextType(type)) {
+        std::string text(data.begin(), data.end());
+        char* end = nullptr;
+        unsigned long v = std::strtoul(text.c_str(), &end, 10);
+        if (!text.empty() && end && *end == '\0') return DWORD(v);
+    }
+    return 0;
+}
+
+RegValue RegValue::String(std::string name, std::string_view text, DWORD type)
+{
+    RegValue v;
+    v.name = std::move(name);
+    v.type = type;
+    v.data.assign(text.begin(), text.end());
+    return v;
+}
+
+RegValue RegValue::Dword(std::string name, DWORD value)
+{
+    RegValue v;
+    v.name = std::move(name);
+    v.type = REG_DWORD;
+    v.data = {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)};
+    return v;
+}
+
+RegValue RegValue::Binary(std::string name, std::vector<BYTE> bytes)
+{
+    RegValue v;
+    v.name = std::move(name);
+    v.type = REG_BINARY;
+    v.data = std::move(bytes);
+    return v;
+}
+
+RegKey* RegKey::Child(std::string_view name)
+{
+    for (auto& c : children_)
+        if (SameName(c->Name(), name)) return c.get();
+    return nullptr;
+}
+
+const RegKey* RegKey::Child(std::string_view name) const { return const_cast<RegKey*>(this)->Child(name); }
+
+RegKey& RegKey::CreateChild(std::string_view name)
+{
+    if (RegKey* c = Child(name)) return *c;
+    children_.push_back(std::make_unique<RegKey>(std::string(name)));
+    return *children_.back();
+}
+
+bool RegKey::DeleteChild(std::string_view name)
+{
+    auto it = std::find_if(children_.begin(), children_.end(), [&](auto& c) { return SameName(c->Name(), name); });
+    if (it == children_.end()) return false;
+    children_.erase(it);
+    return true;
+}
+
+const RegValue* RegKey::Value(std::string_view name) const
+{
+    for (auto& v : values_)
+        if (SameName(v.name, name)) return &v;
+    return nullptr;
+}
+
+void RegKey::SetValue(RegValue value)
+{
+    for (auto& v : values_)
+        if (SameName(v.name, value.name)) {
+            v = std::move(value);
+            return;
+        }
+    values_.push_back(std::move(value));
+}
+
+bool RegKey::DeleteValue(std::string_view name)
+{
+    auto it = std::find_if(values_.begin(), values_.end(), [&](auto& v) { return SameName(v.name, name); });
+    if (it == values_.end()) return false;
+    values_.erase(it);
+    return true;
+}
+
+RegistryTree::RegistryTree()
+{
+    for (const char* r : kRoots) roots_.push_back(std::make_unique<RegKey>(r));
+}
+
+std::string RegistryTree::CanonicalPath(std::string_view path)
+{
+    std::vector<std::string> parts;
+    if (!CanonicalParts(path, parts)) return {};
+    std::string out = parts[0];
+    for (std::size_t i = 1; i < parts.size(); ++i) out += "\\" + parts[i];
+    return out;
+}
+
+RegKey* RegistryTree::Find(std::string_view path)
+{
+    std::vector<std::string> parts;
+    if (!CanonicalParts(path, parts)) return nullptr;
+    RegKey* key = nullptr;
+    for (auto& r : roots_)
+        if (r->Name() == parts[0]) key = r.get();
+    for (std::size_t i = 1; key && i < parts.size(); ++i) key = key->Child(parts[i]);
+    return key;
+}
+
+const RegKey* RegistryTree::Find(std::string_view path) const { return const_cast<RegistryTree*>(this)->Find(path); }
+
+RegKey* RegistryTree::Create(std::string_view path)
+{
+    std::vector<std::string> parts;
+    if (!CanonicalParts(path, parts)) return nullptr;
+    RegKey* key = nullptr;
+    for (auto& r : roots_)
+        if (r->Name() == parts[0]) key = r.get();
+    for (std::size_t i = 1; key && i < parts.size(); ++i) key = &key->CreateChild(parts[i]);
+    return key;
+}
+
+bool RegistryTree::Delete(std::string_view path)
+{
+    std::vector<std::string> parts;
+    if (!CanonicalParts(path, parts) || parts.size() < 2) return false;
+    std::string parentPath = parts[0];
+    for (std::size_t i = 1; i + 1 < parts.size(); ++i) parentPath += "\\" + parts[i];
+    RegKey* parent = Find(parentPath);
+    return parent && parent->DeleteChild(parts.back());
+}
+
+std::string RegistryTree::ToText() const
+{
+    std::string out = "Windows Registry Editor Version 5.00\r\n\r\n";
+    for (const auto& r : roots_) WriteKey(out, *r, r->Name(), true);
+    return out;
+}
+
+bool RegistryTree::Import(std::string_view text, std::string* error)
+{
+    std::vector<Operation> ops;
+    if (!ParseText(text, ops, error)) return false;
+    Apply(*this, ops);
+    return true;
+}
+
+std::string RegistryFilePath()
+{
+    if (const char* p = std::getenv("KELDARA_REGISTRY"); p && *p) return p;
+    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x) return JoinPath(x, "keldara/registry");
+    const char* home = std::getenv("HOME");
+    return JoinPath(JoinPath(home && *home ? home : "/tmp", ".config"), "keldara/registry");
+}
+
+RegistryTree ReadRegistry()
+{
+    RegistryTree tree;
+    std::string path = RegistryFilePath();
+    FileLock lock(path, false);
+    std::string text;
+    bool exists = false;
+    if (ReadWholeFile(path, text, exists) && exists) {
+        RegistryTree parsed;
+        if (parsed.Import(text, nullptr)) return parsed;
+    }
+    return tree;
+}
+
+bool UpdateRegistry(const std::function<bool(RegistryTree&)>& change, std::string* error)
+{
+    std::string path = RegistryFilePath();
+    FileLock lock(path, true);
+    if (!lock.Held()) {
+        if (error) *error = "cannot lock " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::string text;
+    bool exists = false;
+    if (!ReadWholeFile(path, text, exists)) {
+        if (error) *error = "cannot read " + path;
+        return false;
+    }
+    RegistryTree tree;
+    std::string parseError;
+    if (exists && !text.empty() && !tree.Import(text, &parseError)) {
+        // Never overwrite a store that cannot be read back: it would lose every key.
+        if (error) *error = path + " is damaged (" + parseError + ")";
+        return false;
+    }
+    if (!change(tree)) return true;
+    return WriteAtomically(path, tree.ToText(), error);
+}
+
+bool ImportRegistryText(std::string_view bytes, std::string* error)
+{
+    std::string text;
+    if (bytes.size() >= 2 && ((BYTE(bytes[0]) == 0xFF && BYTE(bytes[1]) == 0xFE) ||
+                              (BYTE(bytes[0]) == 0xFE && BYTE(bytes[1]) == 0xFF))) {
+        bool little = BYTE(bytes[0]) == 0xFF;
+        std::vector<std::uint16_t> units;
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            BYTE a = BYTE(bytes[i]), b = BYTE(bytes[i + 1]);
+            units.push_back(little ? std::uint16_t(a | b << 8) : std::uint16_t(b | a << 8));
+        }
+        text = Utf16ToUtf8(units);
+    } else if (bytes.size() >= 3 && BYTE(bytes[0]) == 0xEF && BYTE(bytes[1]) == 0xBB && BYTE(bytes[2]) == 0xBF) {
+        text = bytes.substr(3);
+    } else {
+        text = bytes;
+    }
+    // Parse before locking, so a bad file changes nothing and reports its line.
+    std::vector<Operation> ops;
+    if (!ParseText(text, ops, error)) return false;
+    return UpdateRegistry(
+        [&](RegistryTree& tree) {
+            Apply(tree, ops);
+            return true;
+        },
+        error);
+}
