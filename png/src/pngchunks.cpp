@@ -602,7 +602,7 @@ bool TChunkzTXt::LoadFromStream(TStream& stream, const std::string& chunkName, s
 
 bool TChunkzTXt::SaveToStream(TStream& stream)
 {
-    if (Text.empty()) Text = " ";
+    if (Text.empty()) Text.assign(1, ' ');
     std::string packed;
     const int level = Owner() ? Owner()->CompressionLevel : Z_DEFAULT_COMPRESSION;
     if (!DeflateBytes(reinterpret_cast<const std::uint8_t*>(Text.data()), Text.size(), level, packed)) return false;

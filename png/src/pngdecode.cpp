@@ -8,6 +8,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 using namespace pngdetail;
@@ -127,10 +128,34 @@ inline std::uint8_t PaethPredictor(int a, int b, int c)
 }
 
 // row and prev point at the first sample byte (after the filter byte).
-void FilterRow(std::uint8_t type, std::uint8_t* row, const std::uint8_t* prev, std::size_t n, std::size_t bpp)
+void FilterRow(std::uint8_t type, std::uint8_t* __restrict row, const std::uint8_t* __restrict prev, std::size_t n,
+               std::size_t bpp)
 {
     switch (type) {
     case 1:
+        if ((bpp == 3 || bpp == 4) && std::endian::native == std::endian::little && n >= 4) {
+            // Each pixel depends on the one before it: add whole pixels at once, byte by
+            // byte without carries, so the chain is one step per pixel, not per sample.
+            // The next pixel is loaded before this one is stored, so no load waits on
+            // an overlapping store.
+            std::uint32_t left = 0, cur;
+            std::memcpy(&cur, row, 4);
+            std::size_t i = 0;
+            for (;;) {
+                const bool more = i + bpp + 4 <= n;
+                std::uint32_t next = 0;
+                if (more) std::memcpy(&next, row + i + bpp, 4);
+                const std::uint32_t sum = ((cur & 0x7F7F7F7Fu) + (left & 0x7F7F7F7Fu)) ^ ((cur ^ left) & 0x80808080u);
+                const std::uint32_t keep = bpp == 3 ? (cur & 0xFF000000u) | (sum & 0x00FFFFFFu) : sum;
+                std::memcpy(row + i, &keep, 4);
+                left = bpp == 3 ? (sum & 0x00FFFFFFu) : sum;
+                i += bpp;
+                if (!more) break;
+                cur = next;
+            }
+            for (; i < n; ++i) row[i] = static_cast<std::uint8_t>(row[i] + row[i - bpp]);
+            break;
+        }
         for (std::size_t i = bpp; i < n; ++i) row[i] = static_cast<std::uint8_t>(row[i] + row[i - bpp]);
         break;
     case 2:

@@ -108,6 +108,13 @@ public:
     // Converts, filters and returns the row to feed (filter byte first, rowBytes + 1 bytes).
     const std::uint8_t* Encode(std::uint32_t y, std::uint32_t x0, std::uint32_t dx, std::uint32_t n)
     {
+        // The menu masks' path (RGB, Sub only, no gamma): convert and filter in one pass.
+        if (dx == 1 && identity_ && h_.ColorType == 2 && h_.BitDepth == 8 && (png_.Filters & 0x1F) == FilterBit(pfSub)) {
+            std::uint8_t* row = buffer_[1].data();
+            row[0] = 1;
+            SubFromBgr(row + 1, png_.GetScanline(static_cast<int>(y)) + 3 * x0, n);
+            return row;
+        }
         Convert(buffer_[5].data() + 1, y, x0, dx, n);
         const int f = FilterToEncode();
         std::uint8_t* row = buffer_[f].data();
@@ -116,6 +123,30 @@ public:
     }
 
 private:
+    // Sub-filtered red green blue straight from blue green red.
+    static void SubFromBgr(std::uint8_t* __restrict out, const std::uint8_t* __restrict s, std::uint32_t n)
+    {
+        if (n == 0) return;
+        out[0] = s[2], out[1] = s[1], out[2] = s[0];
+        for (std::uint32_t i = 1; i < n; ++i) {
+            const std::uint8_t* p = s + 3 * i;
+            std::uint8_t* o = out + 3 * i;
+            o[0] = static_cast<std::uint8_t>(p[2] - p[-1]);
+            o[1] = static_cast<std::uint8_t>(p[1] - p[-2]);
+            o[2] = static_cast<std::uint8_t>(p[0] - p[-3]);
+        }
+    }
+
+    // Blue green red to red green blue.
+    static void SwapRedBlue(std::uint8_t* __restrict out, const std::uint8_t* __restrict s, std::uint32_t n)
+    {
+        for (std::uint32_t i = 0; i < n; ++i) {
+            out[3 * i] = s[3 * i + 2];
+            out[3 * i + 1] = s[3 * i + 1];
+            out[3 * i + 2] = s[3 * i];
+        }
+    }
+
     void Convert(std::uint8_t* out, std::uint32_t y, std::uint32_t x0, std::uint32_t dx, std::uint32_t n)
     {
         const std::uint8_t* dib = png_.GetScanline(static_cast<int>(y));
@@ -148,12 +179,7 @@ private:
             break;
         case 208:
             if (identity_ && dx == 1) {
-                const std::uint8_t* s = dib + 3 * x0;
-                for (std::uint32_t i = 0; i < n; ++i, s += 3, out += 3) {
-                    out[0] = s[2];
-                    out[1] = s[1];
-                    out[2] = s[0];
-                }
+                SwapRedBlue(out, dib + 3 * x0, n);
             } else {
                 for (std::uint32_t i = 0, x = x0; i < n; ++i, x += dx, out += 3) {
                     const std::uint8_t* s = dib + 3 * x;
@@ -207,17 +233,17 @@ private:
 
     int FilterToEncode()
     {
-        const std::uint8_t* cur = buffer_[5].data() + 1;
-        const std::uint8_t* prev = buffer_[0].data() + 1;
+        const std::uint8_t* __restrict cur = buffer_[5].data() + 1;
+        const std::uint8_t* __restrict prev = buffer_[0].data() + 1;
         const std::size_t n = rowBytes_, bpp = offset_;
         const TFilters set = png_.Filters;
         if (set & FilterBit(pfSub)) {
-            std::uint8_t* o = buffer_[1].data() + 1;
+            std::uint8_t* __restrict o = buffer_[1].data() + 1;
             for (std::size_t i = 0; i < n && i < bpp; ++i) o[i] = cur[i];
             for (std::size_t i = bpp; i < n; ++i) o[i] = static_cast<std::uint8_t>(cur[i] - cur[i - bpp]);
         }
         if (set & FilterBit(pfUp)) {
-            std::uint8_t* o = buffer_[2].data() + 1;
+            std::uint8_t* __restrict o = buffer_[2].data() + 1;
             for (std::size_t i = 0; i < n; ++i) o[i] = static_cast<std::uint8_t>(cur[i] - prev[i]);
         }
         if (set & FilterBit(pfAverage)) {
@@ -236,7 +262,8 @@ private:
             }
         }
         // The unfiltered row becomes the previous row of the next line and the output
-        // of filter 0.
+        // of filter 0; with Sub alone neither is ever read.
+        if ((set & 0x1F) == FilterBit(pfSub)) return 1;
         std::memcpy(buffer_[0].data() + 1, cur, n);
         if ((set & 0x1F) == 0 || (set & 0x1F) == FilterBit(pfNone)) return 0;
         for (int f = 0; f < 5; ++f)

@@ -54,7 +54,7 @@ void Exercise(const Bytes& file)
         for (int x = 0; x < png.Width(); ++x) sum += static_cast<std::uint32_t>(png.GetPixels(x, y));
     (void)sum;
     png.GetTransparentColor();
-    if (!loaded) return;
+    if (!loaded || png.Width() * png.Height() > 100000) return; // big damaged headers: reading them was the test
     try {
         const Bytes saved = SaveToBytes(png);
         TPNGObject again;
