@@ -17,7 +17,7 @@ void WriteText(const std::string& path, const std::string& text)
 
 // Fake volumes: every mount point is a real temporary folder, so statvfs and
 // the writability check have something to look at.
-class FakeDrives : public ::testing::Test {
+class Win32FakeDrives : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -66,7 +66,7 @@ protected:
     std::string root_, sys_;
 };
 
-TEST_F(FakeDrives, VolumesAreClassifiedFromTheMountTable)
+TEST_F(Win32FakeDrives, VolumesAreClassifiedFromTheMountTable)
 {
     Install(Table());
     std::map<std::string, Volume> byPoint;
@@ -115,7 +115,7 @@ TEST_F(FakeDrives, VolumesAreClassifiedFromTheMountTable)
     EXPECT_TRUE(get("twice").fixed);
 }
 
-TEST_F(FakeDrives, PathsBelongToTheirLongestMountPoint)
+TEST_F(Win32FakeDrives, PathsBelongToTheirLongestMountPoint)
 {
     Install(Table());
     std::string file = JoinPath(Mount("disk/inner"), "clip.avi");
@@ -132,7 +132,7 @@ TEST_F(FakeDrives, PathsBelongToTheirLongestMountPoint)
     EXPECT_EQ(GetDriveType(""), unsigned(DRIVE_NO_ROOT_DIR));
 }
 
-TEST_F(FakeDrives, MountTableFromAFileAndAnUnreadableOne)
+TEST_F(Win32FakeDrives, MountTableFromAFileAndAnUnreadableOne)
 {
     std::string file = JoinPath(root_, "mounts");
     WriteText(file, Table());
@@ -143,7 +143,7 @@ TEST_F(FakeDrives, MountTableFromAFileAndAnUnreadableOne)
     EXPECT_FALSE(VolumeOf(root_));
 }
 
-TEST_F(FakeDrives, FreeSpaceCanBeFaked)
+TEST_F(Win32FakeDrives, FreeSpaceCanBeFaked)
 {
     DriveSource source{Table(), "", sys_, {}};
     const std::string disk = IncludeTrailingPathDelimiter(Mount("disk"));
@@ -161,7 +161,7 @@ TEST_F(FakeDrives, FreeSpaceCanBeFaked)
     EXPECT_EQ(GetDriveType(Mount("disk")), unsigned(DRIVE_FIXED));
 }
 
-TEST(Drives, FreeSpaceIsReadIn64Bits)
+TEST(Win32Drives, FreeSpaceIsReadIn64Bits)
 {
     std::string folder = MakeTempFolder("win32-space");
     DiskSpace space;
@@ -173,7 +173,7 @@ TEST(Drives, FreeSpaceIsReadIn64Bits)
     RemoveDir(folder);
 }
 
-TEST(Drives, TheRealRootIsListed)
+TEST(Win32Drives, TheRealRootIsListed)
 {
     SetDriveSource(DriveSource{});
     bool sawRoot = false;

@@ -14,7 +14,7 @@ namespace {
 using AnswerFn = int (*)();
 using AddFn = int (*)(int, int);
 
-TEST(DynLib, OtherPlatformNamesFindTheModuleBesideTheExecutable)
+TEST(Win32DynLib, OtherPlatformNamesFindTheModuleBesideTheExecutable)
 {
     for (const char* name : {"KeldaraProbe.dll", "KeldaraProbe.DLL", "KeldaraProbe.ax", "KeldaraProbe"}) {
         HMODULE module = LoadLibrary(name);
@@ -26,7 +26,7 @@ TEST(DynLib, OtherPlatformNamesFindTheModuleBesideTheExecutable)
     }
 }
 
-TEST(DynLib, AbsoluteSharedObjectPathIsUsedAsIs)
+TEST(Win32DynLib, AbsoluteSharedObjectPathIsUsedAsIs)
 {
     std::string path = ExecutableFolder() + "libKeldaraProbe.so";
     Library library(path);
@@ -44,7 +44,7 @@ TEST(DynLib, AbsoluteSharedObjectPathIsUsedAsIs)
     EXPECT_FALSE(moved.Loaded());
 }
 
-TEST(DynLib, FailuresAnswerNullWithAReason)
+TEST(Win32DynLib, FailuresAnswerNullWithAReason)
 {
     EXPECT_EQ(LoadLibrary("KeldaraNoSuchModule.dll"), nullptr);
     EXPECT_NE(LastLibraryError().find("KeldaraNoSuchModule.dll"), std::string::npos);
@@ -62,7 +62,7 @@ TEST(DynLib, FailuresAnswerNullWithAReason)
     std::filesystem::remove_all(folder);
 }
 
-TEST(DynLib, CandidatesTryTheExecutableFolderThenTheSearchPath)
+TEST(Win32DynLib, CandidatesTryTheExecutableFolderThenTheSearchPath)
 {
     const std::string exe = ExecutableFolder();
     EXPECT_EQ(LibraryCandidates("RMSP.DLL"),
@@ -75,7 +75,7 @@ TEST(DynLib, CandidatesTryTheExecutableFolderThenTheSearchPath)
     EXPECT_TRUE(LibraryCandidates("").empty());
 }
 
-TEST(DynLib, APluginPostsToTheProgramsWindows)
+TEST(Win32DynLib, APluginPostsToTheProgramsWindows)
 {
     // One handle table for the whole process: a module's post must arrive.
     MessageQueue queue;
@@ -92,7 +92,7 @@ TEST(DynLib, APluginPostsToTheProgramsWindows)
     EXPECT_EQ(post(hwnd, 41657, 888), 0);
 }
 
-TEST(DynLib, SystemLibraryFromTheSearchPath)
+TEST(Win32DynLib, SystemLibraryFromTheSearchPath)
 {
     Library library("libm.so.6");
     ASSERT_TRUE(library.Loaded()) << LastLibraryError();

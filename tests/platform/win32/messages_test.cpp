@@ -24,7 +24,7 @@ struct Recorder {
     }
 };
 
-TEST(Messages, PostToNullOrDeadHandleIsDroppedAndAnswersFalse)
+TEST(Win32Messages, PostToNullOrDeadHandleIsDroppedAndAnswersFalse)
 {
     MessageQueue queue;
     Recorder recorder;
@@ -47,7 +47,7 @@ TEST(Messages, PostToNullOrDeadHandleIsDroppedAndAnswersFalse)
     DeallocateHWnd(hwnd);   // twice is harmless
 }
 
-TEST(Messages, MessageRetrievedBeforeDeathIsNotDispatchedAfterIt)
+TEST(Win32Messages, MessageRetrievedBeforeDeathIsNotDispatchedAfterIt)
 {
     MessageQueue queue;
     Recorder recorder;
@@ -61,7 +61,7 @@ TEST(Messages, MessageRetrievedBeforeDeathIsNotDispatchedAfterIt)
     EXPECT_TRUE(recorder.seen.empty());
 }
 
-TEST(Messages, HandlesAreNotReusedSoLatePostsMissTheNewWindow)
+TEST(Win32Messages, HandlesAreNotReusedSoLatePostsMissTheNewWindow)
 {
     MessageQueue queue;
     std::set<HWND> handles;
@@ -79,7 +79,7 @@ TEST(Messages, HandlesAreNotReusedSoLatePostsMissTheNewWindow)
     DeallocateHWnd(fresh);
 }
 
-TEST(Messages, PostsFromSeveralThreadsKeepEachThreadsOrder)
+TEST(Win32Messages, PostsFromSeveralThreadsKeepEachThreadsOrder)
 {
     MessageQueue queue;
     std::atomic<int> wakeups{0};
@@ -118,7 +118,7 @@ TEST(Messages, PostsFromSeveralThreadsKeepEachThreadsOrder)
     DeallocateHWnd(hwnd);
 }
 
-TEST(Messages, SendMessageOnOwnerThreadCallsDirectly)
+TEST(Win32Messages, SendMessageOnOwnerThreadCallsDirectly)
 {
     MessageQueue queue;
     HWND hwnd = AllocateHWnd(queue, [](UINT m, WPARAM w, LPARAM l) { return LRESULT(m + w + l); });
@@ -127,7 +127,7 @@ TEST(Messages, SendMessageOnOwnerThreadCallsDirectly)
     DeallocateHWnd(hwnd);
 }
 
-TEST(Messages, SendMessageFromWorkerIsHandledOnOwnerThreadWhilePumping)
+TEST(Win32Messages, SendMessageFromWorkerIsHandledOnOwnerThreadWhilePumping)
 {
     MessageQueue queue;
     const auto owner = std::this_thread::get_id();
@@ -151,7 +151,7 @@ TEST(Messages, SendMessageFromWorkerIsHandledOnOwnerThreadWhilePumping)
     DeallocateHWnd(hwnd);
 }
 
-TEST(Messages, SenderGetsZeroWhenTheWindowDiesBeforeHandlingIt)
+TEST(Win32Messages, SenderGetsZeroWhenTheWindowDiesBeforeHandlingIt)
 {
     MessageQueue queue;
     std::atomic<bool> sendQueued{false};
@@ -168,7 +168,7 @@ TEST(Messages, SenderGetsZeroWhenTheWindowDiesBeforeHandlingIt)
     EXPECT_FALSE(called);
 }
 
-TEST(Messages, TwoGuiThreadsSendingToEachOtherDoNotLockUp)
+TEST(Win32Messages, TwoGuiThreadsSendingToEachOtherDoNotLockUp)
 {
     MessageQueue mainQueue;
     HWND mainWindow = AllocateHWnd(mainQueue, [](UINT, WPARAM w, LPARAM) { return LRESULT(w + 1); });
@@ -193,7 +193,7 @@ TEST(Messages, TwoGuiThreadsSendingToEachOtherDoNotLockUp)
     DeallocateHWnd(mainWindow);
 }
 
-TEST(Messages, QuitComesAfterEarlierPostsAndCarriesTheExitCode)
+TEST(Win32Messages, QuitComesAfterEarlierPostsAndCarriesTheExitCode)
 {
     MessageQueue queue;
     EXPECT_EQ(MessageQueue::Current(), &queue);
@@ -217,7 +217,7 @@ TEST(Messages, QuitComesAfterEarlierPostsAndCarriesTheExitCode)
     DeallocateHWnd(hwnd);
 }
 
-TEST(Messages, PeekWithoutRemoveKeepsTheMessage)
+TEST(Win32Messages, PeekWithoutRemoveKeepsTheMessage)
 {
     MessageQueue queue;
     HWND hwnd = AllocateHWnd(queue, [](UINT, WPARAM, LPARAM) { return LRESULT(0); });
@@ -237,7 +237,7 @@ TEST(Messages, PeekWithoutRemoveKeepsTheMessage)
     DeallocateHWnd(hwnd);
 }
 
-TEST(Messages, PumpPendingDeliversChainsAndSurvivesSelfDestruction)
+TEST(Win32Messages, PumpPendingDeliversChainsAndSurvivesSelfDestruction)
 {
     MessageQueue queue;
     std::vector<WPARAM> order;
@@ -256,7 +256,7 @@ TEST(Messages, PumpPendingDeliversChainsAndSurvivesSelfDestruction)
     EXPECT_FALSE(IsWindow(hwnd));
 }
 
-TEST(Messages, SetWindowProcReplacesTheHandler)
+TEST(Win32Messages, SetWindowProcReplacesTheHandler)
 {
     MessageQueue queue;
     HWND hwnd = AllocateHWnd(queue, [](UINT, WPARAM, LPARAM) { return LRESULT(1); });
@@ -268,7 +268,7 @@ TEST(Messages, SetWindowProcReplacesTheHandler)
     EXPECT_EQ(QueueOfWindow(hwnd), nullptr);
 }
 
-TEST(Messages, DestroyedQueueTakesItsWindowsAlong)
+TEST(Win32Messages, DestroyedQueueTakesItsWindowsAlong)
 {
     HWND hwnd;
     {
@@ -280,7 +280,7 @@ TEST(Messages, DestroyedQueueTakesItsWindowsAlong)
     EXPECT_FALSE(PostMessage(hwnd, kPing, 0, 0));
 }
 
-TEST(Messages, RegisteredMessagesAreStableAndCaseInsensitive)
+TEST(Win32Messages, RegisteredMessagesAreStableAndCaseInsensitive)
 {
     UINT a = RegisterWindowMessage("KeldaraTestMessage");
     UINT b = RegisterWindowMessage("KELDARATESTMESSAGE");
@@ -300,7 +300,7 @@ TEST(Messages, RegisteredMessagesAreStableAndCaseInsensitive)
         EXPECT_EQ(numbers[i].get(), first);
 }
 
-TEST(Messages, TimedGetWakesForAPostFromAnotherThread)
+TEST(Win32Messages, TimedGetWakesForAPostFromAnotherThread)
 {
     MessageQueue queue;
     HWND hwnd = AllocateHWnd(queue, [](UINT, WPARAM, LPARAM) { return LRESULT(0); });

@@ -63,7 +63,7 @@ public:
     std::string path;
 };
 
-TEST(Process, ExitCodesAndCapturedOutput)
+TEST(Win32Process, ExitCodesAndCapturedOutput)
 {
     ProcessResult ok = RunProcess(Shell("printf 'to out'; printf 'to err' >&2"));
     EXPECT_TRUE(ok.started);
@@ -87,7 +87,7 @@ TEST(Process, ExitCodesAndCapturedOutput)
     EXPECT_EQ(quiet.output, "");
 }
 
-TEST(Process, MissingOrUnrunnableProgramIsReportedClearly)
+TEST(Win32Process, MissingOrUnrunnableProgramIsReportedClearly)
 {
     ChildProcess child;
     ProcessSpec spec;
@@ -116,7 +116,7 @@ TEST(Process, MissingOrUnrunnableProgramIsReportedClearly)
     EXPECT_FALSE(badFolder.error.empty());
 }
 
-TEST(Process, LinesSplitOnCarriageReturnsAndNewlines)
+TEST(Win32Process, LinesSplitOnCarriageReturnsAndNewlines)
 {
     std::vector<std::string> out, err;
     ProcessResult r = RunProcess(Shell("printf 'STAT: 1\\rSTAT: 2\\rdone\\r\\nnext\\n\\nlast'; printf 'e1\\re2' >&2"),
@@ -127,7 +127,7 @@ TEST(Process, LinesSplitOnCarriageReturnsAndNewlines)
     EXPECT_EQ(err, (std::vector<std::string>{"e1", "e2"}));
 }
 
-TEST(Process, LongOutputIsReadWhileTheChildRuns)
+TEST(Win32Process, LongOutputIsReadWhileTheChildRuns)
 {
     // Far more than a pipe holds: a reader that only starts at the end would hang.
     int lines = 0;
@@ -138,7 +138,7 @@ TEST(Process, LongOutputIsReadWhileTheChildRuns)
     EXPECT_GT(r.output.size(), 400000u);
 }
 
-TEST(Process, CancelKillsTheWholeGroupPromptly)
+TEST(Win32Process, CancelKillsTheWholeGroupPromptly)
 {
     ChildProcess child;
     std::mutex mutex;
@@ -170,7 +170,7 @@ TEST(Process, CancelKillsTheWholeGroupPromptly)
     EXPECT_EQ(::waitpid(child.Pid(), nullptr, WNOHANG), -1);
 }
 
-TEST(Process, ChildIgnoringTerminateIsKilledAfterTheGrace)
+TEST(Win32Process, ChildIgnoringTerminateIsKilledAfterTheGrace)
 {
     ChildProcess child;
     std::atomic<bool> ready{false};
@@ -183,7 +183,7 @@ TEST(Process, ChildIgnoringTerminateIsKilledAfterTheGrace)
     EXPECT_EQ(child.Signal(), SIGKILL);
 }
 
-TEST(Process, LineCallbackMayCancelItsOwnChild)
+TEST(Win32Process, LineCallbackMayCancelItsOwnChild)
 {
     ChildProcess child;
     std::vector<std::string> lines;
@@ -198,7 +198,7 @@ TEST(Process, LineCallbackMayCancelItsOwnChild)
     EXPECT_EQ(lines, (std::vector<std::string>{"ERROR"}));
 }
 
-TEST(Process, WaitTimesOutAndRunProcessStopsTheChild)
+TEST(Win32Process, WaitTimesOutAndRunProcessStopsTheChild)
 {
     ChildProcess child;
     ASSERT_TRUE(child.Start(Shell("sleep 30", false)));
@@ -211,7 +211,7 @@ TEST(Process, WaitTimesOutAndRunProcessStopsTheChild)
     EXPECT_FALSE(r.Succeeded());
 }
 
-TEST(Process, DestroyingARunningChildStopsIt)
+TEST(Win32Process, DestroyingARunningChildStopsIt)
 {
     pid_t pid;
     {
@@ -222,7 +222,7 @@ TEST(Process, DestroyingARunningChildStopsIt)
     EXPECT_TRUE(BecomesGone(pid));
 }
 
-TEST(Process, GrandchildHoldingThePipeDoesNotHoldUpTheWait)
+TEST(Win32Process, GrandchildHoldingThePipeDoesNotHoldUpTheWait)
 {
     ChildProcess child;
     ASSERT_TRUE(child.Start(Shell("sleep 30 & echo started")));
@@ -234,7 +234,7 @@ TEST(Process, GrandchildHoldingThePipeDoesNotHoldUpTheWait)
     ::kill(-child.Pid(), SIGKILL);   // the orphaned sleep
 }
 
-TEST(Process, FolderEnvironmentAndRedirections)
+TEST(Win32Process, FolderEnvironmentAndRedirections)
 {
     TempFolder temp;
     ProcessSpec spec = Shell("pwd; echo \"$KELDARA_PROBE\"");
@@ -265,7 +265,7 @@ TEST(Process, FolderEnvironmentAndRedirections)
     EXPECT_FALSE(RunProcess(cat).started);
 }
 
-TEST(Process, OtherDescriptorsAreNotInherited)
+TEST(Win32Process, OtherDescriptorsAreNotInherited)
 {
     // Deliberately without close-on-exec, and above what ls opens for itself.
     int opened = ::open("/dev/null", O_RDONLY);
@@ -281,7 +281,7 @@ TEST(Process, OtherDescriptorsAreNotInherited)
         EXPECT_NE(name, std::to_string(leaked));
 }
 
-TEST(Process, CommandLinesSplitWithoutAShell)
+TEST(Win32Process, CommandLinesSplitWithoutAShell)
 {
     EXPECT_EQ(SplitCommandLine("regsvr32.exe /s audio.dll"),
               (std::vector<std::string>{"regsvr32.exe", "/s", "audio.dll"}));
@@ -314,7 +314,7 @@ public:
     std::vector<std::string> opened;
 };
 
-TEST(Process, LaunchesGoThroughTheInstalledLauncher)
+TEST(Win32Process, LaunchesGoThroughTheInstalledLauncher)
 {
     RecordingLauncher fake;
     SetLauncher(&fake);
@@ -329,7 +329,7 @@ TEST(Process, LaunchesGoThroughTheInstalledLauncher)
     EXPECT_NE(&CurrentLauncher(), &fake);
 }
 
-TEST(Process, HiddenLaunchRunsOnItsOwn)
+TEST(Win32Process, HiddenLaunchRunsOnItsOwn)
 {
     TempFolder temp;
     std::string fifo = JoinPath(temp.path, "signal");

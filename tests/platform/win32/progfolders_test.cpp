@@ -10,7 +10,7 @@
 
 namespace {
 
-TEST(ProgFolders, ExecutableFolderIsTheBinFolder)
+TEST(Win32ProgFolders, ExecutableFolderIsTheBinFolder)
 {
     std::string folder = ExecutableFolder();
     ASSERT_FALSE(folder.empty());
@@ -20,7 +20,7 @@ TEST(ProgFolders, ExecutableFolderIsTheBinFolder)
     }
 }
 
-TEST(ProgFolders, ProgramFolderOverrideAndDataLookup)
+TEST(Win32ProgFolders, ProgramFolderOverrideAndDataLookup)
 {
     std::string temp = MakeTempFolder("win32-progfolders");
     SetProgramFolder(temp);
@@ -41,7 +41,7 @@ TEST(ProgFolders, ProgramFolderOverrideAndDataLookup)
     std::filesystem::remove_all(temp);
 }
 
-TEST(ProgFolders, LanguageNamesFromLocales)
+TEST(Win32ProgFolders, LanguageNamesFromLocales)
 {
     EXPECT_EQ(LanguageNameOfLocale("de_DE.UTF-8"), "German");
     EXPECT_EQ(LanguageNameOfLocale("fr_CA"), "French");
