@@ -1,0 +1,236 @@
+#include "com/registry.h"
+
+#include "rtl/paths.h"
+#include "testregistry.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string Utf16Le(const std::string& ascii)
+{
+    std::string out = "\xFF\xFE";
+    for (char c : ascii) {
+        out.push_back(c);
+        out.push_back('\0');
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(Registry, PlatformCallsStoreAndAnswerValues)
+{
+    ScopedTestRegistry registry;
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Keldara\\Test", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, &disposition),
+              ERROR_SUCCESS);
+    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
+    const char text[] = "C:\\Program Files\\\"quoted\"";
+    ASSERT_EQ(RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text), ERROR_SUCCESS);
+    DWORD number = 0x00200000;
+    ASSERT_EQ(RegSetValueExA(key, "Merit", 0, REG_DWORD, reinterpret_cast<BYTE*>(&number), 4), ERROR_SUCCESS);
+    BYTE blob[] = {0, 1, 2, 0xFF};
+    ASSERT_EQ(RegSetValueExA(key, nullptr, 0, REG_BINARY, blob, sizeof blob), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);   // closed handles are refused, not reused
+
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\keldara\\TEST", 0, KEY_READ, &key), ERROR_SUCCESS);
+    DWORD type = 0, size = 0;
+    ASSERT_EQ(RegQueryValueExA(key, "path", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_SZ);
+    EXPECT_EQ(size, sizeof text);
+    char small[4];
+    size = sizeof small;
+    EXPECT_EQ(RegQueryValueExA(key, "Path", nullptr, &type, reinterpret_cast<BYTE*>(small), &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, sizeof text);
+    char buffer[64];
+    size = sizeof buffer;
+    ASSERT_EQ(RegQueryValueExA(key, "Path", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size), ERROR_SUCCESS);
+    EXPECT_STREQ(buffer, text);
+    DWORD read = 0;
+    size = 4;
+    ASSERT_EQ(RegQueryValueExA(key, "Merit", nullptr, &type, reinterpret_cast<BYTE*>(&read), &size), ERROR_SUCCESS);
+    EXPECT_EQ(read, number);
+    BYTE back[8];
+    size = sizeof back;
+    ASSERT_EQ(RegQueryValueExA(key, "", nullptr, &type, back, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_BINARY);
+    EXPECT_EQ(std::vector<BYTE>(back, back + size), std::vector<BYTE>(blob, blob + sizeof blob));
+    EXPECT_EQ(RegQueryValueExA(key, "Missing", nullptr, &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
+    RegCloseKey(key);
+
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Nowhere", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Keldara"), ERROR_ACCESS_DENIED);   // has a subkey
+    EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Keldara"), ERROR_SUCCESS);
+    EXPECT_EQ(ReadRegistry().Find("HKCU\\Software\\Keldara"), nullptr);
+}
+
+TEST(Registry, ClassesRootIsTheMachineAndUserClassesKey)
+{
+    ScopedTestRegistry registry;
+    ASSERT_TRUE(UpdateRegistry([](RegistryTree& tree) {
+        tree.Create("HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID\\{X}")->SetValue(RegValue::String("", "one"));
+        return true;
+    }));
+    RegistryTree tree = ReadRegistry();
+    ASSERT_NE(tree.Find("HKCR\\clsid\\{x}"), nullptr);
+    EXPECT_EQ(tree.Find("HKEY_CURRENT_USER\\Software\\Classes\\CLSID\\{X}")->Value("")->AsString(), "one");
+    EXPECT_EQ(RegistryTree::CanonicalPath("HKEY_NOWHERE\\A"), "");
+}
+
+TEST(Registry, TextRoundTripsEveryValueKind)
+{
+    RegistryTree tree;
+    RegKey* key = tree.Create("HKCU\\Software\\Round");
+    key->SetValue(RegValue::String("", "default"));
+    key->SetValue(RegValue::String("Quote\"d", "back\\slash \"and\" quotes \xC3\xA9"));
+    key->SetValue(RegValue::String("Lines", "one\ntwo"));
+    key->SetValue(RegValue::Dword("Number", 0xDEADBEEF));
+    std::vector<BYTE> big(100);
+    for (int i = 0; i < 100; ++i) big[std::size_t(i)] = BYTE(i * 7);
+    key->SetValue(RegValue::Binary("Blob", big));
+    key->SetValue(RegValue::String("Expand", "%HOME%/x", REG_EXPAND_SZ));
+    key->SetValue(RegValue::String("Multi", std::string("a\0bc", 4), REG_MULTI_SZ));
+    tree.Create("HKCR\\Empty\\Key");
+
+    std::string text = tree.ToText();
+    RegistryTree back;
+    std::string error;
+    ASSERT_TRUE(back.Import(text, &error)) << error;
+    const RegKey* k = back.Find("HKCU\\Software\\Round");
+    ASSERT_NE(k, nullptr);
+    ASSERT_EQ(k->Values().size(), key->Values().size());
+    for (const RegValue& v : key->Values()) {
+        const RegValue* w = k->Value(v.name);
+        ASSERT_NE(w, nullptr) << v.name;
+        EXPECT_EQ(w->type, v.type) << v.name;
+        EXPECT_EQ(w->data, v.data) << v.name;
+    }
+    EXPECT_NE(back.Find("HKCR\\Empty\\Key"), nullptr);
+}
+
+TEST(Registry, ImportsRegistryFilesInUtf16AndRegedit4)
+{
+    ScopedTestRegistry registry;
+    std::string file = "Windows Registry Editor Version 5.00\r\n\r\n"
+                       "; filters of the encoder\r\n"
+                       "[HKEY_CURRENT_USER\\Software\\Orvane\\Audio]\r\n"
+                       "\"Name\"=\"Audio \\\"Encoder\\\"\"\r\n"
+                       "\"Rate\"=dword:0000ac44\r\n"
+                       "\"Data\"=hex:01,02,\\\r\n"
+                       "  03,ff\r\n"
+                       "\"Wide\"=hex(2):41,00,42,00,00,00\r\n"
+                       "@=\"default\"\r\n"
+                       "\r\n"
+                       "[HKEY_CURRENT_USER\\Software\\Orvane\\Old]\r\n"
+                       "\"Gone\"=-\r\n";
+    ASSERT_TRUE(UpdateRegistry([](RegistryTree& tree) {
+        tree.Create("HKCU\\Software\\Orvane\\Old")->SetValue(RegValue::String("Gone", "x"));
+        tree.Create("HKCU\\Software\\Orvane\\Doomed\\Child");
+        return true;
+    }));
+    std::string error;
+    ASSERT_TRUE(ImportRegistryText(Utf16Le(file), &error)) << error;
+    ASSERT_TRUE(ImportRegistryText("REGEDIT4\n[-HKEY_CURRENT_USER\\Software\\Orvane\\Doomed]\n", &error)) << error;
+
+    RegistryTree tree = ReadRegistry();
+    const RegKey* audio = tree.Find("HKCU\\Software\\Orvane\\Audio");
+    ASSERT_NE(audio, nullptr);
+    EXPECT_EQ(audio->Value("Name")->AsString(), "Audio \"Encoder\"");
+    EXPECT_EQ(audio->Value("Rate")->AsDword(), 44100u);
+    EXPECT_EQ(audio->Value("Data")->data, (std::vector<BYTE>{1, 2, 3, 0xFF}));
+    EXPECT_EQ(audio->Value("Wide")->type, REG_EXPAND_SZ);
+    EXPECT_EQ(audio->Value("Wide")->AsString(), "AB");
+    EXPECT_EQ(audio->Value("")->AsString(), "default");
+    EXPECT_EQ(tree.Find("HKCU\\Software\\Orvane\\Old")->Value("Gone"), nullptr);
+    EXPECT_EQ(tree.Find("HKCU\\Software\\Orvane\\Doomed"), nullptr);
+}
+
+TEST(Registry, MalformedFilesChangeNothingAndNameTheLine)
+{
+    ScopedTestRegistry registry;
+    ASSERT_TRUE(ImportRegistryText("REGEDIT4\r\n[HKEY_CURRENT_USER\\Kept]\r\n\"A\"=\"1\"\r\n", nullptr));
+    std::string before = ReadText(registry.Path());
+    struct Case {
+        const char* text;
+        const char* line;
+    } cases[] = {
+        {"[HKEY_CURRENT_USER\\X]\r\n", "line 1"},                                        // no version line
+        {"REGEDIT4\r\n[HKEY_CURRENT_USER\\X]\r\n\"B\"=dword:123456789\r\n", "line 3"},   // nine digits
+        {"REGEDIT4\r\n[HKEY_CURRENT_USER\\X]\r\n\"B\"=hex:0g\r\n", "line 3"},
+        {"REGEDIT4\r\n\"B\"=\"outside\"\r\n", "line 2"},
+        {"REGEDIT4\r\n[HKEY_NOWHERE\\X]\r\n", "line 2"},
+        {"REGEDIT4\r\n[HKEY_CURRENT_USER\\X\r\n", "line 2"},
+        {"REGEDIT4\r\n[HKEY_CURRENT_USER\\X]\r\n\"B\"=\"unterminated\r\n", "line 3"},
+        {"REGEDIT4\r\n[HKEY_CURRENT_USER\\X]\r\n\"B\"=\"ok\"\r\nB=\"no quotes\"\r\n", "line 4"},
+    };
+    for (auto& c : cases) {
+        std::string error;
+        EXPECT_FALSE(ImportRegistryText(c.text, &error)) << c.text;
+        EXPECT_NE(error.find(c.line), std::string::npos) << c.text << " -> " << error;
+    }
+    EXPECT_EQ(ReadText(registry.Path()), before);
+}
+
+TEST(Registry, ADamagedStoreIsNeverOverwritten)
+{
+    ScopedTestRegistry registry;
+    {
+        std::ofstream out(registry.Path(), std::ios::binary);
+        out << "this is not a registry\n";
+    }
+    std::string error;
+    EXPECT_FALSE(UpdateRegistry([](RegistryTree& tree) {
+        tree.Create("HKCU\\New");
+        return true;
+    }, &error));
+    EXPECT_NE(error.find("damaged"), std::string::npos);
+    EXPECT_EQ(ReadText(registry.Path()), "this is not a registry\n");
+}
+
+TEST(Registry, ConcurrentWritersLoseNoKeys)
+{
+    ScopedTestRegistry registry;
+    constexpr int kWriters = 4, kEach = 25;
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        writers.emplace_back([w] {
+            for (int i = 0; i < kEach; ++i) {
+                HKEY key = nullptr;
+                std::string name = "Software\\Race\\W" + std::to_string(w) + "_" + std::to_string(i);
+                if (RegCreateKeyA(HKEY_CURRENT_USER, name.c_str(), &key) == ERROR_SUCCESS) RegCloseKey(key);
+            }
+        });
+    }
+    for (auto& t : writers) t.join();
+    const RegKey* race = ReadRegistry().Find("HKCU\\Software\\Race");
+    ASSERT_NE(race, nullptr);
+    EXPECT_EQ(race->Children().size(), std::size_t(kWriters * kEach));
+    EXPECT_TRUE(ListFolder(registry.Folder(), "*.tmp.*", ListKind::Files).empty());
+}
+
+TEST(Registry, FileLocationFollowsTheEnvironment)
+{
+    ::setenv("KELDARA_REGISTRY", "/somewhere/registry", 1);
+    EXPECT_EQ(RegistryFilePath(), "/somewhere/registry");
+    ::unsetenv("KELDARA_REGISTRY");
+    ::setenv("XDG_CONFIG_HOME", "/config", 1);
+    EXPECT_EQ(RegistryFilePath(), "/config/keldara/registry");
+    ::unsetenv("XDG_CONFIG_HOME");
+    ::setenv("HOME", "/home/user", 1);
+    EXPECT_EQ(RegistryFilePath(), "/home/user/.config/keldara/registry");
+}
