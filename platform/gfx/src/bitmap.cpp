@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -68,6 +69,27 @@ TBitmap::TBitmap() = default;
 TBitmap::TBitmap(int width, int height, TPixelFormat format)
 {
     Reallocate(width, height, Normalized(format), false);
+}
+
+TBitmap::TBitmap(TBitmap&& other) noexcept { *this = std::move(other); }
+
+TBitmap& TBitmap::operator=(TBitmap&& other) noexcept
+{
+    if (this == &other) return *this;
+    width_ = std::exchange(other.width_, 0);
+    height_ = std::exchange(other.height_, 0);
+    format_ = other.format_;
+    stride_ = std::exchange(other.stride_, 0);
+    bits_ = std::move(other.bits_);
+    palette_ = std::move(other.palette_);
+    transparent_ = other.transparent_;
+    transparentColor_ = other.transparentColor_;
+    transparentMode_ = other.transparentMode_;
+    canvas_ = std::move(other.canvas_);
+    if (canvas_) canvas_->SetTarget(this);
+    other.bits_.clear();
+    other.palette_.clear();
+    return *this;
 }
 
 TBitmap::~TBitmap() = default;
@@ -349,13 +371,13 @@ void TBitmap::Draw(TCanvas& canvas, const TRect& rect)
     if (GetEmpty()) return;
     TCanvas* source = Canvas();
     const int old = canvas.SetStretchBltMode(COLORONCOLOR);
-    if (Transparent()) {
-        TransparentBlt(&canvas, rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top, source, 0, 0,
-                       width_, height_, TransparentColor());
-    } else {
-        StretchBlt(&canvas, rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top, source, 0, 0,
-                   width_, height_, canvas.CopyMode());
-    }
+    // A reversed rectangle mirrors over the same pixels as its normal form;
+    // a negative block-transfer width counts from its start pixel backwards.
+    int x = rect.Left, w = rect.Right - rect.Left, y = rect.Top, h = rect.Bottom - rect.Top;
+    if (w < 0) x -= 1;
+    if (h < 0) y -= 1;
+    if (Transparent()) TransparentBlt(&canvas, x, y, w, h, source, 0, 0, width_, height_, TransparentColor());
+    else StretchBlt(&canvas, x, y, w, h, source, 0, 0, width_, height_, canvas.CopyMode());
     canvas.SetStretchBltMode(old);
 }
 

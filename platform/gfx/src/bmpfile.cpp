@@ -204,6 +204,12 @@ std::size_t ReadDib(std::span<const std::uint8_t> data, std::size_t bitsOffset, 
     const int w = static_cast<int>(width), h = static_cast<int>(height);
     const std::size_t srcStride = static_cast<std::size_t>(BytesPerScanline(w, bpp));
 
+    // Run-length data of a few bytes cannot honestly describe a huge picture.
+    if (rle && static_cast<std::int64_t>(w) * h >
+                   std::max<std::int64_t>(std::int64_t{1} << 22, static_cast<std::int64_t>(data.size()) * 255))
+        Bad("size");
+    // Uncompressed pixels must all be present before anything is allocated.
+    if (!rle && !r.Has(bitsAt, srcStride * static_cast<std::size_t>(h))) Bad("truncated pixel data");
     TBitmap bmp;
     bmp.SetPixelFormat(bpp == 1 ? pf1bit : bpp == 4 ? pf4bit : bpp == 8 ? pf8bit : bpp == 32 ? pf32bit : pf24bit);
     bmp.SetSize(w, h);
@@ -215,7 +221,6 @@ std::size_t ReadDib(std::span<const std::uint8_t> data, std::size_t bitsOffset, 
         out.Assign(bmp);
         return data.size();
     }
-    if (!r.Has(bitsAt, srcStride * static_cast<std::size_t>(h))) Bad("truncated pixel data");
     const bool fields = compression == BI_BITFIELDS || compression == BI_ALPHABITFIELDS;
     if (bpp == 16 && !fields) {
         masks[0] = 0x7C00;

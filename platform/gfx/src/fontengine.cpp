@@ -8,6 +8,7 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_ADVANCES_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 
@@ -221,7 +222,8 @@ public:
             asc = os2->usWinAscent;
             desc = os2->usWinDescent;
         }
-        m.ascent = static_cast<int>(std::lround(asc * scale));
+        // The ascent rounds up so accents are never cut; the descent rounds to nearest.
+        m.ascent = static_cast<int>(std::ceil(asc * scale - 1e-6));
         m.descent = static_cast<int>(std::lround(desc * scale));
         m.height = m.ascent + m.descent;
         m.internalLeading = std::max(0, m.height - s.ppem);
@@ -229,7 +231,9 @@ public:
             const double gap = hhea->Line_Gap - ((asc + desc) - (hhea->Ascender - hhea->Descender));
             m.externalLeading = std::max(0, static_cast<int>(std::lround(gap * scale)));
         }
-        if (os2 && os2->xAvgCharWidth > 0) m.aveCharWidth = static_cast<int>(std::lround(os2->xAvgCharWidth * scale));
+        const double average = LetterAverage(f);
+        if (average > 0) m.aveCharWidth = static_cast<int>(std::lround(average * scale));
+        else if (os2 && os2->xAvgCharWidth > 0) m.aveCharWidth = static_cast<int>(std::lround(os2->xAvgCharWidth * scale));
         else m.aveCharWidth = Advance(s, 'x');
         m.maxCharWidth = static_cast<int>(std::lround(f->max_advance_width * scale));
         m.underlineThickness = std::max(1, static_cast<int>(std::lround(f->underline_thickness * scale)));
@@ -241,6 +245,24 @@ public:
         m.fixedPitch = FT_IS_FIXED_WIDTH(f);
         if (s.synthBold) m.aveCharWidth += 1;
         return m;
+    }
+
+    // The average width as the desktop computes it: lower-case letters and the
+    // blank weighted by their frequency in English text (font units). Newer
+    // fonts store an average over all glyphs instead, which runs wider.
+    static double LetterAverage(FT_Face f)
+    {
+        static const int weights[27] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6, 35, 20, 56,
+                                        56, 17, 4,  49, 56, 71,  31, 10, 18, 3,  18, 2, 166};
+        double sum = 0;
+        for (int i = 0; i < 27; ++i) {
+            const FT_ULong cp = i < 26 ? static_cast<FT_ULong>('a' + i) : ' ';
+            const FT_UInt index = FT_Get_Char_Index(f, cp);
+            FT_Fixed advance = 0;
+            if (index == 0 || FT_Get_Advance(f, index, FT_LOAD_NO_SCALE, &advance) != 0) return 0;
+            sum += static_cast<double>(advance) * weights[i];
+        }
+        return sum / 1000.0;
     }
 
     // Glyph of a code point, from the font or else the fallback face.

@@ -287,6 +287,7 @@ void TJPEGImage::LoadFromStream(TStream& stream)
 
 void TJPEGImage::SaveToStream(TStream& stream) const
 {
+    if (GetEmpty()) throw EInvalidGraphicOperation("Cannot save an empty JPEG image");
     if (data_.empty()) Encode();
     if (!data_.empty()) stream.WriteBuffer(data_.data(), static_cast<std::int64_t>(data_.size()));
 }

@@ -16,6 +16,9 @@ class TBitmap : public TGraphic {
 public:
     TBitmap();
     TBitmap(int width, int height, TPixelFormat format = pf24bit);
+    // Bitmaps move (the canvas moves along and draws on the new owner); copies go through Assign.
+    TBitmap(TBitmap&& other) noexcept;
+    TBitmap& operator=(TBitmap&& other) noexcept;
     ~TBitmap() override;
 
     // Resizing keeps the top-left part of the picture and fills new pixels white.

@@ -56,8 +56,9 @@ constexpr int TRANSPARENT = 1;
 constexpr int OPAQUE = 2;
 
 // Block transfers. Width/height of the source that differ from the
-// destination's stretch; a negative destination size mirrors. The pattern is
-// the destination canvas's brush. Answers false without a target bitmap.
+// destination's stretch; a negative destination size mirrors, covering the
+// pixels from x back to x + width + 1. The pattern is the destination
+// canvas's brush. Answers false without a target bitmap.
 bool BitBlt(TCanvas* dest, int x, int y, int width, int height, TCanvas* source, int sx, int sy, std::uint32_t rop);
 bool StretchBlt(TCanvas* dest, int x, int y, int width, int height, TCanvas* source, int sx, int sy, int sw, int sh,
                 std::uint32_t rop);
