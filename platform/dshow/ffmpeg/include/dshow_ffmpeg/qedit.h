@@ -6,6 +6,9 @@
 inline constexpr IID IID_ISampleGrabber{0x6B652FFF, 0x11FE, 0x4FCE, {0x92, 0xAD, 0x02, 0x66, 0xB5, 0xD7, 0xC7, 0x8F}};
 inline constexpr IID IID_ISampleGrabberCB{0x0579154A, 0x2B53, 0x4994, {0xB0, 0xD0, 0xE7, 0x73, 0x14, 0x8E, 0xFF, 0x85}};
 inline constexpr IID IID_IMediaDet{0x65BD0710, 0x24D2, 0x4FF7, {0x93, 0x24, 0xED, 0x2E, 0x5D, 0x3A, 0xBA, 0xFA}};
+// Defined beside the filters' registration (see dshow_ffmpeg/filters.h).
+extern const CLSID CLSID_SampleGrabber;    // {C1F400A0-3F08-11D3-9F0B-006008039E37}
+extern const CLSID CLSID_MediaDet;         // {65BD0711-24D2-4FF7-9324-ED2E5D3ABAFA}
 
 class ISampleGrabberCB : public IUnknown {
 public:
