@@ -186,11 +186,12 @@ HRESULT CBaseRenderer::Receive(IMediaSample* sample)
     std::unique_lock lock(m_mutex);
     if (m_bEOS) return VFW_E_SAMPLE_REJECTED_EOS;
     if (m_State == State_Paused && !m_bHaveSample) {
-        m_bHaveSample = true;
-        m_changed.notify_all();
+        // The derived renderer takes the picture before the pause counts as complete.
         lock.unlock();
         OnReceiveFirstSample(sample);
         lock.lock();
+        m_bHaveSample = true;
+        m_changed.notify_all();
     }
     m_bHaveSample = true;
     while (true) {
