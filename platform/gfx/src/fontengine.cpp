@@ -78,6 +78,7 @@ public:
     {
         for (auto& [key, face] : faces_) FT_Done_Face(face);
         if (library_) FT_Done_FreeType(library_);
+        FcFini(); // fontconfig keeps its configuration until told to let go
     }
 
     bool InstalledFamily(const std::string& family)
