@@ -6,6 +6,8 @@
 #include "vcl/timer.h"
 #include "win32/progfolders.h"
 
+#include "internal.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -30,6 +32,7 @@ TApplication::TApplication() : TComponent(nullptr), guiThread_(std::this_thread:
 {
     if (Application) throw EInvalidOperation("An application object exists already");
     Application = this;
+    SetKeyboardShiftState(0);
     queue_ = MessageQueue::Current();
     if (!queue_) {
         ownQueue_ = std::make_unique<MessageQueue>();

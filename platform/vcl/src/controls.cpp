@@ -436,11 +436,11 @@ void TControl::DispatchMouse(TMessage& m)
         break;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK:
-        MouseDown(mbRight, shift | (m.Msg == WM_RBUTTONDBLCLK ? ssDouble : 0), x, y);
+        MouseDown(mbRight, shift | (m.Msg == WM_RBUTTONDBLCLK ? TShiftState(ssDouble) : 0u), x, y);
         break;
     case WM_MBUTTONDOWN:
     case WM_MBUTTONDBLCLK:
-        MouseDown(mbMiddle, shift | (m.Msg == WM_MBUTTONDBLCLK ? ssDouble : 0), x, y);
+        MouseDown(mbMiddle, shift | (m.Msg == WM_MBUTTONDBLCLK ? TShiftState(ssDouble) : 0u), x, y);
         break;
     case WM_LBUTTONUP:
         if (controlStyle_ & csCaptureMouse) SetMouseCapture(false);

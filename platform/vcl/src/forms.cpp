@@ -225,6 +225,7 @@ TModalResult TCustomForm::ShowModal()
     modal_ = true;
     g_modalStack.push_back(this);
     modalResult_ = mrNone;
+    modalAccepted_ = false;
     auto finish = [&] {
         modal_ = false;
         g_modalStack.erase(std::remove(g_modalStack.begin(), g_modalStack.end(), this), g_modalStack.end());
@@ -234,12 +235,7 @@ TModalResult TCustomForm::ShowModal()
     try {
         Show();
         CurrentBackend().ModalStarted(*this);
-        for (;;) {
-            if (Application->Terminated()) modalResult_ = mrCancel;
-            else if (modalResult_ != mrNone) CloseModal();
-            if (modalResult_ != mrNone) break;
-            Application->HandleMessage();
-        }
+        while (!ModalCheck()) Application->HandleMessage();
     } catch (...) {
         finish();
         throw;
@@ -247,6 +243,19 @@ TModalResult TCustomForm::ShowModal()
     TModalResult result = modalResult_;
     finish();
     return result;
+}
+
+bool TCustomForm::ModalCheck()
+{
+    if (!modal_) return true;
+    if (Application && Application->Terminated()) {
+        modalResult_ = mrCancel;
+        modalAccepted_ = true;
+    } else if (modalResult_ != mrNone && !modalAccepted_) {
+        CloseModal();
+        modalAccepted_ = modalResult_ != mrNone;
+    }
+    return modalAccepted_ && modalResult_ != mrNone;
 }
 
 void TCustomForm::Release()

@@ -6,6 +6,8 @@
 
 #include <chrono>
 
+#include "internal.h"
+
 THeadlessBackend* HeadlessBackend() { return dynamic_cast<THeadlessBackend*>(&CurrentBackend()); }
 
 THeadlessBackend::THeadlessBackend() = default;
@@ -28,6 +30,7 @@ const THeadlessBackend::Window* THeadlessBackend::FindWin(const TCustomForm& for
 void THeadlessBackend::Flush()
 {
     if (Application) Application->ProcessMessages();
+    if (TCustomForm* modal = TopModalForm()) modal->ModalCheck();
 }
 
 void THeadlessBackend::MouseMove(TCustomForm& form, int x, int y, TShiftState shift)

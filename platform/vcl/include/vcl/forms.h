@@ -99,6 +99,9 @@ public:
     void InputResize(int ClientW, int ClientH);
     void InputMove(int X, int Y);
     void InputCloseRequest();
+    // One turn of the modal loop's test: a set ModalResult is offered to
+    // CloseQuery/OnClose; true once the loop may end.
+    bool ModalCheck();
 
     void WndProc(TMessage& Message) override;
 
@@ -127,6 +130,7 @@ private:
 
     TModalResult modalResult_ = mrNone;
     bool modal_ = false;
+    bool modalAccepted_ = false;
     bool created_ = false;
     TFormBorderStyle borderStyle_ = bsSizeable;
     TFormStyle formStyle_ = fsNormal;
