@@ -90,6 +90,8 @@ int RunMux(int argc, char** argv)
         DeleteFile(partPath);
         return Fail(toolrun::kBadOutput, bad);
     }
+    // The caller normally clears the way; an old output must not block the new one.
+    DeleteFile(request.output);
     if (!RenameFile(partPath, request.output)) {
         DeleteFile(partPath);
         return Fail(toolrun::kBadOutput, Format("Cannot write \"%s\"", request.output));

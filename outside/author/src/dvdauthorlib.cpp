@@ -1,0 +1,216 @@
+// Entry points of the authoring library: dvdauthor and spumux run as child programs.
+#include "author/dvdauthorlib.h"
+
+#include "authorlog.h"
+#include "gfx/fonts.h"
+#include "mux/toolrun.h"
+#include "rtl/paths.h"
+#include "rtl/sysutils.h"
+#include "subfonts.h"
+#include "tvstandard.h"
+#include "xmlscan.h"
+
+#include <cstdint>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#define AUTHOR_EXPORT extern "C" __attribute__((visibility("default")))
+
+constexpr bool Same(int a, int b) { return a == b; }
+static_assert(Same(AUTHOR_OK, toolrun::kOk) && Same(AUTHOR_BAD_ARGUMENTS, toolrun::kBadArguments) &&
+              Same(AUTHOR_MISSING_INPUT, toolrun::kMissingInput) && Same(AUTHOR_TOOL_MISSING, toolrun::kToolMissing) &&
+              Same(AUTHOR_FAILED, toolrun::kToolFailed) && Same(AUTHOR_BAD_OUTPUT, toolrun::kBadOutput) &&
+              Same(AUTHOR_CANCELLED, toolrun::kCancelled) && Same(AUTHOR_BUSY, toolrun::kBusy));
+
+namespace {
+
+// The library's state lives as long as it is loaded: one job.
+toolrun::ToolJob g_job;
+toolrun::LastError g_lastError;
+int g_vobsMB = 0;
+int g_subtitlePercent = 0;
+
+// Control files are small; anything larger is not one.
+constexpr std::int64_t kMaxControlFile = 16 * 1024 * 1024;
+
+int Fail(int code, std::string reason)
+{
+    g_lastError.Set(std::move(reason));
+    return code;
+}
+
+bool ReadControlFile(const std::string& path, std::string& text)
+{
+    const std::int64_t size = FileSize64(path);
+    if (size <= 0 || size > kMaxControlFile)
+        return false;
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    text = content.str();
+    return in.good() || in.eof();
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    if (std::filesystem::equivalent(a, b, error))
+        return true;
+    return ExpandFileName(a) == ExpandFileName(b);
+}
+
+// A temporary folder removed with its content.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const char* prefix) : path_(MakeTempFolder(prefix)) {}
+    ~ScratchFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+void SetVideoFormat(ProcessSpec& spec, TvStandard standard)
+{
+    if (std::string name = VideoFormatName(standard); !name.empty())
+        spec.extraEnv.emplace_back("VIDEO_FORMAT", name);
+}
+
+// Starts one entry call: one at a time, and none after a cancel.
+template <class Body>
+int Entry(const char* program, int& counter, Body body)
+{
+    toolrun::BusyGuard busy(g_job);
+    if (!busy)
+        return toolrun::kBusy;
+    toolrun::StoreCounter(counter, 0);
+    g_lastError.Clear();
+    if (g_job.Cancelled())
+        return Fail(toolrun::kCancelled, Format("%s was stopped", program));
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        // Nothing may cross the C boundary.
+        return Fail(toolrun::kToolFailed, e.what());
+    } catch (...) {
+        return Fail(toolrun::kToolFailed, Format("%s failed", program));
+    }
+}
+
+int RunSpumux(const char* xmlArg, const char* inputArg, const char* outputArg)
+{
+    if (!xmlArg || !inputArg || !outputArg || !*xmlArg || !*inputArg || !*outputArg)
+        return Fail(toolrun::kBadArguments, "spumux needs a description, an input and an output");
+    const std::string xml = xmlArg, input = inputArg, output = outputArg;
+    std::string description;
+    if (!ReadControlFile(xml, description))
+        return Fail(toolrun::kMissingInput, Format("The spumux description \"%s\" is missing or unreadable", xml));
+    if (FileSize64(input) <= 0)
+        return Fail(toolrun::kMissingInput, Format("The stream \"%s\" is missing or empty", input));
+    if (SameFile(input, output))
+        return Fail(toolrun::kBadArguments, Format("The output \"%s\" is also the input", output));
+
+    bool changed = false;
+    const std::string mapped = MapSubtitleFonts(description, [](const std::string& font) { return FindFontFile(font); },
+                                                changed);
+    std::unique_ptr<ScratchFolder> scratch;
+    std::string xmlToUse = xml;
+    if (changed) {
+        scratch = std::make_unique<ScratchFolder>("keldara-spumux");
+        xmlToUse = JoinPath(scratch->Path(), "subpictures.xml");
+        std::ofstream out(xmlToUse, std::ios::binary | std::ios::trunc);
+        out << mapped;
+        if (!out.good())
+            return Fail(toolrun::kToolFailed, "Cannot write the spumux description");
+    }
+
+    ProcessSpec spec;
+    spec.argv = {"spumux", "-m", "dvd", xmlToUse};
+    spec.stdinFile = input;
+    spec.stdoutFile = output;
+    SetVideoFormat(spec, ProbeTvStandard(input));
+
+    SpumuxLog log;
+    toolrun::ReadProgress progress({input});
+    toolrun::ToolJob::Outcome outcome = g_job.Run(
+        spec, {}, [&log](const std::string& line) { log.Take(line); },
+        [&](pid_t pid) { toolrun::StoreCounter(g_subtitlePercent, progress.Percent(pid)); });
+    if (outcome.code != toolrun::kOk) {
+        if (outcome.code != toolrun::kToolMissing || FileExists(output))
+            DeleteFile(output);
+        return Fail(outcome.code, toolrun::DescribeFailure("spumux", outcome, log.Problem()));
+    }
+    if (std::string problem = log.Problem(); !problem.empty()) {
+        DeleteFile(output);
+        return Fail(toolrun::kToolFailed, "spumux: " + problem);
+    }
+    const std::int64_t size = FileSize64(output);
+    if (size <= 0 || size % 2048 != 0) {
+        DeleteFile(output);
+        return Fail(toolrun::kBadOutput, Format("spumux wrote no whole DVD packs to \"%s\"", output));
+    }
+    toolrun::StoreCounter(g_subtitlePercent, 100);
+    return toolrun::kOk;
+}
+
+int RunAuthor(const char* xmlArg)
+{
+    if (!xmlArg || !*xmlArg)
+        return Fail(toolrun::kBadArguments, "dvdauthor needs a control file");
+    const std::string xml = xmlArg;
+    std::string text;
+    if (!ReadControlFile(xml, text))
+        return Fail(toolrun::kMissingInput, Format("The control file \"%s\" is missing or unreadable", xml));
+    const std::vector<XmlTag> tags = ScanStartTags(text);
+    std::string dest;
+    for (const XmlTag& tag : tags)
+        if (tag.name == "dvdauthor")
+            if (const XmlAttribute* d = tag.Find("dest"))
+                dest = d->value;
+
+    ProcessSpec spec;
+    spec.argv = {"dvdauthor", "-x", xml};
+    SetVideoFormat(spec, TvStandardOfAuthorXml(tags));
+
+    AuthorLog log;
+    auto take = [&log](const std::string& line) {
+        log.Take(line);
+        toolrun::StoreCounter(g_vobsMB, log.MegabytesWritten());
+    };
+    toolrun::ToolJob::Outcome outcome = g_job.Run(spec, take, take, {});
+    if (outcome.code != toolrun::kOk)
+        return Fail(outcome.code, toolrun::DescribeFailure("dvdauthor", outcome, log.Problem()));
+    if (std::string problem = log.Problem(); !problem.empty())
+        return Fail(toolrun::kToolFailed, "dvdauthor: " + problem);
+    if (!dest.empty() && !FileExists(JoinPath(JoinPath(dest, "VIDEO_TS"), "VIDEO_TS.IFO")))
+        return Fail(toolrun::kBadOutput, Format("dvdauthor left no VIDEO_TS in \"%s\"", dest));
+    return toolrun::kOk;
+}
+
+} // namespace
+
+AUTHOR_EXPORT int spumux_main(char* xmlPath, char* inputPath, char* outputPath)
+{
+    return Entry("spumux", g_subtitlePercent, [&] { return RunSpumux(xmlPath, inputPath, outputPath); });
+}
+
+AUTHOR_EXPORT int author_main(char* xmlPath)
+{
+    return Entry("dvdauthor", g_vobsMB, [&] { return RunAuthor(xmlPath); });
+}
+
+AUTHOR_EXPORT int* getVOBsMB() { return &g_vobsMB; }
+
+AUTHOR_EXPORT int* getSubtitleMuxPercent() { return &g_subtitlePercent; }
+
+AUTHOR_EXPORT void AuthorCancel() { g_job.Cancel(); }
+
+AUTHOR_EXPORT const char* AuthorLastError() { return g_lastError.CStr(); }
