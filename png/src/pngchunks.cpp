@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 using namespace pngdetail;
 
@@ -151,8 +152,13 @@ void TChunkIHDR::PrepareImageData()
     BitmapInfo.biHeight = static_cast<std::int32_t>(Height);
     BitmapInfo.biBitCount = static_cast<std::uint16_t>(bpp);
     BytesPerRow = static_cast<std::int32_t>(((std::uint64_t(bpp) * Width + 31) & ~std::uint64_t(31)) / 8);
-    if (ColorType == 4 || ColorType == 6) ImageAlpha.assign(std::size_t(Width) * Height, 0);
-    ImageData.assign(std::size_t(BytesPerRow) * Height, 0);
+    try {
+        if (ColorType == 4 || ColorType == 6) ImageAlpha.assign(std::size_t(Width) * Height, 0);
+        ImageData.assign(std::size_t(BytesPerRow) * Height, 0);
+    } catch (const std::bad_alloc&) {
+        FreeImageData();
+        throw EPNGOutMemory(pnglang::EPNGOutMemoryText);
+    }
 }
 
 void TChunkIHDR::Assign(const TChunk& source)

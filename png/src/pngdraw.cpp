@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -124,6 +125,7 @@ void TPNGObject::AssignHandle(const TBitmap& bitmap, bool transparent, TColor tr
     for (std::uint32_t y = 0; y < h->Height; ++y)
         std::memcpy(GetScanline(static_cast<int>(y)), src->ScanLine(static_cast<int>(y)), rowBytes);
     if (trns) trns->SetTransparentColor(ColorToRGB(transparentColor));
+    Changed();
 }
 
 std::vector<TRGBQuad> TPNGObject::GetPalette() const
@@ -169,7 +171,12 @@ void TPNGObject::DrawPartialTrans(TCanvas& canvas, const TRect& r)
     const bool scaled = w != iw || hgt != ih;
     const double factorX = double(w) / iw, factorY = double(hgt) / ih;
 
-    TBitmap buffer(w, hgt, pf24bit);
+    TBitmap buffer;
+    try {
+        buffer.SetSize(w, hgt);
+    } catch (const std::bad_alloc&) {
+        throw EPNGOutMemory(pnglang::EPNGOutMemoryText);
+    }
     BitBlt(buffer.Canvas(), 0, 0, w, hgt, &canvas, rect.Left, rect.Top, SRCCOPY);
 
     const auto* trns = Chunks.ItemFromClass<TChunktRNS>();

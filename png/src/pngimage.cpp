@@ -422,6 +422,7 @@ void TPNGObject::AssignPNG(const TPNGObject& source)
         Chunks.Append(std::move(chunk));
         raw->Assign(*source.Chunks.GetItem(i));
     }
+    Changed();
 }
 
 // ---------------------------------------------------------------------------
@@ -469,6 +470,7 @@ void TPNGObject::LoadFromStream(TStream& stream)
         if (!ok || name == "IEND") break;
     }
     if (!imageDataSeen) throw EPNGNoImageData(pnglang::EPNGNoImageDataText);
+    Changed();
 }
 
 void TPNGObject::SaveToStream(TStream& stream) const
