@@ -88,6 +88,30 @@ TEST_F(FfmpegGraphTest, RenderFileBuildsTheDefaultChainAndPlaysInRealTime)
     EXPECT_EQ(control->Stop(), S_OK);
 }
 
+TEST_F(FfmpegGraphTest, WithoutASoundDeviceTheAudioRendererKeepsTheClock)
+{
+    // No sound server to be reached: the renderer must still pace the graph and complete.
+    unsetenv("KELDARA_AUDIO");
+    setenv("PULSE_SERVER", ("unix:" + folder.File("no-such-socket")).c_str(), 1);
+    setenv("PULSE_RUNTIME_PATH", folder.Path().c_str(), 1);
+    auto graph = MakeGraph();
+    ASSERT_TRUE(graph);
+    std::wstring path = Utf8ToWide(TwoSecondClip(folder.Path()));
+    ASSERT_TRUE(SUCCEEDED(graph->RenderFile(path.c_str(), nullptr)));
+    auto audio = FindFilter(graph.Get(), CLSID_DSoundRender);
+    ASSERT_TRUE(audio);
+    EXPECT_TRUE(Query<IReferenceClock>(audio.Get(), IID_IReferenceClock));
+    auto control = Query<IMediaControl>(graph.Get(), IID_IMediaControl);
+    auto events = Query<IMediaEvent>(graph.Get(), IID_IMediaEvent);
+    auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(SUCCEEDED(control->Run()));
+    LONG code = 0;
+    ASSERT_EQ(events->WaitForCompletion(15000, &code), S_OK);
+    EXPECT_EQ(code, EC_COMPLETE);
+    EXPECT_GE(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), 1.8);
+    EXPECT_EQ(control->Stop(), S_OK);
+}
+
 TEST_F(FfmpegGraphTest, PausedGraphShowsTheFrameAtEachSeekPosition)
 {
     auto graph = MakeGraph();

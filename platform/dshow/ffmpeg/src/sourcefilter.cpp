@@ -4,7 +4,9 @@
 #include "rtl/paths.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace ffmpeg {
 
@@ -14,6 +16,7 @@ constexpr HRESULT kFileNotFound = HResultFromCode(0x80070002u);
 constexpr LONG kVideoBuffers = 6;      // downstream may hold two (a grabber's and a renderer's last picture)
 constexpr LONG kAudioBuffers = 8;
 constexpr int kAudioBlocksPerSecond = 20;   // 50 ms per audio sample
+constexpr int kAbortWaitMs = 2000;
 
 } // namespace
 
@@ -143,7 +146,11 @@ HRESULT CFfmpegStream::ReadFailure(ReadResult result)
 {
     switch (result) {
     case ReadResult::EndOfStream: return S_FALSE;
-    case ReadResult::Aborted: return S_FALSE;   // the thread is being stopped
+    case ReadResult::Aborted:
+        // The read was cut short because the thread is being stopped: wait until the
+        // stop is asked, so the base does not take this for the end of the stream.
+        for (int i = 0; i < kAbortWaitMs && !StopRequested(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return S_FALSE;
     case ReadResult::Error: break;
     case ReadResult::Frame: return S_OK;
     }
