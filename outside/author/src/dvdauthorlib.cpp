@@ -109,7 +109,8 @@ int RunSpumux(const char* xmlArg, const char* inputArg, const char* outputArg)
 {
     if (!xmlArg || !inputArg || !outputArg || !*xmlArg || !*inputArg || !*outputArg)
         return Fail(toolrun::kBadArguments, "spumux needs a description, an input and an output");
-    const std::string xml = xmlArg, input = inputArg, output = outputArg;
+    // Absolute, so that no name can read as an option.
+    const std::string xml = ExpandFileName(xmlArg), input = ExpandFileName(inputArg), output = ExpandFileName(outputArg);
     std::string description;
     if (!ReadControlFile(xml, description))
         return Fail(toolrun::kMissingInput, Format("The spumux description \"%s\" is missing or unreadable", xml));
@@ -117,6 +118,8 @@ int RunSpumux(const char* xmlArg, const char* inputArg, const char* outputArg)
         return Fail(toolrun::kMissingInput, Format("The stream \"%s\" is missing or empty", input));
     if (SameFile(input, output))
         return Fail(toolrun::kBadArguments, Format("The output \"%s\" is also the input", output));
+    if (!DirectoryExists(ExtractFileDir(output)))
+        return Fail(toolrun::kBadArguments, Format("The folder of \"%s\" does not exist", output));
 
     bool changed = false;
     const std::string mapped = MapSubtitleFonts(description, [](const std::string& font) { return FindFontFile(font); },
@@ -144,8 +147,7 @@ int RunSpumux(const char* xmlArg, const char* inputArg, const char* outputArg)
         spec, {}, [&log](const std::string& line) { log.Take(line); },
         [&](pid_t pid) { toolrun::StoreCounter(g_subtitlePercent, progress.Percent(pid)); });
     if (outcome.code != toolrun::kOk) {
-        if (outcome.code != toolrun::kToolMissing || FileExists(output))
-            DeleteFile(output);
+        DeleteFile(output);
         return Fail(outcome.code, toolrun::DescribeFailure("spumux", outcome, log.Problem()));
     }
     if (std::string problem = log.Problem(); !problem.empty()) {
@@ -165,7 +167,7 @@ int RunAuthor(const char* xmlArg)
 {
     if (!xmlArg || !*xmlArg)
         return Fail(toolrun::kBadArguments, "dvdauthor needs a control file");
-    const std::string xml = xmlArg;
+    const std::string xml = ExpandFileName(xmlArg);
     std::string text;
     if (!ReadControlFile(xml, text))
         return Fail(toolrun::kMissingInput, Format("The control file \"%s\" is missing or unreadable", xml));

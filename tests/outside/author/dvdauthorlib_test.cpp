@@ -554,4 +554,28 @@ TEST_F(FakeAuthoring, SubtitlePercentIsTheShareOfTheStreamFed)
     EXPECT_EQ(Trim(ReadText(F("args"))), "PAL -m dvd " + F("menu.xml"));
 }
 
+TEST_F(FakeAuthoring, SubtitleFontIsTheInstalledFontTheGraphicsDrawArialWith)
+{
+    std::string stream(8192, '\0');
+    stream.replace(0, 12, std::string("\x00\x00\x01\xB3\x2D\x02\x40\x23\xFF\xFF\xE0\x00", 12));
+    WriteText(F("in.vob"), stream);
+    WriteText(F("subtitle.xml"), SubtitleXml(F("Subtitle.srt"), "25", 576));
+    fakes_.Add("spumux", "cp \"$3\" '" + F("seen.xml") + "'\necho \"$3\" > '" + F("seen.path") + "'\n"
+                         "cat\necho 'INFO: 2 subtitles added, 0 subtitles skipped, stream: 32, offset: 0.16' >&2\n");
+    AuthorLib lib;
+    ASSERT_TRUE(lib.Ready());
+    ASSERT_EQ(lib.Spumux(F("subtitle.xml"), F("in.vob"), F("out.vob")), AUTHOR_OK) << lib.lastError();
+    const std::vector<XmlTag> tags = ScanStartTags(ReadText(F("seen.xml")));
+    ASSERT_EQ(tags.size(), 3u);
+    const XmlAttribute* font = tags[2].Find("font");
+    ASSERT_NE(font, nullptr);
+    EXPECT_TRUE(FileExists(font->value)) << font->value;
+    EXPECT_NE(font->value.find("Liberation"), std::string::npos) << font->value;
+    // Everything else is the caller's description, and the rewritten copy is gone.
+    EXPECT_EQ(tags[2].Find("filename")->value, F("Subtitle.srt"));
+    EXPECT_EQ(tags[2].Find("movie-height")->value, "576");
+    EXPECT_FALSE(FileExists(Trim(ReadText(F("seen.path")))));
+    EXPECT_EQ(FileSize64(F("out.vob")), 8192);
+}
+
 } // namespace

@@ -15,8 +15,9 @@
 // the whole run succeeded; the inputs are never touched. Paths may be in
 // caller-owned buffers (256 bytes in the program); they are copied at once.
 //
-// MUXGetPosition may be called from any thread while MPlex runs: the share of
-// the inputs read so far, 0..100 (100 only once the output is complete).
+// MUXGetPosition may be called from any thread while MPlex runs (never after
+// the library is freed): the share of the inputs read so far, 0..100 (100
+// only once the output is complete).
 // MUXCancel, from any thread, stops the running multiplexer; MPlex then
 // answers MUX_CANCELLED, and so does every later call until the library is
 // freed. MUXLastError is a readable reason for the last failure ("" after a
