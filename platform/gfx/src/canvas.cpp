@@ -397,6 +397,13 @@ void TCanvas::FloodFill(int x, int y, TColor color, TFillStyle style)
 
 TColor TCanvas::Pixels(int x, int y) const
 {
+    // Pixel loops over whole pictures are common: skip the clip machinery when there is none.
+    if (!hasClip_) {
+        if (!target_) return -1;
+        const int dx = x + origin_.X, dy = y + origin_.Y;
+        if (dx < 0 || dy < 0 || dx >= target_->Width() || dy >= target_->Height()) return -1;
+        return target_->Pixel(dx, dy);
+    }
     TCanvasPainter p(const_cast<TCanvas&>(*this));
     if (!p.Ok()) return -1;
     const int dx = p.DevX(x), dy = p.DevY(y);
@@ -406,6 +413,10 @@ TColor TCanvas::Pixels(int x, int y) const
 
 void TCanvas::SetPixels(int x, int y, TColor color)
 {
+    if (!hasClip_) {
+        if (target_) target_->SetPixel(x + origin_.X, y + origin_.Y, color);
+        return;
+    }
     TCanvasPainter p(*this);
     if (!p.Ok()) return;
     const int dx = p.DevX(x), dy = p.DevY(y);

@@ -350,3 +350,53 @@ TEST(CanvasRules, NoTargetDrawsNothing)
     empty.Canvas()->FillRect(Rect(0, 0, 5, 5));
     EXPECT_TRUE(empty.Empty());
 }
+
+TEST(CanvasRules, DottedPensNotModeAndBrushCopy)
+{
+    TBitmap b = White(20, 3);
+    TCanvas* c = b.Canvas();
+    c->Pen()->SetStyle(psDot);
+    c->MoveTo(0, 0);
+    c->LineTo(20, 0);
+    EXPECT_EQ(ColumnsOf(b, 0, clBlack), (std::vector<int>{0, 1, 2, 6, 7, 8, 12, 13, 14, 18, 19}));
+    // Dots need a one-pixel pen; a wide one draws solid.
+    c->Pen()->SetWidth(3);
+    c->MoveTo(0, 2);
+    c->LineTo(19, 2);
+    EXPECT_EQ(ColumnsOf(b, 2, clBlack).size(), 20u);
+    // The not mode inverts whatever lies below, whatever the pen colour.
+    TBitmap n = White(4, 1);
+    n.Canvas()->Pen()->SetMode(pmNot);
+    n.Canvas()->Pen()->SetColor(clRed);
+    n.Canvas()->MoveTo(0, 0);
+    n.Canvas()->LineTo(2, 0);
+    EXPECT_EQ(n.Pixel(0, 0), clBlack);
+    EXPECT_EQ(n.Pixel(2, 0), clWhite);
+    // BrushCopy swaps one colour for the brush colour.
+    TBitmap src(2, 1);
+    src.SetPixel(0, 0, clFuchsia);
+    src.SetPixel(1, 0, clNavy);
+    TBitmap dst = White(2, 1);
+    dst.Canvas()->Brush()->SetColor(clYellow);
+    dst.Canvas()->BrushCopy(Rect(0, 0, 2, 1), src, Rect(0, 0, 2, 1), clFuchsia);
+    EXPECT_EQ(dst.Pixel(0, 0), clYellow);
+    EXPECT_EQ(dst.Pixel(1, 0), clNavy);
+}
+
+TEST(CanvasRules, TextAndShapesFollowTheOrigin)
+{
+    TBitmap b = White(20, 20);
+    TCanvas* c = b.Canvas();
+    c->MoveViewportOrg(-5, -5); // a child painting its parent's background at an offset
+    c->Brush()->SetColor(clRed);
+    c->Rectangle(5, 5, 10, 10);
+    EXPECT_EQ(b.Pixel(0, 0), clBlack);
+    EXPECT_EQ(b.Pixel(2, 2), clRed);
+    EXPECT_EQ(c->Pixels(5, 5), clBlack);
+    c->SetPixels(6, 6, clBlue);
+    EXPECT_EQ(b.Pixel(1, 1), clBlue);
+    c->IntersectClipRect(Rect(5, 5, 7, 7));
+    c->SetPixels(8, 8, clLime); // outside the clip now
+    EXPECT_EQ(b.Pixel(3, 3), clRed);
+    EXPECT_EQ(c->Pixels(8, 8), -1);
+}

@@ -52,6 +52,7 @@ public:
     // The bitmap's own canvas, made on first use and kept.
     TCanvas* Canvas();
 
+    // tmAuto: the bottom-left pixel's colour (a plain RGB value); tmFixed: the colour set.
     TColor TransparentColor() const;
     void SetTransparentColor(TColor value); // also sets TransparentMode to tmFixed
     TTransparentMode TransparentMode() const { return transparentMode_; }

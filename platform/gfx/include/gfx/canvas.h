@@ -57,7 +57,7 @@ public:
     void DrawFocusRect(const TRect& r);      // dotted frame, xor: drawing it twice restores
     void FloodFill(int x, int y, TColor color, TFillStyle style);
 
-    TColor Pixels(int x, int y) const;       // -1 (clNone-like) outside the clip or bitmap
+    TColor Pixels(int x, int y) const;       // -1 (no colour) outside the clip or the bitmap
     void SetPixels(int x, int y, TColor color);
 
     // Pictures: Draw honours the picture's transparency; StretchDraw mirrors
