@@ -434,8 +434,12 @@ void TChunktRNS::SetTransparentColor(TColor rgb)
         put16(4, b);
         break;
     case 3: {
+        // Only entries the palette has: a tRNS chunk longer than the palette is invalid.
+        int entries = 1 << std::min<int>(header->BitDepth, 8);
+        if (Owner())
+            if (auto* plte = Owner()->Chunks.ItemFromClass<TChunkPLTE>()) entries = std::min<int>(entries, plte->Count);
         int found = 0; // no match: entry 0 becomes the transparent one
-        for (int i = 0; i < 256; ++i) {
+        for (int i = 0; i < entries; ++i) {
             const TRGBQuad& q = header->BitmapInfo.bmiColors[i];
             if (q.rgbBlue == b && q.rgbGreen == g && q.rgbRed == r) {
                 found = i;

@@ -396,3 +396,21 @@ TEST(PngChunks, PixelInfoPerFormat)
 }
 
 } // namespace
+
+namespace {
+
+TEST(PngChunks, TransparentColourIsLookedUpInThePaletteOnly)
+{
+    // Black is not among the 16 colours, and the unused table entries (black) must not
+    // make the transparency chunk longer than the palette.
+    RawImage img = MakeTestImage(4, 4, 3, 4, 17);
+    for (auto& v : img.palette) v = static_cast<std::uint8_t>(v | 1);
+    auto png = Loaded(img);
+    png->SetTransparentColor(clBlack);
+    EXPECT_EQ(png->Chunks.ItemFromClass<TChunktRNS>()->DataSize(), 1u);
+    RawImage back;
+    std::string error;
+    EXPECT_TRUE(ReadWithLibpng(SaveToBytes(*png), back, error)) << error;
+}
+
+} // namespace
