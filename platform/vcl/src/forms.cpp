@@ -576,7 +576,6 @@ void TCustomForm::InputMouseMove(int X, int Y, TShiftState Shift)
 {
     SetKeyboardShiftState(Shift);
     TPoint screen = ClientToScreen(Point(X, Y));
-    CurrentBackend().SetCursorPos(screen);
     if (!AcceptsInput(this)) return;
     Guarded(this, [&] {
         TControl* hit = InputTarget(X, Y);
@@ -594,7 +593,6 @@ void TCustomForm::InputMouseButton(UINT Msg, TMouseButton, int X, int Y, TShiftS
 {
     SetKeyboardShiftState(Shift);
     TPoint screen = ClientToScreen(Point(X, Y));
-    CurrentBackend().SetCursorPos(screen);
     if (!AcceptsInput(this)) return;
     Guarded(this, [&] {
         TControl* hit = InputTarget(X, Y);

@@ -35,6 +35,7 @@ void THeadlessBackend::Flush()
 
 void THeadlessBackend::MouseMove(TCustomForm& form, int x, int y, TShiftState shift)
 {
+    cursor_ = form.ClientToScreen(Point(x, y));
     form.InputMouseMove(x, y, shift);
     Flush();
 }
@@ -57,12 +58,14 @@ UINT DblMsg(TMouseButton b)
 
 void THeadlessBackend::MouseDown(TCustomForm& form, int x, int y, TMouseButton button, TShiftState shift)
 {
+    cursor_ = form.ClientToScreen(Point(x, y));
     form.InputMouseButton(DownMsg(button), button, x, y, shift | ButtonShift(button));
     Flush();
 }
 
 void THeadlessBackend::MouseUp(TCustomForm& form, int x, int y, TMouseButton button, TShiftState shift)
 {
+    cursor_ = form.ClientToScreen(Point(x, y));
     form.InputMouseButton(UpMsg(button), button, x, y, shift);
     Flush();
 }

@@ -1,0 +1,28 @@
+#pragma once
+// The Qt 6 backend: each form is a real top-level window showing the form's
+// back buffer; native input becomes the forms' Input* calls. This header holds
+// no Qt types, so the program can choose the backend without seeing Qt.
+#include "gfx/bitmap.h"
+#include "vcl/backend.h"
+
+#include <memory>
+
+// Makes the backend (and the Qt application object when none exists yet).
+// argc/argv are the program's; Qt keeps using them, so they must outlive it.
+std::unique_ptr<Backend> CreateQtBackend(int& argc, char** argv);
+// A factory for TApplication::Initialize: KELDARA_BACKEND=headless still wins.
+BackendFactory QtBackendFactory(int& argc, char** argv);
+
+// What the form's window shows now (nullptr when it has no window), for checks.
+std::unique_ptr<TBitmap> QtWindowPicture(TCustomForm& form);
+// The window's current native state, for checks: visible, opacity (0..255), frameless, on top.
+struct QtWindowState {
+    bool exists = false;
+    bool visible = false;
+    int alpha = 255;
+    bool frameless = false;
+    bool stayOnTop = false;
+    bool masked = false;
+    TRect geometry;
+};
+QtWindowState QtWindowStateOf(TCustomForm& form);

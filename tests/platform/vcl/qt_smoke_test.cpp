@@ -1,0 +1,87 @@
+// The Qt backend on Qt's offscreen platform: windows exist, show the form's
+// pixels, carry its style, and the loop wakes for posted messages and timers.
+#include "demoform.h"
+#include "vcl/qtbackend.h"
+
+#include <cstdlib>
+#include <thread>
+
+namespace {
+
+class QtSmoke : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        app = std::make_unique<TApplication>();
+        app->SetBackend(CreateQtBackend(argc, argv));
+    }
+    void TearDown() override { app.reset(); }
+    int argc = 1;
+    char arg0[16] = "vcl_qt_tests";
+    char* argv[2] = {arg0, nullptr};
+    std::unique_ptr<TApplication> app;
+};
+
+TEST_F(QtSmoke, WindowShowsTheBackBufferWithTheFormsStyle)
+{
+    auto* form = NewForm<TDemoForm>(app.get());
+    form->SetFormStyle(fsStayOnTop);
+    form->SetAlphaBlend(true);
+    form->SetAlphaBlendValue(128);
+    form->Show();
+    app->ProcessMessages();
+    QtWindowState st = QtWindowStateOf(*form);
+    ASSERT_TRUE(st.exists);
+    EXPECT_TRUE(st.visible);
+    EXPECT_TRUE(st.frameless);
+    EXPECT_TRUE(st.stayOnTop);
+    EXPECT_TRUE(st.masked);
+    EXPECT_NEAR(st.alpha, 128, 1);
+    EXPECT_EQ(st.geometry, Rect(100, 100, 340, 260));
+
+    auto shown = QtWindowPicture(*form);
+    ASSERT_NE(shown, nullptr);
+    TBitmap& buf = form->BackBuffer();
+    ASSERT_EQ(shown->Width(), buf.Width());
+    ASSERT_EQ(shown->Height(), buf.Height());
+    int differ = 0;
+    for (int y = 0; y < buf.Height(); ++y)
+        for (int x = 0; x < buf.Width(); ++x)
+            if (shown->Pixel(x, y) != buf.Pixel(x, y)) ++differ;
+    EXPECT_EQ(differ, 0);
+    EXPECT_EQ(shown->Pixel(5, 5), clNavy);
+    EXPECT_EQ(shown->Pixel(50, 110), clLime);
+
+    // A change reaches the window at the next paint pass.
+    form->ok->Face = clBlue;
+    form->ok->Invalidate();
+    app->ProcessMessages();
+    EXPECT_EQ(QtWindowPicture(*form)->Pixel(50, 110), clBlue);
+}
+
+TEST_F(QtSmoke, LoopWakesForWorkerPostsAndTimers)
+{
+    auto* form = NewForm<TDemoForm>(app.get());
+    form->Show();
+    constexpr UINT kPing = WM_USER + 7;
+    int pings = 0;
+    form->WindowProc = [form, &pings, kPing](TMessage& m) {
+        if (m.Msg == kPing) ++pings;
+        else form->WndProc(m);
+    };
+    HWND h = form->Handle();
+    std::thread worker([h, kPing] {
+        for (int i = 0; i < 3; ++i) PostMessage(h, kPing, 0, 0);
+    });
+    worker.join();
+    while (pings < 3) app->HandleMessage(); // must not sleep forever in Qt's loop
+
+    // A modal form closed by its own timer: the Qt wait returns when the timer is due.
+    form->Hide();
+    form->timer->OnTimer = [form](TObject*) { form->SetModalResult(7); };
+    form->timer->SetInterval(30);
+    EXPECT_EQ(form->ShowModal(), 7);
+    EXPECT_FALSE(QtWindowStateOf(*form).visible);
+}
+} // namespace
