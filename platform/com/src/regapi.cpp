@@ -95,7 +95,8 @@ LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, DWORD, REGSAM, PHKEY result)
     if (base.empty()) return ERROR_INVALID_HANDLE;
     std::string path = RegistryTree::CanonicalPath(Join(base, subKey));
     if (path.empty()) return ERROR_FILE_NOT_FOUND;
-    if (!ReadRegistry().Find(path)) return ERROR_FILE_NOT_FOUND;
+    RegistryTree tree = ReadRegistry();
+    if (!tree.Find(path)) return ERROR_FILE_NOT_FOUND;
     *result = NewHandle(path);
     return ERROR_SUCCESS;
 }

@@ -631,7 +631,7 @@ RegKey* RegistryTree::Find(std::string_view path)
     return key;
 }
 
-const RegKey* RegistryTree::Find(std::string_view path) const { return const_cast<RegistryTree*>(this)->Find(path); }
+const RegKey* RegistryTree::Find(std::string_view path) const { return const_cast<RegistryTree&>(*this).Find(path); }
 
 RegKey* RegistryTree::Create(std::string_view path)
 {

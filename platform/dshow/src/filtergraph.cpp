@@ -583,12 +583,13 @@ HRESULT CFilterGraph::Stop()
     CAutoLock lock(&m_lock);
     if (m_state == State_Stopped) return S_OK;
     LONGLONG position = StreamPosition();
+    // Stopped first: an end of stream raised while the filters stop is no completion.
+    m_state = State_Stopped;
     HRESULT result = S_OK;
     for (IBaseFilter* f : DownstreamFirst()) {
         HRESULT hr = f->Stop();
         if (FAILED(hr) && SUCCEEDED(result)) result = hr;
     }
-    m_state = State_Stopped;
     // A later run goes on from where this one stopped.
     m_positionBase = position;
     for (IMediaSeeking* s : Seekers()) {
@@ -639,23 +640,16 @@ HRESULT CFilterGraph::GetState(DWORD timeoutMs, FILTER_STATE* state)
 
 void CFilterGraph::QueueEvent(LONG code, LONG_PTR param1, LONG_PTR param2)
 {
-    HWND window = nullptr;
-    LONG message = 0;
-    LONG_PTR instance = 0;
-    {
-        std::lock_guard lock(m_eventMutex);
-        if (m_notifyFlags & AM_MEDIAEVENT_NONOTIFY) return;
-        m_events.push_back({code, param1, param2});
-        if (code == EC_COMPLETE || code == EC_ERRORABORT || code == EC_USERABORT) {
-            if (m_completionCode == 0) m_completionCode = code;
-        }
-        m_eventHandle.SetEvent();
-        m_eventChanged.notify_all();
-        window = reinterpret_cast<HWND>(m_notifyWindow);
-        message = m_notifyMessage;
-        instance = m_notifyInstance;
-    }
-    if (window) PostMessage(window, UINT(message), 0, instance);
+    std::lock_guard lock(m_eventMutex);
+    if (m_notifyFlags & AM_MEDIAEVENT_NONOTIFY) return;
+    m_events.push_back({code, param1, param2});
+    if ((code == EC_COMPLETE || code == EC_ERRORABORT || code == EC_USERABORT) && m_completionCode == 0)
+        m_completionCode = code;
+    // Posted before anyone waiting can see the event: the message never trails it.
+    if (m_notifyWindow)
+        PostMessage(reinterpret_cast<HWND>(m_notifyWindow), UINT(m_notifyMessage), 0, m_notifyInstance);
+    m_eventHandle.SetEvent();
+    m_eventChanged.notify_all();
 }
 
 HRESULT CFilterGraph::Notify(LONG code, LONG_PTR param1, LONG_PTR param2)

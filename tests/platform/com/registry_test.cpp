@@ -217,7 +217,8 @@ TEST(Registry, ConcurrentWritersLoseNoKeys)
         });
     }
     for (auto& t : writers) t.join();
-    const RegKey* race = ReadRegistry().Find("HKCU\\Software\\Race");
+    RegistryTree tree = ReadRegistry();
+    const RegKey* race = tree.Find("HKCU\\Software\\Race");
     ASSERT_NE(race, nullptr);
     EXPECT_EQ(race->Children().size(), std::size_t(kWriters * kEach));
     EXPECT_TRUE(ListFolder(registry.Folder(), "*.tmp.*", ListKind::Files).empty());

@@ -69,7 +69,9 @@ private:
 class RegistryTree {
 public:
     RegistryTree();
-    RegKey* Find(std::string_view path);                      // null when absent or the root is unknown
+    // Null when absent or the root is unknown. The key lives as long as the tree:
+    // keep a tree from ReadRegistry() in a variable before keeping its keys.
+    RegKey* Find(std::string_view path);
     const RegKey* Find(std::string_view path) const;
     RegKey* Create(std::string_view path);                    // null when the root is unknown
     bool Delete(std::string_view path);                       // a key and its subtree; roots stay
