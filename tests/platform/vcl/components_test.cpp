@@ -39,7 +39,7 @@ protected:
     }
 };
 
-TEST(Components, OwnerFreesItsComponentsLastFirst)
+TEST(VclComponents, OwnerFreesItsComponentsLastFirst)
 {
     std::vector<std::string> log;
     g_log = &log;
@@ -56,7 +56,7 @@ TEST(Components, OwnerFreesItsComponentsLastFirst)
     EXPECT_EQ(log, (std::vector<std::string>{"free root", "free b", "free a"}));
 }
 
-TEST(Components, DuplicateNameRefused)
+TEST(VclComponents, DuplicateNameRefused)
 {
     TComponent root(nullptr);
     Probe a(&root, "Button1");
@@ -64,7 +64,7 @@ TEST(Components, DuplicateNameRefused)
     root.RemoveComponent(&a);
 }
 
-TEST(Components, ReferenceToAFreedComponentIsCleared)
+TEST(VclComponents, ReferenceToAFreedComponentIsCleared)
 {
     TComponent formA(nullptr), formB(nullptr);
     auto* holder = new Probe(&formA, "holder");
@@ -75,7 +75,7 @@ TEST(Components, ReferenceToAFreedComponentIsCleared)
     EXPECT_EQ(formB.ComponentCount(), 0);
 }
 
-TEST(Components, SiblingHearsOfRemovalThroughTheOwner)
+TEST(VclComponents, SiblingHearsOfRemovalThroughTheOwner)
 {
     TComponent form(nullptr);
     auto* holder = new Probe(&form, "holder");
@@ -85,7 +85,7 @@ TEST(Components, SiblingHearsOfRemovalThroughTheOwner)
     EXPECT_EQ(holder->Ref, nullptr);
 }
 
-TEST(Components, WatcherFreedFirstIsUnlinked)
+TEST(VclComponents, WatcherFreedFirstIsUnlinked)
 {
     // A watcher that dies before its subject must not be called afterwards.
     TComponent root(nullptr);
@@ -97,7 +97,7 @@ TEST(Components, WatcherFreedFirstIsUnlinked)
     SUCCEED();
 }
 
-TEST(Components, LoadingPhaseEndsWithLoadedInCreationOrder)
+TEST(VclComponents, LoadingPhaseEndsWithLoadedInCreationOrder)
 {
     std::vector<std::string> log;
     g_log = &log;

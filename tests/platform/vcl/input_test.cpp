@@ -41,7 +41,7 @@ public:
     TDemoButton* over;
 };
 
-class Input : public HeadlessTest {
+class VclInput : public HeadlessTest {
 protected:
     void SetUp() override
     {
@@ -55,7 +55,7 @@ protected:
     std::vector<TControl*> clicks;
 };
 
-TEST_F(Input, ClicksReachTheTopmostControlUnderThePointer)
+TEST_F(VclInput, ClicksReachTheTopmostControlUnderThePointer)
 {
     headless->Click(*form, 60, 40); // both labels: the later one is above
     headless->Click(*form, 5, 5);   // only the back label
@@ -67,7 +67,7 @@ TEST_F(Input, ClicksReachTheTopmostControlUnderThePointer)
     EXPECT_EQ(clicks[2], form->over);
 }
 
-TEST_F(Input, HiddenAndDisabledControlsLetTheClickThrough)
+TEST_F(VclInput, HiddenAndDisabledControlsLetTheClickThrough)
 {
     form->front->Hide();
     form->over->SetEnabled(false);
@@ -78,7 +78,7 @@ TEST_F(Input, HiddenAndDisabledControlsLetTheClickThrough)
     EXPECT_EQ(clicks[1], form->back);
 }
 
-TEST_F(Input, ReleaseOutsideAfterCaptureIsNoClick)
+TEST_F(VclInput, ReleaseOutsideAfterCaptureIsNoClick)
 {
     std::vector<std::string> moves;
     form->over->OnMouseMove = [&](TObject*, TShiftState, int x, int y) {
@@ -95,7 +95,7 @@ TEST_F(Input, ReleaseOutsideAfterCaptureIsNoClick)
     EXPECT_EQ(moves.back(), "140,-5");
 }
 
-TEST_F(Input, ExplicitCaptureTakesTheMouse)
+TEST_F(VclInput, ExplicitCaptureTakesTheMouse)
 {
     form->cancel->SetMouseCapture(true);
     int downs = 0;
@@ -106,7 +106,7 @@ TEST_F(Input, ExplicitCaptureTakesTheMouse)
     EXPECT_EQ(GetCaptureControl(), nullptr);
 }
 
-TEST_F(Input, EnterAndLeaveForWindowedAndWindowlessControls)
+TEST_F(VclInput, EnterAndLeaveForWindowedAndWindowlessControls)
 {
     headless->MouseMove(*form, 5, 5);   // back label
     headless->MouseMove(*form, 15, 15); // over button
@@ -119,7 +119,7 @@ TEST_F(Input, EnterAndLeaveForWindowedAndWindowlessControls)
     EXPECT_FALSE(form->back->MouseInControl());
 }
 
-TEST_F(Input, DuringCaptureOnlyTheCapturingControlHearsEnterAndLeave)
+TEST_F(VclInput, DuringCaptureOnlyTheCapturingControlHearsEnterAndLeave)
 {
     headless->MouseMove(*form, 15, 15);
     headless->MouseDown(*form, 15, 15);
@@ -132,7 +132,7 @@ TEST_F(Input, DuringCaptureOnlyTheCapturingControlHearsEnterAndLeave)
     ASSERT_EQ(clicks.size(), 1u);
 }
 
-TEST_F(Input, DoubleClickNeedsTheStyle)
+TEST_F(VclInput, DoubleClickNeedsTheStyle)
 {
     int dbl = 0, downs = 0;
     form->over->OnDblClick = [&](TObject*) { ++dbl; };
@@ -146,7 +146,7 @@ TEST_F(Input, DoubleClickNeedsTheStyle)
     EXPECT_EQ(downs, 4);
 }
 
-TEST_F(Input, TabMovesFocusInTabOrderAndWraps)
+TEST_F(VclInput, TabMovesFocusInTabOrderAndWraps)
 {
     // Focus starts on the first tab stop when the form is shown.
     EXPECT_TRUE(form->ok->Focused());
@@ -164,7 +164,7 @@ TEST_F(Input, TabMovesFocusInTabOrderAndWraps)
     EXPECT_TRUE(form->cancel->Focused()); // skips the disabled one, wraps to the new first
 }
 
-TEST_F(Input, FocusChangeFiresExitEnterAndBroadcast)
+TEST_F(VclInput, FocusChangeFiresExitEnterAndBroadcast)
 {
     std::vector<std::string> log;
     form->ok->OnExit = [&](TObject*) { log.push_back("exit ok"); };
@@ -179,7 +179,7 @@ TEST_F(Input, FocusChangeFiresExitEnterAndBroadcast)
     EXPECT_EQ(form->ActiveControl(), nullptr);
 }
 
-TEST_F(Input, EnterGoesToTheDefaultButtonEscapeToTheCancelButton)
+TEST_F(VclInput, EnterGoesToTheDefaultButtonEscapeToTheCancelButton)
 {
     headless->PressKey(VK_RETURN); // focus on the default button
     headless->PressKey(VK_ESCAPE);
@@ -192,7 +192,7 @@ TEST_F(Input, EnterGoesToTheDefaultButtonEscapeToTheCancelButton)
     EXPECT_EQ(form->ModalResult(), mrCancel);
 }
 
-TEST_F(Input, AcceleratorClicksItsButton)
+TEST_F(VclInput, AcceleratorClicksItsButton)
 {
     headless->Char('c'); // "&Cancel"
     headless->KeyDown('O', ssAlt);
@@ -205,7 +205,7 @@ TEST_F(Input, AcceleratorClicksItsButton)
     EXPECT_FALSE(IsAccel('x', "E&&xit"));
 }
 
-TEST_F(Input, KeyPreviewAndKeyPressCanDropTheCharacter)
+TEST_F(VclInput, KeyPreviewAndKeyPressCanDropTheCharacter)
 {
     std::string seen;
     form->SetKeyPreview(true);
@@ -244,7 +244,7 @@ TEST_F(Input, KeyPreviewAndKeyPressCanDropTheCharacter)
     EXPECT_TRUE(clicks.empty());
 }
 
-TEST_F(Input, BorderlessFormMovesWithTheMouse)
+TEST_F(VclInput, BorderlessFormMovesWithTheMouse)
 {
     class Grip : public TGraphicControl {
     public:
@@ -267,7 +267,7 @@ TEST_F(Input, BorderlessFormMovesWithTheMouse)
     EXPECT_EQ(GetCaptureControl(), nullptr);
 }
 
-TEST_F(Input, CursorPositionFollowsTheMouseInScreenCoordinates)
+TEST_F(VclInput, CursorPositionFollowsTheMouseInScreenCoordinates)
 {
     form->SetBounds(100, 50, 200, 120);
     headless->MouseMove(*form, 7, 9);
@@ -277,7 +277,7 @@ TEST_F(Input, CursorPositionFollowsTheMouseInScreenCoordinates)
     EXPECT_EQ(headless->WindowCursor(*form), crHandPoint);
 }
 
-TEST_F(Input, ReparentingAcrossFormsMovesHandleAndInput)
+TEST_F(VclInput, ReparentingAcrossFormsMovesHandleAndInput)
 {
     TForm* other = MakeForm();
     other->Show();
@@ -291,7 +291,7 @@ TEST_F(Input, ReparentingAcrossFormsMovesHandleAndInput)
     EXPECT_EQ(clicks[0], form->over);
 }
 
-TEST_F(Input, ExceptionInAHandlerShowsTheStandardBox)
+TEST_F(VclInput, ExceptionInAHandlerShowsTheStandardBox)
 {
     app->SetTitle("Demo App");
     form->ok->OnClick = [](TObject*) { throw Exception("Disk is full"); };
@@ -305,7 +305,7 @@ TEST_F(Input, ExceptionInAHandlerShowsTheStandardBox)
     EXPECT_EQ(headless->MessageBoxes().size(), 1u); // EAbort is silent
 }
 
-TEST_F(Input, AlignAndAnchorsFollowTheParent)
+TEST_F(VclInput, AlignAndAnchorsFollowTheParent)
 {
     TForm* f = MakeForm(200, 100);
     auto* top = new TDemoLabel(f);

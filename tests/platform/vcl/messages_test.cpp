@@ -24,9 +24,9 @@ public:
     }
 };
 
-using Messages = HeadlessTest;
+using VclMessages = HeadlessTest;
 
-TEST_F(Messages, HandleIsCreatedOnFirstNeed)
+TEST_F(VclMessages, HandleIsCreatedOnFirstNeed)
 {
     auto* f = MakeForm<Receiver>();
     auto* b = new TDemoButton(f);
@@ -42,7 +42,7 @@ TEST_F(Messages, HandleIsCreatedOnFirstNeed)
     EXPECT_TRUE(late->HandleAllocated());
 }
 
-TEST_F(Messages, PostsFromWorkerThreadsArriveInOrder)
+TEST_F(VclMessages, PostsFromWorkerThreadsArriveInOrder)
 {
     auto* f = MakeForm<Receiver>();
     HWND h = f->Handle();
@@ -55,7 +55,7 @@ TEST_F(Messages, PostsFromWorkerThreadsArriveInOrder)
     for (int i = 0; i < kCount; ++i) ASSERT_EQ(f->got[static_cast<std::size_t>(i)].first, static_cast<WPARAM>(i));
 }
 
-TEST_F(Messages, SendAndPerformAreSynchronous)
+TEST_F(VclMessages, SendAndPerformAreSynchronous)
 {
     auto* f = MakeForm<Receiver>();
     EXPECT_EQ(f->Perform(MSG_PROGRESS, 21, 0), 42);
@@ -72,7 +72,7 @@ TEST_F(Messages, SendAndPerformAreSynchronous)
     EXPECT_EQ(fromWorker, 10);
 }
 
-TEST_F(Messages, PostToAFreedFormIsDropped)
+TEST_F(VclMessages, PostToAFreedFormIsDropped)
 {
     auto* f = MakeForm<Receiver>();
     HWND h = f->Handle();
@@ -83,7 +83,7 @@ TEST_F(Messages, PostToAFreedFormIsDropped)
     SUCCEED();
 }
 
-TEST_F(Messages, SynchronizeRunsOnTheGuiThread)
+TEST_F(VclMessages, SynchronizeRunsOnTheGuiThread)
 {
     class Worker : public TThread {
     public:
@@ -106,7 +106,7 @@ TEST_F(Messages, SynchronizeRunsOnTheGuiThread)
     EXPECT_EQ(w.ranOn, std::this_thread::get_id());
 }
 
-TEST_F(Messages, OnMessageCanSwallowTheScreenSaver)
+TEST_F(VclMessages, OnMessageCanSwallowTheScreenSaver)
 {
     auto* f = MakeForm<Receiver>();
     int seen = 0;
@@ -132,7 +132,7 @@ TEST_F(Messages, OnMessageCanSwallowTheScreenSaver)
     (void)f;
 }
 
-TEST_F(Messages, ProcessMessagesOffTheGuiThreadDoesNothing)
+TEST_F(VclMessages, ProcessMessagesOffTheGuiThreadDoesNothing)
 {
     auto* f = MakeForm<Receiver>();
     PostMessage(f->Handle(), MSG_PROGRESS, 1, 0);
@@ -143,7 +143,7 @@ TEST_F(Messages, ProcessMessagesOffTheGuiThreadDoesNothing)
     EXPECT_EQ(f->got.size(), 1u);
 }
 
-TEST_F(Messages, ProcessMessagesIsReentrantFromAHandler)
+TEST_F(VclMessages, ProcessMessagesIsReentrantFromAHandler)
 {
     auto* f = MakeForm<Receiver>();
     HWND h = f->Handle();
@@ -164,7 +164,7 @@ TEST_F(Messages, ProcessMessagesIsReentrantFromAHandler)
     EXPECT_EQ(f->got[2].first, 3u);
 }
 
-TEST_F(Messages, ControlMessagesFollowPropertyChanges)
+TEST_F(VclMessages, ControlMessagesFollowPropertyChanges)
 {
     class Watch : public TDemoButton {
     public:

@@ -24,9 +24,9 @@ public:
     TDemoButton* ok;
 };
 
-using Modal = HeadlessTest;
+using VclModal = HeadlessTest;
 
-TEST_F(Modal, ButtonModalResultEndsTheLoopWithItsValue)
+TEST_F(VclModal, ButtonModalResultEndsTheLoopWithItsValue)
 {
     auto* d = NewForm<Dialog>(app.get());
     headless->OnNextModal([&](TCustomForm& f) {
@@ -39,7 +39,7 @@ TEST_F(Modal, ButtonModalResultEndsTheLoopWithItsValue)
     EXPECT_FALSE(d->Modal());
 }
 
-TEST_F(Modal, ClosingAModalFormAnswersCancel)
+TEST_F(VclModal, ClosingAModalFormAnswersCancel)
 {
     auto* d = NewForm<Dialog>(app.get());
     headless->OnNextModal([](TCustomForm& f) { f.Close(); });
@@ -49,7 +49,7 @@ TEST_F(Modal, ClosingAModalFormAnswersCancel)
     EXPECT_EQ(d->ShowModal(), mrOk);
 }
 
-TEST_F(Modal, ChainStepsBackWhileTheResultIsFour)
+TEST_F(VclModal, ChainStepsBackWhileTheResultIsFour)
 {
     // The wizard: clips window, then menu designer; 4 from the designer goes back.
     auto* clips = NewForm<Dialog>(app.get());
@@ -75,7 +75,7 @@ TEST_F(Modal, ChainStepsBackWhileTheResultIsFour)
     EXPECT_TRUE(main->Visible());
 }
 
-TEST_F(Modal, NestedModalFromAHandler)
+TEST_F(VclModal, NestedModalFromAHandler)
 {
     auto* outer = NewForm<Dialog>(app.get());
     auto* inner = NewForm<Dialog>(app.get());
@@ -97,7 +97,7 @@ TEST_F(Modal, NestedModalFromAHandler)
     EXPECT_EQ(innerResult, 4);
 }
 
-TEST_F(Modal, CloseQueryCanRefuseAndOnCloseCanKeepTheLoop)
+TEST_F(VclModal, CloseQueryCanRefuseAndOnCloseCanKeepTheLoop)
 {
     auto* d = NewForm<Dialog>(app.get());
     int queries = 0;
@@ -111,14 +111,14 @@ TEST_F(Modal, CloseQueryCanRefuseAndOnCloseCanKeepTheLoop)
     EXPECT_EQ(queries, 2);
 }
 
-TEST_F(Modal, ShowModalOfAVisibleFormIsRefused)
+TEST_F(VclModal, ShowModalOfAVisibleFormIsRefused)
 {
     auto* d = NewForm<Dialog>(app.get());
     d->Show();
     EXPECT_THROW(d->ShowModal(), EInvalidOperation);
 }
 
-TEST_F(Modal, UnscriptedModalEndsInsteadOfHanging)
+TEST_F(VclModal, UnscriptedModalEndsInsteadOfHanging)
 {
     auto* d = NewForm<Dialog>(app.get());
     d->SetName("Form_About");
@@ -126,7 +126,7 @@ TEST_F(Modal, UnscriptedModalEndsInsteadOfHanging)
     EXPECT_EQ(headless->UnscriptedModals(), std::vector<std::string>{"Form_About"});
 }
 
-TEST_F(Modal, MessageBoxesAnswerFromTheScript)
+TEST_F(VclModal, MessageBoxesAnswerFromTheScript)
 {
     headless->AnswerNextMessageBox(IDNO);
     EXPECT_EQ(app->MessageBox("Delete?", "Keldara", MB_YESNO | MB_ICONQUESTION), IDNO);
@@ -135,7 +135,7 @@ TEST_F(Modal, MessageBoxesAnswerFromTheScript)
     EXPECT_EQ(headless->MessageBoxes()[0].text, "Delete?");
 }
 
-TEST_F(Modal, FirstCreatedFormIsMainAndClosingItEndsRun)
+TEST_F(VclModal, FirstCreatedFormIsMainAndClosingItEndsRun)
 {
     Dialog* first = nullptr;
     Dialog* second = nullptr;
@@ -151,7 +151,7 @@ TEST_F(Modal, FirstCreatedFormIsMainAndClosingItEndsRun)
     EXPECT_TRUE(app->Terminated());
 }
 
-TEST_F(Modal, OnCreateFiresAfterTheLayoutOnce)
+TEST_F(VclModal, OnCreateFiresAfterTheLayoutOnce)
 {
     class Laid : public TForm {
     public:
@@ -181,7 +181,7 @@ TEST_F(Modal, OnCreateFiresAfterTheLayoutOnce)
 }
 
 // --- timers -------------------------------------------------------------------
-class Timers : public HeadlessTest {
+class VclTimers : public HeadlessTest {
 protected:
     ManualClock clock;
     std::unique_ptr<ScopedClock> scope;
@@ -197,7 +197,7 @@ protected:
     }
 };
 
-TEST_F(Timers, FiresEveryIntervalWithoutPilingUp)
+TEST_F(VclTimers, FiresEveryIntervalWithoutPilingUp)
 {
     TTimer t(nullptr);
     t.SetInterval(100);
@@ -214,7 +214,7 @@ TEST_F(Timers, FiresEveryIntervalWithoutPilingUp)
     EXPECT_EQ(app->NextTimerDelay(), 100);
 }
 
-TEST_F(Timers, IntervalZeroNeverFires)
+TEST_F(VclTimers, IntervalZeroNeverFires)
 {
     TTimer t(nullptr);
     t.SetInterval(0);
@@ -226,7 +226,7 @@ TEST_F(Timers, IntervalZeroNeverFires)
     EXPECT_EQ(app->NextTimerDelay(), -1);
 }
 
-TEST_F(Timers, MayBeFreedOrDisabledInsideItsOwnTick)
+TEST_F(VclTimers, MayBeFreedOrDisabledInsideItsOwnTick)
 {
     auto* a = new TTimer(nullptr);
     auto* b = new TTimer(nullptr);
@@ -260,7 +260,7 @@ TEST_F(Timers, MayBeFreedOrDisabledInsideItsOwnTick)
     EXPECT_EQ(cTicks, 1);
 }
 
-TEST_F(Timers, ModalLoopRunsTimersOnTheTestClock)
+TEST_F(VclTimers, ModalLoopRunsTimersOnTheTestClock)
 {
     // A modal form closed by its own timer: the wait passes test time, not real time.
     auto* d = NewForm<Dialog>(app.get());

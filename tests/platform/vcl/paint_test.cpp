@@ -6,7 +6,7 @@
 
 namespace {
 
-class Painted : public HeadlessTest {
+class VclPainted : public HeadlessTest {
 protected:
     void SetUp() override
     {
@@ -30,7 +30,7 @@ protected:
     TDemoButton* over = nullptr;
 };
 
-TEST_F(Painted, ChildrenPaintInZOrderWindowedAboveWindowless)
+TEST_F(VclPainted, ChildrenPaintInZOrderWindowedAboveWindowless)
 {
     auto shot = headless->Snapshot(*form);
     ASSERT_EQ(shot->Width(), 200);
@@ -48,7 +48,7 @@ TEST_F(Painted, ChildrenPaintInZOrderWindowedAboveWindowless)
     EXPECT_EQ(headless->PixelAt(*form, 15, 15), clNavy);
 }
 
-TEST_F(Painted, OnlyTheInvalidatedAreaIsRepainted)
+TEST_F(VclPainted, OnlyTheInvalidatedAreaIsRepainted)
 {
     headless->Snapshot(*form);
     int backPaints = back->Paints, frontPaints = front->Paints;
@@ -61,7 +61,7 @@ TEST_F(Painted, OnlyTheInvalidatedAreaIsRepainted)
     EXPECT_EQ(form->BackBuffer().Pixel(60, 40), clLime);
 }
 
-TEST_F(Painted, ShapedBorderlessFormRendersOnlyInsideItsRegion)
+TEST_F(VclPainted, ShapedBorderlessFormRendersOnlyInsideItsRegion)
 {
     form->SetBorderStyle(bsNone);
     form->SetWindowRegion(TRegion::FromRects({Rect(0, 0, 100, 120), Rect(100, 0, 200, 10)}));
@@ -74,7 +74,7 @@ TEST_F(Painted, ShapedBorderlessFormRendersOnlyInsideItsRegion)
     EXPECT_EQ(headless->PixelAt(*form, 150, 50), clWhite);
 }
 
-TEST_F(Painted, TransparentChildShowsItsParentAndTheControlsBelow)
+TEST_F(VclPainted, TransparentChildShowsItsParentAndTheControlsBelow)
 {
     form->OnPaint = [&](TObject*) {
         TCanvas* c = form->Canvas();
@@ -94,7 +94,7 @@ TEST_F(Painted, TransparentChildShowsItsParentAndTheControlsBelow)
     EXPECT_EQ(shot->Pixel(128, 60), clWhite);
 }
 
-TEST_F(Painted, WindowlessChildAsksForTheBackgroundBelowIt)
+TEST_F(VclPainted, WindowlessChildAsksForTheBackgroundBelowIt)
 {
     class Glass : public TGraphicControl {
     public:
@@ -118,7 +118,7 @@ TEST_F(Painted, WindowlessChildAsksForTheBackgroundBelowIt)
     EXPECT_EQ(shot->Pixel(15, 15), clSilver);
 }
 
-TEST_F(Painted, UnparentedWindowlessControlPaintsOnAWorkerThread)
+TEST_F(VclPainted, UnparentedWindowlessControlPaintsOnAWorkerThread)
 {
     TBitmap target(50, 30, pf24bit);
     std::thread worker([&] {
@@ -134,7 +134,7 @@ TEST_F(Painted, UnparentedWindowlessControlPaintsOnAWorkerThread)
     EXPECT_NE(target.Pixel(4, 4), clMaroon);
 }
 
-TEST_F(Painted, AlphaAndVisibilityReachTheWindow)
+TEST_F(VclPainted, AlphaAndVisibilityReachTheWindow)
 {
     form->SetAlphaBlend(true);
     for (int a : {10, 250, 255, 300}) form->SetAlphaBlendValue(a);
@@ -146,7 +146,7 @@ TEST_F(Painted, AlphaAndVisibilityReachTheWindow)
     EXPECT_FALSE(headless->WindowVisible(*form));
 }
 
-TEST_F(Painted, CentredFormAndUpdatePaintAtOnce)
+TEST_F(VclPainted, CentredFormAndUpdatePaintAtOnce)
 {
     headless->SetScreenSize({800, 600});
     TForm* splash = NewForm<TForm>(nullptr);

@@ -8,7 +8,7 @@
 
 namespace {
 
-class QtSmoke : public ::testing::Test {
+class VclQtSmoke : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -23,7 +23,7 @@ protected:
     std::unique_ptr<TApplication> app;
 };
 
-TEST_F(QtSmoke, WindowShowsTheBackBufferWithTheFormsStyle)
+TEST_F(VclQtSmoke, WindowShowsTheBackBufferWithTheFormsStyle)
 {
     auto* form = NewForm<TDemoForm>(app.get());
     form->SetFormStyle(fsStayOnTop);
@@ -60,7 +60,7 @@ TEST_F(QtSmoke, WindowShowsTheBackBufferWithTheFormsStyle)
     EXPECT_EQ(QtWindowPicture(*form)->Pixel(50, 110), clBlue);
 }
 
-TEST_F(QtSmoke, LoopWakesForWorkerPostsAndTimers)
+TEST_F(VclQtSmoke, LoopWakesForWorkerPostsAndTimers)
 {
     auto* form = NewForm<TDemoForm>(app.get());
     form->Show();
