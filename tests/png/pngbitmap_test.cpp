@@ -17,7 +17,7 @@ namespace {
 std::vector<std::string> ListNames(const TPNGObject& png)
 {
     std::vector<std::string> names;
-    for (int i = 0; i < png.Chunks.Count(); ++i) names.push_back(png.Chunks.Item(i)->GetChunkName());
+    for (int i = 0; i < png.Chunks.Count(); ++i) names.push_back(png.Chunks.GetItem(i)->GetChunkName());
     return names;
 }
 

@@ -30,7 +30,7 @@ std::vector<std::string> Names(const std::vector<RawChunk>& chunks)
 std::vector<std::string> ListNames(const TPNGObject& png)
 {
     std::vector<std::string> names;
-    for (int i = 0; i < png.Chunks.Count(); ++i) names.push_back(png.Chunks.Item(i)->GetChunkName());
+    for (int i = 0; i < png.Chunks.Count(); ++i) names.push_back(png.Chunks.GetItem(i)->GetChunkName());
     return names;
 }
 
@@ -219,7 +219,7 @@ TEST(PngChunks, TextChunksRoundTripAndEmptyZtxtIsOneSpace)
     LoadFromBytes(again, file);
     std::vector<std::string> texts;
     for (int i = 0; i < again.Chunks.Count(); ++i)
-        if (auto* t = dynamic_cast<TChunktEXt*>(again.Chunks.Item(i))) texts.push_back(t->Keyword + "=" + t->Text);
+        if (auto* t = dynamic_cast<TChunktEXt*>(again.Chunks.GetItem(i))) texts.push_back(t->Keyword + "=" + t->Text);
     EXPECT_EQ(texts, (std::vector<std::string>{"Title=Main menu", "Empty= ", "Long=" + std::string(10000, 'q')}));
 }
 

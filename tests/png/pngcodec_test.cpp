@@ -182,11 +182,11 @@ TEST(PngCodec, AncillaryChunksWrittenByLibpngAreRead)
     ASSERT_NE(text, nullptr);
     bool sawPlain = false, sawCompressed = false;
     for (int i = 0; i < png.Chunks.Count(); ++i) {
-        if (auto* z = dynamic_cast<TChunkzTXt*>(png.Chunks.Item(i))) {
+        if (auto* z = dynamic_cast<TChunkzTXt*>(png.Chunks.GetItem(i))) {
             sawCompressed = true;
             EXPECT_EQ(z->Keyword, "Comment");
             EXPECT_EQ(z->Text, std::string(3000, 'x') + "end");
-        } else if (auto* t = dynamic_cast<TChunktEXt*>(png.Chunks.Item(i))) {
+        } else if (auto* t = dynamic_cast<TChunktEXt*>(png.Chunks.GetItem(i))) {
             sawPlain = true;
             EXPECT_EQ(t->Keyword, "Title");
             EXPECT_EQ(t->Text, "Keldara menu");

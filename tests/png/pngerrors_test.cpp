@@ -203,7 +203,7 @@ TEST(PngErrors, TextWithoutTerminatorStaysInsideItsChunk)
     LoadFromBytes(png, JoinChunks(chunks));
     std::vector<std::string> seen;
     for (int i = 0; i < png.Chunks.Count(); ++i)
-        if (auto* t = dynamic_cast<TChunktEXt*>(png.Chunks.Item(i))) seen.push_back(t->Keyword + "|" + t->Text);
+        if (auto* t = dynamic_cast<TChunktEXt*>(png.Chunks.GetItem(i))) seen.push_back(t->Keyword + "|" + t->Text);
     EXPECT_EQ(seen, (std::vector<std::string>{"k|", "keyw|", "abcd|"}));
 }
 

@@ -225,7 +225,6 @@ public:
 
     int Count() const { return static_cast<int>(items_.size()); }
     TChunk* GetItem(int index) const; // nullptr outside the list
-    TChunk* Item(int index) const { return GetItem(index); }
     void Append(std::unique_ptr<TChunk> chunk);
     void Insert(std::unique_ptr<TChunk> chunk, int position);
     std::unique_ptr<TChunk> Remove(TChunk* chunk);
