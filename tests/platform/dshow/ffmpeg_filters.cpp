@@ -336,3 +336,47 @@ TEST_F(FfmpegGraphTest, StopsAndShutsDownWhilePlaying)
         ASSERT_TRUE(SUCCEEDED(control->Pause()));
     }
 }
+
+TEST_F(FfmpegGraphTest, PreviewRearrangementWithTheCaptureBuilderMutesAudio)
+{
+    // The preview's own steps: RenderFile, grabber in the video renderer's place, and the
+    // capture graph builder rendering the audio pin into a null renderer.
+    auto graph = MakeGraph();
+    ASSERT_TRUE(graph);
+    ComPtr<ICaptureGraphBuilder2> builder;
+    ASSERT_EQ(CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_ICaptureGraphBuilder2,
+                               builder.PutVoid()),
+              S_OK);
+    ASSERT_EQ(builder->SetFiltergraph(graph.Get()), S_OK);
+    std::wstring path = Utf8ToWide(testkit::MakeStandardClip(folder.Path()));
+    ASSERT_TRUE(SUCCEEDED(graph->RenderFile(path.c_str(), nullptr)));
+    ComPtr<IPin> videoOut = TakeFromRenderer(graph.Get(), CLSID_VideoRenderer);
+    auto grabberFilter = AddGrabber(graph.Get(), MEDIATYPE_Video, MEDIASUBTYPE_RGB24, L"Image Grabber");
+    ASSERT_TRUE(SUCCEEDED(graph->Connect(videoOut.Get(), FindPin(grabberFilter.Get(), PINDIR_INPUT).Get())));
+    ASSERT_TRUE(SUCCEEDED(graph->Render(FindPin(grabberFilter.Get(), PINDIR_OUTPUT).Get())));
+    ComPtr<IPin> audioOut = TakeFromRenderer(graph.Get(), CLSID_DSoundRender);
+    ASSERT_TRUE(audioOut);
+    auto nullRenderer = AddFilter(graph.Get(), CLSID_NullRenderer, L"NullRenderer");
+    ASSERT_TRUE(SUCCEEDED(builder->RenderStream(nullptr, &MEDIATYPE_Audio, audioOut.Get(), nullptr, nullRenderer.Get())));
+    EXPECT_TRUE(ConnectedTo(FindPin(nullRenderer.Get(), PINDIR_INPUT).Get()));
+    EXPECT_FALSE(FindFilter(graph.Get(), CLSID_DSoundRender));
+    EXPECT_TRUE(FindFilter(graph.Get(), CLSID_VideoRenderer));   // the new one after the grabber
+
+    auto control = Query<IMediaControl>(graph.Get(), IID_IMediaControl);
+    auto seeking = Query<IMediaSeeking>(graph.Get(), IID_IMediaSeeking);
+    auto grabber = Query<ISampleGrabber>(grabberFilter.Get(), IID_ISampleGrabber);
+    ASSERT_TRUE(SUCCEEDED(control->Run()));
+    LONGLONG at = 25'200'000;
+    ASSERT_TRUE(SUCCEEDED(seeking->SetPositions(&at, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning)));
+    ASSERT_TRUE(SUCCEEDED(control->Pause()));
+    OAFilterState state = 0;
+    ASSERT_EQ(control->GetState(5000, &state), S_OK);
+    int frame = CounterOfBuffer(grabber.Get(), 320, 240);
+    EXPECT_GE(frame, 63);   // the picture at 2.52 s, or one shortly after it
+    EXPECT_LE(frame, 75);
+    LONGLONG position = 0;
+    ASSERT_EQ(seeking->GetCurrentPosition(&position), S_OK);
+    EXPECT_GE(position, 25'000'000);
+    EXPECT_LT(position, 32'000'000);
+    EXPECT_EQ(control->Stop(), S_OK);
+}
