@@ -1,6 +1,7 @@
 #include "win32/process.h"
 
 #include "rtl/paths.h"
+#include "win32/progfolders.h"
 
 #include <gtest/gtest.h>
 
@@ -318,13 +319,16 @@ TEST(Win32Process, LaunchesGoThroughTheInstalledLauncher)
 {
     RecordingLauncher fake;
     SetLauncher(&fake);
-    EXPECT_TRUE(WinExec("reg.exe import \"my audio.reg\""));
+    EXPECT_TRUE(WinExec("keldara-absent-tool.exe import \"my audio.reg\""));
+    // A tool delivered beside the executable is preferred to PATH.
+    EXPECT_TRUE(WinExec("win32_tests.exe --gtest_list_tests"));
     EXPECT_TRUE(ShellOpen("https://example.invalid/help"));
     EXPECT_TRUE(RunHidden(Shell("true")).Succeeded());
     SetLauncher(nullptr);
-    ASSERT_EQ(fake.launched.size(), 2u);
-    EXPECT_EQ(fake.launched[0], (std::vector<std::string>{"reg", "import", "my audio.reg"}));
-    EXPECT_EQ(fake.launched[1][0], "sh");
+    ASSERT_EQ(fake.launched.size(), 3u);
+    EXPECT_EQ(fake.launched[0], (std::vector<std::string>{"keldara-absent-tool", "import", "my audio.reg"}));
+    EXPECT_EQ(fake.launched[1], (std::vector<std::string>{ExecutableFolder() + "win32_tests", "--gtest_list_tests"}));
+    EXPECT_EQ(fake.launched[2][0], "sh");
     EXPECT_EQ(fake.opened, (std::vector<std::string>{"https://example.invalid/help"}));
     EXPECT_NE(&CurrentLauncher(), &fake);
 }
