@@ -3,6 +3,7 @@
 #include "avinternal.h"
 
 extern "C" {
+#include <libavutil/log.h>
 #include <libavutil/mathematics.h>
 #include <libavutil/rational.h>
 }
@@ -57,6 +58,8 @@ std::unique_ptr<MediaFile> MediaFile::Open(const std::string& path, std::string*
         if (error) *error = std::move(text);
         return nullptr;
     };
+    // FFmpeg's notes on damaged input are no use on a user's terminal; its errors are reported here.
+    if (av_log_get_level() > AV_LOG_ERROR) av_log_set_level(AV_LOG_ERROR);
     std::unique_ptr<MediaFile> file(new MediaFile);
     file->path_ = path;
     file->state_ = std::make_unique<State>();

@@ -271,7 +271,11 @@ HRESULT CFfmpegStream::Restart()
 
 HRESULT CFfmpegStream::ChangeStart()
 {
-    if (!file_->CanSeek()) return E_FAIL;
+    if (!file_->CanSeek()) {
+        CAutoLock lock(CSourceSeeking::m_pLock);
+        m_rtStart = 0;   // the position did not move
+        return E_FAIL;
+    }
     return Restart();
 }
 
