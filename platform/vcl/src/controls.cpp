@@ -575,6 +575,8 @@ void TGraphicControl::PaintSelf(TCanvas& canvas)
 void TGraphicControl::WndProc(TMessage& m)
 {
     if (m.Msg == WM_PAINT && m.WParam) {
+        // A background request from inside our own Paint paints what lies below, not us again.
+        if (current_) return;
         TCanvas* saved = current_;
         current_ = reinterpret_cast<TCanvas*>(m.WParam);
         try {

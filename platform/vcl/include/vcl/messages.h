@@ -23,6 +23,8 @@ inline int LParamX(LPARAM l) { return static_cast<std::int16_t>(static_cast<std:
 inline int LParamY(LPARAM l) { return static_cast<std::int16_t>((static_cast<std::uint32_t>(l) >> 16) & 0xFFFF); }
 
 // Window messages (numbers as on the platform; the queue's own ones come from win32).
+// WM_ERASEBKGND and WM_PAINT carry the canvas to paint on in WPARAM (a TCanvas*,
+// with its origin at the control's top-left): the device context of the platform.
 constexpr UINT WM_CREATE = 0x0001;
 constexpr UINT WM_MOVE = 0x0003;
 constexpr UINT WM_SIZE = 0x0005;
