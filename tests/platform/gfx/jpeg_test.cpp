@@ -126,3 +126,31 @@ TEST(Jpeg, BadDataIsRefused)
     TMemoryStream out;
     EXPECT_THROW(empty.SaveToStream(out), EInvalidGraphicOperation);
 }
+
+TEST(Jpeg, MutatedStreamsNeverCrash)
+{
+    TJPEGImage good;
+    good.Assign(Gradient(40, 24));
+    TMemoryStream ms;
+    good.SaveToStream(ms);
+    const std::vector<std::uint8_t> seed(ms.Memory(), ms.Memory() + ms.Size());
+    std::uint32_t state = 777;
+    auto next = [&] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    };
+    for (int round = 0; round < 400; ++round) {
+        std::vector<std::uint8_t> data = seed;
+        for (int k = 0; k < 3; ++k) data[next() % data.size()] = static_cast<std::uint8_t>(next());
+        if (next() % 4 == 0) data.resize(next() % data.size());
+        TMemoryStream s;
+        if (!data.empty()) s.WriteBuffer(data.data(), static_cast<std::int64_t>(data.size()));
+        s.SetPosition(0);
+        try {
+            TJPEGImage j;
+            j.LoadFromStream(s);
+            EXPECT_EQ(j.Bitmap().Width(), j.Width());
+        } catch (const EInvalidGraphic&) {
+        }
+    }
+}
