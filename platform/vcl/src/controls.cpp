@@ -77,6 +77,7 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), font_(std::make_uni
 
 TControl::~TControl()
 {
+    WindowProc = nullptr;
     if (g_capture == this) g_capture = nullptr;
     if (parent_) parent_->RemoveControl(this);
     if (popupMenu_) RemoveFreeNotification(reinterpret_cast<TComponent*>(popupMenu_));

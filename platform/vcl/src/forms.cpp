@@ -66,6 +66,8 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner)
 
 TCustomForm::~TCustomForm()
 {
+    // A hooked window procedure may reach parts already gone: plain dispatch from here on.
+    WindowProc = nullptr;
     g_modalStack.erase(std::remove(g_modalStack.begin(), g_modalStack.end(), this), g_modalStack.end());
     auto& forms = g_screen.forms_;
     forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());

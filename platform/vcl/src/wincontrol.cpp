@@ -29,6 +29,7 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
 
 TWinControl::~TWinControl()
 {
+    WindowProc = nullptr;
     if (TCustomForm* f = ParentForm()) f->ControlRemoved(this);
     DestroyHandle();
     // Children still here are freed with us (those owned elsewhere included).
