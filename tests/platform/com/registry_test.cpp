@@ -235,3 +235,33 @@ TEST(Registry, FileLocationFollowsTheEnvironment)
     ::setenv("HOME", "/home/user", 1);
     EXPECT_EQ(RegistryFilePath(), "/home/user/.config/keldara/registry");
 }
+
+TEST(Registry, SubkeysAreEnumeratedWithTheBufferProtocol)
+{
+    ScopedTestRegistry registry;
+    ASSERT_TRUE(ImportRegistryText("REGEDIT4\n[HKEY_CLASSES_ROOT\\CLSID\\Short]\n[HKEY_CLASSES_ROOT\\CLSID\\"
+                                   "A Rather Long Key Name]\n",
+                                   nullptr));
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CLASSES_ROOT, "CLSID", &key), ERROR_SUCCESS);
+    EXPECT_EQ(RegKeyPath(key), "HKEY_CLASSES_ROOT\\CLSID");
+    char name[8];
+    DWORD size = sizeof name;
+    ASSERT_EQ(RegEnumKeyExA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_STREQ(name, "Short");
+    EXPECT_EQ(size, 5u);
+    size = sizeof name;
+    EXPECT_EQ(RegEnumKeyExA(key, 1, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
+    EXPECT_EQ(size, 23u);
+    size = sizeof name;
+    EXPECT_EQ(RegEnumKeyExA(key, 2, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
+    // Values need a key that exists.
+    HKEY gone = nullptr;
+    ASSERT_EQ(RegCreateKeyA(key, "Gone", &gone), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteKeyA(key, "Gone"), ERROR_SUCCESS);
+    DWORD one = 1;
+    EXPECT_EQ(RegSetValueExA(gone, "X", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), 4), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegSetValueExA(key, "X", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), 2), ERROR_INVALID_PARAMETER);
+    RegCloseKey(gone);
+    RegCloseKey(key);
+}

@@ -148,6 +148,16 @@ TEST(ServerModule, Regsvr32RefusesBadServersAndChangesNothing)
     r = Tool(registry, {"regsvr32", "keldaratestsink.dll"});
     EXPECT_TRUE(r.Succeeded());
     EXPECT_NE(r.output.find("succeeded"), std::string::npos);
+
+    // A module named by a path relative to the working folder is registered by its full path.
+    std::string copy = JoinPath(registry.Folder(), "libcopied.so");
+    ASSERT_TRUE(CopyFile(JoinPath(BinDir(), "libkeldaratestsink.so"), copy, false));
+    r = Tool(registry, {"regsvr32", "/s", "./libcopied.so"}, registry.Folder());
+    ASSERT_TRUE(r.Succeeded()) << r.errors;
+    RegistryTree tree = ReadRegistry();
+    const RegKey* server = tree.Find(kSinkKey + "\\InprocServer32");
+    ASSERT_NE(server, nullptr);
+    EXPECT_EQ(server->Value("")->AsString(), ExpandFileName(copy));
 }
 
 TEST(RegTool, ImportsAFileAndRefusesBadOnes)

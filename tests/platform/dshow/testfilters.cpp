@@ -72,6 +72,7 @@ HRESULT TestStream::FillBuffer(IMediaSample* sample)
     CAutoLock lock(&seekLock_);
     REFERENCE_TIME at = REFERENCE_TIME(next_) * period_;
     if (next_ >= frames_ || at >= m_rtStop) return S_FALSE;
+    if (next_ == failAt_) return E_FAIL;
     BYTE* data = nullptr;
     sample->GetPointer(&data);
     std::memset(data, 0, 48);

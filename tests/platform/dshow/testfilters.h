@@ -29,6 +29,8 @@ public:
     HRESULT DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;
     HRESULT FillBuffer(IMediaSample* sample) override;
     HRESULT OnThreadStartPlay() override;
+    // FillBuffer fails with E_FAIL at this frame (-1: never).
+    void FailAt(int frame) { failAt_ = frame; }
 
 protected:
     HRESULT ChangeStart() override;
@@ -40,6 +42,7 @@ private:
     REFERENCE_TIME period_;
     int frames_;
     int next_ = 0;
+    int failAt_ = -1;
 };
 
 // Frame i has time stamp i * period (from its segment's start) and carries i
