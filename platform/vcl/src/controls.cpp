@@ -555,6 +555,8 @@ TCanvas* TGraphicControl::Canvas()
         TRect vis = VisibleRectInForm();
         OffsetRect(vis, -o.X, -o.Y);
         own_->SetClipRect(vis);
+        OffsetRect(vis, o.X, o.Y);
+        f->MarkDrawn(vis);
     }
     return own_.get();
 }

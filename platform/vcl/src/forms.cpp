@@ -506,6 +506,12 @@ void TCustomForm::InvalidateArea(const TRect& r)
     UnionRect(dirty_, dirty_, clipped);
 }
 
+void TCustomForm::MarkDrawn(const TRect& r)
+{
+    TRect clipped;
+    if (IntersectRect(clipped, r, ClientRect())) UnionRect(drawn_, drawn_, clipped);
+}
+
 TRect TCustomForm::PaintDirty()
 {
     int w = ClientWidth(), h = ClientHeight();
@@ -513,18 +519,21 @@ TRect TCustomForm::PaintDirty()
         buffer_.SetSize(w, h);
         dirty_ = ClientRect();
     }
-    if (dirty_.IsEmpty() || w == 0 || h == 0) return {};
+    if ((dirty_.IsEmpty() && drawn_.IsEmpty()) || w == 0 || h == 0) return {};
     TRect area = dirty_;
     dirty_ = {};
-    TCanvas& c = *buffer_.Canvas();
-    {
+    if (!area.IsEmpty()) {
+        TCanvas& c = *buffer_.Canvas();
         SavedDC dc(c);
         c.SetViewportOrg(Point(0, 0));
         c.SetClipRect(area);
         Guarded(this, [&] { PaintSelf(c); });
     }
-    if (HandleAllocated()) CurrentBackend().Present(*this, area);
-    return area;
+    TRect shown;
+    UnionRect(shown, area, drawn_);
+    drawn_ = {};
+    if (HandleAllocated()) CurrentBackend().Present(*this, shown);
+    return shown;
 }
 
 // --- input ------------------------------------------------------------------------

@@ -632,6 +632,8 @@ TCanvas* TCustomControl::Canvas()
         TRect vis = VisibleRectInForm();
         OffsetRect(vis, -o.X, -o.Y);
         own_->SetClipRect(vis);
+        OffsetRect(vis, o.X, o.Y);
+        f->MarkDrawn(vis);
     } else if (f) {
         own_->SetTarget(&f->BackBuffer());
     }

@@ -163,3 +163,21 @@ TEST_F(VclPainted, CentredFormAndUpdatePaintAtOnce)
     splash->Free();
 }
 } // namespace
+
+namespace {
+TEST_F(VclPainted, DrawingOutsidePaintLandsWhereTheControlSitsAndIsShown)
+{
+    headless->Snapshot(*form);
+    int before = headless->Presents(*form);
+    TCanvas* c = front->Canvas(); // not painting: draws on the form's buffer
+    c->Brush()->SetColor(clPurple);
+    c->FillRect(Rect(-20, -20, 5, 5)); // clipped to the control
+    app->ProcessMessages();
+    EXPECT_EQ(headless->Presents(*form), before + 1);
+    EXPECT_EQ(form->BackBuffer().Pixel(50, 30), clPurple);
+    EXPECT_EQ(form->BackBuffer().Pixel(54, 34), clPurple);
+    EXPECT_EQ(form->BackBuffer().Pixel(49, 29), clNavy); // outside the control: untouched
+    front->Repaint(); // a repaint draws the control's own picture again
+    EXPECT_EQ(form->BackBuffer().Pixel(50, 30), clRed);
+}
+} // namespace

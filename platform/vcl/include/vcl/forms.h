@@ -76,7 +76,9 @@ public:
     // Paints what was invalidated; answers the area painted (empty: nothing to do).
     TRect PaintDirty();
     void InvalidateArea(const TRect& r);
-    bool Dirty() const { return !dirty_.IsEmpty(); }
+    // Drawing straight onto the back buffer outside a paint pass: shown at the next present.
+    void MarkDrawn(const TRect& r);
+    bool Dirty() const { return !dirty_.IsEmpty() || !drawn_.IsEmpty(); }
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
@@ -149,6 +151,7 @@ private:
     TCanvas* paintCanvas_ = nullptr;
     TBitmap buffer_;
     TRect dirty_;
+    TRect drawn_;
     TControl* mouseControl_ = nullptr; // under the pointer, for enter/leave
 };
 
