@@ -60,6 +60,7 @@ AVCodecID VideoId(VideoCodec c)
     case VideoCodec::Mpeg2: return AV_CODEC_ID_MPEG2VIDEO;
     case VideoCodec::Wmv2: return AV_CODEC_ID_WMV2;
     case VideoCodec::Flv: return AV_CODEC_ID_FLV1;
+    case VideoCodec::Rv10: return AV_CODEC_ID_RV10;
     case VideoCodec::None: break;
     }
     return AV_CODEC_ID_NONE;

@@ -10,7 +10,7 @@
 
 namespace testkit {
 
-enum class VideoCodec { None, Mpeg4, Mpeg1, Mpeg2, Wmv2, Flv };
+enum class VideoCodec { None, Mpeg4, Mpeg1, Mpeg2, Wmv2, Flv, Rv10 };
 enum class AudioCodec { None, Mp2, Pcm, Ac3, Mp3 };
 
 // Generators refuse anything longer or larger, so a fixture can never run away.

@@ -270,3 +270,63 @@ TEST(FfmpegEngine, AbortStopsReadingFromAnotherThread)
     EXPECT_EQ(file->Read(frame), ReadResult::Frame);
     EXPECT_EQ(frame.start, 0);
 }
+
+TEST(FfmpegEngine, ReadsTheContainersOfTheDesktop)
+{
+    testkit::TempFolder folder;
+    struct Case {
+        const char* name;
+        testkit::VideoCodec video;
+        testkit::AudioCodec audio;
+        int sampleRate;
+        int width = 320;
+        int height = 240;
+    };
+    const Case cases[] = {
+        {"clip.wmv", testkit::VideoCodec::Wmv2, testkit::AudioCodec::Mp2, 44100},
+        {"clip.asf", testkit::VideoCodec::Mpeg4, testkit::AudioCodec::Mp3, 44100},
+        {"clip.flv", testkit::VideoCodec::Flv, testkit::AudioCodec::Mp3, 44100},
+        {"clip.mov", testkit::VideoCodec::Mpeg4, testkit::AudioCodec::Ac3, 48000},
+        {"clip.mp4", testkit::VideoCodec::Mpeg4, testkit::AudioCodec::Mp3, 48000},
+        {"clip.rm", testkit::VideoCodec::Rv10, testkit::AudioCodec::Ac3, 44100},
+        // Program streams at full size: tiny pictures sharing one packet lose their own time stamps.
+        {"clip.mpg", testkit::VideoCodec::Mpeg1, testkit::AudioCodec::Mp2, 44100, 720, 576},
+        {"clip.m2v", testkit::VideoCodec::Mpeg2, testkit::AudioCodec::None, 44100},
+    };
+    for (const Case& c : cases) {
+        testkit::ClipSpec spec;
+        spec.seconds = 2.0;
+        spec.video = c.video;
+        spec.audio = c.audio;
+        spec.sampleRate = c.sampleRate;
+        spec.width = c.width;
+        spec.height = c.height;
+        std::string path = folder.File(c.name);
+        testkit::WriteClip(path, spec);
+        auto file = OpenOrFail(path);
+        ASSERT_TRUE(file) << c.name;
+        int v = file->FindStream(StreamKind::Video);
+        ASSERT_GE(v, 0) << c.name;
+        EXPECT_EQ(file->Streams()[v].width, c.width) << c.name;
+        EXPECT_EQ(file->Streams()[v].height, c.height) << c.name;
+        EXPECT_NEAR(file->Streams()[v].FrameRate(), 25.0, 0.01) << c.name;
+        if (c.audio != testkit::AudioCodec::None) {
+            int a = file->FindStream(StreamKind::Audio);
+            ASSERT_GE(a, 0) << c.name;
+            EXPECT_EQ(file->Streams()[a].sampleRate, c.sampleRate) << c.name;
+            EXPECT_EQ(file->Streams()[a].channels, 2) << c.name;
+        }
+        ASSERT_TRUE(file->SelectStream(v));
+        VideoConverter converter;
+        DecodedFrame frame;
+        ASSERT_EQ(file->Read(frame), ReadResult::Frame) << c.name;
+        EXPECT_EQ(CounterOf(frame, converter), 0) << c.name;
+        if (file->CanSeek()) {
+            ASSERT_TRUE(file->Seek(10'200'000)) << c.name;
+            ASSERT_EQ(file->Read(frame), ReadResult::Frame) << c.name;
+            int counter = CounterOf(frame, converter);
+            // Containers that store time in milliseconds may land one picture either side.
+            EXPECT_NEAR(counter, 25, 1) << c.name;
+        }
+    }
+}

@@ -184,8 +184,13 @@ bool MediaFile::Seek(std::int64_t position)
     int err = av_seek_frame(s.input.get(), st->index, ts, AVSEEK_FLAG_BACKWARD);
     if (err < 0) err = avformat_seek_file(s.input.get(), st->index, std::numeric_limits<std::int64_t>::min(), ts, ts, 0);
     if (err < 0) {
-        s.lastError = AvErrorText(err);
-        return false;
+        // A file without an index the demuxer can use: read it again from its start
+        // and decode forward to the position.
+        err = Reopen();
+        if (err < 0) {
+            s.lastError = AvErrorText(err);
+            return false;
+        }
     }
     avcodec_flush_buffers(s.codec.get());
     s.packetPending = false;
@@ -197,6 +202,24 @@ bool MediaFile::Seek(std::int64_t position)
     s.target = position;
     s.nextStart = position;
     return true;
+}
+
+int MediaFile::Reopen()
+{
+    State& s = *state_;
+    AVFormatContext* raw = avformat_alloc_context();
+    if (!raw) return AVERROR(ENOMEM);
+    raw->interrupt_callback.callback = InterruptCallback;
+    raw->interrupt_callback.opaque = &abort_;
+    int err = avformat_open_input(&raw, path_.c_str(), nullptr, nullptr);
+    if (err < 0) return err;
+    InputPtr input(raw);
+    err = avformat_find_stream_info(raw, nullptr);
+    if (err < 0) return err;
+    if (raw->nb_streams != s.input->nb_streams) return AVERROR_INVALIDDATA;   // not the file it was
+    for (unsigned i = 0; i < raw->nb_streams; ++i) raw->streams[i]->discard = s.input->streams[i]->discard;
+    s.input = std::move(input);
+    return 0;
 }
 
 void MediaFile::Abort() { abort_ = true; }

@@ -98,6 +98,7 @@ private:
     struct State;
     ReadResult ReadLocked(DecodedFrame& frame);
     bool DecodeNext(DecodedFrame& frame, ReadResult& result);
+    int Reopen();   // the file read again from its start
 
     std::string path_;
     std::vector<StreamInfo> streams_;
