@@ -273,3 +273,48 @@ TEST_F(VclTimers, ModalLoopRunsTimersOnTheTestClock)
     EXPECT_GE(clock.NowMs() - start, 3000u);
 }
 } // namespace
+
+namespace {
+TEST_F(VclTimers, SplashFadePumpsMessagesBetweenAlphaSteps)
+{
+    // The start-up fade: alpha up in steps of 10, a 20 ms sleep and a message pump each step.
+    TForm* splash = NewForm<TForm>(nullptr);
+    splash->SetBorderStyle(bsNone);
+    splash->SetAlphaBlend(true);
+    splash->SetAlphaBlendValue(0);
+    splash->Show();
+    splash->Update();
+    std::vector<int> seenAlpha;
+    int posted = 0;
+    class Counter : public TForm {
+    public:
+        using TForm::TForm;
+        int* n = nullptr;
+        void WndProc(TMessage& m) override
+        {
+            if (m.Msg == WM_USER + 1) ++*n;
+            TForm::WndProc(m);
+        }
+    };
+    auto* target = NewForm<Counter>(app.get());
+    target->n = &posted;
+    PostMessage(target->Handle(), WM_USER + 1, 0, 0);
+    int alpha = 0;
+    for (;;) {
+        if (alpha >= 255) break;
+        alpha += 10;
+        if (alpha > 255) break;
+        splash->SetAlphaBlendValue(alpha);
+        seenAlpha.push_back(headless->WindowAlpha(*splash));
+        Sleep(20);
+        app->ProcessMessages();
+    }
+    splash->SetAlphaBlendValue(255);
+    EXPECT_EQ(seenAlpha.size(), 25u);
+    EXPECT_EQ(seenAlpha.back(), 250);
+    EXPECT_EQ(headless->WindowAlpha(*splash), 255);
+    EXPECT_EQ(posted, 1);
+    EXPECT_EQ(clock.TotalSlept(), 500u); // the test clock: no real waiting
+    splash->Free();
+}
+} // namespace
