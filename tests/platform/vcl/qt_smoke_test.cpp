@@ -84,4 +84,21 @@ TEST_F(VclQtSmoke, LoopWakesForWorkerPostsAndTimers)
     EXPECT_EQ(form->ShowModal(), 7);
     EXPECT_FALSE(QtWindowStateOf(*form).visible);
 }
+TEST_F(VclQtSmoke, NativeClicksAndKeysReachTheControls)
+{
+    auto* form = NewForm<TDemoForm>(app.get());
+    std::vector<std::string> log;
+    form->ok->OnClick = [&](TObject*) { log.push_back("ok"); };
+    form->cancel->OnClick = [&](TObject*) { log.push_back("cancel"); };
+    form->Show();
+    app->ProcessMessages();
+    ASSERT_TRUE(QtSendClick(*form, 150, 110)); // the cancel button
+    ASSERT_TRUE(QtSendKey(*form, QtKeyEscape(), "\x1b"));
+    form->ok->SetFocus();
+    ASSERT_TRUE(QtSendKey(*form, QtKeyReturn(), "\r"));
+    ASSERT_TRUE(QtSendKey(*form, QtKeyTab(), "\t"));
+    app->ProcessMessages();
+    EXPECT_EQ(log, (std::vector<std::string>{"cancel", "cancel", "ok"}));
+    EXPECT_TRUE(form->cancel->Focused()); // Tab moved on from ok
+}
 } // namespace

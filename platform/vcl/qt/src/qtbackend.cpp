@@ -562,3 +562,36 @@ QtWindowState QtWindowStateOf(TCustomForm& form)
     s.geometry = Bounds(w->x(), w->y(), w->width(), w->height());
     return s;
 }
+
+bool QtSendClick(TCustomForm& form, int x, int y)
+{
+    QtBackend* qt = CurrentQt();
+    FormWindow* w = qt ? qt->Find(form) : nullptr;
+    if (!w) return false;
+    QPointF local(x, y);
+    QPointF global = w->mapToGlobal(QPoint(x, y));
+    QMouseEvent move(QEvent::MouseMove, local, global, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &move);
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &release);
+    return true;
+}
+
+bool QtSendKey(TCustomForm& form, int qtKey, const std::string& text, bool shift)
+{
+    QtBackend* qt = CurrentQt();
+    FormWindow* w = qt ? qt->Find(form) : nullptr;
+    if (!w) return false;
+    Qt::KeyboardModifiers mods = shift ? Qt::ShiftModifier : Qt::NoModifier;
+    QKeyEvent down(QEvent::KeyPress, qtKey, mods, QString::fromStdString(text));
+    QCoreApplication::sendEvent(w, &down);
+    QKeyEvent up(QEvent::KeyRelease, qtKey, mods, QString::fromStdString(text));
+    QCoreApplication::sendEvent(w, &up);
+    return true;
+}
+
+int QtKeyReturn() { return Qt::Key_Return; }
+int QtKeyTab() { return Qt::Key_Tab; }
+int QtKeyEscape() { return Qt::Key_Escape; }

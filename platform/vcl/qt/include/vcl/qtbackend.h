@@ -26,3 +26,11 @@ struct QtWindowState {
     TRect geometry;
 };
 QtWindowState QtWindowStateOf(TCustomForm& form);
+
+// Native input sent to the form's window as Qt events, for checks of the translation.
+bool QtSendClick(TCustomForm& form, int x, int y);
+bool QtSendKey(TCustomForm& form, int qtKey, const std::string& text, bool shift = false);
+// Qt's key numbers for the checks above (Qt::Key_Return, Qt::Key_Tab, Qt::Key_Escape).
+int QtKeyReturn();
+int QtKeyTab();
+int QtKeyEscape();
