@@ -1,5 +1,8 @@
 #include "dshow/refclock.h"
 
+#include "com/com.h"
+#include "dshow/setup.h"
+#include "dshow/uuids.h"
 #include "rtl/syncobjs.h"
 
 #include <chrono>
@@ -15,6 +18,11 @@ REFERENCE_TIME Now()
     auto t = std::chrono::steady_clock::now().time_since_epoch();
     return std::chrono::duration_cast<std::chrono::nanoseconds>(t).count() / 100;
 }
+
+const bool g_registered = [] {
+    RegisterProcessClass(CLSID_SystemClock, MakeClassCreator(&CSystemClock::CreateInstance));
+    return true;
+}();
 
 } // namespace
 
@@ -85,6 +93,8 @@ CSystemClock::~CSystemClock() = default;
 
 CUnknown* CSystemClock::CreateInstance(IUnknown* outer, HRESULT* hr)
 {
+    (void)g_registered;
+    if (hr) *hr = S_OK;
     return new CSystemClock("system clock", outer, hr);
 }
 

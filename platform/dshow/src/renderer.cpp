@@ -106,8 +106,6 @@ HRESULT CBaseRenderer::NonDelegatingQueryInterface(REFIID riid, void** ppv)
 
 CBasePin* CBaseRenderer::GetPin(int index) { return index == 0 ? m_pInputPin.get() : nullptr; }
 
-bool CBaseRenderer::Waking() { return m_bFlushing || m_State == State_Stopped; }
-
 HRESULT CBaseRenderer::Stop()
 {
     HRESULT hr = CBaseFilter::Stop();

@@ -245,4 +245,9 @@ TEST(ReferenceClock, AdvisesSetTheirEventsAndCanBeWithdrawn)
     EXPECT_EQ(clock->Unadvise(c), S_OK);
     EXPECT_EQ(withdrawn.WaitFor(0), wrTimeout);
     EXPECT_EQ(clock->AdvisePeriodic(now, 0, reinterpret_cast<LONG_PTR>(&periodic), &b), E_INVALIDARG);
+
+    ComPtr<IReferenceClock> made;
+    ASSERT_EQ(CoCreateInstance(CLSID_SystemClock, nullptr, CLSCTX_INPROC_SERVER, IID_IReferenceClock, made.PutVoid()),
+              S_OK);
+    EXPECT_EQ(made->GetTime(&now), S_OK);
 }

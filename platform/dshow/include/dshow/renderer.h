@@ -86,7 +86,6 @@ protected:
 private:
     friend class CRendererInputPin;
     void NotifyEndOfStream();
-    bool Waking();                            // a held Receive must give up
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
