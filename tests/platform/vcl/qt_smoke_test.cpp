@@ -79,9 +79,14 @@ TEST_F(VclQtSmoke, LoopWakesForWorkerPostsAndTimers)
 
     // A modal form closed by its own timer: the Qt wait returns when the timer is due.
     form->Hide();
-    form->timer->OnTimer = [form](TObject*) { form->SetModalResult(7); };
+    bool modalWindow = false;
+    form->timer->OnTimer = [form, &modalWindow](TObject*) {
+        modalWindow = QtWindowStateOf(*form).modal;
+        form->SetModalResult(7);
+    };
     form->timer->SetInterval(30);
     EXPECT_EQ(form->ShowModal(), 7);
+    EXPECT_TRUE(modalWindow);
     EXPECT_FALSE(QtWindowStateOf(*form).visible);
 }
 TEST_F(VclQtSmoke, NativeClicksAndKeysReachTheControls)

@@ -289,6 +289,9 @@ public:
         if (!w) return;
         if (visible) {
             Present(form, form.ClientRect());
+            // A modal form blocks the other windows natively too (modality is set before showing).
+            Qt::WindowModality modality = form.Modal() ? Qt::ApplicationModal : Qt::NonModal;
+            if (w->modality() != modality) w->setModality(modality);
             w->show();
             w->raise();
         } else {
@@ -559,6 +562,7 @@ QtWindowState QtWindowStateOf(TCustomForm& form)
     s.frameless = (w->flags() & Qt::FramelessWindowHint) != 0;
     s.stayOnTop = (w->flags() & Qt::WindowStaysOnTopHint) != 0;
     s.masked = !w->mask().isEmpty();
+    s.modal = w->modality() != Qt::NonModal;
     s.geometry = Bounds(w->x(), w->y(), w->width(), w->height());
     return s;
 }

@@ -23,6 +23,7 @@ struct QtWindowState {
     bool frameless = false;
     bool stayOnTop = false;
     bool masked = false;
+    bool modal = false;
     TRect geometry;
 };
 QtWindowState QtWindowStateOf(TCustomForm& form);
