@@ -212,7 +212,8 @@ void TApplication::HandleException(TObject* Sender)
 void TApplication::ShowException(const std::exception& E)
 {
     std::string text = E.what();
-    if (!text.empty() && text.back() != '.') text += '.';
+    // A closing period is added unless the text already ends in punctuation ('.', '!', '?'...).
+    if (!text.empty() && static_cast<unsigned char>(text.back()) > '.' && text.back() != '?') text += '.';
     MessageBox(text, title_, MB_OK | MB_ICONSTOP);
 }
 

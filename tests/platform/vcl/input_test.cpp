@@ -300,9 +300,13 @@ TEST_F(VclInput, ExceptionInAHandlerShowsTheStandardBox)
     EXPECT_EQ(headless->MessageBoxes()[0].text, "Disk is full.");
     EXPECT_EQ(headless->MessageBoxes()[0].caption, "Demo App");
     EXPECT_EQ(headless->MessageBoxes()[0].flags, MB_OK | MB_ICONSTOP);
+    form->ok->OnClick = [](TObject*) { throw Exception("Invalid skin file!"); };
+    headless->ClickControl(*form->ok);
+    ASSERT_EQ(headless->MessageBoxes().size(), 2u);
+    EXPECT_EQ(headless->MessageBoxes()[1].text, "Invalid skin file!"); // ends in punctuation already
     form->ok->OnClick = [](TObject*) { Abort(); };
     headless->ClickControl(*form->ok);
-    EXPECT_EQ(headless->MessageBoxes().size(), 1u); // EAbort is silent
+    EXPECT_EQ(headless->MessageBoxes().size(), 2u); // EAbort is silent
 }
 
 TEST_F(VclInput, AlignAndAnchorsFollowTheParent)

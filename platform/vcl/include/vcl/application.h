@@ -61,6 +61,8 @@ public:
     void Minimize();
     void Restore();
     bool Minimized() const { return minimized_; }
+    // One of the application's forms has the input focus.
+    bool Active() const { return Screen->ActiveForm() != nullptr; }
 
     // Hook for every queued message before it is dispatched; Handled swallows it.
     TMessageEvent OnMessage;
