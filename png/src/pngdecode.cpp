@@ -133,23 +133,33 @@ void FilterRow(std::uint8_t type, std::uint8_t* __restrict row, const std::uint8
 {
     switch (type) {
     case 1:
-        if ((bpp == 3 || bpp == 4) && std::endian::native == std::endian::little && n >= 4) {
-            // Each pixel depends on the one before it: add whole pixels at once, byte by
-            // byte without carries, so the chain is one step per pixel, not per sample.
-            // The next pixel is loaded before this one is stored, so no load waits on
-            // an overlapping store.
-            std::uint32_t left = 0, cur;
-            std::memcpy(&cur, row, 4);
+        if ((bpp == 3 || bpp == 4) && std::endian::native == std::endian::little && n >= 8) {
+            // Each pixel depends on the one before it. Two pixels are summed at once in a
+            // 64-bit word, byte by byte without carries: first the pair's own prefix sum
+            // (independent of the left pixel), then the left pixel is added to both, so
+            // the chain is one addition per two pixels. The next pair is loaded before
+            // this one is stored, so no load waits on an overlapping store.
+            const std::size_t step = 2 * bpp;
+            const int shift = static_cast<int>(8 * bpp);
+            const std::uint64_t pairMask = bpp == 3 ? 0x0000FFFFFFFFFFFFull : ~0ull;
+            const std::uint64_t pixelMask = bpp == 3 ? 0xFFFFFFull : 0xFFFFFFFFull;
+            auto add8 = [](std::uint64_t a, std::uint64_t b) {
+                return ((a & 0x7F7F7F7F7F7F7F7Full) + (b & 0x7F7F7F7F7F7F7F7Full)) ^ ((a ^ b) & 0x8080808080808080ull);
+            };
+            std::uint64_t left = 0, cur;
+            std::memcpy(&cur, row, 8);
             std::size_t i = 0;
             for (;;) {
-                const bool more = i + bpp + 4 <= n;
-                std::uint32_t next = 0;
-                if (more) std::memcpy(&next, row + i + bpp, 4);
-                const std::uint32_t sum = ((cur & 0x7F7F7F7Fu) + (left & 0x7F7F7F7Fu)) ^ ((cur ^ left) & 0x80808080u);
-                const std::uint32_t keep = bpp == 3 ? (cur & 0xFF000000u) | (sum & 0x00FFFFFFu) : sum;
-                std::memcpy(row + i, &keep, 4);
-                left = bpp == 3 ? (sum & 0x00FFFFFFu) : sum;
-                i += bpp;
+                const bool more = i + step + 8 <= n;
+                std::uint64_t next = 0;
+                if (more) std::memcpy(&next, row + i + step, 8);
+                const std::uint64_t pair = cur & pairMask;
+                const std::uint64_t own = add8(pair, pair << shift) & pairMask;
+                const std::uint64_t sum = add8(own, left | (left << shift)) & pairMask;
+                const std::uint64_t keep = sum | (cur & ~pairMask);
+                std::memcpy(row + i, &keep, 8);
+                left = (sum >> shift) & pixelMask;
+                i += step;
                 if (!more) break;
                 cur = next;
             }
@@ -203,12 +213,7 @@ public:
             break;
         case 208:
             if (identity_ && dx == 1) {
-                std::uint8_t* d = dst + 3 * x0;
-                for (std::uint32_t i = 0; i < n; ++i, src += 3, d += 3) {
-                    d[0] = src[2];
-                    d[1] = src[1];
-                    d[2] = src[0];
-                }
+                SwapRedBlue(dst + 3 * x0, src, n);
             } else {
                 for (std::uint32_t i = 0, x = x0; i < n; ++i, x += dx, src += 3) {
                     std::uint8_t* d = dst + 3 * x;

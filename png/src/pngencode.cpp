@@ -137,16 +137,6 @@ private:
         }
     }
 
-    // Blue green red to red green blue.
-    static void SwapRedBlue(std::uint8_t* __restrict out, const std::uint8_t* __restrict s, std::uint32_t n)
-    {
-        for (std::uint32_t i = 0; i < n; ++i) {
-            out[3 * i] = s[3 * i + 2];
-            out[3 * i + 1] = s[3 * i + 1];
-            out[3 * i + 2] = s[3 * i];
-        }
-    }
-
     void Convert(std::uint8_t* out, std::uint32_t y, std::uint32_t x0, std::uint32_t dx, std::uint32_t n)
     {
         const std::uint8_t* dib = png_.GetScanline(static_cast<int>(y));

@@ -1,7 +1,9 @@
 #pragma once
 // Facts of the PNG format shared by the reader and the writer.
 #include <cstddef>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace pngdetail {
@@ -24,6 +26,34 @@ inline std::uint32_t PassHeight(std::uint32_t height, int pass)
 {
     const std::uint32_t r = kRowStart[pass], d = kRowIncrement[pass];
     return height > r ? (height - r + d - 1) / d : 0;
+}
+
+// Swaps the first and third byte of n 3-byte pixels (RGB <-> BGR); in and out must not
+// overlap. Four pixels go through three 32-bit words at a time.
+inline void SwapRedBlue(std::uint8_t* __restrict out, const std::uint8_t* __restrict in, std::size_t n)
+{
+    std::size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; i + 4 <= n; i += 4, in += 12, out += 12) {
+            std::uint32_t w[3];
+            std::memcpy(w, in, 12);
+            // Three separate word stores: building the words in an array and copying it
+            // makes the copy wait on the array's narrower stores.
+            const std::uint32_t o0 =
+                ((w[0] >> 16) & 0xFFu) | (w[0] & 0xFF00u) | ((w[0] & 0xFFu) << 16) | ((w[1] & 0xFF00u) << 16);
+            const std::uint32_t o1 = (w[1] & 0xFFu) | ((w[0] >> 24) << 8) | ((w[2] & 0xFFu) << 16) | (w[1] & 0xFF000000u);
+            const std::uint32_t o2 =
+                ((w[1] >> 16) & 0xFFu) | ((w[2] >> 24) << 8) | (w[2] & 0xFF0000u) | (((w[2] >> 8) & 0xFFu) << 24);
+            std::memcpy(out, &o0, 4);
+            std::memcpy(out + 4, &o1, 4);
+            std::memcpy(out + 8, &o2, 4);
+        }
+    }
+    for (; i < n; ++i, in += 3, out += 3) {
+        out[0] = in[2];
+        out[1] = in[1];
+        out[2] = in[0];
+    }
 }
 
 bool ValidColorDepth(std::uint8_t colorType, std::uint8_t bitDepth);
