@@ -1,0 +1,53 @@
+#pragma once
+// The program's settings files (Config.ini, Language.ini beside the program),
+// the working-folder choice, and the small file and text helpers every window
+// shares. Main thread, except the pure text and file helpers.
+#include "shell/dynarray.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Program-wide state filled from the settings files; main thread only.
+extern std::string s_WorkFolderPath;
+extern std::int32_t g_i_LanguageIndex;
+extern TDynArray<std::string> RegionLanguage;
+extern TDynArray<std::string> LanguageCode;
+extern TDynArray<std::string> CharacterSet;
+// Indexed by output type: 0, 1 DVD, 2 SVCD, 3 VCD (use CheckedAt for a computed index).
+extern std::array<std::int32_t, 4> i_FileSize;    // disc capacity in megabytes
+extern std::array<std::int32_t, 4> i_SizePerMin;  // output megabytes per minute of video
+
+// Settings. The writers answer false when Config.ini cannot be written.
+std::string ConfigFilePath();     // program folder + "Config.ini"
+std::string LanguageFilePath();   // program folder + "Language.ini"
+std::string GetWorkingFolder();
+std::string AutomaticWorkingFolder();   // the writable fixed volume with most free space + "DVDTemp/"
+bool WriteDefaultConfig();
+bool WriteWorkSettings(const std::string& folder, int convertEngine, int outputSetup);
+bool ReadOutputSetup();
+int ReadConvertEngine();
+bool WriteAddDvdMenu(bool add);
+void ReadDiscSizeSettings();
+void ReadLanguageRegions();
+
+// Folders and files.
+bool CreateAppFolders();
+void DeleteFolderFiles(const std::string& folder, bool recurse);
+void ListSubFolders(const std::string& folder, std::vector<std::string>& names);
+void ListFilesByExt(const std::string& folder, const std::string& ext, std::vector<std::string>& paths);
+bool IsVideoTsFolder(const std::string& path);
+std::string ExtractFileNamePart(const std::string& path);
+std::string GetFileExtension(const std::string& path);
+std::string StripFileExt(const std::string& path);
+int GetFileSizeMB(const std::string& path);
+std::string GetFileSizeMBText(const std::string& path);
+bool IsBitmapFileUsable(const std::string& path);
+bool CanRenderFile(const std::string& path);
+void DeleteStringAt(int index, std::vector<std::string>& array);   // ERangeError outside the array
+
+// Texts.
+std::string FormatSecondsHms(int seconds);
+std::string PadTwoDigits(int n);
+std::string FormatSecondsHmsf(double seconds);

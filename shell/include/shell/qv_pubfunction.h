@@ -1,0 +1,18 @@
+#pragma once
+// Two helpers shared by the disc windows: the DVD write-speed label and the
+// sort of chapter seconds.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TBitmap;
+
+// "DVD-1 X" style label of a write speed in KB/s.
+std::string SimpleDvdSpeed(int kbPerSecond);
+// Sorts a[lo..hi] ascending in place; bounds outside the array are clipped to it.
+void QuickSortInts(std::vector<std::int32_t>& a, int lo, int hi);
+
+// The picture part of fitting a clip's snapshot into its tile: tile becomes a
+// black width x height bitmap with the snapshot stretched (colour on colour)
+// into its centre, aspect ratio kept. An empty snapshot leaves the tile black.
+void FitSnapshotToTile(TBitmap& tile, TBitmap& snapshot, int width, int height);
