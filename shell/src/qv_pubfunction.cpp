@@ -3,6 +3,7 @@
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
 #include "gfx/gdi.h"
+#include "vcl/controls.h"
 
 #include <algorithm>
 #include <utility>
@@ -83,4 +84,22 @@ void FitSnapshotToTile(TBitmap& tile, TBitmap& snapshot, int width, int height)
     const int left = (width - w) / 2, top = (height - h) / 2;
     StretchBlt(&canvas, left, top, (w + width) / 2 - left, (h + height) / 2 - top, snapshot.Canvas(), 0, 0,
                snapshot.Width(), snapshot.Height(), SRCCOPY);
+}
+
+void SetControlsEnabled(bool enabled, TControl* control)
+{
+    if (!control)
+        return;
+    auto* windowed = dynamic_cast<TWinControl*>(control);
+    if (!windowed || windowed->ControlCount() == 0) {
+        control->SetEnabled(enabled);
+        return;
+    }
+    for (int i = 0; i < windowed->ControlCount(); ++i) {
+        TControl* child = windowed->Controls(i);
+        if (dynamic_cast<TWinControl*>(child))
+            SetControlsEnabled(enabled, child);
+        else if (child)
+            child->SetEnabled(enabled);
+    }
 }

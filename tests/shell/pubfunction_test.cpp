@@ -4,6 +4,7 @@
 
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
+#include "vcl/controls.h"
 
 #include <algorithm>
 #include <random>
@@ -225,4 +226,38 @@ TEST(SnapshotTile, TallPictureAndEmptySnapshot)
     FitSnapshotToTile(tile, empty, 101, 76);   // no division by zero: a black tile
     EXPECT_EQ(tile.Width(), 101);
     EXPECT_EQ(tile.Canvas()->Pixels(50, 38), clBlack);
+}
+
+namespace {
+class TPlainGraphic : public TGraphicControl {
+public:
+    using TGraphicControl::TGraphicControl;
+};
+} // namespace
+
+TEST(ControlsEnabled, WalksWindowedChildrenAndKeepsTheStartingControl)
+{
+    TWinControl panel(nullptr);
+    auto* label = new TPlainGraphic(&panel);
+    label->SetParent(&panel);
+    auto* group = new TWinControl(&panel);
+    group->SetParent(&panel);
+    auto* inner = new TPlainGraphic(&panel);
+    inner->SetParent(group);
+    auto* emptyBox = new TWinControl(&panel);
+    emptyBox->SetParent(&panel);
+
+    SetControlsEnabled(false, &panel);
+    EXPECT_TRUE(panel.Enabled());
+    EXPECT_TRUE(group->Enabled());   // has children: only they change
+    EXPECT_FALSE(label->Enabled());
+    EXPECT_FALSE(inner->Enabled());
+    EXPECT_FALSE(emptyBox->Enabled());   // no children: set itself
+
+    SetControlsEnabled(true, &panel);
+    EXPECT_TRUE(inner->Enabled());
+    EXPECT_TRUE(emptyBox->Enabled());
+    SetControlsEnabled(false, label);
+    EXPECT_FALSE(label->Enabled());
+    SetControlsEnabled(true, nullptr);
 }

@@ -16,3 +16,8 @@ void QuickSortInts(std::vector<std::int32_t>& a, int lo, int hi);
 // black width x height bitmap with the snapshot stretched (colour on colour)
 // into its centre, aspect ratio kept. An empty snapshot leaves the tile black.
 void FitSnapshotToTile(TBitmap& tile, TBitmap& snapshot, int width, int height);
+
+class TControl;
+// Enables or disables every control below a windowed control with children
+// (the control itself keeps its state); a control without children is set itself.
+void SetControlsEnabled(bool enabled, TControl* control);
