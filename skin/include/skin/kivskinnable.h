@@ -1,0 +1,19 @@
+#pragma once
+// What the theme manager and the file theme need of a skinned control: its
+// style and its file theme. Controls implement it; a dynamic type test finds it.
+#include "skin/kivthemes.h"
+
+class TkivFileTheme;
+
+class ISkinnable {
+public:
+    virtual ~ISkinnable() = default;
+    virtual TkivUIStyle UIStyle() const = 0;
+    virtual void SetUIStyle(TkivUIStyle style) = 0;
+    virtual TkivFileTheme* FileTheme() const = 0;
+    // Setting the same theme again makes the control reload its pictures.
+    virtual void SetFileTheme(TkivFileTheme* theme) = 0;
+};
+
+// The skinned frame of a form: its style is the one new controls on the form take.
+class IKivFormFrame : public ISkinnable {};

@@ -1,0 +1,205 @@
+#include "skin/kivpublic.h"
+
+#include "skin/kivskinnable.h"
+
+#include "gfx/bitmap.h"
+#include "gfx/canvas.h"
+#include "vcl/forms.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Draws a piece of the source stretched over `dest`, skipping `key` pixels when keyed.
+void DrawPiece(TCanvas* canvas, TBitmap* source, const TRect& src, const TRect& dest, bool keyed, int key)
+{
+    if (src.IsEmpty() || dest.IsEmpty()) return;
+    if (!keyed) {
+        canvas->CopyRect(dest, *source->Canvas(), src);
+        return;
+    }
+    TBitmap piece(dest.Width(), dest.Height(), pf24bit);
+    piece.Canvas()->CopyRect(Rect(0, 0, dest.Width(), dest.Height()), *source->Canvas(), src);
+    piece.SetTransparentColor(key);
+    piece.SetTransparent(true);
+    canvas->Draw(dest.Left, dest.Top, piece);
+}
+
+// A 24-bit copy turned by `map` (source x, y -> destination x, y).
+template <class Map>
+void Turn(TBitmap* bitmap, int newWidth, int newHeight, Map map)
+{
+    if (!bitmap || bitmap->Empty()) return;
+    TBitmap turned(newWidth, newHeight, pf24bit);
+    for (int y = 0; y < bitmap->Height(); ++y)
+        for (int x = 0; x < bitmap->Width(); ++x) {
+            const TPoint p = map(x, y);
+            turned.SetPixel(p.X, p.Y, bitmap->Pixel(x, y));
+        }
+    const bool transparent = bitmap->Transparent();
+    bitmap->Assign(turned);
+    bitmap->SetTransparent(transparent);
+}
+
+} // namespace
+
+void SpitBitmap(TBitmap* source, TBitmap* destination, int count, int index)
+{
+    if (!source || !destination) return;
+    if (count < 1) count = 1, index = 1;
+    index = std::clamp(index, 1, count);
+    const int w = source->Width() / count;
+    const int h = source->Height();
+    const int x0 = w * (index - 1);
+
+    destination->SetPixelFormat(source->PixelFormat());
+    if (!source->Colors().empty()) destination->SetColors(source->Colors());
+    destination->SetSize(w, h);
+    const int bpp = source->BitsPerPixel();
+    for (int y = 0; y < h; ++y) {
+        if (bpp % 8 == 0) {
+            const int bytes = bpp / 8;
+            std::memcpy(destination->ScanLine(y), source->ScanLine(y) + std::size_t(x0) * bytes,
+                        std::size_t(w) * bytes);
+        } else {
+            for (int x = 0; x < w; ++x) destination->SetPixel(x, y, source->Pixel(x0 + x, y));
+        }
+    }
+    if (source->TransparentMode() == tmFixed) destination->SetTransparentColor(source->TransparentColor());
+    destination->SetTransparent(source->Transparent());
+}
+
+void TileDraw(TCanvas* canvas, TBitmap* picture, const TRect& rect)
+{
+    if (!canvas || !picture) return;
+    const int w = picture->Width(), h = picture->Height();
+    if (w <= 0 || h <= 0) return; // nothing to repeat (and no end to the loop)
+    for (int y = 0; y < rect.Height() + h; y += h)
+        for (int x = 0; x < rect.Width() + w; x += w) canvas->Draw(x, y, *picture);
+}
+
+void SpitDraw(TBitmap* bitmap, TCanvas* canvas, const TRect& rect, bool transparent)
+{
+    if (!bitmap || !canvas || bitmap->Empty() || rect.IsEmpty()) return;
+    const int W = bitmap->Width(), H = bitmap->Height();
+    const int a = W / 2, b = H / 2, c = rect.Width() / 2, d = rect.Height() / 2;
+    const int cw = W - 2 * a, ch = H - 2 * b; // centre strips: 1 for an odd size, 0 for an even one
+    const int L = rect.Left, T = rect.Top, R = rect.Right, B = rect.Bottom;
+
+    // Corner sizes, each cut to the picture part and the destination quarter.
+    const int lw = std::max(0, std::min(a, c)), rw = std::max(0, std::min(a - 1, c - 1));
+    const int th = std::max(0, std::min(b, d)), bh = std::max(0, std::min(b - 1, d - 1));
+
+    DrawPiece(canvas, bitmap, Rect(0, 0, lw, th), Bounds(L, T, lw, th), transparent, kivKeyColor);
+    DrawPiece(canvas, bitmap, Rect(0, H - bh, lw, H), Bounds(L, B - bh, lw, bh), transparent, kivKeyColor);
+    DrawPiece(canvas, bitmap, Rect(W - rw, 0, W, th), Bounds(R - rw, T, rw, th), transparent, kivKeyColor);
+    DrawPiece(canvas, bitmap, Rect(W - rw, H - bh, W, H), Bounds(R - rw, B - bh, rw, bh), transparent, kivKeyColor);
+
+    // Bands and centre, stretched from the strips next to the picture's centre lines.
+    if (ch > 0) {
+        DrawPiece(canvas, bitmap, Rect(0, b, lw, b + ch), Rect(L, T + th, L + lw, B - bh), true, kivKeyColor);
+        DrawPiece(canvas, bitmap, Rect(W - rw, b, W, b + ch), Rect(R - rw, T + th, R, B - bh), true, kivKeyColor);
+    }
+    if (cw > 0) {
+        DrawPiece(canvas, bitmap, Rect(a, 0, a + cw, th), Rect(L + lw, T, R - rw, T + th), true, kivKeyColor);
+        DrawPiece(canvas, bitmap, Rect(a, H - bh, a + cw, H), Rect(L + lw, B - bh, R - rw, B), true, kivKeyColor);
+    }
+    if (cw > 0 && ch > 0)
+        DrawPiece(canvas, bitmap, Rect(a, b, a + cw, b + ch), Rect(L + lw, T + th, R - rw, B - bh), true, kivKeyColor);
+}
+
+void SpitDrawHorizontal(TBitmap* bitmap, TCanvas* canvas, const TRect& rect, bool keyCorner, bool transparent)
+{
+    if (!bitmap || !canvas || bitmap->Empty()) return;
+    const int part = bitmap->Width() / 3, H = bitmap->Height();
+    if (part <= 0) return;
+    const int key = keyCorner ? bitmap->Pixel(0, 0) : bitmap->Pixel(0, H - 1);
+    const int mask = transparent ? key : kivKeyColor;
+    if (rect.Width() >= part) {
+        DrawPiece(canvas, bitmap, Rect(0, 0, part, H), Bounds(rect.Left, rect.Top, part, H), true, mask);
+        DrawPiece(canvas, bitmap, Rect(2 * part, 0, 3 * part, H), Bounds(rect.Right - part, rect.Top, part, H), true, mask);
+        DrawPiece(canvas, bitmap, Rect(part, 0, 2 * part, H), Rect(rect.Left + part, rect.Top, rect.Right - part, rect.Bottom),
+                  true, mask);
+    } else {
+        DrawPiece(canvas, bitmap, Rect(0, 0, rect.Width(), H), Bounds(rect.Left, rect.Top, rect.Width(), H), true, mask);
+    }
+}
+
+TRegion BitmapRegion(TBitmap* bitmap, int transparentColor)
+{
+    std::vector<TRect> runs;
+    if (!bitmap) return TRegion();
+    const int W = bitmap->Width(), H = bitmap->Height();
+    for (int y = 0; y < H; ++y) {
+        int start = -1, end = -1;
+        for (int x = 0; x < W; ++x) {
+            const bool opaque = bitmap->Pixel(x, y) != transparentColor;
+            if (opaque && x != W - 1) {
+                if (start < 0) start = x;
+                end = x;
+            } else if (start >= 0) {
+                runs.push_back(Rect(start, y, end + 1, y + 1));
+                start = -1;
+            }
+        }
+    }
+    return TRegion::FromRects(runs);
+}
+
+void SetBitmapWindow(TCustomForm* form, TBitmap* bitmap, int transparentColor)
+{
+    if (!form || !bitmap) return;
+    form->SetWindowRegion(BitmapRegion(bitmap, transparentColor));
+}
+
+void RoundPicture(TBitmap* bitmap)
+{
+    if (!bitmap) return;
+    const int W = bitmap->Width(), H = bitmap->Height();
+    Turn(bitmap, H, W, [W](int x, int y) { return Point(y, W - 1 - x); });
+}
+
+void RoundPicture2(TBitmap* bitmap)
+{
+    if (!bitmap) return;
+    const int W = bitmap->Width(), H = bitmap->Height();
+    Turn(bitmap, W, H, [W, H](int x, int y) { return Point(W - 1 - x, H - 1 - y); });
+}
+
+void RoundPicture3(TBitmap* bitmap)
+{
+    if (!bitmap) return;
+    const int W = bitmap->Width(), H = bitmap->Height();
+    Turn(bitmap, H, W, [H](int x, int y) { return Point(H - 1 - y, x); });
+}
+
+bool InRect(int x, int y, const TRect& rect)
+{
+    return x >= rect.Left && x <= rect.Right && y >= rect.Top && y <= rect.Bottom;
+}
+
+void PlaceControl(TControl* control, TPoint p)
+{
+    if (control) control->SetBounds(p.X, p.Y, control->Width(), control->Height());
+}
+
+void PlaceControl(TControl* control, const TRect& rect)
+{
+    if (control) control->SetBounds(rect.Left, rect.Top, rect.Width(), rect.Height());
+}
+
+void DoTrans(TCanvas* canvas, TControl* control)
+{
+    if (canvas && control && control->Parent()) control->Parent()->PaintBackgroundFor(*control, *canvas);
+}
+
+void ContainerApplyUIStyle(TWinControl* container, TkivUIStyle style, TkivFileTheme* fileTheme)
+{
+    if (!container) return;
+    for (int i = 0; i < container->ControlCount(); ++i)
+        if (auto* skinnable = dynamic_cast<ISkinnable*>(container->Controls(i))) {
+            skinnable->SetFileTheme(fileTheme);
+            skinnable->SetUIStyle(style);
+        }
+}
