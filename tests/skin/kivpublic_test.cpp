@@ -116,3 +116,35 @@ TEST(KivPublic, TurnsMapPixels)
     EXPECT_TRUE(InRect(5, 5, Rect(0, 0, 5, 5)));
     EXPECT_FALSE(InRect(6, 5, Rect(0, 0, 5, 5)));
 }
+
+#include "skin/kivskinform.h"
+#include "vcl/application.h"
+#include "vcl/forms.h"
+#include "vcl/headless.h"
+
+TEST(KivSkinForm, ShapesItsFormByThePicture)
+{
+    TApplication app;
+    app.SetBackend(std::make_unique<THeadlessBackend>());
+    auto* form = NewForm<TForm>(&app);
+    auto* skin = new TkivSkinForm(form);
+    skin->SetParent(form);
+    EXPECT_EQ(form->BorderStyle(), bsNone);
+    TBitmap pic(300, 200, pf24bit);
+    pic.Canvas()->Brush()->SetColor(0xFF00FF);
+    pic.Canvas()->FillRect(Rect(0, 0, 300, 200));
+    pic.Canvas()->Brush()->SetColor(clBlue);
+    pic.Canvas()->FillRect(Rect(10, 10, 290, 190));
+    int changed = 0;
+    skin->OnRegionChanged = [&](TObject*) { ++changed; };
+    skin->SetGlyph(pic);
+    EXPECT_EQ(changed, 1);
+    EXPECT_EQ(form->ClientWidth(), 300);
+    EXPECT_EQ(form->ClientHeight(), 200);
+    ASSERT_TRUE(form->WindowRegion().has_value());
+    EXPECT_EQ(form->WindowRegion()->Bounds(), Rect(10, 10, 290, 190));
+    EXPECT_FALSE(form->WindowRegion()->Contains(5, 5));
+    form->Show();
+    EXPECT_EQ(HeadlessBackend()->Snapshot(*form)->Pixel(150, 100), clBlue);
+    form->Free();
+}

@@ -1,0 +1,33 @@
+#pragma once
+// A windowless control that gives its form the shape of a picture: the form
+// loses its border, keeps only the pixels that differ from TransparentColor,
+// and is dragged by a press anywhere on the picture.
+#include "gfx/bitmap.h"
+#include "vcl/controls.h"
+
+class TkivSkinForm : public TGraphicControl {
+public:
+    explicit TkivSkinForm(TComponent* AOwner);
+    ~TkivSkinForm() override;
+
+    TBitmap* Glyph() { return &glyph_; }
+    void SetGlyph(const TBitmap& value);
+    TColor TransparentColor() const { return transparentColor_; }
+    void SetTransparentColor(TColor value);
+    TCustomForm* Form() const { return form_; }
+
+    TNotifyEvent OnRegionChanged;
+    TNotifyEvent OnPaint;
+
+    void WndProc(TMessage& Message) override;
+
+protected:
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+private:
+    void ReSetWndRgn();
+    TCustomForm* form_ = nullptr;
+    TBitmap glyph_;
+    TColor transparentColor_ = 0xFF00FF;
+};
