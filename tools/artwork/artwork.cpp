@@ -284,7 +284,7 @@ TBitmap ScrollBarThumb(const Look& l)
     TBitmap b = Blank(3 * w, h, ToColor(l.form));
     for (int part = 0; part < 3; ++part) {
         TBitmap whole = Blank(w, 3 * h, ToColor(l.form));
-        Box thumb{0.5, 0.5, w - 0.5, 3 * h - 0.5, std::min(l.radius, 4.0), l.faceTop, l.faceBottom, l.border, 0, false, true};
+        Box thumb{0.5, 0.5, w - 0.5, 3 * h - 0.5, std::min(l.radius, 4.0), l.faceTop, l.faceBottom, l.border, 0, true, true};
         // A left-to-right gradient reads as a rounded rod across the upright thumb.
         for (int y = 0; y < 3 * h; ++y)
             for (int x = 0; x < w; ++x) {
