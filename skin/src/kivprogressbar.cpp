@@ -162,8 +162,16 @@ void TkivProgressBar::Paint()
     } else {
         int t = (h - 1) - GetWidthFromPosition(h - 1);
         if (t == 0) t = 1;
-        // Top below bottom: the picture is drawn mirrored, filling upward from the bar's foot.
-        if (hasPicture) canvas->StretchDraw(Rect(1, h - 2, w - 1, t - 1), *graphic);
+        // The picture is drawn mirrored top to bottom, filling upward from the bar's foot.
+        const int bandW = w - 2, bandH = h - 1 - t;
+        if (hasPicture && bandW > 0 && bandH > 0) {
+            TBitmap band(bandW, bandH);
+            band.Canvas()->StretchDraw(Rect(0, 0, bandW, bandH), *graphic);
+            TBitmap mirrored(bandW, bandH);
+            for (int y = 0; y < bandH; ++y)
+                for (int x = 0; x < bandW; ++x) mirrored.SetPixel(x, y, band.Pixel(x, bandH - 1 - y));
+            canvas->Draw(1, t, mirrored);
+        }
         canvas->Brush()->SetStyle(bsSolid);
         canvas->Brush()->SetColor(Color());
         canvas->FillRect(Rect(1, 1, w - 1, t));
