@@ -322,6 +322,8 @@ void TkivPanel::Paint()
         const int frame = mouseOnButton_ ? (expanded_ ? 2 : 4) : (expanded_ ? 1 : 3);
         TBitmap piece;
         SpitBitmap(&strip4, &piece, 4, frame);
+        piece.SetTransparentColor(kivKeyColor); // the strip's corners are keyed
+        piece.SetTransparent(true);
         canvas->Draw(w - piece.Width() - 4, r.Top, piece);
     } else {
         mouseOnButton_ = false;
