@@ -30,7 +30,10 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
 TWinControl::~TWinControl()
 {
     WindowProc = nullptr;
-    if (TCustomForm* f = ParentForm()) f->ControlRemoved(this);
+    // Leave the parent while still windowed: by ~TControl the dynamic type is
+    // gone and the parent would look in the wrong list.
+    if (parent_) parent_->RemoveControl(this);
+    else if (TCustomForm* f = ParentForm()) f->ControlRemoved(this);
     DestroyHandle();
     // Children still here are freed with us (those owned elsewhere included).
     while (!winControls_.empty() || !controls_.empty()) {
@@ -180,6 +183,7 @@ void TWinControl::Broadcast(TMessage& Message)
     all.insert(all.end(), winControls_.begin(), winControls_.end());
     for (TControl* c : all) {
         if (!ContainsControl(c)) continue; // removed by an earlier handler
+        if (!c->WindowProc) continue;      // being destroyed
         c->WindowProc(Message);
         if (Message.Result != 0) return;
     }
@@ -512,7 +516,8 @@ void TWinControl::WndProc(TMessage& m)
         TMessage pm{CM_PARENTFONTCHANGED, 0, 0, 0};
         std::vector<TControl*> all(controls_);
         all.insert(all.end(), winControls_.begin(), winControls_.end());
-        for (TControl* c : all) c->WindowProc(pm);
+        for (TControl* c : all)
+            if (c->WindowProc) c->WindowProc(pm);
         return;
     }
     case CM_COLORCHANGED: {
@@ -520,7 +525,8 @@ void TWinControl::WndProc(TMessage& m)
         TMessage pm{CM_PARENTCOLORCHANGED, 0, 0, 0};
         std::vector<TControl*> all(controls_);
         all.insert(all.end(), winControls_.begin(), winControls_.end());
-        for (TControl* c : all) c->WindowProc(pm);
+        for (TControl* c : all)
+            if (c->WindowProc) c->WindowProc(pm);
         return;
     }
     case CM_PARENTFONTCHANGED:

@@ -48,6 +48,15 @@ TEST_F(VclPainted, ChildrenPaintInZOrderWindowedAboveWindowless)
     EXPECT_EQ(headless->PixelAt(*form, 15, 15), clNavy);
 }
 
+TEST_F(VclPainted, FreedWindowedChildLeavesItsParent)
+{
+    headless->Snapshot(*form);
+    over->Free(); // freed while shown: the form must neither paint nor free it again
+    over = nullptr;
+    EXPECT_EQ(form->ControlCount(), 2);
+    EXPECT_EQ(headless->PixelAt(*form, 15, 15), clNavy);
+}
+
 TEST_F(VclPainted, OnlyTheInvalidatedAreaIsRepainted)
 {
     headless->Snapshot(*form);
