@@ -1,0 +1,5 @@
+# The first group of standard controls: labels, pictures, panels, buttons,
+# check and radio boxes, scroll and track bars, page controls and tool bars.
+target_sources(vcl PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/src/ctrltypes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/extctrls.cpp)

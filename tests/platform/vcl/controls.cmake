@@ -1,0 +1,4 @@
+keldara_test(vcl_controls_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/extctrls_test.cpp
+  LIBS vcl)
