@@ -3,6 +3,7 @@
 // on the GUI thread, and the message queue's wake-up posts a Qt event so that a
 // waiting event loop returns for posted messages.
 #include "vcl/qtbackend.h"
+#include "vcl/qtdialogs.h"
 
 #include "vcl/application.h"
 #include "vcl/forms.h"
@@ -524,7 +525,11 @@ QtBackend* CurrentQt() { return dynamic_cast<QtBackend*>(&CurrentBackend()); }
 
 } // namespace
 
-std::unique_ptr<Backend> CreateQtBackend(int& argc, char** argv) { return std::make_unique<QtBackend>(argc, argv); }
+std::unique_ptr<Backend> CreateQtBackend(int& argc, char** argv)
+{
+    InstallQtDialogs();
+    return std::make_unique<QtBackend>(argc, argv);
+}
 
 BackendFactory QtBackendFactory(int& argc, char** argv)
 {

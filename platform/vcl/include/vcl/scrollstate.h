@@ -1,0 +1,37 @@
+#pragma once
+// The scroll state of a self-scrolling control (memo, list, grid) and a plain
+// drawn vertical scroll bar for it. Kept apart so a skinned bar can replace the
+// drawing while the state and the WM_VSCROLL protocol stay the same.
+#include "gfx/canvas.h"
+#include "vcl/messages.h"
+
+constexpr UINT WM_HSCROLL = 0x0114;
+constexpr UINT WM_VSCROLL = 0x0115;
+// Scroll codes (low word of WPARAM; SB_THUMBPOSITION carries the position in the high word).
+constexpr int SB_LINEUP = 0, SB_LINEDOWN = 1, SB_PAGEUP = 2, SB_PAGEDOWN = 3, SB_THUMBPOSITION = 4,
+              SB_THUMBTRACK = 5, SB_TOP = 6, SB_BOTTOM = 7, SB_ENDSCROLL = 8;
+
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+// Range Min..Max with Page visible units; Pos runs 0..Max-Page+1.
+struct TScrollState {
+    int Min = 0;
+    int Max = 0;
+    int Page = 1;
+    int Pos = 0;
+    bool Needed() const { return Max - Min + 1 > Page; }
+    int MaxPos() const { return Max - Page + 1 > Min ? Max - Page + 1 : Min; }
+};
+
+enum TScrollHit { shNone, shLineUp, shLineDown, shPageUp, shPageDown, shThumb };
+
+constexpr int ScrollBarSize = 16;
+
+// Thumb rectangle inside the bar rectangle `r` (between the two arrow squares).
+TRect ScrollThumbRect(const TRect& r, const TScrollState& s);
+TScrollHit ScrollBarHitTest(const TRect& r, const TScrollState& s, TPoint p);
+// Position for a thumb whose top is dragged to `y` (bar coordinates as `r`).
+int ScrollPosFromThumb(const TRect& r, const TScrollState& s, int thumbTop);
+void DrawVScrollBar(TCanvas& c, const TRect& r, const TScrollState& s, bool enabled = true);
+// Applies a WM_VSCROLL code to a position; answers the new position, clamped.
+int ApplyScrollCode(const TScrollState& s, int code, int thumbPos, int line = 1);

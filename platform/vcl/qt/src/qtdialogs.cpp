@@ -1,0 +1,101 @@
+#include "vcl/qtdialogs.h"
+
+#include "rtl/paths.h"
+#include "vcl/dialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QStringList>
+
+namespace {
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// "Text (*.a *.b)" as Qt writes a filter; our texts already show the masks, so they are added plainly.
+QString QtFilter(const TFileFilter& f)
+{
+    QStringList masks;
+    for (const auto& m : f.Masks) masks << Q(m);
+    return Q(f.Text) + " (" + masks.join(' ') + ")";
+}
+
+class QtDialogs : public TDialogProvider {
+public:
+    bool FileDialog(const TFileDialogRequest& req, TFileDialogAnswer& answer) override
+    {
+        QFileDialog dlg(nullptr, Q(req.Title));
+        dlg.setAcceptMode(req.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dlg.setFileMode(req.Save ? QFileDialog::AnyFile
+                                 : req.MultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+        // Our own dialog keeps the filter texts byte for byte and matches case-insensitively.
+        dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+        dlg.setOption(QFileDialog::HideNameFilterDetails, true);
+        QStringList filters;
+        for (const auto& f : req.Filters) filters << QtFilter(f);
+        if (!filters.isEmpty()) {
+            dlg.setNameFilters(filters);
+            int i = std::clamp(req.FilterIndex, 1, static_cast<int>(filters.size())) - 1;
+            dlg.selectNameFilter(filters[i]);
+        }
+        dlg.setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
+        if (!req.InitialDir.empty()) dlg.setDirectory(Q(req.InitialDir));
+        if (!req.FileName.empty()) dlg.selectFile(Q(req.FileName));
+        if (!req.DefaultExt.empty()) dlg.setDefaultSuffix(Q(req.DefaultExt));
+        if (dlg.exec() != QDialog::Accepted) return false;
+        answer.Files.clear();
+        for (const QString& f : dlg.selectedFiles()) answer.Files.push_back(f.toStdString());
+        answer.FilterIndex = filters.isEmpty() ? req.FilterIndex : static_cast<int>(filters.indexOf(dlg.selectedNameFilter())) + 1;
+        if (answer.FilterIndex < 1) answer.FilterIndex = req.FilterIndex;
+        return !answer.Files.empty();
+    }
+
+    bool FolderDialog(const std::string& title, std::string& folder) override
+    {
+        QString chosen = QFileDialog::getExistingDirectory(nullptr, Q(title), Q(folder));
+        if (chosen.isEmpty()) return false;
+        folder = chosen.toStdString();
+        return true;
+    }
+
+    bool FontDialog(TFont& font) override
+    {
+        QFont initial(Q(font.Name()));
+        initial.setPointSize(std::max(1, font.Size()));
+        initial.setBold(font.Style().Contains(fsBold));
+        initial.setItalic(font.Style().Contains(fsItalic));
+        initial.setUnderline(font.Style().Contains(fsUnderline));
+        initial.setStrikeOut(font.Style().Contains(fsStrikeOut));
+        bool ok = false;
+        QFont f = QFontDialog::getFont(&ok, initial);
+        if (!ok) return false;
+        font.SetName(f.family().toStdString());
+        if (f.pointSize() > 0) font.SetSize(f.pointSize());
+        TFontStyles st;
+        if (f.bold()) st.Include(fsBold);
+        if (f.italic()) st.Include(fsItalic);
+        if (f.underline()) st.Include(fsUnderline);
+        if (f.strikeOut()) st.Include(fsStrikeOut);
+        font.SetStyle(st);
+        return true;
+    }
+
+    bool ColorDialog(TColor& color, std::vector<TColor>& custom) override
+    {
+        for (int i = 0; i < QColorDialog::customCount() && i < static_cast<int>(custom.size()); ++i) {
+            TColor c = ColorToRGB(custom[static_cast<std::size_t>(i)]);
+            QColorDialog::setCustomColor(i, QColor(GetRValue(c), GetGValue(c), GetBValue(c)));
+        }
+        TColor c = ColorToRGB(color);
+        QColor chosen = QColorDialog::getColor(QColor(GetRValue(c), GetGValue(c), GetBValue(c)));
+        for (int i = 0; i < QColorDialog::customCount() && i < static_cast<int>(custom.size()); ++i) {
+            QColor q = QColorDialog::customColor(i);
+            custom[static_cast<std::size_t>(i)] = RGB(q.red(), q.green(), q.blue());
+        }
+        if (!chosen.isValid()) return false;
+        color = RGB(chosen.red(), chosen.green(), chosen.blue());
+        return true;
+    }
+};
+} // namespace
+
+void InstallQtDialogs() { InstallDialogProvider("qt", std::make_unique<QtDialogs>()); }

@@ -1,0 +1,940 @@
+#include "vcl/stdctrls_edit.h"
+
+#include "gfx/gdi.h"
+#include "vcl/clipbrd.h"
+#include "vcl/forms.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+bool IsCont(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+int NextChar(const std::string& s, int i)
+{
+    int n = static_cast<int>(s.size());
+    if (i >= n) return n;
+    if (s[static_cast<std::size_t>(i)] == '\r' && i + 1 < n && s[static_cast<std::size_t>(i) + 1] == '\n') return i + 2;
+    ++i;
+    while (i < n && IsCont(static_cast<unsigned char>(s[static_cast<std::size_t>(i)]))) ++i;
+    return i;
+}
+
+int PrevChar(const std::string& s, int i)
+{
+    if (i <= 0) return 0;
+    if (i >= 2 && s[static_cast<std::size_t>(i) - 1] == '\n' && s[static_cast<std::size_t>(i) - 2] == '\r') return i - 2;
+    --i;
+    while (i > 0 && IsCont(static_cast<unsigned char>(s[static_cast<std::size_t>(i)]))) --i;
+    return i;
+}
+
+int CodePoints(const std::string& s)
+{
+    int n = 0;
+    for (unsigned char c : s)
+        if (!IsCont(c)) ++n;
+    return n;
+}
+
+// Expected length of a UTF-8 sequence from its lead byte (1 for stray bytes).
+int SeqLength(unsigned char lead)
+{
+    if (lead >= 0xF0 && lead < 0xF8) return 4;
+    if (lead >= 0xE0) return lead < 0xF0 ? 3 : 1;
+    if (lead >= 0xC0) return 2;
+    return 1;
+}
+
+bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || (c & 0x80); }
+
+// Line breaks of the memo: CR LF, a lone LF or a lone CR.
+std::string NormalizeBreaks(const std::string& s)
+{
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\r') {
+            out += "\r\n";
+            if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
+        } else if (s[i] == '\n') {
+            out += "\r\n";
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+struct SavedDC {
+    TCanvas& c;
+    explicit SavedDC(TCanvas& canvas) : c(canvas) { c.SaveDC(); }
+    ~SavedDC() { c.RestoreDC(-1); }
+    SavedDC(const SavedDC&) = delete;
+    SavedDC& operator=(const SavedDC&) = delete;
+};
+} // namespace
+
+// ---------------------------------------------------------------------------
+TCustomEdit::TCustomEdit(TComponent* AOwner) : TCustomControl(AOwner)
+{
+    SetControlStyle(csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks | csOpaque);
+    SetColor(clWindow);
+    SetTabStop(true);
+    SetCursor(crIBeam);
+    SetBounds(0, 0, 121, 21);
+}
+
+TCustomEdit::~TCustomEdit() = default;
+
+int TCustomEdit::SelStart() const { return std::min(anchor_, caret_); }
+int TCustomEdit::SelLength() const { return std::abs(caret_ - anchor_); }
+
+void TCustomEdit::SetSelStart(int value)
+{
+    int n = static_cast<int>(Text().size());
+    value = std::clamp(value, 0, n);
+    SetSelection(value, value);
+}
+
+void TCustomEdit::SetSelLength(int value)
+{
+    int n = static_cast<int>(Text().size());
+    int start = SelStart();
+    SetSelection(start, std::clamp(start + std::max(0, value), 0, n));
+}
+
+std::string TCustomEdit::SelText() const { return Text().substr(static_cast<std::size_t>(SelStart()), static_cast<std::size_t>(SelLength())); }
+
+void TCustomEdit::SetSelText(const std::string& value)
+{
+    std::string t = Text();
+    int s = SelStart();
+    std::string ins = MultiLine() ? NormalizeBreaks(value) : value;
+    t.replace(static_cast<std::size_t>(s), static_cast<std::size_t>(SelLength()), ins);
+    ReplaceText(t, s + static_cast<int>(ins.size()));
+}
+
+void TCustomEdit::SelectAll() { SetSelection(0, static_cast<int>(Text().size())); }
+
+void TCustomEdit::ClearSelection()
+{
+    if (readOnly_ || SelLength() == 0) return;
+    DeleteRange(SelStart(), SelStart() + SelLength());
+}
+
+void TCustomEdit::CopyToClipboard()
+{
+    // A password edit never gives its text away.
+    if (passwordChar_ || SelLength() == 0) return;
+    Clipboard()->SetAsText(SelText());
+}
+
+void TCustomEdit::CutToClipboard()
+{
+    if (readOnly_ || passwordChar_) return;
+    CopyToClipboard();
+    ClearSelection();
+}
+
+void TCustomEdit::PasteFromClipboard()
+{
+    if (readOnly_) return;
+    std::string t = Clipboard()->AsText();
+    if (!MultiLine()) {
+        // A single line takes the clipboard's first line only.
+        auto cut = t.find_first_of("\r\n");
+        if (cut != std::string::npos) t.resize(cut);
+    }
+    if (!t.empty()) TypeText(t);
+}
+
+void TCustomEdit::SetReadOnly(bool value)
+{
+    readOnly_ = value;
+    Invalidate();
+}
+
+void TCustomEdit::SetHideSelection(bool value)
+{
+    hideSelection_ = value;
+    Invalidate();
+}
+
+void TCustomEdit::SetAlignment(TAlignment value)
+{
+    if (alignment_ == value) return;
+    alignment_ = value;
+    scrollX_ = 0;
+    Invalidate();
+}
+
+void TCustomEdit::SetBorderStyle(TFormBorderStyle value)
+{
+    if (borderStyle_ == value) return;
+    borderStyle_ = value;
+    InvalidateLayout();
+}
+
+void TCustomEdit::SetBorderWidth(int value)
+{
+    value = std::max(0, value);
+    if (borderWidth_ == value) return;
+    borderWidth_ = value;
+    InvalidateLayout();
+}
+
+void TCustomEdit::SetPasswordChar(char value)
+{
+    passwordChar_ = value;
+    InvalidateLayout();
+}
+
+void TCustomEdit::SetCharCase(TEditCharCase value)
+{
+    charCase_ = value;
+    if (value == ecUpperCase) SetText(UpperCase(Text()));
+    else if (value == ecLowerCase) SetText(LowerCase(Text()));
+}
+
+TRect TCustomEdit::InnerRect() const
+{
+    TRect r = ClientRect();
+    int inset = (borderStyle_ == bsSingle ? 2 : 0) + borderWidth_;
+    InflateRect(r, -inset, -inset);
+    return r;
+}
+
+TRect TCustomEdit::EditRect() const
+{
+    if (customEditRect_) return editRect_;
+    TRect r = InnerRect();
+    InflateRect(r, -1, 0);
+    return r;
+}
+
+void TCustomEdit::SetEditRect(const TRect& r)
+{
+    customEditRect_ = !r.IsEmpty();
+    editRect_ = r;
+    InvalidateLayout();
+}
+
+void TCustomEdit::InvalidateLayout()
+{
+    layoutValid_ = false;
+    Invalidate();
+}
+
+void TCustomEdit::Change()
+{
+    if (OnChange && !Loading()) OnChange(this);
+}
+
+void TCustomEdit::TextChanged()
+{
+    layoutValid_ = false;
+    int n = static_cast<int>(Text().size());
+    if (!settingText_) {
+        // Text set from code: the caret goes to the start, as the platform's edit does.
+        anchor_ = caret_ = 0;
+        scrollX_ = 0;
+        topRow_ = 0;
+    }
+    anchor_ = std::min(anchor_, n);
+    caret_ = std::min(caret_, n);
+    Change();
+}
+
+void TCustomEdit::ReplaceText(const std::string& text, int caret)
+{
+    settingText_ = true;
+    anchor_ = caret_ = std::clamp(caret, 0, static_cast<int>(text.size()));
+    try {
+        SetText(text);
+    } catch (...) {
+        settingText_ = false;
+        throw;
+    }
+    settingText_ = false;
+    modified_ = true;
+    ScrollCaretIntoView();
+    Invalidate();
+}
+
+bool TCustomEdit::CanInsert(const std::string&) const { return true; }
+
+void TCustomEdit::TypeText(const std::string& input)
+{
+    if (readOnly_) return;
+    std::string text = MultiLine() ? NormalizeBreaks(input) : input;
+    if (charCase_ == ecUpperCase) text = UpperCase(text);
+    else if (charCase_ == ecLowerCase) text = LowerCase(text);
+    if (!CanInsert(text)) return;
+    if (maxLength_ > 0) {
+        int room = maxLength_ - (CodePoints(Text()) - CodePoints(SelText()));
+        if (room <= 0) return;
+        int cut = 0, cps = 0;
+        while (cut < static_cast<int>(text.size()) && cps < room) {
+            cut = NextChar(text, cut);
+            ++cps;
+        }
+        text.resize(static_cast<std::size_t>(cut));
+    }
+    std::string t = Text();
+    int s = SelStart();
+    t.replace(static_cast<std::size_t>(s), static_cast<std::size_t>(SelLength()), text);
+    ReplaceText(t, s + static_cast<int>(text.size()));
+}
+
+void TCustomEdit::DeleteRange(int from, int to)
+{
+    if (readOnly_ || from >= to) return;
+    std::string t = Text();
+    t.erase(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
+    ReplaceText(t, from);
+}
+
+void TCustomEdit::SetSelection(int anchor, int caret)
+{
+    int n = static_cast<int>(Text().size());
+    anchor_ = std::clamp(anchor, 0, n);
+    caret_ = std::clamp(caret, 0, n);
+    ScrollCaretIntoView();
+    Invalidate();
+}
+
+std::string TCustomEdit::DisplayText(int from, int to) const
+{
+    std::string s = Text().substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
+    if (passwordChar_) return std::string(static_cast<std::size_t>(CodePoints(s)), passwordChar_);
+    return s;
+}
+
+int TCustomEdit::LineHeight()
+{
+    TCanvas* c = Canvas();
+    c->SetFont(*Font());
+    return std::max(1, c->TextHeight("Wg"));
+}
+
+void TCustomEdit::LayoutRows(std::vector<Row>& rows)
+{
+    rows.push_back({0, static_cast<int>(Text().size()), 0});
+}
+
+const std::vector<TCustomEdit::Row>& TCustomEdit::Rows()
+{
+    int w = EditRect().Width();
+    if (!layoutValid_ || layoutWidth_ != w) {
+        rows_.clear();
+        LayoutRows(rows_);
+        if (rows_.empty()) rows_.push_back({0, 0, 0});
+        layoutValid_ = true;
+        layoutWidth_ = w;
+    }
+    return rows_;
+}
+
+int TCustomEdit::RowOf(int offset)
+{
+    const auto& rows = Rows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        bool last = i + 1 == rows.size();
+        // An offset at a wrapped row's end belongs to the next row (where typing continues).
+        if (offset < rows[i].end || last || (offset == rows[i].end && rows[i + 1].start > offset)) return static_cast<int>(i);
+    }
+    return 0;
+}
+
+// X of a byte offset within a row, client coordinates.
+int TCustomEdit::TextX(const Row& row, int byteOffset)
+{
+    TCanvas* c = Canvas();
+    c->SetFont(*Font());
+    TRect er = EditRect();
+    int full = c->TextWidth(DisplayText(row.start, row.end));
+    int base = er.Left;
+    if (alignment_ == taRightJustify) base = er.Right - full - 1;
+    else if (alignment_ == taCenter) base = er.Left + (er.Width() - full) / 2;
+    if (!MultiLine()) base -= scrollX_;
+    if (MultiLine() || alignment_ == taLeftJustify) base = std::max(base, er.Left - (MultiLine() ? 0 : scrollX_));
+    return base + c->TextWidth(DisplayText(row.start, std::clamp(byteOffset, row.start, row.end)));
+}
+
+int TCustomEdit::ByteAtPoint(int X, int Y)
+{
+    const auto& rows = Rows();
+    int lh = LineHeight();
+    TRect er = EditRect();
+    int rowIndex = 0;
+    if (MultiLine()) {
+        int y = Y - er.Top;
+        rowIndex = topRow_ + (y < 0 ? -1 : y / lh);
+        rowIndex = std::clamp(rowIndex, 0, static_cast<int>(rows.size()) - 1);
+    }
+    const Row& row = rows[static_cast<std::size_t>(rowIndex)];
+    const std::string& t = Text();
+    int best = row.start, bestDist = std::abs(TextX(row, row.start) - X);
+    for (int i = row.start; i < row.end;) {
+        i = NextChar(t, i);
+        if (i > row.end) break;
+        int d = std::abs(TextX(row, i) - X);
+        if (d < bestDist) {
+            best = i;
+            bestDist = d;
+        }
+    }
+    return best;
+}
+
+void TCustomEdit::ScrollCaretIntoView()
+{
+    if (MultiLine()) return;
+    TRect er = EditRect();
+    const Row& row = Rows().front();
+    TCanvas* c = Canvas();
+    c->SetFont(*Font());
+    int full = c->TextWidth(DisplayText(row.start, row.end));
+    int caretX = c->TextWidth(DisplayText(row.start, caret_));
+    int w = std::max(1, er.Width() - 1);
+    if (full <= w || alignment_ != taLeftJustify) {
+        scrollX_ = 0;
+        return;
+    }
+    if (caretX - scrollX_ > w) scrollX_ = caretX - w;
+    if (caretX - scrollX_ < 0) scrollX_ = std::max(0, caretX - w / 3);
+    scrollX_ = std::clamp(scrollX_, 0, std::max(0, full - w));
+}
+
+void TCustomEdit::DoEnter()
+{
+    // Entering by keyboard or code selects everything when AutoSelect is on.
+    if (autoSelect_ && !MultiLine() && !(KeyboardStateToShiftState() & ssLeft)) SelectAll();
+    TCustomControl::DoEnter();
+    Invalidate();
+}
+
+void TCustomEdit::DoExit()
+{
+    TCustomControl::DoExit();
+    Invalidate();
+}
+
+void TCustomEdit::KeyDown(unsigned short& Key, TShiftState Shift)
+{
+    TCustomControl::KeyDown(Key, Shift);
+    if (Key == 0) return;
+    const std::string& t = Text();
+    int n = static_cast<int>(t.size());
+    bool shift = (Shift & ssShift) != 0, ctrl = (Shift & ssCtrl) != 0;
+    auto moveTo = [&](int pos) { SetSelection(shift ? anchor_ : pos, pos); };
+    const Row& row = Rows()[static_cast<std::size_t>(RowOf(caret_))];
+    switch (Key) {
+    case VK_LEFT:
+        if (!shift && SelLength() > 0) moveTo(SelStart());
+        else if (ctrl) {
+            int i = caret_;
+            while (i > 0 && !IsWordChar(t[static_cast<std::size_t>(i) - 1])) i = PrevChar(t, i);
+            while (i > 0 && IsWordChar(t[static_cast<std::size_t>(i) - 1])) i = PrevChar(t, i);
+            moveTo(i);
+        } else moveTo(PrevChar(t, caret_));
+        break;
+    case VK_RIGHT:
+        if (!shift && SelLength() > 0) moveTo(SelStart() + SelLength());
+        else if (ctrl) {
+            int i = caret_;
+            while (i < n && IsWordChar(t[static_cast<std::size_t>(i)])) i = NextChar(t, i);
+            while (i < n && !IsWordChar(t[static_cast<std::size_t>(i)])) i = NextChar(t, i);
+            moveTo(i);
+        } else moveTo(NextChar(t, caret_));
+        break;
+    case VK_HOME: moveTo((ctrl || !MultiLine()) ? 0 : row.start); break;
+    case VK_END: moveTo(ctrl || !MultiLine() ? n : row.end); break;
+    case VK_DELETE:
+        if (shift) CutToClipboard();
+        else if (SelLength() > 0) ClearSelection();
+        else DeleteRange(caret_, NextChar(t, caret_));
+        break;
+    case VK_INSERT:
+        if (ctrl) CopyToClipboard();
+        else if (shift) PasteFromClipboard();
+        break;
+    case 'A': if (ctrl) SelectAll(); break;
+    case 'C': if (ctrl) CopyToClipboard(); break;
+    case 'X': if (ctrl) CutToClipboard(); break;
+    case 'V': if (ctrl) PasteFromClipboard(); break;
+    default: return;
+    }
+}
+
+void TCustomEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (CanFocus() && !Focused()) SetFocus();
+    if (Button == mbLeft && !(Shift & ssDouble)) {
+        int pos = ByteAtPoint(X, Y);
+        SetSelection((Shift & ssShift) ? anchor_ : pos, pos);
+        selecting_ = true;
+    }
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+}
+
+void TCustomEdit::MouseMove(TShiftState Shift, int X, int Y)
+{
+    if (selecting_ && (Shift & ssLeft)) {
+        int pos = ByteAtPoint(X, Y);
+        if (pos != caret_) SetSelection(anchor_, pos);
+    }
+    TCustomControl::MouseMove(Shift, X, Y);
+}
+
+void TCustomEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (Button == mbLeft) selecting_ = false;
+    TCustomControl::MouseUp(Button, Shift, X, Y);
+}
+
+void TCustomEdit::DblClick()
+{
+    // A double click selects the word under the caret.
+    const std::string& t = Text();
+    int n = static_cast<int>(t.size());
+    int a = caret_, b = caret_;
+    while (a > 0 && IsWordChar(t[static_cast<std::size_t>(a) - 1])) a = PrevChar(t, a);
+    while (b < n && IsWordChar(t[static_cast<std::size_t>(b)])) b = NextChar(t, b);
+    SetSelection(a, b);
+    selecting_ = false;
+    TCustomControl::DblClick();
+}
+
+void TCustomEdit::WndProc(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_GETDLGCODE:
+        m.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
+        return;
+    case WM_CHAR: {
+        TCustomControl::WndProc(m);
+        auto c = static_cast<unsigned char>(m.WParam);
+        if (c == 0) return;
+        if (c == 8) { // Backspace
+            pendingUtf8_.clear();
+            if (readOnly_) return;
+            if (SelLength() > 0) ClearSelection();
+            else DeleteRange(PrevChar(Text(), caret_), caret_);
+            return;
+        }
+        if (c == '\r') {
+            if (AcceptsReturn()) TypeText("\r\n");
+            return;
+        }
+        if (c == '\t' && MultiLine()) {
+            TypeText("\t");
+            return;
+        }
+        if (c < 32 || c == 127) return;
+        if (c >= 0x80 || !pendingUtf8_.empty()) {
+            // Characters beyond ASCII arrive as their UTF-8 bytes one by one.
+            if (!IsCont(c)) pendingUtf8_.clear();
+            pendingUtf8_ += static_cast<char>(c);
+            if (static_cast<int>(pendingUtf8_.size()) < SeqLength(static_cast<unsigned char>(pendingUtf8_[0]))) return;
+            std::string ch;
+            ch.swap(pendingUtf8_);
+            TypeText(ch);
+            return;
+        }
+        TypeText(std::string(1, static_cast<char>(c)));
+        return;
+    }
+    case WM_SIZE:
+        layoutValid_ = false;
+        break;
+    case CM_FONTCHANGED:
+        layoutValid_ = false;
+        break;
+    }
+    TCustomControl::WndProc(m);
+}
+
+void TCustomEdit::DrawBorder(TCanvas& c)
+{
+    if (borderStyle_ != bsSingle) return;
+    TRect r = ClientRect();
+    // The sunken two-pixel frame of a classic edit.
+    c.Pen()->SetColor(clBtnShadow);
+    c.MoveTo(r.Left, r.Bottom - 1);
+    c.LineTo(r.Left, r.Top);
+    c.LineTo(r.Right, r.Top);
+    c.Pen()->SetColor(clBtnHighlight);
+    c.MoveTo(r.Left, r.Bottom - 1);
+    c.LineTo(r.Right - 1, r.Bottom - 1);
+    c.LineTo(r.Right - 1, r.Top - 1);
+    c.Pen()->SetColor(cl3DDkShadow);
+    c.MoveTo(r.Left + 1, r.Bottom - 2);
+    c.LineTo(r.Left + 1, r.Top + 1);
+    c.LineTo(r.Right - 1, r.Top + 1);
+    c.Pen()->SetColor(cl3DLight);
+    c.MoveTo(r.Left + 1, r.Bottom - 2);
+    c.LineTo(r.Right - 2, r.Bottom - 2);
+    c.LineTo(r.Right - 2, r.Top);
+}
+
+void TCustomEdit::Paint()
+{
+    TCanvas& c = *Canvas();
+    c.Brush()->SetStyle(bsSolid);
+    c.Brush()->SetColor(Color());
+    c.FillRect(ClientRect());
+    DrawBorder(c);
+    c.SetFont(*Font());
+    if (!Enabled()) c.Font()->SetColor(clGrayText);
+    TRect er = EditRect();
+    SavedDC dc(c);
+    c.IntersectClipRect(er);
+    const auto& rows = Rows();
+    int lh = LineHeight();
+    bool focused = Focused();
+    bool showSel = SelLength() > 0 && (focused || !hideSelection_);
+    int selA = SelStart(), selB = SelStart() + SelLength();
+    int top = er.Top + (MultiLine() ? 0 : std::max(0, (er.Height() - lh) / 2));
+    for (std::size_t i = static_cast<std::size_t>(MultiLine() ? topRow_ : 0); i < rows.size(); ++i) {
+        const Row& row = rows[i];
+        int y = top + row.y - (MultiLine() ? rows[static_cast<std::size_t>(topRow_)].y : 0);
+        if (y >= er.Bottom) break;
+        c.Brush()->SetStyle(bsClear);
+        int x0 = TextX(row, row.start);
+        c.TextOut(x0, y, DisplayText(row.start, row.end));
+        if (showSel) {
+            int a = std::max(selA, row.start), b = std::min(selB, row.end);
+            bool breakSelected = MultiLine() && selA <= row.end && selB > row.end;
+            if (a < b || breakSelected) {
+                int xa = TextX(row, a), xb = TextX(row, std::max(a, b)) + (breakSelected ? 4 : 0);
+                c.Brush()->SetStyle(bsSolid);
+                c.Brush()->SetColor(clHighlight);
+                c.Font()->SetColor(clHighlightText);
+                c.FillRect(Rect(xa, y, xb, y + lh));
+                if (a < b) {
+                    c.Brush()->SetStyle(bsClear);
+                    c.TextOut(xa, y, DisplayText(a, b));
+                }
+                c.Font()->SetColor(Enabled() ? Font()->Color() : clGrayText);
+            }
+        }
+    }
+    if (focused && SelLength() == 0) {
+        int r = RowOf(caret_);
+        const Row& row = rows[static_cast<std::size_t>(r)];
+        int y = top + row.y - (MultiLine() ? rows[static_cast<std::size_t>(topRow_)].y : 0);
+        int x = TextX(row, caret_);
+        if (x >= er.Right) x = er.Right - 1;
+        c.Pen()->SetColor(Font()->Color());
+        c.MoveTo(x, y);
+        c.LineTo(x, y + lh);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Lines over the memo's text, which stays the one copy of the content.
+class TCustomMemo::MemoLines : public TStrings {
+public:
+    explicit MemoLines(TCustomMemo& memo) : memo_(memo) {}
+
+    int Count() const override { return static_cast<int>(Split().size()); }
+    std::string Get(int index) const override
+    {
+        auto lines = Split();
+        Check(index, lines, false);
+        return lines[static_cast<std::size_t>(index)];
+    }
+    void Put(int index, const std::string& s) override
+    {
+        auto lines = Split();
+        Check(index, lines, false);
+        lines[static_cast<std::size_t>(index)] = s;
+        Join(lines, false);
+    }
+    TObject* GetObject(int) const override { return nullptr; }
+    void PutObject(int, TObject*) override {}
+    void Insert(int index, const std::string& s) override
+    {
+        auto lines = Split();
+        Check(index, lines, true);
+        bool atEnd = index == static_cast<int>(lines.size());
+        lines.insert(lines.begin() + index, s);
+        Join(lines, atEnd);
+    }
+    void Delete(int index) override
+    {
+        auto lines = Split();
+        Check(index, lines, false);
+        lines.erase(lines.begin() + index);
+        Join(lines, false);
+    }
+    void Clear() override { memo_.SetText(""); }
+
+private:
+    std::vector<std::string> Split() const
+    {
+        std::vector<std::string> out;
+        const std::string& t = memo_.Text();
+        std::size_t start = 0;
+        while (start < t.size()) {
+            std::size_t e = t.find_first_of("\r\n", start);
+            if (e == std::string::npos) {
+                out.push_back(t.substr(start));
+                break;
+            }
+            out.push_back(t.substr(start, e - start));
+            start = e + ((t[e] == '\r' && e + 1 < t.size() && t[e + 1] == '\n') ? 2 : 1);
+        }
+        return out;
+    }
+    void Join(const std::vector<std::string>& lines, bool appended)
+    {
+        std::string t;
+        for (const auto& l : lines) t += l + "\r\n";
+        memo_.SetText(t);
+        if (appended) memo_.ScrollToBottom();
+    }
+    static void Check(int index, const std::vector<std::string>& lines, bool allowEnd)
+    {
+        int n = static_cast<int>(lines.size());
+        if (index < 0 || index > n || (!allowEnd && index == n))
+            throw EStringListError("List index out of bounds (" + std::to_string(index) + ")");
+    }
+    TCustomMemo& memo_;
+};
+
+TCustomMemo::TCustomMemo(TComponent* AOwner) : TCustomEdit(AOwner), lines_(std::make_unique<MemoLines>(*this))
+{
+    SetAutoSelect(false);
+    SetBounds(0, 0, 185, 89);
+}
+
+TCustomMemo::~TCustomMemo() = default;
+
+TStrings* TCustomMemo::Lines() { return lines_.get(); }
+
+void TCustomMemo::Append(const std::string& line) { lines_->Add(line); }
+
+void TCustomMemo::SetWordWrap(bool value)
+{
+    if (wordWrap_ == value) return;
+    wordWrap_ = value;
+    InvalidateLayout();
+}
+
+void TCustomMemo::SetScrollBars(TScrollStyle value)
+{
+    if (scrollBars_ == value) return;
+    scrollBars_ = value;
+    InvalidateLayout();
+}
+
+bool TCustomMemo::ShowsScrollBar() const { return scrollBars_ == ssVertical || scrollBars_ == ssBoth; }
+
+TRect TCustomMemo::ScrollBarRect() const
+{
+    if (!ShowsScrollBar()) return {};
+    TRect r = InnerRect();
+    return Rect(r.Right - ScrollBarSize, r.Top, r.Right, r.Bottom);
+}
+
+void TCustomMemo::LayoutRows(std::vector<Row>& rows)
+{
+    const std::string& t = Text();
+    TCanvas* c = Canvas();
+    c->SetFont(*Font());
+    int lh = LineHeight();
+    TRect er = EditRect();
+    if (ShowsScrollBar()) er.Right -= ScrollBarSize;
+    int width = std::max(1, er.Width() - 2);
+    int n = static_cast<int>(t.size());
+    int start = 0, y = 0;
+    auto add = [&](int a, int b) {
+        rows.push_back({a, b, y});
+        y += lh;
+    };
+    while (true) {
+        int e = start;
+        while (e < n && t[static_cast<std::size_t>(e)] != '\r' && t[static_cast<std::size_t>(e)] != '\n') ++e;
+        // Wrap the line [start, e) at blanks to the width.
+        int a = start;
+        while (wordWrap_ && a < e && c->TextWidth(DisplayText(a, e)) > width) {
+            int lastBreak = -1, i = a;
+            while (i < e) {
+                int next = NextChar(t, i);
+                if (c->TextWidth(DisplayText(a, next)) > width) break;
+                if (t[static_cast<std::size_t>(i)] == ' ') lastBreak = next;
+                i = next;
+            }
+            int cut = lastBreak > a ? lastBreak : std::max(i, NextChar(t, a));
+            add(a, cut);
+            a = cut;
+        }
+        add(a, e);
+        if (e >= n) break;
+        start = NextChar(t, e);
+        if (start >= n) {
+            // Text ending in a line break: the caret may stand on an empty last row.
+            add(n, n);
+            break;
+        }
+    }
+}
+
+int TCustomMemo::RowCount() { return static_cast<int>(Rows().size()); }
+
+int TCustomMemo::VisibleRowCount()
+{
+    int h = EditRect().Height();
+    return std::max(1, h / LineHeight());
+}
+
+TScrollState TCustomMemo::VertScrollState()
+{
+    TScrollState s;
+    int rows = RowCount();
+    // A trailing empty row after the last line break is no content.
+    if (rows > 1 && Rows().back().start == Rows().back().end && Rows().back().start == static_cast<int>(Text().size()))
+        --rows;
+    s.Min = 0;
+    s.Max = std::max(0, rows - 1);
+    s.Page = VisibleRowCount();
+    s.Pos = topRow_;
+    return s;
+}
+
+void TCustomMemo::SetTopRow(int row)
+{
+    TScrollState s = VertScrollState();
+    row = std::clamp(row, 0, s.MaxPos());
+    if (row == topRow_) return;
+    topRow_ = row;
+    Invalidate();
+}
+
+int TCustomMemo::RowOfLine(int line)
+{
+    const std::string& t = Text();
+    int offset = 0;
+    for (int l = 0; l < line && offset < static_cast<int>(t.size()); ++l) {
+        std::size_t e = t.find_first_of("\r\n", static_cast<std::size_t>(offset));
+        if (e == std::string::npos) return RowCount() - 1;
+        offset = NextChar(t, static_cast<int>(e));
+    }
+    return RowOf(offset);
+}
+
+void TCustomMemo::ScrollToBottom() { SetTopRow(VertScrollState().MaxPos()); }
+
+void TCustomMemo::ScrollCaretIntoView()
+{
+    int r = RowOf(CaretPos());
+    int vis = VisibleRowCount();
+    if (r < topRow_) SetTopRow(r);
+    else if (r >= topRow_ + vis) SetTopRow(r - vis + 1);
+}
+
+void TCustomMemo::KeyDown(unsigned short& Key, TShiftState Shift)
+{
+    bool shift = (Shift & ssShift) != 0;
+    auto vertical = [&](int rowsToMove) {
+        int r = RowOf(CaretPos());
+        const auto& rows = Rows();
+        int target = std::clamp(r + rowsToMove, 0, static_cast<int>(rows.size()) - 1);
+        int x = TextX(rows[static_cast<std::size_t>(r)], CaretPos());
+        int y = EditRect().Top + (target - topRow_) * LineHeight() + 1;
+        if (target < topRow_ || target >= topRow_ + VisibleRowCount()) {
+            SetTopRow(rowsToMove < 0 ? target : target - VisibleRowCount() + 1);
+            y = EditRect().Top + (target - topRow_) * LineHeight() + 1;
+        }
+        int pos = ByteAtPoint(x, y);
+        int anchor = shift ? (SelStart() == CaretPos() ? SelStart() + SelLength() : SelStart()) : pos;
+        SetSelection(anchor, pos);
+    };
+    switch (Key) {
+    case VK_UP: TCustomControl::KeyDown(Key, Shift); if (Key) vertical(-1); return;
+    case VK_DOWN: TCustomControl::KeyDown(Key, Shift); if (Key) vertical(1); return;
+    case VK_PRIOR: TCustomControl::KeyDown(Key, Shift); if (Key) vertical(-VisibleRowCount()); return;
+    case VK_NEXT: TCustomControl::KeyDown(Key, Shift); if (Key) vertical(VisibleRowCount()); return;
+    }
+    TCustomEdit::KeyDown(Key, Shift);
+}
+
+void TCustomMemo::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TRect sb = ScrollBarRect();
+    if (Button == mbLeft && PtInRect(sb, Point(X, Y))) {
+        if (CanFocus() && !Focused()) SetFocus();
+        TScrollState s = VertScrollState();
+        switch (ScrollBarHitTest(sb, s, Point(X, Y))) {
+        case shLineUp: Perform(WM_VSCROLL, SB_LINEUP, 0); break;
+        case shLineDown: Perform(WM_VSCROLL, SB_LINEDOWN, 0); break;
+        case shPageUp: Perform(WM_VSCROLL, SB_PAGEUP, 0); break;
+        case shPageDown: Perform(WM_VSCROLL, SB_PAGEDOWN, 0); break;
+        case shThumb:
+            dragThumb_ = true;
+            dragOffset_ = Y - ScrollThumbRect(sb, s).Top;
+            break;
+        default: break;
+        }
+        return;
+    }
+    TCustomEdit::MouseDown(Button, Shift, X, Y);
+}
+
+void TCustomMemo::MouseMove(TShiftState Shift, int X, int Y)
+{
+    if (dragThumb_) {
+        int pos = ScrollPosFromThumb(ScrollBarRect(), VertScrollState(), Y - dragOffset_);
+        Perform(WM_VSCROLL, SB_THUMBTRACK | (static_cast<WPARAM>(pos) << 16), 0);
+        return;
+    }
+    TCustomEdit::MouseMove(Shift, X, Y);
+}
+
+void TCustomMemo::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (dragThumb_ && Button == mbLeft) {
+        dragThumb_ = false;
+        return;
+    }
+    TCustomEdit::MouseUp(Button, Shift, X, Y);
+}
+
+bool TCustomMemo::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos)
+{
+    if (TCustomEdit::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+    int steps = WheelDelta / 120;
+    if (steps == 0) steps = WheelDelta > 0 ? 1 : -1;
+    SetTopRow(topRow_ - 3 * steps);
+    return true;
+}
+
+void TCustomMemo::WndProc(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_GETDLGCODE:
+        m.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL | (WantReturns() ? DLGC_WANTALLKEYS : 0) |
+                   (wantTabs_ ? DLGC_WANTTAB : 0);
+        return;
+    case WM_VSCROLL: {
+        TScrollState s = VertScrollState();
+        int code = static_cast<int>(m.WParam & 0xFFFF);
+        int pos = static_cast<int>((m.WParam >> 16) & 0xFFFF);
+        SetTopRow(ApplyScrollCode(s, code, pos));
+        return;
+    }
+    case WM_CHAR:
+        if (m.WParam == '\t' && !wantTabs_) return;
+        break;
+    }
+    TCustomEdit::WndProc(m);
+}
+
+void TCustomMemo::Paint()
+{
+    TCustomEdit::Paint();
+    if (ShowsScrollBar()) DrawVScrollBar(*Canvas(), ScrollBarRect(), VertScrollState(), Enabled());
+}

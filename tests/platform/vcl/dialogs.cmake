@@ -1,0 +1,10 @@
+keldara_test(vcl_text_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/edits_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/lists_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/menus_dialogs_test.cpp
+  LIBS vcl)
+
+# Every control of the group in a real window, for a screenshot.
+add_executable(vcltext_demo ${CMAKE_CURRENT_LIST_DIR}/vcltext_demo.cpp)
+target_link_libraries(vcltext_demo PRIVATE vcl_qt)
