@@ -256,6 +256,63 @@ TEST_F(KivButtons, RemovedFileThemeReturnsToDeepBlue)
     EXPECT_EQ(c->UIStyle(), DeepBlue);
 }
 
+TEST_F(KivButtons, PushButtonPaintsTheThemeFrameOfEachState)
+{
+    for (TkivUIStyle style : {MacOS, WinXP, DeepBlue, Protein, BlueGlass}) {
+        SCOPED_TRACE(style);
+        auto* b = new TkivButton(form);
+        b->SetParent(form);
+        b->SetBounds(20, 20, 80, 27);
+        b->SetUIStyle(style);
+        b->SetTabStop(false);
+        form->Show();
+        TBitmap frames[3];
+        for (int f = 0; f < 3; ++f) GetInsideThemeBitmap(style, 1, &frames[f], 3, f + 1);
+        auto centre = [&](int f) { return frames[f].Pixel(frames[f].Width() / 2, frames[f].Height() / 2); };
+        EXPECT_EQ(At(60, 33), centre(0));
+        headless->MouseMove(*form, 60, 33);
+        EXPECT_EQ(At(60, 33), centre(1));
+        headless->MouseDown(*form, 60, 33);
+        EXPECT_EQ(At(60, 33), centre(2));
+        headless->MouseUp(*form, 60, 33);
+        b->SetEnabled(false); // the disabled state shows the normal frame
+        headless->MouseMove(*form, 200, 150);
+        EXPECT_EQ(At(60, 33), centre(0));
+        b->Free();
+    }
+}
+
+TEST_F(KivButtons, ArrowButtonDrawsItsTriangle)
+{
+    auto* b = new TkivArrowButton(form);
+    b->SetParent(form);
+    b->SetBounds(20, 20, 16, 12);
+    form->Show();
+    // X0 = 5, Y0 = 4: the up arrow's apex is (8, 4), its base the row of y 7.
+    EXPECT_EQ(At(20 + 8, 20 + 5), clBlack);
+    EXPECT_NE(At(20 + 5, 20 + 4), clBlack);
+    b->SetArrow(kivDown);
+    EXPECT_EQ(At(20 + 8, 20 + 5), clBlack);
+    EXPECT_EQ(At(20 + 6, 20 + 4), clBlack);
+}
+
+TEST_F(KivButtons, ControlButtonTakesItsFrameSize)
+{
+    auto* b = new TkivControlButton(form);
+    b->SetParent(form);
+    b->SetBounds(20, 20, 50, 50);
+    b->SetThemeID(5);
+    b->SetPicCount(18);
+    b->SetPicIndex(16);
+    EXPECT_FALSE(b->TabStop());
+    form->Show();
+    At(0, 0); // paints the form
+    TBitmap frame;
+    GetInsideThemeBitmap(DeepBlue, 5, &frame, 18, 16);
+    EXPECT_EQ(b->Width(), frame.Width());
+    EXPECT_EQ(b->Height(), frame.Height());
+}
+
 // --- check boxes and radio buttons --------------------------------------------
 TEST_F(KivButtons, CheckBoxFiresOnlyOnChangeAndNeverWhileLoading)
 {
