@@ -1,0 +1,24 @@
+#pragma once
+// One chapter record per title: the chapter page of the menu designer and
+// the chapter start points of the title.
+#include "shell/dynarray.h"
+
+class TQV_MovieImage;
+class TQV_Image;
+class TLabel;
+class TBitmap;
+
+struct DVDChapter {
+    TQV_MovieImage* Title = nullptr;              // not owned
+    TDynArray<TLabel*> ChapterLabels;             // not owned: the menu designer frees them
+    TBitmap* PageBackground = nullptr;            // 468 x 352, not owned
+    TDynArray<double> ChapterTimes;               // seconds from the clip's start; the first is 0; at most 12
+    TDynArray<TQV_Image*> ChapterButtons;         // not owned
+    TDynArray<TBitmap*> ChapterThumbnails;        // not owned
+};
+
+constexpr int kMaxChapterPoints = 12;
+
+// Checked element access: ERangeError outside 0..length-1 (an empty array too).
+DVDChapter& ChapterListAt(std::int64_t index);
+double ChapterTimeAt(const DVDChapter& chapter, std::int64_t index);

@@ -1,0 +1,58 @@
+#pragma once
+// The project of one run: the clip list, the selected clip, the chapter
+// records, the live preview graph, the multiplex/author worker and the
+// windows' globals. Main thread only (the settings globals are in
+// burnpubfunction.h).
+#include "shell/cliplist.h"
+#include "shell/dvdchapter.h"
+#include "shell/dynarray.h"
+
+#include <string>
+
+class TQV_MovieImage;
+class GraphGroup;
+class HandleMovieThread;
+
+extern TClipList MyMovieImage;               // title order
+extern TQV_MovieImage* OldMovieImage;        // the selected clip, nullptr when none
+extern TDynArray<DVDChapter> MyDVDChapter;   // one record per title, same order
+extern TClipHandOver ClipHandOver;           // clips made by the probe thread, not yet adopted
+extern GraphGroup* GRAPH;                    // the one live preview graph, nullptr when none
+extern HandleMovieThread* handleMovieThread; // the multiplex/author worker, nullptr when none
+
+class TQV_Video_DVD_Author_Form;
+class TQV_Video_DVD_Text_Property_Form;
+class TQV_Video_DVD_Disc_Builder_Form;
+class TQV_Video_DVD_Disc_Burning_Process_Form;
+class TQV_Video_DVD_Setup_Source_Clips_Form;
+class TQV_Video_DVD_Setup_DVD_Menu_Form;
+class TQV_Video_DVD_Setup_Disc_Burner_Form;
+class TQV_Video_DVD_Convert_Process_Form;
+class TQV_Video_DVD_Clip_Property_Form;
+class TQV_Video_DVD_Select_Form;
+class TForm_About;
+class TQV_Video_DVD_Subtitle_Property_Form;
+class TQV_Video_DVD_Setup_Chapter_Form;
+class TForm1;
+extern TQV_Video_DVD_Author_Form* QV_Video_DVD_Author_Form;
+extern TQV_Video_DVD_Text_Property_Form* QV_Video_DVD_Text_Property_Form;
+extern TQV_Video_DVD_Disc_Builder_Form* QV_Video_DVD_Disc_Builder_Form;
+extern TQV_Video_DVD_Disc_Burning_Process_Form* QV_Video_DVD_Disc_Burning_Process_Form;
+extern TQV_Video_DVD_Setup_Source_Clips_Form* QV_Video_DVD_Setup_Source_Clips_Form;
+extern TQV_Video_DVD_Setup_DVD_Menu_Form* QV_Video_DVD_Setup_DVD_Menu_Form;
+extern TQV_Video_DVD_Setup_Disc_Burner_Form* QV_Video_DVD_Setup_Disc_Burner_Form;
+extern TQV_Video_DVD_Convert_Process_Form* QV_Video_DVD_Convert_Process_Form;
+extern TQV_Video_DVD_Clip_Property_Form* QV_Video_DVD_Clip_Property_Form;
+extern TQV_Video_DVD_Select_Form* QV_Video_DVD_Select_Form;
+extern TForm_About* Form_About;
+extern TQV_Video_DVD_Subtitle_Property_Form* QV_Video_DVD_Subtitle_Property_Form;
+extern TQV_Video_DVD_Setup_Chapter_Form* QV_Video_DVD_Setup_Chapter_Form;
+extern TForm1* Form1;
+
+// Output type of a run: 0, 1 DVD, 2 SVCD, 3 VCD.
+// Every clip's OutputName becomes base + "_" + (i + 1) + ".vob" (DVD) or ".mpg".
+void AssignClipOutputNames(const std::string& base, int outputType);
+// Rebuilds the clip's Tile from its Snapshot (aspect kept, centred) and redraws it.
+void FitSnapshotToTile(TQV_MovieImage& clip);
+// Frees the project at the end of the program: clips, chapter records, waiting clips.
+void ReleaseProjectData();

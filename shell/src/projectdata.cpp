@@ -1,0 +1,60 @@
+#include "shell/projectdata.h"
+
+#include "shell/burnpubfunction.h"
+#include "shell/qv_movieimage.h"
+#include "shell/qv_pubfunction.h"
+
+// Destroyed in reverse order: a clip freed at exit still finds the list and the chapters.
+TDynArray<DVDChapter> MyDVDChapter;
+TQV_MovieImage* OldMovieImage = nullptr;
+TClipList MyMovieImage;
+TClipHandOver ClipHandOver;
+GraphGroup* GRAPH = nullptr;
+HandleMovieThread* handleMovieThread = nullptr;
+
+TQV_Video_DVD_Author_Form* QV_Video_DVD_Author_Form = nullptr;
+TQV_Video_DVD_Text_Property_Form* QV_Video_DVD_Text_Property_Form = nullptr;
+TQV_Video_DVD_Disc_Builder_Form* QV_Video_DVD_Disc_Builder_Form = nullptr;
+TQV_Video_DVD_Disc_Burning_Process_Form* QV_Video_DVD_Disc_Burning_Process_Form = nullptr;
+TQV_Video_DVD_Setup_Source_Clips_Form* QV_Video_DVD_Setup_Source_Clips_Form = nullptr;
+TQV_Video_DVD_Setup_DVD_Menu_Form* QV_Video_DVD_Setup_DVD_Menu_Form = nullptr;
+TQV_Video_DVD_Setup_Disc_Burner_Form* QV_Video_DVD_Setup_Disc_Burner_Form = nullptr;
+TQV_Video_DVD_Convert_Process_Form* QV_Video_DVD_Convert_Process_Form = nullptr;
+TQV_Video_DVD_Clip_Property_Form* QV_Video_DVD_Clip_Property_Form = nullptr;
+TQV_Video_DVD_Select_Form* QV_Video_DVD_Select_Form = nullptr;
+TForm_About* Form_About = nullptr;
+TQV_Video_DVD_Subtitle_Property_Form* QV_Video_DVD_Subtitle_Property_Form = nullptr;
+TQV_Video_DVD_Setup_Chapter_Form* QV_Video_DVD_Setup_Chapter_Form = nullptr;
+TForm1* Form1 = nullptr;
+
+DVDChapter& ChapterListAt(std::int64_t index)
+{
+    return MyDVDChapter[index];
+}
+
+double ChapterTimeAt(const DVDChapter& chapter, std::int64_t index)
+{
+    return chapter.ChapterTimes[index];
+}
+
+void AssignClipOutputNames(const std::string& base, int outputType)
+{
+    const char* extension = outputType == 0 || outputType == 1 ? ".vob" : ".mpg";
+    for (std::int64_t i = 0; i < MyMovieImage.Length(); ++i)
+        if (TQV_MovieImage* clip = MyMovieImage[i])
+            clip->OutputName = base + "_" + IntToStr(i + 1) + extension;
+}
+
+void FitSnapshotToTile(TQV_MovieImage& clip)
+{
+    FitSnapshotToTile(*clip.Tile, *clip.Snapshot, clip.Width(), clip.Height());
+    clip.RedrawTile();
+}
+
+void ReleaseProjectData()
+{
+    OldMovieImage = nullptr;
+    MyDVDChapter.clear();
+    MyMovieImage.Clear();
+    ClipHandOver.Discard();
+}
