@@ -1,0 +1,179 @@
+// The library's entry points: one clip job at a time, run on a worker thread,
+// reporting through D_GetInfo and one completion message.
+#include "encoder/kvrencoder.h"
+
+#include "clipencoder.h"
+#include "stillencode.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+using namespace kvrencoder;
+
+struct Library {
+    std::mutex mutex;             // guards everything below and the completion post
+    HWND window = nullptr;
+    EncoderParams params{};
+    EncoderAdvSettings adv{};
+    double start = 0, end = 0;
+    bool paramsValid = false;
+    std::thread worker;
+    std::atomic<bool> cancel{false};
+    ClipProgress progress;
+    bool started = false;         // D_Run since the last D_Stop / new parameters
+    std::uint64_t run = 0;        // counts runs, so a finished worker knows it is still current
+};
+
+Library& Lib()
+{
+    static Library lib;
+    return lib;
+}
+
+// A path field must end inside its 256 bytes; a longer path is refused, never cut.
+bool ReadPath(const char (&field)[kEncoderPathBytes], std::string* out)
+{
+    std::size_t n = strnlen(field, kEncoderPathBytes);
+    if (n == 0 || n == kEncoderPathBytes) return false;
+    out->assign(field, n);
+    return true;
+}
+
+// Ends a running worker (caller holds no lock).
+void StopWorker(Library& lib)
+{
+    std::thread worker;
+    {
+        std::lock_guard lock(lib.mutex);
+        lib.cancel.store(true);
+        ++lib.run;   // whatever the old worker finishes, it no longer posts
+        worker = std::move(lib.worker);
+    }
+    if (worker.joinable()) worker.join();
+}
+
+void ResetProgress(ClipProgress& p)
+{
+    p.position.store(0);
+    p.framesPerSecond.store(0);
+    p.frame.store(0);
+}
+
+} // namespace
+
+KVRENCODER_API void D_InitEncoderDLL(HWND window)
+{
+    Library& lib = Lib();
+    StopWorker(lib);
+    std::lock_guard lock(lib.mutex);
+    lib.window = window;
+    lib.started = false;
+    ResetProgress(lib.progress);
+}
+
+KVRENCODER_API void D_AdvSettings(EncoderAdvSettings settings)
+{
+    std::lock_guard lock(Lib().mutex);
+    Lib().adv = settings;
+}
+
+KVRENCODER_API void D_CreateParam(EncoderParams params)
+{
+    std::lock_guard lock(Lib().mutex);
+    Lib().params = params;
+    Lib().paramsValid = true;
+    Lib().start = Lib().end = 0;
+}
+
+KVRENCODER_API void D_BuildEncoder() {}
+KVRENCODER_API void D_BuildGraph() {}
+KVRENCODER_API void D_InitCPU() {}
+
+KVRENCODER_API void D_SetStartEndTime(double start, double end)
+{
+    std::lock_guard lock(Lib().mutex);
+    Lib().start = start;
+    Lib().end = end;
+}
+
+KVRENCODER_API void D_Run()
+{
+    Library& lib = Lib();
+    StopWorker(lib);
+    std::lock_guard lock(lib.mutex);
+    ResetProgress(lib.progress);
+    lib.cancel.store(false);
+    lib.started = true;
+    const std::uint64_t run = ++lib.run;
+
+    ClipJob job;
+    const EncoderParams& p = lib.params;
+    bool valid = lib.paramsValid && ReadPath(p.SourcePath, &job.source) &&
+                 ReadPath(p.VideoOutput, &job.videoOutput) && ReadPath(p.AudioOutput, &job.audioOutput) &&
+                 p.FrameWidth >= 16 && p.FrameWidth <= 720 && p.FrameHeight >= 16 && p.FrameHeight <= 576 &&
+                 p.VideoBitRate > 0 && p.AudioSampleRate > 0 && p.AudioBitRateKbps > 0;
+    job.mpegVersion = p.MpegVersion == 1 ? 1 : 2;
+    job.width = p.FrameWidth & ~1;
+    job.height = p.FrameHeight & ~1;
+    job.videoBitRate = p.VideoBitRate;
+    job.ntsc = p.FrameRate > 27.0f;
+    job.wide = lib.adv.AspectIndex == 2;
+    job.marginTop = std::max(0, p.MarginTop);
+    job.marginBottom = std::max(0, p.MarginBottom);
+    job.marginLeft = std::max(0, p.MarginLeft);
+    job.marginRight = std::max(0, p.MarginRight);
+    job.ac3 = p.AudioFormat == 3;
+    job.sampleRate = p.AudioSampleRate;
+    job.audioBitRateKbps = p.AudioBitRateKbps;
+    job.start = lib.start;
+    job.end = lib.end;
+
+    lib.worker = std::thread([&lib, job = std::move(job), valid, run] {
+        ClipResult result = valid ? EncodeClip(job, lib.progress, lib.cancel) : ClipResult::Failed;
+        std::lock_guard lock(lib.mutex);
+        if (lib.run != run || result == ClipResult::Cancelled) return;   // stopped: nothing is posted
+        LPARAM code = result == ClipResult::Encoded            ? kEncoderDoneVideoAndAudio
+                      : result == ClipResult::EncodedSilentAudio ? kEncoderDoneSilentAudio
+                                                                 : kEncoderFailed;
+        PostMessage(lib.window, MSG_ENCODER_DONE, 0, code);
+    });
+}
+
+KVRENCODER_API void D_GetInfo(EncoderInfo* info)
+{
+    if (!info) return;
+    Library& lib = Lib();
+    std::lock_guard lock(lib.mutex);
+    std::memset(info, 0, sizeof *info);
+    if (!lib.started) return;
+    info->Position = lib.progress.position.load();
+    info->FramesPerSecond = lib.progress.framesPerSecond.load();
+    info->FrameNumber = lib.progress.frame.load();
+}
+
+KVRENCODER_API void D_Stop()
+{
+    Library& lib = Lib();
+    StopWorker(lib);
+    std::lock_guard lock(lib.mutex);
+    lib.started = false;
+    ResetProgress(lib.progress);
+}
+
+KVRENCODER_API int MPEG2StillEncode(const unsigned char* bgrRows, int one, int tvStandard, const char* outputPath)
+{
+    (void)one;
+    if (!outputPath || (tvStandard != 1 && tvStandard != 2)) return -1;
+    const bool ntsc = tvStandard == 1;
+    return EncodeStill(bgrRows, 720, ntsc ? 480 : 576, ntsc, outputPath) ? 0 : -1;
+}
+
+// The worker must be gone before the library's code is unmapped.
+__attribute__((destructor)) static void UnloadEncoder()
+{
+    StopWorker(Lib());
+}

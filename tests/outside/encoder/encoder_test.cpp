@@ -1,0 +1,327 @@
+// The encoder library driven through its entry points: outputs of every disc
+// kind and TV standard read back with ffprobe, trimming, the silent track,
+// letter-box bars, completion and progress around D_Stop.
+#include "encoder_helpers.h"
+#include "testkit/clips.h"
+#include "testkit/tempfolder.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+struct Kind {
+    int outputType;   // 1 DVD, 2 SVCD, 3 VCD
+    bool pal;
+};
+
+class EncoderRun {
+public:
+    EncoderRun() : window_(AllocateHWnd(queue_, [this](UINT m, WPARAM, LPARAM l) -> LRESULT {
+                       if (m == MSG_ENCODER_DONE) results.push_back(l);
+                       return 0;
+                   }))
+    {
+    }
+    ~EncoderRun()
+    {
+        D_Stop();
+        DeallocateHWnd(window_);
+    }
+
+    // Fills the block as the run windows do for the disc kind.
+    void Prepare(const std::string& source, const std::string& base, Kind kind, int aspect = 1,
+                 int margins[4] = nullptr)
+    {
+        const bool dvd = kind.outputType <= 1, vcd = kind.outputType == 3;
+        EncoderParams p{};
+        audio = base + (dvd ? ".ac3" : "_aud.mpa");
+        video = base + (dvd ? ".mpg" : "_vid.mpg");
+        SetPath(p.AudioOutput, audio);
+        SetPath(p.VideoOutput, video);
+        SetPath(p.SourcePath, source);
+        p.AudioSampleRate = dvd ? 48000 : 44100;
+        p.AudioBitRateKbps = dvd ? 192 : 224;
+        p.AudioFormat = dvd ? 3 : 1;
+        p.MpegVersion = vcd ? 1 : 2;
+        p.FrameWidth = dvd ? 720 : vcd ? 352 : 480;
+        p.FrameHeight = vcd ? (kind.pal ? 288 : 240) : (kind.pal ? 576 : 480);
+        p.VideoBitRate = dvd ? 6000000 : vcd ? 1150000 : 2040000;
+        p.FrameRate = kind.pal ? 25.0f : 29.97f;
+        p.MarginTop = margins ? margins[0] : 4;
+        p.MarginBottom = margins ? margins[1] : 4;
+        p.MarginLeft = margins ? margins[2] : 0;
+        p.MarginRight = margins ? margins[3] : 0;
+        p.Value344 = 16;
+        p.Value348 = p.Value34C = 128;
+        p.EngineChoice = 2;
+        p.Value354 = 1;
+        D_InitEncoderDLL(window_);
+        D_AdvSettings(EncoderAdvSettings{aspect, 18, 0, 1, 0, 0, 0});
+        D_CreateParam(p);
+        D_BuildEncoder();
+        D_BuildGraph();
+        D_InitCPU();
+    }
+
+    // Runs to the completion message (polling D_GetInfo as the timer does); answers LPARAM.
+    LPARAM RunToEnd(double start = 0, double end = 0)
+    {
+        D_SetStartEndTime(start, end);
+        D_Run();
+        for (int i = 0; i < 1200 && results.empty(); ++i) {
+            MSG msg;
+            if (queue_.Get(msg, 100) == GetResult::Message) DispatchMessage(msg);
+            EncoderInfo info{};
+            D_GetInfo(&info);
+            EXPECT_GE(info.Position, lastPosition);
+            lastPosition = info.Position;
+        }
+        return results.empty() ? -1 : results.front();
+    }
+    int Pump() { return PumpPending(queue_); }
+
+    std::vector<LPARAM> results;
+    std::string audio, video;
+    double lastPosition = 0;
+
+private:
+    MessageQueue queue_;
+    HWND window_;
+};
+
+double Num(const std::map<std::string, std::string>& m, const char* key)
+{
+    auto it = m.find(key);
+    return it == m.end() ? -1 : std::atof(it->second.c_str());
+}
+
+void ExpectVideo(const std::string& path, const char* codec, int w, int h, const char* rate, const char* dar)
+{
+    auto v = ProbeMap(path, "stream=codec_name,width,height,r_frame_rate,display_aspect_ratio");
+    EXPECT_EQ(v["codec_name"], codec) << path;
+    EXPECT_EQ(Num(v, "width"), w);
+    EXPECT_EQ(Num(v, "height"), h);
+    EXPECT_EQ(v["r_frame_rate"], rate);
+    // MPEG-1 states the pixel shape from a short table: the nearest entry to the display shape.
+    const std::string& got = v["display_aspect_ratio"];
+    if (std::string(codec) == "mpeg1video") {
+        double want = dar == std::string("4:3") ? 4.0 / 3 : 16.0 / 9;
+        std::size_t colon = got.find(':');
+        ASSERT_NE(colon, std::string::npos) << got;
+        EXPECT_NEAR(std::atof(got.c_str()) / std::atof(got.c_str() + colon + 1), want, 0.01) << got;
+    } else {
+        EXPECT_EQ(got, dar);
+    }
+}
+
+void ExpectAudio(const std::string& path, const char* codec, int rate, int kbps)
+{
+    auto a = ProbeMap(path, "stream=codec_name,sample_rate,channels,bit_rate");
+    EXPECT_EQ(a["codec_name"], codec) << path;
+    EXPECT_EQ(Num(a, "sample_rate"), rate);
+    EXPECT_EQ(Num(a, "channels"), 2);
+    EXPECT_EQ(Num(a, "bit_rate"), kbps * 1000.0);
+}
+
+int CountFrames(const std::string& path)
+{
+    auto m = ProbeMap(path, "stream=nb_read_frames", nullptr);
+    (void)m;
+    ProcessSpec spec;
+    spec.argv = {"ffprobe", "-v", "error", "-count_frames", "-show_entries", "stream=nb_read_frames", "-of",
+                 "default=noprint_wrappers=1:nokey=1", path};
+    spec.captureOutput = true;
+    ProcessResult r = RunProcess(spec, 60000);
+    return std::atoi(r.output.c_str());
+}
+
+double AudioSeconds(const std::string& path)
+{
+    ProcessSpec spec;
+    spec.argv = {"ffprobe", "-v", "error", "-show_entries", "packet=duration_time", "-of", "csv=p=0", path};
+    spec.captureOutput = true;
+    ProcessResult r = RunProcess(spec, 60000);
+    double total = 0;
+    std::size_t pos = 0;
+    while (pos < r.output.size()) {
+        total += std::atof(r.output.c_str() + pos);
+        pos = r.output.find('\n', pos);
+        if (pos == std::string::npos) break;
+        ++pos;
+    }
+    return total;
+}
+
+TEST(EncoderOutputs, DvdPalAndNtscStreams)
+{
+    testkit::TempFolder folder;
+    std::string clip = testkit::MakeStandardClip(folder.Path());
+    {
+        EncoderRun run;
+        run.Prepare(clip, folder.File("pal"), {1, true}, 1);
+        ASSERT_EQ(run.RunToEnd(), kEncoderDoneVideoAndAudio);
+        ExpectVideo(run.video, "mpeg2video", 720, 576, "25/1", "4:3");
+        ExpectAudio(run.audio, "ac3", 48000, 192);
+        EXPECT_NEAR(CountFrames(run.video), 125, 2);
+        EXPECT_NEAR(run.lastPosition, 5.0, 0.2);
+    }
+    {
+        EncoderRun run;
+        run.Prepare(clip, folder.File("ntsc"), {1, false}, 2);
+        ASSERT_EQ(run.RunToEnd(), kEncoderDoneVideoAndAudio);
+        ExpectVideo(run.video, "mpeg2video", 720, 480, "30000/1001", "16:9");
+        ExpectAudio(run.audio, "ac3", 48000, 192);
+        EXPECT_NEAR(CountFrames(run.video), 150, 2);
+    }
+}
+
+TEST(EncoderOutputs, SvcdAndVcdStreams)
+{
+    testkit::TempFolder folder;
+    std::string clip = testkit::MakeNtscClip(folder.Path());   // 3 s, 29.97 fps, 48 kHz
+    {
+        EncoderRun run;
+        run.Prepare(clip, folder.File("svcd"), {2, false});
+        ASSERT_EQ(run.RunToEnd(), kEncoderDoneVideoAndAudio);
+        ExpectVideo(run.video, "mpeg2video", 480, 480, "30000/1001", "4:3");
+        ExpectAudio(run.audio, "mp2", 44100, 224);
+        auto v = ProbeMap(run.video, "stream=bit_rate");
+        // The elementary stream states the ceiling of its class.
+        EXPECT_LE(Num(v, "bit_rate"), 2600000);
+    }
+    {
+        EncoderRun run;
+        run.Prepare(clip, folder.File("vcd"), {3, true});
+        ASSERT_EQ(run.RunToEnd(), kEncoderDoneVideoAndAudio);
+        ExpectVideo(run.video, "mpeg1video", 352, 288, "25/1", "4:3");
+        ExpectAudio(run.audio, "mp2", 44100, 224);
+        auto v = ProbeMap(run.video, "stream=bit_rate");
+        EXPECT_EQ(Num(v, "bit_rate"), 1150000);
+        EXPECT_NEAR(CountFrames(run.video), 75, 2);
+    }
+}
+
+TEST(EncoderOutputs, TrimmedClipKeepsOnlyTheRange)
+{
+    testkit::TempFolder folder;
+    std::string clip = testkit::MakeStandardClip(folder.Path());
+    EncoderRun run;
+    run.Prepare(clip, folder.File("trim"), {1, true});
+    ASSERT_EQ(run.RunToEnd(1.0, 3.0), kEncoderDoneVideoAndAudio);
+    EXPECT_NEAR(CountFrames(run.video), 50, 2);
+    EXPECT_NEAR(AudioSeconds(run.audio), 2.0, 0.1);
+}
+
+TEST(EncoderOutputs, VideoOnlyClipGetsSilentTrackOfItsLength)
+{
+    testkit::TempFolder folder;
+    std::string clip = testkit::MakeVideoOnlyClip(folder.Path());   // 2 s
+    EncoderRun run;
+    run.Prepare(clip, folder.File("mute"), {3, true});
+    ASSERT_EQ(run.RunToEnd(), kEncoderDoneSilentAudio);
+    ExpectAudio(run.audio, "mp2", 44100, 224);
+    EXPECT_NEAR(AudioSeconds(run.audio), 2.0, 0.1);
+    EXPECT_NEAR(CountFrames(run.video), 50, 2);
+}
+
+TEST(EncoderOutputs, FailureIsReportedAndLeavesNoFiles)
+{
+    testkit::TempFolder folder;
+    std::string bad = testkit::MakeNotMediaFile(folder.Path());
+    EncoderRun run;
+    run.Prepare(bad, folder.File("bad"), {1, true});
+    EXPECT_EQ(run.RunToEnd(), kEncoderFailed);
+    EXPECT_FALSE(std::filesystem::exists(run.video));
+    EXPECT_FALSE(std::filesystem::exists(run.audio));
+
+    // A path field without its terminating zero is refused, never read past.
+    EncoderParams p{};
+    std::memset(p.SourcePath, 'a', sizeof p.SourcePath);
+    SetPath(p.VideoOutput, folder.File("x.mpg"));
+    SetPath(p.AudioOutput, folder.File("x.ac3"));
+    p.FrameWidth = 720, p.FrameHeight = 576, p.VideoBitRate = 6000000, p.AudioSampleRate = 48000;
+    p.AudioBitRateKbps = 192, p.FrameRate = 25;
+    run.results.clear();
+    D_CreateParam(p);
+    EXPECT_EQ(run.RunToEnd(), kEncoderFailed);
+}
+
+// Rows of the first picture's luma, read back with the ffmpeg program.
+std::vector<unsigned char> FirstLuma(const std::string& path, const std::string& folder, int w, int h)
+{
+    std::string raw = folder + "/luma.raw";
+    ProcessSpec spec;
+    spec.argv = {"ffmpeg", "-v", "error", "-y", "-i", path, "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "gray", raw};
+    EXPECT_TRUE(RunProcess(spec, 60000).Succeeded());
+    std::vector<unsigned char> data(static_cast<std::size_t>(w) * h);
+    FILE* f = std::fopen(raw.c_str(), "rb");
+    if (!f) return {};
+    std::size_t got = std::fread(data.data(), 1, data.size(), f);
+    std::fclose(f);
+    EXPECT_EQ(got, data.size());
+    return data;
+}
+
+double RowMean(const std::vector<unsigned char>& luma, int w, int y)
+{
+    double sum = 0;
+    for (int x = 0; x < w; ++x) sum += luma[static_cast<std::size_t>(y) * w + x];
+    return sum / w;
+}
+
+TEST(EncoderOutputs, LetterBoxBarsAreBlackAndPictureFillsTheRest)
+{
+    testkit::TempFolder folder;
+    testkit::ClipSpec spec;
+    spec.width = 1280;
+    spec.height = 720;
+    spec.seconds = 1;
+    spec.audio = testkit::AudioCodec::None;
+    std::string clip = folder.File("wide.avi");
+    testkit::WriteClip(clip, spec);
+    for (bool pal : {true, false}) {
+        const int h = pal ? 576 : 480, bar = pal ? 72 : 60;
+        int margins[4] = {bar, bar, 0, 0};
+        EncoderRun run;
+        run.Prepare(clip, folder.File(pal ? "lb_pal" : "lb_ntsc"), {1, pal}, 1, margins);
+        ASSERT_EQ(run.RunToEnd(), kEncoderDoneSilentAudio);
+        auto luma = FirstLuma(run.video, folder.Path(), 720, h);
+        ASSERT_FALSE(luma.empty());
+        EXPECT_LT(RowMean(luma, 720, bar / 2), 24) << pal;
+        EXPECT_LT(RowMean(luma, 720, h - bar / 2), 24) << pal;
+        // The top of the picture holds the bright colour blocks.
+        EXPECT_GT(RowMean(luma, 720, bar + 20), 50) << pal;
+    }
+}
+
+TEST(EncoderControl, StopPostsNothingAndInfoIsZeroWhenIdle)
+{
+    testkit::TempFolder folder;
+    std::string clip = testkit::MakeStandardClip(folder.Path());
+    EncoderRun run;
+    run.Prepare(clip, folder.File("stop"), {1, true});
+    EncoderInfo info{};
+    info.Position = 7;
+    D_GetInfo(&info);
+    EXPECT_EQ(info.Position, 0);
+    EXPECT_EQ(info.FrameNumber, 0);
+
+    D_SetStartEndTime(0, 0);
+    D_Run();
+    D_Stop();
+    D_GetInfo(&info);
+    EXPECT_EQ(info.Position, 0);
+    EXPECT_EQ(info.FramesPerSecond, 0);
+    run.Pump();
+    EXPECT_TRUE(run.results.empty());
+    EXPECT_FALSE(std::filesystem::exists(run.video));
+
+    // A fresh run after the stop completes and posts once.
+    run.Prepare(clip, folder.File("again"), {1, true});
+    EXPECT_EQ(run.RunToEnd(), kEncoderDoneVideoAndAudio);
+    run.Pump();
+    EXPECT_EQ(run.results.size(), 1u);
+}
+
+} // namespace
