@@ -1,0 +1,51 @@
+#pragma once
+// The per-clip parameter block for the encoder library: the fixed tables of
+// each disc kind, letter-box margins, and the block's paths.
+#include "encoder/kvrencoder.h"
+
+#include <string>
+
+namespace pipeline {
+
+// Output type index of a run: 0, 1 DVD, 2 SVCD, 3 VCD.
+struct EncoderTable {
+    int sampleRate;
+    int audioKbps;
+    int audioFormat;
+    int mpegVersion;
+    int width;
+    int heightPal;
+    int heightNtsc;
+    int videoBitRate;
+    const char* audioSuffix;
+    const char* videoSuffix;
+};
+const EncoderTable& EncoderTableOf(int outputType);   // clamps to 0..3
+
+struct Margins {
+    int top = 0, bottom = 0, left = 0, right = 0;
+};
+
+// Bars that show a square-pixel picture of W x H at its own shape inside a
+// frame of w x h shown at 4:3 (aspectIndex 1) or 16:9 (2); aspectIndex 0 and an
+// unknown picture size keep 4 lines top and bottom only.
+Margins LetterBoxMargins(int W, int H, int w, int h, int aspectIndex, bool letterBox);
+
+// What FillEncoderParams reads of a clip.
+struct ClipEncodeInput {
+    std::string sourcePath;
+    std::string outputBase;   // work folder + output name without its extension
+    int videoWidth = 0;
+    int videoHeight = 0;
+    int aspectIndex = 1;
+    bool letterBox = false;
+    int engineItem = 0;       // item index of the "Convert Engine" list
+};
+
+// Fills the block; false (block untouched) when a path does not fit its field.
+bool FillEncoderParams(const ClipEncodeInput& clip, int outputType, bool pal, EncoderParams* params,
+                       EncoderAdvSettings* adv);
+std::string AudioOutputPath(const std::string& outputBase, int outputType);
+std::string VideoOutputPath(const std::string& outputBase, int outputType);
+
+} // namespace pipeline

@@ -1,0 +1,69 @@
+#pragma once
+// The worker running a run's two long blocking steps away from the window
+// thread: multiplexing one clip's encoder outputs with "Tormux.dll", and
+// authoring the DVD folder (title-menu spumux, then dvdauthor) with
+// "dvdauthor.dll". It reports to OwnerWindow only by posted messages:
+//   1235 MSG_MUX_DONE    WPARAM 1 success / 0 failure, LPARAM Argc (0 after an exception)
+//   1234 MSG_AUTHOR_DONE WPARAM 0, LPARAM 0 when the disc was authored, else the
+//                        failing step's AUTHOR_ code (kAuthorLibraryMissing when
+//                        the library could not be used): nothing may be burnt
+//                        or deleted after a failed author job.
+// A window that stops a run sets OwnerWindow to 0 first, then Cancel()s and
+// Terminate()s; the thread frees itself.
+#include "pipeline/authorlibrary.h"
+#include "rtl/thread.h"
+#include "win32/messages.h"
+
+#include <array>
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+constexpr UINT MSG_AUTHOR_DONE = 1234;
+constexpr UINT MSG_MUX_DONE = 1235;
+
+// The author job's share done for the run window's timer, 0..100: titles under
+// one megabyte in all count as 0 MB, which must not divide by zero.
+int AuthorProgressPercent(int vobProgressMB, int authorTotalMB);
+
+class HandleMovieThread : public TThread {
+public:
+    // Callers pass true, set the job fields, Resume, then set JobCode.
+    HandleMovieThread(bool createSuspended, HWND ownerWindow);
+    ~HandleMovieThread() override;
+
+    // OutputType 0, 1 DVD ("8", 9 arguments), 2 SVCD ("4", 7), 3 VCD ("1", 7); sets JobCode 211.
+    void StartMux(int OutputType, const std::string& output, const std::string& video, const std::string& audio);
+    // Stops the multiplexer or authoring program of the running job (any thread).
+    void Cancel();
+    // Progress for the window's timer (any thread): 0 when no such job runs.
+    int MuxPosition() const;
+    int VobProgress() const;
+
+    int Argc = 9;
+    std::vector<std::string> Argv;          // the multiplexer's argument vector
+    std::string OutputPath, VideoPath, AudioPath;
+    std::string FormatText = "8";
+    std::atomic<HWND> OwnerWindow{nullptr};
+    std::atomic<int> JobCode{100};          // 201, 203, 204, 211 multiplex; 210 author; other: idle
+    std::string MenuXmlPath;
+    std::atomic<bool> MuxRunning{false};
+    bool WithMenu = true;
+    // The reason of the last failed job, for the run log (read after its message).
+    std::string LastErrorText;
+
+protected:
+    void Execute() override;
+
+private:
+    void MuxJob();
+    void AuthorJob();
+    void Post(UINT message, WPARAM w, LPARAM l);
+
+    mutable std::mutex muxMutex_;            // guards the multiplexer entries below
+    int (*muxGetPosition_)() = nullptr;
+    void (*muxCancel_)() = nullptr;
+    AuthorLibrary author_;
+    std::atomic<bool> cancelled_{false};
+};

@@ -1,0 +1,195 @@
+#include "pipeline/handlemoviethread.h"
+
+#include "author/dvdauthorlib.h"
+#include "mux/tormux.h"
+#include "rtl/paths.h"
+#include "rtl/syncobjs.h"
+#include "rtl/sysutils.h"
+#include "shell/burnpubfunction.h"
+#include "win32/dynlib.h"
+#include "win32/progfolders.h"
+
+
+namespace {
+
+bool IsMuxJob(int code)
+{
+    return code == 201 || code == 203 || code == 204 || code == 211;
+}
+
+
+} // namespace
+
+int AuthorProgressPercent(int vobProgressMB, int authorTotalMB)
+{
+    if (authorTotalMB <= 0 || vobProgressMB <= 0)
+        return 0;
+    const long long percent = static_cast<long long>(vobProgressMB) * 100 / authorTotalMB;
+    return percent > 100 ? 100 : static_cast<int>(percent);
+}
+
+HandleMovieThread::HandleMovieThread(bool createSuspended, HWND ownerWindow)
+    : TThread(true), OwnerWindow(ownerWindow)
+{
+    FreeOnTerminate = createSuspended;
+    if (!createSuspended)
+        Start();
+}
+
+HandleMovieThread::~HandleMovieThread()
+{
+    if (!FreeOnTerminate) {
+        Terminate();
+        Cancel();
+        try {
+            WaitFor();
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+void HandleMovieThread::StartMux(int OutputType, const std::string& output, const std::string& video,
+                                 const std::string& audio)
+{
+    if (OutputType == 2) {
+        Argc = 7;
+        FormatText = "4";
+    } else if (OutputType == 3) {
+        Argc = 7;
+        FormatText = "1";
+    } else {
+        Argc = 9;
+        FormatText = "8";
+    }
+    OutputPath = output;
+    VideoPath = video;
+    AudioPath = audio;
+    JobCode = 211;
+}
+
+void HandleMovieThread::Cancel()
+{
+    cancelled_ = true;
+    {
+        std::lock_guard lock(muxMutex_);
+        if (muxCancel_)
+            muxCancel_();
+    }
+    author_.Cancel();
+}
+
+int HandleMovieThread::MuxPosition() const
+{
+    std::lock_guard lock(muxMutex_);
+    return muxGetPosition_ && MuxRunning ? muxGetPosition_() : 0;
+}
+
+int HandleMovieThread::VobProgress() const
+{
+    return author_.ReadProgress();
+}
+
+void HandleMovieThread::Post(UINT message, WPARAM w, LPARAM l)
+{
+    if (HWND owner = OwnerWindow.load())
+        PostMessage(owner, message, w, l);
+}
+
+void HandleMovieThread::Execute()
+{
+    TEvent wake(true, false);
+    while (!Terminated()) {
+        if (wake.WaitFor(100) != wrTimeout) {
+            wake.ResetEvent();
+            continue;
+        }
+        const int job = JobCode.load();
+        if (IsMuxJob(job))
+            MuxJob();
+        else if (job == 210)
+            AuthorJob();
+    }
+}
+
+void HandleMovieThread::MuxJob()
+{
+    Library library("Tormux.dll");
+    auto mplex = library.Symbol<TMPlex>("MPlex");
+    auto position = library.Symbol<TMUXGetPosition>("MUXGetPosition");
+    auto cancel = library.Symbol<TMUXCancel>("MUXCancel");
+    auto lastError = library.Symbol<TMUXLastError>("MUXLastError");
+    if (!library.Loaded() || !mplex || !position) {
+        LastErrorText = library.Loaded() ? "Tormux.dll lacks MPlex or MUXGetPosition" : LastLibraryError();
+        JobCode = 100;
+        Post(MSG_MUX_DONE, 0, Argc);
+        return;
+    }
+    {
+        std::lock_guard lock(muxMutex_);
+        muxGetPosition_ = position;
+        muxCancel_ = cancel;
+    }
+    Argv = {"Keldara.exe", "-f", FormatText, "-o", OutputPath, VideoPath, AudioPath, "-O", "0"};
+    std::vector<char*> argv;
+    for (int i = 0; i < Argc; ++i)
+        argv.push_back(Argv[static_cast<std::size_t>(i)].data());
+    argv.push_back(nullptr);
+    DeleteFile(OutputPath);
+    int result = MUX_FAILED;
+    bool thrown = false;
+    MuxRunning = true;
+    if (cancelled_) {
+        result = MUX_CANCELLED;
+    } else {
+        try {
+            result = mplex(Argc, argv.data());
+        } catch (...) {
+            thrown = true;
+        }
+    }
+    MuxRunning = false;
+    LastErrorText = result == MUX_OK || !lastError ? "" : lastError();
+    {
+        std::lock_guard lock(muxMutex_);
+        muxGetPosition_ = nullptr;
+        muxCancel_ = nullptr;
+    }
+    library.Free();
+    JobCode = 100;
+    if (thrown) {
+        Post(MSG_MUX_DONE, 0, 0);
+        return;
+    }
+    // The encoder outputs go only once the program stream is really there.
+    const bool ok = result == MUX_OK && FileExists(OutputPath);
+    if (ok) {
+        DeleteFile(VideoPath);
+        DeleteFile(AudioPath);
+    } else if (LastErrorText.empty()) {
+        LastErrorText = "the multiplexer failed (" + IntToStr(result) + ")";
+    }
+    Post(MSG_MUX_DONE, ok ? 1 : 0, Argc);
+}
+
+void HandleMovieThread::AuthorJob()
+{
+    const std::string title = s_WorkFolderPath + "Title.vob";
+    const std::string titleSub = s_WorkFolderPath + "TitleSub.vob";
+    DeleteFile(titleSub);
+    int result = AUTHOR_OK;
+    if (!author_.Load(AuthorLibrary::Counter::VobsMB)) {
+        result = kAuthorLibraryMissing;
+    } else if (cancelled_) {
+        result = AUTHOR_CANCELLED;
+    } else {
+        if (WithMenu)
+            result = author_.SpumuxMain(MenuXmlPath, title, titleSub);
+        if (result == AUTHOR_OK)
+            result = author_.AuthorMain(ProgramFolder() + "RES/Author.xml");
+    }
+    LastErrorText = author_.LastError();
+    author_.Free();
+    JobCode = 100;
+    DeleteFile(titleSub);
+    Post(MSG_AUTHOR_DONE, 0, result);
+}

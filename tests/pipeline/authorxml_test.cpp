@@ -1,0 +1,260 @@
+// The Author.xml writers: byte-exact texts of the three layouts with a
+// working folder whose name needs escaping, the destination folder choice,
+// chapter points in title time, and the failures that stop a run.
+#include "authorfixture.h"
+
+#include "pipeline/authorxml.h"
+#include "rtl/sysutils.h"
+#include "shell/xmltext.h"
+
+#include <cmath>
+
+namespace {
+
+std::string Fill(std::string text, const std::string& work, const std::string& dest)
+{
+    text = StringReplace(text, "{W}", XmlEscape(work), rfReplaceAll);
+    return StringReplace(text, "{D}", XmlEscape(dest), rfReplaceAll);
+}
+
+const char* kMenuStreams = R"(         <video format="pal" aspect="4:3"
+                resolution="720x576" />
+         <audio format="ac3"
+                quant="16bps" dolby="surround"
+                samplerate="48khz" lang="EN"/>
+)";
+
+} // namespace
+
+TEST_F(AuthorRunTest, ConvertLayoutIsWrittenByteForByte)
+{
+    AddClip("a&b");
+    AddClip("Ünïcode \"q\"");
+    AuthorXmlRun run;
+    run.WithMenu = true;
+    run.ClipCount = 2;
+    ASSERT_TRUE(WriteConvertAuthorXml(run));
+    const std::string m = kMenuStreams;
+    const std::string expected = Fill(
+        "<dvdauthor dest=\"{D}\">\n  <vmgm>\n      <menus lang=\"EN\">\n" + m +
+            "         <subpicture lang=\"EN\"/>\n         <pgc entry=\"title\">\n"
+            "        <vob file=\"{W}TitleSub.vob\" pause=\"inf\"/>\n"
+            "        <button> jump title 1 ; </button>\n        <button> jump title 2 ; </button>\n"
+            "         </pgc>\n      </menus>\n  </vmgm>\n  <titleset>\n      <menus lang=\"EN\">\n" + m +
+            "         <subpicture lang=\"EN\"/>\n         <pgc>\n"
+            "        <button> jump title 1 chapter  1; </button>\n"
+            "        <button> jump title 2 chapter  1; </button>\n"
+            "       <vob file=\"{W}TitleSub.vob\" pause=\"inf\"/>\n      </pgc>\n    </menus>\n      <titles>\n" + m +
+            "        <pgc>\n          <vob file=\"{W}a&amp;b.vob\" chapters=\"00:00:00.00\" />\n"
+            "          <post>jump title 2;</post>\n        </pgc>\n"
+            "        <pgc>\n          <vob file=\"{W}Ünïcode &quot;q&quot;.vob\" chapters=\"00:00:00.00\" />\n"
+            "          <post>call vmgm menu;</post>\n        </pgc>\n"
+            "      </titles>\n  </titleset>\n</dvdauthor>\n",
+        work_, work_ + "DVD_DISC");
+    EXPECT_EQ(Read(AuthorXmlPath()), expected);
+    EXPECT_FALSE(run.EncodeStage);
+    EXPECT_EQ(run.Dest, work_ + "DVD_DISC");
+}
+
+TEST_F(AuthorRunTest, ConvertWithoutMenuWritesNothing)
+{
+    AddClip("a");
+    Touch(AuthorXmlPath());
+    AuthorXmlRun run;
+    run.ClipCount = 1;
+    EXPECT_FALSE(WriteConvertAuthorXml(run));
+    EXPECT_TRUE(run.ErrorText.empty());
+    EXPECT_TRUE(FileExists(AuthorXmlPath()));   // the window only swaps its buttons
+}
+
+TEST_F(AuthorRunTest, TitleMenuLayoutWithSubtitlesAndNoMenu)
+{
+    AddClip("one");
+    TQV_MovieImage* two = AddClip("two");
+    TQV_MovieImage* three = AddClip("three");
+    two->SubtitleFile = "/x/two.srt";
+    two->SubtitleLanguage = 1;
+    three->SubtitleFile = "/x/three.srt";
+    three->SubtitleLanguage = 0;
+    for (const char* n : {"one", "two", "three"})
+        Touch(work_ + n + ".vob", 3 * 1024 * 1024);
+    AuthorXmlRun run;
+    run.ClipCount = 3;
+    run.Pal = false;
+    ASSERT_TRUE(WriteTitleMenuAuthorXml(run)) << run.ErrorText;
+    const std::string expected = Fill(R"(<dvdauthor dest="{D}">
+  <vmgm>
+  </vmgm>
+  <titleset>
+      <titles>
+         <video format="ntsc" aspect="4:3"
+                resolution="720x480" />
+         <audio format="ac3"
+                quant="16bps" dolby="surround"
+                samplerate="48khz" lang="EN"/>
+          <subpicture lang="DE"/>
+        <pgc>
+          <vob file="{W}one.vob" chapters="00:00:00.00" />
+          <post>jump title 2;</post>
+        </pgc>
+        <pgc>
+          <pre> subtitle=64; </pre>
+          <vob file="{W}two.vob" chapters="00:00:00.00" />
+          <post>jump title 3;</post>
+        </pgc>
+        <pgc>
+          <pre> subtitle=64; </pre>
+          <vob file="{W}three.vob" chapters="00:00:00.00" />
+          <post>call vmgm menu;</post>
+        </pgc>
+      </titles>
+  </titleset>
+</dvdauthor>
+)",
+                                      work_, work_ + "DVD_DISC");
+    EXPECT_EQ(Read(AuthorXmlPath()), expected);
+    EXPECT_EQ(run.AuthorTotalMB, 9);
+}
+
+TEST_F(AuthorRunTest, WideFirstClipAloneGetsNoPanScan)
+{
+    AddClip("wide", 2);
+    AddClip("tv", 1);
+    Touch(work_ + "wide.vob");
+    Touch(work_ + "tv.vob");
+    AuthorXmlRun run;
+    run.ClipCount = 2;
+    ASSERT_TRUE(WriteTitleMenuAuthorXml(run));
+    const std::string text = Read(AuthorXmlPath());
+    EXPECT_NE(text.find("aspect=\"16:9\"\n                resolution=\"720x576\"\n"
+                        "                widescreen=\"nopanscan\" />"),
+              std::string::npos)
+        << text;
+    // The second clip's aspect changes nothing; a 4:3 first clip never gets nopanscan.
+    MyMovieImage[0]->AspectIndex = 1;
+    MyMovieImage[1]->AspectIndex = 2;
+    ASSERT_TRUE(WriteTitleMenuAuthorXml(run));
+    EXPECT_EQ(Read(AuthorXmlPath()).find("nopanscan"), std::string::npos);
+}
+
+TEST_F(AuthorRunTest, TakenDestinationGetsTheNextFreeNumberAndTheVolumeFollows)
+{
+    AddClip("a");
+    Touch(work_ + "a.vob");
+    ForceDirectories(work_ + "MYDISC");
+    ForceDirectories(work_ + "MYDISC_1");
+    AuthorXmlRun run;
+    run.ClipCount = 1;
+    run.VolumeName = "MYDISC";
+    ASSERT_TRUE(WriteTitleMenuAuthorXml(run));
+    EXPECT_EQ(run.Dest, work_ + "MYDISC_2");
+    EXPECT_EQ(run.VolumeName, "MYDISC_2");
+    EXPECT_TRUE(Read(AuthorXmlPath()).starts_with("<dvdauthor dest=\"" + XmlEscape(work_) + "MYDISC_2\">\n"));
+}
+
+TEST_F(AuthorRunTest, MissingTitleVobStopsTheRun)
+{
+    AddClip("here");
+    AddClip("gone");
+    Touch(work_ + "here.vob");
+    AuthorXmlRun run;
+    run.ClipCount = 2;
+    EXPECT_FALSE(WriteTitleMenuAuthorXml(run));
+    EXPECT_EQ(run.ErrorText, "Can not find \n" + work_ + "gone.vob. \nProcess is terminated!");
+}
+
+TEST_F(AuthorRunTest, TextXmlCannotCarryIsRefused)
+{
+    AddClip(std::string("bad\x01name"));
+    AddClip(std::string("half\xC3"));
+    AuthorXmlRun run;
+    run.ClipCount = 2;
+    run.WithMenu = true;
+    EXPECT_FALSE(WriteConvertAuthorXml(run));
+    EXPECT_NE(run.ErrorText.find("bad\x01name"), std::string::npos);
+    EXPECT_FALSE(FileExists(AuthorXmlPath()));
+}
+
+TEST(ChapterPoints, AreWrittenInTitleTime)
+{
+    // The Part's own example, untrimmed.
+    EXPECT_EQ(TitleChapterSeconds({0, 600.7, 1200}, 0, 3600), (std::vector<int>{0, 600, 1200}));
+    // Trim start taken off; points before it or past the encoded end dropped; sorted, no repeats.
+    EXPECT_EQ(TitleChapterSeconds({0, 30, 12.5, 12.9, 95, 200}, 10, 90), (std::vector<int>{0, 2, 20, 85}));
+    EXPECT_EQ(TitleChapterSeconds({}, 0, 10), (std::vector<int>{0}));
+    EXPECT_EQ(TitleChapterSeconds({5, std::nan("")}, 0, 0), (std::vector<int>{0, 5}));
+    // Buttons: a dropped point jumps to the chapter before it.
+    const std::vector<int> written{0, 2, 20, 85};
+    EXPECT_EQ(ChapterOfPoint(written, 0, 10), 1);
+    EXPECT_EQ(ChapterOfPoint(written, 12.9, 10), 2);
+    EXPECT_EQ(ChapterOfPoint(written, 30, 10), 3);
+    EXPECT_EQ(ChapterOfPoint(written, 200, 10), 4);
+}
+
+TEST_F(AuthorRunTest, ChapterMenuLayoutIsWrittenByteForByte)
+{
+    TQV_MovieImage* a = AddClip("a");
+    TQV_MovieImage* b = AddClip("b");
+    b->StartPoint = 100;
+    b->EndPoint = 400;
+    AddChapters(a, {0, 600.7, 1200});
+    AddChapters(b, {0, 100, 1000});   // 100 is the trim start, 1000 lies past the end
+    Touch(work_ + "a.vob");
+    Touch(work_ + "b.vob");
+    Touch(program_ + "MainSubP.vob");
+    a->EndPoint = 3600;
+    AuthorXmlRun run;
+    run.ClipCount = 2;
+    run.WithMenu = true;
+    ASSERT_TRUE(WriteChapterMenuAuthorXml(run)) << run.ErrorText;
+    const std::string m = kMenuStreams;
+    const std::string expected = Fill(
+        "<dvdauthor dest=\"{D}\">\n  <vmgm>\n      <menus lang=\"EN\">\n" + m +
+            "         <subpicture lang=\"EN\"/>\n         <pgc entry=\"title\">\n"
+            "         <pre> button = 1024; </pre>\n"
+            "        <vob file=\"" + XmlEscape(program_) + "MainSubP.vob\" pause=\"10\"/>\n"
+            "          <post> jump titleset 1 menu ; </post>\n"
+            "        <button> jump title 1 ;</button>\n        <button> jump titleset 1 menu ;</button>\n"
+            "         </pgc>\n      </menus>\n  </vmgm>\n  <titleset>\n      <menus lang=\"EN\">\n"
+            "         <subpicture lang=\"EN\"/>\n         <pgc entry=\"root\">\n"
+            "         <pre> button = 2048; </pre>\n        <vob file=\"{W}TitleSub.vob\" pause=\"inf\"/>\n"
+            "          <button> jump vmgm menu ; </button>\n"
+            "        <button> jump menu 2; </button>\n        <button> jump menu 3; </button>\n         </pgc>\n"
+            "         <pgc>\n          <pre> button = 2048; </pre>\n"
+            "        <vob file=\"{W}ChapterSub_0.vob\" pause=\"inf\"/>\n          <button> jump menu 1 ; </button>\n"
+            "        <button> jump title 1 chapter 1 ; </button>\n"
+            "        <button> jump title 1 chapter 2 ; </button>\n"
+            "        <button> jump title 1 chapter 3 ; </button>\n         </pgc>\n"
+            "         <pgc>\n          <pre> button = 2048; </pre>\n"
+            "        <vob file=\"{W}ChapterSub_1.vob\" pause=\"inf\"/>\n          <button> jump menu 1 ; </button>\n"
+            "        <button> jump title 2 chapter 1 ; </button>\n"
+            "        <button> jump title 2 chapter 1 ; </button>\n"
+            "        <button> jump title 2 chapter 1 ; </button>\n         </pgc>\n"
+            "      </menus>\n      <titles>\n" + m +
+            "        <pgc>\n          <vob file=\"{W}a.vob\" chapters=\"0, 00:10:00.00, 00:20:00.00\" />\n"
+            "          <post>jump title 2 ;</post>\n        </pgc>\n"
+            "        <pgc>\n          <vob file=\"{W}b.vob\" chapters=\"00:00:00.00\" />\n"
+            "          <post>call vmgm menu;</post>\n        </pgc>\n"
+            "      </titles>\n  </titleset>\n</dvdauthor>\n",
+        work_, work_ + "DVD_DISC");
+    EXPECT_EQ(Read(AuthorXmlPath()), expected);
+}
+
+TEST_F(AuthorRunTest, ChapterMenuNeedsTheMainMenuStream)
+{
+    TQV_MovieImage* a = AddClip("a");
+    AddChapters(a, {});
+    Touch(work_ + "a.vob");
+    Touch(AuthorXmlPath());
+    AuthorXmlRun run;
+    run.ClipCount = 1;
+    run.WithMenu = true;
+    run.Pal = false;
+    EXPECT_FALSE(WriteChapterMenuAuthorXml(run));
+    EXPECT_EQ(run.ErrorText, "Can not find \"" + program_ + "MainSubN.vob\".");
+    EXPECT_FALSE(FileExists(AuthorXmlPath()));
+    // With the stream there, an empty chapter list gives chapters="0".
+    Touch(program_ + "MainSubN.vob");
+    ASSERT_TRUE(WriteChapterMenuAuthorXml(run));
+    EXPECT_NE(Read(AuthorXmlPath()).find("a.vob\" chapters=\"0\" />"), std::string::npos);
+}

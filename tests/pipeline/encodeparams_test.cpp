@@ -1,0 +1,142 @@
+// The parameter block of each disc kind, the letter-box bars and the stall watch.
+#include "pipeline/encodeparams.h"
+#include "pipeline/encodestall.h"
+#include "testkit/tempfolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+using namespace pipeline;
+
+namespace {
+
+std::int32_t DwordAt(const EncoderParams& p, std::size_t offset)
+{
+    std::int32_t v;
+    std::memcpy(&v, reinterpret_cast<const char*>(&p) + offset, 4);
+    return v;
+}
+
+TEST(LetterBox, WideClipIntoFourByThreeForBothStandards)
+{
+    Margins pal = LetterBoxMargins(1280, 720, 720, 576, 1, true);
+    EXPECT_EQ(pal.top, 72);
+    EXPECT_EQ(pal.bottom, 72);
+    EXPECT_EQ(pal.left, 0);
+    Margins ntsc = LetterBoxMargins(1280, 720, 720, 480, 1, true);
+    EXPECT_EQ(ntsc.top, 60);
+    EXPECT_EQ(ntsc.bottom, 60);
+    // A 16:9 clip into a 16:9 frame needs no bars beyond the minimum.
+    Margins same = LetterBoxMargins(1280, 720, 720, 480, 2, true);
+    EXPECT_EQ(same.top, 4);
+    EXPECT_EQ(same.left, 0);
+}
+
+TEST(LetterBox, NarrowClipGetsSideBarsAndSpecialCases)
+{
+    // 4:3 picture in a 16:9 frame: a quarter of the width is bars.
+    Margins m = LetterBoxMargins(640, 480, 720, 576, 2, true);
+    EXPECT_EQ(m.left, 90);
+    EXPECT_EQ(m.right, 90);
+    EXPECT_EQ(m.top, 4);
+    // 352x288 (square pixels, 1.22) shown at 4:3 on VCD PAL.
+    Margins vcd = LetterBoxMargins(352, 288, 352, 288, 1, true);
+    EXPECT_EQ(vcd.left, 15);
+    EXPECT_EQ(vcd.right, 15);
+    // Unknown size, letter box off, 1:1.
+    Margins unknown = LetterBoxMargins(0, 480, 720, 576, 1, true);
+    EXPECT_EQ(unknown.top, 4);
+    EXPECT_EQ(unknown.bottom, 4);
+    Margins off = LetterBoxMargins(1280, 720, 720, 576, 1, false);
+    EXPECT_EQ(off.top + off.bottom + off.left + off.right, 0);
+    Margins square = LetterBoxMargins(1280, 720, 720, 576, 0, true);
+    EXPECT_EQ(square.top, 4);
+    EXPECT_EQ(square.left, 0);
+}
+
+TEST(EncoderBlock, TablesOffsetsAndOldOutputsRemoved)
+{
+    testkit::TempFolder folder;
+    ClipEncodeInput clip;
+    clip.sourcePath = folder.File("in.avi");
+    clip.outputBase = folder.File("clip");
+    clip.videoWidth = 1280;
+    clip.videoHeight = 720;
+    clip.aspectIndex = 1;
+    clip.letterBox = true;
+    clip.engineItem = 1;
+    std::ofstream(clip.outputBase + "_vid.mpg") << "old";
+    std::ofstream(clip.outputBase + "_aud.mpa") << "old";
+
+    EncoderParams p{};
+    EncoderAdvSettings adv{};
+    ASSERT_TRUE(FillEncoderParams(clip, 2, false, &p, &adv));
+    EXPECT_STREQ(p.AudioOutput, (clip.outputBase + "_aud.mpa").c_str());
+    EXPECT_STREQ(reinterpret_cast<const char*>(&p) + 0x100, (clip.outputBase + "_vid.mpg").c_str());
+    EXPECT_STREQ(reinterpret_cast<const char*>(&p) + 0x208, clip.sourcePath.c_str());
+    EXPECT_EQ(DwordAt(p, 0x200), 44100);
+    EXPECT_EQ(DwordAt(p, 0x204), 224);
+    EXPECT_EQ(DwordAt(p, 0x30C), 1);
+    EXPECT_EQ(DwordAt(p, 0x310), 2);
+    EXPECT_EQ(DwordAt(p, 0x314), 480);
+    EXPECT_EQ(DwordAt(p, 0x318), 480);
+    EXPECT_EQ(DwordAt(p, 0x31C), 2040000);
+    float rate;
+    std::memcpy(&rate, reinterpret_cast<const char*>(&p) + 0x320, 4);
+    EXPECT_FLOAT_EQ(rate, 29.97f);
+    EXPECT_EQ(DwordAt(p, 0x334), 60);
+    EXPECT_EQ(DwordAt(p, 0x338), 60);
+    EXPECT_EQ(DwordAt(p, 0x344), 16);
+    EXPECT_EQ(DwordAt(p, 0x348), 128);
+    EXPECT_EQ(DwordAt(p, 0x350), 3);
+    EXPECT_EQ(DwordAt(p, 0x354), 1);
+    EXPECT_EQ(adv.AspectIndex, 1);
+    EXPECT_EQ(adv.Value1, 18);
+    EXPECT_EQ(adv.Value3, 1);
+    EXPECT_FALSE(std::filesystem::exists(clip.outputBase + "_vid.mpg"));
+    EXPECT_FALSE(std::filesystem::exists(clip.outputBase + "_aud.mpa"));
+
+    ASSERT_TRUE(FillEncoderParams(clip, 0, true, &p, &adv));
+    EXPECT_EQ(p.FrameWidth, 720);
+    EXPECT_EQ(p.FrameHeight, 576);
+    EXPECT_EQ(p.AudioFormat, 3);
+    EXPECT_EQ(std::string(p.VideoOutput), clip.outputBase + ".mpg");
+    ASSERT_TRUE(FillEncoderParams(clip, 3, true, &p, &adv));
+    EXPECT_EQ(p.MpegVersion, 1);
+    EXPECT_EQ(p.FrameHeight, 288);
+    EXPECT_EQ(p.VideoBitRate, 1150000);
+}
+
+TEST(EncoderBlock, PathTooLongForItsFieldIsRefused)
+{
+    ClipEncodeInput clip;
+    clip.sourcePath = "/tmp/" + std::string(251, 'a');   // 256 characters: no room for the zero
+    clip.outputBase = "/tmp/out";
+    EncoderParams p{};
+    p.FrameWidth = 77;
+    EncoderAdvSettings adv{};
+    EXPECT_FALSE(FillEncoderParams(clip, 1, true, &p, &adv));
+    EXPECT_EQ(p.FrameWidth, 77);   // untouched
+    clip.sourcePath.pop_back();
+    EXPECT_TRUE(FillEncoderParams(clip, 1, true, &p, &adv));
+    clip.outputBase = "/tmp/" + std::string(248, 'b');   // + "_vid.mpg" overflows
+    EXPECT_FALSE(FillEncoderParams(clip, 2, true, &p, &adv));
+}
+
+TEST(EncodeStall, EleventhUnchangedTickSkipsAndAnyChangeResets)
+{
+    EncodeStallWatch watch;
+    EXPECT_FALSE(watch.Tick(20.4, 3.2));   // first report sets the reference
+    for (int i = 0; i < 10; ++i) EXPECT_FALSE(watch.Tick(20.9, 3.7)) << i;
+    EXPECT_TRUE(watch.Tick(20.1, 3.0));
+    EXPECT_EQ(watch.Ticks(), 0);
+
+    for (int i = 0; i < 8; ++i) watch.Tick(5, 1);
+    EXPECT_FALSE(watch.Tick(5, 2));   // moved on
+    EXPECT_EQ(watch.Ticks(), 0);
+}
+
+} // namespace

@@ -1,0 +1,3 @@
+keldara_test(pipeline_encoding_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/encodeparams_test.cpp
+  LIBS pipeline testkit rtl)
