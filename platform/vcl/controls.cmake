@@ -3,3 +3,8 @@
 target_sources(vcl PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/src/ctrltypes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/extctrls.cpp)
+# Labels, buttons, check and radio boxes, group boxes and speed buttons.
+target_sources(vcl PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/src/stdctrls.cpp)
+# Tool bars and their buttons.
+target_sources(vcl PRIVATE ${CMAKE_CURRENT_LIST_DIR}/src/toolbar.cpp)

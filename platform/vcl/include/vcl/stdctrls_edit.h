@@ -3,14 +3,13 @@
 // one engine (caret and selection as byte offsets into UTF-8 text, laid out
 // into rows). Clipboard through vcl's clipbrd.
 #include "rtl/classes.h"
-#include "vcl/forms.h"
+#include "vcl/ctrltypes.h"
 #include "vcl/scrollstate.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 // Edits use the form's bsNone / bsSingle values of TFormBorderStyle.
 
