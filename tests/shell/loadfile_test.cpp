@@ -1,0 +1,256 @@
+// The media probe on the synthetic clips: the one message it posts for each
+// kind of input, the clip facts against what the generator wrote, the
+// snapshot file and tile, the placeholder pictures, giving up, and cancelling.
+#include "previewfixture.h"
+
+#include "gfx/bitmap.h"
+#include "shell/burnpubfunction.h"
+#include "shell/qv_loadfile.h"
+#include "shell/qv_movieimage.h"
+
+#include <memory>
+
+namespace {
+
+constexpr TColor kPlaceholderTile = 0x0000FF00;       // green
+constexpr TColor kPlaceholderSnapshot = 0x00FF00FF;   // magenta
+
+class LoadFileTest : public PreviewTest {
+protected:
+    void SetUp() override
+    {
+        PreviewTest::SetUp();
+        SavePicture(program + "BMP/Video.bmp", 101, 76, kPlaceholderTile);
+        SavePicture(program + "BMP/VideoP.bmp", 64, 48, kPlaceholderSnapshot);
+    }
+
+    static void SavePicture(const std::string& path, int width, int height, TColor colour)
+    {
+        TBitmap picture(width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                picture.SetPixel(x, y, colour);
+        picture.SaveToFile(path);
+    }
+
+    struct Result {
+        UINT message = 0;
+        WPARAM wParam = 0;
+        LPARAM lParam = 0;
+        ClipPtr clip;
+    };
+
+    // Probes one file and answers the message it posted, with the clip it handed over.
+    Result Probe(const std::string& path, int wparam = 3, int lparam = 0)
+    {
+        auto loader = std::make_unique<TQV_LoadFile>(false, path, wparam, lparam, window);
+        Result result;
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (std::chrono::steady_clock::now() < until) {
+            MSG msg;
+            if (queue.Get(msg, 1000) != GetResult::Message || msg.hwnd != window)
+                continue;
+            if (msg.message == MSG_LOAD_FAILED || msg.message == MSG_LOAD_GAVE_UP || msg.message == MSG_LOAD_READY) {
+                result.message = msg.message;
+                result.wParam = msg.wParam;
+                result.lParam = msg.lParam;
+                break;
+            }
+        }
+        EXPECT_NE(result.message, 0u) << "no message from the probe of " << path;
+        loader->WaitFor();
+        result.clip = std::move(loader->Clip);
+        loader.reset();
+        // Exactly one message.
+        MSG extra;
+        while (queue.Peek(extra))
+            EXPECT_FALSE(extra.message == MSG_LOAD_FAILED || extra.message == MSG_LOAD_GAVE_UP ||
+                         extra.message == MSG_LOAD_READY);
+        return result;
+    }
+
+    static bool TileIs(const TQV_MovieImage& clip, TColor colour)
+    {
+        for (int y = 0; y < clip.Tile->Height(); y += 5)
+            for (int x = 0; x < clip.Tile->Width(); x += 5)
+                if (clip.Tile->Pixel(x, y) != colour)
+                    return false;
+        return clip.Tile->Width() > 0;
+    }
+
+    static void ExpectNear(TColor c, testkit::Rgb want, int tolerance = 50)
+    {
+        EXPECT_NEAR(static_cast<int>(c & 0xFF), want.r, tolerance);
+        EXPECT_NEAR(static_cast<int>(c >> 8 & 0xFF), want.g, tolerance);
+        EXPECT_NEAR(static_cast<int>(c >> 16 & 0xFF), want.b, tolerance);
+    }
+};
+
+} // namespace
+
+TEST_F(LoadFileTest, StandardClipBecomesAClipWithItsFactsAndSnapshot)
+{
+    FastClock clock;
+    ScopedClock scoped(clock);
+    const std::string path = testkit::MakeStandardClip(folder.Path());
+    Result r = Probe(path, 3, 0);
+    EXPECT_EQ(r.message, MSG_LOAD_READY);
+    EXPECT_EQ(r.wParam, 3u);
+    EXPECT_EQ(r.lParam, 0);
+    ASSERT_TRUE(r.clip);
+    TQV_MovieImage& clip = *r.clip;
+    EXPECT_EQ(clip.SourcePath, path);
+    EXPECT_EQ(clip.ClipName, ExtractFileNamePart(path));
+    EXPECT_EQ(clip.WidePath, Utf8ToWide(path));
+    EXPECT_EQ(clip.ClipIndex, 3);
+    EXPECT_NEAR(clip.VideoDuration, 5.0, 0.05);
+    EXPECT_NEAR(clip.AudioDuration, 5.0, 0.1);
+    EXPECT_EQ(clip.Duration, std::max(clip.VideoDuration, clip.AudioDuration));
+    EXPECT_EQ(clip.EndPoint, clip.Duration);
+    EXPECT_EQ(clip.StartPoint, 0.0);
+    EXPECT_NEAR(clip.FrameRate, 25.0, 0.01);
+    EXPECT_EQ(clip.VideoWidth, 320);
+    EXPECT_EQ(clip.VideoHeight, 240);
+    EXPECT_EQ(clip.VideoStreamCount, 1);
+    EXPECT_EQ(clip.AudioStreamCount, 1);
+    EXPECT_TRUE(clip.SupportsSeek);
+    EXPECT_GE(clock.TotalSlept(), 600u);   // the picture waits ran on the program's clock
+
+    // The snapshot file of the first grab: a real frame from near the start.
+    const std::string shot = program + "Snapshot/t-0-0-3.bmp";
+    ASSERT_TRUE(FileExists(shot));
+    auto bmp = ReadBytes(shot);
+    ExpectBmpHeader(bmp, 320, 240);
+    auto picture = BmpPicture(bmp, 320, 240);
+    EXPECT_TRUE(testkit::RegionsMatch(picture));
+    const int frame = testkit::ReadFrameCounter(picture);
+    EXPECT_GE(frame, 0);
+    EXPECT_LT(frame, 60);
+
+    // The snapshot is that picture; the tile is it squeezed to 101 x 76.
+    ASSERT_EQ(clip.Snapshot->Width(), 320);
+    ASSERT_EQ(clip.Snapshot->Height(), 240);
+    ExpectNear(clip.Snapshot->Pixel(20, 20), testkit::RegionColour(0));
+    ASSERT_EQ(clip.Tile->Width(), 101);
+    ASSERT_EQ(clip.Tile->Height(), 76);
+    for (int region = 0; region < testkit::kRegionCount; ++region)
+        ExpectNear(clip.Tile->Pixel(region * 101 / 4 + 12, 15), testkit::RegionColour(region));
+    // And the control shows the tile.
+    ExpectNear(clip.Canvas()->Pixels(12, 15), testkit::RegionColour(0));
+}
+
+TEST_F(LoadFileTest, NtscClipFactsComeFromTheDetector)
+{
+    FastClock clock;
+    ScopedClock scoped(clock);
+    Result r = Probe(testkit::MakeNtscClip(folder.Path()), 0, 2);
+    EXPECT_EQ(r.message, MSG_LOAD_READY);
+    EXPECT_EQ(r.wParam, 0u);
+    EXPECT_EQ(r.lParam, 2);
+    ASSERT_TRUE(r.clip);
+    EXPECT_NEAR(r.clip->FrameRate, 30000.0 / 1001.0, 0.01);
+    EXPECT_NEAR(r.clip->Duration, 3.0, 0.15);
+    EXPECT_EQ(r.clip->VideoWidth, 352);
+    EXPECT_EQ(r.clip->VideoHeight, 240);
+    EXPECT_EQ(r.clip->Snapshot->Width(), 352);
+    EXPECT_TRUE(FileExists(program + "Snapshot/t-0-2-0.bmp"));
+}
+
+TEST_F(LoadFileTest, UnusableFilesAreRefusedWithNoClip)
+{
+    ManualClock clock;
+    ScopedClock scoped(clock);
+    std::ofstream(folder.File("empty.avi")).close();
+    testkit::ClipSpec tooShort;
+    tooShort.video = testkit::VideoCodec::None;
+    tooShort.audio = testkit::AudioCodec::Pcm;
+    tooShort.seconds = 0.04;
+    testkit::WriteClip(folder.File("short.wav"), tooShort);
+    const std::vector<std::string> refused = {
+        testkit::MakeVideoOnlyClip(folder.Path()),   // no sound
+        testkit::MakeNotMediaFile(folder.Path()),
+        folder.File("missing.avi"),
+        folder.File("empty.avi"),
+        folder.File("short.wav"),                    // 0.04 s
+        "",
+    };
+    int slot = 0;
+    for (const std::string& path : refused) {
+        Result r = Probe(path, 7, slot);
+        EXPECT_EQ(r.message, MSG_LOAD_FAILED) << path;
+        EXPECT_EQ(r.wParam, 7u);
+        EXPECT_EQ(r.lParam, slot);
+        EXPECT_FALSE(r.clip) << path;
+        ++slot;
+    }
+}
+
+TEST_F(LoadFileTest, SoundOnlyFilesGetThePlaceholderPictures)
+{
+    ManualClock clock;
+    ScopedClock scoped(clock);
+    testkit::ClipSpec shortest;
+    shortest.video = testkit::VideoCodec::None;
+    shortest.audio = testkit::AudioCodec::Pcm;
+    shortest.seconds = 0.05;
+    testkit::WriteClip(folder.File("shortest.wav"), shortest);
+    for (const std::string& path : {testkit::MakeAudioOnlyFile(folder.Path()), folder.File("shortest.wav")}) {
+        Result r = Probe(path);
+        EXPECT_EQ(r.message, MSG_LOAD_READY) << path;
+        ASSERT_TRUE(r.clip) << path;
+        TQV_MovieImage& clip = *r.clip;
+        EXPECT_EQ(clip.AudioStreamCount, 1);
+        EXPECT_EQ(clip.VideoStreamCount, 1);   // counted as one picture stream as long as the sound
+        EXPECT_EQ(clip.VideoDuration, clip.AudioDuration);
+        EXPECT_EQ(clip.VideoWidth, 0);
+        EXPECT_TRUE(TileIs(clip, kPlaceholderTile));
+        EXPECT_EQ(clip.Snapshot->Width(), 64);
+        EXPECT_EQ(clip.Snapshot->Pixel(3, 3), kPlaceholderSnapshot);
+        EXPECT_EQ(clip.Canvas()->Pixels(50, 40), kPlaceholderTile);
+    }
+}
+
+TEST_F(LoadFileTest, FramesThatCannotBeWrittenGiveThePlaceholderOrAfterSixGrabsGiveUp)
+{
+    ManualClock clock;
+    ScopedClock scoped(clock);
+    // The snapshot folder is a file: no frame file can be made.
+    std::filesystem::remove_all(program + "Snapshot");
+    std::ofstream(program + "Snapshot") << "not a folder";
+
+    // A short clip is grabbed once, then the placeholders stand in.
+    Result r = Probe(testkit::MakeStandardClip(folder.Path()));
+    EXPECT_EQ(r.message, MSG_LOAD_READY);
+    ASSERT_TRUE(r.clip);
+    EXPECT_TRUE(TileIs(*r.clip, kPlaceholderTile));
+    EXPECT_EQ(r.clip->VideoWidth, 320);
+
+    // A long one is tried at six positions and then given up, its tile left blank.
+    testkit::ClipSpec spec;
+    spec.width = 96;
+    spec.height = 64;
+    spec.seconds = 60;
+    spec.gop = 25;
+    testkit::WriteClip(folder.File("long.avi"), spec);
+    const std::uint64_t before = clock.TotalSlept();
+    r = Probe(folder.File("long.avi"), 1, 0);
+    EXPECT_EQ(r.message, MSG_LOAD_GAVE_UP);
+    EXPECT_EQ(r.wParam, 1u);
+    ASSERT_TRUE(r.clip);
+    EXPECT_NEAR(r.clip->Duration, 60.0, 0.1);
+    EXPECT_TRUE(r.clip->SupportsSeek);
+    EXPECT_FALSE(TileIs(*r.clip, kPlaceholderTile));
+    EXPECT_GE(clock.TotalSlept() - before, 6u * (500 + 100));   // six grabs, each waited for
+}
+
+TEST_F(LoadFileTest, DeletingARunningProbeCancelsItsWaits)
+{
+    GateClock clock;
+    ScopedClock scoped(clock);
+    auto loader = std::make_unique<TQV_LoadFile>(false, testkit::MakeStandardClip(folder.Path()), 0, 0, window);
+    ASSERT_TRUE(clock.WaitForSleeps(1));   // waiting for the first picture
+    loader->Terminate();
+    clock.Open();
+    loader.reset();   // joins; the clip it was making goes with it
+    EXPECT_LE(clock.Requested().size(), 3u);   // not a hundred waits more
+}

@@ -1,0 +1,173 @@
+#pragma once
+// What the preview-graph and probe tests share: a private registry, silent
+// audio and a private program folder per test, a window whose messages the
+// test reads, clocks to step the program's waits, and BMP file readers.
+#include "com/com.h"
+#include "com/widestring.h"
+#include "dshow_ffmpeg/filters.h"
+#include "rtl/clock.h"
+#include "rtl/paths.h"
+#include "testkit/clips.h"
+#include "testkit/tempfolder.h"
+#include "win32/messages.h"
+#include "win32/progfolders.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+// A clock whose sleepers wait until the test moves time on (or opens the gate).
+class GateClock : public Clock {
+public:
+    std::uint64_t NowMs() override
+    {
+        std::lock_guard lock(mutex_);
+        return now_;
+    }
+    void SleepMs(std::uint32_t ms) override
+    {
+        std::unique_lock lock(mutex_);
+        requested_.push_back(ms);
+        changed_.notify_all();
+        const std::uint64_t until = now_ + ms;
+        changed_.wait(lock, [&] { return open_ || now_ >= until; });
+    }
+    void Advance(std::uint64_t ms)
+    {
+        std::lock_guard lock(mutex_);
+        now_ += ms;
+        changed_.notify_all();
+    }
+    // From now on sleeps return at once (so a sleeper can notice it is asked to stop).
+    void Open()
+    {
+        std::lock_guard lock(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+    // Waits (real time, bounded) until `count` sleeps have begun.
+    bool WaitForSleeps(std::size_t count)
+    {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return requested_.size() >= count; });
+    }
+    std::vector<std::uint32_t> Requested()
+    {
+        std::lock_guard lock(mutex_);
+        return requested_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::uint64_t now_ = 1000;
+    bool open_ = false;
+    std::vector<std::uint32_t> requested_;
+};
+
+// A clock that runs fifty times faster than real time: for waits that a real
+// graph, playing in real time, has to fill.
+class FastClock : public Clock {
+public:
+    std::uint64_t NowMs() override { return now_.load(); }
+    void SleepMs(std::uint32_t ms) override
+    {
+        now_ += ms;
+        slept_ += ms;
+        std::this_thread::sleep_for(std::chrono::microseconds(ms * 20));
+    }
+    std::uint64_t TotalSlept() const { return slept_.load(); }
+
+private:
+    std::atomic<std::uint64_t> now_{1000};
+    std::atomic<std::uint64_t> slept_{0};
+};
+
+class PreviewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("KELDARA_REGISTRY", folder.File("registry").c_str(), 1);
+        setenv("KELDARA_AUDIO", "null", 1);
+        CoInitialize(nullptr);
+        RegisterMediaFilters();
+        program = folder.Path() + "/program/";
+        ForceDirectories(program + "Snapshot");
+        ForceDirectories(program + "BMP");
+        SetProgramFolder(program);
+        window = AllocateHWnd(queue, [](UINT, WPARAM, LPARAM) -> LRESULT { return 0; });
+    }
+    void TearDown() override
+    {
+        DeallocateHWnd(window);
+        SetProgramFolder("");
+        CoUninitialize();
+    }
+
+    // The next message for the window with that number, waiting at most `seconds`.
+    std::optional<MSG> NextMessage(UINT message, int seconds = 30)
+    {
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        while (std::chrono::steady_clock::now() < until) {
+            MSG msg;
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+            if (queue.Get(msg, static_cast<std::uint32_t>(std::max<long long>(left.count(), 1))) != GetResult::Message)
+                continue;
+            if (msg.hwnd == window && msg.message == message)
+                return msg;
+        }
+        return std::nullopt;
+    }
+
+    static std::vector<std::uint8_t> ReadBytes(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+    }
+    static std::uint32_t Le(const std::vector<std::uint8_t>& b, std::size_t at, int bytes)
+    {
+        std::uint32_t v = 0;
+        for (int i = bytes - 1; i >= 0; --i)
+            v = v << 8 | b.at(at + static_cast<std::size_t>(i));
+        return v;
+    }
+
+    // The frame a 24-bit bottom-up BMP file of that size holds; fails the test when the
+    // header is not what was written.
+    void ExpectBmpHeader(const std::vector<std::uint8_t>& bmp, int width, int height)
+    {
+        const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+        ASSERT_EQ(bmp.size(), 54 + stride * static_cast<std::size_t>(height));
+        EXPECT_EQ(bmp[0], 'B');
+        EXPECT_EQ(bmp[1], 'M');
+        EXPECT_EQ(Le(bmp, 2, 4), bmp.size());
+        EXPECT_EQ(Le(bmp, 10, 4), 54u);
+        EXPECT_EQ(Le(bmp, 14, 4), 40u);
+        EXPECT_EQ(static_cast<int>(Le(bmp, 18, 4)), width);
+        EXPECT_EQ(static_cast<int>(Le(bmp, 22, 4)), height);   // positive: rows bottom-up
+        EXPECT_EQ(Le(bmp, 26, 2), 1u);
+        EXPECT_EQ(Le(bmp, 28, 2), 24u);
+        EXPECT_EQ(Le(bmp, 30, 4), 0u);   // BI_RGB
+    }
+    static testkit::PictureView BmpPicture(const std::vector<std::uint8_t>& bmp, int width, int height)
+    {
+        return testkit::PictureView{bmp.data() + 54, width, height, (width * 3 + 3) & ~3, true, true};
+    }
+
+    testkit::TempFolder folder;
+    std::string program;
+    MessageQueue queue;
+    HWND window = nullptr;
+};
