@@ -6,6 +6,7 @@
 #include "rtl/clock.h"
 #include "rtl/paths.h"
 #include "rtl/thread.h"
+#include "shell/previewsurface.h"
 
 #include <algorithm>
 #include <cmath>
@@ -168,6 +169,7 @@ void GraphGroup::EndTicker()
 
 HRESULT GraphGroup::BuildGraph()
 {
+    InstallPreviewSurfaces();   // before any video renderer is made
     HRESULT hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                                   Graph.PutVoid());
     if (FAILED(hr))

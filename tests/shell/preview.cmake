@@ -3,4 +3,11 @@ keldara_test(shell_preview_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/graphgroup_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/loadfile_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/previewsurface_test.cpp
   LIBS shell testkit)
+
+# The preview playing in a picture panel (Qt window), for screenshots.
+if(TARGET vcl_qt)
+  add_executable(previewdemo ${CMAKE_CURRENT_LIST_DIR}/previewdemo.cpp)
+  target_link_libraries(previewdemo PRIVATE shell testkit vcl_qt)
+endif()

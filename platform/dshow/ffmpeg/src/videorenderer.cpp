@@ -18,12 +18,16 @@ VideoSurfaceFactory& Factory()
 }
 
 } // namespace
+} // namespace ffmpeg
 
+// Declared for the framework in filters.h, outside the engine's namespace.
 void SetVideoSurfaceFactory(VideoSurfaceFactory factory)
 {
-    std::lock_guard lock(FactoryMutex());
-    Factory() = std::move(factory);
+    std::lock_guard lock(ffmpeg::FactoryMutex());
+    ffmpeg::Factory() = std::move(factory);
 }
+
+namespace ffmpeg {
 
 CVideoRenderer::CVideoRenderer(IUnknown* outer, HRESULT* hr) : CBaseRenderer(CLSID_VideoRenderer, "Video Renderer", outer, hr)
 {
