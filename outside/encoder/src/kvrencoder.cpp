@@ -6,7 +6,9 @@
 #include "stillencode.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -21,6 +23,7 @@ struct Library {
     EncoderAdvSettings adv{};
     double start = 0, end = 0;
     bool paramsValid = false;
+    std::unique_ptr<ClipEncoder> encoder;   // built by D_BuildEncoder, its graph by D_BuildGraph
     std::thread worker;
     std::atomic<bool> cancel{false};
     ClipProgress progress;
@@ -43,10 +46,36 @@ bool ReadPath(const char (&field)[kEncoderPathBytes], std::string* out)
     return true;
 }
 
-// Ends a running worker (caller holds no lock).
-void StopWorker(Library& lib)
+// The job the block asks for; false when the block cannot be encoded.
+bool ReadJob(const EncoderParams& p, const EncoderAdvSettings& adv, ClipJob* job)
+{
+    if (!ReadPath(p.SourcePath, &job->source) || !ReadPath(p.VideoOutput, &job->videoOutput) ||
+        !ReadPath(p.AudioOutput, &job->audioOutput))
+        return false;
+    if (p.FrameWidth < 16 || p.FrameWidth > 720 || p.FrameHeight < 16 || p.FrameHeight > 576 ||
+        p.VideoBitRate <= 0 || p.AudioSampleRate <= 0 || p.AudioBitRateKbps <= 0)
+        return false;
+    job->mpegVersion = p.MpegVersion == 1 ? 1 : 2;
+    job->width = p.FrameWidth & ~1;
+    job->height = p.FrameHeight & ~1;
+    job->videoBitRate = p.VideoBitRate;
+    job->ntsc = p.FrameRate > 27.0f;
+    job->wide = adv.AspectIndex == 2;
+    job->marginTop = std::max(0, p.MarginTop);
+    job->marginBottom = std::max(0, p.MarginBottom);
+    job->marginLeft = std::max(0, p.MarginLeft);
+    job->marginRight = std::max(0, p.MarginRight);
+    job->ac3 = p.AudioFormat == 3;
+    job->sampleRate = p.AudioSampleRate;
+    job->audioBitRateKbps = p.AudioBitRateKbps;
+    return true;
+}
+
+// Ends a running worker and lets its clip go (caller holds no lock).
+void StopWorker(Library& lib, bool dropEncoder)
 {
     std::thread worker;
+    std::unique_ptr<ClipEncoder> encoder;
     {
         std::lock_guard lock(lib.mutex);
         lib.cancel.store(true);
@@ -54,13 +83,10 @@ void StopWorker(Library& lib)
         worker = std::move(lib.worker);
     }
     if (worker.joinable()) worker.join();
-}
-
-void ResetProgress(ClipProgress& p)
-{
-    p.position.store(0);
-    p.framesPerSecond.store(0);
-    p.frame.store(0);
+    std::lock_guard lock(lib.mutex);
+    if (dropEncoder) encoder = std::move(lib.encoder);
+    lib.started = false;
+    lib.progress.Reset();
 }
 
 } // namespace
@@ -68,11 +94,9 @@ void ResetProgress(ClipProgress& p)
 KVRENCODER_API void D_InitEncoderDLL(HWND window)
 {
     Library& lib = Lib();
-    StopWorker(lib);
+    StopWorker(lib, true);
     std::lock_guard lock(lib.mutex);
     lib.window = window;
-    lib.started = false;
-    ResetProgress(lib.progress);
 }
 
 KVRENCODER_API void D_AdvSettings(EncoderAdvSettings settings)
@@ -83,57 +107,56 @@ KVRENCODER_API void D_AdvSettings(EncoderAdvSettings settings)
 
 KVRENCODER_API void D_CreateParam(EncoderParams params)
 {
-    std::lock_guard lock(Lib().mutex);
-    Lib().params = params;
-    Lib().paramsValid = true;
-    Lib().start = Lib().end = 0;
+    Library& lib = Lib();
+    StopWorker(lib, true);
+    std::lock_guard lock(lib.mutex);
+    lib.params = params;
+    lib.paramsValid = true;
+    lib.start = lib.end = 0;
 }
 
-KVRENCODER_API void D_BuildEncoder() {}
-KVRENCODER_API void D_BuildGraph() {}
+KVRENCODER_API void D_BuildEncoder()
+{
+    Library& lib = Lib();
+    StopWorker(lib, true);
+    std::lock_guard lock(lib.mutex);
+    ClipJob job;
+    if (lib.paramsValid && ReadJob(lib.params, lib.adv, &job)) lib.encoder = std::make_unique<ClipEncoder>(job);
+}
+
+KVRENCODER_API void D_BuildGraph()
+{
+    Library& lib = Lib();
+    std::lock_guard lock(lib.mutex);
+    if (lib.encoder && !lib.worker.joinable()) lib.encoder->BuildGraph();   // a failure is reported by D_Run
+}
+
+// Encoding uses every core through the codecs' own threads.
 KVRENCODER_API void D_InitCPU() {}
 
 KVRENCODER_API void D_SetStartEndTime(double start, double end)
 {
     std::lock_guard lock(Lib().mutex);
-    Lib().start = start;
-    Lib().end = end;
+    Lib().start = std::isfinite(start) ? start : 0;
+    Lib().end = std::isfinite(end) ? end : 0;
 }
 
 KVRENCODER_API void D_Run()
 {
     Library& lib = Lib();
-    StopWorker(lib);
+    StopWorker(lib, false);
     std::lock_guard lock(lib.mutex);
-    ResetProgress(lib.progress);
+    // A caller that skipped D_BuildEncoder still gets its clip encoded.
+    ClipJob job;
+    if (!lib.encoder && lib.paramsValid && ReadJob(lib.params, lib.adv, &job))
+        lib.encoder = std::make_unique<ClipEncoder>(job);
     lib.cancel.store(false);
     lib.started = true;
     const std::uint64_t run = ++lib.run;
-
-    ClipJob job;
-    const EncoderParams& p = lib.params;
-    bool valid = lib.paramsValid && ReadPath(p.SourcePath, &job.source) &&
-                 ReadPath(p.VideoOutput, &job.videoOutput) && ReadPath(p.AudioOutput, &job.audioOutput) &&
-                 p.FrameWidth >= 16 && p.FrameWidth <= 720 && p.FrameHeight >= 16 && p.FrameHeight <= 576 &&
-                 p.VideoBitRate > 0 && p.AudioSampleRate > 0 && p.AudioBitRateKbps > 0;
-    job.mpegVersion = p.MpegVersion == 1 ? 1 : 2;
-    job.width = p.FrameWidth & ~1;
-    job.height = p.FrameHeight & ~1;
-    job.videoBitRate = p.VideoBitRate;
-    job.ntsc = p.FrameRate > 27.0f;
-    job.wide = lib.adv.AspectIndex == 2;
-    job.marginTop = std::max(0, p.MarginTop);
-    job.marginBottom = std::max(0, p.MarginBottom);
-    job.marginLeft = std::max(0, p.MarginLeft);
-    job.marginRight = std::max(0, p.MarginRight);
-    job.ac3 = p.AudioFormat == 3;
-    job.sampleRate = p.AudioSampleRate;
-    job.audioBitRateKbps = p.AudioBitRateKbps;
-    job.start = lib.start;
-    job.end = lib.end;
-
-    lib.worker = std::thread([&lib, job = std::move(job), valid, run] {
-        ClipResult result = valid ? EncodeClip(job, lib.progress, lib.cancel) : ClipResult::Failed;
+    ClipEncoder* encoder = lib.encoder.get();
+    const double start = lib.start, end = lib.end;
+    lib.worker = std::thread([&lib, encoder, start, end, run] {
+        ClipResult result = encoder ? encoder->Run(start, end, lib.progress, lib.cancel) : ClipResult::Failed;
         std::lock_guard lock(lib.mutex);
         if (lib.run != run || result == ClipResult::Cancelled) return;   // stopped: nothing is posted
         LPARAM code = result == ClipResult::Encoded            ? kEncoderDoneVideoAndAudio
@@ -155,14 +178,7 @@ KVRENCODER_API void D_GetInfo(EncoderInfo* info)
     info->FrameNumber = lib.progress.frame.load();
 }
 
-KVRENCODER_API void D_Stop()
-{
-    Library& lib = Lib();
-    StopWorker(lib);
-    std::lock_guard lock(lib.mutex);
-    lib.started = false;
-    ResetProgress(lib.progress);
-}
+KVRENCODER_API void D_Stop() { StopWorker(Lib(), true); }
 
 KVRENCODER_API int MPEG2StillEncode(const unsigned char* bgrRows, int one, int tvStandard, const char* outputPath)
 {
@@ -175,5 +191,5 @@ KVRENCODER_API int MPEG2StillEncode(const unsigned char* bgrRows, int one, int t
 // The worker must be gone before the library's code is unmapped.
 __attribute__((destructor)) static void UnloadEncoder()
 {
-    StopWorker(Lib());
+    StopWorker(Lib(), true);
 }

@@ -5,8 +5,10 @@
 #include "testkit/clips.h"
 #include "testkit/tempfolder.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -322,6 +324,32 @@ TEST(EncoderControl, StopPostsNothingAndInfoIsZeroWhenIdle)
     EXPECT_EQ(run.RunToEnd(), kEncoderDoneVideoAndAudio);
     run.Pump();
     EXPECT_EQ(run.results.size(), 1u);
+}
+
+TEST(EncoderControl, StopInTheMiddleEndsTheGraphAndPostsNothing)
+{
+    testkit::TempFolder folder;
+    std::string clip = testkit::MakeStandardClip(folder.Path());
+    EncoderRun run;
+    run.Prepare(clip, folder.File("mid"), {1, true});
+    D_SetStartEndTime(0, 0);
+    D_Run();
+    EncoderInfo info{};
+    for (int i = 0; i < 2000 && info.Position <= 0; ++i) {
+        run.Pump();
+        D_GetInfo(&info);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));   // waits on the real worker
+    }
+    ASSERT_GT(info.Position, 0);
+    EXPECT_GT(info.FrameNumber, 0);
+    D_Stop();
+    D_GetInfo(&info);
+    EXPECT_EQ(info.Position, 0);
+    EXPECT_EQ(info.FrameNumber, 0);
+    run.Pump();
+    EXPECT_TRUE(run.results.empty());
+    EXPECT_FALSE(std::filesystem::exists(run.video));
+    EXPECT_FALSE(std::filesystem::exists(run.audio));
 }
 
 } // namespace

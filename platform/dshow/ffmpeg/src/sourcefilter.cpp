@@ -26,7 +26,7 @@ constexpr int kAbortWaitMs = 2000;
 CFfmpegStream::CFfmpegStream(HRESULT* hr, CFfmpegSource* filter, const std::wstring& name,
                              std::unique_ptr<MediaFile> file, int position)
     : CSourceStream("FFmpeg stream", hr, filter, name.c_str()),
-      CSourceSeeking(filter->pStateLock()),
+      CSourceSeeking(&seekLock_),   // only its address is taken here
       file_(std::move(file)),
       position_(position),
       info_(file_->Streams()[position])

@@ -49,6 +49,9 @@ private:
     // Stops the thread around a flush and starts it again at the new segment.
     HRESULT Restart();
 
+    // The positions' own lock: the filter holds its state lock while it waits
+    // for this pin's thread to end, and the thread reads the positions.
+    CCritSec seekLock_;
     std::unique_ptr<MediaFile> file_;
     const int position_;
     const StreamInfo info_;

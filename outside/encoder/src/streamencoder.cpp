@@ -1,0 +1,426 @@
+#include "streamencoder.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/audio_fifo.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+namespace kvrencoder {
+namespace {
+
+struct CodecFree {
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct FrameFree {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+struct PacketFree {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct SwsFree {
+    void operator()(SwsContext* s) const { sws_freeContext(s); }
+};
+struct SwrFree {
+    void operator()(SwrContext* s) const { swr_free(&s); }
+};
+struct FifoFree {
+    void operator()(AVAudioFifo* f) const { av_audio_fifo_free(f); }
+};
+struct FileClose {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using CodecPtr = std::unique_ptr<AVCodecContext, CodecFree>;
+using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
+using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
+
+void Check(int rc, const char* what)
+{
+    if (rc < 0) {
+        char text[AV_ERROR_MAX_STRING_SIZE] = {};
+        av_strerror(rc, text, sizeof text);
+        throw EncodeFailure(std::string(what) + ": " + text);
+    }
+}
+
+FramePtr NewFrame()
+{
+    FramePtr f(av_frame_alloc());
+    if (!f) throw EncodeFailure("out of memory");
+    return f;
+}
+
+// An elementary stream file: the encoder's packets one after another.
+class StreamWriter {
+public:
+    explicit StreamWriter(const std::string& path) : file_(std::fopen(path.c_str(), "wb"))
+    {
+        if (!file_) throw EncodeFailure("cannot create " + path);
+    }
+    void Write(const AVPacket& packet)
+    {
+        if (std::fwrite(packet.data, 1, packet.size, file_.get()) != static_cast<std::size_t>(packet.size))
+            throw EncodeFailure("write failed");
+    }
+    void Close()
+    {
+        if (std::fclose(file_.release()) != 0) throw EncodeFailure("write failed");
+    }
+
+private:
+    std::unique_ptr<std::FILE, FileClose> file_;
+};
+
+// Sends a frame (null flushes) and writes every packet the encoder has ready.
+void Drain(AVCodecContext* encoder, AVPacket* packet, const AVFrame* frame, StreamWriter& out)
+{
+    Check(avcodec_send_frame(encoder, frame), "encode");
+    for (;;) {
+        int rc = avcodec_receive_packet(encoder, packet);
+        if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return;
+        Check(rc, "encode");
+        out.Write(*packet);
+        av_packet_unref(packet);
+    }
+}
+
+constexpr std::size_t kQueuedPictures = 6;
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+struct VideoEncoder::State {
+    AVRational rate{25, 1};
+    int width = 0, height = 0;
+    int innerWidth = 0, innerHeight = 0, left = 0, top = 0;
+    bool bars = false;
+    CodecPtr codec;
+    std::unique_ptr<StreamWriter> out;
+    std::unique_ptr<SwsContext, SwsFree> scaler;
+    FramePtr last;                 // the picture shown now, repeated to fill the rate
+    std::int64_t next = 0;         // number of the next output picture
+
+    // The encoding thread and what it is handed.
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<FramePtr> queue;    // a null entry ends the stream
+    bool aborted = false, flushed = false;
+    std::string error;
+    std::thread thread;
+
+    void Encode()
+    {
+        PacketPtr packet(av_packet_alloc());
+        try {
+            if (!packet) throw EncodeFailure("out of memory");
+            for (;;) {
+                FramePtr frame;
+                {
+                    std::unique_lock lock(mutex);
+                    changed.wait(lock, [&] { return aborted || !queue.empty(); });
+                    if (aborted) return;
+                    frame = std::move(queue.front());
+                    queue.pop_front();
+                }
+                changed.notify_all();
+                Drain(codec.get(), packet.get(), frame.get(), *out);
+                if (!frame) break;
+            }
+            out->Close();
+        } catch (const std::exception& e) {
+            std::lock_guard lock(mutex);
+            error = e.what();
+        }
+        std::lock_guard lock(mutex);
+        flushed = true;
+        changed.notify_all();
+    }
+
+    // Hands a picture to the encoding thread, waiting while it is behind.
+    void Push(FramePtr frame)
+    {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return aborted || flushed || queue.size() < kQueuedPictures; });
+        if (!error.empty()) throw EncodeFailure(error);
+        if (aborted || flushed) return;
+        queue.push_back(std::move(frame));
+        changed.notify_all();
+    }
+
+    void Emit()
+    {
+        FramePtr copy(av_frame_clone(last.get()));   // shares the picture's buffers
+        if (!copy) throw EncodeFailure("out of memory");
+        copy->pts = next++;
+        Push(std::move(copy));
+    }
+
+    void Stop()
+    {
+        {
+            std::lock_guard lock(mutex);
+            aborted = true;
+        }
+        changed.notify_all();
+        if (thread.joinable()) thread.join();
+    }
+};
+
+VideoEncoder::VideoEncoder(const ClipJob& job) : state_(std::make_unique<State>())
+{
+    State& s = *state_;
+    s.rate = job.ntsc ? AVRational{30000, 1001} : AVRational{25, 1};
+    s.width = job.width;
+    s.height = job.height;
+    const AVCodec* codec =
+        avcodec_find_encoder(job.mpegVersion == 1 ? AV_CODEC_ID_MPEG1VIDEO : AV_CODEC_ID_MPEG2VIDEO);
+    if (!codec) throw EncodeFailure("no MPEG video encoder");
+    s.codec.reset(avcodec_alloc_context3(codec));
+    AVCodecContext* e = s.codec.get();
+    if (!e) throw EncodeFailure("out of memory");
+    e->width = job.width;
+    e->height = job.height;
+    e->pix_fmt = AV_PIX_FMT_YUV420P;
+    e->time_base = av_inv_q(s.rate);
+    e->framerate = s.rate;
+    e->bit_rate = job.videoBitRate;
+    e->gop_size = job.ntsc ? 18 : 15;
+    e->max_b_frames = 2;
+    e->thread_count = 0;   // one slice thread per core
+    // Rate ceilings and decoder buffers of the three disc kinds.
+    if (job.mpegVersion == 1) {   // VCD: constant rate
+        e->rc_min_rate = e->rc_max_rate = job.videoBitRate;
+        e->rc_buffer_size = 40 * 1024 * 8;
+    } else if (job.width == 480) {   // SVCD
+        e->rc_max_rate = 2516000;
+        e->rc_buffer_size = 112 * 1024 * 8;
+    } else {   // DVD
+        e->rc_max_rate = 9000000;
+        e->rc_buffer_size = 224 * 1024 * 8;
+    }
+    e->rc_initial_buffer_occupancy = e->rc_buffer_size * 3 / 4;
+    // The display shape is stated explicitly: players and dvdauthor know 4:3 and 16:9 only.
+    const AVRational dar = job.wide ? AVRational{16, 9} : AVRational{4, 3};
+    e->sample_aspect_ratio = av_mul_q(dar, AVRational{job.height, job.width});
+    if (job.mpegVersion == 2) av_opt_set_int(e->priv_data, "scan_offset", 0, 0);
+    Check(avcodec_open2(e, codec, nullptr), "open video encoder");
+    s.out = std::make_unique<StreamWriter>(job.videoOutput);
+
+    s.innerWidth = std::max(2, job.width - job.marginLeft - job.marginRight) & ~1;
+    s.innerHeight = std::max(2, job.height - job.marginTop - job.marginBottom) & ~1;
+    s.left = std::clamp(job.marginLeft & ~1, 0, job.width - s.innerWidth);
+    s.top = std::clamp(job.marginTop & ~1, 0, job.height - s.innerHeight);
+    s.bars = s.innerWidth != job.width || s.innerHeight != job.height;
+    s.thread = std::thread([&s] { s.Encode(); });
+}
+
+VideoEncoder::~VideoEncoder() { state_->Stop(); }
+
+void VideoEncoder::Take(const PictureShape& shape, const std::uint8_t* data, double seconds)
+{
+    State& s = *state_;
+    {
+        std::lock_guard lock(s.mutex);
+        if (s.aborted) return;
+    }
+    const std::int64_t target = std::llround(seconds * av_q2d(s.rate));
+    if (s.last && target < s.next) return;   // the output is ahead: this picture is dropped
+
+    FramePtr picture = NewFrame();
+    picture->format = AV_PIX_FMT_YUV420P;
+    picture->width = s.width;
+    picture->height = s.height;
+    Check(av_frame_get_buffer(picture.get(), 0), "picture");
+    if (s.bars)
+        for (int p = 0; p < 3; ++p)
+            std::memset(picture->data[p], p ? 128 : 16,
+                        static_cast<std::size_t>(picture->linesize[p]) * (p ? s.height / 2 : s.height));
+
+    const bool rgb = shape.layout == PictureLayout::Rgb24;
+    s.scaler.reset(sws_getCachedContext(s.scaler.release(), shape.width, shape.height,
+                                        rgb ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_YUYV422, s.innerWidth, s.innerHeight,
+                                        AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    if (!s.scaler) throw EncodeFailure("cannot scale the picture");
+    // Bottom-up rows are read from the last one with a negative stride.
+    const std::uint8_t* in[4] = {rgb ? data + static_cast<std::size_t>(shape.height - 1) * shape.stride : data};
+    const int inStride[4] = {rgb ? -shape.stride : shape.stride};
+    std::uint8_t* dst[4] = {picture->data[0] + s.top * picture->linesize[0] + s.left,
+                            picture->data[1] + s.top / 2 * picture->linesize[1] + s.left / 2,
+                            picture->data[2] + s.top / 2 * picture->linesize[2] + s.left / 2, nullptr};
+    const int dstStride[4] = {picture->linesize[0], picture->linesize[1], picture->linesize[2], 0};
+    sws_scale(s.scaler.get(), in, inStride, 0, shape.height, dst, dstStride);
+
+    s.last = std::move(picture);
+    while (s.next <= target) {
+        s.Emit();
+        frames_.store(s.next);
+    }
+}
+
+void VideoEncoder::Finish(double seconds)
+{
+    State& s = *state_;
+    std::int64_t total = std::llround(seconds * av_q2d(s.rate));
+    if (!s.last) {   // no picture came: a black one stands in
+        total = std::max<std::int64_t>(total, 1);
+        s.last = NewFrame();
+        s.last->format = AV_PIX_FMT_YUV420P;
+        s.last->width = s.width;
+        s.last->height = s.height;
+        Check(av_frame_get_buffer(s.last.get(), 0), "picture");
+        for (int p = 0; p < 3; ++p)
+            std::memset(s.last->data[p], p ? 128 : 16,
+                        static_cast<std::size_t>(s.last->linesize[p]) * (p ? s.height / 2 : s.height));
+    }
+    while (s.next < total) {
+        s.Emit();
+        frames_.store(s.next);
+    }
+    s.Push(nullptr);
+    {
+        std::unique_lock lock(s.mutex);
+        s.changed.wait(lock, [&] { return s.flushed || s.aborted; });
+        if (!s.error.empty()) throw EncodeFailure(s.error);
+        if (!s.flushed) throw EncodeFailure("stopped");
+    }
+    s.thread.join();
+}
+
+void VideoEncoder::Abort() { state_->Stop(); }
+
+double VideoEncoder::Seconds() const { return frames_.load() / av_q2d(state_->rate); }
+
+// ---------------------------------------------------------------------------
+
+struct AudioEncoder::State {
+    std::unique_ptr<StreamWriter> out;
+    CodecPtr codec;
+    PacketPtr packet;
+    std::unique_ptr<SwrContext, SwrFree> resampler;
+    int inChannels = 0, inRate = 0;
+    std::unique_ptr<AVAudioFifo, FifoFree> fifo;
+    FramePtr chunk;
+    std::int64_t pts = 0;
+
+    // Encodes whole frames from the queue; `all` pads the last one with silence.
+    void Flush(bool all)
+    {
+        const int size = chunk->nb_samples;
+        const AVSampleFormat format = codec->sample_fmt;
+        while (av_audio_fifo_size(fifo.get()) >= size || (all && av_audio_fifo_size(fifo.get()) > 0)) {
+            Check(av_frame_make_writable(chunk.get()), "audio frame");
+            int got = av_audio_fifo_read(fifo.get(), reinterpret_cast<void**>(chunk->data), size);
+            if (got < size) av_samples_set_silence(chunk->data, got, size - got, 2, format);
+            chunk->pts = pts;
+            pts += size;
+            Drain(codec.get(), packet.get(), chunk.get(), *out);
+        }
+    }
+
+    void Convert(const std::uint8_t** in, int count)
+    {
+        const int room = swr_get_out_samples(resampler.get(), count);
+        if (room <= 0) return;
+        std::uint8_t** buffer = nullptr;
+        Check(av_samples_alloc_array_and_samples(&buffer, nullptr, 2, room, codec->sample_fmt, 0), "audio");
+        const int made = swr_convert(resampler.get(), buffer, room, in, count);
+        if (made > 0) av_audio_fifo_write(fifo.get(), reinterpret_cast<void**>(buffer), made);
+        av_freep(&buffer[0]);
+        av_freep(&buffer);
+        Check(made, "resample");
+        Flush(false);
+    }
+};
+
+AudioEncoder::AudioEncoder(const ClipJob& job) : state_(std::make_unique<State>())
+{
+    State& s = *state_;
+    const AVCodec* codec = avcodec_find_encoder(job.ac3 ? AV_CODEC_ID_AC3 : AV_CODEC_ID_MP2);
+    if (!codec) throw EncodeFailure("no audio encoder");
+    s.codec.reset(avcodec_alloc_context3(codec));
+    s.packet.reset(av_packet_alloc());
+    AVCodecContext* e = s.codec.get();
+    if (!e || !s.packet) throw EncodeFailure("out of memory");
+    e->sample_rate = job.sampleRate;
+    e->bit_rate = static_cast<std::int64_t>(job.audioBitRateKbps) * 1000;
+    av_channel_layout_default(&e->ch_layout, 2);
+    e->sample_fmt = job.ac3 ? AV_SAMPLE_FMT_FLTP : AV_SAMPLE_FMT_S16;
+    e->time_base = AVRational{1, job.sampleRate};
+    Check(avcodec_open2(e, codec, nullptr), "open audio encoder");
+    s.fifo.reset(av_audio_fifo_alloc(e->sample_fmt, 2, e->frame_size * 4));
+    s.chunk = NewFrame();
+    s.chunk->format = e->sample_fmt;
+    s.chunk->nb_samples = e->frame_size;
+    s.chunk->sample_rate = e->sample_rate;
+    Check(av_channel_layout_copy(&s.chunk->ch_layout, &e->ch_layout), "audio frame");
+    Check(av_frame_get_buffer(s.chunk.get(), 0), "audio frame");
+    if (!s.fifo) throw EncodeFailure("out of memory");
+    s.out = std::make_unique<StreamWriter>(job.audioOutput);
+}
+
+AudioEncoder::~AudioEncoder() = default;
+
+void AudioEncoder::Take(const std::int16_t* samples, int frames, int channels, int rate)
+{
+    State& s = *state_;
+    if (frames <= 0 || channels <= 0 || rate <= 0) return;
+    if (!s.resampler || channels != s.inChannels || rate != s.inRate) {
+        if (s.resampler) s.Convert(nullptr, 0);   // what the old conversion still holds
+        AVChannelLayout layout{};
+        av_channel_layout_default(&layout, channels);
+        SwrContext* r = nullptr;
+        Check(swr_alloc_set_opts2(&r, &s.codec->ch_layout, s.codec->sample_fmt, s.codec->sample_rate, &layout,
+                                  AV_SAMPLE_FMT_S16, rate, 0, nullptr),
+              "resampler");
+        s.resampler.reset(r);
+        Check(swr_init(r), "resampler");
+        s.inChannels = channels;
+        s.inRate = rate;
+    }
+    const std::uint8_t* in[1] = {reinterpret_cast<const std::uint8_t*>(samples)};
+    s.Convert(in, frames);
+}
+
+void AudioEncoder::Silence(std::int64_t frames)
+{
+    State& s = *state_;
+    const int size = s.chunk->nb_samples;
+    FramePtr quiet = NewFrame();
+    quiet->format = s.codec->sample_fmt;
+    quiet->nb_samples = size;
+    Check(av_channel_layout_copy(&quiet->ch_layout, &s.codec->ch_layout), "audio frame");
+    Check(av_frame_get_buffer(quiet.get(), 0), "audio frame");
+    av_samples_set_silence(quiet->data, 0, size, 2, s.codec->sample_fmt);
+    while (frames > 0) {
+        const int n = static_cast<int>(std::min<std::int64_t>(frames, size));
+        av_audio_fifo_write(s.fifo.get(), reinterpret_cast<void**>(quiet->data), n);
+        frames -= n;
+        s.Flush(false);
+    }
+}
+
+void AudioEncoder::Finish()
+{
+    State& s = *state_;
+    if (s.resampler) s.Convert(nullptr, 0);
+    s.Flush(true);
+    Drain(s.codec.get(), s.packet.get(), nullptr, *s.out);
+    s.out->Close();
+}
+
+int AudioEncoder::Rate() const { return state_->codec->sample_rate; }
+
+} // namespace kvrencoder
