@@ -57,6 +57,9 @@ public:
     virtual void SetClipboardText(const std::string& text) = 0;
     virtual void MinimizeApp() = 0;
     virtual void RestoreApp() = 0;
+    // Keeps the desktop's screen saver from starting while inhibited (the program
+    // asks for it for as long as it runs). Backends without a screen ignore it.
+    virtual void InhibitScreenSaver(bool inhibit) { (void)inhibit; }
 
     // Handles native events, then waits up to timeoutMs (-1: no limit) for a
     // native event or a message posted to `queue`; never waits when one is there.

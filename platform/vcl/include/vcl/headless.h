@@ -94,6 +94,10 @@ public:
     void MinimizeApp() override { minimized_ = true; }
     void RestoreApp() override { minimized_ = false; }
     bool AppMinimized() const { return minimized_; }
+    // Screen-saver requests in order (true inhibit, false allow again).
+    void InhibitScreenSaver(bool inhibit) override { screenSaverCalls_.push_back(inhibit); }
+    const std::vector<bool>& ScreenSaverCalls() const { return screenSaverCalls_; }
+    bool ScreenSaverInhibited() const { return !screenSaverCalls_.empty() && screenSaverCalls_.back(); }
     void WaitForWork(MessageQueue& queue, int timeoutMs) override;
     void ProcessNativeEvents() override {}
     void ModalStarted(TCustomForm& form) override;
@@ -121,6 +125,7 @@ private:
     TColor desktop_ = 0x404040;
     std::string clipboard_;
     bool minimized_ = false;
+    std::vector<bool> screenSaverCalls_;
     std::deque<ModalStep> steps_;
     std::vector<std::string> unscripted_;
     std::deque<int> answers_;

@@ -25,6 +25,8 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include "screensaver.h"
+
 #include <atomic>
 #include <cstring>
 #include <map>
@@ -249,6 +251,7 @@ public:
 
     ~QtBackend() override
     {
+        InhibitScreenSaver(false);
         if (hooked_ && Application && &Application->Queue() == hooked_) hooked_->SetWakeup(nullptr);
         for (auto& [form, w] : windows_) {
             w->Forget();
@@ -440,6 +443,14 @@ public:
             if (w->isVisible()) w->showNormal();
     }
 
+    // X11 only: the screen-saver extension's suspend, counted by the server per client.
+    void InhibitScreenSaver(bool inhibit) override
+    {
+        if (inhibit == screenSaverSuspended_) return;
+        auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        if (x11 && SuspendX11ScreenSaver(x11->display(), inhibit)) screenSaverSuspended_ = inhibit;
+    }
+
     void Hook(MessageQueue& queue)
     {
         if (hooked_ == &queue) return;
@@ -519,6 +530,7 @@ private:
     std::map<const TCustomForm*, FormWindow*> windows_;
     std::atomic<bool> woken_{false};
     MessageQueue* hooked_ = nullptr;
+    bool screenSaverSuspended_ = false;
 };
 
 QtBackend* CurrentQt() { return dynamic_cast<QtBackend*>(&CurrentBackend()); }
