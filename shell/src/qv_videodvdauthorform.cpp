@@ -1,0 +1,217 @@
+#include "shell/qv_videodvdauthorform.h"
+
+#include "shell/aboutform.h"
+#include "shell/burnpubfunction.h"
+#include "shell/mainlayout.h"
+#include "shell/programpictures.h"
+#include "shell/projectdata.h"
+#include "shell/startup.h"
+#include "shell/taskwindows.h"
+
+#include "gfx/bitmap.h"
+#include "skin/kivbutton.h"
+#include "skin/kivpublic.h"
+#include "skin/kivskinform.h"
+#include "vcl/application.h"
+#include "vcl/dialogs.h"
+#include "vcl/menus.h"
+#include "win32/process.h"
+#include "win32/progfolders.h"
+
+#include <functional>
+#include <string>
+
+const char* const kHelpFileName = "KELDARA.CHM";
+
+namespace {
+
+constexpr TColor kFuchsia = 0xFF00FF;
+
+TkivImageButton* NewPictureButton(TQV_Video_DVD_Author_Form* form, const char* name, const mainlayout::Place& place,
+                                  const char* pictureFile, const char* hint, std::function<void(TObject*)> onClick)
+{
+    auto* button = new TkivImageButton(form);
+    button->SetName(name);
+    button->SetBounds(place.left, place.top, place.width, place.height);
+    TBitmap strip;
+    if (LoadProgramPicture(pictureFile, strip)) {
+        TPicture* pictures[4] = {button->PicNormal(), button->PicMouseOn(), button->PicMouseDown(), button->PicDisabled()};
+        for (int state = 0; state < 4; ++state) {
+            TBitmap picture;
+            SpitBitmap(&strip, &picture, 4, state + 1);
+            pictures[state]->Assign(&picture);
+        }
+    }
+    if (hint && *hint) {
+        button->SetHint(hint);
+        button->SetShowHint(true);
+    }
+    button->SetCursor(crHandPoint);
+    button->OnClick = std::move(onClick);
+    button->SetParent(form);
+    return button;
+}
+
+TMenuItem* NewMenuItem(TPopupMenu* menu, const char* name, const char* caption, std::function<void(TObject*)> onClick)
+{
+    auto* item = new TMenuItem(menu);
+    item->SetName(name);
+    item->SetCaption(caption);
+    item->OnClick = std::move(onClick);
+    menu->Items()->Add(item);
+    return item;
+}
+
+// Hides the main window for the whole of a task and shows it again however the task ends.
+class HiddenDuring {
+public:
+    explicit HiddenDuring(TForm& form) : form_(form) { form_.Hide(); }
+    ~HiddenDuring() { form_.Show(); }
+    HiddenDuring(const HiddenDuring&) = delete;
+    HiddenDuring& operator=(const HiddenDuring&) = delete;
+
+private:
+    TForm& form_;
+};
+
+} // namespace
+
+TQV_Video_DVD_Author_Form::TQV_Video_DVD_Author_Form(TComponent* AOwner)
+    : TForm(AOwner), tasks_(&StartupTaskWindows())
+{
+    using namespace mainlayout;
+    BeginLoading();
+    SetName("QV_Video_DVD_Author_Form");
+    SetCaption(kApplicationTitle);
+    SetPosition(poScreenCenter);
+    SetColor(0x36180C);
+    kivSkinForm1 = new TkivSkinForm(this);   // takes the border away
+    kivSkinForm1->SetName("kivSkinForm1");
+    kivSkinForm1->SetParent(this);
+    kivSkinForm1->SetTransparentColor(kFuchsia);
+    TBitmap skin;
+    if (LoadProgramPicture(kSkinFile, skin)) kivSkinForm1->SetGlyph(skin);
+    SetClientWidth(kWidth);
+    SetClientHeight(kHeight);
+
+    auto on = [this](void (TQV_Video_DVD_Author_Form::*handler)(TObject*)) {
+        return [this, handler](TObject* sender) { (this->*handler)(sender); };
+    };
+    Button_VideoDVDDiscBuilder = NewPictureButton(this, "Button_VideoDVDDiscBuilder", kTask[0], kTaskFiles[0],
+                                                  "Create a complete DVD disk with DVD Menu",
+                                                  on(&TQV_Video_DVD_Author_Form::Button_VideoDVDDiscBuilderClick));
+    Button_ConvertVideoCliptovob = NewPictureButton(this, "Button_ConvertVideoCliptovob", kTask[1], kTaskFiles[1],
+                                                    "Create VOB or MPEG file from avi divx wmv xvid rm, etc",
+                                                    on(&TQV_Video_DVD_Author_Form::Button_ConvertVideoCliptovobClick));
+    Button_DVDMenuCreator = NewPictureButton(this, "Button_DVDMenuCreator", kTask[2], kTaskFiles[2],
+                                             "Create DVD Menu and combine Vob file to DVD directory",
+                                             on(&TQV_Video_DVD_Author_Form::Button_DVDMenuCreatorClick));
+    Button_DiscBurner = NewPictureButton(this, "Button_DiscBurner", kTask[3], kTaskFiles[3],
+                                         "Burn DVD from the existing compatible MPEG file",
+                                         on(&TQV_Video_DVD_Author_Form::Button_DiscBurnerClick));
+    Button_About = NewPictureButton(this, "Button_About", kSmall[0], kSmallFiles[0], "",
+                                    on(&TQV_Video_DVD_Author_Form::Button_AboutClick));
+    Button_Help = NewPictureButton(this, "Button_Help", kSmall[1], kSmallFiles[1], "",
+                                   on(&TQV_Video_DVD_Author_Form::Button_HelpClick));
+    Button_Home = NewPictureButton(this, "Button_Home", kSmall[2], kSmallFiles[2], "",
+                                   on(&TQV_Video_DVD_Author_Form::Button_HomeClick));
+    Button_Min = NewPictureButton(this, "Button_Min", kSmall[3], kSmallFiles[3], "Minimiaze",
+                                  on(&TQV_Video_DVD_Author_Form::Button_MinClick));
+    Button_Exit = NewPictureButton(this, "Button_Exit", kSmall[4], kSmallFiles[4], "Close",
+                                   on(&TQV_Video_DVD_Author_Form::Button_ExitClick));
+
+    kivPopupMenu1 = new TPopupMenu(this);
+    kivPopupMenu1->SetName("kivPopupMenu1");
+    KeldaraHelp1 = NewMenuItem(kivPopupMenu1, "KeldaraHelp1", "Help Content",
+                               on(&TQV_Video_DVD_Author_Form::KeldaraHelp1Click));
+    N1 = NewMenuItem(kivPopupMenu1, "N1", "-", nullptr);
+    DownloadCodecs1 = NewMenuItem(kivPopupMenu1, "DownloadCodecs1", "Download Codecs",
+                                  on(&TQV_Video_DVD_Author_Form::DownloadCodecs1Click));
+
+    OnCreate = on(&TQV_Video_DVD_Author_Form::FormCreate);
+    OnDestroy = on(&TQV_Video_DVD_Author_Form::FormDestroy);
+    EndLoading();
+
+    if (!CreateAppFolders()) {
+        MessageDlg("Creating application system directory error!", mtError, MsgButtons({mbOK}));
+        // The process ends here, and says so by its exit code.
+        throw EStartupAbort("Creating application system directory error!", 1);
+    }
+    ReadLanguageRegions();
+    RunRegistrationCommands();
+}
+
+TQV_Video_DVD_Author_Form::~TQV_Video_DVD_Author_Form()
+{
+    if (screenSaverHeld_ && Application) Application->GetBackend().InhibitScreenSaver(false);
+}
+
+void TQV_Video_DVD_Author_Form::FormCreate(TObject*)
+{
+    DeleteFolderFiles(ProgramFolder() + "RES/", false);
+    DeleteFolderFiles(ProgramFolder() + "Snapshot/", false);
+    // While the program runs the screen saver stays off (a long encode or burn is watched).
+    if (Application) {
+        Application->GetBackend().InhibitScreenSaver(true);
+        screenSaverHeld_ = true;
+    }
+}
+
+void TQV_Video_DVD_Author_Form::FormDestroy(TObject*)
+{
+    if (screenSaverHeld_ && Application) Application->GetBackend().InhibitScreenSaver(false);
+    screenSaverHeld_ = false;
+}
+
+void TQV_Video_DVD_Author_Form::SetTaskWindows(TaskWindows* windows)
+{
+    tasks_ = windows ? windows : &StartupTaskWindows();
+}
+
+void TQV_Video_DVD_Author_Form::RunTask(int task)
+{
+    static constexpr TTask kTasks[4] = {TTask::DiscBuilder, TTask::Convert, TTask::MenuCreator, TTask::DiscBurner};
+    static void (*const kChains[4])(TaskWindows&) = {RunDiscBuilderTask, RunConvertTask, RunMenuCreatorTask,
+                                                     RunDiscBurnerTask};
+    if (!tasks_->Available(kTasks[task])) {
+        MessageDlg(kTaskNotAvailableText, mtInformation, MsgButtons({mbOK}));
+        return;
+    }
+    HiddenDuring hidden(*this);
+    kChains[task](*tasks_);
+}
+
+void TQV_Video_DVD_Author_Form::Button_VideoDVDDiscBuilderClick(TObject*) { RunTask(0); }
+void TQV_Video_DVD_Author_Form::Button_ConvertVideoCliptovobClick(TObject*) { RunTask(1); }
+void TQV_Video_DVD_Author_Form::Button_DVDMenuCreatorClick(TObject*) { RunTask(2); }
+void TQV_Video_DVD_Author_Form::Button_DiscBurnerClick(TObject*) { RunTask(3); }
+
+void TQV_Video_DVD_Author_Form::Button_AboutClick(TObject*)
+{
+    if (Form_About) Form_About->ShowModal();
+}
+
+void TQV_Video_DVD_Author_Form::Button_MinClick(TObject*) { Application->Minimize(); }
+
+void TQV_Video_DVD_Author_Form::Button_HelpClick(TObject*)
+{
+    const TPoint p = Mouse->CursorPos();
+    kivPopupMenu1->Popup(p.X, p.Y);
+}
+
+void TQV_Video_DVD_Author_Form::KeldaraHelp1Click(TObject*)
+{
+    std::string help = FindDataFile(kHelpFileName);
+    if (help.empty()) help = ProgramFolder() + kHelpFileName;
+    ShellOpen(help);
+}
+
+void TQV_Video_DVD_Author_Form::Button_HomeClick(TObject*) { ShellOpen(kHomePageAddress); }
+void TQV_Video_DVD_Author_Form::DownloadCodecs1Click(TObject*) { ShellOpen(kCodecPageAddress); }
+
+void TQV_Video_DVD_Author_Form::Button_ExitClick(TObject*)
+{
+    DeleteFolderFiles(ProgramFolder() + "RES/", false);
+    DeleteFolderFiles(ProgramFolder() + "Snapshot/", false);
+    Application->Terminate();
+}

@@ -1,0 +1,283 @@
+// The main window: its skin and buttons, the task chains over scripted
+// windows, Help, Home, About and Minimise.
+#include "startupfixture.h"
+
+#include "shell/aboutform.h"
+#include "shell/qv_videodvdauthorform.h"
+#include "shell/taskwindows.h"
+
+#include "skin/kivbutton.h"
+#include "vcl/menus.h"
+
+#include <stdexcept>
+
+namespace {
+
+// Windows of the tasks played from a script; every call is written down with
+// whether the main window was showing at that moment.
+class ScriptedWindows : public TaskWindows {
+public:
+    explicit ScriptedWindows(THeadlessBackend* headless) : headless_(headless) {}
+    bool Available(TTask) const override { return available; }
+    int ChooseDiscKind(int selectMode) override
+    {
+        Note("choice " + std::to_string(selectMode));
+        return kind;
+    }
+    bool PrepareClipsForm(int mode, int k) override
+    {
+        Note("prepare " + std::to_string(mode) + " " + std::to_string(k));
+        return prepareOk;
+    }
+    bool InitMenuDesigner(bool withClips) override
+    {
+        Note(withClips ? "menu init clips" : "menu init empty");
+        return menuInitOk;
+    }
+    int ShowClipsWizard() override
+    {
+        Note("clips wizard");
+        return Next(wizardResults, 1);
+    }
+    void PassClipsToMenuDesigner() override { Note("to menu"); }
+    void PassAutoChapters() override { Note("auto chapters"); }
+    int ShowMenuDesigner() override
+    {
+        Note("menu show");
+        if (throwInMenu) throw std::runtime_error("menu failed");
+        return Next(menuResults, 1);
+    }
+    void ShowClipsForConversion() override { Note("clips convert"); }
+    void InitBurnFileList(int k) override { Note("burn list " + std::to_string(k)); }
+    void ShowDiscBurnerSetup() override { Note("burner show"); }
+
+    bool available = true, prepareOk = true, menuInitOk = true, throwInMenu = false;
+    int kind = 1;
+    std::vector<int> wizardResults, menuResults;
+    std::vector<std::string> calls;
+    bool mainVisibleDuringChain = false;
+
+private:
+    static int Next(std::vector<int>& results, int fallback)
+    {
+        if (results.empty()) return fallback;
+        const int r = results.front();
+        results.erase(results.begin());
+        return r;
+    }
+    void Note(const std::string& call)
+    {
+        calls.push_back(call);
+        if (QV_Video_DVD_Author_Form && headless_->WindowVisible(*QV_Video_DVD_Author_Form))
+            mainVisibleDuringChain = true;
+    }
+    THeadlessBackend* headless_;
+};
+
+class MainFormTest : public StartupTest {
+protected:
+    void SetUp() override
+    {
+        StartupTest::SetUp();
+        app->CreateForm(QV_Video_DVD_Author_Form);
+        main = QV_Video_DVD_Author_Form;
+        main->Show();
+        app->ProcessMessages();
+    }
+    TQV_Video_DVD_Author_Form* main = nullptr;
+    ScriptedWindows windows{nullptr};
+};
+
+using Calls = std::vector<std::string>;
+
+TEST_F(MainFormTest, TaskWithoutItsWindowsSaysSoAndKeepsTheMainWindow)
+{
+    for (TkivImageButton* b : {main->Button_VideoDVDDiscBuilder, main->Button_ConvertVideoCliptovob,
+                               main->Button_DVDMenuCreator, main->Button_DiscBurner})
+        headless->ClickControl(*b);
+    ASSERT_EQ(headless->MessageBoxes().size(), 4u);
+    for (const HeadlessMessageBox& box : headless->MessageBoxes()) {
+        EXPECT_EQ(box.text, kTaskNotAvailableText);
+        EXPECT_EQ(box.flags & 0xF0, MB_ICONINFORMATION);
+    }
+    EXPECT_TRUE(headless->WindowVisible(*main));
+}
+
+TEST_F(MainFormTest, DiscBuildGoesBackToTheClipsWhenTheMenuDesignerSaysSoAndEndsOnDone)
+{
+    ScriptedWindows w(headless);
+    w.kind = 2;
+    w.wizardResults = {1, 1};
+    w.menuResults = {4, 1};
+    main->SetTaskWindows(&w);
+    headless->ClickControl(*main->Button_VideoDVDDiscBuilder);
+    EXPECT_EQ(w.calls, (Calls{"choice 0", "prepare 0 2", "menu init empty",
+                              "prepare 1 2", "clips wizard", "to menu", "menu init clips", "auto chapters", "menu show",
+                              "prepare 1 2", "clips wizard", "to menu", "menu init clips", "auto chapters", "menu show"}));
+    EXPECT_FALSE(w.mainVisibleDuringChain);
+    EXPECT_TRUE(headless->WindowVisible(*main));
+    EXPECT_TRUE(headless->MessageBoxes().empty());
+    main->SetTaskWindows(nullptr);
+}
+
+TEST_F(MainFormTest, DiscBuildEndsEarlyWhenAStepDeclines)
+{
+    struct Case {
+        const char* what;
+        std::function<void(ScriptedWindows&)> setUp;
+        Calls calls;
+    };
+    const std::vector<Case> cases = {
+        {"no kind chosen", [](ScriptedWindows& w) { w.kind = 0; }, {"choice 0"}},
+        {"clips not ready", [](ScriptedWindows& w) { w.prepareOk = false; }, {"choice 0", "prepare 0 1"}},
+        {"clips closed without Next", [](ScriptedWindows& w) { w.wizardResults = {2}; },
+         {"choice 0", "prepare 0 1", "menu init empty", "prepare 1 1", "clips wizard"}},
+        {"menu closed", [](ScriptedWindows& w) { w.menuResults = {2}; },
+         {"choice 0", "prepare 0 1", "menu init empty", "prepare 1 1", "clips wizard", "to menu", "menu init clips",
+          "auto chapters", "menu show"}},
+    };
+    for (const Case& c : cases) {
+        ScriptedWindows w(headless);
+        c.setUp(w);
+        main->SetTaskWindows(&w);
+        headless->ClickControl(*main->Button_VideoDVDDiscBuilder);
+        EXPECT_EQ(w.calls, c.calls) << c.what;
+        EXPECT_TRUE(headless->WindowVisible(*main)) << c.what;
+    }
+    main->SetTaskWindows(nullptr);
+}
+
+TEST_F(MainFormTest, ConvertMenuCreatorAndBurnerChainTheirWindows)
+{
+    ScriptedWindows convert(headless);
+    convert.kind = 3;
+    main->SetTaskWindows(&convert);
+    headless->ClickControl(*main->Button_ConvertVideoCliptovob);
+    EXPECT_EQ(convert.calls, (Calls{"choice 1", "prepare 0 3", "clips convert"}));
+
+    ScriptedWindows menu(headless);
+    main->SetTaskWindows(&menu);
+    headless->ClickControl(*main->Button_DVDMenuCreator);
+    EXPECT_EQ(menu.calls, (Calls{"menu init empty", "menu init empty", "menu show"}));
+
+    ScriptedWindows burner(headless);
+    burner.kind = 1;
+    main->SetTaskWindows(&burner);
+    headless->ClickControl(*main->Button_DiscBurner);
+    EXPECT_EQ(burner.calls, (Calls{"choice 2", "burn list 1", "burner show"}));
+
+    ScriptedWindows none(headless);
+    none.kind = 0;
+    main->SetTaskWindows(&none);
+    headless->ClickControl(*main->Button_DiscBurner);
+    EXPECT_EQ(none.calls, (Calls{"choice 2"}));
+
+    for (auto* w : {&convert, &menu, &burner}) EXPECT_FALSE(w->mainVisibleDuringChain);
+    EXPECT_TRUE(headless->WindowVisible(*main));
+    main->SetTaskWindows(nullptr);
+}
+
+TEST_F(MainFormTest, MainWindowComesBackWhenATaskFails)
+{
+    ScriptedWindows w(headless);
+    w.throwInMenu = true;
+    main->SetTaskWindows(&w);
+    app->OnException = [](TObject*, const std::exception&) {};
+    headless->ClickControl(*main->Button_DVDMenuCreator);
+    EXPECT_TRUE(headless->WindowVisible(*main));
+    main->SetTaskWindows(nullptr);
+}
+
+TEST_F(MainFormTest, HelpPopsUpItsMenuAtThePointerAndOpensTheHelpFileOrTheCodecPage)
+{
+    std::vector<std::string> captions;
+    TPoint shownAt, cursor;
+    auto pick = [&](const char* caption) {
+        headless->OnNextModal([&, caption](TCustomForm& f) {
+            auto& menu = dynamic_cast<TMenuWindow&>(f);
+            shownAt = {menu.BoundsRect().Left, menu.BoundsRect().Top};
+            cursor = Mouse->CursorPos();
+            captions.clear();
+            for (int i = 0; i < main->kivPopupMenu1->Items()->Count(); ++i)
+                captions.push_back(main->kivPopupMenu1->Items()->Items(i)->Caption());
+            const TRect r = menu.ItemRect(main->kivPopupMenu1->Items()->Find(caption));
+            headless->Click(f, r.Left + 5, r.Top + 3);
+        });
+        headless->ClickControl(*main->Button_Help);
+    };
+    pick("Help Content");
+    EXPECT_EQ(captions, (std::vector<std::string>{"Help Content", "-", "Download Codecs"}));
+    EXPECT_EQ(shownAt.X, cursor.X);   // the pointer's spot on the Help button
+    EXPECT_EQ(shownAt.Y, cursor.Y);
+    ASSERT_EQ(launcher.opened.size(), 1u);
+    EXPECT_TRUE(launcher.opened[0].ends_with("KELDARA.CHM")) << launcher.opened[0];
+    pick("Download Codecs");
+    ASSERT_EQ(launcher.opened.size(), 2u);
+    EXPECT_EQ(launcher.opened[1], kCodecPageAddress);
+
+    headless->ClickControl(*main->Button_Home);
+    ASSERT_EQ(launcher.opened.size(), 3u);
+    EXPECT_EQ(launcher.opened[2], kHomePageAddress);
+}
+
+TEST_F(MainFormTest, HelpFileIsARealCompiledHelpFileDeliveredWithTheProgram)
+{
+    const std::string help = FindDataFile(kHelpFileName);
+    ASSERT_FALSE(help.empty());
+    const std::string bytes = Read(help);
+    ASSERT_GT(bytes.size(), 100u);
+    EXPECT_EQ(bytes.substr(0, 4), "ITSF");   // the compiled-help signature
+}
+
+TEST_F(MainFormTest, MinimiseAndAbout)
+{
+    headless->ClickControl(*main->Button_Min);
+    EXPECT_TRUE(headless->AppMinimized());
+    app->Restore();
+
+    app->CreateForm(Form_About);
+    bool shown = false;
+    headless->OnNextModal([&](TCustomForm& f) {
+        shown = &f == Form_About;
+        EXPECT_EQ(f.ClientWidth(), 396);
+        EXPECT_EQ(f.ClientHeight(), 220);
+        headless->ClickControl(*Form_About->URLLabel_Home);
+        headless->ClickControl(*Form_About->URLLabel_Mail);
+        headless->ClickControl(*Form_About->Button_Close);
+    });
+    headless->ClickControl(*main->Button_About);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(Form_About->ModalResult(), mrOk);
+    EXPECT_EQ(launcher.opened, (std::vector<std::string>{kHomePageAddress, kContactAddress}));
+}
+
+TEST_F(MainFormTest, SkinShapesTheWindowAndTheButtonsShowTheirHints)
+{
+    EXPECT_EQ(main->ClientWidth(), 593);
+    EXPECT_EQ(main->ClientHeight(), 420);
+    EXPECT_EQ(main->BorderStyle(), bsNone);
+    EXPECT_EQ(main->Button_VideoDVDDiscBuilder->Hint(), "Create a complete DVD disk with DVD Menu");
+    EXPECT_EQ(main->Button_ConvertVideoCliptovob->Hint(), "Create VOB or MPEG file from avi divx wmv xvid rm, etc");
+    EXPECT_EQ(main->Button_DVDMenuCreator->Hint(), "Create DVD Menu and combine Vob file to DVD directory");
+    EXPECT_EQ(main->Button_DiscBurner->Hint(), "Burn DVD from the existing compatible MPEG file");
+    EXPECT_EQ(main->Button_Min->Hint(), "Minimiaze");
+    EXPECT_EQ(main->Button_Exit->Hint(), "Close");
+    if (!havePictures) GTEST_SKIP() << "the program's pictures are not built";
+
+    headless->SetDesktopColor(0x00FF00);
+    // The rounded corner is outside the shape; the title band and the panel are the skin's.
+    EXPECT_EQ(headless->PixelAt(*main, 0, 0), 0x00FF00u);
+    EXPECT_EQ(headless->PixelAt(*main, 592, 419), 0x00FF00u);
+    const TColor band = headless->PixelAt(*main, 300, 20);
+    EXPECT_NE(band, 0x00FF00u);
+    EXPECT_NE(band, 0xFF00FFu);
+    // A task button lights up under the pointer.
+    const TRect r = main->Button_DiscBurner->BoundsRect();
+    const int x = r.Left + 200, y = r.Top + 110;
+    const TColor normal = headless->PixelAt(*main, x, y);
+    headless->MouseMove(*main, x, y);
+    app->ProcessMessages();
+    EXPECT_NE(headless->PixelAt(*main, x, y), normal);
+}
+
+} // namespace

@@ -1,0 +1,312 @@
+// Draws the program's own pictures (splash, main-window skin and its buttons,
+// About box background, clip border pieces) as BMP files into a folder:
+// programart FOLDER. The main window's layout comes from the shell, so the
+// buttons are painted over exactly the part of the skin they cover.
+#include "paint.h"
+
+#include "gfx/canvas.h"
+#include "shell/mainlayout.h"
+
+#include <cmath>
+#include <iostream>
+#include <string>
+
+namespace {
+
+using namespace mainlayout;
+
+constexpr double kPi = 3.14159265358979323846;
+
+// A compact disc: a rainbow-sheened silver face, a clear hub and a hole.
+void Disc(TBitmap& b, double cx, double cy, double r, double alpha = 1)
+{
+    for (int y = int(cy - r) - 1; y <= int(cy + r) + 1; ++y)
+        for (int x = int(cx - r) - 1; x <= int(cx + r) + 1; ++x) {
+            if (x < 0 || y < 0 || x >= b.Width() || y >= b.Height()) continue;
+            int n = 0;
+            for (int s = 0; s < 16; ++s) {
+                const double px = x + (s % 4 + 0.5) / 4 - cx, py = y + (s / 4 + 0.5) / 4 - cy;
+                const double d = std::hypot(px, py);
+                if (d <= r && d >= r * 0.12) ++n;
+            }
+            if (!n) continue;
+            const double dx = x + 0.5 - cx, dy = y + 0.5 - cy, d = std::hypot(dx, dy);
+            const double a = std::atan2(dy, dx);
+            Rgb c;
+            if (d < r * 0.34) {
+                c = d < r * 0.30 ? Hex(0xDCE4EE) : Hex(0x9AA8BA);   // clear hub and its rim
+            } else {
+                // Silver with a sheen that turns through the colours around the disc.
+                const double t = (std::sin(2 * a) + 1) / 2, u = (std::sin(2 * a + 2.1) + 1) / 2;
+                c = Mix(Hex(0xC8D2DE), Rgb{120 + 135 * t, 140 + 110 * u, 255 - 90 * t}, 0.45);
+                c = Lighter(c, 0.35 * std::pow(std::max(0.0, std::cos(a + 0.8)), 6));
+                if (d > r - 1.5) c = Hex(0x7A8798);
+            }
+            b.SetPixel(x, y, ToColor(Mix(FromColor(b.Pixel(x, y)), c, alpha * n / 16.0)));
+        }
+}
+
+void Text(TBitmap& b, int x, int y, const std::string& text, int size, Rgb colour, bool bold = false)
+{
+    TCanvas* c = b.Canvas();
+    c->Brush()->SetStyle(bsClear);
+    c->Font()->SetName("Arial");
+    c->Font()->SetSize(size);
+    c->Font()->SetStyle(bold ? TFontStyles{fsBold} : TFontStyles{});
+    c->Font()->SetQuality(fqAntialiased);
+    c->Font()->SetColor(ToColor(colour));
+    c->TextOut(x, y, text);
+}
+
+int TextWidth(TBitmap& b, const std::string& text, int size, bool bold)
+{
+    TCanvas* c = b.Canvas();
+    c->Font()->SetName("Arial");
+    c->Font()->SetSize(size);
+    c->Font()->SetStyle(bold ? TFontStyles{fsBold} : TFontStyles{});
+    return c->TextWidth(text);
+}
+
+TBitmap Crop(const TBitmap& src, const Place& p)
+{
+    TBitmap out(p.width, p.height, pf24bit);
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) out.SetPixel(x, y, src.Pixel(p.left + x, p.top + y));
+    return out;
+}
+
+// States side by side: normal, mouse on, mouse down, disabled.
+TBitmap Strip(const TBitmap* states)
+{
+    const int w = states[0].Width(), h = states[0].Height();
+    TBitmap out(w * 4, h, pf24bit);
+    for (int i = 0; i < 4; ++i)
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) out.SetPixel(i * w + x, y, states[i].Pixel(x, y));
+    return out;
+}
+
+TBitmap Skin()
+{
+    TBitmap b(kWidth, kHeight, pf24bit);
+    FillRect(b, 0, 0, kWidth, kHeight, kKey);
+    // Window body: deep navy, a glassy title band and a lighter foot band.
+    PaintBox(b, {0, 0, double(kWidth), double(kHeight), 18, Hex(0x1C3D70), Hex(0x0C1B36), Hex(0x06101F), 0, true, true});
+    for (int y = 2; y < 60; ++y)
+        for (int x = 2; x < kWidth - 2; ++x) {
+            if (b.Pixel(x, y) == kKey) continue;
+            const double t = (y - 2) / 58.0;
+            Rgb c = Mix(Hex(0x4A7FC8), Hex(0x173A72), t);
+            if (t < 0.45) c = Lighter(c, 0.22 * (1 - t / 0.45));
+            b.SetPixel(x, y, ToColor(Mix(FromColor(b.Pixel(x, y)), c, 0.92)));
+        }
+    FillRect(b, 8, 60, kWidth - 8, 61, ToColor(Hex(0x7FB2F0)));
+    FillRect(b, 8, 61, kWidth - 8, 62, ToColor(Hex(0x0A1730)));
+    Disc(b, 36, 30, 19);
+    Text(b, 66, 10, "Keldara DVD Maker", 17, Hex(0x08162E), true);
+    Text(b, 64, 8, "Keldara DVD Maker", 17, Hex(0xFFFFFF), true);
+    Text(b, 66, 37, "Video clips to DVD, SVCD and VCD discs", 8, Hex(0xCFE2FA));
+    // The panel the task buttons sit on.
+    PaintBox(b, {20, 72, double(kWidth - 20), 372, 12, Hex(0x24487E), Hex(0x15305A), Hex(0x3D6AAA), 0.05, false, true});
+    Text(b, 28, 387, "Choose a task to begin.", 9, Hex(0xAFC8EA));
+    Text(b, kWidth - 28 - TextWidth(b, "Version 1.0", 8, false), 389, "Version 1.0", 8, Hex(0x7F9CC4));
+    return b;
+}
+
+// One task button state over the skin's pixels below it.
+TBitmap TaskState(const TBitmap& skin, int task, int state)
+{
+    const Place& p = kTask[task];
+    TBitmap b = Crop(skin, p);
+    const bool hot = state == 1, down = state == 2, off = state == 3;
+    const double o = down ? 1 : 0;
+    Rgb top = hot ? Hex(0x5A92DE) : down ? Hex(0x244C8A) : Hex(0x3E6FB6);
+    Rgb bottom = hot ? Hex(0x2A5CA6) : down ? Hex(0x1A3A6E) : Hex(0x1F4580);
+    Rgb border = hot ? Hex(0xA8D0FF) : Hex(0x0E2246);
+    if (off) top = Grey(top), bottom = Grey(bottom), border = Grey(border);
+    PaintBox(b, {2 + o, 2 + o, p.width - 2 + o, p.height - 2 + o, 10, top, bottom, border, down ? 0.1 : 0.3, false, true});
+    // The task's picture on the left.
+    const double ix = 20 + o, iy = 34 + o;
+    const Rgb white = off ? Hex(0xD0D0D0) : Hex(0xFFFFFF);
+    switch (task) {
+    case 0: // a disc with a menu card in front of it
+        Disc(b, ix + 34, iy + 30, 30, off ? 0.5 : 1);
+        PaintBox(b, {ix, iy + 34, ix + 40, iy + 64, 3, Hex(0xFFE28A), Hex(0xF0A830), Hex(0x7A4A08), 0.2, false, false});
+        for (int r = 0; r < 3; ++r) FillRect(b, int(ix + 6), int(iy + 40 + r * 7), int(ix + 34), int(iy + 43 + r * 7), ToColor(Hex(0x7A4A08)));
+        break;
+    case 1: // a film strip turning into a disc
+        PaintBox(b, {ix - 2, iy + 8, ix + 40, iy + 52, 4, Hex(0x3A3A44), Hex(0x1A1A20), Hex(0x000000), 0.1, false, false});
+        for (int k = 0; k < 4; ++k) {
+            FillRect(b, int(ix + 2 + k * 10), int(iy + 11), int(ix + 7 + k * 10), int(iy + 15), ToColor(white));
+            FillRect(b, int(ix + 2 + k * 10), int(iy + 45), int(ix + 7 + k * 10), int(iy + 49), ToColor(white));
+        }
+        PaintBox(b, {ix + 3, iy + 18, ix + 35, iy + 42, 1, Hex(0x8CD0FF), Hex(0x2C7AD0), Hex(0x10305A), 0.2, false, false});
+        PaintShape(b, int(ix + 40), int(iy + 22), 14, 16, Hex(0xFFD040),
+                   [](double x, double y) { return InTriangle(x, y, 1, 1, 13, 8, 1, 15); });
+        Disc(b, ix + 63, iy + 30, 12, off ? 0.5 : 1);
+        break;
+    case 2: // a TV screen with a menu of four thumbnails
+        PaintBox(b, {ix - 2, iy + 4, ix + 66, iy + 54, 5, Hex(0x30343C), Hex(0x14161A), Hex(0x000000), 0.15, false, false});
+        for (int k = 0; k < 4; ++k) {
+            const double x0 = ix + 6 + (k % 2) * 30, y0 = iy + 10 + (k / 2) * 21;
+            const Rgb a = k == 0 ? Hex(0xFF9A5A) : k == 1 ? Hex(0x7AD67A) : k == 2 ? Hex(0x6AB8FF) : Hex(0xE0A0F0);
+            PaintBox(b, {x0, y0, x0 + 22, y0 + 16, 2, Lighter(a, 0.3), Darker(a, 0.2), Darker(a, 0.5), 0, false, false});
+        }
+        FillRect(b, int(ix + 22), int(iy + 54), int(ix + 42), int(iy + 60), ToColor(Hex(0x202228)));
+        FillRect(b, int(ix + 14), int(iy + 60), int(ix + 50), int(iy + 63), ToColor(Hex(0x202228)));
+        break;
+    default: // a disc being burnt
+        Disc(b, ix + 30, iy + 32, 28, off ? 0.5 : 1);
+        PaintShape(b, int(ix + 34), int(iy - 4), 34, 44, off ? Hex(0xB0B0B0) : Hex(0xFF6A1A), [](double x, double y) {
+            const double cx = 17, w = 15 * std::sin(std::min(1.0, y / 44.0) * kPi * 0.9);
+            return y > 2 && std::abs(x - cx - 3 * std::sin(y / 7.0)) < w;
+        });
+        PaintShape(b, int(ix + 42), int(iy + 12), 18, 26, off ? Hex(0xD8D8D8) : Hex(0xFFD23A), [](double x, double y) {
+            const double w = 7 * std::sin(std::min(1.0, y / 26.0) * kPi * 0.9);
+            return y > 2 && std::abs(x - 9) < w;
+        });
+        break;
+    }
+    static const char* captions[4] = {"DVD Disc Builder", "Convert Video", "DVD Menu Creator", "Disc Burner"};
+    static const char* lines[4][2] = {{"Clips, menu and chapters,", "authored and burnt in one go"},
+                                      {"AVI, DivX, WMV, RM and more", "to DVD, SVCD or VCD files"},
+                                      {"A menu for finished VOB files,", "combined into a DVD folder"},
+                                      {"Burn a DVD folder, or SVCD", "and VCD files, to a disc"}};
+    const Rgb textColour = off ? Hex(0xE6E6E6) : Hex(0xFFFFFF), subColour = off ? Hex(0xD0D0D0) : Hex(0xCFE2FA);
+    const int tx = 100 + int(o), ty = 34 + int(o);
+    Text(b, tx + 1, ty + 1, captions[task], 12, Hex(0x08162E), true);
+    Text(b, tx, ty, captions[task], 12, textColour, true);
+    Text(b, tx, ty + 30, lines[task][0], 8, subColour);
+    Text(b, tx, ty + 46, lines[task][1], 8, subColour);
+    return b;
+}
+
+// One small title-band button state: a glassy orb with its glyph.
+TBitmap SmallState(const TBitmap& skin, int which, int state)
+{
+    const Place& p = kSmall[which];
+    TBitmap b = Crop(skin, p);
+    const bool hot = state == 1, down = state == 2, off = state == 3;
+    const bool exitButton = which == 4;
+    Rgb top = exitButton ? Hex(0xF2806A) : Hex(0x8CBCF4), bottom = exitButton ? Hex(0xB02A18) : Hex(0x2A5EAE);
+    if (hot) top = Lighter(top, 0.25), bottom = Lighter(bottom, 0.2);
+    if (down) top = Darker(top, 0.25), bottom = Darker(bottom, 0.25);
+    if (off) top = Grey(top), bottom = Grey(bottom);
+    PaintBox(b, {1, 1, 23, 23, 11, top, bottom, exitButton ? Hex(0x5A1008) : Hex(0x0C2246), 0.45, false, true});
+    const Rgb g = Hex(0xFFFFFF);
+    auto shape = [&](auto inside) { PaintShape(b, 0, 0, 24, 24, g, inside); };
+    switch (which) {
+    case 0: // i
+        shape([](double x, double y) { return std::hypot(x - 12, y - 7.5) < 1.7 || (std::abs(x - 12) < 1.5 && y > 10 && y < 18); });
+        break;
+    case 1: // ?
+        shape([](double x, double y) {
+            const double d = std::hypot(x - 12, y - 9.5);
+            const double a = std::atan2(y - 9.5, x - 12);
+            return (std::abs(d - 4) < 1.4 && (a < 1.2 || a > 2.6 || a < -0.0)) ||
+                   (std::abs(x - 12) < 1.4 && y > 12.5 && y < 15.5) || std::hypot(x - 12, y - 18) < 1.6;
+        });
+        break;
+    case 2: // house
+        shape([](double x, double y) {
+            return InTriangle(x, y, 12, 5, 4.5, 12, 19.5, 12) || (x > 7 && x < 17 && y >= 11.5 && y < 18.5 && !(x > 10.5 && x < 13.5 && y > 13.5));
+        });
+        break;
+    case 3: // minimise bar
+        shape([](double x, double y) { return x > 7 && x < 17 && y > 14 && y < 17; });
+        break;
+    default: // cross
+        shape([](double x, double y) {
+            return SegmentDistance(x, y, 8, 8, 16, 16) < 1.5 || SegmentDistance(x, y, 8, 16, 16, 8) < 1.5;
+        });
+        break;
+    }
+    return b;
+}
+
+TBitmap Splash()
+{
+    TBitmap b(kSplashWidth, kSplashHeight, pf24bit);
+    VGradient(b, 0, 0, kSplashWidth, kSplashHeight, Hex(0x2F63AE), Hex(0x0A1A36));
+    // Soft light from the top left.
+    for (int y = 0; y < kSplashHeight; ++y)
+        for (int x = 0; x < kSplashWidth; ++x) {
+            const double d = std::hypot(x - 80.0, y - 20.0) / 320.0;
+            if (d < 1) b.SetPixel(x, y, ToColor(Lighter(FromColor(b.Pixel(x, y)), 0.18 * (1 - d) * (1 - d))));
+        }
+    Disc(b, 392, 122, 98);
+    Disc(b, 300, 190, 34, 0.9);
+    Text(b, 34, 52, "Keldara", 36, Hex(0x06142A), true);
+    Text(b, 32, 50, "Keldara", 36, Hex(0xFFFFFF), true);
+    Text(b, 36, 110, "DVD Maker", 20, Hex(0xCFE2FA), true);
+    Text(b, 36, 146, "Your video clips on DVD, SVCD and VCD", 9, Hex(0xCFE2FA));
+    Text(b, 36, 162, "with menus, chapters and subtitles.", 9, Hex(0xCFE2FA));
+    FillRect(b, 36, 196, 236, 197, ToColor(Hex(0x7FB2F0)));
+    Text(b, 36, 204, "Version 1.0   -   Starting...", 8, Hex(0xAFC8EA));
+    for (int x = 0; x < kSplashWidth; ++x) b.SetPixel(x, 0, ToColor(Hex(0x7FB2F0))), b.SetPixel(x, kSplashHeight - 1, 0x301A0A);
+    for (int y = 0; y < kSplashHeight; ++y) b.SetPixel(0, y, ToColor(Hex(0x7FB2F0))), b.SetPixel(kSplashWidth - 1, y, 0x301A0A);
+    return b;
+}
+
+TBitmap About()
+{
+    TBitmap b(kAboutWidth, kAboutHeight, pf24bit);
+    VGradient(b, 0, 0, kAboutWidth, kAboutHeight, Hex(0xF4F8FE), Hex(0xD2E2F6));
+    VGradient(b, 0, 0, kAboutWidth, 64, Hex(0x4A7FC8), Hex(0x173A72), 0.2);
+    Disc(b, 40, 32, 22);
+    Text(b, 74, 12, "Keldara DVD Maker", 16, Hex(0xFFFFFF), true);
+    Text(b, 76, 38, "Version 1.0", 9, Hex(0xCFE2FA));
+    return b;
+}
+
+// Border pieces stamped around a hovered title button: small inward-pointing
+// gold arrows on the key colour of their pixel (0, 0).
+TBitmap Piece(int direction) // 0 left, 1 right, 2 top, 3 bottom
+{
+    const bool across = direction >= 2;
+    TBitmap b(across ? 15 : 8, across ? 8 : 15, pf24bit);
+    FillRect(b, 0, 0, b.Width(), b.Height(), kKey);
+    auto inside = [direction](double x, double y) {
+        switch (direction) {
+        case 0: return InTriangle(x, y, 1, 1, 7, 7.5, 1, 14);
+        case 1: return InTriangle(x, y, 7, 1, 1, 7.5, 7, 14);
+        case 2: return InTriangle(x, y, 1, 1, 14, 1, 7.5, 7);
+        default: return InTriangle(x, y, 1, 7, 14, 7, 7.5, 1);
+        }
+    };
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x)
+            if (inside(x + 0.5, y + 0.5) && !(x == 0 && y == 0)) b.SetPixel(x, y, ToColor(Hex(0xFFC828)));
+    return b;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::cerr << "usage: programart FOLDER\n";
+        return 2;
+    }
+    try {
+        const std::string folder = std::string(argv[1]) + "/";
+        const TBitmap skin = Skin();
+        skin.SaveToFile(folder + kSkinFile);
+        for (int t = 0; t < 4; ++t) {
+            TBitmap states[4] = {TaskState(skin, t, 0), TaskState(skin, t, 1), TaskState(skin, t, 2), TaskState(skin, t, 3)};
+            Strip(states).SaveToFile(folder + kTaskFiles[t]);
+        }
+        for (int s = 0; s < 5; ++s) {
+            TBitmap states[4] = {SmallState(skin, s, 0), SmallState(skin, s, 1), SmallState(skin, s, 2), SmallState(skin, s, 3)};
+            Strip(states).SaveToFile(folder + kSmallFiles[s]);
+        }
+        Splash().SaveToFile(folder + kSplashFile);
+        About().SaveToFile(folder + kAboutFile);
+        const char* pieces[4] = {"Left.bmp", "Right.bmp", "Top.bmp", "Bottom.bmp"};
+        for (int i = 0; i < 4; ++i) Piece(i).SaveToFile(folder + pieces[i]);
+    } catch (const std::exception& e) {
+        std::cerr << "programart: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
