@@ -6,3 +6,7 @@ keldara_test(vcl_stdctrls_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/stdctrls_test.cpp
   LIBS vcl)
+keldara_test(vcl_toolbar_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/toolbar_test.cpp
+  LIBS vcl)
