@@ -8,6 +8,7 @@
 #include "shell/qv_loadfile.h"
 #include "shell/qv_movieimage.h"
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -66,6 +67,58 @@ protected:
         while (queue.Peek(extra))
             EXPECT_FALSE(extra.message == MSG_LOAD_FAILED || extra.message == MSG_LOAD_GAVE_UP ||
                          extra.message == MSG_LOAD_READY);
+        return result;
+    }
+
+    // A small clip of the length with exact-length sound.
+    std::string LongClip(double seconds)
+    {
+        testkit::ClipSpec spec;
+        spec.width = 96;
+        spec.height = 64;
+        spec.seconds = seconds;
+        spec.gop = 25;
+        spec.audio = testkit::AudioCodec::Pcm;
+        const std::string path = folder.File("clip-" + std::to_string(static_cast<int>(seconds * 10)) + ".avi");
+        testkit::WriteClip(path, spec);
+        return path;
+    }
+
+    // Probes a file on a gated clock, letting each of its sleeps pass in turn; counts the
+    // frame files it tried to write (each is followed by its one 100 ms sleep). Once
+    // afterSave answers true, each picture wait also lets the graph play for a fifth of
+    // its length in real time, so that a picture after a seek can arrive.
+    Result ProbeStepped(const std::string& path, GateClock& clock, int* saves,
+                        const std::function<bool(int)>& afterSave = {})
+    {
+        bool playing = false;
+        auto loader = std::make_unique<TQV_LoadFile>(false, path, 1, 0, window);
+        Result result;
+        std::size_t seen = clock.Requested().size();
+        *saves = 0;
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (result.message == 0 && std::chrono::steady_clock::now() < until) {
+            MSG msg;
+            while (result.message == 0 && queue.Peek(msg))
+                if (msg.message == MSG_LOAD_FAILED || msg.message == MSG_LOAD_GAVE_UP || msg.message == MSG_LOAD_READY)
+                    result.message = msg.message;
+            if (result.message || !clock.WaitForSleeps(seen + 1, std::chrono::milliseconds(20)))
+                continue;
+            const std::uint32_t ms = clock.Requested()[seen++];
+            if (ms == 100) {
+                ++*saves;
+                if (afterSave)
+                    playing = afterSave(*saves) || playing;
+            } else if (playing) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(ms / 5));
+            }
+            clock.Advance(ms);
+        }
+        EXPECT_NE(result.message, 0u) << "no message from the probe of " << path;
+        if (result.message == 0)
+            clock.Open();   // let it run out rather than hang
+        loader->WaitFor();
+        result.clip = std::move(loader->Clip);
         return result;
     }
 
@@ -210,37 +263,55 @@ TEST_F(LoadFileTest, SoundOnlyFilesGetThePlaceholderPictures)
     }
 }
 
-TEST_F(LoadFileTest, FramesThatCannotBeWrittenGiveThePlaceholderOrAfterSixGrabsGiveUp)
+TEST_F(LoadFileTest, GrabPositionsFollowTheClipLengthThenThePlaceholdersOrGivingUp)
 {
-    ManualClock clock;
+    GateClock clock;
     ScopedClock scoped(clock);
-    // The snapshot folder is a file: no frame file can be made.
+    // The snapshot folder is a file: no frame file can be made, so every position is tried.
     std::filesystem::remove_all(program + "Snapshot");
     std::ofstream(program + "Snapshot") << "not a folder";
+    struct Case {
+        double seconds;
+        int grabs;
+        UINT message;
+    };
+    // Grabs at 0, 4, 10, 18, 30 and 50 s, none within 8 s of the end.
+    for (Case c : {Case{9.5, 1, MSG_LOAD_READY}, Case{11.5, 2, MSG_LOAD_READY}, Case{60, 6, MSG_LOAD_GAVE_UP}}) {
+        const std::string path = LongClip(c.seconds);
+        int saves = 0;
+        Result r = ProbeStepped(path, clock, &saves);
+        EXPECT_EQ(saves, c.grabs) << c.seconds;
+        EXPECT_EQ(r.message, c.message) << c.seconds;
+        ASSERT_TRUE(r.clip);
+        EXPECT_TRUE(r.clip->SupportsSeek);
+        EXPECT_NEAR(r.clip->Duration, c.seconds, 0.1);
+        // Short of the sixth grab the placeholders stand in; after it the tile is left alone.
+        EXPECT_EQ(TileIs(*r.clip, kPlaceholderTile), c.message == MSG_LOAD_READY) << c.seconds;
+    }
+}
 
-    // A short clip is grabbed once, then the placeholders stand in.
-    Result r = Probe(testkit::MakeStandardClip(folder.Path()));
+TEST_F(LoadFileTest, AGoodSixthGrabIsUsed)
+{
+    GateClock clock;
+    ScopedClock scoped(clock);
+    std::filesystem::remove_all(program + "Snapshot");
+    std::ofstream(program + "Snapshot") << "not a folder";
+    int saves = 0;
+    // Frames can be written again from the sixth grab on.
+    Result r = ProbeStepped(LongClip(60), clock, &saves, [&](int done) {
+        if (done != 5)
+            return false;
+        std::filesystem::remove(program + "Snapshot");
+        ForceDirectories(program + "Snapshot");
+        return true;
+    });
+    EXPECT_EQ(saves, 6);
     EXPECT_EQ(r.message, MSG_LOAD_READY);
     ASSERT_TRUE(r.clip);
-    EXPECT_TRUE(TileIs(*r.clip, kPlaceholderTile));
-    EXPECT_EQ(r.clip->VideoWidth, 320);
-
-    // A long one is tried at six positions and then given up, its tile left blank.
-    testkit::ClipSpec spec;
-    spec.width = 96;
-    spec.height = 64;
-    spec.seconds = 60;
-    spec.gop = 25;
-    testkit::WriteClip(folder.File("long.avi"), spec);
-    const std::uint64_t before = clock.TotalSlept();
-    r = Probe(folder.File("long.avi"), 1, 0);
-    EXPECT_EQ(r.message, MSG_LOAD_GAVE_UP);
-    EXPECT_EQ(r.wParam, 1u);
-    ASSERT_TRUE(r.clip);
-    EXPECT_NEAR(r.clip->Duration, 60.0, 0.1);
-    EXPECT_TRUE(r.clip->SupportsSeek);
+    EXPECT_TRUE(FileExists(program + "Snapshot/t-5-0-1.bmp"));
+    EXPECT_EQ(r.clip->Snapshot->Width(), 96);
+    EXPECT_EQ(r.clip->Snapshot->Height(), 64);
     EXPECT_FALSE(TileIs(*r.clip, kPlaceholderTile));
-    EXPECT_GE(clock.TotalSlept() - before, 6u * (500 + 100));   // six grabs, each waited for
 }
 
 TEST_F(LoadFileTest, DeletingARunningProbeCancelsItsWaits)

@@ -58,10 +58,10 @@ public:
         changed_.notify_all();
     }
     // Waits (real time, bounded) until `count` sleeps have begun.
-    bool WaitForSleeps(std::size_t count)
+    bool WaitForSleeps(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10))
     {
         std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return requested_.size() >= count; });
+        return changed_.wait_for(lock, timeout, [&] { return requested_.size() >= count; });
     }
     std::vector<std::uint32_t> Requested()
     {
