@@ -387,6 +387,16 @@ TBitmap MenuSelect()
     return b;
 }
 
+// The menus' check mark: black on white, white being the transparent colour.
+TBitmap MenuChecked()
+{
+    TBitmap b = Blank(16, 16, 0xFFFFFF);
+    PaintShape(b, 0, 0, 16, 16, Hex(0x000000), [](double x, double y) {
+        return SegmentDistance(x, y, 4, 8, 7, 11) < 1.2 || SegmentDistance(x, y, 7, 11, 12, 5) < 1.2;
+    });
+    return b;
+}
+
 // The notice window: a framed panel with a title band and a close box at (162..175, 6..19).
 TBitmap NoticeWindow()
 {
@@ -436,6 +446,7 @@ Pictures DrawAll()
     }
     out.emplace_back("MACOS_MENU_BAR", MenuBar());
     out.emplace_back("MACOS_MENU_SELECT", MenuSelect());
+    out.emplace_back("MENU_CHECKED", MenuChecked());
     out.emplace_back("MSNPOPFORM", NoticeWindow());
     return out;
 }
