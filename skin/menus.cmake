@@ -4,4 +4,5 @@ target_sources(skin PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/src/kivmenu.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/kivpopupmenu.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/kivmainmenu.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/src/kivurllabel.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/src/kivurllabel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/kivtoolbar.cpp)

@@ -1,9 +1,11 @@
-// Track bars and skinned menu items in each built-in style, one row per style:
+// Track bars, skinned menu items, tool bars and link labels in each built-in style, one row per style:
 // menusdemo [--headless OUT.bmp] [--popup] (--popup also opens a real popup menu).
 #include "skin/kivimagepanel.h"
 #include "skin/kivpopupmenu.h"
 #include "skin/kivthemes.h"
+#include "skin/kivtoolbar.h"
 #include "skin/kivtrackbar.h"
+#include "skin/kivurllabel.h"
 
 #include "gfx/imagelist.h"
 #include "vcl/application.h"
@@ -51,8 +53,8 @@ class TMenusDemo : public TForm {
 public:
     explicit TMenusDemo(TComponent* owner) : TForm(owner)
     {
-        SetCaption("Skinned track bars and menus");
-        SetBounds(20, 20, 900, 5 * 150 + 10);
+        SetCaption("Skinned track bars, menus, tool bars and links");
+        SetBounds(20, 20, 920, 5 * 150 + 10);
         SetColor(RGB(0xE8, 0xE8, 0xF0));
         images_ = std::make_unique<TImageList>(16, 16);
         TBitmap picture(16, 16);
@@ -130,6 +132,36 @@ private:
         auto* preview = new TMenuPreview(this, menu, 1);
         preview->SetParent(this);
         preview->SetBounds(430, top, 200, 140);
+
+        // A tool bar with a checked button (drawn as the hot box), a plain and a drop-down one.
+        auto* tools = new TkivToolBar(this);
+        tools->SetParent(this);
+        tools->SetAlign(alNone);
+        tools->SetUIStyle(style);
+        tools->SetBounds(650, top + 5, 250, 40);
+        tools->SetImages(images_.get());
+        tools->SetShowCaptions(true);
+        tools->SetButtonWidth(60);
+        tools->SetButtonHeight(38);
+        const char* captions[] = {"&Open", "Checked", "Burn"};
+        const TToolButtonStyle kinds[] = {tbsButton, tbsCheck, tbsDropDown};
+        for (int i = 0; i < 3; ++i) {
+            auto* b = new TToolButton(this);
+            b->SetStyle(kinds[i]);
+            b->SetCaption(captions[i]);
+            b->SetImageIndex(0);
+            b->SetParent(tools);
+            if (kinds[i] == tbsCheck) b->SetDown(true);
+        }
+
+        // The About box's two links.
+        auto* web = Place<TkivURLLabel>(this, 660, top + 70, 0, 0);
+        web->SetCaption("www.example.org");
+        web->SetURL("https://www.example.org/");
+        auto* mail = Place<TkivURLLabel>(this, 660, top + 95, 0, 0);
+        mail->SetCaption("support@example.org");
+        mail->SetURL("mailto:support@example.org");
+        mail->SetFontHoverColor(clRed);
     }
 
     std::unique_ptr<TImageList> images_;
