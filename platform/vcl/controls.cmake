@@ -8,3 +8,8 @@ target_sources(vcl PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/src/stdctrls.cpp)
 # Tool bars and their buttons.
 target_sources(vcl PRIVATE ${CMAKE_CURRENT_LIST_DIR}/src/toolbar.cpp)
+# Scroll bar, track and progress bars, up-down buttons, page and tab controls.
+target_sources(vcl PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/src/scrollbar.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/comctrls.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/pagectrl.cpp)

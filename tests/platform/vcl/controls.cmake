@@ -10,3 +10,12 @@ keldara_test(vcl_toolbar_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/toolbar_test.cpp
   LIBS vcl)
+keldara_test(vcl_comctrls_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/scrollbar_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/comctrls_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/pagectrl_test.cpp
+  LIBS vcl)
+# Every common control in a real window, for a screenshot.
+add_executable(comctrls_demo ${CMAKE_CURRENT_LIST_DIR}/comctrls_demo.cpp)
+target_link_libraries(comctrls_demo PRIVATE vcl_qt)
