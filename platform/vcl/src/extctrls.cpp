@@ -403,3 +403,153 @@ void TCustomPanel::Paint()
         DrawText(c, Caption(), tr, DT_SINGLELINE | DT_VCENTER | AlignmentToDrawFlags(alignment_));
     }
 }
+
+// ---------------------------------------------------------------------------
+class TCustomRadioGroup::TGroupButton : public TRadioButton {
+public:
+    TGroupButton(TCustomRadioGroup* group) : TRadioButton(group), group_(group)
+    {
+        SetParent(group);
+    }
+    // A set check from code fires the group's click too, unless the group is rebuilding.
+    void Click() override
+    {
+        TRadioButton::Click();
+        group_->ButtonClicked(this);
+    }
+
+protected:
+    void Pushed() override
+    {
+        if (group_->CanModify()) TRadioButton::Pushed();
+    }
+
+private:
+    TCustomRadioGroup* group_;
+};
+
+TCustomRadioGroup::TCustomRadioGroup(TComponent* AOwner)
+    : TCustomGroupBox(AOwner), items_(std::make_unique<TStringList>())
+{
+    SetControlStyle(ControlStyle() & ~csAcceptsControls);
+    items_->OnChange = [this](TObject*) { ItemsChanged(); };
+}
+
+TCustomRadioGroup::~TCustomRadioGroup()
+{
+    items_->OnChange = nullptr;
+    // The buttons go first, while the group they call back is whole.
+    std::vector<TGroupButton*> buttons;
+    buttons.swap(buttons_);
+    for (auto it = buttons.rbegin(); it != buttons.rend(); ++it) (*it)->Free();
+}
+
+TRadioButton* TCustomRadioGroup::Buttons(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(buttons_.size())) return nullptr;
+    return buttons_[static_cast<std::size_t>(index)];
+}
+
+void TCustomRadioGroup::SetItemIndex(int value)
+{
+    if (Loading()) {
+        itemIndex_ = value;
+        return;
+    }
+    if (value < -1 || value >= static_cast<int>(buttons_.size()) || value == itemIndex_) return;
+    if (itemIndex_ >= 0) buttons_[static_cast<std::size_t>(itemIndex_)]->SetChecked(false);
+    itemIndex_ = value;
+    if (value >= 0) buttons_[static_cast<std::size_t>(value)]->SetChecked(true);
+    UpdateTabStops();
+}
+
+void TCustomRadioGroup::SetColumns(int value)
+{
+    value = std::clamp(value, 1, 16);
+    if (columns_ == value) return;
+    columns_ = value;
+    ArrangeButtons();
+    Invalidate();
+}
+
+void TCustomRadioGroup::ButtonClicked(TGroupButton* button)
+{
+    if (updating_) return;
+    auto it = std::find(buttons_.begin(), buttons_.end(), button);
+    if (it == buttons_.end()) return;
+    itemIndex_ = static_cast<int>(it - buttons_.begin());
+    UpdateTabStops();
+    if (!Loading()) Click();
+}
+
+void TCustomRadioGroup::ItemsChanged()
+{
+    if (Loading()) return;
+    if (itemIndex_ >= items_->Count()) itemIndex_ = items_->Count() - 1;
+    UpdateButtons();
+}
+
+void TCustomRadioGroup::Loaded()
+{
+    TCustomGroupBox::Loaded();
+    if (itemIndex_ < -1 || itemIndex_ >= items_->Count()) itemIndex_ = -1;
+    UpdateButtons();
+}
+
+void TCustomRadioGroup::UpdateButtons()
+{
+    const auto count = static_cast<std::size_t>(items_->Count());
+    while (buttons_.size() < count) buttons_.push_back(new TGroupButton(this));
+    while (buttons_.size() > count) {
+        TGroupButton* last = buttons_.back();
+        buttons_.pop_back();
+        last->Free();
+    }
+    updating_ = true;
+    for (std::size_t i = 0; i < count; ++i) {
+        TGroupButton* b = buttons_[i];
+        b->SetCaption(items_->Get(static_cast<int>(i)));
+        b->SetChecked(static_cast<int>(i) == itemIndex_);
+    }
+    updating_ = false;
+    UpdateTabStops();
+    ArrangeButtons();
+    Invalidate();
+}
+
+void TCustomRadioGroup::UpdateTabStops()
+{
+    // The checked line is where Tab lands; with none checked, the first line.
+    for (std::size_t i = 0; i < buttons_.size(); ++i)
+        buttons_[i]->SetTabStop(static_cast<int>(i) == itemIndex_ || (itemIndex_ < 0 && i == 0));
+}
+
+void TCustomRadioGroup::ArrangeButtons()
+{
+    if (buttons_.empty()) return;
+    const int n = static_cast<int>(buttons_.size());
+    const int perColumn = (n + columns_ - 1) / columns_;
+    const int buttonWidth = (Width() - 10) / columns_;
+    const int fontHeight = CaptionHeight();
+    const int free = Height() - fontHeight - 5;
+    const int buttonHeight = free / perColumn;
+    const int top = fontHeight + 1 + (free % perColumn) / 2;
+    for (int i = 0; i < n; ++i)
+        buttons_[static_cast<std::size_t>(i)]->SetBounds((i / perColumn) * buttonWidth + 8,
+                                                         (i % perColumn) * buttonHeight + top, buttonWidth,
+                                                         buttonHeight);
+}
+
+void TCustomRadioGroup::WndProc(TMessage& m)
+{
+    TCustomGroupBox::WndProc(m);
+    switch (m.Msg) {
+    case WM_SIZE:
+    case CM_FONTCHANGED:
+        ArrangeButtons();
+        break;
+    case CM_ENABLEDCHANGED:
+        for (TGroupButton* b : buttons_) b->SetEnabled(Enabled());
+        break;
+    }
+}

@@ -10,6 +10,10 @@ keldara_test(vcl_toolbar_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/toolbar_test.cpp
   LIBS vcl)
+
+# Every label, button and group of the first group in a real window, for a screenshot.
+add_executable(vclbuttons_demo ${CMAKE_CURRENT_LIST_DIR}/vclbuttons_demo.cpp)
+target_link_libraries(vclbuttons_demo PRIVATE vcl_qt)
 keldara_test(vcl_comctrls_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/scrollbar_test.cpp

@@ -1,9 +1,12 @@
 #pragma once
-// Pictures, panels, bevels and shapes.
+// Pictures, panels, bevels, shapes and radio groups.
 #include "gfx/picture.h"
+#include "rtl/classes.h"
 #include "vcl/ctrltypes.h"
+#include "vcl/stdctrls.h"
 
 #include <memory>
+#include <vector>
 
 // Draws a frame `Width` pixels wide, top and left in TopColor, bottom and right
 // in BottomColor, and shrinks Rect by it.
@@ -140,4 +143,50 @@ private:
 class TPanel : public TCustomPanel {
 public:
     explicit TPanel(TComponent* AOwner) : TCustomPanel(AOwner) {}
+};
+
+// ---------------------------------------------------------------------------
+// A group box holding one radio button per line of Items, laid out top to
+// bottom in Columns. ItemIndex is the checked line (-1: none); setting it
+// checks that button, which fires OnClick as a press does.
+class TCustomRadioGroup : public TCustomGroupBox {
+public:
+    explicit TCustomRadioGroup(TComponent* AOwner);
+    ~TCustomRadioGroup() override;
+
+    TStrings* Items() { return items_.get(); }
+    void SetItems(const TStrings& value) { items_->Assign(value); }
+    int ItemIndex() const { return itemIndex_; }
+    // Values outside -1..count-1 are ignored.
+    void SetItemIndex(int value);
+    int Columns() const { return columns_; }
+    void SetColumns(int value); // 1..16
+    // The radio button of line `index`; nullptr outside the lines.
+    TRadioButton* Buttons(int index) const;
+
+    void WndProc(TMessage& Message) override;
+
+protected:
+    // False keeps presses from changing the choice (code still may).
+    virtual bool CanModify() { return true; }
+    void Loaded() override;
+
+private:
+    class TGroupButton;
+    void ItemsChanged();
+    void UpdateButtons();
+    void ArrangeButtons();
+    void UpdateTabStops();
+    void ButtonClicked(TGroupButton* button);
+
+    std::unique_ptr<TStringList> items_;
+    std::vector<TGroupButton*> buttons_;
+    int itemIndex_ = -1;
+    int columns_ = 1;
+    bool updating_ = false;
+};
+
+class TRadioGroup : public TCustomRadioGroup {
+public:
+    explicit TRadioGroup(TComponent* AOwner) : TCustomRadioGroup(AOwner) {}
 };

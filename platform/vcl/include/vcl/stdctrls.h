@@ -62,3 +62,160 @@ class TLabel : public TCustomLabel {
 public:
     explicit TLabel(TComponent* AOwner) : TCustomLabel(AOwner) {}
 };
+
+// ---------------------------------------------------------------------------
+// What push buttons, check boxes and radio buttons share: a press by the left
+// mouse button (released inside) or by the space bar (released while focused)
+// ends in Pushed; "&x" in the caption presses the button from the keyboard.
+class TButtonControl : public TCustomControl {
+public:
+    explicit TButtonControl(TComponent* AOwner);
+
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool value);
+    // Drawn pushed in: the mouse or the space bar holds it down.
+    bool Pressed() const { return pressed_; }
+
+    void WndProc(TMessage& Message) override;
+
+protected:
+    // A completed press.
+    virtual void Pushed() = 0;
+    // The accelerator of the caption was typed; by default focus, then Pushed.
+    virtual void AccelPressed();
+    // True while a state is set without firing OnClick (loading, or on purpose).
+    bool ClicksDisabled() const { return clicksDisabled_ > 0 || Loading(); }
+    void DisableClicks() { ++clicksDisabled_; }
+    void EnableClicks() { --clicksDisabled_; }
+
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void KeyDown(unsigned short& Key, TShiftState Shift) override;
+    void KeyUp(unsigned short& Key, TShiftState Shift) override;
+
+private:
+    void SetPressed(bool value);
+    void CancelPress();
+    bool pressed_ = false;
+    bool mouseTracking_ = false;
+    bool spaceDown_ = false;
+    bool wordWrap_ = false;
+    int clicksDisabled_ = 0;
+};
+
+// ---------------------------------------------------------------------------
+// A push button. Clicking it sets its form's ModalResult to its own. The
+// default button takes Enter while no other button has the focus; the cancel
+// button takes Escape.
+class TButton : public TButtonControl {
+public:
+    explicit TButton(TComponent* AOwner);
+
+    bool Default() const { return default_; }
+    void SetDefault(bool value);
+    bool Cancel() const { return cancel_; }
+    void SetCancel(bool value) { cancel_ = value; }
+    TModalResult ModalResult() const { return modalResult_; }
+    void SetModalResult(TModalResult value) { modalResult_ = value; }
+    // Presses the button as a click would.
+    void Click() override;
+
+    void WndProc(TMessage& Message) override;
+
+protected:
+    void Pushed() override { Click(); }
+    void AccelPressed() override { Click(); }
+    void Paint() override;
+
+private:
+    void UpdateActive(TWinControl* focused);
+    bool default_ = false;
+    bool cancel_ = false;
+    bool active_ = false; // takes Enter now
+    TModalResult modalResult_ = mrNone;
+};
+
+// ---------------------------------------------------------------------------
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+
+// A box with a tick and a caption. Every change of State fires OnClick (unless
+// loading); a press steps Unchecked, (Grayed when allowed,) Checked, Unchecked.
+class TCustomCheckBox : public TButtonControl {
+public:
+    explicit TCustomCheckBox(TComponent* AOwner);
+
+    TCheckBoxState State() const { return state_; }
+    void SetState(TCheckBoxState value);
+    bool Checked() const { return state_ == cbChecked; }
+    void SetChecked(bool value) { SetState(value ? cbChecked : cbUnchecked); }
+    bool AllowGrayed() const { return allowGrayed_; }
+    void SetAllowGrayed(bool value) { allowGrayed_ = value; }
+    // taRightJustify: the box at the left, the caption right of it; taLeftJustify: the other way.
+    TLeftRight Alignment() const { return alignment_; }
+    void SetAlignment(TLeftRight value);
+    virtual void Toggle();
+
+    void WndProc(TMessage& Message) override;
+
+protected:
+    void Pushed() override { Toggle(); }
+    void Paint() override;
+
+private:
+    TCheckBoxState state_ = cbUnchecked;
+    bool allowGrayed_ = false;
+    TLeftRight alignment_ = lrRight;
+};
+
+class TCheckBox : public TCustomCheckBox {
+public:
+    explicit TCheckBox(TComponent* AOwner) : TCustomCheckBox(AOwner) {}
+};
+
+// ---------------------------------------------------------------------------
+// A radio button: checking one unchecks the radio buttons beside it (same
+// parent). Becoming checked fires OnClick; only the checked one is a tab stop,
+// and the arrow keys move to the next radio button beside it and check it.
+class TRadioButton : public TButtonControl {
+public:
+    explicit TRadioButton(TComponent* AOwner);
+
+    bool Checked() const { return checked_; }
+    void SetChecked(bool value);
+    TLeftRight Alignment() const { return alignment_; }
+    void SetAlignment(TLeftRight value);
+
+    void WndProc(TMessage& Message) override;
+
+protected:
+    void Pushed() override { SetChecked(true); }
+    void KeyDown(unsigned short& Key, TShiftState Shift) override;
+    void Paint() override;
+
+private:
+    bool checked_ = false;
+    TLeftRight alignment_ = lrRight;
+};
+
+// ---------------------------------------------------------------------------
+// A captioned, etched frame around other controls. Its accelerator focuses
+// the first control inside.
+class TCustomGroupBox : public TCustomControl {
+public:
+    explicit TCustomGroupBox(TComponent* AOwner);
+    void AlignControls(TControl* AControl, TRect& Rect) override;
+    void WndProc(TMessage& Message) override;
+
+protected:
+    void Paint() override;
+    // Height of the caption row, which the frame's top edge halves.
+    int CaptionHeight() const;
+};
+
+class TGroupBox : public TCustomGroupBox {
+public:
+    explicit TGroupBox(TComponent* AOwner) : TCustomGroupBox(AOwner) {}
+};
+
+// Draws the caption of a button-like control: "&" marks, embossed when disabled.
+void DrawControlText(TCanvas& c, const std::string& text, TRect r, unsigned flags, bool enabled);
