@@ -295,8 +295,10 @@ void TkivTrackBar::DrawTicks(TCanvas* canvas)
     tick(offsetOf(0));
     if (frequency_ > 0) {
         const std::int64_t step = frequency_;
-        if (lane > 0 && step * lane < span) {
-            for (std::int64_t p = 1; p < lane; ++p) tick(p);
+        const std::int64_t pixels = lane < 0 ? -lane : lane; // a lane shorter than the slider runs backwards
+        if (step * pixels < span) {
+            const std::int64_t dir = lane < 0 ? -1 : 1;
+            for (std::int64_t p = 1; p < pixels; ++p) tick(dir * p);
         } else {
             for (std::int64_t done = step; done < span; done += step) tick(offsetOf(done));
         }

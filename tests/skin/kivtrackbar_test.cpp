@@ -263,6 +263,10 @@ TEST_F(KivTrackBars, TicksMarkMinEveryFrequencyAndMaxEvenOverTheWholeIntRange)
     t->SetFrequency(1);
     const int lane = t->Width() - t->Slider()->Width();
     for (int x = t->Slider()->Width(); x <= lane + half; ++x) ASSERT_EQ(At(20 + x, bottom), clBlack) << x;
+    // Narrower than its slider: still one pass over the pixels, not over the values.
+    t->SetWidth(t->Slider()->Width() - 4);
+    EXPECT_NE(headless->Snapshot(*form), nullptr);
+    t->SetWidth(200);
     t->SetMax(INT_MIN);
     EXPECT_EQ(At(20 + 100, bottom), clWhite);
 }
