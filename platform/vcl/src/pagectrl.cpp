@@ -37,13 +37,25 @@ TCustomTabControl::TCustomTabControl(TComponent* AOwner) : TCustomControl(AOwner
 
 TCustomTabControl::~TCustomTabControl() = default;
 
-int TCustomTabControl::TabTextWidth(int index) const
+int TCustomTabControl::TabBoxWidth(int index) const
 {
-    TBitmap probe(1, 1, pf24bit);
-    probe.Canvas()->SetFont(*Font());
-    TRect r = Rect(0, 0, 0, 0);
-    DrawText(probe.Canvas(), TabCaption(index), r, DT_SINGLELINE | DT_CALCRECT);
-    return r.Width();
+    // Caption widths are measured once per change of the tabs, the font or TabWidth.
+    const int n = TabCount();
+    if (static_cast<int>(widths_.size()) != n) {
+        widths_.clear();
+        TBitmap probe(1, 1, pf24bit);
+        probe.Canvas()->SetFont(*Font());
+        for (int i = 0; i < n; ++i) {
+            int w = tabWidth_;
+            if (w <= 0) {
+                TRect r = Rect(0, 0, 0, 0);
+                DrawText(probe.Canvas(), TabCaption(i), r, DT_SINGLELINE | DT_CALCRECT);
+                w = std::max(20, r.Width() + 12);
+            }
+            widths_.push_back(w);
+        }
+    }
+    return index >= 0 && index < n ? widths_[static_cast<std::size_t>(index)] : 0;
 }
 
 int TCustomTabControl::TabStripHeight() const
@@ -78,21 +90,12 @@ TRect TCustomTabControl::DisplayRect() const
     return r;
 }
 
-namespace {
-int TabBoxWidth(const TCustomTabControl& t, int fixed, int index, int textWidth)
-{
-    (void)t;
-    (void)index;
-    return fixed > 0 ? fixed : std::max(20, textWidth + 12);
-}
-} // namespace
-
 bool TCustomTabControl::TabsScroll() const
 {
     if (firstTab_ > 0) return true;
     int x = StripInset;
     for (int i = 0, n = TabCount(); i < n; ++i) {
-        x += TabBoxWidth(*this, tabWidth_, i, tabWidth_ > 0 ? 0 : TabTextWidth(i));
+        x += TabBoxWidth(i);
         if (x > Width() - StripInset) return true;
     }
     return false;
@@ -115,7 +118,7 @@ TRect TCustomTabControl::TabRect(int index) const
     const int limit = TabsScroll() ? Width() - 2 * ArrowWidth - StripInset : Width() - StripInset;
     int x = StripInset;
     for (int i = firstTab_; i <= index; ++i) {
-        const int w = TabBoxWidth(*this, tabWidth_, i, tabWidth_ > 0 ? 0 : TabTextWidth(i));
+        const int w = TabBoxWidth(i);
         if (x + w > limit) return {}; // past the strip's end
         if (i == index) return Rect(x, top, x + w, top + h);
         x += w;
@@ -175,6 +178,7 @@ void TCustomTabControl::SetTabWidth(int value)
     value = std::max(0, value);
     if (value == tabWidth_) return;
     tabWidth_ = value;
+    widths_.clear();
     MakeTabVisible(tabIndex_);
     Invalidate();
 }
@@ -190,6 +194,7 @@ void TCustomTabControl::MakeTabVisible(int index)
 
 void TCustomTabControl::TabsChanged()
 {
+    widths_.clear();
     const int n = TabCount();
     if (tabIndex_ >= n) tabIndex_ = n - 1;
     if (tabIndex_ < 0 && n > 0) tabIndex_ = 0;
@@ -294,6 +299,7 @@ void TCustomTabControl::WndProc(TMessage& m)
         break;
     case CM_FONTCHANGED:
         TCustomControl::WndProc(m);
+        widths_.clear();
         Realign();
         return;
     case CM_ENTER:
@@ -462,7 +468,7 @@ void TTabSheet::DoHide()
 void TTabSheet::WndProc(TMessage& m)
 {
     TWinControl::WndProc(m);
-    if (m.Msg == CM_TEXTCHANGED && pageControl_) pageControl_->Invalidate();
+    if (m.Msg == CM_TEXTCHANGED && pageControl_) pageControl_->PagesChanged();
 }
 
 // --- page control ----------------------------------------------------------------
@@ -581,10 +587,15 @@ void TPageControl::InsertPage(TTabSheet* page)
     page->SetBoundsRect(DisplayRect());
     if (page != activePage_) page->SetVisible(false);
     if (!activePage_ && page->tabVisible_) SetActivePage(page);
-    else {
-        TabsChanged();
-        if (activePage_) tabIndex_ = activePage_->TabIndex();
-    }
+    PagesChanged();
+}
+
+// The tabs follow the pages: widths measured again, the active page's tab selected.
+void TPageControl::PagesChanged()
+{
+    TabsChanged();
+    tabIndex_ = activePage_ ? activePage_->TabIndex() : -1;
+    MakeTabVisible(tabIndex_);
 }
 
 void TPageControl::RemovePage(TTabSheet* page)
@@ -597,9 +608,7 @@ void TPageControl::RemovePage(TTabSheet* page)
     page->pageControl_ = nullptr;
     if (page == activePage_) activePage_ = nullptr; // it is leaving: no events for it
     SetActivePage(next);
-    TabsChanged();
-    if (activePage_) tabIndex_ = activePage_->TabIndex();
-    else tabIndex_ = -1;
+    PagesChanged();
 }
 
 void TPageControl::MovePage(TTabSheet* page, int index)
@@ -608,8 +617,7 @@ void TPageControl::MovePage(TTabSheet* page, int index)
     if (it == pages_.end() || index < 0 || index >= PageCount()) return;
     pages_.erase(it);
     pages_.insert(pages_.begin() + index, page);
-    tabIndex_ = activePage_ ? activePage_->TabIndex() : -1;
-    Invalidate();
+    PagesChanged();
 }
 
 void TPageControl::PageTabChanged(TTabSheet* page)
@@ -621,9 +629,13 @@ void TPageControl::PageTabChanged(TTabSheet* page)
     } else if (!activePage_ && page->tabVisible_) {
         SetActivePage(page);
     }
-    tabIndex_ = activePage_ ? activePage_->TabIndex() : -1;
-    MakeTabVisible(tabIndex_);
-    Invalidate();
+    PagesChanged();
+}
+
+void TPageControl::AlignControls(TControl* AControl, TRect& Rect)
+{
+    TCustomTabControl::AlignControls(AControl, Rect);
+    LayoutPages();
 }
 
 void TPageControl::LayoutPages()
@@ -649,10 +661,6 @@ void TPageControl::WndProc(TMessage& m)
         }
         break;
     }
-    case WM_SIZE:
-        TCustomTabControl::WndProc(m);
-        LayoutPages();
-        return;
     }
     TCustomTabControl::WndProc(m);
 }

@@ -106,6 +106,26 @@ TEST_F(PageControlTest, ClickingATabAsksFirstAndReportsAfter)
     EXPECT_EQ(pc->ActivePage(), sheets[0]);
 }
 
+TEST_F(PageControlTest, TabsFollowCaptionsAndAFixedTabWidth)
+{
+    const int before = pc->TabRect(0).Width();
+    sheets[0]->SetCaption("A much longer caption");
+    EXPECT_GT(pc->TabRect(0).Width(), before + 40);
+    EXPECT_EQ(pc->TabRect(1).Left, pc->TabRect(0).Right);
+    EXPECT_EQ(pc->TabCaption(0), "A much longer caption");
+    sheets[1]->SetCaption(""); // an empty caption still gets a tab to click
+    EXPECT_EQ(pc->TabRect(1).Width(), 20);
+    pc->SetTabWidth(50);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(pc->TabRect(i).Width(), 50);
+    pc->SetTabHeight(30);
+    EXPECT_EQ(pc->TabStripHeight(), 30);
+    EXPECT_EQ(sheets[0]->BoundsRect(), pc->DisplayRect()); // pages follow the taller strip
+    EXPECT_EQ(pc->DisplayRect().Top, 30 + 2 + 4);
+    pc->SetBounds(0, 0, 150, 100); // and a resized control
+    EXPECT_EQ(sheets[2]->BoundsRect(), pc->DisplayRect());
+    EXPECT_EQ(pc->DisplayRect().Right, 150 - 4);
+}
+
 TEST_F(PageControlTest, CtrlTabFromInsideAPageMovesOnAndTakesTheFocusAlong)
 {
     auto* edit = new TEdit(form);

@@ -73,7 +73,8 @@ protected:
     void KeyDown(unsigned short& Key, TShiftState Shift) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MakeTabVisible(int index);
-    int TabTextWidth(int index) const;
+    // Width of a tab's box: TabWidth, or its caption's width and a margin.
+    int TabBoxWidth(int index) const;
 
     int tabIndex_ = -1;
 
@@ -81,6 +82,7 @@ private:
     TTabPosition tabPosition_ = tpTop;
     int tabHeight_ = 0, tabWidth_ = 0;
     int firstTab_ = 0;
+    mutable std::vector<int> widths_;
 };
 
 // ---------------------------------------------------------------------------
@@ -157,6 +159,8 @@ public:
     // The sheet behind a visible tab, and back.
     TTabSheet* PageForTab(int tabIndex) const;
 
+    // Pages fill the display area whenever the control is laid out.
+    void AlignControls(TControl* AControl, TRect& Rect) override;
     void WndProc(TMessage& Message) override;
 
 protected:
@@ -169,6 +173,7 @@ private:
     void MovePage(TTabSheet* page, int index);
     void ShowPage(TTabSheet* page);
     void PageTabChanged(TTabSheet* page);
+    void PagesChanged();
     void LayoutPages();
 
     std::vector<TTabSheet*> pages_;
