@@ -53,6 +53,23 @@ ComPtr<IBaseFilter> Create(REFCLSID clsid)
     return filter;
 }
 
+// Pictures come in RGB24 when the source offers it: its conversion to RGB is
+// cheap, and the encoder's own conversion back to YUV runs on a thread of its own.
+HRESULT ConnectVideo(IGraphBuilder* graph, IPin* out, IPin* in)
+{
+    ComPtr<IEnumMediaTypes> types;
+    if (SUCCEEDED(out->EnumMediaTypes(types.Put()))) {
+        AM_MEDIA_TYPE* mt = nullptr;
+        while (types->Next(1, &mt, nullptr) == S_OK) {
+            const bool rgb = mt->subtype == MEDIASUBTYPE_RGB24;
+            CMediaType type(*mt);
+            DeleteMediaType(mt);
+            if (rgb && graph->ConnectDirect(out, in, &type) == S_OK) return S_OK;
+        }
+    }
+    return graph->Connect(out, in);
+}
+
 constexpr double kUnits = 10000000.0;
 
 bool SampleTimes(IMediaSample* sample, double* start, double* stop)
@@ -184,7 +201,7 @@ bool EncodeGraph::Build(const std::string& path, int sampleRate, GraphSinks sink
     s.pictures.sink = std::move(sinks.picture);
     videoControl->SetCallback(&s.pictures);   // before connecting: the connection type reaches us
     if (FAILED(s.graph->AddFilter(s.video.Get(), L"Video Sink")) ||
-        FAILED(s.graph->Connect(videoOut.Get(), InputPin(s.video.Get()).Get())) || s.pictures.shape.width <= 0 ||
+        FAILED(ConnectVideo(s.graph.Get(), videoOut.Get(), InputPin(s.video.Get()).Get())) || s.pictures.shape.width <= 0 ||
         s.pictures.shape.height <= 0)
         return fail("the video stream cannot be decoded");
 

@@ -1,5 +1,7 @@
 #include "streamencoder.h"
 
+#include "workqueue.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/audio_fifo.h>
@@ -11,12 +13,12 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
-#include <condition_variable>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <vector>
 
 namespace kvrencoder {
 namespace {
@@ -102,6 +104,26 @@ constexpr std::size_t kQueuedPictures = 6;
 
 // ---------------------------------------------------------------------------
 
+// What the decoding side hands on: a copy of a decoded picture (or none: the
+// last one again), shown `count` times from output picture `pts` on.
+struct PictureWork {
+    std::vector<std::uint8_t> bytes;
+    PictureShape shape;
+    std::int64_t pts = 0;
+    std::int64_t count = 0;
+    bool end = false;
+};
+
+// The same after scaling: the picture in the frame's format.
+struct FrameWork {
+    FramePtr picture;
+    std::int64_t pts = 0;
+    std::int64_t count = 0;
+    bool end = false;
+};
+
+// Three stages run at once: the graph's streaming thread copies each picture,
+// the scaling thread letter-boxes it, the encoding thread encodes.
 struct VideoEncoder::State {
     AVRational rate{25, 1};
     int width = 0, height = 0;
@@ -109,73 +131,146 @@ struct VideoEncoder::State {
     bool bars = false;
     CodecPtr codec;
     std::unique_ptr<StreamWriter> out;
-    std::unique_ptr<SwsContext, SwsFree> scaler;
-    FramePtr last;                 // the picture shown now, repeated to fill the rate
-    std::int64_t next = 0;         // number of the next output picture
 
-    // The encoding thread and what it is handed.
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::deque<FramePtr> queue;    // a null entry ends the stream
-    bool aborted = false, flushed = false;
+    // Streaming thread.
+    std::int64_t next = 0;         // number of the next output picture
+    bool havePicture = false;
+
+    WorkQueue<PictureWork> pictures{kQueuedPictures};
+    WorkQueue<FrameWork> frames{kQueuedPictures};
+    std::mutex mutex;              // guards spare, error, done
+    std::vector<std::vector<std::uint8_t>> spare;   // copies handed back for reuse
     std::string error;
-    std::thread thread;
+    bool done = false;             // the file is complete
+    std::thread scaling, encoding;
+
+    // Scaling thread.
+    std::unique_ptr<SwsContext, SwsFree> scaler;
+    // Encoding thread.
+    FramePtr last;                 // the picture shown now, repeated to fill the rate
+
+    FramePtr NewPicture(bool black) const
+    {
+        FramePtr picture = NewFrame();
+        picture->format = AV_PIX_FMT_YUV420P;
+        picture->width = width;
+        picture->height = height;
+        Check(av_frame_get_buffer(picture.get(), 0), "picture");
+        if (black)
+            for (int p = 0; p < 3; ++p)
+                std::memset(picture->data[p], p ? 128 : 16,
+                            static_cast<std::size_t>(picture->linesize[p]) * (p ? height / 2 : height));
+        return picture;
+    }
+
+    // The decoded picture at the frame's size, inside its bars.
+    FramePtr Place(const PictureWork& work)
+    {
+        FramePtr picture = NewPicture(bars);
+        const PictureShape& shape = work.shape;
+        const bool rgb = shape.layout == PictureLayout::Rgb24;
+        scaler.reset(sws_getCachedContext(scaler.release(), shape.width, shape.height,
+                                          rgb ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_YUYV422, innerWidth, innerHeight,
+                                          AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
+        if (!scaler) throw EncodeFailure("cannot scale the picture");
+        // Bottom-up rows are read from the last one with a negative stride.
+        const std::uint8_t* data = work.bytes.data();
+        const std::uint8_t* in[4] = {rgb ? data + static_cast<std::size_t>(shape.height - 1) * shape.stride : data};
+        const int inStride[4] = {rgb ? -shape.stride : shape.stride};
+        std::uint8_t* dst[4] = {picture->data[0] + top * picture->linesize[0] + left,
+                                picture->data[1] + top / 2 * picture->linesize[1] + left / 2,
+                                picture->data[2] + top / 2 * picture->linesize[2] + left / 2, nullptr};
+        const int dstStride[4] = {picture->linesize[0], picture->linesize[1], picture->linesize[2], 0};
+        sws_scale(scaler.get(), in, inStride, 0, shape.height, dst, dstStride);
+        return picture;
+    }
+
+    void Fail(const char* why)
+    {
+        {
+            std::lock_guard lock(mutex);
+            if (error.empty()) error = why;
+        }
+        pictures.Close();
+        frames.Close();
+    }
+
+    void Scale()
+    {
+        try {
+            while (std::optional<PictureWork> work = pictures.Pop()) {
+                FrameWork frame;
+                frame.pts = work->pts;
+                frame.count = work->count;
+                frame.end = work->end;
+                if (!work->bytes.empty()) {
+                    frame.picture = Place(*work);
+                    std::lock_guard lock(mutex);
+                    if (spare.size() < kQueuedPictures) spare.push_back(std::move(work->bytes));
+                }
+                const bool end = frame.end;
+                if (!frames.Push(std::move(frame)) || end) return;
+            }
+        } catch (const std::exception& e) {
+            Fail(e.what());
+        }
+    }
 
     void Encode()
     {
-        PacketPtr packet(av_packet_alloc());
         try {
+            PacketPtr packet(av_packet_alloc());
             if (!packet) throw EncodeFailure("out of memory");
-            for (;;) {
-                FramePtr frame;
-                {
-                    std::unique_lock lock(mutex);
-                    changed.wait(lock, [&] { return aborted || !queue.empty(); });
-                    if (aborted) return;
-                    frame = std::move(queue.front());
-                    queue.pop_front();
+            while (std::optional<FrameWork> work = frames.Pop()) {
+                if (work->end) {
+                    Drain(codec.get(), packet.get(), nullptr, *out);
+                    out->Close();
+                    std::lock_guard lock(mutex);
+                    done = true;
+                    return;
                 }
-                changed.notify_all();
-                Drain(codec.get(), packet.get(), frame.get(), *out);
-                if (!frame) break;
+                if (work->picture) last = std::move(work->picture);
+                if (!last) last = NewPicture(true);
+                for (std::int64_t i = 0; i < work->count; ++i) {
+                    FramePtr copy(av_frame_clone(last.get()));   // shares the picture's buffers
+                    if (!copy) throw EncodeFailure("out of memory");
+                    copy->pts = work->pts + i;
+                    Drain(codec.get(), packet.get(), copy.get(), *out);
+                }
             }
-            out->Close();
         } catch (const std::exception& e) {
-            std::lock_guard lock(mutex);
-            error = e.what();
+            Fail(e.what());
         }
+    }
+
+    // Hands work on, raising the failure of a later stage.
+    void Push(PictureWork work)
+    {
+        if (pictures.Push(std::move(work))) return;
         std::lock_guard lock(mutex);
-        flushed = true;
-        changed.notify_all();
-    }
-
-    // Hands a picture to the encoding thread, waiting while it is behind.
-    void Push(FramePtr frame)
-    {
-        std::unique_lock lock(mutex);
-        changed.wait(lock, [&] { return aborted || flushed || queue.size() < kQueuedPictures; });
         if (!error.empty()) throw EncodeFailure(error);
-        if (aborted || flushed) return;
-        queue.push_back(std::move(frame));
-        changed.notify_all();
     }
 
-    void Emit()
+    std::vector<std::uint8_t> Buffer()
     {
-        FramePtr copy(av_frame_clone(last.get()));   // shares the picture's buffers
-        if (!copy) throw EncodeFailure("out of memory");
-        copy->pts = next++;
-        Push(std::move(copy));
+        std::lock_guard lock(mutex);
+        if (spare.empty()) return {};
+        std::vector<std::uint8_t> buffer = std::move(spare.back());
+        spare.pop_back();
+        return buffer;
+    }
+
+    void Join()
+    {
+        if (scaling.joinable()) scaling.join();
+        if (encoding.joinable()) encoding.join();
     }
 
     void Stop()
     {
-        {
-            std::lock_guard lock(mutex);
-            aborted = true;
-        }
-        changed.notify_all();
-        if (thread.joinable()) thread.join();
+        pictures.Close();
+        frames.Close();
+        Join();
     }
 };
 
@@ -198,7 +293,7 @@ VideoEncoder::VideoEncoder(const ClipJob& job) : state_(std::make_unique<State>(
     e->framerate = s.rate;
     e->bit_rate = job.videoBitRate;
     e->gop_size = job.ntsc ? 18 : 15;
-    e->max_b_frames = 2;
+    e->max_b_frames = 0;   // I and P pictures, as the common DVD encoders make them
     e->thread_count = 0;   // one slice thread per core
     // Rate ceilings and decoder buffers of the three disc kinds.
     if (job.mpegVersion == 1) {   // VCD: constant rate
@@ -224,7 +319,8 @@ VideoEncoder::VideoEncoder(const ClipJob& job) : state_(std::make_unique<State>(
     s.left = std::clamp(job.marginLeft & ~1, 0, job.width - s.innerWidth);
     s.top = std::clamp(job.marginTop & ~1, 0, job.height - s.innerHeight);
     s.bars = s.innerWidth != job.width || s.innerHeight != job.height;
-    s.thread = std::thread([&s] { s.Encode(); });
+    s.scaling = std::thread([&s] { s.Scale(); });
+    s.encoding = std::thread([&s] { s.Encode(); });
 }
 
 VideoEncoder::~VideoEncoder() { state_->Stop(); }
@@ -232,71 +328,40 @@ VideoEncoder::~VideoEncoder() { state_->Stop(); }
 void VideoEncoder::Take(const PictureShape& shape, const std::uint8_t* data, double seconds)
 {
     State& s = *state_;
-    {
-        std::lock_guard lock(s.mutex);
-        if (s.aborted) return;
-    }
     const std::int64_t target = std::llround(seconds * av_q2d(s.rate));
-    if (s.last && target < s.next) return;   // the output is ahead: this picture is dropped
-
-    FramePtr picture = NewFrame();
-    picture->format = AV_PIX_FMT_YUV420P;
-    picture->width = s.width;
-    picture->height = s.height;
-    Check(av_frame_get_buffer(picture.get(), 0), "picture");
-    if (s.bars)
-        for (int p = 0; p < 3; ++p)
-            std::memset(picture->data[p], p ? 128 : 16,
-                        static_cast<std::size_t>(picture->linesize[p]) * (p ? s.height / 2 : s.height));
-
-    const bool rgb = shape.layout == PictureLayout::Rgb24;
-    s.scaler.reset(sws_getCachedContext(s.scaler.release(), shape.width, shape.height,
-                                        rgb ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_YUYV422, s.innerWidth, s.innerHeight,
-                                        AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
-    if (!s.scaler) throw EncodeFailure("cannot scale the picture");
-    // Bottom-up rows are read from the last one with a negative stride.
-    const std::uint8_t* in[4] = {rgb ? data + static_cast<std::size_t>(shape.height - 1) * shape.stride : data};
-    const int inStride[4] = {rgb ? -shape.stride : shape.stride};
-    std::uint8_t* dst[4] = {picture->data[0] + s.top * picture->linesize[0] + s.left,
-                            picture->data[1] + s.top / 2 * picture->linesize[1] + s.left / 2,
-                            picture->data[2] + s.top / 2 * picture->linesize[2] + s.left / 2, nullptr};
-    const int dstStride[4] = {picture->linesize[0], picture->linesize[1], picture->linesize[2], 0};
-    sws_scale(s.scaler.get(), in, inStride, 0, shape.height, dst, dstStride);
-
-    s.last = std::move(picture);
-    while (s.next <= target) {
-        s.Emit();
-        frames_.store(s.next);
-    }
+    if (s.havePicture && target < s.next) return;   // the output is ahead: this picture is dropped
+    PictureWork work;
+    work.shape = shape;
+    work.bytes = s.Buffer();
+    work.bytes.assign(data, data + static_cast<std::size_t>(shape.stride) * shape.height);
+    work.pts = s.next;
+    work.count = std::max<std::int64_t>(0, target - s.next + 1);
+    s.next += work.count;
+    s.havePicture = true;
+    s.Push(std::move(work));
+    frames_.store(s.next);
 }
 
 void VideoEncoder::Finish(double seconds)
 {
     State& s = *state_;
     std::int64_t total = std::llround(seconds * av_q2d(s.rate));
-    if (!s.last) {   // no picture came: a black one stands in
-        total = std::max<std::int64_t>(total, 1);
-        s.last = NewFrame();
-        s.last->format = AV_PIX_FMT_YUV420P;
-        s.last->width = s.width;
-        s.last->height = s.height;
-        Check(av_frame_get_buffer(s.last.get(), 0), "picture");
-        for (int p = 0; p < 3; ++p)
-            std::memset(s.last->data[p], p ? 128 : 16,
-                        static_cast<std::size_t>(s.last->linesize[p]) * (p ? s.height / 2 : s.height));
-    }
-    while (s.next < total) {
-        s.Emit();
+    if (!s.havePicture) total = std::max<std::int64_t>(total, 1);   // a black picture stands in
+    if (s.next < total) {
+        PictureWork pad;   // the last picture held to the end
+        pad.pts = s.next;
+        pad.count = total - s.next;
+        s.next = total;
+        s.Push(std::move(pad));
         frames_.store(s.next);
     }
-    s.Push(nullptr);
-    {
-        std::unique_lock lock(s.mutex);
-        s.changed.wait(lock, [&] { return s.flushed || s.aborted; });
-        if (!s.error.empty()) throw EncodeFailure(s.error);
-        if (!s.flushed) throw EncodeFailure("stopped");
-    }
-    s.thread.join();
+    PictureWork end;
+    end.end = true;
+    s.Push(std::move(end));
+    s.Join();
+    std::lock_guard lock(s.mutex);
+    if (!s.error.empty()) throw EncodeFailure(s.error);
+    if (!s.done) throw EncodeFailure("stopped");
 }
 
 void VideoEncoder::Abort() { state_->Stop(); }
