@@ -11,6 +11,7 @@
 #include "rtl/paths.h"
 #include "rtl/sysutils.h"
 #include "shell/burnpubfunction.h"
+#include "shell/programpictures.h"
 #include "shell/qv_graphgroupclass.h"
 #include "shell/qv_movieimage.h"
 #include "win32/progfolders.h"
@@ -267,9 +268,8 @@ int TQV_LoadFile::SaveClipSnapshot()
 void TQV_LoadFile::UsePlaceholderPictures()
 {
     // A placeholder that cannot be read leaves the blank tile and an empty snapshot.
-    const std::string folder = ProgramFolder() + "BMP/";
-    LoadPicture(*Clip->Tile, folder + "Video.bmp");
-    LoadPicture(*Clip->Snapshot, folder + "VideoP.bmp");
+    LoadProgramPicture("Video.bmp", *Clip->Tile);
+    LoadProgramPicture("VideoP.bmp", *Clip->Snapshot);
 }
 
 void TQV_LoadFile::FinishClip()
