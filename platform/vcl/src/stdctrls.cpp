@@ -281,8 +281,6 @@ void TButtonControl::WndProc(TMessage& m)
             return;
         }
         break;
-    case WM_ERASEBKGND:
-        break;
     }
     TCustomControl::WndProc(m);
 }

@@ -560,6 +560,37 @@ TEST_F(RadioGroup, ButtonsFollowTheItemsAndFillTheColumns)
     EXPECT_EQ(group->Columns(), 1);
 }
 
+class TLockedRadioGroup : public TRadioGroup {
+public:
+    using TRadioGroup::TRadioGroup;
+    bool Locked = true;
+
+protected:
+    bool CanModify() override { return !Locked; }
+};
+
+TEST_F(RadioGroup, ALockedGroupRefusesPressesButCodeStillChoosesAndDisablingReachesTheButtons)
+{
+    auto* g = Place<TLockedRadioGroup>(form, 10, 10, 200, 80, "View");
+    g->Items()->Add("&Image");
+    g->Items()->Add("Text");
+    g->SetItemIndex(0);
+    form->Show();
+    headless->ClickControl(*g->Buttons(1));
+    headless->PressKey(VK_DOWN);
+    EXPECT_EQ(g->ItemIndex(), 0);
+    g->SetItemIndex(1);
+    EXPECT_EQ(g->ItemIndex(), 1);
+    g->Locked = false;
+    headless->ClickControl(*g->Buttons(0));
+    EXPECT_EQ(g->ItemIndex(), 0);
+
+    g->SetEnabled(false);
+    EXPECT_FALSE(g->Buttons(1)->Enabled());
+    headless->ClickControl(*g->Buttons(1));
+    EXPECT_EQ(g->ItemIndex(), 0);
+}
+
 TEST_F(RadioGroup, LoadedInOneGoAndFreedWithItsButtons)
 {
     auto* g = new TRadioGroup(form);

@@ -217,5 +217,6 @@ public:
     explicit TGroupBox(TComponent* AOwner) : TCustomGroupBox(AOwner) {}
 };
 
-// Draws the caption of a button-like control: "&" marks, embossed when disabled.
+// Draws a control's text with DrawText flags ("&" marks unless DT_NOPREFIX),
+// embossed in the button shades when disabled.
 void DrawControlText(TCanvas& c, const std::string& text, TRect r, unsigned flags, bool enabled);
