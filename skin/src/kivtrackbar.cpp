@@ -198,6 +198,12 @@ void TkivTrackBar::UpdateControl()
     Invalidate();
 }
 
+void TkivTrackBar::Loaded()
+{
+    TCustomPanel::Loaded();
+    UpdateControl();
+}
+
 void TkivTrackBar::Resize()
 {
     TCustomPanel::Resize();

@@ -271,6 +271,22 @@ TEST_F(KivTrackBars, TicksMarkMinEveryFrequencyAndMaxEvenOverTheWholeIntRange)
     EXPECT_EQ(At(20 + 100, bottom), clWhite);
 }
 
+TEST_F(KivTrackBars, BarPlacedWhileTheFormLoadsIsPreparedAtItsSize)
+{
+    form->BeginLoading();
+    auto* t = new TkivTrackBar(form);
+    t->SetParent(form);
+    t->SetOrientation(kivVertical);
+    t->SetBounds(20, 40, 260, 130);
+    t->SetMax(100);
+    t->SetPosition(100);
+    form->EndLoading();
+    EXPECT_EQ(t->Height(), 130);
+    EXPECT_EQ(t->Width(), t->Slider()->Width());
+    EXPECT_EQ(t->BarBuffer().Height(), 130);
+    EXPECT_EQ(t->Slider()->Top(), 130 - t->Slider()->Height());
+}
+
 TEST_F(KivTrackBars, ScrollLaneTakesNoFocusAndNoThemePictures)
 {
     auto* s = new TkivScrollTrackBar(form);

@@ -80,6 +80,8 @@ protected:
     virtual bool SliderTransparent() const { return true; }
 
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    // Sizes set while the form was loading did not resize: the bar is prepared now.
+    void Loaded() override;
     void Paint() override;
     void Resize() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
