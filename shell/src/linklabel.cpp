@@ -1,7 +1,7 @@
 #include "shell/linklabel.h"
 
+#include "skin/kivurllabel.h"
 #include "vcl/stdctrls.h"
-#include "win32/process.h"
 
 TControl* NewTextLabel(TWinControl* parent, const char* name, int x, int y, const std::string& text, int size,
                        TColor color, bool bold)
@@ -24,11 +24,17 @@ TControl* NewTextLabel(TWinControl* parent, const char* name, int x, int y, cons
 TControl* NewLinkLabel(TWinControl* parent, const char* name, int x, int y, const std::string& text,
                        const std::string& address)
 {
-    TControl* label = NewTextLabel(parent, name, x, y, text, 9, kLinkColor);
-    label->Font()->SetStyle(TFontStyles{fsUnderline});
-    label->SetCursor(crHandPoint);
-    label->OnMouseEnter = [label](TObject*) { label->Font()->SetColor(kLinkHoverColor); };
-    label->OnMouseLeave = [label](TObject*) { label->Font()->SetColor(kLinkColor); };
-    label->OnClick = [address](TObject*) { ShellOpen(address); };
+    auto* label = new TkivURLLabel(parent);
+    label->SetName(name);
+    label->SetParent(parent);
+    label->SetTransparent(true);
+    label->Font()->SetName("Arial");
+    label->Font()->SetSize(9);
+    label->SetFontLinkColor(kLinkColor);
+    label->SetFontHoverColor(kLinkHoverColor);
+    label->SetCaption(text);
+    label->SetURL(address);
+    label->SetLeft(x);
+    label->SetTop(y);
     return label;
 }

@@ -10,6 +10,7 @@
 
 #include "gfx/bitmap.h"
 #include "skin/kivbutton.h"
+#include "skin/kivpopupmenu.h"
 #include "skin/kivpublic.h"
 #include "skin/kivskinform.h"
 #include "vcl/application.h"
@@ -120,7 +121,7 @@ TQV_Video_DVD_Author_Form::TQV_Video_DVD_Author_Form(TComponent* AOwner)
     Button_Exit = NewPictureButton(this, "Button_Exit", kSmall[4], kSmallFiles[4], "Close",
                                    on(&TQV_Video_DVD_Author_Form::Button_ExitClick));
 
-    kivPopupMenu1 = new TPopupMenu(this);
+    kivPopupMenu1 = new TkivPopupMenu(this);
     kivPopupMenu1->SetName("kivPopupMenu1");
     KeldaraHelp1 = NewMenuItem(kivPopupMenu1, "KeldaraHelp1", "Help Content",
                                on(&TQV_Video_DVD_Author_Form::KeldaraHelp1Click));

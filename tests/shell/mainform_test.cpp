@@ -7,6 +7,7 @@
 #include "shell/taskwindows.h"
 
 #include "skin/kivbutton.h"
+#include "skin/kivpopupmenu.h"
 #include "vcl/menus.h"
 
 #include <stdexcept>

@@ -1,6 +1,6 @@
 #pragma once
-// Text and link labels of the program's dialogs. A link label is underlined
-// blue, turns red under the pointer and opens its address when clicked.
+// Text and link labels of the program's dialogs. A link label is the skin's:
+// underlined blue, red under the pointer, and it opens its address when clicked.
 #include "gfx/graphics.h"
 
 #include <string>

@@ -8,7 +8,7 @@
 class TkivImageButton;
 class TkivSkinForm;
 class TMenuItem;
-class TPopupMenu;
+class TkivPopupMenu;
 class TaskWindows;
 
 // Start-up cannot go on; the user has been told. Carries the process's exit code.
@@ -38,7 +38,7 @@ public:
     TkivImageButton* Button_Home = nullptr;
     TkivImageButton* Button_Min = nullptr;
     TkivImageButton* Button_Exit = nullptr;
-    TPopupMenu* kivPopupMenu1 = nullptr;
+    TkivPopupMenu* kivPopupMenu1 = nullptr;
     TMenuItem* KeldaraHelp1 = nullptr;       // "Help Content"
     TMenuItem* N1 = nullptr;                 // separator
     TMenuItem* DownloadCodecs1 = nullptr;    // "Download Codecs"
