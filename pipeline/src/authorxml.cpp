@@ -170,11 +170,23 @@ std::string StartXml(XmlLines& x, AuthorXmlRun& run, const std::string& base, bo
     return AuthorXmlPath();
 }
 
-double EncodedLength(const TQV_MovieImage& clip)
+// The part of the clip the encoder was asked for, as the encode step passes
+// the trim: the whole clip when it is untrimmed or cannot seek.
+struct EncodedRange {
+    double start = 0;
+    double length = 0;   // 0: not known
+};
+
+EncodedRange EncodedRangeOf(const TQV_MovieImage* clip)
 {
-    if (clip.EndPoint > clip.StartPoint)
-        return clip.EndPoint - clip.StartPoint;
-    return clip.Duration - clip.StartPoint;
+    if (!clip)
+        return {};
+    const bool whole = clip->StartPoint == 0 && clip->EndPoint == std::trunc(clip->VideoDuration);
+    if (whole || !clip->SupportsSeek)
+        return {0, clip->Duration};
+    if (clip->EndPoint > clip->StartPoint)
+        return {clip->StartPoint, clip->EndPoint - clip->StartPoint};
+    return {clip->StartPoint, clip->Duration - clip->StartPoint};
 }
 
 } // namespace
@@ -350,17 +362,16 @@ bool WriteChapterMenuAuthorXml(AuthorXmlRun& run)
     std::vector<std::vector<int>> written(static_cast<std::size_t>(titles));
     for (std::int64_t k = 0; k < titles; ++k) {
         const DVDChapter& chapter = ChapterListAt(k);
-        const TQV_MovieImage* clip = chapter.Title ? chapter.Title : MyMovieImage[k];
+        const EncodedRange range = EncodedRangeOf(chapter.Title ? chapter.Title : MyMovieImage[k]);
         std::vector<double> times(chapter.ChapterTimes.begin(), chapter.ChapterTimes.end());
-        written[static_cast<std::size_t>(k)] =
-            TitleChapterSeconds(times, clip ? clip->StartPoint : 0, clip ? EncodedLength(*clip) : 0);
+        written[static_cast<std::size_t>(k)] = TitleChapterSeconds(times, range.start, range.length);
         x.Add(9, "<pgc>");
         x.Add(10, "<pre> button = 2048; </pre>");
         x.Add(8, "<vob file=\"" + c.work + "ChapterSub_" + IntToStr(k) + ".vob\" pause=\"inf\"/>");
         x.Add(10, "<button> jump menu 1 ; </button>");
         for (std::int64_t j = 0; j < chapter.ChapterTimes.Length(); ++j) {
             const int target = ChapterOfPoint(written[static_cast<std::size_t>(k)], ChapterTimeAt(chapter, j),
-                                              clip ? clip->StartPoint : 0);
+                                              range.start);
             x.Add(8, "<button> jump title " + IntToStr(k + 1) + " chapter " + IntToStr(target) + " ; </button>");
         }
         x.Add(9, "</pgc>");

@@ -6,9 +6,12 @@
 #include "rtl/syncobjs.h"
 #include "rtl/sysutils.h"
 #include "shell/burnpubfunction.h"
+#include "shell/projectdata.h"
 #include "win32/dynlib.h"
 #include "win32/progfolders.h"
 
+#include <exception>
+#include <utility>
 
 namespace {
 
@@ -16,7 +19,6 @@ bool IsMuxJob(int code)
 {
     return code == 201 || code == 203 || code == 204 || code == 211;
 }
-
 
 } // namespace
 
@@ -89,10 +91,30 @@ int HandleMovieThread::VobProgress() const
     return author_.ReadProgress();
 }
 
+void HandleMovieThread::ClearOwnerWindow()
+{
+    std::lock_guard lock(ownerMutex_);
+    OwnerWindow = nullptr;
+}
+
 void HandleMovieThread::Post(UINT message, WPARAM w, LPARAM l)
 {
+    std::lock_guard lock(ownerMutex_);
     if (HWND owner = OwnerWindow.load())
         PostMessage(owner, message, w, l);
+}
+
+void ReleaseHandleMovieThread(bool stopRun)
+{
+    HandleMovieThread* worker = std::exchange(handleMovieThread, nullptr);
+    if (!worker)
+        return;
+    if (stopRun) {
+        worker->ClearOwnerWindow();
+        worker->Cancel();
+    }
+    // Last: a free-on-terminate worker may delete itself from here on.
+    worker->Terminate();
 }
 
 void HandleMovieThread::Execute()
@@ -104,10 +126,22 @@ void HandleMovieThread::Execute()
             continue;
         }
         const int job = JobCode.load();
-        if (IsMuxJob(job))
-            MuxJob();
-        else if (job == 210)
-            AuthorJob();
+        if (!IsMuxJob(job) && job != 210)
+            continue;
+        // Whatever goes wrong, the window still hears that the job ended.
+        try {
+            if (job == 210)
+                AuthorJob();
+            else
+                MuxJob();
+        } catch (const std::exception& e) {
+            LastErrorText = e.what();
+            JobCode = 100;
+            if (job == 210)
+                Post(MSG_AUTHOR_DONE, 0, AUTHOR_FAILED);
+            else
+                Post(MSG_MUX_DONE, 0, 0);
+        }
     }
 }
 

@@ -2,8 +2,11 @@ keldara_test(pipeline_authoring_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/authorxml_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/handlemovie_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/encodeddisc_test.cpp
   LIBS pipeline shell outside_testmedia testkit win32 rtl)
 target_include_directories(pipeline_authoring_tests PRIVATE
   ${CMAKE_SOURCE_DIR}/outside/mux/include ${CMAKE_SOURCE_DIR}/outside/author/include)
 # The outside libraries are loaded at run time, as the program loads them.
 add_dependencies(pipeline_authoring_tests Tormux dvdauthor_lib)
+# The encoder's sample sinks, registered by the disc tests with regsvr32.
+add_dependencies(pipeline_authoring_tests audio video regsvr32)

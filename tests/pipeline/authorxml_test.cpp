@@ -116,6 +116,41 @@ TEST_F(AuthorRunTest, TitleMenuLayoutWithSubtitlesAndNoMenu)
     EXPECT_EQ(run.AuthorTotalMB, 9);
 }
 
+TEST_F(AuthorRunTest, TitleMenuLayoutWithMenuIsWrittenByteForByte)
+{
+    AddClip("it's");
+    TQV_MovieImage* b = AddClip("<Ü> & \"x\"");
+    b->SubtitleFile = "/x/b.srt";
+    b->SubtitleLanguage = 0;
+    Touch(work_ + "it's.vob");
+    Touch(work_ + "<Ü> & \"x\".vob");
+    AuthorXmlRun run;
+    run.ClipCount = 2;
+    run.WithMenu = true;
+    run.MenuLanguageIndex = 1;
+    ASSERT_TRUE(WriteTitleMenuAuthorXml(run)) << run.ErrorText;
+    const std::string m = StringReplace(kMenuStreams, "lang=\"EN\"", "lang=\"DE\"", rfReplaceAll);
+    const std::string menu = "         <subpicture lang=\"DE\"/>\n";
+    const std::string buttons = "         <pre> button = 1024; </pre>\n"
+                                "        <vob file=\"{W}TitleSub.vob\" pause=\"inf\"/>\n"
+                                "        <button> jump title 1 ; </button>\n"
+                                "        <button> jump title 2 ; </button>\n"
+                                "         </pgc>\n      </menus>\n";
+    const std::string expected = Fill(
+        "<dvdauthor dest=\"{D}\">\n  <vmgm>\n      <menus lang=\"DE\">\n" + m + menu +
+            "         <pgc entry=\"title\">\n" + buttons + "  </vmgm>\n  <titleset>\n      <menus lang=\"DE\">\n" + m +
+            menu + "         <pgc>\n" + buttons + "      <titles>\n" + m +
+            "          <subpicture lang=\"EN\"/>\n"
+            "        <pgc>\n          <vob file=\"{W}it&apos;s.vob\" chapters=\"00:00:00.00\" />\n"
+            "          <post>jump title 2;</post>\n        </pgc>\n"
+            "        <pgc>\n          <pre> subtitle=64; </pre>\n"
+            "          <vob file=\"{W}&lt;Ü&gt; &amp; &quot;x&quot;.vob\" chapters=\"00:00:00.00\" />\n"
+            "          <post>call vmgm menu;</post>\n        </pgc>\n"
+            "      </titles>\n  </titleset>\n</dvdauthor>\n",
+        work_, work_ + "DVD_DISC");
+    EXPECT_EQ(Read(AuthorXmlPath()), expected);
+}
+
 TEST_F(AuthorRunTest, WideFirstClipAloneGetsNoPanScan)
 {
     AddClip("wide", 2);
@@ -257,4 +292,29 @@ TEST_F(AuthorRunTest, ChapterMenuNeedsTheMainMenuStream)
     Touch(program_ + "MainSubN.vob");
     ASSERT_TRUE(WriteChapterMenuAuthorXml(run));
     EXPECT_NE(Read(AuthorXmlPath()).find("a.vob\" chapters=\"0\" />"), std::string::npos);
+}
+
+TEST_F(AuthorRunTest, ChapterPointsFollowTheTrimTheEncoderWasGiven)
+{
+    // A clip that cannot seek is encoded whole: its trim is not applied.
+    TQV_MovieImage* still = AddClip("noseek");
+    still->SupportsSeek = false;
+    still->StartPoint = 10;
+    still->EndPoint = 40;
+    AddChapters(still, {0, 20, 50});
+    // An untrimmed clip is encoded to its very end, past its whole-second end point.
+    TQV_MovieImage* whole = AddClip("whole");
+    whole->VideoDuration = whole->Duration = 59.6;
+    whole->EndPoint = 59;
+    AddChapters(whole, {0, 30, 59.3});
+    for (const char* n : {"noseek", "whole"})
+        Touch(work_ + n + ".vob");
+    Touch(program_ + "MainSubP.vob");
+    AuthorXmlRun run;
+    run.ClipCount = 2;
+    run.WithMenu = true;
+    ASSERT_TRUE(WriteChapterMenuAuthorXml(run)) << run.ErrorText;
+    const std::string text = Read(AuthorXmlPath());
+    EXPECT_NE(text.find("noseek.vob\" chapters=\"0, 00:00:20.00, 00:00:50.00\""), std::string::npos) << text;
+    EXPECT_NE(text.find("whole.vob\" chapters=\"0, 00:00:30.00, 00:00:59.00\""), std::string::npos) << text;
 }

@@ -1,169 +1,15 @@
 // The multiplex/author worker with the real outside libraries: clips
 // multiplexed and authored into discs read back with lsdvd, failures that
 // keep their inputs and say so, idle job codes, and cancel killing the child.
-#include "authorfixture.h"
+#include "discfixture.h"
 
-#include "author/dvdauthorlib.h"
 #include "mux/tormux.h"
-#include "pipeline/authorlibrary.h"
 #include "pipeline/authorxml.h"
-#include "pipeline/handlemoviethread.h"
-#include "rtl/sysutils.h"
-#include "shell/xmltext.h"
-#include "testmedia.h"
 
-#include <chrono>
-#include <cmath>
-#include <cstdio>
-#include <sstream>
-#include <thread>
+#include <atomic>
+#include <cstdlib>
 
-using namespace outsidetest;
-
-namespace {
-
-struct Posted {
-    UINT message = 0;
-    WPARAM w = 0;
-    LPARAM l = 0;
-};
-
-// A window on the test thread that records what the worker posts to it.
-class Receiver {
-public:
-    Receiver() : hwnd_(AllocateHWnd(queue_, [this](UINT m, WPARAM w, LPARAM l) -> LRESULT {
-                     got_.push_back({m, w, l});
-                     return 0;
-                 }))
-    {
-    }
-    ~Receiver() { DeallocateHWnd(hwnd_); }
-    HWND Handle() const { return hwnd_; }
-    // The next message, or message 0 after timeoutMs.
-    Posted Next(int timeoutMs = 180000)
-    {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (got_.empty() && std::chrono::steady_clock::now() < end) {
-            MSG msg;
-            if (queue_.Get(msg, 100) == GetResult::Message)
-                DispatchMessage(msg);
-        }
-        if (got_.empty())
-            return {};
-        Posted p = got_.front();
-        got_.erase(got_.begin());
-        return p;
-    }
-
-private:
-    MessageQueue queue_;
-    HWND hwnd_;
-    std::vector<Posted> got_;
-};
-
-// A worker the test owns and stops (the windows let theirs free themselves).
-std::unique_ptr<HandleMovieThread> MakeWorker(HWND owner)
-{
-    auto worker = std::make_unique<HandleMovieThread>(false, owner);
-    return worker;
-}
-
-std::string MuxVob(const std::string& folder, const std::string& name, double seconds)
-{
-    Streams s = MakeStreams(folder, Disc::DvdPal, seconds, name);
-    Receiver r;
-    auto worker = MakeWorker(r.Handle());
-    worker->StartMux(1, JoinPath(folder, name + ".vob"), s.video, s.audio);
-    const Posted p = r.Next();
-    if (p.message != MSG_MUX_DONE || p.w != 1)
-        throw std::runtime_error("the test title could not be multiplexed: " + worker->LastErrorText);
-    return JoinPath(folder, name + ".vob");
-}
-
-// A menu stream with `buttons` buttons stacked down the page.
-void MakeMenu(const std::string& folder, const std::string& still, const std::string& out, int buttons,
-              std::string* xmlOut = nullptr)
-{
-    std::string boxes, xmlButtons;
-    for (int i = 0; i < buttons; ++i) {
-        const int y = 20 + i * 44;
-        boxes += Format("%sdrawbox=x=100:y=%d:w=200:h=36:color=0x0000ff:t=fill", i ? "," : "", y);
-        xmlButtons += Format("    <button x0=\"100\" y0=\"%d\" x1=\"300\" y1=\"%d\"/>\n", y, y + 36);
-    }
-    const std::string stem = JoinPath(folder, ExtractFileName(out));
-    const std::string highlight = stem + "_highlight.png", select = stem + "_select.png";
-    for (const auto& [png, colour] : {std::pair{highlight, "0x0000ff"}, std::pair{select, "0xff0000"}})
-        if (Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i", "color=c=0x010101:s=720x576", "-vf",
-                 StringReplace(boxes, "0x0000ff", colour, rfReplaceAll), "-frames:v", "1", "-pix_fmt", "rgb24",
-                 png}) != 0)
-            throw std::runtime_error("ffmpeg could not draw the menu masks");
-    const std::string xml = stem + ".xml";
-    WriteText(xml, "<subpictures>\n  <stream>\n    <spu start=\"00:00:00.0\" end=\"00:00:00.0\"\n"
-                   "         highlight=\"" + XmlEscape(highlight) + "\"\n         select=\"" + XmlEscape(select) +
-                       "\"\n         transparent=\"010101\" force=\"yes\" >\n" + xmlButtons +
-                       "    </spu>\n  </stream>\n</subpictures>\n");
-    if (xmlOut) {
-        *xmlOut = xml;
-        return;
-    }
-    AuthorLibrary lib;
-    if (!lib.Load(AuthorLibrary::Counter::SubtitlePercent) || lib.SpumuxMain(xml, still, out) != AUTHOR_OK)
-        throw std::runtime_error("menu spumux failed: " + lib.LastError());
-}
-
-struct DiscTitle {
-    int chapters = 0;
-    std::vector<double> starts;
-};
-
-double Seconds(const std::string& hms)
-{
-    int h = 0, m = 0;
-    double s = 0;
-    std::sscanf(hms.c_str(), "%d:%d:%lf", &h, &m, &s);
-    return h * 3600 + m * 60 + s;
-}
-
-std::vector<DiscTitle> ReadDisc(const std::string& dest)
-{
-    std::string text;
-    if (Run({"lsdvd", "-c", dest}, &text) != 0)
-        return {};
-    std::vector<DiscTitle> titles;
-    std::istringstream lines(text);
-    double start = 0;
-    for (std::string line; std::getline(lines, line);) {
-        line = Trim(line);
-        if (line.starts_with("Title:")) {
-            titles.emplace_back();
-            start = 0;
-        } else if (line.starts_with("Chapter:") && !titles.empty()) {
-            titles.back().starts.push_back(start);
-            titles.back().chapters++;
-            if (std::size_t l = line.find("Length: "); l != std::string::npos)
-                start += Seconds(line.substr(l + 8, 12));
-        }
-    }
-    return titles;
-}
-
-class WorkerTest : public AuthorRunTest {
-protected:
-    void SetUp() override
-    {
-        AuthorRunTest::SetUp();
-        if (const char* keep = std::getenv("KELDARA_KEEP_TEST_OUTPUT"); keep && std::string(keep) == "1") {
-            // Discs stay for a person to open: the working folder moves to one that is kept.
-            kept_ = std::make_unique<OutputFolder>("keldara-disc");
-            work_ = kept_->File("Work & \"Play\" 'Ünï'") + "/";
-            ForceDirectories(work_);
-            s_WorkFolderPath = work_;
-        }
-    }
-    std::unique_ptr<OutputFolder> kept_;
-};
-
-} // namespace
+using namespace disctest;
 
 TEST_F(WorkerTest, MultiplexDeletesInputsOnlyAfterSuccess)
 {
@@ -217,10 +63,50 @@ TEST_F(WorkerTest, NoOwnerWindowNoMessage)
     auto worker = MakeWorker(r.Handle());
     worker->OwnerWindow = nullptr;   // the run was stopped
     worker->StartMux(3, work_ + "clip.mpg", s.video, s.audio);
-    for (int i = 0; i < 600 && worker->JobCode.load() != 100; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_EQ(worker->JobCode.load(), 100);
+    EXPECT_TRUE(WaitUntil([&] { return worker->JobCode.load() == 100; }, 60000));
+    EXPECT_TRUE(FileExists(work_ + "clip.mpg"));
     EXPECT_EQ(r.Next(300).message, 0u);
+}
+
+// The run windows' way: a self-freeing global worker, let go when stopped
+// in the middle of a job and when its job is done.
+TEST_F(WorkerTest, StoppedRunGetsNoLateMessageAndTheWorkerFreesItself)
+{
+    OutputFolder fakeFolder("keldara-fake-mplex");
+    ForceDirectories(fakeFolder.File("bin"));
+    FakePrograms fakes(fakeFolder.File("bin"));
+    const std::string pidFile = fakeFolder.File("pid");
+    fakes.Add("mplex", "echo $$ > '" + pidFile + "'\nexec sleep 60\n");
+    Streams s = MakeStreams(work_, Disc::DvdPal, 1.0, "clip");
+    Receiver r;
+    std::atomic<bool> gone{false};
+    handleMovieThread = new HandleMovieThread(true, r.Handle());
+    handleMovieThread->OnTerminate = [&](TObject*) { gone = true; };
+    handleMovieThread->Resume();
+    handleMovieThread->StartMux(1, work_ + "clip.vob", s.video, s.audio);
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(pidFile) && !ReadText(pidFile).empty(); }, 20000));
+    const int pid = std::atoi(ReadText(pidFile).c_str());
+    ReleaseHandleMovieThread(true);
+    EXPECT_EQ(handleMovieThread, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return gone.load(); }, 20000));
+    EXPECT_TRUE(WaitUntil([&] { return !ProcessAlive(pid); }, 5000));
+    EXPECT_EQ(r.Next(300).message, 0u);
+    EXPECT_TRUE(FileExists(s.video));
+    EXPECT_TRUE(FileExists(s.audio));
+    ReleaseHandleMovieThread(true);   // none left: nothing happens
+
+    // A finished job's message arrives; the handler then lets the worker go.
+    gone = false;
+    fakes.Add("mplex", "exit 1\n");
+    handleMovieThread = new HandleMovieThread(true, r.Handle());
+    handleMovieThread->OnTerminate = [&](TObject*) { gone = true; };
+    handleMovieThread->Resume();
+    handleMovieThread->StartMux(1, work_ + "clip.vob", s.video, s.audio);
+    const Posted p = r.Next(20000);
+    EXPECT_EQ(p.message, MSG_MUX_DONE);
+    EXPECT_EQ(p.w, 0u);
+    ReleaseHandleMovieThread(false);
+    EXPECT_TRUE(WaitUntil([&] { return gone.load(); }, 20000));
 }
 
 TEST_F(WorkerTest, OneTitleDiscWithoutMenuIsAuthored)

@@ -8,8 +8,9 @@
 //                        failing step's AUTHOR_ code (kAuthorLibraryMissing when
 //                        the library could not be used): nothing may be burnt
 //                        or deleted after a failed author job.
-// A window that stops a run sets OwnerWindow to 0 first, then Cancel()s and
-// Terminate()s; the thread frees itself.
+// A window that stops a run clears the owner window first (ClearOwnerWindow,
+// or ReleaseHandleMovieThread(true) for the global worker), then cancels and
+// terminates the worker; the thread frees itself.
 #include "pipeline/authorlibrary.h"
 #include "rtl/thread.h"
 #include "win32/messages.h"
@@ -37,6 +38,9 @@ public:
     void StartMux(int OutputType, const std::string& output, const std::string& video, const std::string& audio);
     // Stops the multiplexer or authoring program of the running job (any thread).
     void Cancel();
+    // No message is posted after this returns: the job still inside a library
+    // finishes without reaching the window.
+    void ClearOwnerWindow();
     // Progress for the window's timer (any thread): 0 when no such job runs.
     int MuxPosition() const;
     int VobProgress() const;
@@ -45,7 +49,7 @@ public:
     std::vector<std::string> Argv;          // the multiplexer's argument vector
     std::string OutputPath, VideoPath, AudioPath;
     std::string FormatText = "8";
-    std::atomic<HWND> OwnerWindow{nullptr};
+    std::atomic<HWND> OwnerWindow{nullptr}; // receiver of 1234 and 1235; null: post nothing
     std::atomic<int> JobCode{100};          // 201, 203, 204, 211 multiplex; 210 author; other: idle
     std::string MenuXmlPath;
     std::atomic<bool> MuxRunning{false};
@@ -61,9 +65,16 @@ private:
     void AuthorJob();
     void Post(UINT message, WPARAM w, LPARAM l);
 
+    std::mutex ownerMutex_;                  // a post and ClearOwnerWindow never overlap
     mutable std::mutex muxMutex_;            // guards the multiplexer entries below
     int (*muxGetPosition_)() = nullptr;
     void (*muxCancel_)() = nullptr;
     AuthorLibrary author_;
     std::atomic<bool> cancelled_{false};
 };
+
+// Lets the global worker go and sets handleMovieThread to null (main thread),
+// before a new job's worker is made and in the 1234 and 1235 handlers. With
+// stopRun (the user stopped the run) its owner window is cleared first and its
+// running job cancelled, so no late message of the stopped run arrives.
+void ReleaseHandleMovieThread(bool stopRun);
