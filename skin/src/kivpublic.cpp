@@ -4,7 +4,10 @@
 
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
+#include "vcl/application.h"
 #include "vcl/forms.h"
+#include "vcl/scrollstate.h"
+#include "vcl/stdctrls_list.h"
 
 #include <algorithm>
 #include <cstring>
@@ -202,4 +205,107 @@ void ContainerApplyUIStyle(TWinControl* container, TkivUIStyle style, TkivFileTh
             skinnable->SetFileTheme(fileTheme);
             skinnable->SetUIStyle(style);
         }
+}
+
+void SetWinControlTransparent(TControl* control)
+{
+    if (!control) return;
+    control->SetControlStyle((control->ControlStyle() & ~csOpaque) | csParentBackground);
+}
+
+TRect GetWorkAreaRect()
+{
+    // The backend reports the work area of the screen the windows open on.
+    return Screen->WorkAreaRect();
+}
+
+namespace {
+
+// The canvas that draws over the control's whole window (the paint pass's while painting).
+TCanvas* WindowCanvas(TControl* control)
+{
+    if (auto* f = dynamic_cast<TCustomForm*>(control)) return f->Canvas();
+    if (auto* c = dynamic_cast<TCustomControl*>(control)) return c->ParentForm() ? c->Canvas() : nullptr;
+    if (auto* g = dynamic_cast<TGraphicControl*>(control)) return g->ParentForm() ? g->Canvas() : nullptr;
+    return nullptr;
+}
+
+} // namespace
+
+void DrawControlBorder(TControl* control, TColor color, TColor innerColor, bool drawInner)
+{
+    TCanvas* c = control ? WindowCanvas(control) : nullptr;
+    if (!c) return;
+    TBrush* brush = c->Brush();
+    TBrush saved;
+    saved.Assign(*brush);
+    brush->SetBitmap(nullptr);
+    TRect r = Rect(0, 0, control->Width(), control->Height());
+    brush->SetStyle(bsSolid);
+    brush->SetColor(color);
+    c->FrameRect(r);
+    if (drawInner) {
+        InflateRect(r, -1, -1);
+        brush->SetColor(innerColor);
+        c->FrameRect(r);
+    }
+    brush->Assign(saved);
+}
+
+std::string PCharToStr(const char* text) { return text ? std::string(text) : std::string(); }
+
+bool FormHasFocus(TCustomForm* form)
+{
+    TCustomForm* main = Application ? Application->MainForm() : nullptr;
+    if (!main) return form && form->Active();
+    if (main->FormStyle() == fsMDIForm && main == form) return true;
+    if (!Application->Active()) return false;
+    if (!form || form == main) return true;
+    return form->Active();
+}
+
+bool KIVGetScrollBarInfo(HWND window, int objectId, SCROLLBARINFO& info)
+{
+    if (info.cbSize != sizeof(SCROLLBARINFO)) return false;
+    if (objectId != OBJID_VSCROLL && objectId != OBJID_HSCROLL) return false;
+    TWinControl* control = FindControl(window);
+    if (!control) return false;
+    TScrollBarQuery query;
+    if (control->Perform(CM_GETVSCROLLBAR, 0, reinterpret_cast<LPARAM>(&query)) != 1) return false;
+
+    const std::uint32_t size = info.cbSize;
+    info = SCROLLBARINFO{};
+    info.cbSize = size;
+    // Our controls scroll vertically only: their horizontal bar is never shown.
+    if (objectId == OBJID_HSCROLL || query.Bar.IsEmpty()) {
+        info.rgstate[0] = STATE_SYSTEM_INVISIBLE;
+        return true;
+    }
+    const TPoint origin = control->ClientToScreen(Point(query.Bar.Left, query.Bar.Top));
+    info.rcScrollBar = Bounds(origin.X, origin.Y, query.Bar.Width(), query.Bar.Height());
+    info.dxyLineButton = std::min(query.Bar.Width(), query.Bar.Height() / 2);
+    if (!query.State.Needed() || !control->Enabled()) {
+        for (std::uint32_t& state : info.rgstate) state = STATE_SYSTEM_UNAVAILABLE;
+        return true;
+    }
+    const TRect thumb = ScrollThumbRect(query.Bar, query.State);
+    info.xyThumbTop = thumb.Top - query.Bar.Top;
+    info.xyThumbBottom = thumb.Bottom - query.Bar.Top;
+    return true;
+}
+
+bool KIVGetComboBoxInfo(HWND window, COMBOBOXINFO& info)
+{
+    if (info.cbSize != sizeof(COMBOBOXINFO)) return false;
+    auto* combo = dynamic_cast<TCustomComboBox*>(FindControl(window));
+    if (!combo) return false;
+    info.rcItem = combo->EditRect();
+    info.rcButton = combo->ButtonRect();
+    info.stateButton = info.rcButton.IsEmpty() ? STATE_SYSTEM_INVISIBLE : combo->DroppedDown() ? STATE_SYSTEM_PRESSED : 0;
+    info.hwndCombo = window;
+    TCustomEdit* edit = combo->EditControl();
+    info.hwndItem = edit && edit->HandleAllocated() ? edit->Handle() : nullptr;
+    TComboListWindow* list = combo->DroppedDown() ? combo->ListWindow() : nullptr;
+    info.hwndList = list && list->HandleAllocated() ? list->Handle() : nullptr;
+    return true;
 }

@@ -1,5 +1,7 @@
 // Shows a shaped skin form drawn from one built-in style's pictures:
-// skindemo STYLE(1..5) [--headless OUT.bmp].
+// skindemo STYLE(1..5) [--headless OUT.bmp | --notice].
+// With --notice a pop-up notice slides in at the work area's corner and stays.
+#include "skin/frmmsnpop.h"
 #include "skin/kivpublic.h"
 #include "skin/kivskinform.h"
 #include "skin/kivthemes.h"
@@ -9,6 +11,8 @@
 #include "vcl/forms.h"
 #include "vcl/headless.h"
 #include "vcl/qtbackend.h"
+#include "vcl/stdctrls.h"
+#include "vcl/timer.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -105,6 +109,18 @@ int main(int argc, char** argv)
     gStyle = style;
     TDemo* form = nullptr;
     app.CreateForm(form);
+    if (argc == 3 && std::strcmp(argv[2], "--notice") == 0) {
+        auto* notice = NewForm<TfrmMSNPopForm>(&app);
+        notice->ShowTime = 600000;
+        notice->lbl_title->SetCaption("Keldara");
+        notice->lbl_text->SetCaption("The disc was written and checked. You can take it out of the drive now.");
+        auto* later = new TTimer(&app);
+        later->SetInterval(500);
+        later->OnTimer = [notice, later](TObject*) {
+            later->SetEnabled(false);
+            notice->Popup();
+        };
+    }
     app.Run();
     return 0;
 }

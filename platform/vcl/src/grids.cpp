@@ -476,6 +476,13 @@ bool TCustomGrid::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePo
 void TCustomGrid::WndProc(TMessage& m)
 {
     switch (m.Msg) {
+    case CM_GETVSCROLLBAR:
+        if (auto* q = reinterpret_cast<TScrollBarQuery*>(m.LParam)) {
+            q->Bar = ScrollBarRect();
+            q->State = VertScrollState();
+            m.Result = 1;
+        }
+        return;
     case WM_GETDLGCODE:
         m.Result = DLGC_WANTARROWS | ((options_ & goTabs) ? DLGC_WANTTAB : 0);
         return;

@@ -915,6 +915,13 @@ bool TCustomMemo::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePo
 void TCustomMemo::WndProc(TMessage& m)
 {
     switch (m.Msg) {
+    case CM_GETVSCROLLBAR:
+        if (auto* q = reinterpret_cast<TScrollBarQuery*>(m.LParam)) {
+            q->Bar = ScrollBarRect();
+            q->State = VertScrollState();
+            m.Result = 1;
+        }
+        return;
     case WM_GETDLGCODE:
         m.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL | (WantReturns() ? DLGC_WANTALLKEYS : 0) |
                    (wantTabs_ ? DLGC_WANTTAB : 0);

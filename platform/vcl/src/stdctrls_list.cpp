@@ -404,6 +404,13 @@ bool TCustomListBox::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint Mous
 void TCustomListBox::WndProc(TMessage& m)
 {
     switch (m.Msg) {
+    case CM_GETVSCROLLBAR:
+        if (auto* q = reinterpret_cast<TScrollBarQuery*>(m.LParam)) {
+            q->Bar = ScrollBarRect();
+            q->State = VertScrollState();
+            m.Result = 1;
+        }
+        return;
     case WM_GETDLGCODE:
         m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
         return;

@@ -23,6 +23,15 @@ struct TScrollState {
     int MaxPos() const { return Max - Page + 1 > Min ? Max - Page + 1 : Min; }
 };
 
+// Asks a self-scrolling control about its own vertical bar: LPARAM points at a
+// TScrollBarQuery the control fills (Bar in client coordinates, empty when no
+// bar is shown); the answer is 1. Skinned bars follow the control this way.
+constexpr UINT CM_GETVSCROLLBAR = CM_BASE + 0x120;
+struct TScrollBarQuery {
+    TRect Bar;
+    TScrollState State;
+};
+
 enum TScrollHit { shNone, shLineUp, shLineDown, shPageUp, shPageDown, shThumb };
 
 constexpr int ScrollBarSize = 16;
