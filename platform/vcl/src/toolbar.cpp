@@ -63,6 +63,7 @@ TToolButton::TToolButton(TComponent* AOwner) : TGraphicControl(AOwner)
 
 TToolButton::~TToolButton()
 {
+    *alive_ = false;
     if (toolBar_) toolBar_->RemoveButton(this);
 }
 
@@ -200,7 +201,10 @@ void TToolButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
             Invalidate();
             TPoint at = ClientToScreen(Point(0, Height()));
             dropdownMenu_->SetPopupComponent(this);
+            // The picked item's handler may free this button (or its bar).
+            std::shared_ptr<bool> alive = alive_;
             dropdownMenu_->Popup(at.X, at.Y);
+            if (!*alive) return;
             pressing_ = pressInside_ = false;
             Invalidate();
             return;

@@ -278,6 +278,27 @@ TEST_F(UpDownTest, ArrowKeysInTheEditAndHoldingAButtonRepeat)
     EXPECT_EQ(edit->Text(), "31");
 }
 
+TEST_F(UpDownTest, LeftAlignedHorizontalButtonsStepRightForNext)
+{
+    auto* e2 = new TEdit(form);
+    e2->SetParent(form);
+    e2->SetBounds(10, 60, 80, 21);
+    auto* u2 = new TUpDown(form);
+    u2->SetOrientation(udHorizontal);
+    u2->SetAlignButton(udLeft);
+    u2->SetWidth(30);
+    u2->SetAssociate(e2);
+    EXPECT_EQ(u2->BoundsRect(), Rect(10, 60, 40, 81));
+    EXPECT_EQ(e2->BoundsRect(), Rect(40, 60, 90, 81));
+    EXPECT_EQ(u2->ButtonRect(btPrev), Rect(0, 0, 15, 21));
+    headless->Click(*form, 10 + 22, 70);
+    headless->Click(*form, 10 + 22, 70);
+    headless->Click(*form, 10 + 5, 70);
+    EXPECT_EQ(e2->Text(), "1");
+    u2->SetMin(10); // the range moves the position along
+    EXPECT_EQ(e2->Text(), "10");
+}
+
 TEST_F(UpDownTest, EitherMayBeFreedFirst)
 {
     delete ud; // the edit gets its own key handling back

@@ -276,6 +276,31 @@ TEST_F(ToolBarTest, DropDownArrowOpensItsMenuAndTheFaceClicks)
     EXPECT_EQ(d->DropdownMenu(), nullptr);
 }
 
+TEST_F(ToolBarTest, AMenuItemMayFreeTheBarItDroppedFrom)
+{
+    auto* d = Add(tbsDropDown);
+    auto* menu = new TPopupMenu(form);
+    auto* item = new TMenuItem(menu);
+    item->SetCaption("Close");
+    menu->Items()->Add(item);
+    d->SetDropdownMenu(menu);
+    item->OnClick = [&](TObject*) {
+        delete bar;
+        bar = nullptr;
+    };
+    form->Show();
+    headless->OnNextModal([&](TCustomForm&) {
+        headless->PressKey(VK_DOWN);
+        headless->PressKey(VK_RETURN);
+    });
+    const int x = bar->Left() + d->Left() + d->Width() - 4, y = bar->Top() + d->Top() + 5;
+    headless->MouseDown(*form, x, y);
+    headless->MouseUp(*form, x, y);
+    EXPECT_EQ(bar, nullptr);
+    EXPECT_EQ(form->ControlCount(), 0);
+    app->ProcessMessages();
+}
+
 TEST_F(ToolBarTest, FreeingTheBarFreesItsButtons)
 {
     auto* a = Add();

@@ -7,6 +7,7 @@
 #include "vcl/ctrltypes.h"
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class TPopupMenu;
@@ -104,6 +105,7 @@ private:
     TPopupMenu* dropdownMenu_ = nullptr;
     bool pressing_ = false, pressInside_ = false;
     int separatorWidth_ = 8;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // ---------------------------------------------------------------------------
