@@ -1,6 +1,5 @@
-// The parameter block of each disc kind, the letter-box bars and the stall watch.
+// The parameter block of each disc kind and the letter-box bars.
 #include "pipeline/encodeparams.h"
-#include "pipeline/encodestall.h"
 #include "testkit/tempfolder.h"
 
 #include <gtest/gtest.h>
@@ -124,19 +123,6 @@ TEST(EncoderBlock, PathTooLongForItsFieldIsRefused)
     EXPECT_TRUE(FillEncoderParams(clip, 1, true, &p, &adv));
     clip.outputBase = "/tmp/" + std::string(248, 'b');   // + "_vid.mpg" overflows
     EXPECT_FALSE(FillEncoderParams(clip, 2, true, &p, &adv));
-}
-
-TEST(EncodeStall, EleventhUnchangedTickSkipsAndAnyChangeResets)
-{
-    EncodeStallWatch watch;
-    EXPECT_FALSE(watch.Tick(20.4, 3.2));   // first report sets the reference
-    for (int i = 0; i < 10; ++i) EXPECT_FALSE(watch.Tick(20.9, 3.7)) << i;
-    EXPECT_TRUE(watch.Tick(20.1, 3.0));
-    EXPECT_EQ(watch.Ticks(), 0);
-
-    for (int i = 0; i < 8; ++i) watch.Tick(5, 1);
-    EXPECT_FALSE(watch.Tick(5, 2));   // moved on
-    EXPECT_EQ(watch.Ticks(), 0);
 }
 
 } // namespace

@@ -1,0 +1,193 @@
+#include "pipeline/encodesequence.h"
+
+#include "pipeline/encodeparams.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace pipeline {
+namespace {
+
+class LinkedLibrary final : public EncoderLibrary {
+public:
+    void InitEncoderDLL(HWND window) override { D_InitEncoderDLL(window); }
+    void AdvSettings(const EncoderAdvSettings& settings) override { D_AdvSettings(settings); }
+    void CreateParam(const EncoderParams& params) override { D_CreateParam(params); }
+    void BuildEncoder() override { D_BuildEncoder(); }
+    void BuildGraph() override { D_BuildGraph(); }
+    void InitCPU() override { D_InitCPU(); }
+    void SetStartEndTime(double start, double end) override { D_SetStartEndTime(start, end); }
+    void Run() override { D_Run(); }
+    void GetInfo(EncoderInfo* info) override { D_GetInfo(info); }
+    void Stop() override { D_Stop(); }
+};
+
+// The output name without its extension.
+std::string StripExtension(const std::string& name)
+{
+    const std::size_t dot = name.find_last_of('.');
+    const std::size_t slash = name.find_last_of('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return name;
+    return name.substr(0, dot);
+}
+
+int Percent(double part, double whole)
+{
+    if (!(whole > 0)) return 0;   // a clip of unknown length shows no progress rather than dividing by zero
+    return static_cast<int>(std::clamp(part / whole * 100.0, 0.0, 100.0));
+}
+
+} // namespace
+
+EncoderLibrary& LinkedEncoderLibrary()
+{
+    static LinkedLibrary library;
+    return library;
+}
+
+ClipEncodeSequence::ClipEncodeSequence(RunWindow window, EncoderLibrary& library, EncodeView& view, HWND handle)
+    : window_(window), library_(library), view_(view), handle_(handle)
+{
+}
+
+double ClipEncodeSequence::ClipLength(const EncodeClipInfo& clip) const
+{
+    return std::max(clip.AudioDuration, clip.VideoDuration);
+}
+
+void ClipEncodeSequence::Start(std::vector<EncodeClipInfo> clips, int outputType, bool pal,
+                               const std::string& workFolder, int engineItem)
+{
+    clips_ = std::move(clips);
+    OutputType = std::clamp(outputType, 0, 3);
+    pal_ = pal;
+    workFolder_ = workFolder;
+    if (!workFolder_.empty() && workFolder_.back() != '/') workFolder_ += '/';
+    engineItem_ = engineItem;
+    ClipCount = static_cast<int>(clips_.size());
+    CurrentClipIndex = 0;
+    TickCount = 0;
+    DoneSeconds = 0;
+    TotalSeconds = 0;
+    for (const EncodeClipInfo& clip : clips_) TotalSeconds += ClipLength(clip);
+    EncodeStage = true;
+    Muxing = false;
+    EncodeClip();
+}
+
+void ClipEncodeSequence::EncodeClip()
+{
+    if (CurrentClipIndex >= ClipCount) {
+        EncoderRunning = false;
+        view_.ClipStageOver();
+        return;
+    }
+    if (CurrentClipIndex > 0) view_.SetConvertingBar(0);
+    const EncodeClipInfo& clip = clips_[static_cast<std::size_t>(CurrentClipIndex)];
+
+    ClipEncodeInput input;
+    input.sourcePath = clip.SourcePath;
+    input.outputBase = workFolder_ + StripExtension(clip.OutputName);
+    input.videoWidth = clip.VideoWidth;
+    input.videoHeight = clip.VideoHeight;
+    input.aspectIndex = clip.AspectIndex;
+    input.letterBox = clip.LetterBox;
+    input.engineItem = engineItem_;
+    if (!FillEncoderParams(input, OutputType, pal_, &Params, &AdvSettings)) {
+        // A path that does not fit its field is refused, never cut short.
+        view_.Log("Skip to convert " + clip.ClipName + " ...");
+        DoneSeconds += ClipLength(clip);
+        ++CurrentClipIndex;
+        EncodeClip();
+        return;
+    }
+    library_.InitEncoderDLL(handle_);
+    library_.AdvSettings(AdvSettings);
+    library_.CreateParam(Params);
+    library_.BuildEncoder();
+    library_.BuildGraph();
+    library_.InitCPU();
+    EncoderRunning = true;
+    StallTicks = 0;
+
+    if (clip.EndPoint == std::trunc(clip.VideoDuration) && clip.StartPoint == 0)
+        library_.SetStartEndTime(0, 0);
+    else if (clip.SupportsSeek)
+        library_.SetStartEndTime(clip.StartPoint, clip.EndPoint);
+    else
+        library_.SetStartEndTime(0, 0);
+
+    view_.Log("Convert " + clip.ClipName + " >>> " + clip.OutputName);
+    ClipSeconds = ClipLength(clip);
+    view_.SetFileLabel("Source File : " + clip.ClipName + " --> Destination File : " + clip.OutputName);
+    library_.Run();
+}
+
+void ClipEncodeSequence::SkipClip()
+{
+    // Stopped first, so the abandoned clip cannot finish later and be taken for the next one.
+    library_.Stop();
+    EncoderRunning = false;
+    const EncodeClipInfo& clip = clips_[static_cast<std::size_t>(CurrentClipIndex)];
+    view_.Log("Skip to convert " + clip.ClipName + " ...");
+    DoneSeconds += ClipLength(clip);
+    ++CurrentClipIndex;
+    EncodeClip();
+}
+
+void ClipEncodeSequence::TimerTimer()
+{
+    ++TickCount;
+    view_.SetUsedTime(TickCount / 2);
+    const bool polling = EncodeStage && !Muxing;
+    if (polling) library_.GetInfo(&Info);
+
+    const int rate = static_cast<int>(Info.FramesPerSecond);
+    const int position = static_cast<int>(Info.Position);
+    if (window_ == RunWindow::Convert && polling && EncoderRunning) {
+        if (rate == LastFrameRate && position == LastPosition) {
+            if (++StallTicks > kStallLimit) {
+                StallTicks = 0;
+                SkipClip();
+                return;
+            }
+        } else {
+            StallTicks = 0;
+        }
+    }
+    LastFrameRate = rate;
+    LastPosition = position;
+
+    const double shown = Muxing ? 0.0 : Info.Position;
+    view_.SetFramesPerSecond(rate);
+    if (window_ == RunWindow::Convert) {
+        view_.SetCurrentTime(static_cast<int>(shown + DoneSeconds));
+        view_.SetConvertingBar(Percent(shown, ClipSeconds));
+        if (EncodeStage) view_.SetTotalBar(Percent(shown + DoneSeconds, TotalSeconds));
+    } else {
+        // The disc builder shows the whole run, its elapsed time capped at the total.
+        const double elapsed = std::min(shown + DoneSeconds, TotalSeconds);
+        view_.SetCurrentTime(static_cast<int>(elapsed));
+        if (EncodeStage) view_.SetConvertingBar(Percent(elapsed, TotalSeconds));
+    }
+}
+
+void ClipEncodeSequence::EncoderDone(LPARAM result)
+{
+    // A completion of a clip that was stopped or given up is not this run's.
+    if (!EncoderRunning) return;
+    EncoderRunning = false;
+    if (result == kEncoderDoneVideoAndAudio || result == kEncoderDoneSilentAudio)
+        view_.MuxClip(CurrentClipIndex);
+    else
+        view_.RunTerminated();
+}
+
+void ClipEncodeSequence::Stop()
+{
+    if (EncoderRunning) library_.Stop();
+    EncoderRunning = false;
+}
+
+} // namespace pipeline
