@@ -99,6 +99,21 @@ void ShowFrame(TCustomForm& form, const FormState& saved, std::uint32_t flags, d
     CurrentBackend().ProcessNativeEvents();
 }
 
+// Shows the form, leaving the activation (and the keyboard) where it is unless asked for.
+void ShowForm(TCustomForm& form, bool activate)
+{
+    if (activate) {
+        form.Show();
+        return;
+    }
+    TCustomForm* active = Screen->ActiveForm();
+    form.SetVisible(true);
+    if (active && active != &form && active->Visible()) {
+        active->InputActivate(true);
+        CurrentBackend().ActivateWindow(*active);
+    }
+}
+
 } // namespace
 
 bool KIVAnimateWindow(HWND window, std::uint32_t time, std::uint32_t flags)
@@ -114,7 +129,7 @@ bool KIVAnimateWindow(HWND window, std::uint32_t time, std::uint32_t flags)
                                     AW_VER_NEGATIVE));
     if (!animated) {
         if (hide) control->Hide();
-        else if (form && (flags & AW_ACTIVATE)) form->Show();
+        else if (form) ShowForm(*form, flags & AW_ACTIVATE);
         else control->SetVisible(true);
         return true;
     }
@@ -126,8 +141,7 @@ bool KIVAnimateWindow(HWND window, std::uint32_t time, std::uint32_t flags)
         FormState saved(*form);
         if (!hide) {
             ShowFrame(*form, saved, flags, 0.0);
-            if (flags & AW_ACTIVATE) form->Show();
-            else form->SetVisible(true);
+            ShowForm(*form, flags & AW_ACTIVATE);
         }
         for (int k = 1; k <= steps; ++k) {
             const double done = static_cast<double>(k) / steps;

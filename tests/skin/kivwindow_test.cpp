@@ -334,3 +334,17 @@ TEST_F(KivWindowTest, WithoutTimeOrDirectionTheWindowJustAppears)
     EXPECT_EQ(clock.TotalSlept(), 0u);
     EXPECT_FALSE(KIVAnimateWindow(nullptr, 100, AW_BLEND));
 }
+
+TEST_F(KivWindowTest, ShowingLeavesTheActiveFormActiveUnlessAsked)
+{
+    form->Show();
+    ASSERT_EQ(Screen->ActiveForm(), form);
+    TForm* f = Popup(100, 80);
+    ASSERT_TRUE(KIVAnimateWindow(f->Handle(), 30, AW_SLIDE | AW_VER_NEGATIVE));
+    EXPECT_EQ(Screen->ActiveForm(), form);
+    EXPECT_FALSE(f->Active());
+    ASSERT_TRUE(KIVAnimateWindow(f->Handle(), 30, AW_HIDE | AW_SLIDE | AW_VER_POSITIVE));
+    EXPECT_EQ(Screen->ActiveForm(), form);
+    ASSERT_TRUE(KIVAnimateWindow(f->Handle(), 30, AW_BLEND | AW_ACTIVATE));
+    EXPECT_EQ(Screen->ActiveForm(), f);
+}

@@ -1,7 +1,9 @@
 // Shows a shaped skin form drawn from one built-in style's pictures:
-// skindemo STYLE(1..5) [--headless OUT.bmp | --notice].
-// With --notice a pop-up notice slides in at the work area's corner and stays.
+// skindemo STYLE(1..5) [--headless OUT.bmp | --notice | --thememgr].
+// With --notice a pop-up notice slides in at the work area's corner and stays;
+// --thememgr shows the theme manager's dialog beside the form.
 #include "skin/frmmsnpop.h"
+#include "skin/frmthememgr.h"
 #include "skin/kivpublic.h"
 #include "skin/kivskinform.h"
 #include "skin/kivthemes.h"
@@ -120,6 +122,16 @@ int main(int argc, char** argv)
             later->SetEnabled(false);
             notice->Popup();
         };
+    }
+    if (argc == 3 && std::strcmp(argv[2], "--thememgr") == 0) {
+        auto* dialog = NewForm<TfrmMgr>(&app);
+        for (const char* name : {"kivButton_OK", "kivButton_Cancel", "kivCheckBox_Loop", "kivProgressBar1",
+                                 "kivTrackBar_Volume"})
+            dialog->List->Items()->Add(name);
+        dialog->List->SetChecked(0, true);
+        dialog->List->SetChecked(2, true);
+        dialog->List->SetItemIndex(2);
+        dialog->Show();
     }
     app.Run();
     return 0;

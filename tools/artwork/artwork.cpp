@@ -402,7 +402,9 @@ TBitmap NoticeWindow()
 {
     TBitmap b(195, 120, pf24bit);
     VGradient(b, 0, 0, 195, 120, Hex(0xF4F8FE), Hex(0xC8DAF4));
-    VGradient(b, 0, 0, 195, 26, Hex(0x7CAAE8), Hex(0x3468BC), 0.3);
+    // A light title band, so that the dark title text reads well, closed by a rule.
+    VGradient(b, 0, 0, 195, 27, Hex(0xE4EEFC), Hex(0xA8C4EC), 0.4);
+    for (int x = 1; x < 194; ++x) b.SetPixel(x, 27, ToColor(Hex(0x6E94C8)));
     PaintBox(b, {162, 6, 176, 20, 3, Hex(0xF8907A), Hex(0xB82A18), Hex(0x7A1C10), 0.3, false, true});
     PaintShape(b, 162, 6, 14, 14, Hex(0xFFFFFF), [](double x, double y) {
         return SegmentDistance(x, y, 4, 4, 10, 10) < 1.1 || SegmentDistance(x, y, 4, 10, 10, 4) < 1.1;

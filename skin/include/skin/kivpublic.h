@@ -118,6 +118,7 @@ constexpr int kivAnimateStepMs = 10; // one frame of an animation
 // clock: faded with AW_BLEND, growing from the centre with AW_CENTER, else
 // rolled or (AW_SLIDE) slid in from the side the direction flags name, by
 // moving and clipping the window. The form's own position, shape and alpha are
-// back afterwards. Other controls are shown or hidden at once. False when the
+// back afterwards; only AW_ACTIVATE makes it the active form. Other controls
+// are shown or hidden at once. False when the
 // handle is no control, or it is already shown (hidden, for AW_HIDE).
 bool KIVAnimateWindow(HWND window, std::uint32_t time, std::uint32_t flags);
