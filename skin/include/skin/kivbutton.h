@@ -6,6 +6,7 @@
 #include "gfx/bitmap.h"
 #include "gfx/picture.h"
 #include "vcl/controls.h"
+#include "vcl/ctrltypes.h"
 #include "vcl/forms.h"
 
 #include <memory>
@@ -228,7 +229,6 @@ private:
     bool mouseOn_ = false;
 };
 
-enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 
 // The skinned check box: a frame of "CheckBoxImage" and the caption beside it.
 class TkivCheckBox : public TCustomControl, public ISkinnable {

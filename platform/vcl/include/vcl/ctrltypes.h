@@ -11,6 +11,8 @@ enum TTextLayout { tlTop, tlCenter, tlBottom };
 // A control's own border: bsNone or bsSingle of the form border styles.
 using TBorderStyle = TFormBorderStyle;
 
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 
 enum TScrollBarKind { sbHorizontal, sbVertical };

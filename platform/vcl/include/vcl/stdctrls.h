@@ -136,7 +136,6 @@ private:
 };
 
 // ---------------------------------------------------------------------------
-enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 
 // A box with a tick and a caption. Every change of State fires OnClick (unless
 // loading); a press steps Unchecked, (Grayed when allowed,) Checked, Unchecked.
