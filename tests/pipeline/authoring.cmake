@@ -10,3 +10,7 @@ target_include_directories(pipeline_authoring_tests PRIVATE
 add_dependencies(pipeline_authoring_tests Tormux dvdauthor_lib)
 # The encoder's sample sinks, registered by the disc tests with regsvr32.
 add_dependencies(pipeline_authoring_tests audio video regsvr32)
+# Run by the worker tests from a folder of libraries that lack their entries.
+add_executable(pipeline_wronglibraries ${CMAKE_CURRENT_LIST_DIR}/wronglibraries.cpp)
+target_link_libraries(pipeline_wronglibraries PRIVATE pipeline shell win32 rtl)
+add_dependencies(pipeline_authoring_tests pipeline_wronglibraries)

@@ -8,6 +8,9 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <utility>
 
 using namespace disctest;
 
@@ -44,6 +47,64 @@ TEST_F(WorkerTest, FailedMultiplexKeepsItsInputsAndSaysSo)
     EXPECT_TRUE(FileExists(s.video));
     EXPECT_FALSE(FileExists(work_ + "clip.vob"));
     EXPECT_FALSE(worker->LastErrorText.empty());
+}
+
+TEST_F(WorkerTest, OnlyDvdMultiplexingPassesTheOffsetArguments)
+{
+    OutputFolder fakeFolder("keldara-fake-mplex");
+    ForceDirectories(fakeFolder.File("bin"));
+    FakePrograms fakes(fakeFolder.File("bin"));
+    const std::string argsFile = fakeFolder.File("args");
+    fakes.Add("mplex", "echo \"$*\" >> '" + argsFile + "'\nexit 1\n");
+    Receiver r;
+    for (const auto& [type, disc] : {std::pair{1, Disc::DvdPal}, std::pair{2, Disc::Svcd}, std::pair{3, Disc::Vcd}}) {
+        Streams s = MakeStreams(work_, disc, 1.0, "clip" + IntToStr(type));
+        auto worker = MakeWorker(r.Handle());
+        worker->StartMux(type, work_ + "out" + IntToStr(type) + ".mpg", s.video, s.audio);
+        const Posted p = r.Next(20000);
+        EXPECT_EQ(p.message, MSG_MUX_DONE);
+        EXPECT_EQ(p.w, 0u);   // the fake fails: the inputs stay
+        EXPECT_EQ(p.l, type == 1 ? 9 : 7);
+        EXPECT_TRUE(FileExists(s.video));
+        EXPECT_TRUE(FileExists(s.audio));
+    }
+    std::istringstream calls(ReadText(argsFile));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(calls, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 3u) << ReadText(argsFile);
+    EXPECT_NE(lines[0].find("-f 8"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("-O 0"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[1].find("-f 4"), std::string::npos) << lines[1];
+    EXPECT_EQ(lines[1].find("-O"), std::string::npos) << lines[1];
+    EXPECT_NE(lines[2].find("-f 1"), std::string::npos) << lines[2];
+    EXPECT_EQ(lines[2].find("-O"), std::string::npos) << lines[2];
+}
+
+// Libraries that load but lack their entries are never called through: each
+// job still ends with its message, as failure, and keeps its inputs.
+TEST(WorkerLibraries, EntriesMissingAreReportedAsFailures)
+{
+    const char* bin = std::getenv("KELDARA_BIN_DIR");
+    ASSERT_NE(bin, nullptr);
+    OutputFolder folder("keldara-wrong-libraries");
+    const std::string helper = folder.File("pipeline_wronglibraries");
+    namespace fs = std::filesystem;
+    fs::copy_file(JoinPath(bin, "pipeline_wronglibraries"), helper);
+    // Each library stands beside the program under the other's name.
+    fs::copy_file(JoinPath(bin, "libdvdauthor.so"), folder.File("libTormux.so"));
+    fs::copy_file(JoinPath(bin, "libTormux.so"), folder.File("libdvdauthor.so"));
+    const std::string work = folder.File("work") + "/";
+    ForceDirectories(work);
+    WriteText(work + "clip.mpg", "video");
+    WriteText(work + "clip.ac3", "audio");
+    std::string output;
+    ASSERT_EQ(outsidetest::Run({helper, work}, &output), 0);
+    const std::string mux = " Tormux.dll lacks MPlex or MUXGetPosition\n";
+    EXPECT_EQ(output, "1235 0 9" + mux + "1235 0 7" + mux + "1235 0 7" + mux + "1234 0 " +
+                          IntToStr(kAuthorLibraryMissing) + " Can't GetProaddress\n");
+    EXPECT_TRUE(FileExists(work + "clip.mpg"));
+    EXPECT_TRUE(FileExists(work + "clip.ac3"));
 }
 
 TEST_F(WorkerTest, OtherJobCodesDoNothing)
