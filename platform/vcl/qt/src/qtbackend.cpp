@@ -176,7 +176,12 @@ protected:
     }
 
     void keyPressEvent(QKeyEvent* e) override { Key(e, true); }
-    void keyReleaseEvent(QKeyEvent* e) override { Key(e, false); }
+    // A held key repeats its key-down only, as the framework's controls expect;
+    // Qt's auto-repeat adds a release before every repeated press.
+    void keyReleaseEvent(QKeyEvent* e) override
+    {
+        if (!e->isAutoRepeat()) Key(e, false);
+    }
 
     bool event(QEvent* e) override
     {
