@@ -348,3 +348,22 @@ TEST_F(KivWindowTest, ShowingLeavesTheActiveFormActiveUnlessAsked)
     ASSERT_TRUE(KIVAnimateWindow(f->Handle(), 30, AW_BLEND | AW_ACTIVATE));
     EXPECT_EQ(Screen->ActiveForm(), f);
 }
+
+TEST_F(KivWindowTest, FormFocusWithAMainForm)
+{
+    form->Release(); // the fixture's form is no main form; make one
+    app->ProcessMessages();
+    TForm* main = nullptr;
+    app->CreateForm(main);
+    TForm* other = NewForm<TForm>(app.get());
+    main->Show();
+    EXPECT_TRUE(FormHasFocus(main));
+    EXPECT_TRUE(FormHasFocus(nullptr));
+    EXPECT_FALSE(FormHasFocus(other)); // hidden, so not active
+    other->Show();
+    EXPECT_TRUE(FormHasFocus(other));
+    EXPECT_TRUE(FormHasFocus(main)); // the main form counts as focused while the program is
+    other->InputActivate(false);
+    EXPECT_FALSE(FormHasFocus(main)); // nothing active: the program is in the background
+    EXPECT_FALSE(FormHasFocus(nullptr));
+}
