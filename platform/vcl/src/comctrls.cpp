@@ -1,8 +1,7 @@
 #include "vcl/comctrls.h"
 
-#include "vcl/extctrls.h"
-
 #include "autorepeat.h"
+#include "edges.h"
 
 #include <algorithm>
 #include <charconv>
@@ -10,24 +9,6 @@
 namespace {
 constexpr int TrackMargin = 8;     // channel inset from each end
 constexpr int TrackThumbWidth = 11; // slider size along the bar
-
-void RaisedBox(TCanvas& c, TRect box)
-{
-    c.Brush()->SetStyle(bsSolid);
-    c.Brush()->SetColor(clBtnFace);
-    c.FillRect(box);
-    Frame3D(&c, box, cl3DLight, cl3DDkShadow, 1);
-    Frame3D(&c, box, clBtnHighlight, clBtnShadow, 1);
-}
-
-void SunkenBox(TCanvas& c, TRect box, TColor face)
-{
-    c.Brush()->SetStyle(bsSolid);
-    c.Brush()->SetColor(face);
-    c.FillRect(box);
-    Frame3D(&c, box, clBtnShadow, clBtnHighlight, 1);
-    Frame3D(&c, box, cl3DDkShadow, cl3DLight, 1);
-}
 
 void Triangle(TCanvas& c, const TRect& box, bool upOrRight, bool vertical, TColor ink, int shift)
 {
@@ -291,7 +272,7 @@ void TTrackBar::Paint()
     c.Brush()->SetStyle(bsSolid);
     c.Brush()->SetColor(Color());
     c.FillRect(ClientRect());
-    SunkenBox(c, ChannelRect(), clWindow);
+    SunkenWell(c, ChannelRect(), clWindow);
 
     const TRect thumb = ThumbRect();
     const int thickness = orientation_ == trHorizontal ? Height() : Width();
@@ -315,7 +296,7 @@ void TTrackBar::Paint()
         }
     }
     if (!thumb.IsEmpty()) {
-        RaisedBox(c, thumb);
+        RaisedFace(c, thumb);
         if (!Enabled()) {
             TRect in = thumb;
             InflateRect(in, -3, -3);
@@ -691,15 +672,8 @@ void TUpDown::Paint()
     for (TUDBtnType b : {btNext, btPrev}) {
         TRect box = ButtonRect(b);
         const bool down = pressed_ == b && pressInside_;
-        if (down) {
-            c.Brush()->SetStyle(bsSolid);
-            c.Brush()->SetColor(clBtnFace);
-            c.FillRect(box);
-            TRect f = box;
-            Frame3D(&c, f, clBtnShadow, clBtnShadow, 1);
-        } else {
-            RaisedBox(c, box);
-        }
+        if (down) PressedFace(c, box);
+        else RaisedFace(c, box);
         const TColor ink = Enabled() ? clBtnText : clGrayText;
         Triangle(c, box, b == btNext, vertical, ink, down ? 1 : 0);
     }

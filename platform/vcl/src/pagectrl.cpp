@@ -1,7 +1,7 @@
 #include "vcl/pagectrl.h"
 
 #include "gfx/gdi.h"
-#include "vcl/extctrls.h"
+#include "edges.h"
 
 #include <algorithm>
 
@@ -12,12 +12,7 @@ constexpr int DisplayMargin = 4;
 
 void Arrow(TCanvas& c, const TRect& box, bool forward, bool enabled)
 {
-    c.Brush()->SetStyle(bsSolid);
-    c.Brush()->SetColor(clBtnFace);
-    c.FillRect(box);
-    TRect f = box;
-    Frame3D(&c, f, clBtnHighlight, cl3DDkShadow, 1);
-    Frame3D(&c, f, cl3DLight, clBtnShadow, 1);
+    RaisedFace(c, box);
     c.Brush()->SetColor(enabled ? clBtnText : clGrayText);
     const int cx = (box.Left + box.Right) / 2, cy = (box.Top + box.Bottom) / 2;
     for (int i = 0; i < 4; ++i) {
@@ -359,9 +354,7 @@ void TCustomTabControl::Paint()
     TRect body = BodyRect();
     c.Brush()->SetColor(Color());
     c.FillRect(body);
-    TRect frame = body;
-    Frame3D(&c, frame, clBtnHighlight, cl3DDkShadow, 1);
-    Frame3D(&c, frame, cl3DLight, clBtnShadow, 1);
+    RaisedEdge(c, body);
 
     const int n = TabCount();
     for (int i = firstTab_; i < n; ++i) {

@@ -1,8 +1,7 @@
 #include "vcl/scrollbar.h"
 
-#include "vcl/extctrls.h"
-
 #include "autorepeat.h"
+#include "edges.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -17,23 +16,6 @@ struct Axis {
     int LaneStart() const { return Arrow(); }
     int LaneLength() const { return std::max(0, length - 2 * Arrow()); }
 };
-
-void RaisedBox(TCanvas& c, TRect box)
-{
-    c.Brush()->SetStyle(bsSolid);
-    c.Brush()->SetColor(clBtnFace);
-    c.FillRect(box);
-    Frame3D(&c, box, cl3DLight, cl3DDkShadow, 1);
-    Frame3D(&c, box, clBtnHighlight, clBtnShadow, 1);
-}
-
-void FlatPressedBox(TCanvas& c, TRect box)
-{
-    c.Brush()->SetStyle(bsSolid);
-    c.Brush()->SetColor(clBtnFace);
-    c.FillRect(box);
-    Frame3D(&c, box, clBtnShadow, clBtnShadow, 1);
-}
 
 // A small filled triangle pointing along `dir` (0 left, 1 up, 2 right, 3 down).
 void ArrowGlyph(TCanvas& c, const TRect& box, int dir, TColor ink, int shift)
@@ -325,14 +307,14 @@ void TScrollBar::Paint()
         TRect box = ArrowRect(increase);
         if (box.IsEmpty()) continue;
         const bool down = pressInside_ && pressed_ == (increase ? shLineDown : shLineUp);
-        if (down) FlatPressedBox(c, box);
-        else RaisedBox(c, box);
+        if (down) PressedFace(c, box);
+        else RaisedFace(c, box);
         const int dir = vertical ? (increase ? 3 : 1) : (increase ? 2 : 0);
         if (!live) ArrowGlyph(c, box, dir, clBtnHighlight, 1);
         ArrowGlyph(c, box, dir, ink, down ? 1 : 0);
     }
     if (!thumb.IsEmpty()) {
-        RaisedBox(c, thumb);
+        RaisedFace(c, thumb);
         if (Focused()) {
             TRect f = thumb;
             InflateRect(f, -3, -3);

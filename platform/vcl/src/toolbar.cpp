@@ -1,11 +1,11 @@
 #include "vcl/toolbar.h"
 
 #include "gfx/gdi.h"
-#include "vcl/extctrls.h"
 #include "vcl/menus.h"
 
+#include "edges.h"
+
 #include <algorithm>
-#include <array>
 
 namespace {
 struct SavedDC {
@@ -616,10 +616,7 @@ void TToolBar::DefaultDrawButton(TToolButton& b, TCustomDrawState state)
     auto edge = [&](TRect box) {
         if (sunken) Frame3D(&c, box, clBtnShadow, clBtnHighlight, 1);
         else if (raised && flat_) Frame3D(&c, box, clBtnHighlight, clBtnShadow, 1);
-        else if (raised) {
-            Frame3D(&c, box, clBtnHighlight, cl3DDkShadow, 1);
-            Frame3D(&c, box, cl3DLight, clBtnShadow, 1);
-        }
+        else if (raised) RaisedEdge(c, box);
     };
     edge(face);
     if (b.style_ == tbsDropDown) {

@@ -1,0 +1,37 @@
+#pragma once
+// The plain three-dimensional boxes the common controls share: raised faces
+// (buttons, thumbs, frames), pressed faces and sunken wells. Internal.
+#include "vcl/extctrls.h"
+
+// A two-line raised edge just inside `box`: highlight and dark shadow outside, light and shadow inside.
+inline void RaisedEdge(TCanvas& c, TRect box)
+{
+    Frame3D(&c, box, clBtnHighlight, cl3DDkShadow, 1);
+    Frame3D(&c, box, cl3DLight, clBtnShadow, 1);
+}
+
+inline void RaisedFace(TCanvas& c, const TRect& box)
+{
+    c.Brush()->SetStyle(bsSolid);
+    c.Brush()->SetColor(clBtnFace);
+    c.FillRect(box);
+    RaisedEdge(c, box);
+}
+
+// A button held down: a flat face in a one-line shadow frame.
+inline void PressedFace(TCanvas& c, TRect box)
+{
+    c.Brush()->SetStyle(bsSolid);
+    c.Brush()->SetColor(clBtnFace);
+    c.FillRect(box);
+    Frame3D(&c, box, clBtnShadow, clBtnShadow, 1);
+}
+
+inline void SunkenWell(TCanvas& c, TRect box, TColor face)
+{
+    c.Brush()->SetStyle(bsSolid);
+    c.Brush()->SetColor(face);
+    c.FillRect(box);
+    Frame3D(&c, box, clBtnShadow, clBtnHighlight, 1);
+    Frame3D(&c, box, cl3DDkShadow, cl3DLight, 1);
+}
