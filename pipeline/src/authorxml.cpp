@@ -111,6 +111,15 @@ std::string FreeDest(const std::string& base, int& suffix)
             return base + "_" + IntToStr(suffix);
 }
 
+// Title i's clip; an empty slot is refused like an index outside the list.
+const TQV_MovieImage& ClipAt(std::int64_t i)
+{
+    const TQV_MovieImage* clip = MyMovieImage[i];
+    if (!clip)
+        throw ERangeError("Range check error");
+    return *clip;
+}
+
 std::string TitleVob(const TQV_MovieImage& clip, bool fromMenuDesigner)
 {
     if (fromMenuDesigner)
@@ -249,7 +258,7 @@ bool WriteConvertAuthorXml(AuthorXmlRun& run)
     TitleStreams(x, c);
     std::vector<std::string> sources;
     for (int i = 0; i < run.ClipCount; ++i) {
-        const TQV_MovieImage& clip = *MyMovieImage[i];
+        const TQV_MovieImage& clip = ClipAt(i);
         sources.push_back(clip.SourcePath);
         x.Add(8, "<pgc>");
         x.Add(10, "<vob file=\"" + x.Value(TitleVob(clip, run.FromMenuDesigner)) + "\" chapters=\"00:00:00.00\" />");
@@ -305,7 +314,7 @@ bool WriteTitleMenuAuthorXml(AuthorXmlRun& run)
         x.Add(10, "<subpicture lang=\"" + x.Value(sublang) + "\"/>");
     std::vector<std::string> vobs;
     for (int i = 0; i < run.ClipCount; ++i) {
-        const TQV_MovieImage& clip = *MyMovieImage[i];
+        const TQV_MovieImage& clip = ClipAt(i);
         vobs.push_back(TitleVob(clip, false));
         x.Add(8, "<pgc>");
         if (HasSubtitle(i))
@@ -385,7 +394,7 @@ bool WriteChapterMenuAuthorXml(AuthorXmlRun& run)
     std::vector<std::string> vobs;
     for (std::int64_t i = 0; i < titles; ++i) {
         const DVDChapter& chapter = ChapterListAt(i);
-        vobs.push_back(TitleVob(*MyMovieImage[i], false));
+        vobs.push_back(TitleVob(ClipAt(i), false));
         x.Add(8, "<pgc>");
         if (HasSubtitle(i))
             x.Add(10, "<pre> subtitle=64; </pre>");

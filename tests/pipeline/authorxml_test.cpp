@@ -318,3 +318,18 @@ TEST_F(AuthorRunTest, ChapterPointsFollowTheTrimTheEncoderWasGiven)
     EXPECT_NE(text.find("noseek.vob\" chapters=\"0, 00:00:20.00, 00:00:50.00\""), std::string::npos) << text;
     EXPECT_NE(text.find("whole.vob\" chapters=\"0, 00:00:30.00, 00:00:59.00\""), std::string::npos) << text;
 }
+
+TEST_F(AuthorRunTest, TitlesWithoutAClipRaiseRangeErrors)
+{
+    AddClip("a");
+    Touch(work_ + "a.vob");
+    MyMovieImage.SetLength(2);   // an empty slot
+    AuthorXmlRun run;
+    run.ClipCount = 2;
+    run.WithMenu = true;
+    EXPECT_THROW(WriteConvertAuthorXml(run), ERangeError);
+    EXPECT_THROW(WriteTitleMenuAuthorXml(run), ERangeError);
+    run.ClipCount = 3;           // more titles than clips
+    MyMovieImage.SetLength(1);
+    EXPECT_THROW(WriteTitleMenuAuthorXml(run), ERangeError);
+}
