@@ -5,6 +5,7 @@
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
 #include "vcl/application.h"
+#include "vcl/backend.h"
 #include "vcl/forms.h"
 #include "vcl/scrollstate.h"
 #include "vcl/stdctrls_list.h"
@@ -215,8 +216,10 @@ void SetWinControlTransparent(TControl* control)
 
 TRect GetWorkAreaRect()
 {
-    // The backend reports the work area of the screen the windows open on.
-    return Screen->WorkAreaRect();
+    TCustomForm* main = Application ? Application->MainForm() : nullptr;
+    if (!main) return Screen->WorkAreaRect();
+    const TRect b = main->BoundsRect();
+    return CurrentBackend().WorkAreaAt(Point(b.Left + b.Width() / 2, b.Top + b.Height() / 2));
 }
 
 namespace {

@@ -367,3 +367,17 @@ TEST_F(KivWindowTest, FormFocusWithAMainForm)
     EXPECT_FALSE(FormHasFocus(main)); // nothing active: the program is in the background
     EXPECT_FALSE(FormHasFocus(nullptr));
 }
+
+TEST_F(KivWindowTest, WorkAreaIsTheOneOfTheMainFormsScreen)
+{
+    headless->SetWorkAreas({Rect(800, 0, 1600, 570), Rect(0, 0, 800, 570)});
+    EXPECT_EQ(GetWorkAreaRect(), Rect(0, 0, 800, 600)); // no main form: the system's
+    form->Release();
+    app->ProcessMessages();
+    TForm* main = nullptr;
+    app->CreateForm(main);
+    main->SetBounds(900, 100, 300, 200);
+    EXPECT_EQ(GetWorkAreaRect(), Rect(800, 0, 1600, 570));
+    main->SetBounds(100, 100, 300, 200);
+    EXPECT_EQ(GetWorkAreaRect(), Rect(0, 0, 800, 570));
+}

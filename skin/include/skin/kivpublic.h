@@ -63,7 +63,7 @@ void ContainerApplyUIStyle(TWinControl* container, TkivUIStyle style, TkivFileTh
 // Drops the opaque flag: the control leaves its parent's picture below it.
 void SetWinControlTransparent(TControl* control);
 
-// The work area of the screen the main form is on; the system's without one.
+// The work area of the screen that holds the main form; the system's without one.
 TRect GetWorkAreaRect();
 
 // A one-pixel frame round the control's whole window in `color`, and when

@@ -53,6 +53,8 @@ public:
     virtual void SetCursorPos(TPoint p) = 0;
     virtual TSize ScreenSize() = 0;
     virtual TRect WorkArea() = 0;
+    // The work area of the screen that holds the point (one screen: WorkArea).
+    virtual TRect WorkAreaAt(TPoint p) { (void)p; return WorkArea(); }
     virtual std::string ClipboardText() = 0;
     virtual void SetClipboardText(const std::string& text) = 0;
     virtual void MinimizeApp() = 0;

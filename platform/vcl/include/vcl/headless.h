@@ -89,6 +89,14 @@ public:
     void SetCursorPos(TPoint p) override { cursor_ = p; }
     TSize ScreenSize() override { return screen_; }
     TRect WorkArea() override { return Rect(0, 0, screen_.cx, screen_.cy); }
+    // Further screens' work areas, for placement on another screen.
+    void SetWorkAreas(std::vector<TRect> areas) { workAreas_ = std::move(areas); }
+    TRect WorkAreaAt(TPoint p) override
+    {
+        for (const TRect& r : workAreas_)
+            if (PtInRect(r, p)) return r;
+        return WorkArea();
+    }
     std::string ClipboardText() override { return clipboard_; }
     void SetClipboardText(const std::string& text) override { clipboard_ = text; }
     void MinimizeApp() override { minimized_ = true; }
@@ -122,6 +130,7 @@ private:
     std::map<const TCustomForm*, Window> windows_;
     TPoint cursor_;
     TSize screen_{1024, 768};
+    std::vector<TRect> workAreas_;
     TColor desktop_ = 0x404040;
     std::string clipboard_;
     bool minimized_ = false;

@@ -432,6 +432,13 @@ public:
         QRect g = s->availableGeometry();
         return Bounds(g.x(), g.y(), g.width(), g.height());
     }
+    TRect WorkAreaAt(TPoint p) override
+    {
+        QScreen* s = QGuiApplication::screenAt(QPoint(p.X, p.Y));
+        if (!s) return WorkArea();
+        QRect g = s->availableGeometry();
+        return Bounds(g.x(), g.y(), g.width(), g.height());
+    }
     std::string ClipboardText() override { return QGuiApplication::clipboard()->text().toStdString(); }
     void SetClipboardText(const std::string& text) override
     {
