@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -126,6 +127,40 @@ void ExpectAudio(const std::string& path, const char* codec, int rate, int kbps)
     EXPECT_EQ(Num(a, "bit_rate"), kbps * 1000.0);
 }
 
+// The rate and decoder buffer the first sequence header states (units of 400 bit/s and 2 KB).
+void ExpectRateAndBuffer(const std::string& path, int bitRate, int bufferBytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<unsigned char> head(4096);
+    in.read(reinterpret_cast<char*>(head.data()), head.size());
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    ASSERT_GE(head.size(), 12u);
+    ASSERT_EQ(head[0], 0);
+    ASSERT_EQ(head[3], 0xB3) << "no sequence header first";
+    const unsigned char* b = head.data() + 4;
+    const int rate = (b[4] << 10) | (b[5] << 2) | (b[6] >> 6);
+    const int vbv = ((b[6] & 0x1F) << 5) | (b[7] >> 3);
+    EXPECT_EQ(rate * 400, bitRate) << path;
+    EXPECT_EQ(vbv * 2048, bufferBytes) << path;
+}
+
+// Pictures from one I picture to the next.
+int GopLength(const std::string& path)
+{
+    ProcessSpec spec;
+    spec.argv = {"ffprobe", "-v", "error", "-show_entries", "frame=pict_type", "-of", "csv=p=0", path};
+    spec.captureOutput = true;
+    ProcessResult r = RunProcess(spec, 60000);
+    std::vector<int> intra;
+    int n = 0;
+    for (char c : r.output)
+        if (c == 'I' || c == 'P' || c == 'B') {
+            if (c == 'I') intra.push_back(n);
+            ++n;
+        }
+    return intra.size() >= 2 ? intra[1] - intra[0] : 0;
+}
+
 int CountFrames(const std::string& path)
 {
     auto m = ProbeMap(path, "stream=nb_read_frames", nullptr);
@@ -166,6 +201,8 @@ TEST(EncoderOutputs, DvdPalAndNtscStreams)
         ExpectVideo(run.video, "mpeg2video", 720, 576, "25/1", "4:3");
         ExpectAudio(run.audio, "ac3", 48000, 192);
         EXPECT_NEAR(CountFrames(run.video), 125, 2);
+        ExpectRateAndBuffer(run.video, 9000000, 224 * 1024);
+        EXPECT_EQ(GopLength(run.video), 15);
         EXPECT_NEAR(run.lastPosition, 5.0, 0.2);
     }
     {
@@ -173,6 +210,7 @@ TEST(EncoderOutputs, DvdPalAndNtscStreams)
         run.Prepare(clip, folder.File("ntsc"), {1, false}, 2);
         ASSERT_EQ(run.RunToEnd(), kEncoderDoneVideoAndAudio);
         ExpectVideo(run.video, "mpeg2video", 720, 480, "30000/1001", "16:9");
+        EXPECT_EQ(GopLength(run.video), 18);
         ExpectAudio(run.audio, "ac3", 48000, 192);
         EXPECT_NEAR(CountFrames(run.video), 150, 2);
     }
@@ -188,9 +226,7 @@ TEST(EncoderOutputs, SvcdAndVcdStreams)
         ASSERT_EQ(run.RunToEnd(), kEncoderDoneVideoAndAudio);
         ExpectVideo(run.video, "mpeg2video", 480, 480, "30000/1001", "4:3");
         ExpectAudio(run.audio, "mp2", 44100, 224);
-        auto v = ProbeMap(run.video, "stream=bit_rate");
-        // The elementary stream states the ceiling of its class.
-        EXPECT_LE(Num(v, "bit_rate"), 2600000);
+        ExpectRateAndBuffer(run.video, 2516000, 112 * 1024);
     }
     {
         EncoderRun run;
@@ -200,7 +236,22 @@ TEST(EncoderOutputs, SvcdAndVcdStreams)
         ExpectAudio(run.audio, "mp2", 44100, 224);
         auto v = ProbeMap(run.video, "stream=bit_rate");
         EXPECT_EQ(Num(v, "bit_rate"), 1150000);
+        ExpectRateAndBuffer(run.video, 1150000, 40 * 1024);
         EXPECT_NEAR(CountFrames(run.video), 75, 2);
+    }
+    {
+        EncoderRun run;
+        run.Prepare(clip, folder.File("svcd_pal"), {2, true});
+        ASSERT_EQ(run.RunToEnd(), kEncoderDoneVideoAndAudio);
+        ExpectVideo(run.video, "mpeg2video", 480, 576, "25/1", "4:3");
+        EXPECT_NEAR(CountFrames(run.video), 75, 2);   // 3 s at 29.97 become 3 s at 25
+    }
+    {
+        EncoderRun run;
+        run.Prepare(clip, folder.File("vcd_ntsc"), {3, false});
+        ASSERT_EQ(run.RunToEnd(), kEncoderDoneVideoAndAudio);
+        ExpectVideo(run.video, "mpeg1video", 352, 240, "30000/1001", "4:3");
+        ExpectAudio(run.audio, "mp2", 44100, 224);
     }
 }
 
@@ -236,6 +287,15 @@ TEST(EncoderOutputs, FailureIsReportedAndLeavesNoFiles)
     EXPECT_EQ(run.RunToEnd(), kEncoderFailed);
     EXPECT_FALSE(std::filesystem::exists(run.video));
     EXPECT_FALSE(std::filesystem::exists(run.audio));
+
+    // A clip whose file breaks off is reported, not passed off as a shorter clip.
+    std::string cut = testkit::MakeTruncatedClip(folder.Path());
+    run.results.clear();
+    run.Prepare(cut, folder.File("cut"), {1, true});
+    EXPECT_EQ(run.RunToEnd(), kEncoderFailed);
+    EXPECT_FALSE(std::filesystem::exists(run.video));
+    EXPECT_FALSE(std::filesystem::exists(run.audio));
+    run.lastPosition = 0;
 
     // A path field without its terminating zero is refused, never read past.
     EncoderParams p{};

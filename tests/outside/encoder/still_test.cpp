@@ -1,4 +1,5 @@
-// Menu stills: a DVD program stream that spumux takes as a menu with one button.
+// Menu stills: a DVD program stream that spumux takes as a menu with one button
+// and dvdauthor authors as a menu.
 #include "encoder_helpers.h"
 #include "testkit/tempfolder.h"
 
@@ -20,7 +21,7 @@ bool RunTool(const std::vector<std::string>& argv, const std::string& in = {}, c
     return r.Succeeded();
 }
 
-TEST(StillEncode, ProgramStreamOfPacksAcceptedBySpumux)
+TEST(StillEncode, ProgramStreamOfPacksAcceptedBySpumuxAndDvdauthor)
 {
     for (int standard : {2, 1}) {
         testkit::TempFolder folder;
@@ -59,6 +60,21 @@ TEST(StillEncode, ProgramStreamOfPacksAcceptedBySpumux)
         std::string errors;
         EXPECT_TRUE(RunTool({"spumux", "-m", "dvd", xml}, still, folder.File("menu.mpg"), &errors)) << errors;
         EXPECT_NE(errors.find("button"), std::string::npos) << errors;
+
+        // dvdauthor takes the still with its button as a menu, and the still alone as a title.
+        std::string author = folder.File("author.xml");
+        std::ofstream(author) << "<dvdauthor dest=\"" << folder.File("DVD") << "\"><vmgm/><titleset><menus><pgc>"
+                              << "<button>jump title 1;</button><vob file=\"" << folder.File("menu.mpg")
+                              << "\" pause=\"inf\"/></pgc></menus><titles><pgc><vob file=\"" << still
+                              << "\"/></pgc></titles></titleset></dvdauthor>\n";
+        ProcessSpec spec;
+        spec.argv = {"dvdauthor", "-x", author};
+        spec.extraEnv = {{"VIDEO_FORMAT", standard == 2 ? "PAL" : "NTSC"}};
+        spec.captureOutput = true;
+        ProcessResult r = RunProcess(spec, 120000);
+        EXPECT_TRUE(r.Succeeded()) << r.errors;
+        std::ifstream menu(folder.File("DVD/VIDEO_TS/VTS_01_0.VOB"), std::ios::binary | std::ios::ate);
+        EXPECT_GT(static_cast<long>(menu.tellg()), 2048) << r.errors;
     }
 }
 
