@@ -109,10 +109,11 @@ void ReleaseHandleMovieThread(bool stopRun)
     HandleMovieThread* worker = std::exchange(handleMovieThread, nullptr);
     if (!worker)
         return;
-    if (stopRun) {
-        worker->ClearOwnerWindow();
+    // A worker let go never reaches the window again: a late message of an
+    // old job would read as the answer to the next one.
+    worker->ClearOwnerWindow();
+    if (stopRun)
         worker->Cancel();
-    }
     // Last: a free-on-terminate worker may delete itself from here on.
     worker->Terminate();
 }

@@ -170,6 +170,29 @@ TEST_F(WorkerTest, StoppedRunGetsNoLateMessageAndTheWorkerFreesItself)
     EXPECT_TRUE(WaitUntil([&] { return gone.load(); }, 20000));
 }
 
+// Let go before a new job's worker is made, an old worker's job runs to its
+// end uncancelled, but its message never reaches the window.
+TEST_F(WorkerTest, WorkerLetGoInAJobFinishesItUnheard)
+{
+    OutputFolder fakeFolder("keldara-fake-mplex");
+    ForceDirectories(fakeFolder.File("bin"));
+    FakePrograms fakes(fakeFolder.File("bin"));
+    const std::string started = fakeFolder.File("started"), ended = fakeFolder.File("ended");
+    fakes.Add("mplex", "touch '" + started + "'\nsleep 1\ntouch '" + ended + "'\nexit 1\n");
+    Streams s = MakeStreams(work_, Disc::DvdPal, 1.0, "clip");
+    Receiver r;
+    std::atomic<bool> gone{false};
+    handleMovieThread = new HandleMovieThread(true, r.Handle());
+    handleMovieThread->OnTerminate = [&](TObject*) { gone = true; };
+    handleMovieThread->Resume();
+    handleMovieThread->StartMux(1, work_ + "clip.vob", s.video, s.audio);
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(started); }, 20000));
+    ReleaseHandleMovieThread(false);
+    EXPECT_TRUE(WaitUntil([&] { return gone.load(); }, 20000));
+    EXPECT_TRUE(FileExists(ended));
+    EXPECT_EQ(r.Next(300).message, 0u);
+}
+
 TEST_F(WorkerTest, OneTitleDiscWithoutMenuIsAuthored)
 {
     AddClip("movie");

@@ -74,7 +74,7 @@ private:
 };
 
 // Lets the global worker go and sets handleMovieThread to null (main thread),
-// before a new job's worker is made and in the 1234 and 1235 handlers. With
-// stopRun (the user stopped the run) its owner window is cleared first and its
-// running job cancelled, so no late message of the stopped run arrives.
+// before a new job's worker is made and in the 1234 and 1235 handlers. Its
+// owner window is cleared first, so no late message of it arrives; with
+// stopRun (the user stopped the run) its running job is also cancelled.
 void ReleaseHandleMovieThread(bool stopRun);
