@@ -29,6 +29,15 @@ struct Library {
     ClipProgress progress;
     bool started = false;         // D_Run since the last D_Stop / new parameters
     std::uint64_t run = 0;        // counts runs, so a finished worker knows it is still current
+
+    // A program that ends without D_Stop (its last clip done, or still
+    // encoding) must not leave the worker running into the library's unloading.
+    ~Library()
+    {
+        cancel.store(true);
+        if (worker.joinable()) worker.join();
+        encoder.reset();
+    }
 };
 
 Library& Lib()
@@ -188,8 +197,3 @@ KVRENCODER_API int MPEG2StillEncode(const unsigned char* bgrRows, int one, int t
     return EncodeStill(bgrRows, 720, ntsc ? 480 : 576, ntsc, outputPath) ? 0 : -1;
 }
 
-// The worker must be gone before the library's code is unmapped.
-__attribute__((destructor)) static void UnloadEncoder()
-{
-    StopWorker(Lib(), true);
-}
