@@ -122,8 +122,11 @@ const TQV_MovieImage& ClipAt(std::int64_t i)
 
 std::string TitleVob(const TQV_MovieImage& clip, bool fromMenuDesigner)
 {
+    // The menu designer's titles are VOB files already; their extension is
+    // kept as it is spelt, since the file system tells ".VOB" from ".vob".
     if (fromMenuDesigner)
-        return StripFileExt(clip.SourcePath) + ".vob";
+        return SameText(ExtractFileExt(clip.SourcePath), ".vob") ? clip.SourcePath
+                                                                  : StripFileExt(clip.SourcePath) + ".vob";
     return IncludeTrailingPathDelimiter(s_WorkFolderPath) + StripFileExt(clip.OutputName) + ".vob";
 }
 

@@ -333,3 +333,24 @@ TEST_F(AuthorRunTest, TitlesWithoutAClipRaiseRangeErrors)
     MyMovieImage.SetLength(1);
     EXPECT_THROW(WriteTitleMenuAuthorXml(run), ERangeError);
 }
+
+TEST_F(AuthorRunTest, MenuDesignerRunAuthorsTheChosenVobFilesThemselves)
+{
+    TQV_MovieImage* clip = AddClip("ignored");
+    clip->SourcePath = folder_.File("My <Films>/holiday.VOB");
+    ForceDirectories(folder_.File("My <Films>"));
+    Touch(clip->SourcePath, 2 * 1024 * 1024);
+    AuthorXmlRun run;
+    run.ClipCount = 1;
+    run.WithMenu = true;
+    run.FromMenuDesigner = true;
+    ASSERT_TRUE(WriteConvertAuthorXml(run));
+    // The file as it is spelt: the file system tells ".VOB" from ".vob".
+    const std::string line = "<vob file=\"" + XmlEscape(clip->SourcePath) + "\" chapters=\"00:00:00.00\" />";
+    EXPECT_NE(Read(AuthorXmlPath()).find(line), std::string::npos);
+    EXPECT_EQ(run.AuthorTotalMB, 2);
+    clip->SourcePath = folder_.File("My <Films>/holiday.mpg");   // any other title gets ".vob"
+    ASSERT_TRUE(WriteConvertAuthorXml(run));
+    EXPECT_NE(Read(AuthorXmlPath()).find(XmlEscape(folder_.File("My <Films>/holiday.vob")) + "\" chapters"),
+              std::string::npos);
+}
