@@ -15,6 +15,7 @@ namespace kvrencoder {
 struct ClipEncoder::State {
     ClipJob job;
     ClipProgress* progress = nullptr;
+    const std::atomic<bool>* cancel = nullptr;   // a stop drops samples at once
 
     // The range asked for, in the times the samples carry: `skip` is what the
     // source could not seek past, `span` the length kept from there.
@@ -46,7 +47,7 @@ struct ClipEncoder::State {
 
     void OnPicture(const PictureSample& sample)
     {
-        if (!active.load() || failed.load() || videoDone.load()) return;
+        if (!active.load() || failed.load() || videoDone.load() || cancel->load()) return;
         try {
             const double t = sample.start - skip;
             if (t >= span) {
@@ -64,7 +65,7 @@ struct ClipEncoder::State {
 
     void OnSound(const SoundSample& sample)
     {
-        if (!active.load() || failed.load() || audioDone.load()) return;
+        if (!active.load() || failed.load() || audioDone.load() || cancel->load()) return;
         try {
             const SoundShape& shape = graph.Sound();
             const double rate = shape.sampleRate, t = sample.start - skip;
@@ -126,6 +127,7 @@ ClipResult ClipEncoder::Run(double start, double end, ClipProgress& progress, co
 {
     State& s = *state_;
     s.progress = &progress;
+    s.cancel = &cancel;
     progress.Reset();
     ClipResult result = ClipResult::Failed;
     try {

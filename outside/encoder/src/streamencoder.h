@@ -17,8 +17,9 @@ struct EncodeFailure : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Pictures are scaled on the caller's thread and encoded on a thread of the
-// encoder's own, so decoding and encoding overlap.
+// The caller's thread only copies each picture; a scaling thread and an
+// encoding thread of the encoder's own do the rest, so decoding, scaling and
+// encoding overlap.
 class VideoEncoder {
 public:
     explicit VideoEncoder(const ClipJob& job);   // opens the codec and the output file
