@@ -10,6 +10,8 @@ target_include_directories(pipeline_authoring_tests PRIVATE
 add_dependencies(pipeline_authoring_tests Tormux dvdauthor_lib)
 # The encoder's sample sinks, registered by the disc tests with regsvr32.
 add_dependencies(pipeline_authoring_tests audio video regsvr32)
+# The main-menu streams delivered with the program.
+add_dependencies(pipeline_authoring_tests main_menu_streams)
 # Run by the worker tests from a folder of libraries that lack their entries.
 add_executable(pipeline_wronglibraries ${CMAKE_CURRENT_LIST_DIR}/wronglibraries.cpp)
 target_link_libraries(pipeline_wronglibraries PRIVATE pipeline shell win32 rtl)

@@ -386,3 +386,43 @@ TEST(AuthorProgress, NeverDividesByZeroAndStaysInRange)
     EXPECT_EQ(AuthorProgressPercent(12, 10), 100);   // dvdauthor writes more than the titles hold
     EXPECT_EQ(AuthorProgressPercent(2000000000, 2000000001), 99);
 }
+
+// The main-menu streams delivered with the program: a menu still with its two
+// buttons' subpictures for each TV standard, taken by dvdauthor as the vmgm
+// menu of a disc of that standard.
+TEST_F(WorkerTest, DeliveredMainMenuStreamsSuitTheirStandard)
+{
+    const char* bin = std::getenv("KELDARA_BIN_DIR");
+    ASSERT_NE(bin, nullptr);
+    for (const bool pal : {true, false}) {
+        const std::string stream = JoinPath(bin, pal ? "MainSubP.vob" : "MainSubN.vob");
+        std::string probe;
+        const std::vector<std::string> ffprobe = {"ffprobe", "-v", "error", "-show_entries",
+                                                  "stream=codec_name,height,r_frame_rate", "-of", "csv=p=0", stream};
+        ASSERT_EQ(outsidetest::Run(ffprobe, &probe), 0);
+        EXPECT_NE(probe.find(pal ? "mpeg2video,576,25/1" : "mpeg2video,480,30000/1001"), std::string::npos) << probe;
+        EXPECT_NE(probe.find("dvd_subtitle"), std::string::npos) << probe;
+
+        const std::string tag = pal ? "P" : "N";
+        const Streams s = MakeStreams(work_, pal ? Disc::DvdPal : Disc::DvdNtsc, 1.0, "title" + tag);
+        Receiver r;
+        auto mux = MakeWorker(r.Handle());
+        mux->StartMux(1, work_ + "title" + tag + ".vob", s.video, s.audio);
+        ASSERT_EQ(r.Next().w, 1u) << mux->LastErrorText;
+        const std::string dest = work_ + "disc" + tag;
+        WriteText(AuthorXmlPath(),
+                  "<dvdauthor dest=\"" + XmlEscape(dest) + "\">\n  <vmgm>\n    <menus>\n      <pgc entry=\"title\">\n"
+                  "        <vob file=\"" + XmlEscape(stream) + "\" pause=\"10\"/>\n"
+                  "        <button> jump title 1 ;</button>\n        <button> jump title 1 ;</button>\n"
+                  "      </pgc>\n    </menus>\n  </vmgm>\n  <titleset>\n    <titles>\n      <pgc>\n"
+                  "        <vob file=\"" + XmlEscape(work_ + "title" + tag + ".vob") + "\"/>\n"
+                  "      </pgc>\n    </titles>\n  </titleset>\n</dvdauthor>\n");
+        auto author = MakeWorker(r.Handle());
+        author->WithMenu = false;
+        author->JobCode = 210;
+        const Posted p = r.Next();
+        EXPECT_EQ(p.message, MSG_AUTHOR_DONE);
+        EXPECT_EQ(p.l, 0) << author->LastErrorText;
+        EXPECT_EQ(ReadDisc(dest).size(), 1u);
+    }
+}
