@@ -325,3 +325,38 @@ TEST_F(LoadFileTest, DeletingARunningProbeCancelsItsWaits)
     loader.reset();   // joins; the clip it was making goes with it
     EXPECT_LE(clock.Requested().size(), 3u);   // not a hundred waits more
 }
+
+TEST_F(LoadFileTest, WithoutPicturesInTheProgramFolderTheBuiltPlaceholdersAreUsed)
+{
+    // The writable program folder holds none; the pictures drawn at build time
+    // beside the executable stand in, pixel for pixel.
+    DeleteFile(program + "BMP/Video.bmp");
+    DeleteFile(program + "BMP/VideoP.bmp");
+    TBitmap tile, snapshot;
+    tile.LoadFromFile(ExecutableFolder() + "BMP/Video.bmp");
+    snapshot.LoadFromFile(ExecutableFolder() + "BMP/VideoP.bmp");
+    ASSERT_EQ(tile.Width(), 101);
+    ASSERT_EQ(tile.Height(), 76);
+    ASSERT_GT(snapshot.Width(), 101);
+    ASSERT_EQ(snapshot.Width() * 3, snapshot.Height() * 4);   // the shape of a 4:3 picture
+
+    ManualClock clock;
+    ScopedClock scoped(clock);
+    Result r = Probe(testkit::MakeAudioOnlyFile(folder.Path()));
+    EXPECT_EQ(r.message, MSG_LOAD_READY);
+    ASSERT_TRUE(r.clip);
+    const TQV_MovieImage& clip = *r.clip;
+    ASSERT_EQ(clip.Tile->Width(), tile.Width());
+    ASSERT_EQ(clip.Tile->Height(), tile.Height());
+    ASSERT_EQ(clip.Snapshot->Width(), snapshot.Width());
+    ASSERT_EQ(clip.Snapshot->Height(), snapshot.Height());
+    int differing = 0;
+    for (int y = 0; y < tile.Height(); ++y)
+        for (int x = 0; x < tile.Width(); ++x) differing += clip.Tile->Pixel(x, y) != tile.Pixel(x, y);
+    for (int y = 0; y < snapshot.Height(); ++y)
+        for (int x = 0; x < snapshot.Width(); ++x) differing += clip.Snapshot->Pixel(x, y) != snapshot.Pixel(x, y);
+    EXPECT_EQ(differing, 0);
+    // The tile on show is the picture, not the blank fill.
+    EXPECT_EQ(r.clip->Canvas()->Pixels(50, 38), tile.Pixel(50, 38));
+    EXPECT_NE(tile.Pixel(50, 38), tile.Pixel(5, 5));
+}

@@ -5,6 +5,8 @@ keldara_test(shell_preview_tests
     ${CMAKE_CURRENT_LIST_DIR}/loadfile_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/previewsurface_test.cpp
   LIBS shell testkit)
+# The probe's placeholders are the pictures drawn at build time.
+add_dependencies(shell_preview_tests program_pictures)
 
 # The preview playing in a picture panel (Qt window), for screenshots.
 if(TARGET vcl_qt)

@@ -1,5 +1,6 @@
 // Draws the program's own pictures (splash, main-window skin and its buttons,
-// About box background, clip border pieces) as BMP files into a folder:
+// About box background, clip border pieces, the stand-in pictures of a clip
+// without a snapshot) as BMP files into a folder:
 // programart FOLDER. The main window's layout comes from the shell, so the
 // buttons are painted over exactly the part of the skin they cover.
 #include "paint.h"
@@ -259,6 +260,39 @@ TBitmap About()
     return b;
 }
 
+// The stand-in picture of a clip without a snapshot: a frame of film between
+// its sprocket holes with a play mark, drawn for any size so the tile and the
+// full-size picture match.
+TBitmap Placeholder(int w, int h)
+{
+    TBitmap b(w, h, pf24bit);
+    VGradient(b, 0, 0, w, h, Hex(0x30343C), Hex(0x101216));
+    const double band = std::max(5.0, h * 0.13);
+    const double holeW = band * 0.62, holeH = band * 0.5, pitch = band * 1.25;
+    const int holes = std::max(1, int((w - holeW) / pitch) + 1);
+    const double first = (w - (holes - 1) * pitch - holeW) / 2;
+    for (int k = 0; k < holes; ++k) {
+        const double x = first + k * pitch, r = std::max(1.0, holeH * 0.3);
+        for (double y : {(band - holeH) / 2, h - band + (band - holeH) / 2})
+            PaintBox(b, {x, y, x + holeW, y + holeH, r, Hex(0xE4E8EE), Hex(0xAEB4BE), Hex(0x0A0C10), 0, false, false});
+    }
+    // The picture area, a dim sky over a darker ground.
+    const double m = std::max(2.0, band * 0.3);
+    const Box frame{m, band, w - m, h - band, std::max(1.0, band * 0.25), Hex(0x6A8EBC), Hex(0x1E2E48), Hex(0x06080C),
+                    0.12, false, true};
+    PaintBox(b, frame);
+    // A play mark in a soft round badge, centred on the picture area.
+    const double cx = w / 2.0, cy = h / 2.0, r = (h - 2 * band) * 0.3;
+    PaintShape(b, 0, 0, w, h, Hex(0xFFFFFF), [=](double x, double y) { return std::hypot(x - cx, y - cy) < r; }, 0.28);
+    PaintShape(b, 0, 0, w, h, Hex(0xFFFFFF), [=](double x, double y) {
+        return std::abs(std::hypot(x - cx, y - cy) - r) < std::max(0.7, r * 0.07);
+    }, 0.85);
+    PaintShape(b, 0, 0, w, h, Hex(0xFFFFFF), [=](double x, double y) {
+        return InTriangle(x, y, cx - r * 0.32, cy - r * 0.5, cx + r * 0.55, cy, cx - r * 0.32, cy + r * 0.5);
+    });
+    return b;
+}
+
 // Border pieces stamped around a hovered title button: small inward-pointing
 // gold arrows on the key colour of their pixel (0, 0).
 TBitmap Piece(int direction) // 0 left, 1 right, 2 top, 3 bottom
@@ -304,6 +338,9 @@ int main(int argc, char** argv)
         About().SaveToFile(folder + kAboutFile);
         const char* pieces[4] = {"Left.bmp", "Right.bmp", "Top.bmp", "Bottom.bmp"};
         for (int i = 0; i < 4; ++i) Piece(i).SaveToFile(folder + pieces[i]);
+        // The clip tile's size and a full-size picture of the same shape.
+        Placeholder(101, 76).SaveToFile(folder + "Video.bmp");
+        Placeholder(320, 240).SaveToFile(folder + "VideoP.bmp");
     } catch (const std::exception& e) {
         std::cerr << "programart: " << e.what() << "\n";
         return 1;
