@@ -235,8 +235,9 @@ TBitmap Splash()
             const double d = std::hypot(x - 80.0, y - 20.0) / 320.0;
             if (d < 1) b.SetPixel(x, y, ToColor(Lighter(FromColor(b.Pixel(x, y)), 0.18 * (1 - d) * (1 - d))));
         }
-    Disc(b, 392, 122, 98);
-    Disc(b, 300, 190, 34, 0.9);
+    // The discs sit wholly inside the picture, clear of the text.
+    Disc(b, 382, 118, 92);
+    Disc(b, 298, 190, 30, 0.9);
     Text(b, 34, 52, "Keldara", 36, Hex(0x06142A), true);
     Text(b, 32, 50, "Keldara", 36, Hex(0xFFFFFF), true);
     Text(b, 36, 110, "DVD Maker", 20, Hex(0xCFE2FA), true);
@@ -244,8 +245,11 @@ TBitmap Splash()
     Text(b, 36, 162, "with menus, chapters and subtitles.", 9, Hex(0xCFE2FA));
     FillRect(b, 36, 196, 236, 197, ToColor(Hex(0x7FB2F0)));
     Text(b, 36, 204, "Version 1.0   -   Starting...", 8, Hex(0xAFC8EA));
-    for (int x = 0; x < kSplashWidth; ++x) b.SetPixel(x, 0, ToColor(Hex(0x7FB2F0))), b.SetPixel(x, kSplashHeight - 1, 0x301A0A);
-    for (int y = 0; y < kSplashHeight; ++y) b.SetPixel(0, y, ToColor(Hex(0x7FB2F0))), b.SetPixel(kSplashWidth - 1, y, 0x301A0A);
+    // A dark frame of one pixel all round, with a faint glassy light just inside its top.
+    for (int x = 1; x < kSplashWidth - 1; ++x) b.SetPixel(x, 1, ToColor(Lighter(FromColor(b.Pixel(x, 1)), 0.22)));
+    const TColor frame = ToColor(Hex(0x06101F));
+    for (int x = 0; x < kSplashWidth; ++x) b.SetPixel(x, 0, frame), b.SetPixel(x, kSplashHeight - 1, frame);
+    for (int y = 0; y < kSplashHeight; ++y) b.SetPixel(0, y, frame), b.SetPixel(kSplashWidth - 1, y, frame);
     return b;
 }
 
