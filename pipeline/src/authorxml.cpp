@@ -1,4 +1,5 @@
 #include "pipeline/authorxml.h"
+#include "pipeline/encodeparams.h"
 
 #include "rtl/classes.h"
 #include "rtl/paths.h"
@@ -193,12 +194,12 @@ EncodedRange EncodedRangeOf(const TQV_MovieImage* clip)
 {
     if (!clip)
         return {};
-    const bool whole = clip->StartPoint == 0 && clip->EndPoint == std::trunc(clip->VideoDuration);
-    if (whole || !clip->SupportsSeek)
+    const pipeline::EncoderTrim trim = pipeline::EncoderTrimOf(clip->StartPoint, clip->EndPoint, clip->VideoDuration, clip->SupportsSeek);
+    if (trim.Whole())
         return {0, clip->Duration};
-    if (clip->EndPoint > clip->StartPoint)
-        return {clip->StartPoint, clip->EndPoint - clip->StartPoint};
-    return {clip->StartPoint, clip->Duration - clip->StartPoint};
+    if (trim.end > trim.start)
+        return {trim.start, trim.end - trim.start};
+    return {trim.start, clip->Duration - trim.start};
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "pipeline/encodeparams.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -99,6 +100,13 @@ bool FillEncoderParams(const ClipEncodeInput& clip, int outputType, bool pal, En
     std::filesystem::remove(p.AudioOutput, ec);
     std::filesystem::remove(p.VideoOutput, ec);
     return true;
+}
+
+EncoderTrim EncoderTrimOf(double startPoint, double endPoint, double videoDuration, bool supportsSeek)
+{
+    const bool untrimmed = startPoint == 0 && endPoint == std::trunc(videoDuration);
+    if (untrimmed || !supportsSeek) return {};
+    return {startPoint, endPoint};
 }
 
 } // namespace pipeline

@@ -111,12 +111,8 @@ void ClipEncodeSequence::EncodeClip()
     EncoderRunning = true;
     StallTicks = 0;
 
-    if (clip.EndPoint == std::trunc(clip.VideoDuration) && clip.StartPoint == 0)
-        library_.SetStartEndTime(0, 0);
-    else if (clip.SupportsSeek)
-        library_.SetStartEndTime(clip.StartPoint, clip.EndPoint);
-    else
-        library_.SetStartEndTime(0, 0);
+    const EncoderTrim trim = EncoderTrimOf(clip.StartPoint, clip.EndPoint, clip.VideoDuration, clip.SupportsSeek);
+    library_.SetStartEndTime(trim.start, trim.end);
 
     view_.Log("Convert " + clip.ClipName + " >>> " + clip.OutputName);
     ClipSeconds = ClipLength(clip);

@@ -125,4 +125,14 @@ TEST(EncoderBlock, PathTooLongForItsFieldIsRefused)
     EXPECT_FALSE(FillEncoderParams(clip, 2, true, &p, &adv));
 }
 
+TEST(EncoderTrim, WholeClipUnlessTrimmedAndSeekable)
+{
+    EXPECT_TRUE(EncoderTrimOf(0, 12, 12.6, true).Whole());    // untrimmed: the end is the whole seconds
+    EXPECT_TRUE(EncoderTrimOf(3, 8, 12.6, false).Whole());    // cannot seek: encoded whole
+    const EncoderTrim t = EncoderTrimOf(3, 8, 12.6, true);
+    EXPECT_EQ(t.start, 3);
+    EXPECT_EQ(t.end, 8);
+    EXPECT_FALSE(EncoderTrimOf(0, 8, 12.6, true).Whole());    // only the end trimmed
+}
+
 } // namespace

@@ -45,6 +45,15 @@ struct ClipEncodeInput {
 // Fills the block; false (block untouched) when a path does not fit its field.
 bool FillEncoderParams(const ClipEncodeInput& clip, int outputType, bool pal, EncoderParams* params,
                        EncoderAdvSettings* adv);
+// The part of a clip the encoder is asked for, in seconds: (0, 0) is the whole
+// clip, as for an untrimmed clip or a source that cannot seek.
+struct EncoderTrim {
+    double start = 0;
+    double end = 0;
+    bool Whole() const { return start == 0 && end == 0; }
+};
+EncoderTrim EncoderTrimOf(double startPoint, double endPoint, double videoDuration, bool supportsSeek);
+
 std::string AudioOutputPath(const std::string& outputBase, int outputType);
 std::string VideoOutputPath(const std::string& outputBase, int outputType);
 
