@@ -83,11 +83,13 @@ private:
         frameButton->SetThemeID(5);
         frameButton->SetPicCount(18);
         frameButton->SetPicIndex(16);
+        // A title-bar picture: keyed where the style keys its title-bar buttons, as a title bar draws it.
+        frameButton->SetPicTransparent(GetInsideThemeBool(style, 6));
         auto* speed = Place<TkivToolBarSpeedButton>(this, 200, top + 71, 18, 18);
         TBitmap tool(16, 16);
         for (int y = 0; y < 16; ++y)
             for (int x = 0; x < 16; ++x) tool.SetPixel(x, y, (x / 4 + y / 4) % 2 ? clNavy : clWhite);
-        tool.SetPixel(0, 0, clFuchsia);
+        tool.SetPixel(0, 15, clFuchsia);   // a glyph's key colour is its bottom-left pixel
         speed->SetGlyph(tool);
 
         auto* checked = Place<TkivCheckBox>(this, 290, top + 5, 93, 21);

@@ -313,6 +313,48 @@ TEST_F(KivButtons, ControlButtonTakesItsFrameSize)
     EXPECT_EQ(b->Height(), frame.Height());
 }
 
+// Every built-in style's button pictures, drawn the way the library draws them
+// (the close frame keyed as a title bar keys it), leave no key colour on screen.
+TEST_F(KivButtons, NoKeyColourShowsInAnyStyle)
+{
+    for (TkivUIStyle style : {MacOS, WinXP, DeepBlue, Protein, BlueGlass}) {
+        auto* host = NewForm<TForm>(app.get());
+        host->SetBounds(0, 0, 240, 120);
+        host->SetColor(clWhite);
+        auto place = [&](auto* control, int left, int top, int width, int height) {
+            control->SetParent(host);
+            control->SetBounds(left, top, width, height);
+            control->SetUIStyle(style);
+            return control;
+        };
+        place(new TkivButton(host), 4, 4, 80, 27)->SetCaption("OK");
+        place(new TkivArrowButton(host), 90, 4, 17, 12);
+        auto* close = place(new TkivControlButton(host), 110, 4, 20, 20);
+        close->SetThemeID(5);
+        close->SetPicCount(18);
+        close->SetPicIndex(16);
+        close->SetPicTransparent(GetInsideThemeBool(style, 6));
+        for (int k = 0; k < 3; ++k) {
+            auto* box = place(new TkivCheckBox(host), 4, 36 + k * 24, 93, 21);
+            box->SetCaption("Box");
+            box->SetChecked(k != 1);
+            box->SetEnabled(k != 2);
+            auto* radio = place(new TkivRadioButton(host), 120, 36 + k * 24, 93, 21);
+            radio->SetCaption("Radio");
+            radio->SetChecked(k != 1);
+            radio->SetEnabled(k != 2);
+        }
+        host->Show();
+        const std::unique_ptr<TBitmap> shot = headless->Snapshot(*host);
+        ASSERT_TRUE(shot);
+        int keyed = 0;
+        for (int y = 0; y < shot->Height(); ++y)
+            for (int x = 0; x < shot->Width(); ++x) keyed += shot->Pixel(x, y) == clFuchsia;
+        EXPECT_EQ(keyed, 0) << "style " << int(style);
+        delete host;
+    }
+}
+
 // --- check boxes and radio buttons --------------------------------------------
 TEST_F(KivButtons, CheckBoxFiresOnlyOnChangeAndNeverWhileLoading)
 {

@@ -95,13 +95,16 @@ TBitmap Button(const Look& l)
 }
 
 // Four frames of 13 x 13: checked, unchecked, checked disabled, unchecked disabled.
+// A check box draws its picture opaque, so its corners take the form colour;
+// radio buttons and the check-list frames are drawn keyed.
 TBitmap Check(const Look& l, bool radio, bool flat)
 {
     const int s = 13;
-    TBitmap b = Blank(4 * s, s, Outside(l, l.keyed));
+    const bool keyed = l.keyed && (radio || flat);
+    TBitmap b = Blank(4 * s, s, Outside(l, keyed));
     for (int f = 0; f < 4; ++f) {
         const bool disabled = f >= 2, checked = f % 2 == 0;
-        Box box = FaceBox(l, disabled ? 3 : 0, f * s, 0, s, s, radio ? 6.5 : (l.radius > 4 ? 3 : 1), l.keyed);
+        Box box = FaceBox(l, disabled ? 3 : 0, f * s, 0, s, s, radio ? 6.5 : (l.radius > 4 ? 3 : 1), keyed);
         if (flat) box.gloss = 0, box.top_colour = Hex(0xFFFFFF), box.bottom_colour = Hex(0xFFFFFF);
         PaintBox(b, box);
         if (!checked) continue;
