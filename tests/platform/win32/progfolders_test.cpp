@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -38,6 +41,33 @@ TEST(Win32ProgFolders, ProgramFolderOverrideAndDataLookup)
     SetProgramFolder("");
     EXPECT_NE(ProgramFolder(), IncludeTrailingPathDelimiter(temp));
     EXPECT_EQ(ProgramFolder().back(), '/');
+    std::filesystem::remove_all(temp);
+}
+
+TEST(Win32ProgFolders, DataBesideTheExecutableIsFoundAfterTheProgramFolder)
+{
+    // A program folder away from a read-only executable folder: the data built
+    // beside the executable is still found, and the program folder's own copy wins.
+    const std::string temp = IncludeTrailingPathDelimiter(MakeTempFolder("win32-datafolders"));
+    SetProgramFolder(temp);
+    std::vector<std::string> folders = DataFolders();
+    ASSERT_GE(folders.size(), 2u);
+    EXPECT_EQ(folders[0], temp);
+    EXPECT_EQ(folders[1], ExecutableFolder());
+
+    const std::string name = "keldara-datafolders-" + std::to_string(::getpid()) + ".dat";
+    std::ofstream(ExecutableFolder() + name) << "built";
+    EXPECT_EQ(FindDataFile(name), ExecutableFolder() + name);
+    std::ofstream(temp + name) << "own";
+    EXPECT_EQ(FindDataFile(name), temp + name);
+    std::filesystem::remove(ExecutableFolder() + name);
+
+    // The usual case, the executable's folder being the program folder, lists it once.
+    SetProgramFolder(ExecutableFolder());
+    folders = DataFolders();
+    EXPECT_EQ(std::count(folders.begin(), folders.end(), ExecutableFolder()), 1);
+    EXPECT_EQ(folders.front(), ExecutableFolder());
+    SetProgramFolder("");
     std::filesystem::remove_all(temp);
 }
 

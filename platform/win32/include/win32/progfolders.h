@@ -13,9 +13,11 @@ std::string ProgramFolder();
 // Tests point the program folder elsewhere; "" restores the normal choice.
 void SetProgramFolder(std::string_view folder);
 
-// Read-only data folders in search order: the program folder, the installed
-// data folder (<exe>/../share/keldara/) and, for development builds, the
-// source tree's assets/ folder. Each with a trailing '/'.
+// Read-only data folders in search order: the program folder, the
+// executable's folder (which holds the data built with the program when the
+// program folder is elsewhere), the installed data folder
+// (<exe>/../share/keldara/) and, for development builds, the source tree's
+// assets/ folder. Only existing folders, each once, with a trailing '/'.
 std::vector<std::string> DataFolders();
 // The first existing file folder + relative of DataFolders(); "" when none.
 std::string FindDataFile(std::string_view relative);
