@@ -1,6 +1,7 @@
 #include "shell/qv_movieimage.h"
 
 #include "gfx/bitmap.h"
+#include "rtl/paths.h"
 #include "shell/projectdata.h"
 #include "vcl/messages.h"
 #include "win32/progfolders.h"
@@ -10,10 +11,17 @@ namespace {
 constexpr int kTileWidth = 101;
 constexpr int kTileHeight = 76;
 
+// A piece comes from the given picture folder, or else from the program's data
+// folders (the pictures built beside an executable whose folder is read-only).
 // A missing or unreadable piece stays empty and is then never drawn.
-std::unique_ptr<TBitmap> LoadPiece(const std::string& path)
+std::unique_ptr<TBitmap> LoadPiece(const std::string& folder, const char* name)
 {
     auto piece = std::make_unique<TBitmap>();
+    std::string path = folder + name;
+    if (!FileExists(path))
+        path = FindDataFile(std::string("BMP/") + name);
+    if (path.empty())
+        return piece;
     try {
         piece->LoadFromFile(path);
     } catch (const std::exception&) {
@@ -57,10 +65,10 @@ TQV_MovieImage::TQV_MovieImage(TComponent* AOwner, int clipIndex)
     SetStretch(true);
     SavedWindowProc = WindowProc;
     WindowProc = [this](TMessage& m) { OwnWindowProc(m); };
-    LeftBorder = LoadPiece(BitmapFolder + "Left.bmp");
-    RightBorder = LoadPiece(BitmapFolder + "Right.bmp");
-    TopBorder = LoadPiece(BitmapFolder + "Top.bmp");
-    BottomBorder = LoadPiece(BitmapFolder + "Bottom.bmp");
+    LeftBorder = LoadPiece(BitmapFolder, "Left.bmp");
+    RightBorder = LoadPiece(BitmapFolder, "Right.bmp");
+    TopBorder = LoadPiece(BitmapFolder, "Top.bmp");
+    BottomBorder = LoadPiece(BitmapFolder, "Bottom.bmp");
     RedrawTile();
 }
 
@@ -124,10 +132,10 @@ void TQV_MovieImage::OwnWindowProc(TMessage& Message)
 TQV_Image::TQV_Image(TComponent* AOwner) : TImage(AOwner), SavedPicture(std::make_unique<TBitmap>())
 {
     const std::string folder = ProgramFolder() + "BMP/";
-    LeftBorder = LoadPiece(folder + "Left.bmp");
-    RightBorder = LoadPiece(folder + "Right.bmp");
-    TopBorder = LoadPiece(folder + "Top.bmp");
-    BottomBorder = LoadPiece(folder + "Bottom.bmp");
+    LeftBorder = LoadPiece(folder, "Left.bmp");
+    RightBorder = LoadPiece(folder, "Right.bmp");
+    TopBorder = LoadPiece(folder, "Top.bmp");
+    BottomBorder = LoadPiece(folder, "Bottom.bmp");
     SavedWindowProc = WindowProc;
     WindowProc = [this](TMessage& m) { OwnWindowProc(m); };
 }

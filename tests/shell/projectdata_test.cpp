@@ -1,6 +1,8 @@
 // The project data: a fresh clip's defaults and tile, its hover and selection
 // frames, the clip list as the one owner of its clips (nothing leaks, nothing
 // is freed twice), checked access, output names, and XML-safe text.
+#include "gfx/bitmap.h"
+#include "rtl/paths.h"
 #include "shell/cliplist.h"
 #include "shell/projectdata.h"
 #include "shell/qv_movieimage.h"
@@ -10,6 +12,8 @@
 #include "win32/progfolders.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace {
 
@@ -64,8 +68,28 @@ TEST_F(ProjectDataTest, FreshClipHasItsDefaultsAndAnActiveBorderTile)
     EXPECT_EQ(clip->BitmapFolder, folder_.Path() + "/BMP/");
     ASSERT_EQ(clip->Tile->Width(), 101);
     ASSERT_EQ(clip->Tile->Height(), 76);
-    // No border pieces delivered: they stay empty.
-    EXPECT_EQ(clip->LeftBorder->Width(), 0);
+}
+
+TEST_F(ProjectDataTest, BorderPiecesComeFromTheProgramFolderElseFromTheBuiltPictures)
+{
+    // None in the program folder: the pieces drawn at build time beside the executable.
+    TBitmap built;
+    built.LoadFromFile(ExecutableFolder() + "BMP/Left.bmp");
+    ASSERT_GT(built.Width(), 1);
+    ClipPtr clip = NewClip();
+    EXPECT_EQ(clip->LeftBorder->Width(), built.Width());
+    EXPECT_EQ(clip->LeftBorder->Height(), built.Height());
+    EXPECT_GT(clip->BottomBorder->Width(), 1);
+
+    // The program folder's own pieces win; one that cannot be read stays empty.
+    ForceDirectories(folder_.Path() + "/BMP");
+    TBitmap own(5, 7);
+    own.SaveToFile(folder_.Path() + "/BMP/Left.bmp");
+    std::ofstream(folder_.Path() + "/BMP/Right.bmp") << "not a picture";
+    clip = NewClip();
+    EXPECT_EQ(clip->LeftBorder->Width(), 5);
+    EXPECT_EQ(clip->RightBorder->Width(), 0);
+    EXPECT_GT(clip->TopBorder->Width(), 1);
 }
 
 TEST_F(ProjectDataTest, HoverDrawsABlueFrameAndLeavingRestoresTheSelection)
