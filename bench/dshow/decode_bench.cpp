@@ -65,6 +65,29 @@ void BM_EngineDecodeToRgb24(benchmark::State& state)
 }
 BENCHMARK(BM_EngineDecodeToRgb24)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// One decoded 720x576 picture converted per iteration into a graph layout at its
+// own size: what the source's output pin does for every frame.
+void ConvertOnePicture(benchmark::State& state, ffmpeg::PixelLayout layout)
+{
+    auto file = ffmpeg::MediaFile::Open(BenchClip());
+    ffmpeg::DecodedFrame frame;
+    if (!file || !file->SelectStream(file->FindStream(ffmpeg::StreamKind::Video)) ||
+        file->Read(frame) != ffmpeg::ReadResult::Frame) {
+        state.SkipWithError("cannot decode the clip");
+        return;
+    }
+    ffmpeg::VideoConverter converter;
+    std::vector<std::uint8_t> out(ffmpeg::PictureBytes(layout, frame.width, frame.height));
+    for (auto _ : state) {
+        converter.Convert(frame, layout, frame.width, frame.height, out.data(), out.size());
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+void BM_ConvertToYuy2(benchmark::State& state) { ConvertOnePicture(state, ffmpeg::PixelLayout::YUY2); }
+void BM_ConvertToRgb24(benchmark::State& state) { ConvertOnePicture(state, ffmpeg::PixelLayout::RGB24); }
+BENCHMARK(BM_ConvertToYuy2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ConvertToRgb24)->Unit(benchmark::kMicrosecond);
+
 template <class T>
 ComPtr<T> Query(IUnknown* object, REFIID iid)
 {

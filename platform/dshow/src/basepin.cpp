@@ -532,6 +532,7 @@ HRESULT CRenderedInputPin::EndOfStream()
 {
     HRESULT hr = CheckStreaming();
     if (hr != S_OK) return hr;
+    std::lock_guard lock(m_completion);
     m_bAtEndOfStream = true;
     if (m_pFilter->State() == State_Running) DoCompleteHandling();
     return S_OK;
@@ -539,24 +540,32 @@ HRESULT CRenderedInputPin::EndOfStream()
 
 HRESULT CRenderedInputPin::EndFlush()
 {
-    m_bAtEndOfStream = false;
-    m_bCompleteNotified = false;
+    {
+        std::lock_guard lock(m_completion);
+        m_bAtEndOfStream = false;
+        m_bCompleteNotified = false;
+    }
     return CBaseInputPin::EndFlush();
 }
 
 HRESULT CRenderedInputPin::Active()
 {
-    m_bAtEndOfStream = false;
-    m_bCompleteNotified = false;
+    {
+        std::lock_guard lock(m_completion);
+        m_bAtEndOfStream = false;
+        m_bCompleteNotified = false;
+    }
     return CBaseInputPin::Active();
 }
 
 HRESULT CRenderedInputPin::Run(REFERENCE_TIME)
 {
+    std::lock_guard lock(m_completion);
     if (m_bAtEndOfStream) DoCompleteHandling();
     return S_OK;
 }
 
+// Called holding m_completion, so the end of stream and the run raise the event once.
 void CRenderedInputPin::DoCompleteHandling()
 {
     if (!m_bCompleteNotified) {

@@ -509,8 +509,11 @@ HRESULT CFilterGraph::GetSyncSource(IReferenceClock** clock)
 
 void CFilterGraph::ResetCompletion()
 {
+    // Counted before the event lock is taken: counting asks the filters, which take
+    // their own locks, and their streaming threads raise events holding those.
+    int renderers = CountRenderers();
     std::lock_guard lock(m_eventMutex);
-    m_renderers = CountRenderers();
+    m_renderers = renderers;
     m_completed = 0;
     m_completeQueued = false;
     m_completionCode = 0;

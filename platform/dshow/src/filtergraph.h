@@ -9,6 +9,7 @@
 #include "rtl/syncobjs.h"
 #include "videowindowmethods.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -135,7 +136,7 @@ private:
 
     CCritSec m_lock;
     std::vector<Entry> m_filters;
-    FILTER_STATE m_state = State_Stopped;
+    std::atomic<FILTER_STATE> m_state{State_Stopped};   // read by streaming threads raising events
     IReferenceClock* m_clock = nullptr;     // referenced
     bool m_clockChosen = false;              // set explicitly (null too) or picked at the first pause
     REFERENCE_TIME m_runStart = 0;           // clock time of the run start

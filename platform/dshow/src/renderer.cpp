@@ -76,6 +76,12 @@ CBaseRenderer::CBaseRenderer(REFCLSID clsid, const char* name, IUnknown* outer, 
     : CBaseFilter(name, outer, &m_InterfaceLock, clsid)
 {
     m_pInputPin = std::make_unique<CRendererInputPin>(this, hr, L"In");
+    // Made here rather than at the first query, so the streaming thread (NewSegment,
+    // Receive, EndOfStream) never sees the pointer change under it.
+    HRESULT posHr = S_OK;
+    m_pPosition = std::make_unique<CRendererPosPassThru>("renderer seeking", GetOwner(), &posHr,
+                                                         static_cast<IPin*>(m_pInputPin.get()));
+    if (FAILED(posHr) && hr && SUCCEEDED(*hr)) *hr = posHr;
 }
 
 CBaseRenderer::~CBaseRenderer()
@@ -86,20 +92,8 @@ CBaseRenderer::~CBaseRenderer()
 
 HRESULT CBaseRenderer::NonDelegatingQueryInterface(REFIID riid, void** ppv)
 {
-    if (riid == IID_IMediaSeeking || riid == IID_IMediaPosition) {
-        CAutoLock lock(&m_InterfaceLock);
-        if (!m_pPosition) {
-            HRESULT hr = S_OK;
-            m_pPosition = std::make_unique<CRendererPosPassThru>("renderer seeking", GetOwner(), &hr,
-                                                                 static_cast<IPin*>(m_pInputPin.get()));
-            if (FAILED(hr)) {
-                m_pPosition.reset();
-                return hr;
-            }
-            m_pPosition->SetSegmentStart(m_pInputPin->CurrentStartTime());
-        }
+    if (riid == IID_IMediaSeeking || riid == IID_IMediaPosition)
         return m_pPosition->NonDelegatingQueryInterface(riid, ppv);
-    }
     if (riid == IID_IAMFilterMiscFlags) return GetInterface(static_cast<IAMFilterMiscFlags*>(this), ppv);
     return CBaseFilter::NonDelegatingQueryInterface(riid, ppv);
 }

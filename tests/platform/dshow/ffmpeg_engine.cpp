@@ -114,6 +114,16 @@ TEST(FfmpegEngine, DecodesEveryFrameInOrderWithItsTime)
     }
     EXPECT_EQ(count, 125);
     EXPECT_EQ(file->Read(frame), ReadResult::EndOfStream);   // stays at the end
+    // Read again from the start (the way back for files that cannot be positioned),
+    // from the end and from the middle, by the same object.
+    for (int stopAt : {125, 40}) {
+        ASSERT_TRUE(file->Restart());
+        for (int i = 0; i < stopAt; ++i) {
+            ASSERT_EQ(file->Read(frame), ReadResult::Frame) << "frame " << i;
+            ASSERT_EQ(frame.start, i * kFrame25);
+            ASSERT_EQ(CounterOf(frame, converter), i);
+        }
+    }
 }
 
 TEST(FfmpegEngine, SeeksToTheFrameShowingThePosition)
@@ -215,6 +225,31 @@ TEST(FfmpegEngine, ConvertsToTheGraphLayoutsWithinBounds)
     std::size_t luma = 720u * 576u, chroma = luma / 4;
     EXPECT_TRUE(std::equal(yv12.begin(), yv12.begin() + luma, i420.begin()));
     EXPECT_TRUE(std::equal(yv12.begin() + luma, yv12.begin() + luma + chroma, i420.begin() + luma + chroma));
+    // YUY2 at the decoded size: the luma exactly as decoded (the I420 copy), each
+    // chroma row of the 4:2:0 picture given to the two lines it covers.
+    ASSERT_EQ(frame.width, 720);
+    ASSERT_EQ(frame.height, 576);
+    const std::uint8_t* y = i420.data();
+    const std::uint8_t* u = y + luma;
+    const std::uint8_t* v = u + chroma;
+    int lumaOff = 0, chromaOff = 0;
+    for (int row = 0; row < 576; ++row) {
+        const std::uint8_t* line = yuy2.data() + row * 1440;
+        for (int x = 0; x < 720; x += 2) {
+            lumaOff += line[x * 2] != y[row * 720 + x];
+            lumaOff += line[x * 2 + 2] != y[row * 720 + x + 1];
+            chromaOff += line[x * 2 + 1] != u[(row / 2) * 360 + x / 2];
+            chromaOff += line[x * 2 + 3] != v[(row / 2) * 360 + x / 2];
+        }
+    }
+    EXPECT_EQ(lumaOff, 0);
+    EXPECT_EQ(chromaOff, 0);
+    // RGB24 after a YUY2 picture is the same as from a converter that made none.
+    std::vector<std::uint8_t> rgbAfter(PictureBytes(PixelLayout::RGB24, 720, 576)), rgbFresh(rgbAfter.size());
+    ASSERT_TRUE(converter.Convert(frame, PixelLayout::RGB24, 720, 576, rgbAfter.data(), rgbAfter.size()));
+    VideoConverter fresh;
+    ASSERT_TRUE(fresh.Convert(frame, PixelLayout::RGB24, 720, 576, rgbFresh.data(), rgbFresh.size()));
+    EXPECT_EQ(rgbAfter, rgbFresh);
 }
 
 TEST(FfmpegEngine, BrokenFilesEndWithoutHangOrCrash)

@@ -5,6 +5,7 @@
 extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/pixdesc.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
@@ -57,6 +58,20 @@ bool PlanesOf(PixelLayout layout, int width, int height, std::uint8_t* base, std
     planes[2] = layout == PixelLayout::I420 ? third : second;
     strides[1] = strides[2] = chromaRow;
     return true;
+}
+
+// Bicubic where the picture is scaled or its chroma is filtered down. A YUV
+// picture kept at its size into a layout with as much chroma or more only needs
+// its chroma samples repeated: point sampling does that at a fraction of the
+// cost and leaves the luma exactly as it was.
+int ScaleFlags(AVPixelFormat from, int fromWidth, int fromHeight, PixelLayout to, int toWidth, int toHeight)
+{
+    if (IsRgb(to) || fromWidth != toWidth || fromHeight != toHeight) return SWS_BICUBIC;
+    const AVPixFmtDescriptor* in = av_pix_fmt_desc_get(from);
+    const AVPixFmtDescriptor* out = av_pix_fmt_desc_get(AvFormat(to));
+    if (!in || !out || (in->flags & AV_PIX_FMT_FLAG_RGB) || in->nb_components < 3) return SWS_BICUBIC;
+    if (in->log2_chroma_w < out->log2_chroma_w || in->log2_chroma_h < out->log2_chroma_h) return SWS_BICUBIC;
+    return SWS_POINT;
 }
 
 } // namespace
@@ -117,8 +132,10 @@ bool VideoConverter::Convert(const DecodedFrame& frame, PixelLayout layout, int 
     std::uint8_t* planes[4];
     int strides[4];
     if (!PlanesOf(layout, width, height, out, planes, strides)) return false;
-    state_->scaler = sws_getCachedContext(state_->scaler, f->width, f->height, static_cast<AVPixelFormat>(f->format),
-                                          width, height, AvFormat(layout), SWS_BICUBIC, nullptr, nullptr, nullptr);
+    AVPixelFormat from = static_cast<AVPixelFormat>(f->format);
+    state_->scaler = sws_getCachedContext(state_->scaler, f->width, f->height, from, width, height, AvFormat(layout),
+                                          ScaleFlags(from, f->width, f->height, layout, width, height), nullptr,
+                                          nullptr, nullptr);
     if (!state_->scaler) return false;
     return sws_scale(state_->scaler, f->data, f->linesize, 0, f->height, planes, strides) > 0;
 }
@@ -138,7 +155,9 @@ bool VideoConverter::ConvertRaw(const std::uint8_t* in, std::size_t inSize, Pixe
         !PlanesOf(layout, width, height, out, dstPlanes, dstStrides))
         return false;
     state_->scaler = sws_getCachedContext(state_->scaler, inWidth, inHeight, AvFormat(inLayout), width, height,
-                                          AvFormat(layout), SWS_BICUBIC, nullptr, nullptr, nullptr);
+                                          AvFormat(layout),
+                                          ScaleFlags(AvFormat(inLayout), inWidth, inHeight, layout, width, height),
+                                          nullptr, nullptr, nullptr);
     if (!state_->scaler) return false;
     const std::uint8_t* const* src = srcPlanes;
     return sws_scale(state_->scaler, src, srcStrides, 0, inHeight, dstPlanes, dstStrides) > 0;

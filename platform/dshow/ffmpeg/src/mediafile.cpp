@@ -50,6 +50,14 @@ struct MediaFile::State {
     int seekRetries = 0;
     std::int64_t target = 0;
     std::string lastError;
+
+    // Lets go of a packet read but not (or not yet) taken by the decoder; the next
+    // read would otherwise write over it and leak its buffer.
+    void DropPacket()
+    {
+        av_packet_unref(packet.get());
+        packetPending = false;
+    }
 };
 
 std::unique_ptr<MediaFile> MediaFile::Open(const std::string& path, std::string* error)
@@ -165,7 +173,7 @@ bool MediaFile::SelectStream(int position)
     for (unsigned i = 0; i < s.input->nb_streams; ++i)
         s.input->streams[i]->discard = static_cast<int>(i) == st->index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
     s.codec = std::move(codec);
-    s.packetPending = false;
+    s.DropPacket();
     s.flushed = false;
     s.badPackets = 0;
     s.nextStart = 0;
@@ -193,7 +201,7 @@ bool MediaFile::Seek(std::int64_t position)
         }
     }
     avcodec_flush_buffers(s.codec.get());
-    s.packetPending = false;
+    s.DropPacket();
     s.flushed = false;
     s.badPackets = 0;
     s.seeking = true;
@@ -201,6 +209,25 @@ bool MediaFile::Seek(std::int64_t position)
     s.seekRetries = 0;
     s.target = position;
     s.nextStart = position;
+    return true;
+}
+
+bool MediaFile::Restart()
+{
+    std::lock_guard lock(mutex_);
+    State& s = *state_;
+    if (selected_ < 0) return false;
+    int err = Reopen();
+    if (err < 0) {
+        s.lastError = AvErrorText(err);
+        return false;
+    }
+    avcodec_flush_buffers(s.codec.get());
+    s.flushed = false;
+    s.badPackets = 0;
+    s.seeking = false;
+    s.waitKey = false;
+    s.nextStart = 0;
     return true;
 }
 
@@ -218,6 +245,7 @@ int MediaFile::Reopen()
     if (err < 0) return err;
     if (raw->nb_streams != s.input->nb_streams) return AVERROR_INVALIDDATA;   // not the file it was
     for (unsigned i = 0; i < raw->nb_streams; ++i) raw->streams[i]->discard = s.input->streams[i]->discard;
+    s.DropPacket();   // it belongs to the old opening
     s.input = std::move(input);
     return 0;
 }
@@ -253,7 +281,7 @@ ReadResult MediaFile::ReadLocked(DecodedFrame& frame)
                                   av_rescale_q(std::max<std::int64_t>(back, 0), kUnits, st->time_base);
                 if (av_seek_frame(s.input.get(), st->index, ts, AVSEEK_FLAG_BACKWARD) >= 0) {
                     avcodec_flush_buffers(s.codec.get());
-                    s.packetPending = false;
+                    s.DropPacket();
                     s.flushed = false;
                     s.waitKey = true;
                     continue;
@@ -340,6 +368,7 @@ bool MediaFile::DecodeNext(DecodedFrame& frame, ReadResult& result)
         if (!s.packetPending) {
             err = av_read_frame(s.input.get(), s.packet.get());
             if (err == AVERROR_EXIT || abort_) {
+                s.DropPacket();
                 result = ReadResult::Aborted;
                 return false;
             }

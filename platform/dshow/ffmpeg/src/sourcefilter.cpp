@@ -134,10 +134,9 @@ bool CFfmpegStream::Rewind()
     fresh_ = false;
     if (file_->SelectedStream() != position_ && !file_->SelectStream(position_)) return false;
     if (file_->CanSeek()) return file_->Seek(start);
-    // A file that cannot be positioned starts again from its beginning.
-    std::unique_ptr<MediaFile> again = MediaFile::Open(file_->Path());
-    if (!again || !again->SelectStream(position_)) return false;
-    file_ = std::move(again);
+    // A file that cannot be positioned starts again from its beginning. It is
+    // reopened in place: other threads hold on to file_ to abort its reads.
+    if (!file_->Restart()) return false;
     fresh_ = true;
     return true;
 }

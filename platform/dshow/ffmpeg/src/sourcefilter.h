@@ -52,7 +52,7 @@ private:
     // The positions' own lock: the filter holds its state lock while it waits
     // for this pin's thread to end, and the thread reads the positions.
     CCritSec seekLock_;
-    std::unique_ptr<MediaFile> file_;
+    const std::unique_ptr<MediaFile> file_;   // never replaced: other threads abort its reads
     const int position_;
     const StreamInfo info_;
     VideoConverter video_;

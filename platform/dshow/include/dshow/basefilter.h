@@ -6,6 +6,7 @@
 #include "dshow/interfaces.h"
 #include "rtl/syncobjs.h"
 
+#include <atomic>
 #include <mutex>
 #include <string>
 
@@ -66,7 +67,8 @@ public:
     REFERENCE_TIME StartTime() const { return m_tStart; }
 
 protected:
-    FILTER_STATE m_State = State_Stopped;
+    // Written under the filter lock; read without it by pins and streaming threads.
+    std::atomic<FILTER_STATE> m_State{State_Stopped};
     IReferenceClock* m_pClock = nullptr;      // referenced
     REFERENCE_TIME m_tStart = 0;
     CLSID m_clsid;

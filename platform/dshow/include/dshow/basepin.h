@@ -3,6 +3,8 @@
 // delivery. Pins are owned by their filter and count references with it.
 #include "dshow/basefilter.h"
 
+#include <atomic>
+#include <mutex>
 #include <string>
 
 class CBasePin : public CUnknown, public IPin {
@@ -68,7 +70,7 @@ protected:
     REFERENCE_TIME m_tStart = 0;
     REFERENCE_TIME m_tStop = 0x7FFFFFFFFFFFFFFFLL;
     double m_dRate = 1.0;
-    bool m_bRunTimeError = false;
+    std::atomic<bool> m_bRunTimeError{false};   // set and cleared by the graph, read while streaming
 };
 
 class CBaseOutputPin : public CBasePin {
@@ -137,7 +139,7 @@ public:
 protected:
     IMemAllocator* m_pAllocator = nullptr;   // referenced
     bool m_bReadOnly = false;
-    bool m_bFlushing = false;
+    std::atomic<bool> m_bFlushing{false};       // set and cleared by the graph, read while streaming
 };
 
 // An input pin of a filter that ends a stream: the end of stream while
@@ -153,6 +155,8 @@ public:
 
 protected:
     void DoCompleteHandling();
+    // The end of stream arrives on the streaming thread, the run on the graph's.
+    std::mutex m_completion;
     bool m_bAtEndOfStream = false;
     bool m_bCompleteNotified = false;
 };

@@ -86,6 +86,9 @@ public:
     // (video) or the audio from `position` on: the key frame before is found and
     // decoding runs forward. False when the file cannot be positioned.
     bool Seek(std::int64_t position);
+    // Reads the file again from its start, opening it afresh: the way back for a
+    // file that cannot be positioned. False when it cannot be opened again.
+    bool Restart();
     ReadResult Read(DecodedFrame& frame);
     std::string LastError() const;
 
