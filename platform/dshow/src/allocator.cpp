@@ -291,8 +291,11 @@ HRESULT CMemAllocator::Alloc()
     std::int64_t each = ((std::int64_t(m_lSize) + m_lPrefix + align - 1) / align) * align;
     std::int64_t total = each * m_lCount;
     if (total <= 0 || total > (std::int64_t(1) << 32)) return E_OUTOFMEMORY;
+    // libswscale's vector code may read a few bytes past the end of a picture it
+    // converts; the slack keeps that inside the block for the last buffer too.
+    constexpr std::int64_t kReadSlack = 64;
     try {
-        memory_.assign(std::size_t(total + align), 0);
+        memory_.assign(std::size_t(total + align + kReadSlack), 0);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
