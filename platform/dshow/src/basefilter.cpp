@@ -121,15 +121,20 @@ HRESULT CBaseFilter::Run(REFERENCE_TIME start)
         if (FAILED(hr)) return hr;
     }
     if (m_State != State_Running) {
+        // Running before the pins are told: an end of stream arriving on a streaming
+        // thread after a pin's Run then finds the filter running and completes.
+        m_State = State_Running;
         for (int i = 0, n = GetPinCount(); i < n; ++i) {
             CBasePin* pin = GetPin(i);
             if (pin && pin->IsConnected()) {
                 HRESULT hr = pin->Run(start);
-                if (FAILED(hr)) return hr;
+                if (FAILED(hr)) {
+                    m_State = State_Paused;
+                    return hr;
+                }
             }
         }
     }
-    m_State = State_Running;
     return S_OK;
 }
 

@@ -65,7 +65,55 @@ void ExpectFrames(const std::vector<TestRenderer::Record>& records, int first, i
     }
 }
 
+constexpr CLSID CLSID_LateEndSink{0x7A11E0F1, 0x5EED, 0x4C0D, {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF1}};
+
+// A sink whose end of stream lands just after its pin has been told to run and
+// before its filter counts as running, as a streaming thread's may.
+class LateEndSink final : public CBaseFilter {
+public:
+    LateEndSink() : CBaseFilter("late end sink", nullptr, &lock_, CLSID_LateEndSink), pin_(this, &lock_) {}
+    int GetPinCount() override { return 1; }
+    CBasePin* GetPin(int index) override { return index == 0 ? &pin_ : nullptr; }
+
+private:
+    class Pin final : public CRenderedInputPin {
+    public:
+        Pin(CBaseFilter* filter, CCritSec* lock) : CRenderedInputPin("late end pin", filter, lock, nullptr, L"In") {}
+        HRESULT CheckMediaType(const CMediaType*) override { return S_OK; }
+        HRESULT Run(REFERENCE_TIME start) override
+        {
+            HRESULT hr = CRenderedInputPin::Run(start);
+            EndOfStream();
+            return hr;
+        }
+    };
+    CCritSec lock_;
+    Pin pin_;
+};
+
 } // namespace
+
+TEST(FilterGraph, AnEndOfStreamAsTheSinkStartsRunningCompletesOnce)
+{
+    ScopedTestRegistry registry;
+    Graph g;
+    auto s = Hold(new TestSource(1, kPeriod)), k = Hold(new LateEndSink);
+    ASSERT_EQ(g.builder->AddFilter(s.Get(), L"Source"), S_OK);
+    ASSERT_EQ(g.builder->AddFilter(k.Get(), L"Sink"), S_OK);
+    ASSERT_EQ(g.builder->ConnectDirect(FirstPin(s.Get(), PINDIR_OUTPUT).Get(), FirstPin(k.Get(), PINDIR_INPUT).Get(),
+                                       nullptr),
+              S_OK);
+    ASSERT_EQ(g.events->CancelDefaultHandling(EC_COMPLETE), S_OK);   // the sink's own event is queued as it is
+    // Only the sink changes state: no streaming thread takes part.
+    ASSERT_EQ(k->Pause(), S_OK);
+    ASSERT_EQ(k->Run(0), S_OK);
+    LONG code = 0;
+    LONG_PTR p1 = 0, p2 = 0;
+    ASSERT_EQ(g.events->GetEvent(&code, &p1, &p2, 0), S_OK);
+    EXPECT_EQ(code, EC_COMPLETE);
+    EXPECT_EQ(g.events->GetEvent(&code, &p1, &p2, 0), E_ABORT);
+    EXPECT_EQ(k->Stop(), S_OK);
+}
 
 TEST(FilterGraph, DeliversEverySampleInOrderThroughATransform)
 {
