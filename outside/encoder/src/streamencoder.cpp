@@ -333,7 +333,11 @@ void VideoEncoder::Take(const PictureShape& shape, const std::uint8_t* data, dou
     PictureWork work;
     work.shape = shape;
     work.bytes = s.Buffer();
-    work.bytes.assign(data, data + static_cast<std::size_t>(shape.stride) * shape.height);
+    const std::size_t size = static_cast<std::size_t>(shape.stride) * shape.height;
+    work.bytes.reserve(size + AV_INPUT_BUFFER_PADDING_SIZE);
+    work.bytes.assign(data, data + size);
+    // The scaler's vector loads may run a little past the last row it reads.
+    work.bytes.resize(size + AV_INPUT_BUFFER_PADDING_SIZE);
     work.pts = s.next;
     work.count = std::max<std::int64_t>(0, target - s.next + 1);
     s.next += work.count;
