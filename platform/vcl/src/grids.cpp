@@ -415,20 +415,9 @@ void TCustomGrid::KeyDown(unsigned short& Key, TShiftState Shift)
 void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     if (CanFocus() && !Focused()) SetFocus();
-    TRect sb = ScrollBarRect();
-    if (Button == mbLeft && !sb.IsEmpty() && PtInRect(sb, Point(X, Y))) {
-        TScrollState s = VertScrollState();
-        switch (ScrollBarHitTest(sb, s, Point(X, Y))) {
-        case shLineUp: Perform(WM_VSCROLL, SB_LINEUP, 0); break;
-        case shLineDown: Perform(WM_VSCROLL, SB_LINEDOWN, 0); break;
-        case shPageUp: Perform(WM_VSCROLL, SB_PAGEUP, 0); break;
-        case shPageDown: Perform(WM_VSCROLL, SB_PAGEDOWN, 0); break;
-        case shThumb:
-            dragThumb_ = true;
-            dragOffset_ = Y - ScrollThumbRect(sb, s).Top;
-            break;
-        default: break;
-        }
+    int code;
+    if (Button == mbLeft && vbar_.Press(ScrollBarRect(), VertScrollState(), Point(X, Y), code)) {
+        if (code != SB_ENDSCROLL) Perform(WM_VSCROLL, code, 0);
         return;
     }
     if (Button == mbLeft) {
@@ -443,8 +432,8 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
 
 void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y)
 {
-    if (dragThumb_) {
-        SetTopRow(ScrollPosFromThumb(ScrollBarRect(), VertScrollState(), Y - dragOffset_));
+    if (vbar_.Dragging()) {
+        SetTopRow(vbar_.DragPos(ScrollBarRect(), VertScrollState(), Y));
         return;
     }
     if (selecting_ && (Shift & ssLeft)) {
@@ -458,10 +447,7 @@ void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     if (Button == mbLeft) {
         selecting_ = false;
-        if (dragThumb_) {
-            dragThumb_ = false;
-            return;
-        }
+        if (vbar_.Release()) return;
     }
     TCustomControl::MouseUp(Button, Shift, X, Y);
 }
@@ -477,18 +463,13 @@ void TCustomGrid::WndProc(TMessage& m)
 {
     switch (m.Msg) {
     case CM_GETVSCROLLBAR:
-        if (auto* q = reinterpret_cast<TScrollBarQuery*>(m.LParam)) {
-            q->Bar = ScrollBarRect();
-            q->State = VertScrollState();
-            m.Result = 1;
-        }
+        AnswerScrollBarQuery(m, ScrollBarRect(), VertScrollState());
         return;
     case WM_GETDLGCODE:
         m.Result = DLGC_WANTARROWS | ((options_ & goTabs) ? DLGC_WANTTAB : 0);
         return;
     case WM_VSCROLL:
-        SetTopRow(ApplyScrollCode(VertScrollState(), static_cast<int>(m.WParam & 0xFFFF),
-                                  static_cast<int>((m.WParam >> 16) & 0xFFFF)));
+        SetTopRow(ApplyScrollMessage(VertScrollState(), m.WParam));
         return;
     }
     TCustomControl::WndProc(m);

@@ -104,3 +104,60 @@ int ApplyScrollCode(const TScrollState& s, int code, int thumbPos, int line)
     }
     return std::clamp(pos, s.Min, s.MaxPos());
 }
+
+int ApplyScrollMessage(const TScrollState& s, WPARAM wParam)
+{
+    return ApplyScrollCode(s, static_cast<int>(wParam & 0xFFFF), static_cast<int>((wParam >> 16) & 0xFFFF));
+}
+
+int ScrollCodeForHit(TScrollHit hit)
+{
+    switch (hit) {
+    case shLineUp: return SB_LINEUP;
+    case shLineDown: return SB_LINEDOWN;
+    case shPageUp: return SB_PAGEUP;
+    case shPageDown: return SB_PAGEDOWN;
+    default: return SB_ENDSCROLL;
+    }
+}
+
+int WheelScrollLines(int wheelDelta)
+{
+    int notches = wheelDelta / 120;
+    if (notches == 0) notches = wheelDelta > 0 ? 1 : -1;
+    return 3 * notches;
+}
+
+void AnswerScrollBarQuery(TMessage& m, const TRect& bar, const TScrollState& s)
+{
+    if (auto* q = reinterpret_cast<TScrollBarQuery*>(m.LParam)) {
+        q->Bar = bar;
+        q->State = s;
+        m.Result = 1;
+    }
+}
+
+bool TVScrollBarMouse::Press(const TRect& bar, const TScrollState& s, TPoint p, int& code)
+{
+    code = SB_ENDSCROLL;
+    if (bar.IsEmpty() || !PtInRect(bar, p)) return false;
+    TScrollHit hit = ScrollBarHitTest(bar, s, p);
+    if (hit == shThumb) {
+        dragging_ = true;
+        offset_ = p.Y - ScrollThumbRect(bar, s).Top;
+    }
+    code = ScrollCodeForHit(hit);
+    return true;
+}
+
+int TVScrollBarMouse::DragPos(const TRect& bar, const TScrollState& s, int y) const
+{
+    return ScrollPosFromThumb(bar, s, y - offset_);
+}
+
+bool TVScrollBarMouse::Release()
+{
+    bool was = dragging_;
+    dragging_ = false;
+    return was;
+}

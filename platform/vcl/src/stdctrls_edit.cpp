@@ -864,21 +864,10 @@ void TCustomMemo::KeyDown(unsigned short& Key, TShiftState Shift)
 
 void TCustomMemo::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
-    TRect sb = ScrollBarRect();
-    if (Button == mbLeft && PtInRect(sb, Point(X, Y))) {
+    int code;
+    if (Button == mbLeft && vbar_.Press(ScrollBarRect(), VertScrollState(), Point(X, Y), code)) {
         if (CanFocus() && !Focused()) SetFocus();
-        TScrollState s = VertScrollState();
-        switch (ScrollBarHitTest(sb, s, Point(X, Y))) {
-        case shLineUp: Perform(WM_VSCROLL, SB_LINEUP, 0); break;
-        case shLineDown: Perform(WM_VSCROLL, SB_LINEDOWN, 0); break;
-        case shPageUp: Perform(WM_VSCROLL, SB_PAGEUP, 0); break;
-        case shPageDown: Perform(WM_VSCROLL, SB_PAGEDOWN, 0); break;
-        case shThumb:
-            dragThumb_ = true;
-            dragOffset_ = Y - ScrollThumbRect(sb, s).Top;
-            break;
-        default: break;
-        }
+        if (code != SB_ENDSCROLL) Perform(WM_VSCROLL, code, 0);
         return;
     }
     TCustomEdit::MouseDown(Button, Shift, X, Y);
@@ -886,8 +875,8 @@ void TCustomMemo::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
 
 void TCustomMemo::MouseMove(TShiftState Shift, int X, int Y)
 {
-    if (dragThumb_) {
-        int pos = ScrollPosFromThumb(ScrollBarRect(), VertScrollState(), Y - dragOffset_);
+    if (vbar_.Dragging()) {
+        int pos = vbar_.DragPos(ScrollBarRect(), VertScrollState(), Y);
         Perform(WM_VSCROLL, SB_THUMBTRACK | (static_cast<WPARAM>(pos) << 16), 0);
         return;
     }
@@ -896,19 +885,14 @@ void TCustomMemo::MouseMove(TShiftState Shift, int X, int Y)
 
 void TCustomMemo::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
-    if (dragThumb_ && Button == mbLeft) {
-        dragThumb_ = false;
-        return;
-    }
+    if (Button == mbLeft && vbar_.Release()) return;
     TCustomEdit::MouseUp(Button, Shift, X, Y);
 }
 
 bool TCustomMemo::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos)
 {
     if (TCustomEdit::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
-    int steps = WheelDelta / 120;
-    if (steps == 0) steps = WheelDelta > 0 ? 1 : -1;
-    SetTopRow(topRow_ - 3 * steps);
+    SetTopRow(topRow_ - WheelScrollLines(WheelDelta));
     return true;
 }
 
@@ -916,23 +900,15 @@ void TCustomMemo::WndProc(TMessage& m)
 {
     switch (m.Msg) {
     case CM_GETVSCROLLBAR:
-        if (auto* q = reinterpret_cast<TScrollBarQuery*>(m.LParam)) {
-            q->Bar = ScrollBarRect();
-            q->State = VertScrollState();
-            m.Result = 1;
-        }
+        AnswerScrollBarQuery(m, ScrollBarRect(), VertScrollState());
         return;
     case WM_GETDLGCODE:
         m.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL | (WantReturns() ? DLGC_WANTALLKEYS : 0) |
                    (wantTabs_ ? DLGC_WANTTAB : 0);
         return;
-    case WM_VSCROLL: {
-        TScrollState s = VertScrollState();
-        int code = static_cast<int>(m.WParam & 0xFFFF);
-        int pos = static_cast<int>((m.WParam >> 16) & 0xFFFF);
-        SetTopRow(ApplyScrollCode(s, code, pos));
+    case WM_VSCROLL:
+        SetTopRow(ApplyScrollMessage(VertScrollState(), m.WParam));
         return;
-    }
     case WM_CHAR:
         if (m.WParam == '\t' && !wantTabs_) return;
         break;

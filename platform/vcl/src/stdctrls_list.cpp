@@ -344,20 +344,9 @@ void TCustomListBox::KeyPress(char& Key)
 void TCustomListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     if (CanFocus() && !Focused()) SetFocus();
-    TRect sb = ScrollBarRect();
-    if (Button == mbLeft && !sb.IsEmpty() && PtInRect(sb, Point(X, Y))) {
-        TScrollState s = VertScrollState();
-        switch (ScrollBarHitTest(sb, s, Point(X, Y))) {
-        case shLineUp: Perform(WM_VSCROLL, SB_LINEUP, 0); break;
-        case shLineDown: Perform(WM_VSCROLL, SB_LINEDOWN, 0); break;
-        case shPageUp: Perform(WM_VSCROLL, SB_PAGEUP, 0); break;
-        case shPageDown: Perform(WM_VSCROLL, SB_PAGEDOWN, 0); break;
-        case shThumb:
-            dragThumb_ = true;
-            dragOffset_ = Y - ScrollThumbRect(sb, s).Top;
-            break;
-        default: break;
-        }
+    int code;
+    if (Button == mbLeft && vbar_.Press(ScrollBarRect(), VertScrollState(), Point(X, Y), code)) {
+        if (code != SB_ENDSCROLL) Perform(WM_VSCROLL, code, 0);
         return;
     }
     if (Button == mbLeft) {
@@ -370,9 +359,8 @@ void TCustomListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
 
 void TCustomListBox::MouseMove(TShiftState Shift, int X, int Y)
 {
-    if (dragThumb_) {
-        int pos = ScrollPosFromThumb(ScrollBarRect(), VertScrollState(), Y - dragOffset_);
-        SetTopIndex(pos);
+    if (vbar_.Dragging()) {
+        SetTopIndex(vbar_.DragPos(ScrollBarRect(), VertScrollState(), Y));
         return;
     }
     if (tracking_ && (Shift & ssLeft)) {
@@ -386,10 +374,7 @@ void TCustomListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
 {
     if (Button == mbLeft) {
         tracking_ = false;
-        if (dragThumb_) {
-            dragThumb_ = false;
-            return;
-        }
+        if (vbar_.Release()) return;
     }
     TCustomControl::MouseUp(Button, Shift, X, Y);
 }
@@ -397,7 +382,7 @@ void TCustomListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
 bool TCustomListBox::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos)
 {
     if (TCustomControl::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
-    SetTopIndex(topIndex_ - 3 * (WheelDelta / 120 == 0 ? (WheelDelta > 0 ? 1 : -1) : WheelDelta / 120));
+    SetTopIndex(topIndex_ - WheelScrollLines(WheelDelta));
     return true;
 }
 
@@ -405,18 +390,13 @@ void TCustomListBox::WndProc(TMessage& m)
 {
     switch (m.Msg) {
     case CM_GETVSCROLLBAR:
-        if (auto* q = reinterpret_cast<TScrollBarQuery*>(m.LParam)) {
-            q->Bar = ScrollBarRect();
-            q->State = VertScrollState();
-            m.Result = 1;
-        }
+        AnswerScrollBarQuery(m, ScrollBarRect(), VertScrollState());
         return;
     case WM_GETDLGCODE:
         m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
         return;
     case WM_VSCROLL:
-        SetTopIndex(ApplyScrollCode(VertScrollState(), static_cast<int>(m.WParam & 0xFFFF),
-                                    static_cast<int>((m.WParam >> 16) & 0xFFFF)));
+        SetTopIndex(ApplyScrollMessage(VertScrollState(), m.WParam));
         return;
     case WM_LBUTTONUP:
     case WM_LBUTTONDOWN:
@@ -937,15 +917,7 @@ void TComboListWindow::WndProc(TMessage& m)
             if (m.Msg == WM_LBUTTONDOWN) {
                 TRect bar = Rect(ClientWidth() - 1 - ScrollBarSize, 1, ClientWidth() - 1, ClientHeight() - 1);
                 TScrollState s{0, n - 1, VisibleCount(), top_};
-                top_ = ApplyScrollCode(s, [&] {
-                    switch (ScrollBarHitTest(bar, s, p)) {
-                    case shLineUp: return SB_LINEUP;
-                    case shLineDown: return SB_LINEDOWN;
-                    case shPageUp: return SB_PAGEUP;
-                    case shPageDown: return SB_PAGEDOWN;
-                    default: return SB_ENDSCROLL;
-                    }
-                }(), 0);
+                top_ = ApplyScrollCode(s, ScrollCodeForHit(ScrollBarHitTest(bar, s, p)), 0);
                 Invalidate();
             }
             return;

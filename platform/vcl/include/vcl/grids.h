@@ -110,8 +110,7 @@ private:
     TFormBorderStyle borderStyle_ = bsSingle;
     int col_ = 1, row_ = 1, topRow_ = 1, leftCol_ = 1;
     bool selecting_ = false;
-    bool dragThumb_ = false;
-    int dragOffset_ = 0;
+    TVScrollBarMouse vbar_;
 };
 
 class TDrawGrid : public TCustomGrid {

@@ -44,3 +44,30 @@ int ScrollPosFromThumb(const TRect& r, const TScrollState& s, int thumbTop);
 void DrawVScrollBar(TCanvas& c, const TRect& r, const TScrollState& s, bool enabled = true);
 // Applies a WM_VSCROLL code to a position; answers the new position, clamped.
 int ApplyScrollCode(const TScrollState& s, int code, int thumbPos, int line = 1);
+// The same for a whole WM_VSCROLL WPARAM (code in the low word, thumb position in the high word).
+int ApplyScrollMessage(const TScrollState& s, WPARAM wParam);
+// The WM_VSCROLL code a press on `hit` sends; SB_ENDSCROLL for the thumb and for no part.
+int ScrollCodeForHit(TScrollHit hit);
+// Lines a wheel turn scrolls up (positive) or down: three a notch, at least one notch.
+int WheelScrollLines(int wheelDelta);
+// Fills the TScrollBarQuery of a CM_GETVSCROLLBAR message and answers it.
+void AnswerScrollBarQuery(TMessage& m, const TRect& bar, const TScrollState& s);
+
+// The mouse on a self-scrolling control's own vertical bar: a press on an
+// arrow or the lane names the WM_VSCROLL code to send, a press on the thumb
+// starts a drag that lasts until the left button is released.
+class TVScrollBarMouse {
+public:
+    // A left press at `p`: false when it is not on `bar`. Otherwise `code` is
+    // the scroll code to send (SB_ENDSCROLL: none, e.g. a thumb press).
+    bool Press(const TRect& bar, const TScrollState& s, TPoint p, int& code);
+    bool Dragging() const { return dragging_; }
+    // The position for the dragged thumb under the mouse at height `y`.
+    int DragPos(const TRect& bar, const TScrollState& s, int y) const;
+    // Ends a drag; true when one was running (the release is then the bar's).
+    bool Release();
+
+private:
+    bool dragging_ = false;
+    int offset_ = 0; // mouse height within the thumb when the drag started
+};

@@ -186,8 +186,7 @@ private:
     TScrollStyle scrollBars_ = ssNone;
     bool wantReturns_ = true;
     bool wantTabs_ = false;
-    bool dragThumb_ = false;
-    int dragOffset_ = 0;
+    TVScrollBarMouse vbar_;
 };
 
 class TMemo : public TCustomMemo {

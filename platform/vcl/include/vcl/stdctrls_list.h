@@ -91,8 +91,7 @@ private:
     TFormBorderStyle borderStyle_ = bsSingle;
     int borderWidth_ = 0;
     bool tracking_ = false;
-    bool dragThumb_ = false;
-    int dragOffset_ = 0;
+    TVScrollBarMouse vbar_;
 };
 
 class TListBox : public TCustomListBox {
