@@ -27,6 +27,27 @@ inline void PressedFace(TCanvas& c, TRect box)
     Frame3D(&c, box, clBtnShadow, clBtnShadow, 1);
 }
 
+// The sunken two-line frame of a classic edit or list along the edge of `r`.
+inline void SunkenEdge(TCanvas& c, const TRect& r)
+{
+    c.Pen()->SetColor(clBtnShadow);
+    c.MoveTo(r.Left, r.Bottom - 1);
+    c.LineTo(r.Left, r.Top);
+    c.LineTo(r.Right, r.Top);
+    c.Pen()->SetColor(clBtnHighlight);
+    c.MoveTo(r.Left, r.Bottom - 1);
+    c.LineTo(r.Right - 1, r.Bottom - 1);
+    c.LineTo(r.Right - 1, r.Top - 1);
+    c.Pen()->SetColor(cl3DDkShadow);
+    c.MoveTo(r.Left + 1, r.Bottom - 2);
+    c.LineTo(r.Left + 1, r.Top + 1);
+    c.LineTo(r.Right - 1, r.Top + 1);
+    c.Pen()->SetColor(cl3DLight);
+    c.MoveTo(r.Left + 1, r.Bottom - 2);
+    c.LineTo(r.Right - 2, r.Bottom - 2);
+    c.LineTo(r.Right - 2, r.Top);
+}
+
 inline void SunkenWell(TCanvas& c, TRect box, TColor face)
 {
     c.Brush()->SetStyle(bsSolid);

@@ -3,6 +3,7 @@
 #include "gfx/gdi.h"
 #include "vcl/clipbrd.h"
 #include "vcl/forms.h"
+#include "edges.h"
 
 #include <algorithm>
 #include <cctype>
@@ -559,24 +560,7 @@ void TCustomEdit::WndProc(TMessage& m)
 void TCustomEdit::DrawBorder(TCanvas& c)
 {
     if (borderStyle_ != bsSingle) return;
-    TRect r = ClientRect();
-    // The sunken two-pixel frame of a classic edit.
-    c.Pen()->SetColor(clBtnShadow);
-    c.MoveTo(r.Left, r.Bottom - 1);
-    c.LineTo(r.Left, r.Top);
-    c.LineTo(r.Right, r.Top);
-    c.Pen()->SetColor(clBtnHighlight);
-    c.MoveTo(r.Left, r.Bottom - 1);
-    c.LineTo(r.Right - 1, r.Bottom - 1);
-    c.LineTo(r.Right - 1, r.Top - 1);
-    c.Pen()->SetColor(cl3DDkShadow);
-    c.MoveTo(r.Left + 1, r.Bottom - 2);
-    c.LineTo(r.Left + 1, r.Top + 1);
-    c.LineTo(r.Right - 1, r.Top + 1);
-    c.Pen()->SetColor(cl3DLight);
-    c.MoveTo(r.Left + 1, r.Bottom - 2);
-    c.LineTo(r.Right - 2, r.Bottom - 2);
-    c.LineTo(r.Right - 2, r.Top);
+    SunkenEdge(c, ClientRect());
 }
 
 void TCustomEdit::Paint()

@@ -3,6 +3,7 @@
 #include "gfx/gdi.h"
 #include "rtl/clock.h"
 #include "vcl/application.h"
+#include "edges.h"
 
 #include <algorithm>
 
@@ -20,26 +21,6 @@ int FontItemHeight(const TFont& f)
     TBitmap probe(1, 1, pf24bit);
     probe.Canvas()->SetFont(f);
     return probe.Canvas()->TextHeight("Wg") + 2;
-}
-
-void SunkenFrame(TCanvas& c, const TRect& r)
-{
-    c.Pen()->SetColor(clBtnShadow);
-    c.MoveTo(r.Left, r.Bottom - 1);
-    c.LineTo(r.Left, r.Top);
-    c.LineTo(r.Right, r.Top);
-    c.Pen()->SetColor(clBtnHighlight);
-    c.MoveTo(r.Left, r.Bottom - 1);
-    c.LineTo(r.Right - 1, r.Bottom - 1);
-    c.LineTo(r.Right - 1, r.Top - 1);
-    c.Pen()->SetColor(cl3DDkShadow);
-    c.MoveTo(r.Left + 1, r.Bottom - 2);
-    c.LineTo(r.Left + 1, r.Top + 1);
-    c.LineTo(r.Right - 1, r.Top + 1);
-    c.Pen()->SetColor(cl3DLight);
-    c.MoveTo(r.Left + 1, r.Bottom - 2);
-    c.LineTo(r.Right - 2, r.Bottom - 2);
-    c.LineTo(r.Right - 2, r.Top);
 }
 
 // The plain item look shared by lists and combo boxes.
@@ -253,7 +234,7 @@ void TCustomListBox::Paint()
     c.Brush()->SetStyle(bsSolid);
     c.Brush()->SetColor(Color());
     c.FillRect(ClientRect());
-    if (borderStyle_ == bsSingle) SunkenFrame(c, ClientRect());
+    if (borderStyle_ == bsSingle) SunkenEdge(c, ClientRect());
     TRect inner = InnerRect();
     bool focused = Focused();
     SavedDC dc(c);
@@ -689,7 +670,7 @@ void TCustomComboBox::Paint()
     c.Brush()->SetStyle(bsSolid);
     c.Brush()->SetColor(Color());
     c.FillRect(ClientRect());
-    SunkenFrame(c, ClientRect());
+    SunkenEdge(c, ClientRect());
     if (!edit_) {
         TRect er = EditRect();
         InflateRect(er, -1, -1);
