@@ -6,7 +6,8 @@
 #include "gfx/bitmap.h"
 
 // Our forms have no native menu bar, so there is nothing to detach the menu from.
-TkivMainMenu::TkivMainMenu(TComponent* AOwner) : TMainMenu(AOwner), defaultImages_(std::make_unique<TImageList>(16, 16))
+TkivMainMenu::TkivMainMenu(TComponent* AOwner)
+    : TMainMenu(AOwner), TkivMenuLook(static_cast<TMenu&>(*this)), defaultImages_(std::make_unique<TImageList>(16, 16))
 {
     TBitmap mark;
     LoadBitmapResource("MENU_CHECKED", mark);
@@ -38,20 +39,6 @@ TImageList* TkivMainMenu::Images() const
 
 void TkivMainMenu::SetImages(TImageList* value) { TMainMenu::SetImages(value ? value : defaultImages_.get()); }
 
-void TkivMainMenu::SetUIStyle(TkivUIStyle value)
-{
-    uiStyle_ = value;
-    ApplyLook(value, fileTheme_);
-}
-
-void TkivMainMenu::SetFileTheme(TkivFileTheme* value)
-{
-    if (fileTheme_ && fileTheme_ != value) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(this);
-    SetUIStyle(uiStyle_);
-}
-
 void TkivMainMenu::Loaded()
 {
     TMainMenu::Loaded();
@@ -62,12 +49,7 @@ void TkivMainMenu::Loaded()
 void TkivMainMenu::Notification(TComponent* AComponent, TOperation Operation)
 {
     TMainMenu::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
-    if (Operation == opInsert)
-        if (auto* item = dynamic_cast<TMenuItem*>(AComponent); item && item->GetParentMenu() == this) MenuAdded();
+    LookNotification(AComponent, Operation);
 }
 
 void TkivMainMenu::MenuChanged(TMenuItem* item)
@@ -75,26 +57,4 @@ void TkivMainMenu::MenuChanged(TMenuItem* item)
     TMainMenu::MenuChanged(item);
     MenuAdded();
     if (form_ && !Loading()) form_->RefreshTopMenu();
-}
-
-void TkivMainMenu::MenuAdded()
-{
-    Menu_SetItemEvent(
-        Items(),
-        [this](TObject* sender, TCanvas* canvas, TRect rect, bool selected) {
-            DrawItem(static_cast<TMenuItem*>(sender), canvas, rect, selected);
-        },
-        [this](TObject* sender, TCanvas* canvas, int& width, int& height) {
-            MeasureItem(static_cast<TMenuItem*>(sender), canvas, width, height);
-        });
-}
-
-void TkivMainMenu::MeasureItem(TMenuItem* item, TCanvas* canvas, int& width, int& height)
-{
-    MeasureLook(item, canvas, width, height);
-}
-
-void TkivMainMenu::DrawItem(TMenuItem* item, TCanvas* canvas, const TRect& rect, bool selected)
-{
-    DrawLook(uiStyle_, fileTheme_, item, canvas, rect, selected, TMainMenu::Images());
 }

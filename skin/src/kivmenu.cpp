@@ -134,8 +134,10 @@ TImageList* Menu_CheckImages()
 }
 
 // ---------------------------------------------------------------------------
-void TkivMenuLook::ApplyLook(TkivUIStyle style, const TkivFileTheme* fileTheme)
+void TkivMenuLook::SetUIStyle(TkivUIStyle style)
 {
+    uiStyle_ = style;
+    const TkivFileTheme* fileTheme = fileTheme_;
     barWidth_ = 26;
     if (style == MacOS) {
         menuItemHeight_ = 20;
@@ -154,6 +156,36 @@ void TkivMenuLook::ApplyLook(TkivUIStyle style, const TkivFileTheme* fileTheme)
     selectedFontColor_ = static_cast<TColor>(KivThemeColor(fileTheme, style, 20));
 }
 
+void TkivMenuLook::SetFileTheme(TkivFileTheme* value)
+{
+    if (fileTheme_ && fileTheme_ != value) fileTheme_->RemoveFreeNotification(&menu_);
+    fileTheme_ = value;
+    if (value) value->FreeNotification(&menu_);
+    SetUIStyle(uiStyle_);
+}
+
+void TkivMenuLook::MenuAdded()
+{
+    Menu_SetItemEvent(
+        menu_.Items(),
+        [this](TObject* sender, TCanvas* canvas, TRect rect, bool selected) {
+            DrawItem(static_cast<TMenuItem*>(sender), canvas, rect, selected);
+        },
+        [this](TObject* sender, TCanvas* canvas, int& width, int& height) {
+            MeasureItem(static_cast<TMenuItem*>(sender), canvas, width, height);
+        });
+}
+
+void TkivMenuLook::LookNotification(TComponent* component, TOperation operation)
+{
+    if (operation == opRemove && component == fileTheme_) {
+        fileTheme_ = nullptr;
+        SetUIStyle(DeepBlue);
+    }
+    if (operation == opInsert)
+        if (auto* item = dynamic_cast<TMenuItem*>(component); item && item->GetParentMenu() == &menu_) MenuAdded();
+}
+
 void TkivMenuLook::SetItemFont(TMenuItem* item, TCanvas* canvas) const
 {
     TFont* f = canvas->Font();
@@ -169,7 +201,7 @@ void TkivMenuLook::SetItemFont(TMenuItem* item, TCanvas* canvas) const
 }
 
 // Measured in the font the item is drawn in, so a bold default item fits.
-void TkivMenuLook::MeasureLook(TMenuItem* item, TCanvas* canvas, int& width, int& height) const
+void TkivMenuLook::MeasureItem(TMenuItem* item, TCanvas* canvas, int& width, int& height) const
 {
     if (item->IsLine()) {
         height = separatorHeight_;
@@ -184,9 +216,11 @@ void TkivMenuLook::MeasureLook(TMenuItem* item, TCanvas* canvas, int& width, int
     canvas->SetFont(saved);
 }
 
-void TkivMenuLook::DrawLook(TkivUIStyle style, const TkivFileTheme* fileTheme, TMenuItem* item, TCanvas* canvas,
-                            const TRect& r, bool selected, TImageList* images) const
+void TkivMenuLook::DrawItem(TMenuItem* item, TCanvas* canvas, const TRect& r, bool selected) const
 {
+    const TkivUIStyle style = uiStyle_;
+    const TkivFileTheme* fileTheme = fileTheme_;
+    TImageList* images = menu_.Images();
     // Only the built-in MacOS look paints its items with pictures.
     const bool macOS = style == MacOS;
     if (flatMenu_)

@@ -2,7 +2,7 @@
 
 #include "skin/kivmgr.h"
 
-TkivPopupMenu::TkivPopupMenu(TComponent* AOwner) : TPopupMenu(AOwner)
+TkivPopupMenu::TkivPopupMenu(TComponent* AOwner) : TPopupMenu(AOwner), TkivMenuLook(static_cast<TMenu&>(*this))
 {
     TPopupMenu::SetOwnerDraw(true);
     SetUIStyle(GetKIVFormStyle(AOwner));
@@ -21,20 +21,6 @@ void TkivPopupMenu::SetSeparatorHeight(int value)
     if (uiStyle_ != MacOS) separatorHeight_ = value;
 }
 
-void TkivPopupMenu::SetUIStyle(TkivUIStyle value)
-{
-    uiStyle_ = value;
-    ApplyLook(value, fileTheme_);
-}
-
-void TkivPopupMenu::SetFileTheme(TkivFileTheme* value)
-{
-    if (fileTheme_ && fileTheme_ != value) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(this);
-    SetUIStyle(uiStyle_);
-}
-
 void TkivPopupMenu::Loaded()
 {
     TPopupMenu::Loaded();
@@ -44,38 +30,11 @@ void TkivPopupMenu::Loaded()
 void TkivPopupMenu::Notification(TComponent* AComponent, TOperation Operation)
 {
     TPopupMenu::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
-    if (Operation == opInsert)
-        if (auto* item = dynamic_cast<TMenuItem*>(AComponent); item && item->GetParentMenu() == this) MenuAdded();
+    LookNotification(AComponent, Operation);
 }
 
 void TkivPopupMenu::MenuChanged(TMenuItem* item)
 {
     TPopupMenu::MenuChanged(item);
     MenuAdded();
-}
-
-void TkivPopupMenu::MenuAdded()
-{
-    Menu_SetItemEvent(
-        Items(),
-        [this](TObject* sender, TCanvas* canvas, TRect rect, bool selected) {
-            DrawItem(static_cast<TMenuItem*>(sender), canvas, rect, selected);
-        },
-        [this](TObject* sender, TCanvas* canvas, int& width, int& height) {
-            MeasureItem(static_cast<TMenuItem*>(sender), canvas, width, height);
-        });
-}
-
-void TkivPopupMenu::MeasureItem(TMenuItem* item, TCanvas* canvas, int& width, int& height)
-{
-    MeasureLook(item, canvas, width, height);
-}
-
-void TkivPopupMenu::DrawItem(TMenuItem* item, TCanvas* canvas, const TRect& rect, bool selected)
-{
-    DrawLook(uiStyle_, fileTheme_, item, canvas, rect, selected, Images());
 }

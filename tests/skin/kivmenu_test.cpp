@@ -4,6 +4,7 @@
 
 #include "skin/kivmainmenu.h"
 #include "skin/kivmenu.h"
+#include "skin/kivmgr.h"
 #include "skin/kivpopupmenu.h"
 #include "skin/kivresources.h"
 
@@ -92,6 +93,30 @@ TEST_F(KivMenus, StyleSetsHeightsAndThemeColours)
     main->SetUIStyle(Protein);
     EXPECT_EQ(main->SeparatorHeight(), 5);
     EXPECT_EQ(main->MenuItemHeight(), 21);
+}
+
+// Both menus are skinnable components; a freed file theme leaves them in the default style.
+TEST_F(KivMenus, RemovedFileThemeReturnsBothMenusToDeepBlue)
+{
+    auto* theme = new TkivFileTheme(form);
+    auto* popup = new TkivPopupMenu(form);
+    auto* main = new TkivMainMenu(form);
+    for (TComponent* c : {static_cast<TComponent*>(popup), static_cast<TComponent*>(main)}) {
+        auto* s = dynamic_cast<ISkinnable*>(c);
+        ASSERT_NE(s, nullptr);
+        s->SetUIStyle(MacOS);
+        s->SetFileTheme(theme);
+        EXPECT_EQ(s->FileTheme(), theme);
+        EXPECT_EQ(s->UIStyle(), MacOS);
+    }
+    EXPECT_EQ(popup->MenuItemHeight(), 20);
+    theme->Free();
+    EXPECT_EQ(popup->FileTheme(), nullptr);
+    EXPECT_EQ(popup->UIStyle(), DeepBlue);
+    EXPECT_EQ(popup->MenuItemHeight(), 21);
+    EXPECT_EQ(main->FileTheme(), nullptr);
+    EXPECT_EQ(main->UIStyle(), DeepBlue);
+    EXPECT_EQ(main->SeparatorHeight(), 5);
 }
 
 TEST_F(KivMenus, ItemsMeasureBySeparatorOrItemHeightAndTextWidth)

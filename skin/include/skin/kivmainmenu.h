@@ -2,7 +2,6 @@
 // The skinned main menu: items drawn like the skinned popup menu's, shown by
 // the skinned form's own menu bar rather than by a native one.
 #include "skin/kivmenu.h"
-#include "skin/kivskinnable.h"
 
 #include "gfx/imagelist.h"
 #include "vcl/menus.h"
@@ -18,7 +17,7 @@ public:
     virtual void RepaintMenuBar() = 0;  // the item font changed
 };
 
-class TkivMainMenu : public TMainMenu, public TkivMenuLook, public ISkinnable {
+class TkivMainMenu : public TMainMenu, public TkivMenuLook {
 public:
     explicit TkivMainMenu(TComponent* AOwner);
     ~TkivMainMenu() override;
@@ -38,15 +37,10 @@ public:
     IKivMenuBar* Form() const { return form_; }
     void SetForm(IKivMenuBar* value) { form_ = value; }
 
-    TkivUIStyle UIStyle() const override { return uiStyle_; }
-    void SetUIStyle(TkivUIStyle value) override;
-    TkivFileTheme* FileTheme() const override { return fileTheme_; }
-    void SetFileTheme(TkivFileTheme* value) override;
-
     using TMenu::DrawItem;
     using TMenu::MeasureItem;
-    void MeasureItem(TMenuItem* item, TCanvas* canvas, int& width, int& height);
-    void DrawItem(TMenuItem* item, TCanvas* canvas, const TRect& rect, bool selected);
+    using TkivMenuLook::DrawItem;
+    using TkivMenuLook::MeasureItem;
 
 protected:
     void Loaded() override;
@@ -54,9 +48,6 @@ protected:
     void MenuChanged(TMenuItem* item) override;
 
 private:
-    void MenuAdded();
     std::unique_ptr<TImageList> defaultImages_;
-    TkivUIStyle uiStyle_ = DeepBlue;
     IKivMenuBar* form_ = nullptr;
-    TkivFileTheme* fileTheme_ = nullptr;
 };

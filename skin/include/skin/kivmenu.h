@@ -2,6 +2,7 @@
 // Owner-draw helpers of the skinned menus, and the look the skinned main and
 // popup menus share: heights, colours and font of the items, measured and
 // drawn item by item inside the framework's menu window.
+#include "skin/kivskinnable.h"
 #include "skin/kivthemes.h"
 
 #include "gfx/graphics.h"
@@ -37,10 +38,12 @@ void Menu_GetSystemFont(TFont* font);
 // The check-mark image list shared by the skinned menus ("MENU_CHECKED", white transparent).
 TImageList* Menu_CheckImages();
 
-// The skinned items' look, shared by the main and the popup menu.
-class TkivMenuLook {
+// The skinned items' look, shared by the main and the popup menu: the
+// properties, the style and file theme, and the drawing of every item of `menu`.
+class TkivMenuLook : public ISkinnable {
 public:
-    virtual ~TkivMenuLook() = default;
+    explicit TkivMenuLook(TMenu& menu) : menu_(menu) {}
+    ~TkivMenuLook() override = default;
 
     int MenuItemHeight() const { return menuItemHeight_; }
     virtual void SetMenuItemHeight(int value) { menuItemHeight_ = value; }
@@ -75,15 +78,24 @@ public:
     bool UseSystemFont() const { return useSystemFont_; }
     virtual void SetUseSystemFont(bool value) { useSystemFont_ = value; }
 
-protected:
-    // Heights and colours of the style, from the file theme when it is in force.
-    void ApplyLook(TkivUIStyle style, const TkivFileTheme* fileTheme);
+    // Setting a style takes its heights and colours, from the file theme when it is in force.
+    TkivUIStyle UIStyle() const override { return uiStyle_; }
+    void SetUIStyle(TkivUIStyle value) override;
+    TkivFileTheme* FileTheme() const override { return fileTheme_; }
+    void SetFileTheme(TkivFileTheme* value) override;
+
     // Separators are SeparatorHeight high, other items MenuItemHeight; the width
     // holds caption, shortcut, bar and margins.
-    void MeasureLook(TMenuItem* item, TCanvas* canvas, int& width, int& height) const;
-    // One item: background, caption, shortcut, then the check mark or picture.
-    void DrawLook(TkivUIStyle style, const TkivFileTheme* fileTheme, TMenuItem* item, TCanvas* canvas,
-                  const TRect& rect, bool selected, TImageList* images) const;
+    void MeasureItem(TMenuItem* item, TCanvas* canvas, int& width, int& height) const;
+    // One item: background, caption, shortcut, then the check mark or the menu's picture.
+    void DrawItem(TMenuItem* item, TCanvas* canvas, const TRect& rect, bool selected) const;
+
+protected:
+    // Has every item of the menu, the loaded ones and any added later, drawn by the skin.
+    void MenuAdded();
+    // The menu's part of a notification: a freed file theme gives way to the
+    // default style, an inserted item of the menu is drawn by the skin.
+    void LookNotification(TComponent* component, TOperation operation);
 
     int menuItemHeight_ = 21;
     int separatorHeight_ = 21;
@@ -101,7 +113,10 @@ protected:
     int fontSize_ = 8;
     TFontCharset fontCharset_ = DEFAULT_CHARSET;
     bool useSystemFont_ = true;
+    TkivUIStyle uiStyle_ = DeepBlue;
+    TkivFileTheme* fileTheme_ = nullptr;
 
 private:
     void SetItemFont(TMenuItem* item, TCanvas* canvas) const;
+    TMenu& menu_;
 };

@@ -2,11 +2,10 @@
 // The skinned popup menu: the framework's popup menu with every item drawn in
 // the skin's colours (bar strip, selection frame, MacOS pictures, check marks).
 #include "skin/kivmenu.h"
-#include "skin/kivskinnable.h"
 
 #include "vcl/menus.h"
 
-class TkivPopupMenu : public TPopupMenu, public TkivMenuLook, public ISkinnable {
+class TkivPopupMenu : public TPopupMenu, public TkivMenuLook {
 public:
     explicit TkivPopupMenu(TComponent* AOwner);
     ~TkivPopupMenu() override;
@@ -17,24 +16,14 @@ public:
     void SetMenuItemHeight(int value) override;
     void SetSeparatorHeight(int value) override;
 
-    TkivUIStyle UIStyle() const override { return uiStyle_; }
-    void SetUIStyle(TkivUIStyle value) override;
-    TkivFileTheme* FileTheme() const override { return fileTheme_; }
-    void SetFileTheme(TkivFileTheme* value) override;
-
     using TMenu::DrawItem;
     using TMenu::MeasureItem;
-    void MeasureItem(TMenuItem* item, TCanvas* canvas, int& width, int& height);
-    void DrawItem(TMenuItem* item, TCanvas* canvas, const TRect& rect, bool selected);
+    using TkivMenuLook::DrawItem;
+    using TkivMenuLook::MeasureItem;
 
 protected:
     void Loaded() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     // Items added at any time are drawn by the skin like the loaded ones.
     void MenuChanged(TMenuItem* item) override;
-
-private:
-    void MenuAdded();
-    TkivUIStyle uiStyle_ = DeepBlue;
-    TkivFileTheme* fileTheme_ = nullptr;
 };
