@@ -101,6 +101,37 @@ void VmgmMenuHead(XmlLines& x, const Common& c, bool entryTitle)
     x.Add(9, entryTitle ? "<pgc entry=\"title\">" : "<pgc>");
 }
 
+// The rest of a title menu's pgc: its picture and one button a title, then
+// the end of the pgc and of the menus.
+void TitleMenuButtons(XmlLines& x, const Common& c, int titles)
+{
+    x.Add(8, "<vob file=\"" + c.work + "TitleSub.vob\" pause=\"inf\"/>");
+    for (int n = 1; n <= titles; ++n)
+        x.Add(8, "<button> jump title " + IntToStr(n) + " ; </button>");
+    x.Add(9, "</pgc>");
+    x.Add(6, "</menus>");
+}
+
+// The titles' streams, with the subtitle stream when `subtitleLang` is set.
+void TitlesHead(XmlLines& x, const Common& c, const std::string& subtitleLang)
+{
+    x.Add(6, "<titles>");
+    TitleStreams(x, c);
+    if (!subtitleLang.empty())
+        x.Add(10, "<subpicture lang=\"" + x.Value(subtitleLang) + "\"/>");
+}
+
+// Title i of `count`, one chapter, going on to the next title or back to the menu.
+void PlainTitle(XmlLines& x, const std::string& vob, int i, int count, bool subtitle)
+{
+    x.Add(8, "<pgc>");
+    if (subtitle)
+        x.Add(10, "<pre> subtitle=64; </pre>");
+    x.Add(10, "<vob file=\"" + x.Value(vob) + "\" chapters=\"00:00:00.00\" />");
+    x.Add(10, i + 1 < count ? "<post>jump title " + IntToStr(i + 2) + ";</post>" : "<post>call vmgm menu;</post>");
+    x.Add(8, "</pgc>");
+}
+
 // The base folder, or base + "_" + the smallest free n.
 std::string FreeDest(const std::string& base, int& suffix)
 {
@@ -145,8 +176,12 @@ bool HasSubtitle(std::int64_t i)
     return MyMovieImage[i] && !MyMovieImage[i]->SubtitleFile.empty();
 }
 
+// Closes the titles, the title set and the document, then writes it.
 bool Save(XmlLines& x, const std::string& path, AuthorXmlRun& run)
 {
+    x.Add(6, "</titles>");
+    x.Add(2, "</titleset>");
+    x.Add(0, "</dvdauthor>");
     if (!x.Bad().empty()) {
         run.ErrorText = "Can not write \"" + x.Bad() + "\" into the DVD description. \nProcess is terminated!";
         return false;
@@ -245,11 +280,7 @@ bool WriteConvertAuthorXml(AuthorXmlRun& run)
     const Common c = CommonValues(x, run);
     x.Add(2, "<vmgm>");
     VmgmMenuHead(x, c, true);
-    x.Add(8, "<vob file=\"" + c.work + "TitleSub.vob\" pause=\"inf\"/>");
-    for (int n = 1; n <= run.ClipCount; ++n)
-        x.Add(8, "<button> jump title " + IntToStr(n) + " ; </button>");
-    x.Add(9, "</pgc>");
-    x.Add(6, "</menus>");
+    TitleMenuButtons(x, c, run.ClipCount);
     x.Add(2, "</vmgm>");
     x.Add(2, "<titleset>");
     VmgmMenuHead(x, c, false);
@@ -258,21 +289,13 @@ bool WriteConvertAuthorXml(AuthorXmlRun& run)
     x.Add(7, "<vob file=\"" + c.work + "TitleSub.vob\" pause=\"inf\"/>");
     x.Add(6, "</pgc>");
     x.Add(4, "</menus>");
-    x.Add(6, "<titles>");
-    TitleStreams(x, c);
+    TitlesHead(x, c, "");
     std::vector<std::string> sources;
     for (int i = 0; i < run.ClipCount; ++i) {
         const TQV_MovieImage& clip = ClipAt(i);
         sources.push_back(clip.SourcePath);
-        x.Add(8, "<pgc>");
-        x.Add(10, "<vob file=\"" + x.Value(TitleVob(clip, run.FromMenuDesigner)) + "\" chapters=\"00:00:00.00\" />");
-        x.Add(10, i + 1 < run.ClipCount ? "<post>jump title " + IntToStr(i + 2) + ";</post>"
-                                        : "<post>call vmgm menu;</post>");
-        x.Add(8, "</pgc>");
+        PlainTitle(x, TitleVob(clip, run.FromMenuDesigner), i, run.ClipCount, false);
     }
-    x.Add(6, "</titles>");
-    x.Add(2, "</titleset>");
-    x.Add(0, "</dvdauthor>");
     if (!Save(x, path, run))
         return false;
     TotalTitleMB(run, sources, false);
@@ -291,46 +314,21 @@ bool WriteTitleMenuAuthorXml(AuthorXmlRun& run)
     if (run.WithMenu) {
         VmgmMenuHead(x, c, true);
         x.Add(9, "<pre> button = 1024; </pre>");
-        x.Add(8, "<vob file=\"" + c.work + "TitleSub.vob\" pause=\"inf\"/>");
-        for (int n = 1; n <= run.ClipCount; ++n)
-            x.Add(8, "<button> jump title " + IntToStr(n) + " ; </button>");
-        x.Add(9, "</pgc>");
-        x.Add(6, "</menus>");
+        TitleMenuButtons(x, c, run.ClipCount);
     }
     x.Add(2, "</vmgm>");
     x.Add(2, "<titleset>");
     if (run.WithMenu) {
-        x.Add(6, "<menus lang=\"" + c.lang + "\">");
-        MenuStreams(x, c);
-        x.Add(9, "<subpicture lang=\"" + c.lang + "\"/>");
-        x.Add(9, "<pgc>");
+        VmgmMenuHead(x, c, false);
         x.Add(9, "<pre> button = 1024; </pre>");
-        x.Add(8, "<vob file=\"" + c.work + "TitleSub.vob\" pause=\"inf\"/>");
-        for (int n = 1; n <= run.ClipCount; ++n)
-            x.Add(8, "<button> jump title " + IntToStr(n) + " ; </button>");
-        x.Add(9, "</pgc>");
-        x.Add(6, "</menus>");
+        TitleMenuButtons(x, c, run.ClipCount);
     }
-    x.Add(6, "<titles>");
-    TitleStreams(x, c);
-    const std::string sublang = SubtitleLanguage();
-    if (!sublang.empty())
-        x.Add(10, "<subpicture lang=\"" + x.Value(sublang) + "\"/>");
+    TitlesHead(x, c, SubtitleLanguage());
     std::vector<std::string> vobs;
     for (int i = 0; i < run.ClipCount; ++i) {
-        const TQV_MovieImage& clip = ClipAt(i);
-        vobs.push_back(TitleVob(clip, false));
-        x.Add(8, "<pgc>");
-        if (HasSubtitle(i))
-            x.Add(10, "<pre> subtitle=64; </pre>");
-        x.Add(10, "<vob file=\"" + x.Value(vobs.back()) + "\" chapters=\"00:00:00.00\" />");
-        x.Add(10, i + 1 < run.ClipCount ? "<post>jump title " + IntToStr(i + 2) + ";</post>"
-                                        : "<post>call vmgm menu;</post>");
-        x.Add(8, "</pgc>");
+        vobs.push_back(TitleVob(ClipAt(i), false));
+        PlainTitle(x, vobs.back(), i, run.ClipCount, HasSubtitle(i));
     }
-    x.Add(6, "</titles>");
-    x.Add(2, "</titleset>");
-    x.Add(0, "</dvdauthor>");
     if (!Save(x, path, run))
         return false;
     return TotalTitleMB(run, vobs, true);
@@ -390,11 +388,7 @@ bool WriteChapterMenuAuthorXml(AuthorXmlRun& run)
         x.Add(9, "</pgc>");
     }
     x.Add(6, "</menus>");
-    x.Add(6, "<titles>");
-    TitleStreams(x, c);
-    const std::string sublang = SubtitleLanguage();
-    if (!sublang.empty())
-        x.Add(10, "<subpicture lang=\"" + x.Value(sublang) + "\"/>");
+    TitlesHead(x, c, SubtitleLanguage());
     std::vector<std::string> vobs;
     for (std::int64_t i = 0; i < titles; ++i) {
         const DVDChapter& chapter = ChapterListAt(i);
@@ -417,9 +411,6 @@ bool WriteChapterMenuAuthorXml(AuthorXmlRun& run)
                                         : "<post>call vmgm menu;</post>");
         x.Add(8, "</pgc>");
     }
-    x.Add(6, "</titles>");
-    x.Add(2, "</titleset>");
-    x.Add(0, "</dvdauthor>");
     if (!Save(x, path, run))
         return false;
     return TotalTitleMB(run, vobs, true);
