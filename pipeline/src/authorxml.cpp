@@ -112,6 +112,14 @@ void TitleMenuButtons(XmlLines& x, const Common& c, int titles)
     x.Add(6, "</menus>");
 }
 
+// A whole title menu that starts on its first button.
+void TitleMenu(XmlLines& x, const Common& c, bool entryTitle, int titles)
+{
+    VmgmMenuHead(x, c, entryTitle);
+    x.Add(9, "<pre> button = 1024; </pre>");
+    TitleMenuButtons(x, c, titles);
+}
+
 // The titles' streams, with the subtitle stream when `subtitleLang` is set.
 void TitlesHead(XmlLines& x, const Common& c, const std::string& subtitleLang)
 {
@@ -311,18 +319,12 @@ bool WriteTitleMenuAuthorXml(AuthorXmlRun& run)
     StartXml(x, run, IncludeTrailingPathDelimiter(s_WorkFolderPath) + run.VolumeName, true);
     const Common c = CommonValues(x, run);
     x.Add(2, "<vmgm>");
-    if (run.WithMenu) {
-        VmgmMenuHead(x, c, true);
-        x.Add(9, "<pre> button = 1024; </pre>");
-        TitleMenuButtons(x, c, run.ClipCount);
-    }
+    if (run.WithMenu)
+        TitleMenu(x, c, true, run.ClipCount);
     x.Add(2, "</vmgm>");
     x.Add(2, "<titleset>");
-    if (run.WithMenu) {
-        VmgmMenuHead(x, c, false);
-        x.Add(9, "<pre> button = 1024; </pre>");
-        TitleMenuButtons(x, c, run.ClipCount);
-    }
+    if (run.WithMenu)
+        TitleMenu(x, c, false, run.ClipCount);
     TitlesHead(x, c, SubtitleLanguage());
     std::vector<std::string> vobs;
     for (int i = 0; i < run.ClipCount; ++i) {
