@@ -10,14 +10,6 @@ namespace {
 TScreen g_screen;
 std::vector<TCustomForm*> g_modalStack;
 
-struct SavedDC {
-    TCanvas& c;
-    explicit SavedDC(TCanvas& canvas) : c(canvas) { c.SaveDC(); }
-    ~SavedDC() { c.RestoreDC(-1); }
-    SavedDC(const SavedDC&) = delete;
-    SavedDC& operator=(const SavedDC&) = delete;
-};
-
 // Runs an input step; an exception escaping a handler goes to the application's box.
 template <class F>
 void Guarded(TObject* sender, F&& f)

@@ -1,18 +1,9 @@
 #include "vcl/grids.h"
 
 #include "gfx/gdi.h"
+#include "internal.h"
 
 #include <algorithm>
-
-namespace {
-struct SavedDC {
-    TCanvas& c;
-    explicit SavedDC(TCanvas& canvas) : c(canvas) { c.SaveDC(); }
-    ~SavedDC() { c.RestoreDC(-1); }
-    SavedDC(const SavedDC&) = delete;
-    SavedDC& operator=(const SavedDC&) = delete;
-};
-} // namespace
 
 TCustomGrid::TCustomGrid(TComponent* AOwner) : TCustomControl(AOwner)
 {

@@ -2,6 +2,7 @@
 
 #include "gfx/gdi.h"
 #include "vcl/application.h"
+#include "internal.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,14 +11,6 @@ namespace {
 constexpr int kFrame = 3;       // raised frame and padding around a level
 constexpr int kCheckColumn = 22;
 constexpr int kLineHeight = 8;
-
-struct SavedDC {
-    TCanvas& c;
-    explicit SavedDC(TCanvas& canvas) : c(canvas) { c.SaveDC(); }
-    ~SavedDC() { c.RestoreDC(-1); }
-    SavedDC(const SavedDC&) = delete;
-    SavedDC& operator=(const SavedDC&) = delete;
-};
 
 bool HasVisibleItems(const TMenuItem* item)
 {

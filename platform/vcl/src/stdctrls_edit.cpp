@@ -4,6 +4,7 @@
 #include "vcl/clipbrd.h"
 #include "vcl/forms.h"
 #include "edges.h"
+#include "internal.h"
 
 #include <algorithm>
 #include <cctype>
@@ -66,14 +67,6 @@ std::string NormalizeBreaks(const std::string& s)
     }
     return out;
 }
-
-struct SavedDC {
-    TCanvas& c;
-    explicit SavedDC(TCanvas& canvas) : c(canvas) { c.SaveDC(); }
-    ~SavedDC() { c.RestoreDC(-1); }
-    SavedDC(const SavedDC&) = delete;
-    SavedDC& operator=(const SavedDC&) = delete;
-};
 } // namespace
 
 // ---------------------------------------------------------------------------

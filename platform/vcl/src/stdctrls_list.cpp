@@ -4,18 +4,11 @@
 #include "rtl/clock.h"
 #include "vcl/application.h"
 #include "edges.h"
+#include "internal.h"
 
 #include <algorithm>
 
 namespace {
-struct SavedDC {
-    TCanvas& c;
-    explicit SavedDC(TCanvas& canvas) : c(canvas) { c.SaveDC(); }
-    ~SavedDC() { c.RestoreDC(-1); }
-    SavedDC(const SavedDC&) = delete;
-    SavedDC& operator=(const SavedDC&) = delete;
-};
-
 int FontItemHeight(const TFont& f)
 {
     TBitmap probe(1, 1, pf24bit);

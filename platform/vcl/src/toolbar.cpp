@@ -4,18 +4,11 @@
 #include "vcl/menus.h"
 
 #include "edges.h"
+#include "internal.h"
 
 #include <algorithm>
 
 namespace {
-struct SavedDC {
-    TCanvas& c;
-    explicit SavedDC(TCanvas& canvas) : c(canvas) { c.SaveDC(); }
-    ~SavedDC() { c.RestoreDC(-1); }
-    SavedDC(const SavedDC&) = delete;
-    SavedDC& operator=(const SavedDC&) = delete;
-};
-
 bool IsSeparator(const TToolButton& b) { return b.Style() == tbsSeparator || b.Style() == tbsDivider; }
 
 // A caption as it reads on screen: "&x" marks an accelerator, "&&" is one "&".

@@ -543,14 +543,6 @@ void TWinControl::WndProc(TMessage& m)
 void TWinControl::PaintWindow(TCanvas&) {}
 
 namespace {
-struct SavedDC {
-    TCanvas& c;
-    explicit SavedDC(TCanvas& canvas) : c(canvas) { c.SaveDC(); }
-    ~SavedDC() { c.RestoreDC(-1); }
-    SavedDC(const SavedDC&) = delete;
-    SavedDC& operator=(const SavedDC&) = delete;
-};
-
 thread_local TControl* t_backgroundStop = nullptr; // child whose background is being painted
 } // namespace
 
