@@ -1,6 +1,7 @@
 #include "vcl/grids.h"
 
 #include "gfx/gdi.h"
+#include "edges.h"
 #include "internal.h"
 
 #include <algorithm>
@@ -311,21 +312,7 @@ void TCustomGrid::Paint()
     c.Brush()->SetStyle(bsSolid);
     c.Brush()->SetColor(Color());
     c.FillRect(ClientRect());
-    if (borderStyle_ == bsSingle) {
-        TRect r = ClientRect();
-        c.Pen()->SetColor(clBtnShadow);
-        c.MoveTo(r.Left, r.Bottom - 1);
-        c.LineTo(r.Left, r.Top);
-        c.LineTo(r.Right, r.Top);
-        c.Pen()->SetColor(clBtnHighlight);
-        c.MoveTo(r.Left, r.Bottom - 1);
-        c.LineTo(r.Right - 1, r.Bottom - 1);
-        c.LineTo(r.Right - 1, r.Top - 1);
-        c.Pen()->SetColor(cl3DDkShadow);
-        c.MoveTo(r.Left + 1, r.Bottom - 2);
-        c.LineTo(r.Left + 1, r.Top + 1);
-        c.LineTo(r.Right - 1, r.Top + 1);
-    }
+    if (borderStyle_ == bsSingle) SunkenEdge(c, ClientRect());
     TRect area = CellsRect();
     bool focused = Focused();
     SavedDC dc(c);
