@@ -1,0 +1,159 @@
+#pragma once
+// ASPI request blocks (SRBs): the requests that the two ASPI entry points,
+// GetASPI32SupportInfo and SendASPI32Command, take. The program's own
+// pass-through layer and the ASPI library (WNASPI32.DLL) share this one
+// layout. It is a natural C++ layout: field names and meanings follow the ASPI
+// interface, no byte offsets are promised, and an execute request carries the
+// time-out its sender chose.
+//
+// Ownership: SendASPI32Command may answer SS_PENDING and complete the request
+// later on another thread. Until then the layer owns the SRB: the sender reads
+// it only after the event in SRB_PostProc is signalled (flag SRB_EVENT_NOTIFY),
+// or after an abort request for it (SC_ABORT_SRB) has returned. Once complete,
+// the layer never touches it again.
+#include <cstdint>
+
+class TEvent;
+class ScsiDriveHandle;
+struct ScsiResult;
+
+// SRB_Cmd
+constexpr std::uint8_t SC_HA_INQUIRY = 0x00;
+constexpr std::uint8_t SC_GET_DEV_TYPE = 0x01;
+constexpr std::uint8_t SC_EXEC_SCSI_CMD = 0x02;
+constexpr std::uint8_t SC_ABORT_SRB = 0x03;
+constexpr std::uint8_t SC_RESET_DEV = 0x04;
+constexpr std::uint8_t SC_GET_DISK_INFO = 0x06;
+
+// SRB_Status
+constexpr std::uint8_t SS_PENDING = 0x00;
+constexpr std::uint8_t SS_COMP = 0x01;
+constexpr std::uint8_t SS_ABORTED = 0x02;
+constexpr std::uint8_t SS_ERR = 0x04;
+constexpr std::uint8_t SS_INVALID_CMD = 0x80;     // 128
+constexpr std::uint8_t SS_INVALID_HA = 0x81;      // 129
+constexpr std::uint8_t SS_NO_DEVICE = 0x82;       // 130
+constexpr std::uint8_t SS_INVALID_SRB = 0xE0;     // 224
+constexpr std::uint8_t SS_BUFFER_ALIGN = 0xE1;    // 225
+constexpr std::uint8_t SS_NO_LAYER = 0xE2;        // 226: the program itself, when no layer is bound
+constexpr std::uint8_t SS_ASPI_IS_BUSY = 0xE5;    // 229
+constexpr std::uint8_t SS_BUFFER_TOO_BIG = 0xE6;  // 230
+constexpr std::uint8_t SS_NO_ADAPTERS = 0xE8;     // 232
+
+// SRB_HaStat
+constexpr std::uint8_t HASTAT_OK = 0;
+constexpr std::uint8_t HASTAT_TIMEOUT = 9;
+constexpr std::uint8_t HASTAT_COMMAND_TIMEOUT = 11;
+constexpr std::uint8_t HASTAT_MESSAGE_REJECT = 13;
+constexpr std::uint8_t HASTAT_BUS_RESET = 14;
+constexpr std::uint8_t HASTAT_PARITY_ERROR = 15;
+constexpr std::uint8_t HASTAT_REQUEST_SENSE_FAILED = 16;
+constexpr std::uint8_t HASTAT_SEL_TO = 17;
+constexpr std::uint8_t HASTAT_DO_DU = 18;
+constexpr std::uint8_t HASTAT_BUS_FREE = 19;
+constexpr std::uint8_t HASTAT_PHASE_ERR = 20;
+
+// SRB_TargStat
+constexpr std::uint8_t TARGSTAT_GOOD = 0;
+constexpr std::uint8_t TARGSTAT_CHECK_CONDITION = 2;
+constexpr std::uint8_t TARGSTAT_BUSY = 8;
+constexpr std::uint8_t TARGSTAT_RESERVATION_CONFLICT = 24;
+constexpr std::uint8_t TARGSTAT_QUEUE_FULL = 40;
+
+// SRB_Flags
+constexpr std::uint8_t SRB_DIR_IN = 0x08;
+constexpr std::uint8_t SRB_DIR_OUT = 0x10;
+constexpr std::uint8_t SRB_EVENT_NOTIFY = 0x40;
+
+constexpr std::uint32_t kDefaultSrbTimeoutMs = 120000;
+constexpr int kSrbSenseSize = 64;
+
+// The fields every request begins with.
+struct TSRB_Header {
+    std::uint8_t SRB_Cmd = 0;
+    std::uint8_t SRB_Status = 0;
+    std::uint8_t SRB_HaId = 0;
+    std::uint8_t SRB_Flags = 0;
+};
+
+// SC_HA_INQUIRY: what a host adapter is.
+struct TSRB_HAInquiry : TSRB_Header {
+    std::uint8_t HA_Count = 0;             // host adapters of the layer
+    std::uint8_t HA_SCSI_ID = 0;
+    char HA_ManagerId[16] = {};            // the layer, blank-padded ASCII
+    char HA_Identifier[16] = {};           // the adapter, NUL-padded ASCII
+    struct {
+        std::uint16_t BufferAlignMask = 0;
+        std::uint8_t ResidualFlags = 0;
+        std::uint8_t MaxTargets = 0;
+        std::uint32_t MaxTransferLength = 0;
+    } HA_Unique;
+};
+
+// SC_GET_DEV_TYPE: the peripheral type at an address.
+struct TSRB_GDEVBlock : TSRB_Header {
+    std::uint8_t SRB_Target = 0;
+    std::uint8_t SRB_Lun = 0;
+    std::uint8_t SRB_DeviceType = 0;
+};
+
+// SC_EXEC_SCSI_CMD: one command to the device at an address.
+struct TSRB_ExecSCSICmd : TSRB_Header {
+    std::uint8_t SRB_Target = 0;
+    std::uint8_t SRB_Lun = 0;
+    std::uint32_t SRB_BufLen = 0;
+    void* SRB_BufPointer = nullptr;
+    std::uint8_t SRB_SenseLen = 0;         // sense bytes wanted in SenseArea (at most 64)
+    std::uint8_t SRB_CDBLen = 0;
+    std::uint8_t SRB_HaStat = 0;
+    std::uint8_t SRB_TargStat = 0;
+    TEvent* SRB_PostProc = nullptr;        // signalled on completion when SRB_EVENT_NOTIFY is set
+    std::uint32_t SRB_Timeout = 0;         // milliseconds; 0 means kDefaultSrbTimeoutMs
+    int SRB_SysError = 0;                  // errno of a pass-through call that failed, else 0
+    std::uint8_t CDBByte[16] = {};
+    std::uint8_t SenseArea[kSrbSenseSize] = {};
+};
+
+// SC_ABORT_SRB: take back a request still in the layer's hands.
+struct TSRB_Abort : TSRB_Header {
+    TSRB_Header* SRB_ToAbort = nullptr;
+};
+
+// SC_RESET_DEV: reset the device at an address.
+struct TSRB_BusDeviceReset : TSRB_Header {
+    std::uint8_t SRB_Target = 0;
+    std::uint8_t SRB_Lun = 0;
+    std::uint8_t SRB_HaStat = 0;
+    std::uint8_t SRB_TargStat = 0;
+};
+
+// SC_GET_DISK_INFO: the drive number of the device at an address.
+struct TSRB_GetDiskInfo : TSRB_Header {
+    std::uint8_t SRB_Target = 0;
+    std::uint8_t SRB_Lun = 0;
+    std::uint8_t SRB_DriveFlags = 0;
+    std::uint8_t SRB_DriveNumber = 0;      // N of /dev/srN
+};
+
+// The two entry points.
+using TGetASPI32SupportInfo = std::uint32_t (*)();            // status << 8 | host-adapter count
+using TSendASPI32Command = std::uint32_t (*)(TSRB_Header* srb); // the SRB status
+
+// Runs an execute request on an opened drive and fills in its outcome (see
+// SetSrbOutcome); a null drive fails the request with openError as if the
+// pass-through call had failed. Answers the SRB status.
+std::uint8_t ExecuteScsiSrb(ScsiDriveHandle* drive, TSRB_ExecSCSICmd& srb, int openError = 0);
+
+// How a pass-through outcome reads as an SRB:
+//   all well                         status SS_COMP
+//   CHECK CONDITION                  SS_ERR, target status 2, sense copied (SRB_SenseLen bytes at most)
+//   BUSY / RESERVATION CONFLICT /    SS_ERR, target status 8 / 24 / 40
+//   TASK SET FULL
+//   host DID_TIME_OUT, driver time-out  SS_ERR, host-adapter status 9
+//   DID_NO_CONNECT, DID_BAD_TARGET   SS_ERR, host-adapter status 17
+//   DID_RESET / DID_PARITY           SS_ERR, host-adapter status 14 / 15
+//   DID_BUS_BUSY                     SS_ERR, target status 8
+//   any other host status            SS_ERR, host-adapter status 20
+//   the call itself failed           SS_ERR, SRB_SysError = errno
+// A residual (fewer bytes than asked for) is no error.
+void SetSrbOutcome(TSRB_ExecSCSICmd& srb, const ScsiResult& result);

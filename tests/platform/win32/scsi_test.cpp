@@ -1,0 +1,390 @@
+#include "win32/aspi.h"
+#include "win32/scsi.h"
+
+#include "rtl/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <map>
+#include <scsi/scsi.h>
+#include <scsi/sg.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Device nodes as the fake system call layer answers them.
+struct FakeNode {
+    int readWriteErrno = 0;      // errno of an O_RDWR open, 0 = opens
+    int readOnlyErrno = 0;       // errno of an O_RDONLY open
+    int exclusiveErrno = 0;      // errno of any O_EXCL open (a mounted disc: EBUSY)
+    int idlun = -1;              // SCSI_IOCTL_GET_IDLUN's dev_id, -1 = the ioctl fails
+    std::function<int(sg_io_hdr_t&)> sgio = [](sg_io_hdr_t&) { return 0; };
+};
+
+class FakeSystem {
+public:
+    explicit FakeSystem(std::string sysRoot) : sysRoot_(std::move(sysRoot)) {}
+
+    ScsiSource Source()
+    {
+        ScsiSource source;
+        source.sysClassBlockRoot = sysRoot_;
+        source.open = [this](const std::string& path, int flags) {
+            opens.push_back(path + (flags & O_RDWR ? " rw" : " ro") + (flags & O_EXCL ? " excl" : "") +
+                            (flags & O_NONBLOCK ? "" : " blocking"));
+            auto it = nodes.find(path);
+            if (it == nodes.end())
+                return -ENOENT;
+            const FakeNode& node = it->second;
+            if ((flags & O_EXCL) && node.exclusiveErrno)
+                return -node.exclusiveErrno;
+            const int error = (flags & O_RDWR) ? node.readWriteErrno : node.readOnlyErrno;
+            if (error)
+                return -error;
+            fds[next_] = path;
+            return next_++;
+        };
+        source.ioctl = [this](int fd, unsigned long request, void* argument) {
+            auto it = fds.find(fd);
+            if (it == fds.end())
+                return -EBADF;
+            FakeNode& node = nodes[it->second];
+            if (request == SCSI_IOCTL_GET_IDLUN) {
+                if (node.idlun < 0)
+                    return -EINVAL;
+                static_cast<int*>(argument)[0] = node.idlun;
+                return 0;
+            }
+            if (request == SG_IO) {
+                auto* io = static_cast<sg_io_hdr_t*>(argument);
+                last = *io;
+                lastCdb.assign(io->cmdp, io->cmdp + io->cmd_len);
+                return node.sgio(*io);
+            }
+            return -ENOTTY;
+        };
+        source.close = [this](int fd) { fds.erase(fd); };
+        return source;
+    }
+
+    std::map<std::string, FakeNode> nodes;
+    std::map<int, std::string> fds;
+    std::vector<std::string> opens;
+    sg_io_hdr_t last{};
+    std::vector<unsigned char> lastCdb;
+
+private:
+    std::string sysRoot_;
+    int next_ = 50;
+};
+
+class Win32Scsi : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root_ = MakeTempFolder("win32-scsi");
+        system_ = std::make_unique<FakeSystem>(root_);
+        SetScsiSource(system_->Source());
+    }
+    void TearDown() override
+    {
+        SetScsiSource(ScsiSource{});
+        for (int number : virtuals_)
+            UnregisterVirtualScsiDrive(number);
+        fs::remove_all(root_);
+    }
+    // A /sys/class/block entry; hctl empty = no device link.
+    void AddBlock(const std::string& name, const std::string& hctl)
+    {
+        fs::create_directories(fs::path(root_) / name);
+        if (!hctl.empty())
+            fs::create_directory_symlink("../../../" + hctl, fs::path(root_) / name / "device");
+    }
+    FakeSystem& System() { return *system_; }
+
+    std::string root_;
+    std::unique_ptr<FakeSystem> system_;
+    std::vector<int> virtuals_;
+};
+
+class AnsweringTarget : public ScsiTarget {
+public:
+    ScsiResult Execute(const ScsiCommand& command) override
+    {
+        ++calls;
+        lastTimeout = command.timeoutMs;
+        return answer;
+    }
+    ScsiResult answer;
+    int calls = 0;
+    std::uint32_t lastTimeout = 0;
+};
+
+std::string AddressText(const ScsiDriveInfo& drive)
+{
+    if (!drive.address)
+        return drive.path + " -";
+    return drive.path + " " + std::to_string(drive.address->hostAdapter) + ":" +
+           std::to_string(drive.address->target) + ":" + std::to_string(drive.address->lun);
+}
+
+TEST_F(Win32Scsi, DrivesAreNumberedFromSysfsWithHostAdaptersMadeDense)
+{
+    AddBlock("sr0", "7:0:3:0");
+    AddBlock("sr1", "2:0:1:0");
+    AddBlock("sr2", "");          // no device link: the drive is asked for its address
+    AddBlock("sr3", "");          // and this one cannot tell
+    AddBlock("sr10", "7:1:0:2");  // a second channel counts as another adapter
+    AddBlock("sda", "0:0:0:0");
+    AddBlock("sr1p1", "");
+    AddBlock("loop0", "");
+    System().nodes["/dev/sr2"].idlun = (7 << 24) | (0 << 16) | (0 << 8) | 5;
+    System().nodes["/dev/sr3"] = FakeNode{};
+
+    std::vector<std::string> seen;
+    for (const ScsiDriveInfo& drive : EnumerateScsiDrives())
+        if (!drive.isVirtual)
+            seen.push_back(AddressText(drive));
+    EXPECT_EQ(seen, (std::vector<std::string>{"/dev/sr0 1:3:0", "/dev/sr1 0:1:0", "/dev/sr2 1:5:0",
+                                              "/dev/sr3 -", "/dev/sr10 2:0:2"}));
+    // Asking a drive for its address opens it read-only, non-blocking, and closes it again.
+    EXPECT_EQ(System().opens, (std::vector<std::string>{"/dev/sr2 ro", "/dev/sr3 ro"}));
+    EXPECT_TRUE(System().fds.empty());
+}
+
+TEST_F(Win32Scsi, VirtualDrivesSitOnAnAdapterOfTheirOwnAfterTheRealOnes)
+{
+    AddBlock("sr0", "4:0:0:0");
+    auto target = std::make_shared<AnsweringTarget>();
+    int first = RegisterVirtualScsiDrive(target, "recorder one");
+    int second = RegisterVirtualScsiDrive(target, "recorder two");
+    virtuals_ = {first, second};
+    EXPECT_EQ(first, 32);
+    EXPECT_EQ(second, 33);
+
+    std::vector<std::string> seen;
+    for (const ScsiDriveInfo& drive : EnumerateScsiDrives())
+        seen.push_back(AddressText(drive) + (drive.isVirtual ? " virtual" : ""));
+    EXPECT_EQ(seen, (std::vector<std::string>{"/dev/sr0 0:0:0", "recorder one 1:0:0 virtual",
+                                              "recorder two 1:1:0 virtual"}));
+
+    // A freed number is taken again by the next drive.
+    EXPECT_TRUE(UnregisterVirtualScsiDrive(first));
+    EXPECT_FALSE(UnregisterVirtualScsiDrive(first));
+    int third = RegisterVirtualScsiDrive(target, "recorder three");
+    virtuals_ = {second, third};
+    EXPECT_EQ(third, 32);
+    ASSERT_TRUE(FindScsiDrive(33).has_value());
+    EXPECT_EQ(FindScsiDrive(33)->address, (ScsiAddress{1, 1, 0}));
+    EXPECT_FALSE(FindScsiDrive(34).has_value());
+}
+
+TEST_F(Win32Scsi, VirtualDrivesRunOutAfterThirtyAndHandlesKeepTheirTargetAlive)
+{
+    auto target = std::make_shared<AnsweringTarget>();
+    for (int i = 0; i < 30; ++i)
+        virtuals_.push_back(RegisterVirtualScsiDrive(target, "v" + std::to_string(i)));
+    EXPECT_EQ(virtuals_.back(), 61);
+    EXPECT_EQ(RegisterVirtualScsiDrive(target, "one too many"), -1);
+    EXPECT_EQ(RegisterVirtualScsiDrive(nullptr, "none"), -1);
+
+    auto handle = OpenScsiDrive(40);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(handle->Path(), "v8");
+    UnregisterVirtualScsiDrive(40);
+    target.reset();
+    const std::uint8_t cdb[6] = {0x00};
+    ScsiCommand command;
+    command.cdb = cdb;
+    command.timeoutMs = 4800000;
+    EXPECT_EQ(handle->Execute(command).error, 0);
+}
+
+TEST_F(Win32Scsi, OpeningFallsBackToReadOnlyAndNamesAMissingPermission)
+{
+    System().nodes["/dev/sr0"].readWriteErrno = EACCES;
+    System().nodes["/dev/sr1"].readWriteErrno = EACCES;
+    System().nodes["/dev/sr1"].readOnlyErrno = EACCES;
+    System().nodes["/dev/sr2"].readWriteErrno = EPERM;
+    System().nodes["/dev/sr2"].readOnlyErrno = EPERM;
+
+    ScsiOpenError error;
+    auto sr0 = OpenScsiDrive(0, ScsiOpenMode::Shared, &error);
+    ASSERT_NE(sr0, nullptr);
+    EXPECT_EQ(error.code, 0);
+    EXPECT_EQ(sr0->Path(), "/dev/sr0");
+    EXPECT_EQ(OpenScsiDrive(1, ScsiOpenMode::Shared, &error), nullptr);
+    EXPECT_EQ(error.code, EACCES);
+    EXPECT_EQ(error.text, "no permission on /dev/sr1");
+    EXPECT_EQ(OpenScsiDrive(2, ScsiOpenMode::Shared, &error), nullptr);
+    EXPECT_EQ(error.text, "no permission on /dev/sr2");
+    EXPECT_EQ(OpenScsiDrive(9, ScsiOpenMode::Shared, &error), nullptr);
+    EXPECT_EQ(error.text, "no drive /dev/sr9");
+    EXPECT_EQ(System().opens, (std::vector<std::string>{"/dev/sr0 rw", "/dev/sr0 ro", "/dev/sr1 rw", "/dev/sr1 ro",
+                                                        "/dev/sr2 rw", "/dev/sr2 ro", "/dev/sr9 rw", "/dev/sr9 ro"}));
+    sr0.reset();
+    EXPECT_TRUE(System().fds.empty());
+}
+
+TEST_F(Win32Scsi, ExclusiveOpeningFailsClearlyWhileTheDiscIsMounted)
+{
+    System().nodes["/dev/sr0"].exclusiveErrno = EBUSY;
+    System().nodes["/dev/sr1"] = FakeNode{};
+    ScsiOpenError error;
+    EXPECT_EQ(OpenScsiDrive(0, ScsiOpenMode::Exclusive, &error), nullptr);
+    EXPECT_EQ(error.code, EBUSY);
+    EXPECT_EQ(error.text, "/dev/sr0 is in use (a disc in it may be mounted)");
+    EXPECT_NE(OpenScsiDrive(0, ScsiOpenMode::Shared, &error), nullptr);
+    EXPECT_NE(OpenScsiDrive(1, ScsiOpenMode::Exclusive, &error), nullptr);
+    EXPECT_EQ(System().opens, (std::vector<std::string>{"/dev/sr0 rw excl", "/dev/sr0 ro excl", "/dev/sr0 rw",
+                                                        "/dev/sr1 rw excl"}));
+
+    // A virtual drive takes one exclusive claim at a time.
+    int number = RegisterVirtualScsiDrive(std::make_shared<AnsweringTarget>(), "claimed");
+    virtuals_ = {number};
+    auto claim = OpenScsiDrive(number, ScsiOpenMode::Exclusive, &error);
+    ASSERT_NE(claim, nullptr);
+    EXPECT_EQ(OpenScsiDrive(number, ScsiOpenMode::Exclusive, &error), nullptr);
+    EXPECT_EQ(error.text, "claimed is in use (a disc in it may be mounted)");
+    EXPECT_NE(OpenScsiDrive(number, ScsiOpenMode::Shared), nullptr);
+    claim.reset();
+    EXPECT_NE(OpenScsiDrive(number, ScsiOpenMode::Exclusive), nullptr);
+}
+
+TEST_F(Win32Scsi, AnExecuteRequestBecomesOneSgIoCall)
+{
+    System().nodes["/dev/sr0"].sgio = [](sg_io_hdr_t& io) {
+        std::memset(io.dxferp, 0xAB, io.dxfer_len);
+        io.resid = 4;   // a short reply is no error
+        return 0;
+    };
+    auto drive = OpenScsiDrive(0);
+    ASSERT_NE(drive, nullptr);
+
+    std::uint8_t reply[36] = {};
+    TSRB_ExecSCSICmd srb;
+    srb.SRB_Flags = SRB_DIR_IN | SRB_EVENT_NOTIFY;
+    srb.SRB_BufLen = sizeof reply;
+    srb.SRB_BufPointer = reply;
+    srb.SRB_CDBLen = 6;
+    srb.SRB_SenseLen = 24;
+    srb.CDBByte[0] = 0x12;
+    srb.CDBByte[4] = 36;
+    EXPECT_EQ(ExecuteScsiSrb(drive.get(), srb), SS_COMP);
+    EXPECT_EQ(srb.SRB_Status, SS_COMP);
+    EXPECT_EQ(reply[35], 0xAB);
+    const sg_io_hdr_t& io = System().last;
+    EXPECT_EQ(io.interface_id, 'S');
+    EXPECT_EQ(io.dxfer_direction, SG_DXFER_FROM_DEV);
+    EXPECT_EQ(io.dxfer_len, 36u);
+    EXPECT_EQ(io.mx_sb_len, 64);
+    EXPECT_EQ(io.timeout, 120000u);   // no time-out given: the default
+    EXPECT_EQ(System().lastCdb, (std::vector<unsigned char>{0x12, 0, 0, 0, 36, 0}));
+
+    // Out, with the sender's own time-out; no direction flag sends no data at all.
+    srb.SRB_Flags = SRB_DIR_OUT;
+    srb.SRB_Timeout = 4800000;
+    srb.SRB_CDBLen = 10;
+    srb.CDBByte[0] = 0x2A;
+    ExecuteScsiSrb(drive.get(), srb);
+    EXPECT_EQ(System().last.dxfer_direction, SG_DXFER_TO_DEV);
+    EXPECT_EQ(System().last.timeout, 4800000u);
+    EXPECT_EQ(System().last.cmd_len, 10);
+    srb.SRB_Flags = 0;
+    ExecuteScsiSrb(drive.get(), srb);
+    EXPECT_EQ(System().last.dxfer_direction, SG_DXFER_NONE);
+    EXPECT_EQ(System().last.dxfer_len, 0u);
+}
+
+struct OutcomeRow {
+    const char* name;
+    int ioctlResult;
+    unsigned char status;
+    unsigned short host;
+    unsigned short driver;
+    std::uint8_t srbStatus, haStat, targStat;
+    int sysError;
+};
+
+TEST_F(Win32Scsi, EveryPassThroughOutcomeReadsAsItsSrbStatus)
+{
+    const OutcomeRow rows[] = {
+        {"all well", 0, 0, 0, 0, SS_COMP, 0, 0, 0},
+        {"check condition", 0, 0x02, 0, DRIVER_SENSE, SS_ERR, 0, 2, 0},
+        {"busy", 0, 0x08, 0, 0, SS_ERR, 0, 8, 0},
+        {"reservation conflict", 0, 0x18, 0, 0, SS_ERR, 0, 24, 0},
+        {"task set full", 0, 0x28, 0, 0, SS_ERR, 0, 40, 0},
+        {"host time-out", 0, 0, DID_TIME_OUT, 0, SS_ERR, 9, 0, 0},
+        {"driver time-out", 0, 0, 0, DRIVER_TIMEOUT, SS_ERR, 9, 0, 0},
+        {"no connect", 0, 0, DID_NO_CONNECT, 0, SS_ERR, 17, 0, 0},
+        {"bad target", 0, 0, DID_BAD_TARGET, 0, SS_ERR, 17, 0, 0},
+        {"bus reset", 0, 0, DID_RESET, 0, SS_ERR, 14, 0, 0},
+        {"parity", 0, 0, DID_PARITY, 0, SS_ERR, 15, 0, 0},
+        {"bus busy", 0, 0, DID_BUS_BUSY, 0, SS_ERR, 0, 8, 0},
+        {"host error", 0, 0, DID_ERROR, 0, SS_ERR, 20, 0, 0},
+        {"ioctl refused", -EPERM, 0, 0, 0, SS_ERR, 0, 0, EPERM},
+        {"ioctl failed", -EIO, 0, 0, 0, SS_ERR, 0, 0, EIO},
+    };
+    for (const OutcomeRow& row : rows) {
+        System().nodes["/dev/sr0"].sgio = [&row](sg_io_hdr_t& io) {
+            io.status = row.status;
+            io.masked_status = row.status >> 1;
+            io.host_status = row.host;
+            io.driver_status = row.driver;
+            if (row.status == 0x02) {
+                const unsigned char sense[18] = {0x70, 0, 0x02, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x3A, 0x02};
+                std::memcpy(io.sbp, sense, sizeof sense);
+                io.sb_len_wr = sizeof sense;
+            }
+            return row.ioctlResult;
+        };
+        auto drive = OpenScsiDrive(0);
+        ASSERT_NE(drive, nullptr);
+        TSRB_ExecSCSICmd srb;
+        srb.SRB_CDBLen = 6;
+        srb.SRB_SenseLen = 24;
+        std::memset(srb.SenseArea, 0xEE, sizeof srb.SenseArea);
+        ExecuteScsiSrb(drive.get(), srb);
+        EXPECT_EQ(srb.SRB_Status, row.srbStatus) << row.name;
+        EXPECT_EQ(srb.SRB_HaStat, row.haStat) << row.name;
+        EXPECT_EQ(srb.SRB_TargStat, row.targStat) << row.name;
+        EXPECT_EQ(srb.SRB_SysError, row.sysError) << row.name;
+        if (row.status == 0x02) {
+            // The sense bytes land in the sense area, as many as the sender asked for.
+            EXPECT_EQ(srb.SenseArea[12], 0x3A);
+            EXPECT_EQ(srb.SenseArea[13], 0x02);
+            EXPECT_EQ(srb.SenseArea[20], 0);
+            EXPECT_EQ(srb.SenseArea[24], 0xEE);
+        }
+    }
+}
+
+TEST_F(Win32Scsi, ARequestWithoutADriveFailsWithTheOpenError)
+{
+    TSRB_ExecSCSICmd srb;
+    srb.SRB_CDBLen = 6;
+    EXPECT_EQ(ExecuteScsiSrb(nullptr, srb, EACCES), SS_ERR);
+    EXPECT_EQ(srb.SRB_SysError, EACCES);
+    EXPECT_EQ(ScsiSystemErrorText(srb.SRB_SysError, "/dev/sr3"), "no permission on /dev/sr3");
+    EXPECT_EQ(ScsiSystemErrorText(ENOMEDIUM, "/dev/sr3"), "no disc in /dev/sr3");
+
+    // A request with no command bytes never reaches the drive.
+    auto target = std::make_shared<AnsweringTarget>();
+    virtuals_ = {RegisterVirtualScsiDrive(target, "v")};
+    auto drive = OpenScsiDrive(virtuals_[0]);
+    srb.SRB_CDBLen = 0;
+    EXPECT_EQ(ExecuteScsiSrb(drive.get(), srb), SS_ERR);
+    EXPECT_EQ(srb.SRB_SysError, EINVAL);
+    EXPECT_EQ(target->calls, 0);
+    srb.SRB_CDBLen = 6;
+    srb.SRB_Timeout = 180000;
+    EXPECT_EQ(ExecuteScsiSrb(drive.get(), srb), SS_COMP);
+    EXPECT_EQ(target->lastTimeout, 180000u);
+}
+
+} // namespace
