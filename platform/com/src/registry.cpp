@@ -1,6 +1,7 @@
 #include "com/registry.h"
 
 #include "rtl/paths.h"
+#include "rtl/savefile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -476,36 +477,6 @@ private:
     int fd_ = -1;
 };
 
-bool WriteAtomically(const std::string& path, const std::string& text, std::string* error)
-{
-    std::string temp = path + ".tmp." + std::to_string(::getpid());
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        if (error) *error = "cannot create " + temp + ": " + std::strerror(errno);
-        return false;
-    }
-    std::size_t done = 0;
-    while (done < text.size()) {
-        ssize_t w = ::write(fd, text.data() + done, text.size() - done);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            if (error) *error = "cannot write " + temp + ": " + std::strerror(errno);
-            ::close(fd);
-            ::unlink(temp.c_str());
-            return false;
-        }
-        done += std::size_t(w);
-    }
-    bool ok = ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
-        if (error) *error = "cannot replace " + path + ": " + std::strerror(errno);
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -713,7 +684,7 @@ bool UpdateRegistry(const std::function<bool(RegistryTree&)>& change, std::strin
         return false;
     }
     if (!change(tree)) return true;
-    return WriteAtomically(path, tree.ToText(), error);
+    return SaveFileAtomically(path, tree.ToText(), error, 0600);
 }
 
 bool ImportRegistryText(std::string_view bytes, std::string* error)

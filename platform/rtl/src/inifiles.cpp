@@ -4,17 +4,11 @@
 
 #include "rtl/classes.h"
 #include "rtl/paths.h"
+#include "rtl/savefile.h"
 #include "rtl/sysutils.h"
 
-#include <atomic>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <fcntl.h>
 #include <mutex>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -150,18 +144,6 @@ std::optional<std::size_t> FindKey(const IniText& ini, const Section& s, const s
     throw EIniFileException(Format("Unable to write to %s", fileName));
 }
 
-bool WriteAll(int fd, const std::string& data)
-{
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 void Save(const std::string& fileName, const IniText& ini)
 {
     const char* eol = ini.crlf ? "\r\n" : "\n";
@@ -170,37 +152,8 @@ void Save(const std::string& fileName, const IniText& ini)
         data += line;
         data += eol;
     }
-    // Write through a link to the file it names, so the link survives.
-    std::string target = fileName;
-    struct stat st;
-    if (::lstat(fileName.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(fileName.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
-    const bool hadMode = ::stat(target.c_str(), &st) == 0;
-    static std::atomic<unsigned> counter{0};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = target + ".~" + std::to_string(::getpid()) + "." + std::to_string(counter++);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0)
+    if (!SaveFileAtomically(fileName, data))
         WriteFailed(fileName);
-    bool ok = WriteAll(fd, data);
-    if (ok && hadMode)
-        ::fchmod(fd, st.st_mode & 07777);
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        WriteFailed(fileName);
-    }
 }
 
 void CheckName(const std::string& fileName, const std::string& text, const char* forbidden)
