@@ -273,27 +273,30 @@ bool KIVGetScrollBarInfo(HWND window, int objectId, SCROLLBARINFO& info)
     if (objectId != OBJID_VSCROLL && objectId != OBJID_HSCROLL) return false;
     TWinControl* control = FindControl(window);
     if (!control) return false;
+    const bool vertical = objectId == OBJID_VSCROLL;
     TScrollBarQuery query;
-    if (control->Perform(CM_GETVSCROLLBAR, 0, reinterpret_cast<LPARAM>(&query)) != 1) return false;
+    if (control->Perform(CM_GETSCROLLBAR, vertical ? SB_VERT : SB_HORZ, reinterpret_cast<LPARAM>(&query)) != 1)
+        return false;
 
     const std::uint32_t size = info.cbSize;
     info = SCROLLBARINFO{};
     info.cbSize = size;
-    // Our controls scroll vertically only: their horizontal bar is never shown.
-    if (objectId == OBJID_HSCROLL || query.Bar.IsEmpty()) {
+    if (query.Bar.IsEmpty()) {
         info.rgstate[0] = STATE_SYSTEM_INVISIBLE;
         return true;
     }
-    const TPoint origin = control->ClientToScreen(Point(query.Bar.Left, query.Bar.Top));
-    info.rcScrollBar = Bounds(origin.X, origin.Y, query.Bar.Width(), query.Bar.Height());
-    info.dxyLineButton = std::min(query.Bar.Width(), query.Bar.Height() / 2);
+    const TRect& bar = query.Bar;
+    const TPoint origin = control->ClientToScreen(Point(bar.Left, bar.Top));
+    info.rcScrollBar = Bounds(origin.X, origin.Y, bar.Width(), bar.Height());
+    // Arrow size and thumb run along the bar: heights down a vertical one, widths across a horizontal one.
+    info.dxyLineButton = vertical ? std::min(bar.Width(), bar.Height() / 2) : std::min(bar.Height(), bar.Width() / 2);
     if (!query.State.Needed() || !control->Enabled()) {
         for (std::uint32_t& state : info.rgstate) state = STATE_SYSTEM_UNAVAILABLE;
         return true;
     }
-    const TRect thumb = ScrollThumbRect(query.Bar, query.State);
-    info.xyThumbTop = thumb.Top - query.Bar.Top;
-    info.xyThumbBottom = thumb.Bottom - query.Bar.Top;
+    const TRect thumb = ScrollThumbRect(bar, query.State, vertical ? sbVertical : sbHorizontal);
+    info.xyThumbTop = vertical ? thumb.Top - bar.Top : thumb.Left - bar.Left;
+    info.xyThumbBottom = vertical ? thumb.Bottom - bar.Top : thumb.Right - bar.Left;
     return true;
 }
 

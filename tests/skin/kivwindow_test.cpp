@@ -204,6 +204,33 @@ TEST_F(KivWindowTest, ScrollBarInfoOfAMemoWithLittleText)
     EXPECT_EQ(info.rcScrollBar.Height(), 120 - 4);
 }
 
+TEST_F(KivWindowTest, ScrollBarInfoOfAHorizontalBarRunsAlongItsWidth)
+{
+    auto* memo = new TMemo(form);
+    memo->SetParent(form);
+    memo->SetBounds(10, 10, 150, 120);
+    memo->SetWordWrap(false);
+    memo->SetScrollBars(ssHorizontal);
+    memo->Lines()->Add(std::string(100, 'm'));
+    form->Show();
+    SCROLLBARINFO info;
+    ASSERT_TRUE(KIVGetScrollBarInfo(memo->Handle(), OBJID_HSCROLL, info));
+    EXPECT_EQ(info.rgstate[0], 0u);
+    const TPoint origin = memo->ClientToScreen(Point(0, 0));
+    EXPECT_EQ(info.rcScrollBar.Left, origin.X + 2);
+    EXPECT_EQ(info.rcScrollBar.Bottom, origin.Y + 120 - 2);
+    EXPECT_EQ(info.rcScrollBar.Width(), 150 - 4); // no vertical bar beside it
+    EXPECT_EQ(info.rcScrollBar.Height(), ScrollBarSize);
+    EXPECT_EQ(info.dxyLineButton, ScrollBarSize);
+    EXPECT_EQ(info.xyThumbTop, info.dxyLineButton); // at the left end
+    memo->Perform(WM_HSCROLL, SB_RIGHT, 0);
+    ASSERT_TRUE(KIVGetScrollBarInfo(memo->Handle(), OBJID_HSCROLL, info));
+    EXPECT_EQ(info.xyThumbBottom, info.rcScrollBar.Width() - info.dxyLineButton); // at the right end
+    // The memo has no vertical bar now.
+    ASSERT_TRUE(KIVGetScrollBarInfo(memo->Handle(), OBJID_VSCROLL, info));
+    EXPECT_EQ(info.rgstate[0], STATE_SYSTEM_INVISIBLE);
+}
+
 TEST_F(KivWindowTest, ComboBoxInfoGivesButtonTextAndList)
 {
     auto* combo = new TComboBox(form);

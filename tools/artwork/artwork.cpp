@@ -280,35 +280,31 @@ TBitmap ScrollBarButtons(const Look& l)
     return b;
 }
 
-// Thumb in three upright parts: top cap, middle to stretch, bottom cap.
+// Thumb in three lying 6 x 16 parts side by side: left cap, middle to stretch,
+// right cap (the whole picture is one short lying thumb). A vertical bar turns
+// each part a quarter clockwise, so its left cap becomes the top one.
 TBitmap ScrollBarThumb(const Look& l)
 {
-    const int w = 16, h = 6;
-    TBitmap b = Blank(3 * w, h, ToColor(l.form));
-    for (int part = 0; part < 3; ++part) {
-        TBitmap whole = Blank(w, 3 * h, ToColor(l.form));
-        Box thumb{0.5, 0.5, w - 0.5, 3 * h - 0.5, std::min(l.radius, 4.0), l.faceTop, l.faceBottom, l.border, 0, true, true};
-        // A left-to-right gradient reads as a rounded rod across the upright thumb.
-        for (int y = 0; y < 3 * h; ++y)
-            for (int x = 0; x < w; ++x) {
-                const double t = std::abs(x - w / 2.0) / (w / 2.0);
-                whole.SetPixel(x, y, ToColor(Mix(l.hotTop, l.hotBottom, t)));
-            }
-        TBitmap rim = Blank(w, 3 * h, kKey);
-        PaintBox(rim, thumb);
-        for (int y = 0; y < 3 * h; ++y)
-            for (int x = 0; x < w; ++x) {
-                const TColor c = rim.Pixel(x, y);
-                const bool inside = x > 1 && x < w - 2 && y > 1 && y < 3 * h - 2;
-                if (c == kKey) whole.SetPixel(x, y, ToColor(l.form));
-                else if (!inside) whole.SetPixel(x, y, c);
-            }
-        const int from = part == 0 ? 0 : part == 1 ? h : 2 * h;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) b.SetPixel(part * w + x, y, whole.Pixel(x, from + y));
-    }
+    const int w = 18, h = 16;
+    TBitmap b = Blank(w, h, ToColor(l.form));
+    // A top-to-bottom gradient reads as a rounded rod along the lying thumb.
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const double t = std::abs(y - h / 2.0) / (h / 2.0);
+            b.SetPixel(x, y, ToColor(Mix(l.hotTop, l.hotBottom, t)));
+        }
+    Box thumb{0.5, 0.5, w - 0.5, h - 0.5, std::min(l.radius, 4.0), l.faceTop, l.faceBottom, l.border, 0, true, true};
+    TBitmap rim = Blank(w, h, kKey);
+    PaintBox(rim, thumb);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const TColor c = rim.Pixel(x, y);
+            const bool inside = x > 1 && x < w - 2 && y > 1 && y < h - 2;
+            if (c == kKey) b.SetPixel(x, y, ToColor(l.form));
+            else if (!inside) b.SetPixel(x, y, c);
+        }
     // The middle part carries the grip.
-    for (int i = 1; i < 6; i += 2) FillRect(b, w + 4, i, 2 * w - 4, i + 1, ToColor(Darker(l.hotBottom, 0.25)));
+    for (int i = 1; i < 6; i += 2) FillRect(b, 6 + i, 4, 6 + i + 1, h - 4, ToColor(Darker(l.hotBottom, 0.25)));
     return b;
 }
 

@@ -23,8 +23,8 @@ void TCustomGrid::SetColCount(int value)
     colWidths_.resize(static_cast<std::size_t>(value), defaultColWidth_);
     fixedCols_ = std::min(fixedCols_, value - 1 < 0 ? 0 : value - 1);
     col_ = std::clamp(col_, fixedCols_, value - 1);
-    leftCol_ = std::clamp(leftCol_, fixedCols_, value - 1);
-    Invalidate();
+    leftCol_ = std::clamp(leftCol_, fixedCols_, std::max(fixedCols_, HorzScrollState().MaxPos()));
+    RangesChanged();
 }
 
 void TCustomGrid::SetRowCount(int value)
@@ -35,7 +35,7 @@ void TCustomGrid::SetRowCount(int value)
     fixedRows_ = std::min(fixedRows_, value - 1 < 0 ? 0 : value - 1);
     row_ = std::clamp(row_, fixedRows_, value - 1);
     topRow_ = std::clamp(topRow_, fixedRows_, std::max(fixedRows_, VertScrollState().MaxPos()));
-    Invalidate();
+    RangesChanged();
 }
 
 void TCustomGrid::SetFixedCols(int value)
@@ -46,7 +46,7 @@ void TCustomGrid::SetFixedCols(int value)
     fixedCols_ = value;
     col_ = value;
     leftCol_ = value;
-    Invalidate();
+    RangesChanged();
 }
 
 void TCustomGrid::SetFixedRows(int value)
@@ -55,21 +55,21 @@ void TCustomGrid::SetFixedRows(int value)
     fixedRows_ = value;
     row_ = value;
     topRow_ = value;
-    Invalidate();
+    RangesChanged();
 }
 
 void TCustomGrid::SetDefaultColWidth(int value)
 {
     defaultColWidth_ = std::max(0, value);
     std::fill(colWidths_.begin(), colWidths_.end(), defaultColWidth_);
-    Invalidate();
+    RangesChanged();
 }
 
 void TCustomGrid::SetDefaultRowHeight(int value)
 {
     defaultRowHeight_ = std::max(0, value);
     std::fill(rowHeights_.begin(), rowHeights_.end(), defaultRowHeight_);
-    Invalidate();
+    RangesChanged();
 }
 
 int TCustomGrid::ColWidths(int col) const
@@ -83,7 +83,7 @@ void TCustomGrid::SetColWidths(int col, int width)
     if (col < 0 || col >= colCount_) throw EListError("Grid index out of range");
     colWidths_.resize(static_cast<std::size_t>(colCount_), defaultColWidth_);
     colWidths_[static_cast<std::size_t>(col)] = std::max(0, width);
-    Invalidate();
+    RangesChanged();
 }
 
 int TCustomGrid::RowHeights(int row) const
@@ -97,13 +97,13 @@ void TCustomGrid::SetRowHeights(int row, int height)
     if (row < 0 || row >= rowCount_) throw EListError("Grid index out of range");
     rowHeights_.resize(static_cast<std::size_t>(rowCount_), defaultRowHeight_);
     rowHeights_[static_cast<std::size_t>(row)] = std::max(0, height);
-    Invalidate();
+    RangesChanged();
 }
 
 void TCustomGrid::SetGridLineWidth(int value)
 {
     gridLineWidth_ = std::max(0, value);
-    Invalidate();
+    RangesChanged();
 }
 
 void TCustomGrid::SetOptions(TGridOptions value)
@@ -121,19 +121,32 @@ void TCustomGrid::SetFixedColor(TColor value)
 void TCustomGrid::SetScrollBars(TScrollStyle value)
 {
     scrollBars_ = value;
-    Invalidate();
+    RangesChanged();
 }
 
 void TCustomGrid::SetBorderStyle(TFormBorderStyle value)
 {
     borderStyle_ = value;
+    RangesChanged();
+}
+
+void TCustomGrid::SetBorderWidth(int value)
+{
+    borderWidth_ = std::max(0, value);
+    RangesChanged();
+}
+
+void TCustomGrid::RangesChanged()
+{
     Invalidate();
+    ScrollStateChanged();
 }
 
 TRect TCustomGrid::InnerRect() const
 {
     TRect r = ClientRect();
-    if (borderStyle_ == bsSingle) InflateRect(r, -2, -2);
+    const int inset = (borderStyle_ == bsSingle ? 2 : 0) + borderWidth_;
+    InflateRect(r, -inset, -inset);
     return r;
 }
 
@@ -153,7 +166,7 @@ int TCustomGrid::FixedWidth() const
 
 int TCustomGrid::VisibleRowCount() const
 {
-    TRect r = InnerRect();
+    TRect r = CellsRect();
     int avail = r.Height() - FixedHeight(), n = 0;
     for (int row = topRow_; row < rowCount_; ++row) {
         avail -= RowHeights(row) + gridLineWidth_;
@@ -175,14 +188,13 @@ int TCustomGrid::VisibleColCount() const
     return n;
 }
 
-TScrollState TCustomGrid::VertScrollState() const
+TScrollState TCustomGrid::VertStateFor(int height) const
 {
     // In rows: the range of the top row, a page being what fits below the fixed rows.
     TScrollState s;
     s.Min = fixedRows_;
     s.Max = rowCount_ - 1;
-    TRect r = InnerRect();
-    int avail = r.Height() - FixedHeight(), page = 0;
+    int avail = height - FixedHeight(), page = 0;
     for (int row = rowCount_ - 1; row >= fixedRows_; --row) {
         avail -= RowHeights(row) + gridLineWidth_;
         if (avail < 0) break;
@@ -193,19 +205,57 @@ TScrollState TCustomGrid::VertScrollState() const
     return s;
 }
 
-TRect TCustomGrid::ScrollBarRect() const
+TScrollState TCustomGrid::HorzStateFor(int width) const
 {
-    if (scrollBars_ != ssVertical && scrollBars_ != ssBoth) return {};
-    if (!VertScrollState().Needed()) return {};
-    TRect r = InnerRect();
-    return Rect(r.Right - ScrollBarSize, r.Top, r.Right, r.Bottom);
+    // In columns, the same way: a page is what fits right of the fixed columns.
+    TScrollState s;
+    s.Min = fixedCols_;
+    s.Max = colCount_ - 1;
+    int avail = width - FixedWidth(), page = 0;
+    for (int col = colCount_ - 1; col >= fixedCols_; --col) {
+        avail -= ColWidths(col) + gridLineWidth_;
+        if (avail < 0) break;
+        ++page;
+    }
+    s.Page = std::max(1, page);
+    s.Pos = leftCol_;
+    return s;
+}
+
+// A bar shows when its direction is allowed and needed; each bar takes room
+// from the other direction, so a second look settles what the first changed.
+TCustomGrid::ShownBars TCustomGrid::Bars() const
+{
+    const TRect r = InnerRect();
+    ShownBars b;
+    for (int pass = 0; pass < 3; ++pass) {
+        ShownBars next;
+        next.vertical = HasVertBar(scrollBars_) && VertStateFor(r.Height() - (b.horizontal ? ScrollBarSize : 0)).Needed();
+        next.horizontal = HasHorzBar(scrollBars_) && HorzStateFor(r.Width() - (next.vertical ? ScrollBarSize : 0)).Needed();
+        if (next.vertical == b.vertical && next.horizontal == b.horizontal) break;
+        b = next;
+    }
+    return b;
+}
+
+TScrollState TCustomGrid::VertScrollState() const { return VertStateFor(CellsRect().Height()); }
+TScrollState TCustomGrid::HorzScrollState() const { return HorzStateFor(CellsRect().Width()); }
+
+TRect TCustomGrid::ScrollBarRect(TScrollBarKind kind) const
+{
+    const ShownBars b = Bars();
+    const TRect r = InnerRect();
+    if (kind == sbVertical)
+        return b.vertical ? Rect(r.Right - ScrollBarSize, r.Top, r.Right, r.Bottom - (b.horizontal ? ScrollBarSize : 0)) : TRect{};
+    return b.horizontal ? Rect(r.Left, r.Bottom - ScrollBarSize, r.Right - (b.vertical ? ScrollBarSize : 0), r.Bottom) : TRect{};
 }
 
 TRect TCustomGrid::CellsRect() const
 {
+    const ShownBars b = Bars();
     TRect r = InnerRect();
-    TRect sb = ScrollBarRect();
-    if (!sb.IsEmpty()) r.Right = sb.Left;
+    if (b.vertical) r.Right = std::max(r.Left, r.Right - ScrollBarSize);
+    if (b.horizontal) r.Bottom = std::max(r.Top, r.Bottom - ScrollBarSize);
     return r;
 }
 
@@ -261,16 +311,16 @@ void TCustomGrid::SetTopRow(int value)
     value = std::clamp(value, fixedRows_, std::max(fixedRows_, VertScrollState().MaxPos()));
     if (value == topRow_) return;
     topRow_ = value;
-    Invalidate();
+    RangesChanged();
     if (OnTopLeftChanged) OnTopLeftChanged(this);
 }
 
 void TCustomGrid::SetLeftCol(int value)
 {
-    value = std::clamp(value, fixedCols_, colCount_ - 1);
+    value = std::clamp(value, fixedCols_, std::max(fixedCols_, HorzScrollState().MaxPos()));
     if (value == leftCol_) return;
     leftCol_ = value;
-    Invalidate();
+    RangesChanged();
     if (OnTopLeftChanged) OnTopLeftChanged(this);
 }
 
@@ -369,8 +419,15 @@ void TCustomGrid::Paint()
         TRect first = CellRect(std::max(fixedCols_, leftCol_), row_);
         if (!first.IsEmpty()) c.DrawFocusRect(Rect(first.Left, first.Top, area.Right, first.Bottom));
     }
-    TRect sb = ScrollBarRect();
-    if (!sb.IsEmpty()) DrawVScrollBar(c, sb, VertScrollState(), Enabled());
+    const TRect v = ScrollBarRect(sbVertical), h = ScrollBarRect(sbHorizontal);
+    if (!v.IsEmpty()) DrawScrollBar(c, v, VertScrollState(), sbVertical, Enabled());
+    if (!h.IsEmpty()) DrawScrollBar(c, h, HorzScrollState(), sbHorizontal, Enabled());
+    if (!v.IsEmpty() && !h.IsEmpty()) {
+        // The square where the two bars meet.
+        c.Brush()->SetStyle(bsSolid);
+        c.Brush()->SetColor(clBtnFace);
+        c.FillRect(Rect(v.Left, h.Top, v.Right, h.Bottom));
+    }
 }
 
 void TCustomGrid::KeyDown(unsigned short& Key, TShiftState Shift)
@@ -394,9 +451,13 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
 {
     if (CanFocus() && !Focused()) SetFocus();
     int code;
-    if (Button == mbLeft && vbar_.Press(ScrollBarRect(), VertScrollState(), Point(X, Y), code)) {
-        if (code != SB_ENDSCROLL) Perform(WM_VSCROLL, code, 0);
-        return;
+    for (TScrollBarMouse* bar : {&vbar_, &hbar_}) {
+        const bool v = bar->Kind() == sbVertical;
+        if (Button == mbLeft &&
+            bar->Press(ScrollBarRect(bar->Kind()), v ? VertScrollState() : HorzScrollState(), Point(X, Y), code)) {
+            if (code != SB_ENDSCROLL) Perform(v ? WM_VSCROLL : WM_HSCROLL, code, 0);
+            return;
+        }
     }
     if (Button == mbLeft) {
         int c, r;
@@ -411,7 +472,11 @@ void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
 void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y)
 {
     if (vbar_.Dragging()) {
-        SetTopRow(vbar_.DragPos(ScrollBarRect(), VertScrollState(), Y));
+        SetTopRow(vbar_.DragPos(ScrollBarRect(sbVertical), VertScrollState(), Point(X, Y)));
+        return;
+    }
+    if (hbar_.Dragging()) {
+        SetLeftCol(hbar_.DragPos(ScrollBarRect(sbHorizontal), HorzScrollState(), Point(X, Y)));
         return;
     }
     if (selecting_ && (Shift & ssLeft)) {
@@ -425,7 +490,7 @@ void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     if (Button == mbLeft) {
         selecting_ = false;
-        if (vbar_.Release()) return;
+        if (vbar_.Release() | hbar_.Release()) return;
     }
     TCustomControl::MouseUp(Button, Shift, X, Y);
 }
@@ -440,14 +505,22 @@ bool TCustomGrid::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePo
 void TCustomGrid::WndProc(TMessage& m)
 {
     switch (m.Msg) {
-    case CM_GETVSCROLLBAR:
-        AnswerScrollBarQuery(m, ScrollBarRect(), VertScrollState());
+    case CM_GETSCROLLBAR:
+        if (m.WParam == SB_VERT) AnswerScrollBarQuery(m, ScrollBarRect(sbVertical), VertScrollState());
+        else AnswerScrollBarQuery(m, ScrollBarRect(sbHorizontal), HorzScrollState());
         return;
     case WM_GETDLGCODE:
         m.Result = DLGC_WANTARROWS | ((options_ & goTabs) ? DLGC_WANTTAB : 0);
         return;
     case WM_VSCROLL:
         SetTopRow(ApplyScrollMessage(VertScrollState(), m.WParam));
+        return;
+    case WM_HSCROLL:
+        SetLeftCol(ApplyScrollMessage(HorzScrollState(), m.WParam));
+        return;
+    case WM_SIZE:
+        TCustomControl::WndProc(m);
+        ScrollStateChanged();
         return;
     }
     TCustomControl::WndProc(m);

@@ -17,21 +17,6 @@ struct Axis {
     int LaneLength() const { return std::max(0, length - 2 * Arrow()); }
 };
 
-// A small filled triangle pointing along `dir` (0 left, 1 up, 2 right, 3 down).
-void ArrowGlyph(TCanvas& c, const TRect& box, int dir, TColor ink, int shift)
-{
-    const int cx = (box.Left + box.Right) / 2 + shift, cy = (box.Top + box.Bottom) / 2 + shift;
-    c.Brush()->SetStyle(bsSolid);
-    c.Brush()->SetColor(ink);
-    for (int i = 0; i < 4; ++i) {
-        switch (dir) {
-        case 0: c.FillRect(Rect(cx - 2 + i, cy - i, cx - 1 + i, cy + i + 1)); break;
-        case 2: c.FillRect(Rect(cx + 1 - i, cy - i, cx + 2 - i, cy + i + 1)); break;
-        case 1: c.FillRect(Rect(cx - i, cy - 2 + i, cx + i + 1, cy - 1 + i)); break;
-        default: c.FillRect(Rect(cx - i, cy + 1 - i, cx + i + 1, cy + 2 - i)); break;
-        }
-    }
-}
 } // namespace
 
 TScrollBar::TScrollBar(TComponent* AOwner) : TCustomControl(AOwner), repeat_(std::make_unique<TAutoRepeat>(this))

@@ -1,12 +1,34 @@
 #include "vcl/scrollstate.h"
 
+#include "edges.h"
+
 #include <algorithm>
 
 namespace {
+// Every rule below is written for a vertical bar; a horizontal one is the
+// same bar with x and y swapped.
+TRect Swap(const TRect& r) { return Rect(r.Top, r.Left, r.Bottom, r.Right); }
+TPoint Swap(TPoint p) { return Point(p.Y, p.X); }
+TRect Upright(const TRect& r, TScrollBarKind kind) { return kind == sbVertical ? r : Swap(r); }
+TPoint Upright(TPoint p, TScrollBarKind kind) { return kind == sbVertical ? p : Swap(p); }
+
 TRect Lane(const TRect& r)
 {
     int arrow = std::min(r.Width(), r.Height() / 2);
     return Rect(r.Left, r.Top + arrow, r.Right, r.Bottom - arrow);
+}
+
+TRect UprightThumb(const TRect& r, const TScrollState& s)
+{
+    TRect lane = Lane(r);
+    const std::int64_t range = static_cast<std::int64_t>(s.Max) - s.Min + 1;
+    if (range <= 0 || !s.Needed() || lane.Height() <= 0) return {};
+    int len = static_cast<int>(std::max<std::int64_t>(8, lane.Height() * static_cast<std::int64_t>(s.Page) / range));
+    len = std::min(len, lane.Height());
+    const std::int64_t span = static_cast<std::int64_t>(s.MaxPos()) - s.Min;
+    const std::int64_t travel = lane.Height() - len;
+    int top = lane.Top + (span > 0 ? static_cast<int>(travel * (static_cast<std::int64_t>(s.Pos) - s.Min) / span) : 0);
+    return Rect(r.Left, top, r.Right, top + len);
 }
 
 void RaisedBox(TCanvas& c, const TRect& box)
@@ -23,74 +45,64 @@ void RaisedBox(TCanvas& c, const TRect& box)
     c.LineTo(box.Left, box.Top);
     c.LineTo(box.Right - 1, box.Top);
 }
-
-void Arrow(TCanvas& c, const TRect& box, bool up, bool enabled)
-{
-    RaisedBox(c, box);
-    TColor ink = enabled ? clBtnText : clGrayText;
-    int cx = (box.Left + box.Right) / 2, cy = (box.Top + box.Bottom) / 2;
-    for (int i = 0; i < 4; ++i) {
-        int y = up ? cy - 2 + i : cy + 1 - i;
-        c.Pen()->SetColor(ink);
-        c.MoveTo(cx - i, y);
-        c.LineTo(cx + i + 1, y);
-    }
-}
 } // namespace
 
-TRect ScrollThumbRect(const TRect& r, const TScrollState& s)
+TRect ScrollThumbRect(const TRect& r, const TScrollState& s, TScrollBarKind kind)
 {
-    TRect lane = Lane(r);
-    int range = s.Max - s.Min + 1;
-    if (range <= 0 || !s.Needed() || lane.Height() <= 0) return {};
-    int len = std::max(8, static_cast<int>(static_cast<long long>(lane.Height()) * s.Page / range));
-    len = std::min(len, lane.Height());
-    int span = s.MaxPos() - s.Min;
-    int travel = lane.Height() - len;
-    int top = lane.Top + (span > 0 ? static_cast<int>(static_cast<long long>(travel) * (s.Pos - s.Min) / span) : 0);
-    return Rect(r.Left, top, r.Right, top + len);
+    TRect thumb = UprightThumb(Upright(r, kind), s);
+    return thumb.IsEmpty() ? TRect{} : Upright(thumb, kind);
 }
 
-TScrollHit ScrollBarHitTest(const TRect& r, const TScrollState& s, TPoint p)
+TScrollHit ScrollBarHitTest(const TRect& r, const TScrollState& s, TPoint p, TScrollBarKind kind)
 {
-    if (!PtInRect(r, p)) return shNone;
-    TRect lane = Lane(r);
+    const TRect bar = Upright(r, kind);
+    p = Upright(p, kind);
+    if (!PtInRect(bar, p)) return shNone;
+    TRect lane = Lane(bar);
     if (p.Y < lane.Top) return shLineUp;
     if (p.Y >= lane.Bottom) return shLineDown;
-    TRect thumb = ScrollThumbRect(r, s);
+    TRect thumb = UprightThumb(bar, s);
     if (thumb.IsEmpty()) return shNone;
     if (p.Y < thumb.Top) return shPageUp;
     if (p.Y >= thumb.Bottom) return shPageDown;
     return shThumb;
 }
 
-int ScrollPosFromThumb(const TRect& r, const TScrollState& s, int thumbTop)
+int ScrollPosFromThumb(const TRect& r, const TScrollState& s, int at, TScrollBarKind kind)
 {
-    TRect lane = Lane(r);
-    TRect thumb = ScrollThumbRect(r, s);
-    int travel = lane.Height() - thumb.Height();
-    int span = s.MaxPos() - s.Min;
+    const TRect bar = Upright(r, kind);
+    TRect lane = Lane(bar);
+    TRect thumb = UprightThumb(bar, s);
+    const std::int64_t travel = lane.Height() - thumb.Height();
+    const std::int64_t span = static_cast<std::int64_t>(s.MaxPos()) - s.Min;
     if (travel <= 0 || span <= 0) return s.Min;
-    int pos = s.Min + static_cast<int>((static_cast<long long>(thumbTop - lane.Top) * span + travel / 2) / travel);
-    return std::clamp(pos, s.Min, s.MaxPos());
+    const std::int64_t moved = at - lane.Top;
+    const std::int64_t pos = s.Min + (moved * span + (moved >= 0 ? travel / 2 : -travel / 2)) / travel;
+    return static_cast<int>(std::clamp<std::int64_t>(pos, s.Min, s.MaxPos()));
 }
 
-void DrawVScrollBar(TCanvas& c, const TRect& r, const TScrollState& s, bool enabled)
+void DrawScrollBar(TCanvas& c, const TRect& r, const TScrollState& s, TScrollBarKind kind, bool enabled)
 {
     if (r.IsEmpty()) return;
-    TRect lane = Lane(r);
+    const TRect lane = Upright(Lane(Upright(r, kind)), kind);
     c.Brush()->SetStyle(bsSolid);
     c.Brush()->SetColor(RGB(0xE0, 0xE0, 0xE0));
     c.FillRect(lane);
-    Arrow(c, Rect(r.Left, r.Top, r.Right, lane.Top), true, enabled && s.Needed());
-    Arrow(c, Rect(r.Left, lane.Bottom, r.Right, r.Bottom), false, enabled && s.Needed());
-    TRect thumb = ScrollThumbRect(r, s);
+    const bool vertical = kind == sbVertical;
+    const TRect dec = vertical ? Rect(r.Left, r.Top, r.Right, lane.Top) : Rect(r.Left, r.Top, lane.Left, r.Bottom);
+    const TRect inc = vertical ? Rect(r.Left, lane.Bottom, r.Right, r.Bottom) : Rect(lane.Right, r.Top, r.Right, r.Bottom);
+    const TColor ink = enabled && s.Needed() ? clBtnText : clGrayText;
+    RaisedBox(c, dec);
+    ArrowGlyph(c, dec, vertical ? 1 : 0, ink, 0);
+    RaisedBox(c, inc);
+    ArrowGlyph(c, inc, vertical ? 3 : 2, ink, 0);
+    TRect thumb = ScrollThumbRect(r, s, kind);
     if (!thumb.IsEmpty() && enabled) RaisedBox(c, thumb);
 }
 
 int ApplyScrollCode(const TScrollState& s, int code, int thumbPos, int line)
 {
-    int pos = s.Pos;
+    std::int64_t pos = s.Pos;
     switch (code) {
     case SB_LINEUP: pos -= line; break;
     case SB_LINEDOWN: pos += line; break;
@@ -102,12 +114,12 @@ int ApplyScrollCode(const TScrollState& s, int code, int thumbPos, int line)
     case SB_BOTTOM: pos = s.MaxPos(); break;
     default: break;
     }
-    return std::clamp(pos, s.Min, s.MaxPos());
+    return static_cast<int>(std::clamp<std::int64_t>(pos, s.Min, s.MaxPos()));
 }
 
-int ApplyScrollMessage(const TScrollState& s, WPARAM wParam)
+int ApplyScrollMessage(const TScrollState& s, WPARAM wParam, int line)
 {
-    return ApplyScrollCode(s, static_cast<int>(wParam & 0xFFFF), static_cast<int>((wParam >> 16) & 0xFFFF));
+    return ApplyScrollCode(s, ScrollMessageCode(wParam), ScrollMessagePos(wParam), line);
 }
 
 int ScrollCodeForHit(TScrollHit hit)
@@ -137,25 +149,25 @@ void AnswerScrollBarQuery(TMessage& m, const TRect& bar, const TScrollState& s)
     }
 }
 
-bool TVScrollBarMouse::Press(const TRect& bar, const TScrollState& s, TPoint p, int& code)
+bool TScrollBarMouse::Press(const TRect& bar, const TScrollState& s, TPoint p, int& code)
 {
     code = SB_ENDSCROLL;
     if (bar.IsEmpty() || !PtInRect(bar, p)) return false;
-    TScrollHit hit = ScrollBarHitTest(bar, s, p);
+    TScrollHit hit = ScrollBarHitTest(bar, s, p, kind_);
     if (hit == shThumb) {
         dragging_ = true;
-        offset_ = p.Y - ScrollThumbRect(bar, s).Top;
+        offset_ = Upright(p, kind_).Y - Upright(ScrollThumbRect(bar, s, kind_), kind_).Top;
     }
     code = ScrollCodeForHit(hit);
     return true;
 }
 
-int TVScrollBarMouse::DragPos(const TRect& bar, const TScrollState& s, int y) const
+int TScrollBarMouse::DragPos(const TRect& bar, const TScrollState& s, TPoint p) const
 {
-    return ScrollPosFromThumb(bar, s, y - offset_);
+    return ScrollPosFromThumb(bar, s, Upright(p, kind_).Y - offset_, kind_);
 }
 
-bool TVScrollBarMouse::Release()
+bool TScrollBarMouse::Release()
 {
     bool was = dragging_;
     dragging_ = false;

@@ -191,7 +191,9 @@ void TCustomEdit::SetCharCase(TEditCharCase value)
     else if (value == ecLowerCase) SetText(LowerCase(Text()));
 }
 
-TRect TCustomEdit::InnerRect() const
+TRect TCustomEdit::InnerRect() const { return BorderInnerRect(); }
+
+TRect TCustomEdit::BorderInnerRect() const
 {
     TRect r = ClientRect();
     int inset = (borderStyle_ == bsSingle ? 2 : 0) + borderWidth_;
@@ -218,6 +220,7 @@ void TCustomEdit::InvalidateLayout()
 {
     layoutValid_ = false;
     Invalidate();
+    ScrollStateChanged();
 }
 
 void TCustomEdit::Change()
@@ -238,6 +241,7 @@ void TCustomEdit::TextChanged()
     anchor_ = std::min(anchor_, n);
     caret_ = std::min(caret_, n);
     Change();
+    ScrollStateChanged();
 }
 
 void TCustomEdit::ReplaceText(const std::string& text, int caret)
@@ -351,8 +355,8 @@ int TCustomEdit::TextX(const Row& row, int byteOffset)
     int base = er.Left;
     if (alignment_ == taRightJustify) base = er.Right - full - 1;
     else if (alignment_ == taCenter) base = er.Left + (er.Width() - full) / 2;
-    if (!MultiLine()) base -= scrollX_;
-    if (MultiLine() || alignment_ == taLeftJustify) base = std::max(base, er.Left - (MultiLine() ? 0 : scrollX_));
+    if (MultiLine() || alignment_ == taLeftJustify) base = std::max(base, er.Left);
+    base -= scrollX_;
     return base + c->TextWidth(DisplayText(row.start, std::clamp(byteOffset, row.start, row.end)));
 }
 
@@ -541,11 +545,11 @@ void TCustomEdit::WndProc(TMessage& m)
         return;
     }
     case WM_SIZE:
-        layoutValid_ = false;
-        break;
     case CM_FONTCHANGED:
         layoutValid_ = false;
-        break;
+        TCustomControl::WndProc(m);
+        ScrollStateChanged();
+        return;
     }
     TCustomControl::WndProc(m);
 }
@@ -708,13 +712,21 @@ void TCustomMemo::SetScrollBars(TScrollStyle value)
     InvalidateLayout();
 }
 
-bool TCustomMemo::ShowsScrollBar() const { return scrollBars_ == ssVertical || scrollBars_ == ssBoth; }
-
-TRect TCustomMemo::ScrollBarRect() const
+TRect TCustomMemo::ScrollBarRect(TScrollBarKind kind) const
 {
-    if (!ShowsScrollBar()) return {};
-    TRect r = InnerRect();
-    return Rect(r.Right - ScrollBarSize, r.Top, r.Right, r.Bottom);
+    const bool v = HasVertBar(scrollBars_), h = HasHorzBar(scrollBars_);
+    TRect r = BorderInnerRect();
+    if (kind == sbVertical)
+        return v ? Rect(r.Right - ScrollBarSize, r.Top, r.Right, r.Bottom - (h ? ScrollBarSize : 0)) : TRect{};
+    return h ? Rect(r.Left, r.Bottom - ScrollBarSize, r.Right - (v ? ScrollBarSize : 0), r.Bottom) : TRect{};
+}
+
+TRect TCustomMemo::InnerRect() const
+{
+    TRect r = BorderInnerRect();
+    if (HasVertBar(scrollBars_)) r.Right = std::max(r.Left, r.Right - ScrollBarSize);
+    if (HasHorzBar(scrollBars_)) r.Bottom = std::max(r.Top, r.Bottom - ScrollBarSize);
+    return r;
 }
 
 void TCustomMemo::LayoutRows(std::vector<Row>& rows)
@@ -724,8 +736,8 @@ void TCustomMemo::LayoutRows(std::vector<Row>& rows)
     c->SetFont(*Font());
     int lh = LineHeight();
     TRect er = EditRect();
-    if (ShowsScrollBar()) er.Right -= ScrollBarSize;
     int width = std::max(1, er.Width() - 2);
+    widest_ = -1;
     int n = static_cast<int>(t.size());
     int start = 0, y = 0;
     auto add = [&](int a, int b) {
@@ -789,6 +801,45 @@ void TCustomMemo::SetTopRow(int row)
     if (row == topRow_) return;
     topRow_ = row;
     Invalidate();
+    ScrollStateChanged();
+}
+
+int TCustomMemo::WidestRow()
+{
+    const auto& rows = Rows();
+    if (widest_ < 0) {
+        TCanvas* c = Canvas();
+        c->SetFont(*Font());
+        widest_ = 0;
+        for (const Row& r : rows) widest_ = std::max(widest_, c->TextWidth(DisplayText(r.start, r.end)));
+    }
+    return widest_;
+}
+
+int TCustomMemo::CharWidth()
+{
+    TCanvas* c = Canvas();
+    c->SetFont(*Font());
+    return std::max(1, c->TextWidth("0"));
+}
+
+TScrollState TCustomMemo::HorzScrollState()
+{
+    // In pixels: the widest row and room for the caret after it, a page being the text width.
+    TScrollState s;
+    s.Max = WidestRow() + 1;
+    s.Page = std::max(1, EditRect().Width());
+    s.Pos = scrollX_;
+    return s;
+}
+
+void TCustomMemo::SetScrollLeft(int x)
+{
+    x = std::clamp(x, 0, HorzScrollState().MaxPos());
+    if (x == scrollX_) return;
+    scrollX_ = x;
+    Invalidate();
+    ScrollStateChanged();
 }
 
 int TCustomMemo::RowOfLine(int line)
@@ -811,6 +862,13 @@ void TCustomMemo::ScrollCaretIntoView()
     int vis = VisibleRowCount();
     if (r < topRow_) SetTopRow(r);
     else if (r >= topRow_ + vis) SetTopRow(r - vis + 1);
+    if (wordWrap_) return;
+    // Unwrapped lines run past the width: keep the caret's column in view too.
+    const TRect er = EditRect();
+    const int x = TextX(Rows()[static_cast<std::size_t>(r)], CaretPos()) + scrollX_ - er.Left;
+    const int w = std::max(1, er.Width() - 1);
+    if (x - scrollX_ > w) SetScrollLeft(x - w);
+    else if (x < scrollX_) SetScrollLeft(std::max(0, x - w / 3));
 }
 
 void TCustomMemo::KeyDown(unsigned short& Key, TShiftState Shift)
@@ -842,10 +900,14 @@ void TCustomMemo::KeyDown(unsigned short& Key, TShiftState Shift)
 void TCustomMemo::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     int code;
-    if (Button == mbLeft && vbar_.Press(ScrollBarRect(), VertScrollState(), Point(X, Y), code)) {
-        if (CanFocus() && !Focused()) SetFocus();
-        if (code != SB_ENDSCROLL) Perform(WM_VSCROLL, code, 0);
-        return;
+    for (TScrollBarMouse* bar : {&vbar_, &hbar_}) {
+        const bool v = bar->Kind() == sbVertical;
+        if (Button == mbLeft &&
+            bar->Press(ScrollBarRect(bar->Kind()), v ? VertScrollState() : HorzScrollState(), Point(X, Y), code)) {
+            if (CanFocus() && !Focused()) SetFocus();
+            if (code != SB_ENDSCROLL) Perform(v ? WM_VSCROLL : WM_HSCROLL, code, 0);
+            return;
+        }
     }
     TCustomEdit::MouseDown(Button, Shift, X, Y);
 }
@@ -853,8 +915,13 @@ void TCustomMemo::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
 void TCustomMemo::MouseMove(TShiftState Shift, int X, int Y)
 {
     if (vbar_.Dragging()) {
-        int pos = vbar_.DragPos(ScrollBarRect(), VertScrollState(), Y);
-        Perform(WM_VSCROLL, SB_THUMBTRACK | (static_cast<WPARAM>(pos) << 16), 0);
+        int pos = vbar_.DragPos(ScrollBarRect(sbVertical), VertScrollState(), Point(X, Y));
+        Perform(WM_VSCROLL, MakeScrollWParam(SB_THUMBTRACK, pos), 0);
+        return;
+    }
+    if (hbar_.Dragging()) {
+        int pos = hbar_.DragPos(ScrollBarRect(sbHorizontal), HorzScrollState(), Point(X, Y));
+        Perform(WM_HSCROLL, MakeScrollWParam(SB_THUMBTRACK, pos), 0);
         return;
     }
     TCustomEdit::MouseMove(Shift, X, Y);
@@ -862,7 +929,7 @@ void TCustomMemo::MouseMove(TShiftState Shift, int X, int Y)
 
 void TCustomMemo::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
-    if (Button == mbLeft && vbar_.Release()) return;
+    if (Button == mbLeft && (vbar_.Release() | hbar_.Release())) return;
     TCustomEdit::MouseUp(Button, Shift, X, Y);
 }
 
@@ -876,8 +943,9 @@ bool TCustomMemo::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePo
 void TCustomMemo::WndProc(TMessage& m)
 {
     switch (m.Msg) {
-    case CM_GETVSCROLLBAR:
-        AnswerScrollBarQuery(m, ScrollBarRect(), VertScrollState());
+    case CM_GETSCROLLBAR:
+        if (m.WParam == SB_VERT) AnswerScrollBarQuery(m, ScrollBarRect(sbVertical), VertScrollState());
+        else AnswerScrollBarQuery(m, ScrollBarRect(sbHorizontal), HorzScrollState());
         return;
     case WM_GETDLGCODE:
         m.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL | (WantReturns() ? DLGC_WANTALLKEYS : 0) |
@@ -885,6 +953,9 @@ void TCustomMemo::WndProc(TMessage& m)
         return;
     case WM_VSCROLL:
         SetTopRow(ApplyScrollMessage(VertScrollState(), m.WParam));
+        return;
+    case WM_HSCROLL:
+        SetScrollLeft(ApplyScrollMessage(HorzScrollState(), m.WParam, CharWidth()));
         return;
     case WM_CHAR:
         if (m.WParam == '\t' && !wantTabs_) return;
@@ -896,5 +967,14 @@ void TCustomMemo::WndProc(TMessage& m)
 void TCustomMemo::Paint()
 {
     TCustomEdit::Paint();
-    if (ShowsScrollBar()) DrawVScrollBar(*Canvas(), ScrollBarRect(), VertScrollState(), Enabled());
+    TCanvas& c = *Canvas();
+    const TRect v = ScrollBarRect(sbVertical), h = ScrollBarRect(sbHorizontal);
+    if (!v.IsEmpty()) DrawScrollBar(c, v, VertScrollState(), sbVertical, Enabled());
+    if (!h.IsEmpty()) DrawScrollBar(c, h, HorzScrollState(), sbHorizontal, Enabled());
+    if (!v.IsEmpty() && !h.IsEmpty()) {
+        // The square where the two bars meet.
+        c.Brush()->SetStyle(bsSolid);
+        c.Brush()->SetColor(clBtnFace);
+        c.FillRect(Rect(v.Left, h.Top, v.Right, h.Bottom));
+    }
 }

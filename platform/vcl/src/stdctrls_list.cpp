@@ -50,6 +50,7 @@ void TCustomListBox::ItemsChanged()
     if (anchor_ >= n) anchor_ = -1;
     topIndex_ = std::clamp(topIndex_, 0, std::max(0, n - VisibleCount()));
     Invalidate();
+    ScrollStateChanged();
 }
 
 void TCustomListBox::SetItemIndex(int value)
@@ -135,12 +136,14 @@ void TCustomListBox::SetBorderStyle(TFormBorderStyle value)
 {
     borderStyle_ = value;
     Invalidate();
+    ScrollStateChanged();
 }
 
 void TCustomListBox::SetBorderWidth(int value)
 {
     borderWidth_ = std::max(0, value);
     Invalidate();
+    ScrollStateChanged();
 }
 
 TRect TCustomListBox::InnerRect() const
@@ -175,6 +178,7 @@ void TCustomListBox::SetTopIndex(int value)
     if (value == topIndex_) return;
     topIndex_ = value;
     Invalidate();
+    ScrollStateChanged();
 }
 
 void TCustomListBox::MakeVisible(int index)
@@ -243,13 +247,24 @@ void TCustomListBox::Paint()
         SavedDC idc(c);
         c.SetFont(*Font());
         c.IntersectClipRect(r);
-        DrawItem(i, r, st);
-        c.RestoreDC(-1);
-        c.SaveDC();
-        if (st & odFocused) c.DrawFocusRect(r);
+        OwnerDrawItem(i, r, st);
     }
-    if (n == 0 && focused) c.DrawFocusRect(Rect(inner.Left, inner.Top, inner.Right, inner.Top + FixedItemHeight()));
-    if (!ScrollBarRect().IsEmpty()) DrawVScrollBar(c, ScrollBarRect(), VertScrollState(), Enabled());
+    if (n == 0 && focused) {
+        SavedDC idc(c);
+        c.SetFont(*Font());
+        OwnerDrawItem(-1, Rect(inner.Left, inner.Top, inner.Right, inner.Top + FixedItemHeight()), odFocused);
+    }
+    if (!ScrollBarRect().IsEmpty()) DrawScrollBar(c, ScrollBarRect(), VertScrollState(), sbVertical, Enabled());
+}
+
+void TCustomListBox::OwnerDrawItem(int Index, TRect R, TOwnerDrawState State)
+{
+    TCanvas& c = *Canvas();
+    if (Index >= 0) {
+        SavedDC dc(c);
+        DrawItem(Index, R, State);
+    }
+    if (State & odFocused) c.DrawFocusRect(R);
 }
 
 void TCustomListBox::SelectByUser(int index, TShiftState shift)
@@ -334,7 +349,7 @@ void TCustomListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
 void TCustomListBox::MouseMove(TShiftState Shift, int X, int Y)
 {
     if (vbar_.Dragging()) {
-        SetTopIndex(vbar_.DragPos(ScrollBarRect(), VertScrollState(), Y));
+        SetTopIndex(vbar_.DragPos(ScrollBarRect(), VertScrollState(), Point(X, Y)));
         return;
     }
     if (tracking_ && (Shift & ssLeft)) {
@@ -363,11 +378,17 @@ bool TCustomListBox::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint Mous
 void TCustomListBox::WndProc(TMessage& m)
 {
     switch (m.Msg) {
-    case CM_GETVSCROLLBAR:
-        AnswerScrollBarQuery(m, ScrollBarRect(), VertScrollState());
+    case CM_GETSCROLLBAR:
+        // A list scrolls vertically only.
+        if (m.WParam == SB_VERT) AnswerScrollBarQuery(m, ScrollBarRect(), VertScrollState());
+        else AnswerScrollBarQuery(m, TRect{}, TScrollState{});
         return;
     case WM_GETDLGCODE:
         m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+        return;
+    case WM_SIZE:
+        TCustomControl::WndProc(m);
+        ScrollStateChanged();
         return;
     case WM_VSCROLL:
         SetTopIndex(ApplyScrollMessage(VertScrollState(), m.WParam));
@@ -891,7 +912,7 @@ void TComboListWindow::WndProc(TMessage& m)
             if (m.Msg == WM_LBUTTONDOWN) {
                 TRect bar = Rect(ClientWidth() - 1 - ScrollBarSize, 1, ClientWidth() - 1, ClientHeight() - 1);
                 TScrollState s{0, n - 1, VisibleCount(), top_};
-                top_ = ApplyScrollCode(s, ScrollCodeForHit(ScrollBarHitTest(bar, s, p)), 0);
+                top_ = ApplyScrollCode(s, ScrollCodeForHit(ScrollBarHitTest(bar, s, p, sbVertical)), 0);
                 Invalidate();
             }
             return;
@@ -946,6 +967,6 @@ void TComboListWindow::Paint()
         combo_.DrawItem(c, i, ir, i == hot_ ? (odSelected | odFocused) : 0);
     }
     if (n > VisibleCount())
-        DrawVScrollBar(c, Rect(r.Right - 1 - ScrollBarSize, 1, r.Right - 1, r.Bottom - 1),
-                       TScrollState{0, n - 1, VisibleCount(), top_});
+        DrawScrollBar(c, Rect(r.Right - 1 - ScrollBarSize, 1, r.Right - 1, r.Bottom - 1),
+                      TScrollState{0, n - 1, VisibleCount(), top_}, sbVertical);
 }

@@ -2,6 +2,7 @@
 // Small value types the standard controls share: text alignment, bevels,
 // borders and the scroll codes of scroll bars and scrollable controls.
 #include "vcl/forms.h"
+#include "vcl/scrollstate.h"
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TLeftRight { lrLeft = taLeftJustify, lrRight = taRightJustify };
@@ -15,7 +16,6 @@ enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 
-enum TScrollBarKind { sbHorizontal, sbVertical };
 // What moved a scroll position: the platform's SB_ codes in order.
 enum TScrollCode { scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll };
 using TScrollEvent = std::function<void(TObject* Sender, TScrollCode ScrollCode, int& ScrollPos)>;

@@ -56,6 +56,9 @@ public:
     void SetScrollBars(TScrollStyle value);
     TFormBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TFormBorderStyle value);
+    // Pixels between the border and the cells.
+    int BorderWidth() const { return borderWidth_; }
+    void SetBorderWidth(int value);
 
     // The current cell.
     int Col() const { return col_; }
@@ -74,7 +77,9 @@ public:
     // The cell at a client point; false (and -1) outside the cells.
     bool MouseToCell(int X, int Y, int& ACol, int& ARow) const;
     TRect CellRect(int ACol, int ARow) const; // empty when the cell is not shown
+    // Scrolling in rows and columns, as the grid's own scroll bars report it.
     TScrollState VertScrollState() const;
+    TScrollState HorzScrollState() const;
     TCanvas* Canvas() { return TCustomControl::Canvas(); }
 
     TDrawCellEvent OnDrawCell;
@@ -92,14 +97,24 @@ protected:
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+    // The rows, columns, sizes or scroll position changed: the scroll ranges may differ.
+    virtual void ScrollStateChanged() {}
     TRect InnerRect() const;
-    TRect CellsRect() const;    // inner rect without the scroll bar
+    TRect CellsRect() const;    // inner rect without the scroll bars
 
 private:
-    TRect ScrollBarRect() const;
+    struct ShownBars {
+        bool vertical = false;
+        bool horizontal = false;
+    };
+    ShownBars Bars() const;
+    TRect ScrollBarRect(TScrollBarKind kind) const;
+    TScrollState VertStateFor(int height) const;
+    TScrollState HorzStateFor(int width) const;
     int FixedHeight() const;
     int FixedWidth() const;
     void MoveCurrent(int ACol, int ARow);
+    void RangesChanged();      // repaint and tell ScrollStateChanged
     int colCount_ = 5, rowCount_ = 5, fixedCols_ = 1, fixedRows_ = 1;
     int defaultColWidth_ = 64, defaultRowHeight_ = 24, gridLineWidth_ = 1;
     std::vector<int> colWidths_, rowHeights_;
@@ -108,9 +123,11 @@ private:
     bool defaultDrawing_ = true;
     TScrollStyle scrollBars_ = ssBoth;
     TFormBorderStyle borderStyle_ = bsSingle;
+    int borderWidth_ = 0;
     int col_ = 1, row_ = 1, topRow_ = 1, leftCol_ = 1;
     bool selecting_ = false;
-    TVScrollBarMouse vbar_;
+    TScrollBarMouse vbar_{sbVertical};
+    TScrollBarMouse hbar_{sbHorizontal};
 };
 
 class TDrawGrid : public TCustomGrid {

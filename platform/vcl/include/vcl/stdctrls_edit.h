@@ -97,11 +97,15 @@ protected:
     int LineHeight();
     const std::vector<Row>& Rows();
     int RowOf(int offset);
-    TRect InnerRect() const;            // inside the border
+    // Inside the border and any scroll bar of the control's own.
+    virtual TRect InnerRect() const;
+    TRect BorderInnerRect() const;      // inside the border only
     void InvalidateLayout();
+    // The text, layout, size or scroll position changed: the scroll ranges may differ.
+    virtual void ScrollStateChanged() {}
     std::string DisplayText(int from, int to) const;
     int TextX(const Row& row, int byteOffset);
-    int scrollX_ = 0;                   // horizontal scroll of the single line, pixels
+    int scrollX_ = 0;                   // horizontal scroll, pixels
     int topRow_ = 0;                    // first row shown (memo)
 
 private:
@@ -157,6 +161,10 @@ public:
     TScrollState VertScrollState();
     int TopRow() const { return topRow_; }
     void SetTopRow(int row);
+    // Horizontal scrolling in pixels; lines only run past the width without WordWrap.
+    TScrollState HorzScrollState();
+    int ScrollLeft() const { return scrollX_; }
+    void SetScrollLeft(int x);
     int RowCount();
     int VisibleRowCount();
     // Row index (from 0) that a line's first character sits on.
@@ -176,17 +184,21 @@ protected:
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
     void Paint() override;
+    TRect InnerRect() const override;
 
 private:
     class MemoLines;
-    TRect ScrollBarRect() const;
-    bool ShowsScrollBar() const;
+    TRect ScrollBarRect(TScrollBarKind kind) const;
+    int WidestRow();
+    int CharWidth();
     std::unique_ptr<MemoLines> lines_;
     bool wordWrap_ = true;
     TScrollStyle scrollBars_ = ssNone;
     bool wantReturns_ = true;
     bool wantTabs_ = false;
-    TVScrollBarMouse vbar_;
+    TScrollBarMouse vbar_{sbVertical};
+    TScrollBarMouse hbar_{sbHorizontal};
+    int widest_ = -1;                   // widest row in pixels, -1 until measured
 };
 
 class TMemo : public TCustomMemo {

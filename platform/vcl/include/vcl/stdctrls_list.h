@@ -25,6 +25,7 @@ public:
     ~TCustomListBox() override;
 
     TStringList* Items() { return items_.get(); }
+    const TStringList* Items() const { return items_.get(); }
     void SetItems(const TStrings& value) { items_->Assign(value); }
     int ItemIndex() const { return itemIndex_; }
     virtual void SetItemIndex(int value);
@@ -71,6 +72,11 @@ protected:
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+    // One item as the paint pass hands it over, Index -1 for the focus of an
+    // empty list: DrawItem, then the focus rectangle of a focused item.
+    virtual void OwnerDrawItem(int Index, TRect Rect, TOwnerDrawState State);
+    // The scroll range, page or position may have changed (items, size, top index).
+    virtual void ScrollStateChanged() {}
     TRect InnerRect() const;
     int VisibleCount() const;
     void MakeVisible(int index);
@@ -91,7 +97,7 @@ private:
     TFormBorderStyle borderStyle_ = bsSingle;
     int borderWidth_ = 0;
     bool tracking_ = false;
-    TVScrollBarMouse vbar_;
+    TScrollBarMouse vbar_{sbVertical};
 };
 
 class TListBox : public TCustomListBox {
