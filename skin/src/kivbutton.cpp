@@ -764,12 +764,15 @@ void TkivCheckBox::Paint()
     const int textY = (ClientHeight() - th) / 2;
     const int picY = (ClientHeight() - picture.Height()) / 2;
     const int textX = picture.Width() + 4;
-    if (!picture.Empty()) canvas->Draw(1, picY, picture);
-    TRect r = Rect(textX, textY, Width(), Height());
-    DrawText(canvas, Caption(), r, DT_SINGLELINE);
+    // Mirrored on a right-to-left system: the box at the right, the caption ending before it.
+    const bool mirrored = UseRightToLeftAlignment();
+    if (!picture.Empty()) canvas->Draw(mirrored ? Width() - picture.Width() - 1 : 1, picY, picture);
+    TRect r = mirrored ? Rect(0, textY, Width() - textX, Height()) : Rect(textX, textY, Width(), Height());
+    DrawText(canvas, Caption(), r, mirrored ? DT_SINGLELINE | DT_RIGHT : DT_SINGLELINE);
     if (NeedDrawFocus()) {
         canvas->Brush()->SetStyle(bsSolid);
-        DrawFocusRect(canvas, Rect(textX - 1, textY, Width(), textY + th + 2));
+        DrawFocusRect(canvas, mirrored ? Rect(0, textY, Width() - textX + 2, textY + th + 2)
+                                       : Rect(textX - 1, textY, Width(), textY + th + 2));
     }
     Canvas()->CopyRect(ClientRect(), *canvas, ClientRect());
 }

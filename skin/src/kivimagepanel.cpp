@@ -310,8 +310,14 @@ void TkivPanel::Paint()
     canvas->Brush()->SetStyle(bsClear);
     canvas->SetFont(*Font());
     canvas->Font()->SetColor(captionFontColor_);
-    TRect strip = Rect(10, 0, w, th);
-    DrawText(canvas, Caption(), strip, DT_VCENTER | DT_SINGLELINE);
+    if (UseRightToLeftAlignment()) {
+        // The caption ends before the push button at the right.
+        TRect strip = Rect(0, 0, w - (showButton_ ? 20 : 10), th);
+        DrawText(canvas, Caption(), strip, DT_VCENTER | DT_SINGLELINE | DT_RIGHT);
+    } else {
+        TRect strip = Rect(10, 0, w, th);
+        DrawText(canvas, Caption(), strip, DT_VCENTER | DT_SINGLELINE);
+    }
     const TAlign a = Align();
     if (showButton_ && a != alClient && a != alLeft && a != alRight && HasBitmapResource("PANEL_BUTTON")) {
         TBitmap strip4;

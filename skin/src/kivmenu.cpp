@@ -227,8 +227,11 @@ void TkivMenuLook::DrawItem(TMenuItem* item, TCanvas* canvas, const TRect& r, bo
         Menu_DrawWindowBorder(Menu_FindWindow(canvas), borderColor_,
                               static_cast<TColor>(KivThemeColor(fileTheme, style, 15)));
 
-    const TRect bar = Rect(r.Left, r.Top, r.Left + barWidth_, r.Bottom);
-    const TRect rest = Rect(r.Left + (barWidth_ > 0 ? barWidth_ : 0), r.Top, r.Right, r.Bottom);
+    // Right to left, the bar strip lies at the right and the row reads from the right.
+    const bool rtl = menu_.IsRightToLeft();
+    const int bw = barWidth_ > 0 ? barWidth_ : 0;
+    const TRect bar = rtl ? Rect(r.Right - barWidth_, r.Top, r.Right, r.Bottom) : Rect(r.Left, r.Top, r.Left + barWidth_, r.Bottom);
+    const TRect rest = rtl ? Rect(r.Left, r.Top, r.Right - bw, r.Bottom) : Rect(r.Left + bw, r.Top, r.Right, r.Bottom);
     auto plainBackground = [&] {
         if (barWidth_ > 0) Fill(canvas, bar, barColor_);
         Fill(canvas, rest, color_);
@@ -239,7 +242,7 @@ void TkivMenuLook::DrawItem(TMenuItem* item, TCanvas* canvas, const TRect& r, bo
         } else {
             plainBackground();
             // The line runs beside the bar strip, not across it.
-            Menu_DrawLineItem(canvas, rest, separatorColor_, false, 0);
+            Menu_DrawLineItem(canvas, rest, separatorColor_, rtl, 0);
         }
         return;
     }
@@ -259,12 +262,14 @@ void TkivMenuLook::DrawItem(TMenuItem* item, TCanvas* canvas, const TRect& r, bo
     SetItemFont(item, canvas);
     canvas->Brush()->SetStyle(bsClear);
     canvas->Font()->SetColor(!item->Enabled() ? clGray : selected ? selectedFontColor_ : fontColor_);
-    TRect text = Rect(r.Left + barWidth_ + 4, r.Top + 4, r.Right, r.Bottom);
-    DrawText(canvas, item->Caption(), text, DT_SINGLELINE);
+    TRect text = rtl ? Rect(r.Left, r.Top + 4, r.Right - barWidth_ - 4, r.Bottom)
+                     : Rect(r.Left + barWidth_ + 4, r.Top + 4, r.Right, r.Bottom);
+    DrawText(canvas, item->Caption(), text, rtl ? DT_SINGLELINE | DT_RIGHT : DT_SINGLELINE);
     const std::string shortCut = ShortCutToText(item->ShortCut());
-    if (!shortCut.empty()) canvas->TextOut(r.Right - canvas->TextWidth(shortCut) - 16, r.Top + 4, shortCut);
+    if (!shortCut.empty())
+        canvas->TextOut(rtl ? r.Left + 16 : r.Right - canvas->TextWidth(shortCut) - 16, r.Top + 4, shortCut);
 
-    const int x = r.Left + 4;
+    const int x = rtl ? r.Right - 20 : r.Left + 4;
     const bool validImage = images && item->ImageIndex() >= 0 && item->ImageIndex() < images->Count();
     if (item->Checked()) {
         if (validImage) {

@@ -1,8 +1,10 @@
 #include "vcl/controls.h"
 
+#include "gfx/gdi.h"
 #include "vcl/application.h"
 #include "vcl/forms.h"
 #include "internal.h"
+#include "win32/progfolders.h"
 
 #include <algorithm>
 #include <cctype>
@@ -338,6 +340,55 @@ void TControl::FontChanged(TObject*)
     Perform(CM_FONTCHANGED, 0, 0);
 }
 
+bool SysLocaleMiddleEast() { return UserLocaleIsMiddleEast(); }
+
+void TControl::SetBiDiMode(TBiDiMode value)
+{
+    if (biDiMode_ == value) return;
+    biDiMode_ = value;
+    parentBiDiMode_ = false;
+    Perform(CM_BIDIMODECHANGED, 0, 0);
+}
+
+void TControl::SetParentBiDiMode(bool value)
+{
+    if (parentBiDiMode_ == value) return;
+    parentBiDiMode_ = value;
+    if (value) ParentBiDiModeChanged();
+}
+
+void TControl::ParentBiDiModeChanged()
+{
+    if (!parentBiDiMode_ || !parent_) return;
+    if (biDiMode_ != parent_->biDiMode_) {
+        biDiMode_ = parent_->biDiMode_;
+        Perform(CM_BIDIMODECHANGED, 0, 0);
+    }
+    parentBiDiMode_ = true;
+}
+
+bool TControl::IsRightToLeft() const { return biDiMode_ != bdLeftToRight && SysLocaleMiddleEast(); }
+bool TControl::UseRightToLeftReading() const { return IsRightToLeft(); }
+bool TControl::UseRightToLeftAlignment() const { return biDiMode_ == bdRightToLeft && SysLocaleMiddleEast(); }
+
+bool TControl::UseRightToLeftScrollBar() const
+{
+    return (biDiMode_ == bdRightToLeft || biDiMode_ == bdRightToLeftNoAlign) && SysLocaleMiddleEast();
+}
+
+unsigned TControl::DrawTextBiDiModeFlags(unsigned Flags) const
+{
+    if (UseRightToLeftAlignment()) {
+        if (Flags & DT_RIGHT)
+            Flags &= ~DT_RIGHT;
+        else if (!(Flags & DT_CENTER))
+            Flags |= DT_RIGHT;
+    }
+    return Flags | DrawTextBiDiModeFlagsReadingOnly();
+}
+
+unsigned TControl::DrawTextBiDiModeFlagsReadingOnly() const { return UseRightToLeftReading() ? DT_RTLREADING : 0; }
+
 void TControl::SetCursor(TCursor value)
 {
     if (cursor_ == value) return;
@@ -381,6 +432,7 @@ void TControl::Loaded()
     UpdateAnchorRules();
     if (parentFont_) ParentFontChanged();
     if (parentColor_) ParentColorChanged();
+    if (parentBiDiMode_) ParentBiDiModeChanged();
 }
 
 void TControl::Click()
@@ -532,6 +584,12 @@ void TControl::WndProc(TMessage& m)
         return;
     case CM_PARENTCOLORCHANGED:
         ParentColorChanged();
+        return;
+    case CM_BIDIMODECHANGED:
+        if (SysLocaleMiddleEast()) Invalidate();
+        return;
+    case CM_PARENTBIDIMODECHANGED:
+        ParentBiDiModeChanged();
         return;
     case WM_ERASEBKGND:
         // Windowless controls erase nothing: their parent's picture is below them.

@@ -228,6 +228,19 @@ TMenu::~TMenu()
     items_->Free();
 }
 
+TBiDiMode TMenu::BiDiMode() const
+{
+    if (parentBiDiMode_)
+        if (auto* control = dynamic_cast<TControl*>(Owner())) return control->BiDiMode();
+    return biDiMode_;
+}
+
+void TMenu::SetBiDiMode(TBiDiMode value)
+{
+    biDiMode_ = value;
+    parentBiDiMode_ = false;
+}
+
 void TMenu::SetImages(TImageList* value) { images_ = value; }
 void TMenu::SetOwnerDraw(bool value) { ownerDraw_ = value; }
 

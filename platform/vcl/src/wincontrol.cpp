@@ -131,6 +131,7 @@ void TWinControl::InsertControl(TControl* AControl)
     }
     if (AControl->parentFont_) AControl->ParentFontChanged();
     if (AControl->parentColor_) AControl->ParentColorChanged();
+    if (AControl->parentBiDiMode_) AControl->ParentBiDiModeChanged();
     if (AControl->IsWindowed() && HandleAllocated() && AControl->Visible())
         static_cast<TWinControl*>(AControl)->CreateChildHandles();
     AControl->UpdateAnchorRules();
@@ -511,32 +512,38 @@ void TWinControl::WndProc(TMessage& m)
             PaintControls(*c, nullptr);
         }
         return;
-    case CM_FONTCHANGED: {
+    case CM_FONTCHANGED:
         TControl::WndProc(m);
-        TMessage pm{CM_PARENTFONTCHANGED, 0, 0, 0};
-        std::vector<TControl*> all(controls_);
-        all.insert(all.end(), winControls_.begin(), winControls_.end());
-        for (TControl* c : all)
-            if (c->WindowProc) c->WindowProc(pm);
+        NotifyControls(CM_PARENTFONTCHANGED);
         return;
-    }
-    case CM_COLORCHANGED: {
+    case CM_COLORCHANGED:
         TControl::WndProc(m);
-        TMessage pm{CM_PARENTCOLORCHANGED, 0, 0, 0};
-        std::vector<TControl*> all(controls_);
-        all.insert(all.end(), winControls_.begin(), winControls_.end());
-        for (TControl* c : all)
-            if (c->WindowProc) c->WindowProc(pm);
+        NotifyControls(CM_PARENTCOLORCHANGED);
         return;
-    }
+    case CM_BIDIMODECHANGED:
+        TControl::WndProc(m);
+        NotifyControls(CM_PARENTBIDIMODECHANGED);
+        return;
     case CM_PARENTFONTCHANGED:
         ParentFontChanged();
         return;
     case CM_PARENTCOLORCHANGED:
         ParentColorChanged();
         return;
+    case CM_PARENTBIDIMODECHANGED:
+        ParentBiDiModeChanged();
+        return;
     }
     TControl::WndProc(m);
+}
+
+void TWinControl::NotifyControls(UINT Msg)
+{
+    TMessage pm{Msg, 0, 0, 0};
+    std::vector<TControl*> all(controls_);
+    all.insert(all.end(), winControls_.begin(), winControls_.end());
+    for (TControl* c : all)
+        if (c->WindowProc) c->WindowProc(pm);
 }
 
 // --- painting -------------------------------------------------------------

@@ -133,18 +133,16 @@ std::string FindDataFile(std::string_view relative)
     return {};
 }
 
-std::string LanguageNameOfLocale(std::string_view locale)
+namespace {
+
+// "de_DE.UTF-8@euro" -> "de"
+std::string LanguageCode(std::string_view locale)
 {
-    // "de_DE.UTF-8@euro" -> "de"
     std::size_t end = locale.find_first_of("_.@-");
-    std::string code = LowerCase(locale.substr(0, end));
-    for (const LanguageName& language : kLanguages)
-        if (code == language.code)
-            return language.name;
-    return "English";
+    return LowerCase(locale.substr(0, end));
 }
 
-std::string UserLanguageName()
+std::string UserLocale()
 {
     std::string locale;
     {
@@ -156,7 +154,37 @@ std::string UserLanguageName()
             break;
         locale = Env(name);
     }
-    return LanguageNameOfLocale(locale);
+    return locale;
+}
+
+} // namespace
+
+std::string LanguageNameOfLocale(std::string_view locale)
+{
+    std::string code = LanguageCode(locale);
+    for (const LanguageName& language : kLanguages)
+        if (code == language.code)
+            return language.name;
+    return "English";
+}
+
+std::string UserLanguageName()
+{
+    return LanguageNameOfLocale(UserLocale());
+}
+
+bool LocaleIsMiddleEast(std::string_view locale)
+{
+    // Languages written right to left ("iw" and "ji" are the old codes of Hebrew and Yiddish).
+    static constexpr std::array<std::string_view, 14> kRightToLeft = {
+        "ar", "he", "iw", "fa", "ur", "yi", "ji", "ps", "sd", "ug", "dv", "syr", "ckb", "ku"};
+    const std::string code = LanguageCode(locale);
+    return std::find(kRightToLeft.begin(), kRightToLeft.end(), code) != kRightToLeft.end();
+}
+
+bool UserLocaleIsMiddleEast()
+{
+    return LocaleIsMiddleEast(UserLocale());
 }
 
 void SetUserLocale(std::string_view locale)

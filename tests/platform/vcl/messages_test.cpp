@@ -1,6 +1,9 @@
 // Handles, posted and sent messages, Synchronize and the application's hooks.
 #include "democontrols.h"
+#include "gfx/gdi.h"
 #include "rtl/thread.h"
+#include "vcl/menus.h"
+#include "win32/progfolders.h"
 
 #include <atomic>
 #include <thread>
@@ -194,5 +197,56 @@ TEST_F(VclMessages, ControlMessagesFollowPropertyChanges)
     kid->SetParent(f);
     EXPECT_EQ(kid->Font()->Name(), "Arial");
     EXPECT_NE(w->Font()->Name(), "Arial");
+}
+
+TEST_F(VclMessages, ReadingDirectionFollowsTheParentAndTheLocale)
+{
+    auto* f = MakeForm();
+    auto* panel = new TDemoButton(f);
+    panel->SetParent(f);
+    auto* kid = new TDemoLabel(f);
+    kid->SetParent(panel);
+    auto* own = new TDemoLabel(f);
+    own->SetParent(panel);
+    own->SetParentBiDiMode(false);
+
+    f->SetBiDiMode(bdRightToLeft); // reaches every level that follows its parent
+    EXPECT_EQ(panel->BiDiMode(), bdRightToLeft);
+    EXPECT_EQ(kid->BiDiMode(), bdRightToLeft);
+    EXPECT_EQ(own->BiDiMode(), bdLeftToRight);
+    auto* late = new TDemoLabel(f);
+    late->SetParent(panel);
+    EXPECT_EQ(late->BiDiMode(), bdRightToLeft);
+
+    SetUserLocale("en_US.UTF-8"); // not a Middle-East system: everything reads left to right
+    EXPECT_FALSE(kid->IsRightToLeft());
+    EXPECT_FALSE(kid->UseRightToLeftAlignment());
+    EXPECT_EQ(kid->DrawTextBiDiModeFlags(DT_LEFT), DT_LEFT);
+
+    SetUserLocale("he_IL.UTF-8");
+    EXPECT_TRUE(kid->IsRightToLeft());
+    EXPECT_TRUE(kid->UseRightToLeftReading());
+    EXPECT_TRUE(kid->UseRightToLeftAlignment());
+    EXPECT_TRUE(kid->UseRightToLeftScrollBar());
+    EXPECT_EQ(kid->DrawTextBiDiModeFlags(DT_LEFT), DT_RIGHT | DT_RTLREADING);
+    EXPECT_EQ(kid->DrawTextBiDiModeFlags(DT_RIGHT), DT_LEFT | DT_RTLREADING);
+    EXPECT_EQ(kid->DrawTextBiDiModeFlags(DT_CENTER), DT_CENTER | DT_RTLREADING);
+    EXPECT_FALSE(own->IsRightToLeft());
+
+    kid->SetBiDiMode(bdRightToLeftNoAlign); // reads right to left, keeps its layout
+    EXPECT_TRUE(kid->UseRightToLeftReading());
+    EXPECT_FALSE(kid->UseRightToLeftAlignment());
+    EXPECT_TRUE(kid->UseRightToLeftScrollBar());
+    kid->SetBiDiMode(bdRightToLeftReadingOnly);
+    EXPECT_FALSE(kid->UseRightToLeftScrollBar());
+    EXPECT_EQ(kid->DrawTextBiDiModeFlags(DT_LEFT), DT_RTLREADING);
+    kid->SetParentBiDiMode(true);
+    EXPECT_EQ(kid->BiDiMode(), bdRightToLeft);
+
+    TPopupMenu* menu = new TPopupMenu(panel); // a menu reads as the control that owns it
+    EXPECT_TRUE(menu->IsRightToLeft());
+    menu->SetBiDiMode(bdLeftToRight);
+    EXPECT_FALSE(menu->IsRightToLeft());
+    SetUserLocale("");
 }
 } // namespace

@@ -88,4 +88,18 @@ TEST(Win32ProgFolders, LanguageNamesFromLocales)
     EXPECT_FALSE(UserLanguageName().empty());
 }
 
+TEST(Win32ProgFolders, MiddleEastLocalesReadRightToLeft)
+{
+    for (const char* locale : {"ar_EG.UTF-8", "he_IL", "iw_IL.utf8", "fa_IR", "ur_PK", "yi_US"})
+        EXPECT_TRUE(LocaleIsMiddleEast(locale)) << locale;
+    for (const char* locale : {"en_US.UTF-8", "de_DE", "arn_CL", "C", "", "hi_IN"})
+        EXPECT_FALSE(LocaleIsMiddleEast(locale)) << locale;
+
+    SetUserLocale("ar_SA.UTF-8");
+    EXPECT_TRUE(UserLocaleIsMiddleEast());
+    SetUserLocale("en_GB.UTF-8");
+    EXPECT_FALSE(UserLocaleIsMiddleEast());
+    SetUserLocale("");
+}
+
 } // namespace

@@ -91,6 +91,7 @@ constexpr unsigned DT_INTERNAL = 0x1000;
 constexpr unsigned DT_EDITCONTROL = 0x2000;
 constexpr unsigned DT_PATH_ELLIPSIS = 0x4000;
 constexpr unsigned DT_END_ELLIPSIS = 0x8000;
+constexpr unsigned DT_RTLREADING = 0x20000; // accepted; lines are laid out as given
 constexpr unsigned DT_WORD_ELLIPSIS = 0x40000;
 constexpr unsigned DT_HIDEPREFIX = 0x100000;
 constexpr unsigned DT_PREFIXONLY = 0x200000;

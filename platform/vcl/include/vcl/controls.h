@@ -54,6 +54,13 @@ enum : unsigned {
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
+// Reading direction. The right-to-left modes take effect only on a Middle-East
+// system (a user locale written right to left, UserLocaleIsMiddleEast);
+// elsewhere every control reads and lays out left to right.
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+// True on a Middle-East system.
+bool SysLocaleMiddleEast();
+
 using TCursor = int;
 constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4,
                   crSizeNESW = -6, crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10,
@@ -123,6 +130,23 @@ public:
     void SetFont(const TFont& value) { font_->Assign(value); }
     bool ParentFont() const { return parentFont_; }
     void SetParentFont(bool value);
+
+    // Reading direction; with ParentBiDiMode (the default) it follows the parent's.
+    TBiDiMode BiDiMode() const { return biDiMode_; }
+    void SetBiDiMode(TBiDiMode value);
+    bool ParentBiDiMode() const { return parentBiDiMode_; }
+    void SetParentBiDiMode(bool value);
+    // On a Middle-East system only: any right-to-left mode; text read right to
+    // left (every mode but bdLeftToRight); the layout mirrored (bdRightToLeft);
+    // the vertical scroll bar on the left (bdRightToLeft, bdRightToLeftNoAlign).
+    bool IsRightToLeft() const;
+    bool UseRightToLeftReading() const;
+    bool UseRightToLeftAlignment() const;
+    bool UseRightToLeftScrollBar() const;
+    // DrawText flags for the reading direction: a mirrored layout swaps DT_LEFT
+    // and DT_RIGHT (DT_CENTER stays), right-to-left reading adds DT_RTLREADING.
+    unsigned DrawTextBiDiModeFlags(unsigned Flags) const;
+    unsigned DrawTextBiDiModeFlagsReadingOnly() const;
 
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor value);
@@ -205,6 +229,7 @@ private:
     friend class TCustomForm;
     void ParentFontChanged();
     void ParentColorChanged();
+    void ParentBiDiModeChanged();
     void FontChanged(TObject*);
     void UpdateAnchorRules();
     void DispatchMouse(TMessage& m);
@@ -222,6 +247,8 @@ private:
     std::unique_ptr<TFont> font_;
     bool parentFont_ = true;
     bool changingFont_ = false;
+    TBiDiMode biDiMode_ = bdLeftToRight;
+    bool parentBiDiMode_ = true;
     TCursor cursor_ = crDefault;
     std::string hint_;
     bool showHint_ = false;
@@ -278,6 +305,7 @@ public:
     // The topmost visible child at a client point (enabled ones only unless asked).
     TControl* ControlAtPos(TPoint Pos, bool AllowDisabled = false, bool AllowWinControls = true) const;
     void Broadcast(TMessage& Message); // to every direct child until one answers non-zero
+    void NotifyControls(UINT Msg);      // a bare message to every direct child
     void DisableAlign() { ++alignDisabled_; }
     void EnableAlign();
     virtual void AlignControls(TControl* AControl, TRect& Rect);

@@ -107,6 +107,13 @@ public:
     TSize MeasureItem(TMenuItem* item, TCanvas& canvas);
     // Draws one item (OnDrawItem when set, else the plain look).
     void DrawItem(TMenuItem* item, TCanvas& canvas, const TRect& r, bool selected);
+    // Reading direction; with ParentBiDiMode (the default) the owning control's.
+    TBiDiMode BiDiMode() const;
+    void SetBiDiMode(TBiDiMode value);
+    bool ParentBiDiMode() const { return parentBiDiMode_; }
+    void SetParentBiDiMode(bool value) { parentBiDiMode_ = value; }
+    // Any right-to-left mode on a Middle-East system.
+    bool IsRightToLeft() const { return BiDiMode() != bdLeftToRight && SysLocaleMiddleEast(); }
 
     TNotifyEvent OnChange;
 
@@ -120,6 +127,8 @@ private:
     TMenuItem* items_;
     TImageList* images_ = nullptr;
     bool ownerDraw_ = false;
+    TBiDiMode biDiMode_ = bdLeftToRight;
+    bool parentBiDiMode_ = true;
 };
 
 class TMainMenu : public TMenu {

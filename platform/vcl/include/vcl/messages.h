@@ -127,6 +127,8 @@ constexpr UINT CM_RECREATEWND = CM_BASE + 51;
 constexpr UINT CM_INVALIDATE = CM_BASE + 52;
 constexpr UINT CM_CONTROLCHANGE = CM_BASE + 54;
 constexpr UINT CM_BORDERCHANGED = CM_BASE + 59;
+constexpr UINT CM_BIDIMODECHANGED = CM_BASE + 60;
+constexpr UINT CM_PARENTBIDIMODECHANGED = CM_BASE + 61;
 // Our own: runs a TThread::Synchronize call on the GUI thread (WPARAM = the call).
 constexpr UINT CM_SYNCHRONIZE = CM_BASE + 0x100;
 

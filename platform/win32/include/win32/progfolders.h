@@ -28,5 +28,11 @@ std::string FindDataFile(std::string_view relative);
 std::string UserLanguageName();
 // The same for a given locale text such as "de_DE.UTF-8" or "pt_BR".
 std::string LanguageNameOfLocale(std::string_view locale);
-// Tests set the locale text UserLanguageName reads; "" restores the environment.
+// True for a locale whose language is written right to left (Arabic, Hebrew,
+// Persian, Urdu, ...): a "Middle-East system", on which controls honour a
+// right-to-left reading direction.
+bool LocaleIsMiddleEast(std::string_view locale);
+bool UserLocaleIsMiddleEast();
+// Tests set the locale text UserLanguageName and UserLocaleIsMiddleEast read;
+// "" restores the environment.
 void SetUserLocale(std::string_view locale);
