@@ -141,19 +141,23 @@ void TComponent::BeginLoading()
 void TComponent::EndLoading()
 {
     if (!Loading()) return;
-    // Clear every flag first, so that a Loaded handler sees its neighbours finished.
+    // Clear every flag first, so that a Loaded handler sees its neighbours
+    // finished, also the components they own (a group's buttons).
     std::vector<TComponent*> done;
+    ClearLoading(done);
+    state_ &= ~csLoading;
+    for (TComponent* c : done) c->Loaded();
+    Loaded();
+}
+
+void TComponent::ClearLoading(std::vector<TComponent*>& done)
+{
     for (TComponent* c : components_)
         if (c->Loading()) {
             c->state_ &= ~csLoading;
+            c->ClearLoading(done);
             done.push_back(c);
         }
-    state_ &= ~csLoading;
-    for (TComponent* c : done) {
-        c->EndLoading();
-        c->Loaded();
-    }
-    Loaded();
 }
 
 void TComponent::Notification(TComponent*, TOperation) {}

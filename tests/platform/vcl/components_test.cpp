@@ -118,4 +118,19 @@ TEST(VclComponents, LoadingPhaseEndsWithLoadedInCreationOrder)
     }
     g_log = nullptr;
 }
+
+TEST(VclComponents, LoadingEndsForComponentsOwnedByOwnedOnes)
+{
+    // A group making its buttons while the form loads: they finish loading with it.
+    Probe root(nullptr, "root");
+    root.BeginLoading();
+    auto* group = new Probe(&root, "group");
+    auto* button = new Probe(group, "button");
+    EXPECT_TRUE(button->Loading());
+    root.EndLoading();
+    EXPECT_FALSE(button->Loading());
+    EXPECT_FALSE(button->LoadingAtLoaded);
+    EXPECT_EQ(button->LoadedCalls, 1);
+    EXPECT_EQ(group->LoadedCalls, 1);
+}
 } // namespace

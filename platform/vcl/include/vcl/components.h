@@ -54,8 +54,9 @@ public:
     void RemoveFreeNotification(TComponent* component);
 
     // Loading phase of a form laid out in code: BeginLoading marks the component
-    // and every component it owns as loading; EndLoading clears the flag and calls
-    // Loaded on each owned component in creation order, then on itself.
+    // and every component it owns as loading; EndLoading clears the flags and calls
+    // Loaded on each owned component (at any depth, owned ones before their
+    // owner) in creation order, then on itself.
     void BeginLoading();
     void EndLoading();
 
@@ -76,6 +77,9 @@ protected:
 
 private:
     void NotifyAll(TComponent* subject, TOperation op);
+    // Clears the loading flag of every component owned here, at any depth, and
+    // lists them owned-before-owner in creation order.
+    void ClearLoading(std::vector<TComponent*>& done);
     void RemoveNotificationLink(TComponent* other);
 
     TComponent* owner_ = nullptr;
