@@ -186,11 +186,13 @@ bool TScriptedDialogs::FileDialog(const TFileDialogRequest& request, TFileDialog
     return !answer.Files.empty();
 }
 
-bool TScriptedDialogs::FolderDialog(const std::string& title, std::string& folder)
+bool TScriptedDialogs::FolderDialog(const std::string& title, std::string& folder, const TFolderDialogEvents& events)
 {
     requests_.push_back({"folder", title, {}});
+    if (events.Opened) events.Opened();
     Answer a;
     if (!Take("folder", a)) return false;
+    if (!a.folder.empty() && events.SelectionChanged) events.SelectionChanged(a.folder);
     folder = a.folder;
     return true;
 }
@@ -290,7 +292,7 @@ bool TColorDialog::Execute()
 bool SelectDirectory(const std::string& Caption, const std::string& Root, std::string& Directory)
 {
     std::string folder = Directory.empty() ? Root : Directory;
-    if (!DialogProvider().FolderDialog(Caption, folder) || folder.empty()) return false;
+    if (!DialogProvider().FolderDialog(Caption, folder, {}) || folder.empty()) return false;
     Directory = folder;
     return true;
 }

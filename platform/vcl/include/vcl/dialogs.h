@@ -8,6 +8,7 @@
 #include "vcl/forms.h"
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -62,12 +63,18 @@ struct TFileDialogAnswer {
     std::vector<std::string> Files;
     int FilterIndex = 1;
 };
+// What a folder dialog tells its caller while it runs (each may be empty).
+struct TFolderDialogEvents {
+    std::function<void()> Opened;                                   // the dialog is up
+    std::function<void(const std::string& folder)> SelectionChanged; // the user picked another folder
+};
 
 class TDialogProvider {
 public:
     virtual ~TDialogProvider() = default;
     virtual bool FileDialog(const TFileDialogRequest& request, TFileDialogAnswer& answer) = 0;
-    virtual bool FolderDialog(const std::string& title, std::string& folder) = 0;
+    // `folder` is where the dialog starts and, on OK, the chosen folder.
+    virtual bool FolderDialog(const std::string& title, std::string& folder, const TFolderDialogEvents& events) = 0;
     virtual bool FontDialog(TFont& font) = 0;
     virtual bool ColorDialog(TColor& color, std::vector<TColor>& customColors) = 0;
 };
@@ -81,6 +88,7 @@ void InstallDialogProvider(const std::string& backendName, std::unique_ptr<TDial
 class TScriptedDialogs : public TDialogProvider {
 public:
     void AnswerFiles(std::vector<std::string> files, int filterIndex = 0); // 0: keep the request's
+    // The dialog opens, selects the folder (when not empty) and is accepted.
     void AnswerFolder(const std::string& folder);
     void AnswerFont(const TFont& font);
     void AnswerColor(TColor color);
@@ -95,7 +103,7 @@ public:
     void Reset();
 
     bool FileDialog(const TFileDialogRequest& request, TFileDialogAnswer& answer) override;
-    bool FolderDialog(const std::string& title, std::string& folder) override;
+    bool FolderDialog(const std::string& title, std::string& folder, const TFolderDialogEvents& events) override;
     bool FontDialog(TFont& font) override;
     bool ColorDialog(TColor& color, std::vector<TColor>& customColors) override;
 

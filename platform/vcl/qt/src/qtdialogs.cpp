@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QStringList>
+#include <QTimer>
 
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
@@ -49,9 +50,24 @@ public:
         return !answer.Files.empty();
     }
 
-    bool FolderDialog(const std::string& title, std::string& folder) override
+    bool FolderDialog(const std::string& title, std::string& folder, const TFolderDialogEvents& events) override
     {
-        QString chosen = QFileDialog::getExistingDirectory(nullptr, Q(title), Q(folder));
+        QFileDialog dlg(nullptr, Q(title), Q(folder));
+        dlg.setFileMode(QFileDialog::Directory);
+        // Our own dialog, so that it tells us when it is up and what is selected.
+        dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+        dlg.setOption(QFileDialog::ShowDirsOnly, true);
+        if (events.SelectionChanged) {
+            auto changed = [&events](const QString& path) {
+                if (!path.isEmpty()) events.SelectionChanged(path.toStdString());
+            };
+            // Entering a folder selects it; pointing at one inside it selects that one.
+            QObject::connect(&dlg, &QFileDialog::directoryEntered, &dlg, changed);
+            QObject::connect(&dlg, &QFileDialog::currentChanged, &dlg, changed);
+        }
+        if (events.Opened) QTimer::singleShot(0, &dlg, [&events] { events.Opened(); });
+        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
+        const QString chosen = dlg.selectedFiles().front();
         if (chosen.isEmpty()) return false;
         folder = chosen.toStdString();
         return true;
