@@ -3,9 +3,10 @@
 // audio to the null renderer, no clock), so the graph's overhead can be read off.
 #include "dshow/dshow.h"
 #include "dshow_ffmpeg/converters.h"
-#include "dshow_ffmpeg/filters.h"
+#include "dshow/mediafilters.h"
+#include "dshow/videosurface.h"
 #include "dshow_ffmpeg/mediafile.h"
-#include "dshow_ffmpeg/qedit.h"
+#include "dshow/qedit.h"
 #include "testkit/clips.h"
 #include "testkit/reference.h"
 #include "testkit/tempfolder.h"

@@ -3,7 +3,8 @@
 // costs, and what one position tick costs (against its 40 ms period).
 #include "com/com.h"
 #include "com/widestring.h"
-#include "dshow_ffmpeg/filters.h"
+#include "dshow/mediafilters.h"
+#include "dshow/videosurface.h"
 #include "rtl/paths.h"
 #include "shell/qv_graphgroupclass.h"
 #include "shell/qv_loadfile.h"

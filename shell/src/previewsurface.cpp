@@ -1,6 +1,6 @@
 #include "shell/previewsurface.h"
 
-#include "dshow_ffmpeg/filters.h"
+#include "dshow/videosurface.h"
 #include "gfx/bitmap.h"
 #include "skin/kivimagepanel.h"
 #include "vcl/controls.h"

@@ -1,7 +1,7 @@
 #include "shell/qv_graphgroupclass.h"
 
-#include "dshow_ffmpeg/filters.h"
-#include "dshow_ffmpeg/qedit.h"
+#include "dshow/mediafilters.h"
+#include "dshow/qedit.h"
 #include "filters/yuv2rgb.h"
 #include "rtl/clock.h"
 #include "rtl/paths.h"
@@ -170,6 +170,7 @@ void GraphGroup::EndTicker()
 HRESULT GraphGroup::BuildGraph()
 {
     InstallPreviewSurfaces();   // before any video renderer is made
+    RegisterMediaFilters();     // the source, renderers and grabber the graph is built from
     HRESULT hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                                   Graph.PutVoid());
     if (FAILED(hr))

@@ -2,8 +2,8 @@
 
 #include "com/widestring.h"
 #include "dshow/dshow.h"
-#include "dshow_ffmpeg/filters.h"
-#include "dshow_ffmpeg/qedit.h"
+#include "dshow/mediafilters.h"
+#include "dshow/qedit.h"
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
 #include "gfx/gdi.h"
@@ -116,6 +116,7 @@ HRESULT TQV_LoadFile::ProbeClipFile()
 {
     ComScope com;
     ComPtr<IMediaDet> detector;
+    RegisterMediaFilters();
     HRESULT hr = CoCreateInstance(CLSID_MediaDet, nullptr, CLSCTX_INPROC_SERVER, IID_IMediaDet, detector.PutVoid());
     if (FAILED(hr))
         return hr;

@@ -2,7 +2,7 @@
 // Which of the two servers this build is. The one source set is compiled
 // twice, once with KELDARA_SINK_AUDIO and once with KELDARA_SINK_VIDEO; every
 // difference between the servers is decided here or by `kAudioSink`.
-#include "sinks/sinkcontrol.h"
+#include "sinkcontrol/sinkcontrol.h"
 
 #if defined(KELDARA_SINK_AUDIO) == defined(KELDARA_SINK_VIDEO)
 #error "build the sink sources with exactly one of KELDARA_SINK_AUDIO and KELDARA_SINK_VIDEO"

@@ -3,7 +3,7 @@
 // without a graph.
 #include "previewfixture.h"
 
-#include "dshow_ffmpeg/qedit.h"
+#include "dshow/qedit.h"
 #include "gfx/bitmap.h"
 #include "shell/qv_graphgroupclass.h"
 

@@ -4,7 +4,8 @@
 // test reads, clocks to step the program's waits, and BMP file readers.
 #include "com/com.h"
 #include "com/widestring.h"
-#include "dshow_ffmpeg/filters.h"
+#include "dshow/mediafilters.h"
+#include "dshow/videosurface.h"
 #include "rtl/clock.h"
 #include "rtl/paths.h"
 #include "testkit/clips.h"

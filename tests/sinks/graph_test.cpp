@@ -2,7 +2,7 @@
 // connection type first, then every decoded sample in time order, seeking
 // through the sinks, the Stop events, the callbacks' slot order as laid out
 // in memory, and the detach call when the graph lets go.
-#include "dshow_ffmpeg/qedit.h"
+#include "dshow/qedit.h"
 #include "sinkfixture.h"
 #include "testkit/clips.h"
 

@@ -3,9 +3,9 @@
 // registered by the regsvr32 tool, silent audio, the FFmpeg filters, and a
 // recording callback for each server.
 #include "dshow/dshow.h"
-#include "dshow_ffmpeg/filters.h"
+#include "dshow/mediafilters.h"
 #include "rtl/paths.h"
-#include "sinks/sinkcontrol.h"
+#include "sinkcontrol/sinkcontrol.h"
 #include "testkit/tempfolder.h"
 #include "win32/process.h"
 

@@ -3,7 +3,7 @@
 
 #include "authorlog.h"
 #include "gfx/fonts.h"
-#include "mux/toolrun.h"
+#include "toolrun/toolrun.h"
 #include "rtl/paths.h"
 #include "rtl/sysutils.h"
 #include "subfonts.h"

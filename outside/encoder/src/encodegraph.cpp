@@ -2,8 +2,8 @@
 
 #include "com/widestring.h"
 #include "dshow/dshow.h"
-#include "dshow_ffmpeg/filters.h"
-#include "sinks/sinkcontrol.h"
+#include "dshow/mediafilters.h"
+#include "sinkcontrol/sinkcontrol.h"
 
 #include <algorithm>
 

@@ -4,14 +4,11 @@
 
 #include <algorithm>
 
-using ffmpeg::PixelLayout;
-using ffmpeg::VideoShape;
-
 namespace {
 
 bool ReadInput(const CMediaType* mt, VideoShape* shape)
 {
-    return mt && ffmpeg::ReadVideoShape(*mt, shape) && shape->layout != PixelLayout::RGB24;
+    return mt && ReadVideoShape(*mt, shape) && shape->layout != PixelLayout::RGB24;
 }
 
 REFERENCE_TIME FrameDuration(const CMediaType& mt)
@@ -40,7 +37,7 @@ HRESULT CYuvToRgbFilter::CheckInputType(const CMediaType* mt)
 HRESULT CYuvToRgbFilter::CheckTransform(const CMediaType* in, const CMediaType* out)
 {
     VideoShape from, to;
-    if (!ReadInput(in, &from) || !out || !ffmpeg::ReadVideoShape(*out, &to)) return VFW_E_TYPE_NOT_ACCEPTED;
+    if (!ReadInput(in, &from) || !out || !ReadVideoShape(*out, &to)) return VFW_E_TYPE_NOT_ACCEPTED;
     if (to.layout != PixelLayout::RGB24 || to.width != from.width || to.height != from.height)
         return VFW_E_TYPE_NOT_ACCEPTED;
     return S_OK;
@@ -55,7 +52,7 @@ HRESULT CYuvToRgbFilter::GetMediaType(int position, CMediaType* mt)
     VideoShape in;
     const CMediaType& input = InputPin()->CurrentMediaType();
     if (!ReadInput(&input, &in)) return E_UNEXPECTED;
-    *mt = ffmpeg::VideoMediaType(PixelLayout::RGB24, in.width, in.height, FrameDuration(input));
+    *mt = VideoMediaType(PixelLayout::RGB24, in.width, in.height, FrameDuration(input));
     return S_OK;
 }
 
@@ -63,7 +60,7 @@ HRESULT CYuvToRgbFilter::DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PR
 {
     if (!allocator || !request) return E_POINTER;
     VideoShape out;
-    if (!ffmpeg::ReadVideoShape(OutputPin()->CurrentMediaType(), &out)) return E_UNEXPECTED;
+    if (!ReadVideoShape(OutputPin()->CurrentMediaType(), &out)) return E_UNEXPECTED;
     request->cBuffers = std::max<LONG>(request->cBuffers, 4);
     request->cbBuffer = std::max<LONG>(request->cbBuffer, static_cast<LONG>(out.bytes));
     request->cbAlign = std::max<LONG>(request->cbAlign, 1);
@@ -78,7 +75,7 @@ HRESULT CYuvToRgbFilter::Transform(IMediaSample* in, IMediaSample* out)
     if (!in || !out) return E_POINTER;
     VideoShape from, to;
     if (!ReadInput(&InputPin()->CurrentMediaType(), &from) ||
-        !ffmpeg::ReadVideoShape(OutputPin()->CurrentMediaType(), &to))
+        !ReadVideoShape(OutputPin()->CurrentMediaType(), &to))
         return E_UNEXPECTED;
     BYTE* src = nullptr;
     BYTE* dst = nullptr;
@@ -87,8 +84,8 @@ HRESULT CYuvToRgbFilter::Transform(IMediaSample* in, IMediaSample* out)
     LONG room = out->GetSize();
     if (have < 0 || room < 0) return E_UNEXPECTED;
     // A short input sample is refused by the converter rather than read past its end.
-    if (!converter_.ConvertRaw(src, static_cast<std::size_t>(have), from.layout, from.width, from.height, to.layout,
-                               to.width, to.height, dst, static_cast<std::size_t>(room)))
+    if (!converter_.Convert(src, static_cast<std::size_t>(have), from.layout, from.width, from.height, to.layout,
+                            to.width, to.height, dst, static_cast<std::size_t>(room)))
         return E_FAIL;
     out->SetActualDataLength(static_cast<LONG>(to.bytes));
     out->SetSyncPoint(TRUE);

@@ -1,8 +1,7 @@
 #pragma once
 // The colour converter: YUY2, UYVY, YV12 or I420 (or RGB32) in, RGB24 of the same size out.
 #include "dshow/dshow.h"
-#include "dshow_ffmpeg/converters.h"
-#include "dshow_ffmpeg/streamtypes.h"
+#include "dshow/videoformat.h"
 
 class CYuvToRgbFilter : public CTransformFilter {
 public:
@@ -16,5 +15,5 @@ public:
     HRESULT Transform(IMediaSample* in, IMediaSample* out) override;
 
 private:
-    ffmpeg::VideoConverter converter_;
+    PictureConverter converter_;
 };

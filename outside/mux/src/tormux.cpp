@@ -3,7 +3,7 @@
 
 #include "muxargs.h"
 #include "muxoutput.h"
-#include "mux/toolrun.h"
+#include "toolrun/toolrun.h"
 #include "rtl/paths.h"
 #include "rtl/sysutils.h"
 

@@ -211,13 +211,14 @@ TEST(FfmpegEngine, ConvertsToTheGraphLayoutsWithinBounds)
     EXPECT_EQ(yuy2.size(), 720u * 576u * 2u);
     ASSERT_TRUE(converter.Convert(frame, PixelLayout::YUY2, 720, 576, yuy2.data(), yuy2.size()));
     std::vector<std::uint8_t> back(PictureBytes(PixelLayout::RGB24, 720, 576));
-    ASSERT_TRUE(converter.ConvertRaw(yuy2.data(), yuy2.size(), PixelLayout::YUY2, 720, 576, PixelLayout::RGB24, 720, 576,
-                                     back.data(), back.size()));
+    PictureConverter raw;
+    ASSERT_TRUE(raw.Convert(yuy2.data(), yuy2.size(), PixelLayout::YUY2, 720, 576, PixelLayout::RGB24, 720, 576,
+                            back.data(), back.size()));
     testkit::PictureView big{back.data(), 720, 576, 2160, true, true};
     EXPECT_TRUE(testkit::RegionsMatch(big));
     EXPECT_EQ(testkit::ReadFrameCounter(big), 25);
-    EXPECT_FALSE(converter.ConvertRaw(yuy2.data(), yuy2.size() - 2, PixelLayout::YUY2, 720, 576, PixelLayout::RGB24,
-                                      720, 576, back.data(), back.size()));
+    EXPECT_FALSE(raw.Convert(yuy2.data(), yuy2.size() - 2, PixelLayout::YUY2, 720, 576, PixelLayout::RGB24, 720, 576,
+                             back.data(), back.size()));
     // YV12 and I420 differ only in the order of their chroma planes.
     std::vector<std::uint8_t> yv12(PictureBytes(PixelLayout::YV12, 720, 576)), i420(yv12.size());
     ASSERT_TRUE(converter.Convert(frame, PixelLayout::YV12, 720, 576, yv12.data(), yv12.size()));

@@ -2,8 +2,9 @@
 // What the FFmpeg filter tests share: a private registry and silent audio per
 // test, graphs over the synthetic clips, and lookups of filters and pins.
 #include "dshow/dshow.h"
-#include "dshow_ffmpeg/filters.h"
-#include "dshow_ffmpeg/qedit.h"
+#include "dshow/mediafilters.h"
+#include "dshow/videosurface.h"
+#include "dshow/qedit.h"
 #include "testkit/clips.h"
 #include "testkit/tempfolder.h"
 

@@ -4,7 +4,7 @@
 // offers the graph clock.
 #include "audiooutput.h"
 #include "dshow/dshow.h"
-#include "dshow_ffmpeg/filters.h"
+#include "dshow/mediafilters.h"
 #include "dshow_ffmpeg/streamtypes.h"
 
 #include <memory>

@@ -75,6 +75,9 @@ int ScaleFlags(AVPixelFormat from, int fromWidth, int fromHeight, PixelLayout to
 }
 
 } // namespace
+} // namespace ffmpeg
+
+using namespace ffmpeg;
 
 int BitsPerPixel(PixelLayout layout)
 {
@@ -114,6 +117,41 @@ std::size_t PictureBytes(PixelLayout layout, int width, int height)
 
 // ---------------------------------------------------------------------------
 
+struct PictureConverter::State {
+    SwsContext* scaler = nullptr;
+    ~State() { sws_freeContext(scaler); }
+};
+
+PictureConverter::PictureConverter() : state_(std::make_unique<State>()) {}
+PictureConverter::~PictureConverter() = default;
+
+bool PictureConverter::Convert(const std::uint8_t* in, std::size_t inSize, PixelLayout inLayout, int inWidth,
+                               int inHeight, PixelLayout layout, int width, int height, std::uint8_t* out,
+                               std::size_t outSize)
+{
+    std::size_t have = PictureBytes(inLayout, inWidth, inHeight);
+    std::size_t need = PictureBytes(layout, width, height);
+    if (!in || !out || have == 0 || need == 0 || inSize < have || outSize < need) return false;
+    std::uint8_t* srcPlanes[4];
+    int srcStrides[4];
+    std::uint8_t* dstPlanes[4];
+    int dstStrides[4];
+    if (!PlanesOf(inLayout, inWidth, inHeight, const_cast<std::uint8_t*>(in), srcPlanes, srcStrides) ||
+        !PlanesOf(layout, width, height, out, dstPlanes, dstStrides))
+        return false;
+    state_->scaler = sws_getCachedContext(state_->scaler, inWidth, inHeight, AvFormat(inLayout), width, height,
+                                          AvFormat(layout),
+                                          ScaleFlags(AvFormat(inLayout), inWidth, inHeight, layout, width, height),
+                                          nullptr, nullptr, nullptr);
+    if (!state_->scaler) return false;
+    const std::uint8_t* const* src = srcPlanes;
+    return sws_scale(state_->scaler, src, srcStrides, 0, inHeight, dstPlanes, dstStrides) > 0;
+}
+
+// ---------------------------------------------------------------------------
+
+namespace ffmpeg {
+
 struct VideoConverter::State {
     SwsContext* scaler = nullptr;
     ~State() { sws_freeContext(scaler); }
@@ -138,29 +176,6 @@ bool VideoConverter::Convert(const DecodedFrame& frame, PixelLayout layout, int 
                                           nullptr, nullptr);
     if (!state_->scaler) return false;
     return sws_scale(state_->scaler, f->data, f->linesize, 0, f->height, planes, strides) > 0;
-}
-
-bool VideoConverter::ConvertRaw(const std::uint8_t* in, std::size_t inSize, PixelLayout inLayout, int inWidth,
-                                int inHeight, PixelLayout layout, int width, int height, std::uint8_t* out,
-                                std::size_t outSize)
-{
-    std::size_t have = PictureBytes(inLayout, inWidth, inHeight);
-    std::size_t need = PictureBytes(layout, width, height);
-    if (!in || !out || have == 0 || need == 0 || inSize < have || outSize < need) return false;
-    std::uint8_t* srcPlanes[4];
-    int srcStrides[4];
-    std::uint8_t* dstPlanes[4];
-    int dstStrides[4];
-    if (!PlanesOf(inLayout, inWidth, inHeight, const_cast<std::uint8_t*>(in), srcPlanes, srcStrides) ||
-        !PlanesOf(layout, width, height, out, dstPlanes, dstStrides))
-        return false;
-    state_->scaler = sws_getCachedContext(state_->scaler, inWidth, inHeight, AvFormat(inLayout), width, height,
-                                          AvFormat(layout),
-                                          ScaleFlags(AvFormat(inLayout), inWidth, inHeight, layout, width, height),
-                                          nullptr, nullptr, nullptr);
-    if (!state_->scaler) return false;
-    const std::uint8_t* const* src = srcPlanes;
-    return sws_scale(state_->scaler, src, srcStrides, 0, inHeight, dstPlanes, dstStrides) > 0;
 }
 
 // ---------------------------------------------------------------------------

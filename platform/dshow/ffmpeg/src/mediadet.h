@@ -4,7 +4,7 @@
 #include "com/cunknown.h"
 #include "dshow_ffmpeg/converters.h"
 #include "dshow_ffmpeg/mediafile.h"
-#include "dshow_ffmpeg/qedit.h"
+#include "dshow/qedit.h"
 
 #include <memory>
 #include <mutex>

@@ -1,7 +1,7 @@
 #pragma once
 // The null renderer: takes any stream and drops each sample at its time.
 #include "dshow/dshow.h"
-#include "dshow_ffmpeg/filters.h"
+#include "dshow/mediafilters.h"
 
 namespace ffmpeg {
 

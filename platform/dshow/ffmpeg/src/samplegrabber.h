@@ -2,7 +2,7 @@
 // The sample grabber: passes its stream through unchanged, accepting only the
 // type set with SetMediaType, and keeps the last sample for GetCurrentBuffer.
 #include "dshow/dshow.h"
-#include "dshow_ffmpeg/qedit.h"
+#include "dshow/qedit.h"
 
 #include <mutex>
 #include <vector>

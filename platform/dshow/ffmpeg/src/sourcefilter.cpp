@@ -1,6 +1,6 @@
 #include "sourcefilter.h"
 
-#include "dshow_ffmpeg/filters.h"
+#include "dshow/mediafilters.h"
 #include "rtl/paths.h"
 
 #include <algorithm>

@@ -12,6 +12,9 @@ constexpr PixelLayout kOfferOrder[] = {PixelLayout::YUY2, PixelLayout::YV12, Pix
 constexpr int kMaxPictureSide = 8192;
 
 } // namespace
+} // namespace ffmpeg
+
+using namespace ffmpeg;
 
 const GUID& SubtypeOf(PixelLayout layout)
 {
@@ -66,6 +69,26 @@ CMediaType VideoMediaType(PixelLayout layout, int width, int height, REFERENCE_T
     return mt;
 }
 
+bool ReadVideoShape(const AM_MEDIA_TYPE& mt, VideoShape* shape)
+{
+    if (mt.majortype != MEDIATYPE_Video) return false;
+    PixelLayout layout;
+    if (!LayoutOfSubtype(mt.subtype, &layout)) return false;
+    const BITMAPINFOHEADER* bih = VideoBitmapHeader(mt);
+    if (!bih) return false;
+    int width = bih->biWidth;
+    int height = bih->biHeight < 0 ? -bih->biHeight : bih->biHeight;
+    // Top-down RGB (negative height) is not produced here.
+    if ((layout == PixelLayout::RGB24 || layout == PixelLayout::RGB32) && bih->biHeight < 0) return false;
+    if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide) return false;
+    std::size_t bytes = PictureBytes(layout, width, height);
+    if (bytes == 0) return false;
+    *shape = VideoShape{layout, width, height, bytes};
+    return true;
+}
+
+namespace ffmpeg {
+
 CMediaType AudioMediaType(int sampleRate, int channels)
 {
     CMediaType mt(MEDIATYPE_Audio);
@@ -99,24 +122,6 @@ std::vector<CMediaType> OfferedTypes(const StreamInfo& stream)
             if (rate != stream.sampleRate || channels != 2) types.push_back(AudioMediaType(rate, 2));
     }
     return types;
-}
-
-bool ReadVideoShape(const AM_MEDIA_TYPE& mt, VideoShape* shape)
-{
-    if (mt.majortype != MEDIATYPE_Video) return false;
-    PixelLayout layout;
-    if (!LayoutOfSubtype(mt.subtype, &layout)) return false;
-    const BITMAPINFOHEADER* bih = VideoBitmapHeader(mt);
-    if (!bih) return false;
-    int width = bih->biWidth;
-    int height = bih->biHeight < 0 ? -bih->biHeight : bih->biHeight;
-    // Top-down RGB (negative height) is not produced here.
-    if ((layout == PixelLayout::RGB24 || layout == PixelLayout::RGB32) && bih->biHeight < 0) return false;
-    if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide) return false;
-    std::size_t bytes = PictureBytes(layout, width, height);
-    if (bytes == 0) return false;
-    *shape = VideoShape{layout, width, height, bytes};
-    return true;
 }
 
 bool ReadAudioShape(const AM_MEDIA_TYPE& mt, AudioShape* shape)

@@ -4,35 +4,9 @@
 
 namespace ffmpeg {
 
-namespace {
-
-std::mutex& FactoryMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
-VideoSurfaceFactory& Factory()
-{
-    static VideoSurfaceFactory factory;
-    return factory;
-}
-
-} // namespace
-} // namespace ffmpeg
-
-// Declared for the framework in filters.h, outside the engine's namespace.
-void SetVideoSurfaceFactory(VideoSurfaceFactory factory)
-{
-    std::lock_guard lock(ffmpeg::FactoryMutex());
-    ffmpeg::Factory() = std::move(factory);
-}
-
-namespace ffmpeg {
-
 CVideoRenderer::CVideoRenderer(IUnknown* outer, HRESULT* hr) : CBaseRenderer(CLSID_VideoRenderer, "Video Renderer", outer, hr)
 {
-    std::lock_guard lock(FactoryMutex());
-    if (Factory()) surface_ = Factory()(this);
+    surface_ = CreateVideoSurface(this);
 }
 
 CVideoRenderer::~CVideoRenderer()

@@ -3,7 +3,8 @@
 // clock, keeps the last one, and hands both the picture and the window settings
 // given through IVideoWindow to the framework's surface, when one is installed.
 #include "dshow/dshow.h"
-#include "dshow_ffmpeg/filters.h"
+#include "dshow/mediafilters.h"
+#include "dshow/videosurface.h"
 #include "dshow_ffmpeg/streamtypes.h"
 
 #include <memory>

@@ -1,5 +1,6 @@
 #pragma once
 // Conversion of decoded frames to the uncompressed layouts the media graph carries.
+#include "dshow/videoformat.h"
 #include "dshow_ffmpeg/mediafile.h"
 
 #include <cstddef>
@@ -9,15 +10,11 @@
 
 namespace ffmpeg {
 
-// Picture layouts. RGB layouts are device-independent bitmaps: bottom-up rows,
-// blue-green-red byte order, rows padded to 4 bytes. YUV layouts are top-down.
-enum class PixelLayout { RGB24, RGB32, YUY2, UYVY, YV12, I420 };
-
-int BitsPerPixel(PixelLayout layout);
-// Bytes of one picture in the layout; 0 when the size is not valid for it.
-std::size_t PictureBytes(PixelLayout layout, int width, int height);
-// Bytes per row of an RGB picture (padded to 4) or of the luma plane of a YUV one.
-int RowBytes(PixelLayout layout, int width);
+// The picture layouts of the graph (dshow/videoformat.h).
+using ::BitsPerPixel;
+using ::PictureBytes;
+using ::PixelLayout;
+using ::RowBytes;
 
 class VideoConverter {
 public:
@@ -31,9 +28,6 @@ public:
     // the buffer is too small.
     bool Convert(const DecodedFrame& frame, PixelLayout layout, int width, int height, std::uint8_t* out,
                  std::size_t outSize);
-    // The same from a raw picture in memory (used by the colour converter filter).
-    bool ConvertRaw(const std::uint8_t* in, std::size_t inSize, PixelLayout inLayout, int inWidth, int inHeight,
-                    PixelLayout layout, int width, int height, std::uint8_t* out, std::size_t outSize);
 
 private:
     struct State;

@@ -1,4 +1,4 @@
-#include "mux/toolrun.h"
+#include "toolrun/toolrun.h"
 
 #include "rtl/paths.h"
 

@@ -1,10 +1,7 @@
 #pragma once
-// The filters built on FFmpeg: the file source/decoder, the video and audio
-// renderers, the null renderer, the sample grabber and the media detector.
-// They are known to CoCreateInstance and to automatic graph building (RenderFile
-// finds the source, Render the renderers) as soon as a program names one of the
-// classes below, or calls RegisterMediaFilters (any number of times).
-#include "com/guid.h"
+// The video renderer's window side: whoever shows pictures in its own windows
+// (the framework) installs a surface factory; each renderer made afterwards
+// gets a surface of its own and reports window settings and new pictures to it.
 #include "dshow/interfaces.h"
 
 #include <cstdint>
@@ -12,15 +9,6 @@
 #include <memory>
 #include <vector>
 
-// The file source and decoder: one output pin per audio or video stream.
-extern const CLSID CLSID_FfmpegSource;     // {0F27FEAB-142D-4829-8C37-F0FEB3EF29C1}
-extern const CLSID CLSID_VideoRenderer;    // {70E102B0-5556-11CE-97C0-00AA0055595A}
-extern const CLSID CLSID_DSoundRender;     // {79376820-07D0-11CF-A24D-0020AFD79767}, the audio renderer
-extern const CLSID CLSID_NullRenderer;     // {C1F400A4-3F08-11D3-9F0B-006008039E37}
-
-void RegisterMediaFilters();
-
-// ---------------------------------------------------------------------------
 // What the video renderer shows, for whoever paints its window: the window
 // settings given through IVideoWindow and the picture last presented.
 struct VideoWindowSettings {
@@ -48,6 +36,9 @@ public:
 };
 using VideoSurfaceFactory = std::function<std::unique_ptr<VideoSurface>(class IVideoFrameAccess* renderer)>;
 void SetVideoSurfaceFactory(VideoSurfaceFactory factory);
+// What a video renderer calls once it is made: the installed factory's surface,
+// or null when there is no factory.
+std::unique_ptr<VideoSurface> CreateVideoSurface(class IVideoFrameAccess* renderer);
 
 inline constexpr IID IID_IVideoFrameAccess{0x66BAC460, 0xBB93, 0x48E5, {0x8D, 0xA9, 0xCA, 0x9C, 0x9E, 0x0A, 0x51, 0x60}};
 
@@ -62,8 +53,3 @@ public:
 protected:
     ~IVideoFrameAccess() = default;
 };
-
-// The audio renderer (CLSID_DSoundRender) plays through the sound server when
-// there is one and renders silently against its clock when there is none (or
-// when KELDARA_AUDIO=null is set); either way it offers the graph clock
-// (IReferenceClock).
