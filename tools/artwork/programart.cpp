@@ -1,6 +1,6 @@
 // Draws the program's own pictures (splash, main-window skin and its buttons,
 // About box background, clip border pieces, the stand-in pictures of a clip
-// without a snapshot) as BMP files into a folder:
+// without a snapshot, the DVD menus' corner button) as BMP files into a folder:
 // programart FOLDER. The main window's layout comes from the shell, so the
 // buttons are painted over exactly the part of the skin they cover.
 #include "paint.h"
@@ -318,6 +318,49 @@ TBitmap Piece(int direction) // 0 left, 1 right, 2 top, 3 bottom
     return b;
 }
 
+// The corner button of the DVD menus, which leads back to the title menu: its
+// picture at output scale ("BackPic.bmp", stamped on the 720 x 576 stills) and
+// its shape at design scale ("BackPng.bmp", stamped on the 468 x 352 masks).
+// Both place their top-left corner 5 pixels in from the left and their bottom
+// 5 pixels above the bottom of their own frame, so the shape scaled to the
+// still (x by 720 / 468, y by 576 / 352) covers the picture's box.
+constexpr int kCornerShapeWidth = 40, kCornerShapeHeight = 24;
+
+TBitmap CornerPicture()
+{
+    // The shape's rectangle on the still is (7, 528)-(69, 567); placed at
+    // (5, 576 - 44 - 5) the box below fills it.
+    TBitmap b(64, 44, pf24bit);
+    FillRect(b, 0, 0, b.Width(), b.Height(), kKey);
+    PaintBox(b, {2, 1, 64, 40, 9, Hex(0x5A92DE), Hex(0x173A72), Hex(0x06101F), 0.35, true, true});
+    // A white arrow pointing left.
+    PaintShape(b, 0, 0, 64, 44, Hex(0xFFFFFF), [](double x, double y) {
+        return InTriangle(x, y, 15, 20.5, 30, 10, 30, 31) || (x >= 29 && x <= 50 && y >= 16.5 && y <= 24.5);
+    });
+    return b;
+}
+
+TBitmap CornerShape()
+{
+    // A ring three pixels wide round the button, crisp: masks take exact colours.
+    TBitmap b(kCornerShapeWidth, kCornerShapeHeight, pf24bit);
+    FillRect(b, 0, 0, b.Width(), b.Height(), kKey);
+    auto inRounded = [](double x, double y, double l, double t, double r, double bt, double radius) {
+        const double cx = std::clamp(x, l + radius, r - radius), cy = std::clamp(y, t + radius, bt - radius);
+        return x >= l && x <= r && y >= t && y <= bt && std::hypot(x - cx, y - cy) <= radius;
+    };
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x) {
+            const double px = x + 0.5, py = y + 0.5;
+            if (inRounded(px, py, 0, 0, kCornerShapeWidth, kCornerShapeHeight, 6) &&
+                !inRounded(px, py, 3, 3, kCornerShapeWidth - 3, kCornerShapeHeight - 3, 3))
+                b.SetPixel(x, y, 0xFFFFFF);
+        }
+    // Pixel (0, 0) is the key the shape is told from.
+    b.SetPixel(0, 0, kKey);
+    return b;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -345,6 +388,8 @@ int main(int argc, char** argv)
         // The clip tile's size and a full-size picture of the same shape.
         Placeholder(101, 76).SaveToFile(folder + "Video.bmp");
         Placeholder(320, 240).SaveToFile(folder + "VideoP.bmp");
+        CornerPicture().SaveToFile(folder + "BackPic.bmp");
+        CornerShape().SaveToFile(folder + "BackPng.bmp");
     } catch (const std::exception& e) {
         std::cerr << "programart: " << e.what() << "\n";
         return 1;
