@@ -1,7 +1,7 @@
 #include "win32/aspi.h"
 #include "win32/scsi.h"
 
-#include "rtl/paths.h"
+#include "testkit/fakescsi.h"
 
 #include <gtest/gtest.h>
 
@@ -15,100 +15,17 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
-// Device nodes as the fake system call layer answers them.
-struct FakeNode {
-    int readWriteErrno = 0;      // errno of an O_RDWR open, 0 = opens
-    int readOnlyErrno = 0;       // errno of an O_RDONLY open
-    int exclusiveErrno = 0;      // errno of any O_EXCL open (a mounted disc: EBUSY)
-    int idlun = -1;              // SCSI_IOCTL_GET_IDLUN's dev_id, -1 = the ioctl fails
-    std::function<int(sg_io_hdr_t&)> sgio = [](sg_io_hdr_t&) { return 0; };
-};
-
-class FakeSystem {
-public:
-    explicit FakeSystem(std::string sysRoot) : sysRoot_(std::move(sysRoot)) {}
-
-    ScsiSource Source()
-    {
-        ScsiSource source;
-        source.sysClassBlockRoot = sysRoot_;
-        source.open = [this](const std::string& path, int flags) {
-            opens.push_back(path + (flags & O_RDWR ? " rw" : " ro") + (flags & O_EXCL ? " excl" : "") +
-                            (flags & O_NONBLOCK ? "" : " blocking"));
-            auto it = nodes.find(path);
-            if (it == nodes.end())
-                return -ENOENT;
-            const FakeNode& node = it->second;
-            if ((flags & O_EXCL) && node.exclusiveErrno)
-                return -node.exclusiveErrno;
-            const int error = (flags & O_RDWR) ? node.readWriteErrno : node.readOnlyErrno;
-            if (error)
-                return -error;
-            fds[next_] = path;
-            return next_++;
-        };
-        source.ioctl = [this](int fd, unsigned long request, void* argument) {
-            auto it = fds.find(fd);
-            if (it == fds.end())
-                return -EBADF;
-            FakeNode& node = nodes[it->second];
-            if (request == SCSI_IOCTL_GET_IDLUN) {
-                if (node.idlun < 0)
-                    return -EINVAL;
-                static_cast<int*>(argument)[0] = node.idlun;
-                return 0;
-            }
-            if (request == SG_IO) {
-                auto* io = static_cast<sg_io_hdr_t*>(argument);
-                last = *io;
-                lastCdb.assign(io->cmdp, io->cmdp + io->cmd_len);
-                return node.sgio(*io);
-            }
-            return -ENOTTY;
-        };
-        source.close = [this](int fd) { fds.erase(fd); };
-        return source;
-    }
-
-    std::map<std::string, FakeNode> nodes;
-    std::map<int, std::string> fds;
-    std::vector<std::string> opens;
-    sg_io_hdr_t last{};
-    std::vector<unsigned char> lastCdb;
-
-private:
-    std::string sysRoot_;
-    int next_ = 50;
-};
-
 class Win32Scsi : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        root_ = MakeTempFolder("win32-scsi");
-        system_ = std::make_unique<FakeSystem>(root_);
-        SetScsiSource(system_->Source());
-    }
     void TearDown() override
     {
-        SetScsiSource(ScsiSource{});
         for (int number : virtuals_)
             UnregisterVirtualScsiDrive(number);
-        fs::remove_all(root_);
     }
-    // A /sys/class/block entry; hctl empty = no device link.
-    void AddBlock(const std::string& name, const std::string& hctl)
-    {
-        fs::create_directories(fs::path(root_) / name);
-        if (!hctl.empty())
-            fs::create_directory_symlink("../../../" + hctl, fs::path(root_) / name / "device");
-    }
-    FakeSystem& System() { return *system_; }
+    void AddBlock(const std::string& name, const std::string& hctl) { fake_.AddBlock(name, hctl); }
+    testkit::FakeScsiSystem& System() { return fake_; }
 
-    std::string root_;
-    std::unique_ptr<FakeSystem> system_;
+    testkit::FakeScsiSystem fake_;
     std::vector<int> virtuals_;
 };
 
@@ -143,8 +60,8 @@ TEST_F(Win32Scsi, DrivesAreNumberedFromSysfsWithHostAdaptersMadeDense)
     AddBlock("sda", "0:0:0:0");
     AddBlock("sr1p1", "");
     AddBlock("loop0", "");
-    System().nodes["/dev/sr2"].idlun = (7 << 24) | (0 << 16) | (0 << 8) | 5;
-    System().nodes["/dev/sr3"] = FakeNode{};
+    System().Node("/dev/sr2").idlun = (7 << 24) | (0 << 16) | (0 << 8) | 5;
+    System().Node("/dev/sr3");
 
     std::vector<std::string> seen;
     for (const ScsiDriveInfo& drive : EnumerateScsiDrives())
@@ -153,8 +70,8 @@ TEST_F(Win32Scsi, DrivesAreNumberedFromSysfsWithHostAdaptersMadeDense)
     EXPECT_EQ(seen, (std::vector<std::string>{"/dev/sr0 1:3:0", "/dev/sr1 0:1:0", "/dev/sr2 1:5:0",
                                               "/dev/sr3 -", "/dev/sr10 2:0:2"}));
     // Asking a drive for its address opens it read-only, non-blocking, and closes it again.
-    EXPECT_EQ(System().opens, (std::vector<std::string>{"/dev/sr2 ro", "/dev/sr3 ro"}));
-    EXPECT_TRUE(System().fds.empty());
+    EXPECT_EQ(System().Opens(), (std::vector<std::string>{"/dev/sr2 ro", "/dev/sr3 ro"}));
+    EXPECT_TRUE(System().OpenDescriptors() == 0);
 }
 
 TEST_F(Win32Scsi, VirtualDrivesSitOnAnAdapterOfTheirOwnAfterTheRealOnes)
@@ -207,11 +124,11 @@ TEST_F(Win32Scsi, VirtualDrivesRunOutAfterThirtyAndHandlesKeepTheirTargetAlive)
 
 TEST_F(Win32Scsi, OpeningFallsBackToReadOnlyAndNamesAMissingPermission)
 {
-    System().nodes["/dev/sr0"].readWriteErrno = EACCES;
-    System().nodes["/dev/sr1"].readWriteErrno = EACCES;
-    System().nodes["/dev/sr1"].readOnlyErrno = EACCES;
-    System().nodes["/dev/sr2"].readWriteErrno = EPERM;
-    System().nodes["/dev/sr2"].readOnlyErrno = EPERM;
+    System().Node("/dev/sr0").readWriteErrno = EACCES;
+    System().Node("/dev/sr1").readWriteErrno = EACCES;
+    System().Node("/dev/sr1").readOnlyErrno = EACCES;
+    System().Node("/dev/sr2").readWriteErrno = EPERM;
+    System().Node("/dev/sr2").readOnlyErrno = EPERM;
 
     ScsiOpenError error;
     auto sr0 = OpenScsiDrive(0, ScsiOpenMode::Shared, &error);
@@ -225,23 +142,23 @@ TEST_F(Win32Scsi, OpeningFallsBackToReadOnlyAndNamesAMissingPermission)
     EXPECT_EQ(error.text, "no permission on /dev/sr2");
     EXPECT_EQ(OpenScsiDrive(9, ScsiOpenMode::Shared, &error), nullptr);
     EXPECT_EQ(error.text, "no drive /dev/sr9");
-    EXPECT_EQ(System().opens, (std::vector<std::string>{"/dev/sr0 rw", "/dev/sr0 ro", "/dev/sr1 rw", "/dev/sr1 ro",
+    EXPECT_EQ(System().Opens(), (std::vector<std::string>{"/dev/sr0 rw", "/dev/sr0 ro", "/dev/sr1 rw", "/dev/sr1 ro",
                                                         "/dev/sr2 rw", "/dev/sr2 ro", "/dev/sr9 rw", "/dev/sr9 ro"}));
     sr0.reset();
-    EXPECT_TRUE(System().fds.empty());
+    EXPECT_TRUE(System().OpenDescriptors() == 0);
 }
 
 TEST_F(Win32Scsi, ExclusiveOpeningFailsClearlyWhileTheDiscIsMounted)
 {
-    System().nodes["/dev/sr0"].exclusiveErrno = EBUSY;
-    System().nodes["/dev/sr1"] = FakeNode{};
+    System().Node("/dev/sr0").exclusiveErrno = EBUSY;
+    System().Node("/dev/sr1");
     ScsiOpenError error;
     EXPECT_EQ(OpenScsiDrive(0, ScsiOpenMode::Exclusive, &error), nullptr);
     EXPECT_EQ(error.code, EBUSY);
     EXPECT_EQ(error.text, "/dev/sr0 is in use (a disc in it may be mounted)");
     EXPECT_NE(OpenScsiDrive(0, ScsiOpenMode::Shared, &error), nullptr);
     EXPECT_NE(OpenScsiDrive(1, ScsiOpenMode::Exclusive, &error), nullptr);
-    EXPECT_EQ(System().opens, (std::vector<std::string>{"/dev/sr0 rw excl", "/dev/sr0 ro excl", "/dev/sr0 rw",
+    EXPECT_EQ(System().Opens(), (std::vector<std::string>{"/dev/sr0 rw excl", "/dev/sr0 ro excl", "/dev/sr0 rw",
                                                         "/dev/sr1 rw excl"}));
 
     // A virtual drive takes one exclusive claim at a time.
@@ -258,7 +175,7 @@ TEST_F(Win32Scsi, ExclusiveOpeningFailsClearlyWhileTheDiscIsMounted)
 
 TEST_F(Win32Scsi, AnExecuteRequestBecomesOneSgIoCall)
 {
-    System().nodes["/dev/sr0"].sgio = [](sg_io_hdr_t& io) {
+    System().Node("/dev/sr0").sgio = [](sg_io_hdr_t& io) {
         std::memset(io.dxferp, 0xAB, io.dxfer_len);
         io.resid = 4;   // a short reply is no error
         return 0;
@@ -278,13 +195,13 @@ TEST_F(Win32Scsi, AnExecuteRequestBecomesOneSgIoCall)
     EXPECT_EQ(ExecuteScsiSrb(drive.get(), srb), SS_COMP);
     EXPECT_EQ(srb.SRB_Status, SS_COMP);
     EXPECT_EQ(reply[35], 0xAB);
-    const sg_io_hdr_t& io = System().last;
+    const sg_io_hdr_t io = System().LastRequest();
     EXPECT_EQ(io.interface_id, 'S');
     EXPECT_EQ(io.dxfer_direction, SG_DXFER_FROM_DEV);
     EXPECT_EQ(io.dxfer_len, 36u);
     EXPECT_EQ(io.mx_sb_len, 64);
     EXPECT_EQ(io.timeout, 120000u);   // no time-out given: the default
-    EXPECT_EQ(System().lastCdb, (std::vector<unsigned char>{0x12, 0, 0, 0, 36, 0}));
+    EXPECT_EQ(System().LastCdb(), (std::vector<unsigned char>{0x12, 0, 0, 0, 36, 0}));
 
     // Out, with the sender's own time-out; no direction flag sends no data at all.
     srb.SRB_Flags = SRB_DIR_OUT;
@@ -292,13 +209,13 @@ TEST_F(Win32Scsi, AnExecuteRequestBecomesOneSgIoCall)
     srb.SRB_CDBLen = 10;
     srb.CDBByte[0] = 0x2A;
     ExecuteScsiSrb(drive.get(), srb);
-    EXPECT_EQ(System().last.dxfer_direction, SG_DXFER_TO_DEV);
-    EXPECT_EQ(System().last.timeout, 4800000u);
-    EXPECT_EQ(System().last.cmd_len, 10);
+    EXPECT_EQ(System().LastRequest().dxfer_direction, SG_DXFER_TO_DEV);
+    EXPECT_EQ(System().LastRequest().timeout, 4800000u);
+    EXPECT_EQ(System().LastRequest().cmd_len, 10);
     srb.SRB_Flags = 0;
     ExecuteScsiSrb(drive.get(), srb);
-    EXPECT_EQ(System().last.dxfer_direction, SG_DXFER_NONE);
-    EXPECT_EQ(System().last.dxfer_len, 0u);
+    EXPECT_EQ(System().LastRequest().dxfer_direction, SG_DXFER_NONE);
+    EXPECT_EQ(System().LastRequest().dxfer_len, 0u);
 }
 
 struct OutcomeRow {
@@ -331,7 +248,7 @@ TEST_F(Win32Scsi, EveryPassThroughOutcomeReadsAsItsSrbStatus)
         {"ioctl failed", -EIO, 0, 0, 0, SS_ERR, 0, 0, EIO},
     };
     for (const OutcomeRow& row : rows) {
-        System().nodes["/dev/sr0"].sgio = [&row](sg_io_hdr_t& io) {
+        System().Node("/dev/sr0").sgio = [&row](sg_io_hdr_t& io) {
             io.status = row.status;
             io.masked_status = row.status >> 1;
             io.host_status = row.host;
