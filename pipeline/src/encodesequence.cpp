@@ -21,6 +21,11 @@ public:
     void Run() override { D_Run(); }
     void GetInfo(EncoderInfo* info) override { D_GetInfo(info); }
     void Stop() override { D_Stop(); }
+    std::string LastError() override
+    {
+        const char* text = D_LastError();
+        return text ? text : "";
+    }
 };
 
 // The output name without its extension.
@@ -174,10 +179,15 @@ void ClipEncodeSequence::EncoderDone(LPARAM result)
     // A completion of a clip that was stopped or given up is not this run's.
     if (!EncoderRunning) return;
     EncoderRunning = false;
-    if (result == kEncoderDoneVideoAndAudio || result == kEncoderDoneSilentAudio)
+    if (result == kEncoderDoneVideoAndAudio || result == kEncoderDoneSilentAudio) {
         view_.MuxClip(CurrentClipIndex);
-    else
-        view_.RunTerminated();
+        return;
+    }
+    // The log says why before the run ends.
+    const std::string why = library_.LastError();
+    if (!why.empty() && CurrentClipIndex >= 0 && CurrentClipIndex < ClipCount)
+        view_.Log("Can not convert " + clips_[static_cast<std::size_t>(CurrentClipIndex)].ClipName + ": " + why + ".");
+    view_.RunTerminated();
 }
 
 void ClipEncodeSequence::Stop()

@@ -99,4 +99,49 @@ TEST(EncodeRun, TwoClipsThroughTheLinkedLibraryForSvcd)
     }
 }
 
+TEST(EncodeRun, ClipCutShortEndsTheRunAndTheLogSaysWhy)
+{
+    // An AVI the ffmpeg program wrote, of which a copy broke off at 95 %.
+    testkit::TempFolder folder;
+    const std::string whole = folder.File("program.avi");
+    ProcessSpec spec;
+    spec.argv = {"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=duration=4:size=320x240:rate=25",
+                 "-f", "lavfi", "-i", "sine=duration=4", "-c:v", "mpeg4", "-c:a", "libmp3lame", whole};
+    ASSERT_TRUE(RunProcess(spec, 60000).Succeeded());
+    const std::string cut = folder.File("holiday.avi");
+    std::filesystem::copy_file(whole, cut);
+    std::filesystem::resize_file(cut, std::filesystem::file_size(whole) * 95 / 100);
+
+    EncodeClipInfo clip;
+    clip.ClipName = "holiday.avi";
+    clip.OutputName = "holiday.vob";
+    clip.SourcePath = cut;
+    clip.VideoDuration = clip.AudioDuration = 4.04;   // what the file's header promises
+    clip.EndPoint = 4.04;
+    MessageQueue queue;
+    Window window;
+    ClipEncodeSequence* sequence = nullptr;
+    HWND handle = AllocateHWnd(queue, [&](UINT m, WPARAM, LPARAM l) -> LRESULT {
+        if (m == MSG_ENCODER_DONE && sequence) sequence->EncoderDone(l);
+        return 0;
+    });
+    ClipEncodeSequence run(ClipEncodeSequence::RunWindow::DiscBuilder, LinkedEncoderLibrary(), window, handle);
+    sequence = window.sequence = &run;
+    run.Start({clip}, 1, true, folder.Path(), 0);
+    for (int i = 0; i < 600 && !window.over && !window.terminated; ++i) {
+        MSG msg;
+        if (queue.Get(msg, 50) == GetResult::Message) DispatchMessage(msg);
+        run.TimerTimer();
+    }
+    run.Stop();
+    DeallocateHWnd(handle);
+
+    EXPECT_TRUE(window.terminated);
+    EXPECT_TRUE(window.muxed.empty());
+    ASSERT_FALSE(window.log.empty());
+    EXPECT_EQ(window.log.back(), "Can not convert holiday.avi: the file is cut short.");
+    EXPECT_FALSE(std::filesystem::exists(folder.File("holiday.mpg")));
+    EXPECT_FALSE(std::filesystem::exists(folder.File("holiday.ac3")));
+}
+
 } // namespace

@@ -37,6 +37,8 @@ public:
         *out = info;
     }
     void Stop() override { calls.push_back("stop"); }
+    std::string LastError() override { return lastError; }
+    std::string lastError;
 
     std::vector<std::string> calls;
     HWND initWindow = nullptr;

@@ -174,6 +174,12 @@ ClipResult ClipEncoder::State::Encode(double start, double end, const std::atomi
         video->Abort();
         return ClipResult::Cancelled;
     }
+    if (outcome == EncodeGraph::Outcome::CutShort) {
+        // What is there would pass for a shorter clip: the user is told instead.
+        Fail("the file is cut short");
+        video->Abort();
+        return ClipResult::Failed;
+    }
     if (failed.load() || outcome == EncodeGraph::Outcome::Failed) {
         if (!failed.load()) Fail("the source could not be decoded");
         video->Abort();

@@ -72,6 +72,19 @@ HRESULT ConnectVideo(IGraphBuilder* graph, IPin* out, IPin* in)
 
 constexpr double kUnits = 10000000.0;
 
+// The result code a stream gave up with, from the graph's queued events.
+HRESULT AbortReason(IMediaEvent* events)
+{
+    LONG code = 0;
+    LONG_PTR param1 = 0, param2 = 0;
+    while (events->GetEvent(&code, &param1, &param2, 0) == S_OK) {
+        const HRESULT hr = static_cast<HRESULT>(param1);
+        events->FreeEventParams(code, param1, param2);
+        if (code == EC_ERRORABORT) return hr;
+    }
+    return E_FAIL;
+}
+
 bool SampleTimes(IMediaSample* sample, double* start, double* stop)
 {
     REFERENCE_TIME a = 0, b = 0;
@@ -273,6 +286,7 @@ EncodeGraph::Outcome EncodeGraph::Run(const std::atomic<bool>& cancel, const std
         HRESULT hr = s.events->WaitForCompletion(10, &code);
         if (hr == E_ABORT) continue;
         outcome = hr == S_OK && code == EC_COMPLETE ? Outcome::Complete : Outcome::Failed;
+        if (code == EC_ERRORABORT && AbortReason(s.events.Get()) == VFW_E_FILE_TOO_SHORT) outcome = Outcome::CutShort;
         break;
     }
     s.control->Stop();

@@ -64,7 +64,8 @@ public:
     // Positions both streams (through each sink); false when the source cannot seek.
     bool Seek(double start, double stop);
 
-    enum class Outcome { Complete, Cancelled, Failed };
+    // CutShort: the source file ends before the data it announces.
+    enum class Outcome { Complete, Cancelled, Failed, CutShort };
     // Runs until both streams end, `cancel` is set, or `finished` answers true
     // (polled every few milliseconds); the graph is stopped on return.
     Outcome Run(const std::atomic<bool>& cancel, const std::function<bool()>& finished);

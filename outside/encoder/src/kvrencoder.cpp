@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace {
@@ -29,6 +30,8 @@ struct Library {
     ClipProgress progress;
     bool started = false;         // D_Run since the last D_Stop / new parameters
     std::uint64_t run = 0;        // counts runs, so a finished worker knows it is still current
+    std::string lastError;        // why the last clip failed; "" after a success
+    std::string publishedError;   // the copy D_LastError hands out
 
     // A program that ends without D_Stop (its last clip done, or still
     // encoding) must not leave the worker running into the library's unloading.
@@ -168,6 +171,11 @@ KVRENCODER_API void D_Run()
         ClipResult result = encoder ? encoder->Run(start, end, lib.progress, lib.cancel) : ClipResult::Failed;
         std::lock_guard lock(lib.mutex);
         if (lib.run != run || result == ClipResult::Cancelled) return;   // stopped: nothing is posted
+        if (result == ClipResult::Failed)
+            lib.lastError = !encoder ? "the encoder's parameters cannot be used"
+                            : encoder->Error().empty() ? "the clip could not be encoded" : encoder->Error();
+        else
+            lib.lastError.clear();
         LPARAM code = result == ClipResult::Encoded            ? kEncoderDoneVideoAndAudio
                       : result == ClipResult::EncodedSilentAudio ? kEncoderDoneSilentAudio
                                                                  : kEncoderFailed;
@@ -188,6 +196,14 @@ KVRENCODER_API void D_GetInfo(EncoderInfo* info)
 }
 
 KVRENCODER_API void D_Stop() { StopWorker(Lib(), true); }
+
+KVRENCODER_API const char* D_LastError()
+{
+    Library& lib = Lib();
+    std::lock_guard lock(lib.mutex);
+    lib.publishedError = lib.lastError;
+    return lib.publishedError.c_str();
+}
 
 KVRENCODER_API int MPEG2StillEncode(const unsigned char* bgrRows, int one, int tvStandard, const char* outputPath)
 {

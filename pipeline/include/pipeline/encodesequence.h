@@ -26,6 +26,8 @@ public:
     virtual void Run() = 0;
     virtual void GetInfo(EncoderInfo* info) = 0;
     virtual void Stop() = 0;
+    // Why the last clip failed, for the run's log ("" when it did not).
+    virtual std::string LastError() = 0;
 };
 // The library the program is linked with.
 EncoderLibrary& LinkedEncoderLibrary();

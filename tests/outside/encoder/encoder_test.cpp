@@ -309,6 +309,47 @@ TEST(EncoderOutputs, FailureIsReportedAndLeavesNoFiles)
     EXPECT_EQ(run.RunToEnd(), kEncoderFailed);
 }
 
+// An AVI with MPEG-4 video and MP3 sound written by the ffmpeg program, cut to a share of its bytes.
+std::string CutProgramAvi(const std::string& folder, int percent)
+{
+    const std::string full = folder + "/program.avi";
+    if (!std::filesystem::exists(full)) {
+        ProcessSpec spec;
+        spec.argv = {"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                     "testsrc=duration=4:size=320x240:rate=25", "-f", "lavfi", "-i", "sine=frequency=440:duration=4",
+                     "-c:v", "mpeg4", "-c:a", "libmp3lame", full};
+        EXPECT_TRUE(RunProcess(spec, 60000).Succeeded());
+    }
+    const std::string cut = folder + "/cut" + std::to_string(percent) + ".avi";
+    std::filesystem::copy_file(full, cut, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::resize_file(cut, std::filesystem::file_size(full) * percent / 100);
+    return cut;
+}
+
+TEST(EncoderOutputs, AviCutShortByAnotherProgramIsReportedWithItsReason)
+{
+    testkit::TempFolder folder;
+    {
+        // The whole file is a sound clip.
+        std::string whole = CutProgramAvi(folder.Path(), 100);
+        EncoderRun run;
+        run.Prepare(whole, folder.File("whole"), {1, true});
+        EXPECT_EQ(run.RunToEnd(), kEncoderDoneVideoAndAudio);
+        EXPECT_EQ(std::string(D_LastError()), "");
+        EXPECT_EQ(CountFrames(run.video), 101);
+    }
+    for (int percent : {40, 66, 95}) {
+        SCOPED_TRACE(percent);
+        std::string cut = CutProgramAvi(folder.Path(), percent);
+        EncoderRun run;
+        run.Prepare(cut, folder.File("cut" + std::to_string(percent)), {1, true});
+        EXPECT_EQ(run.RunToEnd(), kEncoderFailed);
+        EXPECT_EQ(std::string(D_LastError()), "the file is cut short");
+        EXPECT_FALSE(std::filesystem::exists(run.video));
+        EXPECT_FALSE(std::filesystem::exists(run.audio));
+    }
+}
+
 // Rows of the first picture's luma, read back with the ffmpeg program.
 std::vector<unsigned char> FirstLuma(const std::string& path, const std::string& folder, int w, int h)
 {

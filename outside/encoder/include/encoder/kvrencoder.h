@@ -91,6 +91,9 @@ KVRENCODER_API void D_SetStartEndTime(double start, double end);
 KVRENCODER_API void D_Run();
 KVRENCODER_API void D_GetInfo(EncoderInfo* info);
 KVRENCODER_API void D_Stop();
+// A readable reason why the last clip failed ("" after a success), for the run's
+// log; valid until the next call of D_LastError.
+KVRENCODER_API const char* D_LastError();
 // Writes a DVD program stream holding the picture (bgr rows top to bottom,
 // 720 wide, 576 rows for standard 2 = PAL, 480 for 1 = NTSC); 0 on success.
 KVRENCODER_API int MPEG2StillEncode(const unsigned char* bgrRows, int one, int tvStandard, const char* outputPath);

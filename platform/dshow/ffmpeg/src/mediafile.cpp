@@ -27,6 +27,9 @@ constexpr AVRational kUnits = {1, static_cast<int>(kUnitsPerSecond)};
 constexpr int kMaxBadPackets = 256;
 // How often a seek that landed after its target is retried further back.
 constexpr int kMaxSeekRetries = 3;
+// Pictures a video stream may end short of its header's count before the file
+// counts as cut short (a coder's placeholder pictures decode to nothing).
+constexpr std::int64_t kMissingPicturesAllowed = 2;
 
 int InterruptCallback(void* opaque)
 {
@@ -44,6 +47,8 @@ struct MediaFile::State {
     std::int64_t startTime = 0;   // file start, AV_TIME_BASE units
     std::int64_t nextStart = 0;   // extrapolated start of the next frame, 100 ns units
     int badPackets = 0;
+    bool tailCorrupt = false;     // the last packet read was shorter than its header said
+    bool cutShort = false;        // the file ended before the data it announces
     // Accurate seeking
     bool seeking = false;
     bool waitKey = false;
@@ -109,6 +114,11 @@ std::unique_ptr<MediaFile> MediaFile::Open(const std::string& path, std::string*
                 av_reduce(&info.fpsNum, &info.fpsDen, rate.num, rate.den, 1 << 30);
                 info.frameDuration = av_rescale_q(1, av_inv_q(rate), kUnits);
             }
+            info.declaredFrames = std::max<std::int64_t>(st->nb_frames, 0);
+            // A file that lost its tail still announces its whole length in its
+            // header: reading runs to the real end, where the loss is seen.
+            if (info.declaredFrames > 0 && info.frameDuration > 0)
+                info.duration = std::max(info.duration, info.declaredFrames * info.frameDuration);
             AVRational sar = av_guess_sample_aspect_ratio(raw, const_cast<AVStream*>(st), nullptr);
             if (sar.num > 0 && sar.den > 0) av_reduce(&info.sarNum, &info.sarDen, sar.num, sar.den, 1 << 16);
             av_reduce(&info.aspectX, &info.aspectY, static_cast<std::int64_t>(info.width) * info.sarNum,
@@ -176,6 +186,7 @@ bool MediaFile::SelectStream(int position)
     s.DropPacket();
     s.flushed = false;
     s.badPackets = 0;
+    s.tailCorrupt = s.cutShort = false;
     s.nextStart = 0;
     selected_ = position;
     return true;
@@ -204,6 +215,7 @@ bool MediaFile::Seek(std::int64_t position)
     s.DropPacket();
     s.flushed = false;
     s.badPackets = 0;
+    s.tailCorrupt = s.cutShort = false;
     s.seeking = true;
     s.waitKey = streams_[selected_].kind == StreamKind::Video;
     s.seekRetries = 0;
@@ -225,6 +237,7 @@ bool MediaFile::Restart()
     avcodec_flush_buffers(s.codec.get());
     s.flushed = false;
     s.badPackets = 0;
+    s.tailCorrupt = s.cutShort = false;
     s.seeking = false;
     s.waitKey = false;
     s.nextStart = 0;
@@ -301,6 +314,21 @@ ReadResult MediaFile::ReadLocked(DecodedFrame& frame)
     }
 }
 
+// The end of the selected stream: sound, or short of what the file announces.
+ReadResult MediaFile::EndOfFile()
+{
+    State& s = *state_;
+    const StreamInfo& info = streams_[selected_];
+    // A video stream whose header counts more pictures than the file holds.
+    if (info.kind == StreamKind::Video && info.declaredFrames > 0 && info.frameDuration > 0 && !s.cutShort) {
+        const std::int64_t announced = info.declaredFrames * info.frameDuration;
+        if (s.nextStart + kMissingPicturesAllowed * info.frameDuration < announced) s.cutShort = true;
+    }
+    if (!s.cutShort) return ReadResult::EndOfStream;
+    s.lastError = "the file is cut short";
+    return ReadResult::CutShort;
+}
+
 // Decodes the next frame of the selected stream. False with `result` set when there is none.
 bool MediaFile::DecodeNext(DecodedFrame& frame, ReadResult& result)
 {
@@ -352,7 +380,7 @@ bool MediaFile::DecodeNext(DecodedFrame& frame, ReadResult& result)
             return true;
         }
         if (err == AVERROR_EOF) {
-            result = ReadResult::EndOfStream;
+            result = EndOfFile();
             return false;
         }
         if (err != AVERROR(EAGAIN)) {
@@ -362,7 +390,7 @@ bool MediaFile::DecodeNext(DecodedFrame& frame, ReadResult& result)
         }
         // The decoder wants more input.
         if (s.flushed) {
-            result = ReadResult::EndOfStream;
+            result = EndOfFile();
             return false;
         }
         if (!s.packetPending) {
@@ -375,10 +403,13 @@ bool MediaFile::DecodeNext(DecodedFrame& frame, ReadResult& result)
             if (err < 0) {
                 // End of file, or a file cut short: drain what the decoder holds.
                 if (err != AVERROR_EOF) s.lastError = AvErrorText(err);
+                // A last packet that broke off means the file did too.
+                if (s.tailCorrupt) s.cutShort = true;
                 avcodec_send_packet(s.codec.get(), nullptr);
                 s.flushed = true;
                 continue;
             }
+            s.tailCorrupt = (s.packet->flags & AV_PKT_FLAG_CORRUPT) != 0;
             if (s.packet->stream_index != info.index) {
                 av_packet_unref(s.packet.get());
                 continue;

@@ -150,6 +150,7 @@ HRESULT CFfmpegStream::ReadFailure(ReadResult result)
         // stop is asked, so the base does not take this for the end of the stream.
         for (int i = 0; i < kAbortWaitMs && !StopRequested(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return S_FALSE;
+    case ReadResult::CutShort: return VFW_E_FILE_TOO_SHORT;   // reported to the graph as EC_ERRORABORT
     case ReadResult::Error: break;
     case ReadResult::Frame: return S_OK;
     }

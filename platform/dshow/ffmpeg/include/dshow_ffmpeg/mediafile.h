@@ -32,6 +32,7 @@ struct StreamInfo {
     int aspectX = 0;                // picture aspect (e.g. 16:9), reduced
     int aspectY = 0;
     std::int64_t frameDuration = 0; // 100 ns units per frame; 0 when unknown
+    std::int64_t declaredFrames = 0;// pictures the container's header announces; 0 when it does not say
     // Audio
     int sampleRate = 0;
     int channels = 0;
@@ -58,7 +59,9 @@ struct DecodedFrame {
     std::shared_ptr<Payload> payload;
 };
 
-enum class ReadResult { Frame, EndOfStream, Error, Aborted };
+// CutShort: the file ends before the data its own headers announce (a copy
+// or download that broke off); what was read before is sound.
+enum class ReadResult { Frame, EndOfStream, Error, Aborted, CutShort };
 
 class MediaFile {
 public:
@@ -101,6 +104,7 @@ private:
     struct State;
     ReadResult ReadLocked(DecodedFrame& frame);
     bool DecodeNext(DecodedFrame& frame, ReadResult& result);
+    ReadResult EndOfFile();
     int Reopen();   // the file read again from its start
 
     std::string path_;
