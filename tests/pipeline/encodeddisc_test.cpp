@@ -70,7 +70,7 @@ protected:
 
     // Encodes the clip as a DVD title the way a run does: block from the DVD
     // table, the trim passed unless it is the whole clip, completion awaited.
-    Streams Encode(Receiver& r, const TQV_MovieImage& clip, bool pal)
+    Streams Encode(Receiver& r, const TQV_MovieImage& clip, bool pal, int outputType = 1)
     {
         pipeline::ClipEncodeInput in;
         in.sourcePath = clip.SourcePath;
@@ -81,7 +81,7 @@ protected:
         in.letterBox = clip.LetterBox;
         EncoderParams params{};
         EncoderAdvSettings adv{};
-        if (!pipeline::FillEncoderParams(in, 1, pal, &params, &adv))
+        if (!pipeline::FillEncoderParams(in, outputType, pal, &params, &adv))
             throw std::runtime_error("the parameter block refused " + clip.SourcePath);
         D_InitEncoderDLL(r.Handle());
         D_AdvSettings(adv);
@@ -150,6 +150,40 @@ protected:
 std::unique_ptr<testkit::TempFolder> EncodedDiscTest::registry_;
 
 } // namespace
+
+// Pictures of the video stream in a file, as the ffmpeg program decodes them.
+int CountPictures(const std::string& path)
+{
+    std::string out;
+    Run({"ffprobe", "-v", "error", "-select_streams", "v", "-count_frames", "-show_entries", "stream=nb_read_frames",
+         "-of", "default=noprint_wrappers=1:nokey=1", path},
+        &out);
+    return std::atoi(out.c_str());
+}
+
+TEST_F(EncodedDiscTest, EveryPictureEncodedIsMultiplexedForEachDiscKind)
+{
+    TQV_MovieImage* clip = AddSourceClip("count", 3.0, 320, 240, 1);
+    Receiver r;
+    for (int outputType : {1, 2, 3}) {
+        for (bool pal : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "output type " << outputType << (pal ? " PAL" : " NTSC"));
+            const Streams s = Encode(r, *clip, pal, outputType);
+            // The stream ends with its sequence end code.
+            const std::string bytes = Read(s.video);
+            ASSERT_GE(bytes.size(), 4u);
+            EXPECT_EQ(bytes.substr(bytes.size() - 4), std::string("\0\0\1\xB7", 4));
+            const int encoded = CountPictures(s.video);
+            EXPECT_EQ(encoded, pal ? 75 : 90);
+            const std::string output = work_ + (outputType == 1 ? "count.vob" : "count.mpg");
+            auto worker = MakeWorker(r.Handle());
+            worker->StartMux(outputType, output, s.video, s.audio);
+            const Posted p = r.Next();
+            ASSERT_EQ(p.w, 1u) << worker->LastErrorText;
+            EXPECT_EQ(CountPictures(output), encoded);
+        }
+    }
+}
 
 TEST_F(EncodedDiscTest, WideNtscClipBecomesAOneTitleDisc)
 {

@@ -7,6 +7,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -86,16 +87,30 @@ void Encode(const std::uint8_t* rows, int width, int height, bool ntsc, const st
     int srcStride[4] = {width * 3, 0, 0, 0};
     sws_scale(sws.get(), src, srcStride, 0, height, frame->data, frame->linesize);
 
-    std::unique_ptr<AVPacket, void (*)(AVPacket*)> packet(av_packet_alloc(), [](AVPacket* p) { av_packet_free(&p); });
+    // Each packet is held until the next one comes, so that the last can
+    // carry the sequence end code that tells readers the last picture is whole.
+    using Packet = std::unique_ptr<AVPacket, void (*)(AVPacket*)>;
+    auto newPacket = [] {
+        Packet p(av_packet_alloc(), [](AVPacket* q) { av_packet_free(&q); });
+        if (!p) throw Failure("out of memory");
+        return p;
+    };
+    Packet packet = newPacket(), held = newPacket();
+    bool holding = false;
+    auto write = [&](AVPacket* p) {
+        av_packet_rescale_ts(p, e->time_base, stream->time_base);
+        p->stream_index = stream->index;
+        Check(av_interleaved_write_frame(out.fmt, p), "write");
+    };
     auto drain = [&](AVFrame* f) {
         Check(avcodec_send_frame(e, f), "encode");
         for (;;) {
             int rc = avcodec_receive_packet(e, packet.get());
             if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return;
             Check(rc, "encode");
-            av_packet_rescale_ts(packet.get(), e->time_base, stream->time_base);
-            packet->stream_index = stream->index;
-            Check(av_interleaved_write_frame(out.fmt, packet.get()), "write");
+            if (holding) write(held.get());
+            std::swap(packet, held);
+            holding = true;
         }
     };
     for (int i = 0; i < kStillFrames; ++i) {
@@ -103,6 +118,12 @@ void Encode(const std::uint8_t* rows, int width, int height, bool ntsc, const st
         drain(frame.get());
     }
     drain(nullptr);
+    if (!holding) throw Failure("no picture");
+    const int size = held->size;
+    Check(av_grow_packet(held.get(), 4), "end code");
+    static const std::uint8_t kSequenceEnd[4] = {0x00, 0x00, 0x01, 0xB7};
+    std::memcpy(held->data + size, kSequenceEnd, sizeof kSequenceEnd);
+    write(held.get());
     Check(av_write_trailer(out.fmt), "trailer");
     Check(avio_closep(&out.fmt->pb), "close file");
 }

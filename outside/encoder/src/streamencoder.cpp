@@ -76,6 +76,14 @@ public:
         if (std::fwrite(packet.data, 1, packet.size, file_.get()) != static_cast<std::size_t>(packet.size))
             throw EncodeFailure("write failed");
     }
+    // Ends a video stream with its sequence end code: multiplexers count the
+    // last picture as whole only when a start code follows it.
+    void EndSequence()
+    {
+        static const unsigned char kSequenceEnd[4] = {0x00, 0x00, 0x01, 0xB7};
+        if (std::fwrite(kSequenceEnd, 1, sizeof kSequenceEnd, file_.get()) != sizeof kSequenceEnd)
+            throw EncodeFailure("write failed");
+    }
     void Close()
     {
         if (std::fclose(file_.release()) != 0) throw EncodeFailure("write failed");
@@ -224,6 +232,7 @@ struct VideoEncoder::State {
             while (std::optional<FrameWork> work = frames.Pop()) {
                 if (work->end) {
                     Drain(codec.get(), packet.get(), nullptr, *out);
+                    out->EndSequence();
                     out->Close();
                     std::lock_guard lock(mutex);
                     done = true;

@@ -50,6 +50,17 @@ TEST(StillEncode, ProgramStreamOfPacksAcceptedBySpumuxAndDvdauthor)
         in.read(reinterpret_cast<char*>(head), 4);
         EXPECT_EQ(head[3], 0xBA);   // starts with a pack header
 
+        // Its video stream ends with the sequence end code, so its last picture counts as whole.
+        std::string video = folder.File("still.m2v");
+        ASSERT_TRUE(RunTool({"ffmpeg", "-v", "error", "-y", "-i", still, "-map", "0:v", "-c", "copy", "-f", "mpeg2video",
+                             video}));
+        std::ifstream es(video, std::ios::binary | std::ios::ate);
+        ASSERT_GT(static_cast<long>(es.tellg()), 4);
+        es.seekg(-4, std::ios::end);
+        unsigned char tail[4] = {};
+        es.read(reinterpret_cast<char*>(tail), 4);
+        EXPECT_EQ(std::vector<unsigned char>(tail, tail + 4), (std::vector<unsigned char>{0, 0, 1, 0xB7}));
+
         std::string mask = folder.File("mask.png");
         ASSERT_TRUE(RunTool({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
                          "color=c=red:s=200x60,format=rgba,pad=720:" + std::to_string(h) + ":100:100:color=black@0",
