@@ -455,4 +455,9 @@ void TkivScrollTrackBar::SetSliderVisible(bool value)
     if (Slider()->Visible() != value) Slider()->SetVisible(value);
 }
 
-void TkivScrollTrackBar::UpdateSliderSize() { Slider()->SetAutoSize(true); }
+void TkivScrollTrackBar::UpdateSliderSize()
+{
+    Slider()->SetAutoSize(true);
+    // The lane takes the slider's thickness, and the slider its place for the new length.
+    UpdateControl();
+}

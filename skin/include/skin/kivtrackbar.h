@@ -132,7 +132,7 @@ public:
 
     bool SliderVisible() const;
     void SetSliderVisible(bool value);
-    // The slider takes its picture's size.
+    // The slider takes its picture's size and is placed again.
     void UpdateSliderSize();
 
 protected:

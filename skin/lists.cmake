@@ -1,0 +1,3 @@
+# The scroll bar, and the memo, list boxes and grids that can hand their scrolling to it.
+target_sources(skin PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/src/kivscrollbar.cpp)
