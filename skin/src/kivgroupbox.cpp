@@ -85,23 +85,33 @@ void TkivCustomGroupBox::Paint()
     const std::string& caption = Caption();
     const int captionWidth = caption.empty() ? 0 : canvas->TextWidth(caption);
 
-    // The frame runs round the client area from the caption's right end back
-    // to the small stub left of it; its top edge halves the caption row.
+    // The frame runs round the client area from the caption's far end back
+    // to the small stub before it; its top edge halves the caption row.
+    const bool mirrored = UseRightToLeftReading();
     const int top = client.Top + FontHeight() / 2 + 1;
     const int left = client.Left, right = client.Right, bottom = client.Bottom;
     canvas->Pen()->SetStyle(psSolid);
     canvas->Pen()->SetColor(borderColor_);
-    canvas->MoveTo(left + 2, top);
-    canvas->LineTo(left, top);
-    canvas->LineTo(left, bottom - 1);
-    canvas->LineTo(right - 1, bottom - 1);
-    canvas->LineTo(right - 1, top);
-    canvas->LineTo(caption.empty() ? left : left + captionWidth + 6, top);
+    if (mirrored) {
+        canvas->MoveTo(right - 3, top);
+        canvas->LineTo(right - 1, top);
+        canvas->LineTo(right - 1, bottom - 1);
+        canvas->LineTo(left + 1, bottom - 1);
+        canvas->LineTo(left + 1, top);
+        canvas->LineTo(caption.empty() ? right : right - captionWidth - 7, top);
+    } else {
+        canvas->MoveTo(left + 2, top);
+        canvas->LineTo(left, top);
+        canvas->LineTo(left, bottom - 1);
+        canvas->LineTo(right - 1, bottom - 1);
+        canvas->LineTo(right - 1, top);
+        canvas->LineTo(caption.empty() ? left : left + captionWidth + 6, top);
+    }
 
     if (!caption.empty()) {
         canvas->Brush()->SetStyle(bsClear);
         if (!Enabled()) canvas->Font()->SetColor(clGray);
-        canvas->TextOut(5, 0, caption);
+        canvas->TextOut(mirrored ? Width() - 6 - captionWidth : 5, 0, caption);
     }
     Canvas()->CopyRect(client, *canvas, client);
 }

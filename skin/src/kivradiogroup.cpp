@@ -163,10 +163,12 @@ void TkivCheckGroup::ArrangeButtons()
     const int columnWidth = (Width() - 10) / columns_;
     const int rowHeight = h / rows;
     const int firstTop = (h % rows) / 2 + r.Top;
+    const bool mirrored = UseRightToLeftReading(); // columns from the right
     for (int i = 0; i < count; ++i) {
         TkivCheckBox* b = buttons_[static_cast<std::size_t>(i)];
         const int column = i / rows, row = i % rows;
-        b->SetBounds(column * columnWidth + 8, row * rowHeight + firstTop, b->Width(), b->Height());
+        const int x = mirrored ? Width() - column * columnWidth - 8 - b->Width() : column * columnWidth + 8;
+        b->SetBounds(x, row * rowHeight + firstTop, b->Width(), b->Height());
     }
 }
 
@@ -188,6 +190,9 @@ void TkivCheckGroup::WndProc(TMessage& m)
         break;
     case CM_CURSORCHANGED:
         for (TkivCheckBox* b : buttons_) b->SetCursor(Cursor());
+        break;
+    case CM_BIDIMODECHANGED:
+        ArrangeButtons();
         break;
     default:
         break;

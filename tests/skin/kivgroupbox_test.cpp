@@ -8,6 +8,7 @@
 
 #include "gfx/canvas.h"
 #include "vcl/messages.h"
+#include "win32/progfolders.h"
 
 #include <cstdlib>
 
@@ -15,6 +16,11 @@ namespace {
 
 class KivGroups : public KivControlsTest {
 protected:
+    void TearDown() override
+    {
+        SetUserLocale("");
+        KivControlsTest::TearDown();
+    }
     template <class T>
     T* Make(int x, int y, int w, int h)
     {
@@ -75,6 +81,39 @@ TEST_F(KivGroups, FrameRunsRoundTheClientAreaAndBreaksForTheCaption)
     // Without a caption the top line closes.
     g->SetCaption("");
     EXPECT_EQ(At(40, top), clRed);
+}
+
+TEST_F(KivGroups, RightToLeftReadingMirrorsTheFrameAndTheColumnsOnAMiddleEastSystem)
+{
+    form->SetBiDiMode(bdRightToLeft);
+    auto* g = Make<TkivRadioGroup>(20, 20, 160, 90);
+    FixedFont(g);
+    g->SetCaption("View");
+    g->SetBorderColor(clRed);
+    g->SetColor(clWhite);
+    g->SetColumns(2);
+    SetLines(g, {"Image", "Text"});
+    form->Show();
+    const int top = 20 + 7, captionWidth = TextWidthIn(*g->Font(), "View");
+    EXPECT_EQ(At(21, top), clRed); // not mirrored elsewhere: the stub at the left
+    EXPECT_EQ(At(20, 60), clRed);
+    EXPECT_EQ(g->Buttons(0)->Left(), 8);
+
+    SetUserLocale("ar_EG.UTF-8");
+    g->Invalidate();
+    EXPECT_EQ(At(179, top), clRed);           // the stub at the right
+    EXPECT_EQ(At(177, top), clRed);
+    EXPECT_NE(At(176, top), clRed);           // the caption's gap before it
+    EXPECT_NE(At(180 - captionWidth - 7, top), clRed);
+    EXPECT_EQ(At(180 - captionWidth - 8, top), clRed);
+    EXPECT_EQ(At(21, 60), clRed);             // the near edge one pixel in
+    EXPECT_EQ(At(20, 60), clWhite);
+    EXPECT_EQ(At(100, 109), clRed);
+    g->SetBiDiMode(bdLeftToRight);            // the columns follow a change of direction
+    g->SetBiDiMode(bdRightToLeft);
+    const int columnWidth = (160 - 10) / 2;
+    EXPECT_EQ(g->Buttons(0)->Left(), 160 - 8 - g->Buttons(0)->Width());
+    EXPECT_EQ(g->Buttons(1)->Left(), 160 - columnWidth - 8 - g->Buttons(1)->Width());
 }
 
 TEST_F(KivGroups, ChildrenAreAlignedBelowTheCaptionRow)
