@@ -289,6 +289,12 @@ void TControl::SetVisible(bool value)
     RequestAlign();
 }
 
+void TControl::Show()
+{
+    if (parent_) parent_->ShowControl(this);
+    SetVisible(true);
+}
+
 void TControl::SetEnabled(bool value)
 {
     if (enabled_ == value) return;

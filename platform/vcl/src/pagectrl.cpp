@@ -631,6 +631,16 @@ void TPageControl::AlignControls(TControl* AControl, TRect& Rect)
     LayoutPages();
 }
 
+void TPageControl::ShowControl(TControl* AControl)
+{
+    TCustomTabControl::ShowControl(AControl);
+    for (TTabSheet* p : pages_)
+        if (static_cast<TControl*>(p) == AControl) {
+            SetActivePage(p);
+            break;
+        }
+}
+
 void TPageControl::LayoutPages()
 {
     const TRect r = DisplayRect();

@@ -190,6 +190,11 @@ void TWinControl::Broadcast(TMessage& Message)
     }
 }
 
+void TWinControl::ShowControl(TControl*)
+{
+    if (TWinControl* parent = Parent()) parent->ShowControl(this);
+}
+
 void TWinControl::EnableAlign()
 {
     if (alignDisabled_ > 0 && --alignDisabled_ == 0) AlignAll();

@@ -73,6 +73,18 @@ TEST_F(PageControlTest, FirstPageShowsAndCodeSwitchesWithoutAsking)
     EXPECT_EQ(pc->TabIndex(), 0);
 }
 
+TEST_F(PageControlTest, ShowingASheetOrAControlOnItActivatesThePage)
+{
+    sheets[2]->Show();
+    EXPECT_EQ(pc->ActivePage(), sheets[2]);
+    auto* edit = new TEdit(form);
+    edit->SetParent(sheets[1]);
+    edit->Hide();
+    edit->Show(); // the request travels up through the sheet to the page control
+    EXPECT_EQ(pc->ActivePage(), sheets[1]);
+    EXPECT_EQ(log, (std::vector<std::string>{"hide General", "show Audio", "hide Audio", "show Video"}));
+}
+
 TEST_F(PageControlTest, ClickingATabAsksFirstAndReportsAfter)
 {
     // Tabs run left to right along the top and do not overlap.

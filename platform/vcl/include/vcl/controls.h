@@ -114,7 +114,9 @@ public:
 
     bool Visible() const { return visible_; }
     void SetVisible(bool value);
-    void Show() { SetVisible(true); }
+    // Makes the control visible, asking its parents to bring it into view
+    // first (a page control activates the sheet it sits on).
+    void Show();
     void Hide() { SetVisible(false); }
     // Visible itself and every parent up to a visible form.
     bool Showing() const;
@@ -306,6 +308,9 @@ public:
     TControl* ControlAtPos(TPoint Pos, bool AllowDisabled = false, bool AllowWinControls = true) const;
     void Broadcast(TMessage& Message); // to every direct child until one answers non-zero
     void NotifyControls(UINT Msg);      // a bare message to every direct child
+    // A child is being shown (Show): containers that show one child at a time
+    // bring it forward. The request goes on up to the form.
+    virtual void ShowControl(TControl* AControl);
     void DisableAlign() { ++alignDisabled_; }
     void EnableAlign();
     virtual void AlignControls(TControl* AControl, TRect& Rect);

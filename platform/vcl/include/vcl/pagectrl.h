@@ -161,6 +161,8 @@ public:
 
     // Pages fill the display area whenever the control is laid out.
     void AlignControls(TControl* AControl, TRect& Rect) override;
+    // Showing one of the sheets makes it the active page.
+    void ShowControl(TControl* AControl) override;
     void WndProc(TMessage& Message) override;
 
 protected:
