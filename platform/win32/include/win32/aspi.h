@@ -29,6 +29,7 @@ constexpr std::uint8_t SC_GET_DISK_INFO = 0x06;
 constexpr std::uint8_t SS_PENDING = 0x00;
 constexpr std::uint8_t SS_COMP = 0x01;
 constexpr std::uint8_t SS_ABORTED = 0x02;
+constexpr std::uint8_t SS_ABORT_FAIL = 0x03;
 constexpr std::uint8_t SS_ERR = 0x04;
 constexpr std::uint8_t SS_INVALID_CMD = 0x80;     // 128
 constexpr std::uint8_t SS_INVALID_HA = 0x81;      // 129
