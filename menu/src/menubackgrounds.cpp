@@ -17,8 +17,9 @@ using namespace menufiles;
 namespace {
 
 // The corner button where there is no corner picture: a plain patch over the
-// corner rectangle, so the button its highlight marks can be seen.
-constexpr TColor kCornerPatch = RGB(208, 208, 208);
+// corner rectangle, dark inside a light line so it shows on any background.
+constexpr TColor kCornerPatch = RGB(64, 64, 64);
+constexpr TColor kCornerPatchEdge = clWhite;
 
 // A picture fitted into the output-size tile of a design rectangle (aspect
 // kept, black bars; an empty picture gives a black tile), copied to its place.
@@ -39,8 +40,11 @@ void DrawCorner(TBitmap& still, const MenuModel& menu)
     }
     TCanvas& canvas = *still.Canvas();
     canvas.Brush()->SetStyle(bsSolid);
+    const TRect patch = MenuScaleRect(CornerButtonRect(menu), kPalHeight);
     canvas.Brush()->SetColor(kCornerPatch);
-    canvas.FillRect(MenuScaleRect(CornerButtonRect(menu), kPalHeight));
+    canvas.FillRect(patch);
+    canvas.Brush()->SetColor(kCornerPatchEdge);
+    canvas.FrameRect(patch);
 }
 
 } // namespace

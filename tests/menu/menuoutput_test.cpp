@@ -374,13 +374,14 @@ TEST_F(MenuWriters, StillsCarryBackgroundTilesTextsAndCorner)
     ntsc.LoadFromFile(File("backbitmap_N.bmp"));
     EXPECT_EQ(ntsc.Pixel(75 + 77, (129 + 62) * 480 / 576), clRed);
 
-    // Without a corner picture: a plain patch over the corner rectangle.
+    // Without a corner picture: a plain patch over the corner rectangle, edged in white.
     m.CornerPicture = nullptr;
     ASSERT_TRUE(WriteTitleMenuBackground(m, out));
     pal.LoadFromFile(File("backbitmap_P.bmp"));
     const TRect patch = MenuScaleRect(Rect(5, 323, 45, 347), 576);
-    EXPECT_EQ(pal.Pixel(patch.Left, patch.Top), RGB(208, 208, 208));
-    EXPECT_EQ(pal.Pixel(patch.Right - 1, patch.Bottom - 1), RGB(208, 208, 208));
+    EXPECT_EQ(pal.Pixel(patch.Left, patch.Top), clWhite);
+    EXPECT_EQ(pal.Pixel(patch.Right - 1, patch.Bottom - 1), clWhite);
+    EXPECT_EQ(pal.Pixel(patch.Left + 1, patch.Bottom - 2), RGB(64, 64, 64));
     EXPECT_EQ(pal.Pixel(patch.Right, patch.Bottom - 1), back);
     // No chapter pages, no corner.
     ASSERT_TRUE(WriteTitleMenuBackground(TwoTitles(res_, false), out));
