@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #define AUTHOR_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -76,6 +77,44 @@ public:
 
 private:
     std::string path_;
+};
+
+// What dvdauthor makes under its destination: removed again, unless the run
+// succeeds, so that a failed run leaves no half-written disc that no reader
+// opens, that pushes the next run to another folder and keeps a full disk full.
+// Only what was not there before the run goes.
+class AuthorOutput {
+public:
+    explicit AuthorOutput(const std::string& dest)
+    {
+        if (dest.empty())
+            return;
+        dest_ = ExpandFileName(dest);
+        if (!DirectoryExists(dest_)) {
+            made_.push_back(dest_);
+            return;
+        }
+        for (const char* sub : {"VIDEO_TS", "AUDIO_TS"})
+            if (const std::string path = JoinPath(dest_, sub); !DirectoryExists(path))
+                made_.push_back(path);
+    }
+    ~AuthorOutput()
+    {
+        if (kept_)
+            return;
+        for (const std::string& path : made_) {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    }
+    AuthorOutput(const AuthorOutput&) = delete;
+    AuthorOutput& operator=(const AuthorOutput&) = delete;
+    void Keep() { kept_ = true; }
+
+private:
+    std::string dest_;
+    std::vector<std::string> made_;
+    bool kept_ = false;
 };
 
 void SetVideoFormat(ProcessSpec& spec, TvStandard standard)
@@ -187,6 +226,7 @@ int RunAuthor(const char* xmlArg)
         log.Take(line);
         toolrun::StoreCounter(g_vobsMB, log.MegabytesWritten());
     };
+    AuthorOutput output(dest);
     toolrun::ToolJob::Outcome outcome = g_job.Run(spec, take, take, {});
     if (outcome.code != toolrun::kOk)
         return Fail(outcome.code, toolrun::DescribeFailure("dvdauthor", outcome, log.Problem()));
@@ -194,6 +234,7 @@ int RunAuthor(const char* xmlArg)
         return Fail(toolrun::kToolFailed, "dvdauthor: " + problem);
     if (!dest.empty() && !FileExists(JoinPath(JoinPath(dest, "VIDEO_TS"), "VIDEO_TS.IFO")))
         return Fail(toolrun::kBadOutput, Format("dvdauthor left no VIDEO_TS in \"%s\"", dest));
+    output.Keep();
     return toolrun::kOk;
 }
 

@@ -445,6 +445,10 @@ TEST(AuthorLibrary, MixedTvStandardsInOneTitlesetFail)
                               Titles({pal, ntsc}, {"00:00:00.00", "00:00:00.00"}) + "  </titleset>\n</dvdauthor>\n");
     EXPECT_EQ(lib.Author(disc.Xml()), AUTHOR_FAILED);
     EXPECT_NE(std::string(lib.lastError()).find("skipping"), std::string::npos) << lib.lastError();
+    // The half-written disc is gone; the titles stay.
+    EXPECT_FALSE(DirectoryExists(disc.Dest()));
+    EXPECT_TRUE(FileExists(pal));
+    EXPECT_TRUE(FileExists(ntsc));
 }
 
 TEST(AuthorLibrary, NoPanScanOnFourByThreeVideoFails)
@@ -496,6 +500,49 @@ TEST_F(FakeAuthoring, CancelKillsDvdauthorAndItsChildren)
     EXPECT_TRUE(WaitUntil([&] { return !ProcessAlive(sleepPid); }, 5000));
     // The job is over: its later steps do not run.
     EXPECT_EQ(lib.Spumux(F("Author.xml"), F("Author.xml"), F("out.vob")), AUTHOR_CANCELLED);
+}
+
+TEST_F(FakeAuthoring, FailedRunLeavesNoPartialDiscOnAnyPath)
+{
+    // dvdauthor writes the first VOB of the disc, then ends in each way a run can fail.
+    const std::string dest = F("Work/DVD_DISC");
+    const std::string vob = F("Work/clip.vob");
+    ForceDirectories(F("Work"));
+    WriteText(vob, std::string(4096, 'v'));
+    const std::string write = "mkdir -p '" + dest + "/VIDEO_TS' && head -c 8192 /dev/zero > '" + dest +
+                              "/VIDEO_TS/VTS_01_1.VOB'\n";
+    const std::vector<std::pair<std::string, int>> endings = {
+        {"exit 1", AUTHOR_FAILED},
+        {"kill -9 $$", AUTHOR_FAILED},
+        {"echo 'ERR:  Could not write: No space left on device' >&2\nexit 1", AUTHOR_FAILED},
+        {"touch '" + F("written") + "'\nsleep 60", AUTHOR_CANCELLED},
+    };
+    for (const auto& [ending, code] : endings) {
+        SCOPED_TRACE(ending);
+        DeleteFile(F("written"));
+        fakes_.Add("dvdauthor", write + ending + "\n");
+        WriteText(F("Author.xml"), "<dvdauthor dest=\"" + XmlEscape(dest) + "\"><vmgm/></dvdauthor>\n");
+        AuthorLib lib;
+        ASSERT_TRUE(lib.Ready());
+        auto run = std::async(std::launch::async, [&] { return lib.Author(F("Author.xml")); });
+        if (code == AUTHOR_CANCELLED) {
+            ASSERT_TRUE(WaitUntil([&] { return FileExists(F("written")); }));
+            lib.cancel();
+        }
+        ASSERT_EQ(run.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+        EXPECT_EQ(run.get(), code) << lib.lastError();
+        EXPECT_FALSE(DirectoryExists(dest));
+        EXPECT_TRUE(FileExists(vob));
+    }
+
+    // A destination that was there before keeps what it held; only the disc folder goes.
+    ForceDirectories(dest);
+    WriteText(dest + "/notes.txt", "mine");
+    fakes_.Add("dvdauthor", write + "exit 1\n");
+    AuthorLib lib;
+    EXPECT_EQ(lib.Author(F("Author.xml")), AUTHOR_FAILED);
+    EXPECT_TRUE(FileExists(dest + "/notes.txt"));
+    EXPECT_FALSE(DirectoryExists(dest + "/VIDEO_TS"));
 }
 
 TEST_F(FakeAuthoring, VobMegabytesFollowDvdauthorsProgressLines)
