@@ -52,6 +52,16 @@ private:
     std::string bad_;
 };
 
+// The language code of a region of Language.ini. The file is the user's to
+// edit, so an index outside its regions takes region 0, and a file without
+// regions the code its reader defaults to.
+std::string RegionCode(int region)
+{
+    if (region >= 0 && region < LanguageCode.Length())
+        return LanguageCode[region];
+    return LanguageCode.Length() > 0 ? LanguageCode[0] : "EN";
+}
+
 struct Common {
     std::string work, lang, format, resolution, aspect;
 };
@@ -60,7 +70,7 @@ Common CommonValues(XmlLines& x, const AuthorXmlRun& run)
 {
     Common c;
     c.work = x.Value(IncludeTrailingPathDelimiter(s_WorkFolderPath));
-    c.lang = x.Value(LanguageCode[run.MenuLanguageIndex]);
+    c.lang = x.Value(RegionCode(run.MenuLanguageIndex));
     c.format = run.Pal ? "pal" : "ntsc";
     c.resolution = run.Pal ? "\"720x576\"" : "\"720x480\"";
     const bool wide = !MyMovieImage.empty() && MyMovieImage[0] && MyMovieImage[0]->AspectIndex == 2;
@@ -175,7 +185,7 @@ std::string SubtitleLanguage()
 {
     for (std::int64_t i = 0; i < MyMovieImage.Length(); ++i)
         if (MyMovieImage[i] && !MyMovieImage[i]->SubtitleFile.empty())
-            return LanguageCode[MyMovieImage[i]->SubtitleLanguage];
+            return RegionCode(MyMovieImage[i]->SubtitleLanguage);
     return "";
 }
 

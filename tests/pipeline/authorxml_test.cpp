@@ -116,6 +116,33 @@ TEST_F(AuthorRunTest, TitleMenuLayoutWithSubtitlesAndNoMenu)
     EXPECT_EQ(run.AuthorTotalMB, 9);
 }
 
+TEST_F(AuthorRunTest, RegionsOutsideLanguageIniTakeRegionZero)
+{
+    // Language.ini is the user's file: it may hold fewer regions than the indices a run carries.
+    TQV_MovieImage* clip = AddClip("one");
+    clip->SubtitleFile = "/x/one.srt";
+    Touch(work_ + "one.vob");
+    for (int index : {2, -1, 1000}) {
+        SCOPED_TRACE(index);
+        clip->SubtitleLanguage = index;
+        AuthorXmlRun run;
+        run.ClipCount = 1;
+        run.WithMenu = true;
+        run.MenuLanguageIndex = index;
+        ASSERT_TRUE(WriteTitleMenuAuthorXml(run)) << run.ErrorText;
+        const std::string xml = Read(AuthorXmlPath());
+        EXPECT_NE(xml.find("<menus lang=\"EN\">"), std::string::npos) << xml;
+        EXPECT_NE(xml.find("<subpicture lang=\"EN\"/>"), std::string::npos) << xml;
+        EXPECT_EQ(xml.find("DE"), std::string::npos) << xml;
+    }
+    // A file without any region: the code its reader defaults to.
+    LanguageCode.SetLength(0);
+    AuthorXmlRun run;
+    run.ClipCount = 1;
+    ASSERT_TRUE(WriteTitleMenuAuthorXml(run)) << run.ErrorText;
+    EXPECT_NE(Read(AuthorXmlPath()).find("lang=\"EN\""), std::string::npos);
+}
+
 TEST_F(AuthorRunTest, TitleMenuLayoutWithMenuIsWrittenByteForByte)
 {
     AddClip("it's");
