@@ -357,9 +357,11 @@ bool WriteChapterMenuAuthorXml(AuthorXmlRun& run)
     x.Add(2, "<vmgm>");
     VmgmMenuHead(x, c, true);
     x.Add(9, "<pre> button = 1024; </pre>");
-    const std::string mainMenu = ProgramFolder() + (run.Pal ? "MainSubP.vob" : "MainSubN.vob");
-    if (!FileExists(mainMenu)) {
-        run.ErrorText = "Can not find \"" + mainMenu + "\".";
+    // A stream delivered with the program: the program folder's own first, then the installed one.
+    const char* mainMenuName = run.Pal ? "MainSubP.vob" : "MainSubN.vob";
+    const std::string mainMenu = FindDataFile(mainMenuName);
+    if (mainMenu.empty() || !FileExists(mainMenu)) {
+        run.ErrorText = "Can not find \"" + ProgramFolder() + mainMenuName + "\".";
         return false;
     }
     x.Add(8, "<vob file=\"" + x.Value(mainMenu) + "\" pause=\"10\"/>");

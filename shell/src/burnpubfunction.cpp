@@ -54,7 +54,12 @@ bool CanWriteIn(const std::string& folder)
 } // namespace
 
 std::string ConfigFilePath() { return ProgramFolder() + "Config.ini"; }
-std::string LanguageFilePath() { return ProgramFolder() + "Language.ini"; }
+std::string LanguageFilePath()
+{
+    // Delivered with the program: the program folder's own copy first, then the installed one.
+    const std::string found = FindDataFile("Language.ini");
+    return found.empty() ? ProgramFolder() + "Language.ini" : found;
+}
 
 std::string AutomaticWorkingFolder()
 {

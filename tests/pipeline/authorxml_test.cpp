@@ -312,6 +312,7 @@ TEST_F(AuthorRunTest, ChapterMenuNeedsTheMainMenuStream)
     run.ClipCount = 1;
     run.WithMenu = true;
     run.Pal = false;
+    SetDataFolders({program_});   // no stream delivered anywhere
     EXPECT_FALSE(WriteChapterMenuAuthorXml(run));
     EXPECT_EQ(run.ErrorText, "Can not find \"" + program_ + "MainSubN.vob\".");
     EXPECT_FALSE(FileExists(AuthorXmlPath()));
@@ -319,6 +320,26 @@ TEST_F(AuthorRunTest, ChapterMenuNeedsTheMainMenuStream)
     Touch(program_ + "MainSubN.vob");
     ASSERT_TRUE(WriteChapterMenuAuthorXml(run));
     EXPECT_NE(Read(AuthorXmlPath()).find("a.vob\" chapters=\"0\" />"), std::string::npos);
+    SetDataFolders({});
+}
+
+TEST_F(AuthorRunTest, ReadOnlyInstallTakesTheMainMenuStreamsDeliveredWithTheProgram)
+{
+    // The program folder holds no streams of its own: those built beside the executable are named.
+    TQV_MovieImage* a = AddClip("a");
+    AddChapters(a, {0});
+    Touch(work_ + "a.vob");
+    for (bool pal : {true, false}) {
+        const std::string stream = ExecutableFolder() + (pal ? "MainSubP.vob" : "MainSubN.vob");
+        ASSERT_TRUE(FileExists(stream));
+        AuthorXmlRun run;
+        run.ClipCount = 1;
+        run.WithMenu = true;
+        run.Pal = pal;
+        ASSERT_TRUE(WriteChapterMenuAuthorXml(run)) << run.ErrorText;
+        EXPECT_NE(Read(AuthorXmlPath()).find("<vob file=\"" + XmlEscape(stream) + "\" pause=\"10\"/>"),
+                  std::string::npos);
+    }
 }
 
 TEST_F(AuthorRunTest, ChapterPointsFollowTheTrimTheEncoderWasGiven)

@@ -60,6 +60,7 @@ TEST_F(Settings, AbsurdOrNonNumericValuesFallBack)
 
 TEST_F(Settings, LanguageDefaultsWithoutAFile)
 {
+    SetDataFolders({program_});   // no copy delivered anywhere
     SetUserLocale("de_DE.UTF-8");
     ReadLanguageRegions();
     ASSERT_EQ(RegionLanguage.Length(), 1);
@@ -103,4 +104,27 @@ TEST_F(Settings, NoRegionsLeaveEmptyCheckedArrays)
     Write(program_ + "Language.ini", "[Region]\nRegionCount=2000000000\n");
     ReadLanguageRegions();
     EXPECT_LE(RegionLanguage.Length(), 1000);
+}
+
+TEST_F(Settings, ReadOnlyInstallReadsTheDeliveredLanguageIni)
+{
+    // The program folder is the user's data folder, without a Language.ini of
+    // its own: the copy delivered beside the executable offers every language.
+    ASSERT_TRUE(FileExists(ExecutableFolder() + "Language.ini"));
+    EXPECT_EQ(LanguageFilePath(), ExecutableFolder() + "Language.ini");
+    SetUserLocale("de_DE.UTF-8");
+    ReadLanguageRegions();
+    EXPECT_GT(RegionLanguage.Length(), 1);
+    EXPECT_EQ(RegionLanguage[g_i_LanguageIndex], "German");
+
+    // An installed data folder serves the same way, and the program folder's own copy wins.
+    const std::string installed = JoinPath(root_, "share/keldara") + "/";
+    ForceDirectories(installed);
+    Write(installed + "Language.ini", "[Region]\nRegionCount=2\n[Region1]\nRegionLanguage=Dutch\nLanguageCode=NL\n");
+    SetDataFolders({program_, installed});
+    ReadLanguageRegions();
+    ASSERT_EQ(LanguageCode.Length(), 2);
+    EXPECT_EQ(LanguageCode[1], "NL");
+    Write(program_ + "Language.ini", "[Region]\nRegionCount=1\n");
+    EXPECT_EQ(LanguageFilePath(), program_ + "Language.ini");
 }

@@ -30,6 +30,7 @@ protected:
     {
         SetDriveSource(DriveSource{});
         SetProgramFolder("");
+        SetDataFolders({});
         SetUserLocale("");
         std::filesystem::remove_all(root_);
     }

@@ -13,6 +13,7 @@ namespace {
 
 std::mutex g_mutex;
 std::string g_programFolder;   // set by tests
+std::vector<std::string> g_dataFolders;   // set by tests
 std::string g_locale;          // set by tests
 
 std::string Env(const char* name)
@@ -102,6 +103,11 @@ void SetProgramFolder(std::string_view folder)
 
 std::vector<std::string> DataFolders()
 {
+    {
+        std::lock_guard<std::mutex> guard(g_mutex);
+        if (!g_dataFolders.empty())
+            return g_dataFolders;
+    }
     std::vector<std::string> folders;
     auto add = [&](std::string folder) {
         folder = IncludeTrailingPathDelimiter(ExpandFileName(folder));
@@ -115,6 +121,14 @@ std::vector<std::string> DataFolders()
     add(KELDARA_SOURCE_ASSETS);
 #endif
     return folders;
+}
+
+void SetDataFolders(const std::vector<std::string>& folders)
+{
+    std::lock_guard<std::mutex> guard(g_mutex);
+    g_dataFolders.clear();
+    for (const std::string& folder : folders)
+        g_dataFolders.push_back(IncludeTrailingPathDelimiter(folder));
 }
 
 std::string FindDataFile(std::string_view relative)

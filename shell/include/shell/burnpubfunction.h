@@ -21,7 +21,9 @@ extern std::array<std::int32_t, 4> i_SizePerMin;  // output megabytes per minute
 
 // Settings. The writers answer false when Config.ini cannot be written.
 std::string ConfigFilePath();     // program folder + "Config.ini"
-std::string LanguageFilePath();   // program folder + "Language.ini"
+// Language.ini in the first data folder that has it (win32/progfolders); the
+// program folder's path when none has.
+std::string LanguageFilePath();
 std::string GetWorkingFolder();
 std::string AutomaticWorkingFolder();   // the writable fixed volume with most free space + "DVDTemp/"
 bool WriteDefaultConfig();

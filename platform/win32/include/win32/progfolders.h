@@ -19,6 +19,8 @@ void SetProgramFolder(std::string_view folder);
 // (<exe>/../share/keldara/) and, for development builds, the source tree's
 // assets/ folder. Only existing folders, each once, with a trailing '/'.
 std::vector<std::string> DataFolders();
+// Tests fix the folders DataFolders answers; an empty list restores the search.
+void SetDataFolders(const std::vector<std::string>& folders);
 // The first existing file folder + relative of DataFolders(); "" when none.
 std::string FindDataFile(std::string_view relative);
 
