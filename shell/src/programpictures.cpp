@@ -1,6 +1,8 @@
 #include "shell/programpictures.h"
 
 #include "gfx/bitmap.h"
+#include "skin/kivbutton.h"
+#include "skin/kivpublic.h"
 #include "win32/progfolders.h"
 
 #include <exception>
@@ -19,4 +21,29 @@ bool LoadProgramPicture(const char* name, TBitmap& bitmap)
     } catch (const std::exception&) {
         return false;
     }
+}
+
+TkivImageButton* NewPictureButton(TWinControl* parent, const char* name, const mainlayout::Place& place,
+                                  const char* pictureFile, const char* hint, TNotifyEvent onClick)
+{
+    auto* button = new TkivImageButton(parent);
+    button->SetName(name);
+    button->SetBounds(place.left, place.top, place.width, place.height);
+    TBitmap strip;
+    if (LoadProgramPicture(pictureFile, strip)) {
+        TPicture* pictures[4] = {button->PicNormal(), button->PicMouseOn(), button->PicMouseDown(), button->PicDisabled()};
+        for (int state = 0; state < 4; ++state) {
+            TBitmap picture;
+            SpitBitmap(&strip, &picture, 4, state + 1);
+            pictures[state]->Assign(&picture);
+        }
+    }
+    if (hint && *hint) {
+        button->SetHint(hint);
+        button->SetShowHint(true);
+    }
+    button->SetCursor(crHandPoint);
+    button->OnClick = std::move(onClick);
+    button->SetParent(parent);
+    return button;
 }

@@ -28,31 +28,6 @@ namespace {
 
 constexpr TColor kFuchsia = 0xFF00FF;
 
-TkivImageButton* NewPictureButton(TQV_Video_DVD_Author_Form* form, const char* name, const mainlayout::Place& place,
-                                  const char* pictureFile, const char* hint, std::function<void(TObject*)> onClick)
-{
-    auto* button = new TkivImageButton(form);
-    button->SetName(name);
-    button->SetBounds(place.left, place.top, place.width, place.height);
-    TBitmap strip;
-    if (LoadProgramPicture(pictureFile, strip)) {
-        TPicture* pictures[4] = {button->PicNormal(), button->PicMouseOn(), button->PicMouseDown(), button->PicDisabled()};
-        for (int state = 0; state < 4; ++state) {
-            TBitmap picture;
-            SpitBitmap(&strip, &picture, 4, state + 1);
-            pictures[state]->Assign(&picture);
-        }
-    }
-    if (hint && *hint) {
-        button->SetHint(hint);
-        button->SetShowHint(true);
-    }
-    button->SetCursor(crHandPoint);
-    button->OnClick = std::move(onClick);
-    button->SetParent(form);
-    return button;
-}
-
 TMenuItem* NewMenuItem(TPopupMenu* menu, const char* name, const char* caption, std::function<void(TObject*)> onClick)
 {
     auto* item = new TMenuItem(menu);

@@ -2,6 +2,8 @@
 // screenshots: choicedemo folder opens the folder dialog from a small form;
 // choicedemo MODE (0 build, 1 convert, 2 burn) shows the choice window.
 #include "shell/fschoosefolder.h"
+#include "shell/projectdata.h"
+#include "shell/qv_videodvdselectform.h"
 
 #include "skin/kivbutton.h"
 #include "vcl/application.h"
@@ -83,6 +85,12 @@ int main(int argc, char** argv)
         app.Run();
         return 0;
     }
-    std::fprintf(stderr, "usage: choicedemo folder | 0 | 1 | 2\n");
-    return 2;
+    if (what != "0" && what != "1" && what != "2") {
+        std::fprintf(stderr, "usage: choicedemo folder | 0 | 1 | 2 [--hover-vcd]\n");
+        return 2;
+    }
+    app.CreateForm(QV_Video_DVD_Select_Form);
+    const int kind = QV_Video_DVD_Select_Form->ChooseDiscKind(what[0] - '0');
+    std::printf("chosen %d\n", kind);
+    return 0;
 }

@@ -72,6 +72,7 @@ protected:
     {
         app.reset();
         QV_Video_DVD_Author_Form = nullptr;
+        QV_Video_DVD_Select_Form = nullptr;
         Form_About = nullptr;
         Form1 = nullptr;
         SetLauncher(nullptr);

@@ -1,14 +1,17 @@
 // Draws the program's own pictures (splash, main-window skin and its buttons,
-// About box background, clip border pieces, the stand-in pictures of a clip
-// without a snapshot, the DVD menus' corner button) as BMP files into a folder:
+// the disc-kind choice window's skin and buttons, About box background, clip
+// border pieces, the stand-in pictures of a clip without a snapshot, the DVD
+// menus' corner button) as BMP files into a folder:
 // programart FOLDER. The main window's layout comes from the shell, so the
 // buttons are painted over exactly the part of the skin they cover.
 #include "paint.h"
 
 #include "gfx/canvas.h"
 #include "shell/mainlayout.h"
+#include "shell/selectlayout.h"
 
 #include <cmath>
+#include <functional>
 #include <iostream>
 #include <string>
 
@@ -87,22 +90,30 @@ TBitmap Strip(const TBitmap* states)
     return out;
 }
 
-TBitmap Skin()
+// A window body of the program's skins: deep navy with rounded, keyed
+// corners and a glassy title band `band` pixels high over a light rule.
+TBitmap WindowBody(int w, int h, int band)
 {
-    TBitmap b(kWidth, kHeight, pf24bit);
-    FillRect(b, 0, 0, kWidth, kHeight, kKey);
-    // Window body: deep navy, a glassy title band and a lighter foot band.
-    PaintBox(b, {0, 0, double(kWidth), double(kHeight), 18, Hex(0x1C3D70), Hex(0x0C1B36), Hex(0x06101F), 0, true, true});
-    for (int y = 2; y < 60; ++y)
-        for (int x = 2; x < kWidth - 2; ++x) {
+    TBitmap b(w, h, pf24bit);
+    FillRect(b, 0, 0, w, h, kKey);
+    PaintBox(b, {0, 0, double(w), double(h), 18, Hex(0x1C3D70), Hex(0x0C1B36), Hex(0x06101F), 0, true, true});
+    for (int y = 2; y < band; ++y)
+        for (int x = 2; x < w - 2; ++x) {
             if (b.Pixel(x, y) == kKey) continue;
-            const double t = (y - 2) / 58.0;
+            const double t = (y - 2) / double(band - 2);
             Rgb c = Mix(Hex(0x4A7FC8), Hex(0x173A72), t);
             if (t < 0.45) c = Lighter(c, 0.22 * (1 - t / 0.45));
             b.SetPixel(x, y, ToColor(Mix(FromColor(b.Pixel(x, y)), c, 0.92)));
         }
-    FillRect(b, 8, 60, kWidth - 8, 61, ToColor(Hex(0x7FB2F0)));
-    FillRect(b, 8, 61, kWidth - 8, 62, ToColor(Hex(0x0A1730)));
+    FillRect(b, 8, band, w - 8, band + 1, ToColor(Hex(0x7FB2F0)));
+    FillRect(b, 8, band + 1, w - 8, band + 2, ToColor(Hex(0x0A1730)));
+    return b;
+}
+
+TBitmap Skin()
+{
+    // Window body: deep navy, a glassy title band and a lighter foot band.
+    TBitmap b = WindowBody(kWidth, kHeight, 60);
     Disc(b, 36, 30, 19);
     Text(b, 66, 10, "Keldara DVD Maker", 17, Hex(0x08162E), true);
     Text(b, 64, 8, "Keldara DVD Maker", 17, Hex(0xFFFFFF), true);
@@ -182,10 +193,10 @@ TBitmap TaskState(const TBitmap& skin, int task, int state)
     return b;
 }
 
-// One small title-band button state: a glassy orb with its glyph.
-TBitmap SmallState(const TBitmap& skin, int which, int state)
+// One small title-band button state: a glassy orb with its glyph
+// (0 i, 1 ?, 2 house, 3 minimise bar, 4 cross).
+TBitmap OrbState(const TBitmap& skin, const Place& p, int which, int state)
 {
-    const Place& p = kSmall[which];
     TBitmap b = Crop(skin, p);
     const bool hot = state == 1, down = state == 2, off = state == 3;
     const bool exitButton = which == 4;
@@ -361,6 +372,126 @@ TBitmap CornerShape()
     return b;
 }
 
+// The four states of a button, side by side, from a painter of one state.
+TBitmap Strip4(const std::function<TBitmap(int state)>& paint)
+{
+    const TBitmap states[4] = {paint(0), paint(1), paint(2), paint(3)};
+    return Strip(states);
+}
+
+void CentredText(TBitmap& b, int y, const std::string& text, int size, Rgb colour, bool bold, int shift = 0)
+{
+    const int x = (b.Width() - TextWidth(b, text, size, bold)) / 2 + shift;
+    Text(b, x + 1, y + 1, text, size, Hex(0x08162E), bold);
+    Text(b, x, y, text, size, colour, bold);
+}
+
+namespace sl = selectlayout;
+
+// The choice window: title band, the panel the kinds stand on (plain along
+// the marker's row) and the flat box of the description.
+TBitmap SelectSkin()
+{
+    TBitmap b = WindowBody(sl::kWidth, sl::kHeight, 52);
+    Disc(b, 32, 27, 17);
+    Text(b, 62, 9, "Choose the disc type", 15, Hex(0x08162E), true);
+    Text(b, 60, 7, "Choose the disc type", 15, Hex(0xFFFFFF), true);
+    Text(b, 62, 32, "DVD, Super Video CD or Video CD", 8, Hex(0xCFE2FA));
+    PaintBox(b, {20, 60, double(sl::kWidth - 20), 222, 12, Hex(0x24487E), Hex(0x15305A), Hex(0x3D6AAA), 0.05, false, true});
+    const sl::Place& m = sl::kMemo;
+    const Rgb memo = FromColor(sl::kMemoColor);
+    PaintBox(b, {m.left - 8.0, m.top - 6.0, m.left + m.width + 8.0, m.top + m.height + 6.0, 8, memo, memo,
+                 Hex(0x3D6AAA), 0, false, false});
+    Text(b, 30, 331, "Point at a kind to read about it.", 8, Hex(0x7F9CC4));
+    return b;
+}
+
+// A kind's picture: a tile with the kind's disc, tinted in its colour, and its name.
+TBitmap KindState(const TBitmap& skin, int kind, int state)
+{
+    const sl::Place& p = sl::kKind[kind];
+    TBitmap b = Crop(skin, p);
+    const bool hot = state == 1, down = state == 2, off = state == 3;
+    const double o = down ? 1 : 0;
+    Rgb top = hot ? Hex(0x5A92DE) : down ? Hex(0x244C8A) : Hex(0x3E6FB6);
+    Rgb bottom = hot ? Hex(0x2A5CA6) : down ? Hex(0x1A3A6E) : Hex(0x1F4580);
+    Rgb border = hot ? Hex(0xA8D0FF) : Hex(0x0E2246);
+    Rgb accent = kind == 0 ? Hex(0xF4B23C) : kind == 1 ? Hex(0x3CD2A6) : Hex(0xF06E8C);
+    if (off) top = Grey(top), bottom = Grey(bottom), border = Grey(border), accent = Grey(accent);
+    PaintBox(b, {2 + o, 2 + o, p.width - 2 + o, p.height - 2 + o, 10, top, bottom, border, down ? 0.1 : 0.3, false, true});
+    // A DVD is drawn a little bigger than the two CDs.
+    const double cx = p.width / 2.0 + o, cy = 41 + o, r = kind == 0 ? 31 : 27;
+    Disc(b, cx, cy, r, off ? 0.5 : 1);
+    PaintShape(b, int(cx - r - 1), int(cy - r - 1), int(2 * r + 3), int(2 * r + 3), accent, [r](double x, double y) {
+        const double d = std::hypot(x - r - 1, y - r - 1);
+        return d > r * 0.36 && d < r - 1.5;
+    }, 0.3);
+    static const char* names[3] = {"DVD", "SVCD", "VCD"};
+    CentredText(b, 76 + int(o), names[kind], 12, off ? Hex(0xE6E6E6) : Hex(0xFFFFFF), true, int(o));
+    return b;
+}
+
+// The small round spot under a kind: an open ring; the marker is the lit one
+// that covers the chosen kind's spot.
+TBitmap SpotState(const TBitmap& skin, bool marker, int state)
+{
+    const sl::Place p{sl::kMarkerLeft[0], sl::kMarkerTop, sl::kMarkerSize, sl::kMarkerSize};
+    TBitmap b = Crop(skin, p);
+    const bool hot = state == 1, down = state == 2, off = state == 3;
+    if (marker) {
+        Rgb top = Hex(0xFFE08A), bottom = Hex(0xE08A10);
+        if (hot) top = Lighter(top, 0.3), bottom = Lighter(bottom, 0.2);
+        if (down) top = Darker(top, 0.2), bottom = Darker(bottom, 0.2);
+        if (off) top = Grey(top), bottom = Grey(bottom);
+        PaintBox(b, {2, 2, 22, 22, 10, top, bottom, Hex(0x6A3A04), 0.45, false, true});
+        PaintShape(b, 0, 0, 24, 24, Hex(0xFFFFFF), [](double x, double y) {
+            return SegmentDistance(x, y, 7, 12.5, 10.5, 16) < 1.6 || SegmentDistance(x, y, 10.5, 16, 17, 8.5) < 1.6;
+        });
+    } else {
+        const Rgb ring = off ? Hex(0x8A94A4) : hot ? Hex(0xD8EAFF) : Hex(0x8CB4E6);
+        PaintShape(b, 0, 0, 24, 24, Hex(0x0A1A36), [](double x, double y) { return std::hypot(x - 12, y - 12) < 8.5; }, 0.45);
+        PaintShape(b, 0, 0, 24, 24, ring, [](double x, double y) { return std::abs(std::hypot(x - 12, y - 12) - 8.5) < 1.3; });
+    }
+    return b;
+}
+
+// Cancel and Next: rounded glassy buttons with their words (Next with an arrow).
+TBitmap WordButtonState(const TBitmap& skin, const sl::Place& p, bool next, int state)
+{
+    TBitmap b = Crop(skin, p);
+    const bool hot = state == 1, down = state == 2, off = state == 3;
+    const double o = down ? 1 : 0;
+    Rgb top = next ? Hex(0x58B4EE) : Hex(0x5E7494), bottom = next ? Hex(0x1C5CA8) : Hex(0x2E3E5A);
+    if (hot) top = Lighter(top, 0.2), bottom = Lighter(bottom, 0.15);
+    if (down) top = Darker(top, 0.2), bottom = Darker(bottom, 0.15);
+    Rgb border = hot ? Hex(0xA8D0FF) : Hex(0x06101F);
+    if (off) top = Grey(top), bottom = Grey(bottom), border = Grey(border);
+    PaintBox(b, {1 + o, 1 + o, p.width - 1 + o, p.height - 1 + o, 8, top, bottom, border, down ? 0.1 : 0.35, false, true});
+    const Rgb words = off ? Hex(0xE6E6E6) : Hex(0xFFFFFF);
+    if (!next) {
+        CentredText(b, 9 + int(o), "Cancel", 10, words, true, int(o));
+        return b;
+    }
+    const int w = TextWidth(b, "Next", 10, true), x = (p.width - w - 14) / 2 + int(o);
+    Text(b, x + 1, 10 + int(o), "Next", 10, Hex(0x08162E), true);
+    Text(b, x, 9 + int(o), "Next", 10, words, true);
+    PaintShape(b, x + w + 6, 11 + int(o), 9, 13, words, [](double px, double py) { return InTriangle(px, py, 1, 1, 8, 6.5, 1, 12); });
+    return b;
+}
+
+void SaveSelectPictures(const std::string& folder)
+{
+    const TBitmap skin = SelectSkin();
+    skin.SaveToFile(folder + sl::kSkinFile);
+    for (int k = 0; k < 3; ++k)
+        Strip4([&](int s) { return KindState(skin, k, s); }).SaveToFile(folder + sl::kKindFiles[k]);
+    Strip4([&](int s) { return SpotState(skin, false, s); }).SaveToFile(folder + sl::kSpotFile);
+    Strip4([&](int s) { return SpotState(skin, true, s); }).SaveToFile(folder + sl::kMarkerFile);
+    Strip4([&](int s) { return WordButtonState(skin, sl::kCancel, false, s); }).SaveToFile(folder + sl::kCancelFile);
+    Strip4([&](int s) { return WordButtonState(skin, sl::kAccept, true, s); }).SaveToFile(folder + sl::kAcceptFile);
+    Strip4([&](int s) { return OrbState(skin, sl::kClose, 4, s); }).SaveToFile(folder + sl::kCloseFile);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -378,7 +509,8 @@ int main(int argc, char** argv)
             Strip(states).SaveToFile(folder + kTaskFiles[t]);
         }
         for (int s = 0; s < 5; ++s) {
-            TBitmap states[4] = {SmallState(skin, s, 0), SmallState(skin, s, 1), SmallState(skin, s, 2), SmallState(skin, s, 3)};
+            TBitmap states[4] = {OrbState(skin, kSmall[s], s, 0), OrbState(skin, kSmall[s], s, 1),
+                                 OrbState(skin, kSmall[s], s, 2), OrbState(skin, kSmall[s], s, 3)};
             Strip(states).SaveToFile(folder + kSmallFiles[s]);
         }
         Splash().SaveToFile(folder + kSplashFile);
@@ -390,6 +522,7 @@ int main(int argc, char** argv)
         Placeholder(320, 240).SaveToFile(folder + "VideoP.bmp");
         CornerPicture().SaveToFile(folder + "BackPic.bmp");
         CornerShape().SaveToFile(folder + "BackPng.bmp");
+        SaveSelectPictures(folder);
     } catch (const std::exception& e) {
         std::cerr << "programart: " << e.what() << "\n";
         return 1;

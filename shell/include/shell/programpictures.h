@@ -1,7 +1,20 @@
 #pragma once
-// The program's own pictures in its BMP/ folder (drawn at build time).
+// The program's own pictures in its BMP/ folder (drawn at build time), and
+// the picture buttons of its skinned windows.
+#include "shell/mainlayout.h"
+
+#include "rtl/system.h"
+
 class TBitmap;
+class TkivImageButton;
+class TWinControl;
 
 // Loads picture file `name` of BMP/; false, with `bitmap` untouched, when it
 // is missing or unreadable (the window then shows its plain colour).
 bool LoadProgramPicture(const char* name, TBitmap& bitmap);
+
+// A picture button on `parent` at `place`, drawn from a picture file holding
+// its four states side by side (normal, mouse on, mouse down, disabled); a
+// missing file leaves it blank. An empty hint shows none.
+TkivImageButton* NewPictureButton(TWinControl* parent, const char* name, const mainlayout::Place& place,
+                                  const char* pictureFile, const char* hint, TNotifyEvent onClick);
