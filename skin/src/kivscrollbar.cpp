@@ -6,12 +6,26 @@
 
 #include "gfx/canvas.h"
 #include "gfx/picture.h"
+#include "vcl/application.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 constexpr int kRepeatMs = 100;
 constexpr int kMinThumb = 18;
+
+// Sets a flag for a scope, cleared on every way out.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+};
 } // namespace
 
 TkivScrollBar::TkivScrollBar(TComponent* AOwner) : TCustomPanel(AOwner)
@@ -255,4 +269,224 @@ void TkivScrollBar::WndProc(TMessage& m)
         break;
     }
     TCustomPanel::WndProc(m);
+}
+
+// ---------------------------------------------------------------------------
+TkivScrollBarLink::TkivScrollBarLink(TWinControl& control, TPlacement placement)
+    : control_(control), placement_(placement)
+{
+}
+
+TkivScrollBarLink::~TkivScrollBarLink()
+{
+    // The bars outlive the control: their change events must not reach it.
+    for (TkivScrollBar* bar : {vbar_, hbar_})
+        if (bar) {
+            bar->SetOnChange(nullptr);
+            bar->RemoveFreeNotification(&control_);
+        }
+}
+
+void TkivScrollBarLink::Release(TkivScrollBar* bar)
+{
+    bar->SetOnChange(nullptr);
+    bar->SetLineButton(0);
+    bar->SetMax(100);
+    bar->SetEnabled(true);
+    if (bar != vbar_ && bar != hbar_) bar->RemoveFreeNotification(&control_);
+}
+
+bool TkivScrollBarLink::Attach(TScrollBarKind kind, TkivScrollBar* bar)
+{
+    TkivScrollBar*& slot = kind == sbVertical ? vbar_ : hbar_;
+    if (slot == bar) return false;
+    TkivScrollBar* old = slot;
+    slot = bar;
+    if (old) Release(old);
+    if (bar) {
+        bar->SetOrientation(kind == sbVertical ? kivVertical : kivHorizontal);
+        bar->SetOnChange([this, kind](TObject*) { BarChanged(kind); });
+        bar->FreeNotification(&control_);
+        // It lies over the control's own bar, so above the control.
+        if (bar->Parent() && bar->Parent() == control_.Parent()) bar->BringToFront();
+    }
+    return true;
+}
+
+bool TkivScrollBarLink::Forget(TComponent* component)
+{
+    bool forgot = false;
+    if (component && component == vbar_) vbar_ = nullptr, forgot = true;
+    if (component && component == hbar_) hbar_ = nullptr, forgot = true;
+    return forgot;
+}
+
+void TkivScrollBarLink::SetFileTheme(TkivFileTheme* theme)
+{
+    for (TkivScrollBar* bar : {vbar_, hbar_})
+        if (bar) bar->SetFileTheme(theme);
+}
+
+void TkivScrollBarLink::SetUIStyle(TkivUIStyle style)
+{
+    for (TkivScrollBar* bar : {vbar_, hbar_})
+        if (bar) bar->SetUIStyle(style);
+}
+
+// A bar moved by the user scrolls the control to the bar's position, as the
+// control's own thumb would.
+void TkivScrollBarLink::BarChanged(TScrollBarKind kind)
+{
+    TkivScrollBar* bar = Bar(kind);
+    if (updating_ || !bar) return;
+    const UINT msg = kind == sbVertical ? WM_VSCROLL : WM_HSCROLL;
+    const WPARAM w = MakeScrollWParam(SB_THUMBPOSITION, bar->Position());
+    switch (placement_) {
+    case kpMemo: {
+        FlagScope scope(scrollingFromBar_);
+        control_.Perform(msg, w, 0);
+        control_.Invalidate();
+        break;
+    }
+    case kpListBox:
+        control_.Perform(msg, w, 0);
+        UpdateScrollBars();
+        break;
+    case kpGrid:
+        control_.Perform(msg, w, 0);
+        control_.Invalidate();
+        break;
+    }
+}
+
+void TkivScrollBarLink::ScrollStateChanged()
+{
+    // The memo's own scrolling while a bar drives it is that bar's doing.
+    if (placement_ == kpMemo && scrollingFromBar_) return;
+    UpdateScrollBars();
+}
+
+void TkivScrollBarLink::ShowBar(TkivScrollBar* bar, bool visible)
+{
+    // Never shown beside a hidden control.
+    bar->SetVisible(visible && control_.Visible());
+}
+
+void TkivScrollBarLink::UpdateBar(TScrollBarKind kind, TkivScrollBar* bar)
+{
+    const bool vertical = kind == sbVertical;
+    const bool list = placement_ == kpListBox, memo = placement_ == kpMemo;
+    SCROLLBARINFO info;
+    const bool known = KIVGetScrollBarInfo(control_.Handle(), vertical ? OBJID_VSCROLL : OBJID_HSCROLL, info);
+    if (!known && !list) {
+        ShowBar(bar, false);
+    } else if (known && !(info.rgstate[0] & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_UNAVAILABLE)) && control_.Enabled()) {
+        bar->SetLineButton(std::abs(info.xyThumbBottom - info.xyThumbTop));
+        bar->SetEnabled(true);
+        if (!memo) ShowBar(bar, true);
+        if (!list) bar->SetSliderVisible(true);
+        if (!vertical && !list) bar->SetSmallChange(static_cast<std::uint16_t>(3 * bar->PageSize()));
+    } else {
+        bar->SetLineButton(0);
+        bar->SetEnabled(false);
+        if (!memo) ShowBar(bar, false);
+        if (!list) bar->SetSliderVisible(false);
+    }
+    // The range as the thumb travels it: the last position is Max - Page + 1.
+    TScrollBarQuery q;
+    if (control_.Perform(CM_GETSCROLLBAR, vertical ? SB_VERT : SB_HORZ, reinterpret_cast<LPARAM>(&q)) != 1) return;
+    bar->SetMax(q.State.MaxPos());
+    bar->SetMin(q.State.Min);
+    bar->SetPosition(q.State.Pos);
+}
+
+void TkivScrollBarLink::UpdateScrollBars()
+{
+    if ((!vbar_ && !hbar_) || !Application) return;
+    FlagScope scope(updating_);
+    if (vbar_) UpdateBar(sbVertical, vbar_);
+    if (hbar_) UpdateBar(sbHorizontal, hbar_);
+}
+
+void TkivScrollBarLink::UpdateScrollBarsPos()
+{
+    if (!vbar_ && !hbar_) return;
+    if (placement_ == kpGrid) UpdateScrollBars();
+    PlaceBars();
+    UpdateScrollBars();
+}
+
+// Over the control's own bars, inside the one-pixel skin border (list and
+// memo also inside their second frame line). A right-to-left control on a
+// Middle-East system has its vertical bar on the left.
+void TkivScrollBarLink::PlaceBars()
+{
+    const int L = control_.Left(), T = control_.Top(), W = control_.Width(), H = control_.Height();
+    const bool rtl = control_.UseRightToLeftAlignment();
+    switch (placement_) {
+    case kpListBox:
+        if (vbar_) {
+            const int bw = vbar_->Width();
+            const int left = rtl ? L + 2 : (bw > W ? L : L + W - bw - 2);
+            vbar_->SetBounds(left, T + 1, bw, H - 2);
+        }
+        break;
+    case kpMemo: {
+        const int vw = vbar_ ? vbar_->Width() : 0;
+        if (vbar_) {
+            ShowBar(vbar_, vw <= W);
+            const int left = rtl ? L + 2 : L + W - vw - 2;
+            vbar_->SetBounds(left, T + 1, vw, H - 2 - (hbar_ ? hbar_->Height() : 0));
+        }
+        if (hbar_) {
+            const int bh = hbar_->Height();
+            ShowBar(hbar_, bh <= H);
+            if (rtl) hbar_->SetBounds(L + 1 + vw, T + H - bh - 2, W - 2 - vw, bh);
+            else hbar_->SetBounds(L + 1, T + H - bh - 2, W - 1 - vw, bh);
+        }
+        break;
+    }
+    case kpGrid: {
+        const bool hShown = hbar_ && hbar_->Visible();
+        const bool vShown = vbar_ && vbar_->Visible();
+        const int vw = vbar_ ? vbar_->Width() : 0;
+        if (vbar_) {
+            const int left = rtl ? L + 1 : L + W - vw - 1;
+            vbar_->SetBounds(left, T + 1, vw, H - 1 - (hShown ? hbar_->Height() : 0));
+        }
+        if (hbar_) {
+            const int bh = hbar_->Height();
+            const int left = rtl ? L + 1 + vw : L + 1;
+            hbar_->SetBounds(left, T + H - bh - 1, vShown ? W - 1 - vw : W - 2, bh);
+        }
+        break;
+    }
+    }
+}
+
+void TkivScrollBarLink::AfterMessage(const TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_MOVE:
+    case WM_SIZE:
+    case CM_BIDIMODECHANGED:
+    case CM_PARENTBIDIMODECHANGED:
+        UpdateScrollBarsPos();
+        break;
+    case CM_VISIBLECHANGED:
+        if (control_.Visible()) {
+            UpdateScrollBarsPos();
+        } else {
+            for (TkivScrollBar* bar : {vbar_, hbar_})
+                if (bar) bar->SetVisible(false);
+        }
+        break;
+    case CM_ENABLEDCHANGED:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        UpdateScrollBars();
+        break;
+    default:
+        break;
+    }
 }

@@ -303,8 +303,7 @@ TBitmap ScrollBarThumb(const Look& l)
             if (c == kKey) b.SetPixel(x, y, ToColor(l.form));
             else if (!inside) b.SetPixel(x, y, c);
         }
-    // The middle part carries the grip.
-    for (int i = 1; i < 6; i += 2) FillRect(b, 6 + i, 4, 6 + i + 1, h - 4, ToColor(Darker(l.hotBottom, 0.25)));
+    // The middle part is plain: it is stretched along the thumb.
     return b;
 }
 

@@ -244,17 +244,25 @@ TScrollState TCustomGrid::HorzScrollState() const { return HorzStateFor(CellsRec
 TRect TCustomGrid::ScrollBarRect(TScrollBarKind kind) const
 {
     const ShownBars b = Bars();
-    const TRect r = InnerRect();
+    TRect r = InnerRect();
+    // A right-to-left grid keeps its vertical bar on the left.
+    const bool left = UseRightToLeftScrollBar();
+    const int vx = left ? r.Left : r.Right - ScrollBarSize;
     if (kind == sbVertical)
-        return b.vertical ? Rect(r.Right - ScrollBarSize, r.Top, r.Right, r.Bottom - (b.horizontal ? ScrollBarSize : 0)) : TRect{};
-    return b.horizontal ? Rect(r.Left, r.Bottom - ScrollBarSize, r.Right - (b.vertical ? ScrollBarSize : 0), r.Bottom) : TRect{};
+        return b.vertical ? Rect(vx, r.Top, vx + ScrollBarSize, r.Bottom - (b.horizontal ? ScrollBarSize : 0)) : TRect{};
+    if (b.vertical && left) r.Left += ScrollBarSize;
+    else if (b.vertical) r.Right -= ScrollBarSize;
+    return b.horizontal ? Rect(r.Left, r.Bottom - ScrollBarSize, r.Right, r.Bottom) : TRect{};
 }
 
 TRect TCustomGrid::CellsRect() const
 {
     const ShownBars b = Bars();
     TRect r = InnerRect();
-    if (b.vertical) r.Right = std::max(r.Left, r.Right - ScrollBarSize);
+    if (b.vertical) {
+        if (UseRightToLeftScrollBar()) r.Left = std::min(r.Right, r.Left + ScrollBarSize);
+        else r.Right = std::max(r.Left, r.Right - ScrollBarSize);
+    }
     if (b.horizontal) r.Bottom = std::max(r.Top, r.Bottom - ScrollBarSize);
     return r;
 }

@@ -716,15 +716,22 @@ TRect TCustomMemo::ScrollBarRect(TScrollBarKind kind) const
 {
     const bool v = HasVertBar(scrollBars_), h = HasHorzBar(scrollBars_);
     TRect r = BorderInnerRect();
-    if (kind == sbVertical)
-        return v ? Rect(r.Right - ScrollBarSize, r.Top, r.Right, r.Bottom - (h ? ScrollBarSize : 0)) : TRect{};
-    return h ? Rect(r.Left, r.Bottom - ScrollBarSize, r.Right - (v ? ScrollBarSize : 0), r.Bottom) : TRect{};
+    // A right-to-left memo keeps its vertical bar on the left.
+    const bool left = UseRightToLeftScrollBar();
+    const int vx = left ? r.Left : r.Right - ScrollBarSize;
+    if (kind == sbVertical) return v ? Rect(vx, r.Top, vx + ScrollBarSize, r.Bottom - (h ? ScrollBarSize : 0)) : TRect{};
+    if (v && left) r.Left += ScrollBarSize;
+    else if (v) r.Right -= ScrollBarSize;
+    return h ? Rect(r.Left, r.Bottom - ScrollBarSize, r.Right, r.Bottom) : TRect{};
 }
 
 TRect TCustomMemo::InnerRect() const
 {
     TRect r = BorderInnerRect();
-    if (HasVertBar(scrollBars_)) r.Right = std::max(r.Left, r.Right - ScrollBarSize);
+    if (HasVertBar(scrollBars_)) {
+        if (UseRightToLeftScrollBar()) r.Left = std::min(r.Right, r.Left + ScrollBarSize);
+        else r.Right = std::max(r.Left, r.Right - ScrollBarSize);
+    }
     if (HasHorzBar(scrollBars_)) r.Bottom = std::max(r.Top, r.Bottom - ScrollBarSize);
     return r;
 }

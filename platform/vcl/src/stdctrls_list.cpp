@@ -169,6 +169,8 @@ TRect TCustomListBox::ScrollBarRect() const
 {
     if (!VertScrollState().Needed()) return {};
     TRect r = InnerRect();
+    // A right-to-left list keeps its bar on the left.
+    if (UseRightToLeftScrollBar()) return Rect(r.Left, r.Top, r.Left + ScrollBarSize, r.Bottom);
     return Rect(r.Right - ScrollBarSize, r.Top, r.Right, r.Bottom);
 }
 
@@ -191,10 +193,13 @@ TRect TCustomListBox::ItemRect(int index) const
 {
     TRect inner = InnerRect();
     TRect sb = ScrollBarRect();
-    int right = sb.IsEmpty() ? inner.Right : sb.Left;
+    if (!sb.IsEmpty()) {
+        if (sb.Left == inner.Left) inner.Left = sb.Right;
+        else inner.Right = sb.Left;
+    }
     int h = FixedItemHeight();
     int top = inner.Top + (index - topIndex_) * h;
-    return Rect(inner.Left, top, right, top + h);
+    return Rect(inner.Left, top, inner.Right, top + h);
 }
 
 int TCustomListBox::ItemAtPos(TPoint Pos, bool Existing) const
@@ -205,7 +210,7 @@ int TCustomListBox::ItemAtPos(TPoint Pos, bool Existing) const
     int index = topIndex_ + (rel < 0 ? -1 : rel / h);
     if (Existing) {
         TRect sb = ScrollBarRect();
-        if (!PtInRect(inner, Pos) || (!sb.IsEmpty() && Pos.X >= sb.Left)) return -1;
+        if (!PtInRect(inner, Pos) || PtInRect(sb, Pos)) return -1;
         return index >= 0 && index < Count() ? index : -1;
     }
     return std::clamp(index, 0, std::max(0, Count() - 1));

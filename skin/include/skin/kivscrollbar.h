@@ -80,3 +80,55 @@ private:
     int lineButton_ = 0;
     bool placing_ = true; // no layout until the constructor has loaded the pictures
 };
+
+// Hands a memo's, list's or grid's scrolling to skinned bars lying over the
+// control's own: attaching and releasing them, keeping both sides in step (a
+// bar's move scrolls the control, the control's scrolling moves the bar,
+// never feeding back) and placing them over the control's own bars.
+class TkivScrollBarLink {
+public:
+    // Which row of the placement rules the control follows.
+    enum TPlacement { kpListBox, kpMemo, kpGrid };
+
+    TkivScrollBarLink(TWinControl& control, TPlacement placement);
+    ~TkivScrollBarLink();
+    TkivScrollBarLink(const TkivScrollBarLink&) = delete;
+    TkivScrollBarLink& operator=(const TkivScrollBarLink&) = delete;
+
+    TkivScrollBar* Bar(TScrollBarKind kind) const { return kind == sbVertical ? vbar_ : hbar_; }
+    // Only on a change: the old bar is released (no handler, LineButton 0, Max
+    // 100, enabled), the new one turned to the direction, bound and placed by
+    // the caller. False when the bar was already the attached one.
+    bool Attach(TScrollBarKind kind, TkivScrollBar* bar);
+    // From the control's Notification: forgets an attached bar being freed.
+    bool Forget(TComponent* component);
+    // The control's own bars to keep: one for each attached skinned bar.
+    TScrollStyle AttachedStyle() const { return ScrollStyleOf(hbar_ != nullptr, vbar_ != nullptr); }
+    void SetFileTheme(TkivFileTheme* theme);
+    void SetUIStyle(TkivUIStyle style);
+
+    // Reads the control's own bars into the attached ones.
+    void UpdateScrollBars();
+    // Places the attached bars over the control's own, in the parent's coordinates.
+    void UpdateScrollBarsPos();
+    // The control's scroll range, page or position changed.
+    void ScrollStateChanged();
+    // After the control has handled a message: moving, sizing, showing and
+    // hiding, enabling, focus and the reading direction reach the bars.
+    void AfterMessage(const TMessage& m);
+    bool Updating() const { return updating_; }
+
+private:
+    void Release(TkivScrollBar* bar);
+    void BarChanged(TScrollBarKind kind);
+    void UpdateBar(TScrollBarKind kind, TkivScrollBar* bar);
+    void PlaceBars();
+    void ShowBar(TkivScrollBar* bar, bool visible);
+
+    TWinControl& control_;
+    TPlacement placement_;
+    TkivScrollBar* vbar_ = nullptr;
+    TkivScrollBar* hbar_ = nullptr;
+    bool updating_ = false;
+    bool scrollingFromBar_ = false;
+};
