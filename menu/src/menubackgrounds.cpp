@@ -35,7 +35,7 @@ void DrawTile(TBitmap& still, const MenuPicture& picture, const TRect& design)
 void DrawCorner(TBitmap& still, const MenuModel& menu)
 {
     if (menu.CornerPicture && !menu.CornerPicture->Empty()) {
-        StampShape(still, *menu.CornerPicture, 5, kPalHeight - menu.CornerPicture->Height() - 5);
+        StampKeyedPicture(*still.Canvas(), *menu.CornerPicture, 5, kPalHeight - menu.CornerPicture->Height() - 5);
         return;
     }
     TCanvas& canvas = *still.Canvas();

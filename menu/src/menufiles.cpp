@@ -38,19 +38,6 @@ bool SaveJpeg(const MenuModel& menu, MenuOutput& out, const std::string& name, c
     });
 }
 
-void StampShape(TBitmap& target, const TBitmap& picture, int x, int y, TColor colour)
-{
-    if (picture.Empty())
-        return;
-    const TColor key = picture.Pixel(0, 0);
-    for (int py = 0; py < picture.Height(); ++py)
-        for (int px = 0; px < picture.Width(); ++px) {
-            const TColor c = picture.Pixel(px, py);
-            if (c != key)
-                target.SetPixel(x + px, y + py, colour == clNone ? c : colour);
-        }
-}
-
 TBitmap StretchedPicture(TBitmap* picture, int width, int height)
 {
     TBitmap out(width, height, pf24bit);

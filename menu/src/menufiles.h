@@ -1,6 +1,6 @@
 #pragma once
-// What the menu writers share: the folder, saving each file whole, the corner
-// pictures' shapes, texts on the backgrounds.
+// What the menu writers share: the folder, saving each file whole, stretching
+// pictures, texts on the backgrounds.
 #include "menu/menuoutput.h"
 
 #include <functional>
@@ -19,11 +19,6 @@ bool SaveFile(const MenuModel& menu, MenuOutput& out, const std::string& name,
               const std::function<void(TStream&)>& writer);
 bool SaveBitmap(const MenuModel& menu, MenuOutput& out, const std::string& name, const TBitmap& bitmap);
 bool SaveJpeg(const MenuModel& menu, MenuOutput& out, const std::string& name, const TBitmap& bitmap);
-
-// A picture's shape: every pixel whose colour differs from the picture's own
-// top-left pixel. Stamps it onto target with its top-left at (x, y), in the
-// picture's own colours, or all in `colour` when that is not clNone.
-void StampShape(TBitmap& target, const TBitmap& picture, int x, int y, TColor colour = clNone);
 
 // A bitmap of the given size holding the whole picture, stretched pixel for
 // pixel (no smoothing); black without a picture.

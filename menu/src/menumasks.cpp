@@ -11,6 +11,7 @@
 #include "rtl/classes.h"
 #include "rtl/paths.h"
 #include "rtl/sysutils.h"
+#include "shell/qv_pubfunction.h"
 #include "shell/xmltext.h"
 
 #include <cassert>
@@ -46,7 +47,7 @@ void DrawButtons(TBitmap& mask, const MenuModel& menu, const MenuButtons& b, TCo
     if (!b.corner)
         return;
     if (menu.CornerShape && !menu.CornerShape->Empty()) {
-        StampShape(mask, *menu.CornerShape, b.cornerRect.Left, b.cornerRect.Top, colour);
+        StampKeyedPicture(c, *menu.CornerShape, b.cornerRect.Left, b.cornerRect.Top, colour);
     } else {
         c.Brush()->SetColor(colour);
         c.FillRect(b.cornerRect);

@@ -3,6 +3,7 @@
 #include "gfx/bitmap.h"
 #include "rtl/paths.h"
 #include "shell/projectdata.h"
+#include "shell/qv_pubfunction.h"
 #include "vcl/messages.h"
 #include "win32/progfolders.h"
 
@@ -32,15 +33,8 @@ std::unique_ptr<TBitmap> LoadPiece(const std::string& folder, const char* name)
 
 void StampPiece(TCanvas& canvas, TBitmap& piece, int x0, int y0)
 {
-    if (piece.Width() <= 1 || piece.Height() <= 1)
-        return;
-    const TColor key = piece.Pixel(0, 0);
-    for (int j = 0; j < piece.Height(); ++j)
-        for (int i = 0; i < piece.Width(); ++i) {
-            const TColor c = piece.Pixel(i, j);
-            if (c != key)
-                canvas.SetPixels(x0 + i, y0 + j, c);
-        }
+    if (piece.Width() > 1 && piece.Height() > 1)
+        StampKeyedPicture(canvas, piece, x0, y0);
 }
 
 } // namespace

@@ -86,6 +86,19 @@ void FitSnapshotToTile(TBitmap& tile, TBitmap& snapshot, int width, int height)
                snapshot.Width(), snapshot.Height(), SRCCOPY);
 }
 
+void StampKeyedPicture(TCanvas& canvas, const TBitmap& picture, int x, int y, TColor colour)
+{
+    if (picture.Empty())
+        return;
+    const TColor key = picture.Pixel(0, 0);
+    for (int py = 0; py < picture.Height(); ++py)
+        for (int px = 0; px < picture.Width(); ++px) {
+            const TColor c = picture.Pixel(px, py);
+            if (c != key)
+                canvas.SetPixels(x + px, y + py, colour == clNone ? c : colour);
+        }
+}
+
 void SetControlsEnabled(bool enabled, TControl* control)
 {
     if (!control)

@@ -1,6 +1,8 @@
 #pragma once
 // Two helpers shared by the disc windows: the DVD write-speed label and the
 // sort of chapter seconds.
+#include "gfx/graphics.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,6 +18,12 @@ void QuickSortInts(std::vector<std::int32_t>& a, int lo, int hi);
 // black width x height bitmap with the snapshot stretched (colour on colour)
 // into its centre, aspect ratio kept. An empty snapshot leaves the tile black.
 void FitSnapshotToTile(TBitmap& tile, TBitmap& snapshot, int width, int height);
+
+class TCanvas;
+// Draws a picture's shape at (x, y): every pixel whose colour differs from the
+// picture's own top-left pixel, in its own colour, or all in `colour` unless
+// that is clNone. The other pixels leave the canvas as it was.
+void StampKeyedPicture(TCanvas& canvas, const TBitmap& picture, int x, int y, TColor colour = clNone);
 
 class TControl;
 // Enables or disables every control below a windowed control with children
