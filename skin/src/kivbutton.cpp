@@ -703,6 +703,19 @@ void TkivCheckBox::SetEnabled(bool value)
     Invalidate();
 }
 
+void TkivCheckBox::ApplyAutoSize()
+{
+    if (!autoSize_) return;
+    TBitmap picture;
+    KivThemeBitmap(fileTheme_, uiStyle_, GetPicThemeIndex(), &picture, 4, 1);
+    TBitmap scratch(1, 1);
+    TCanvas* canvas = scratch.Canvas();
+    canvas->SetFont(*Font());
+    const int h = std::max(canvas->TextHeight("W") + 2, picture.Height()) + 4;
+    const int w = picture.Width() + 8 + canvas->TextWidth(Caption());
+    if (w != Width() || h != Height()) SetBounds(Left(), Top(), w, h);
+}
+
 bool TkivCheckBox::NeedDrawFocus() { return TabStop() && Focused(); }
 
 void TkivCheckBox::CheckStateChanged()
@@ -744,16 +757,9 @@ void TkivCheckBox::Paint()
     TBitmap picture;
     KivThemeBitmap(fileTheme_, uiStyle_, GetPicThemeIndex(), &picture, 4, frame);
     picture.SetTransparent(GetPicTransparent());
-    TBitmap buffer;
+    ApplyAutoSize();
+    TBitmap buffer(std::max(Width(), 1), std::max(Height(), 1));
     TCanvas* canvas = buffer.Canvas();
-    canvas->SetFont(*Font());
-    if (autoSize_) {
-        const int h = std::max(canvas->TextHeight("W") + 2, picture.Height()) + 4;
-        const int w = picture.Width() + 8 + canvas->TextWidth(Caption());
-        if (w != Width() || h != Height()) SetBounds(Left(), Top(), w, h);
-    }
-    buffer.SetSize(std::max(Width(), 1), std::max(Height(), 1));
-    canvas = buffer.Canvas();
     canvas->SetFont(*Font());
     if (transparent_)
         DoTrans(canvas, this);

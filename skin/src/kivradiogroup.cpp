@@ -112,6 +112,13 @@ void TkivCheckGroup::UpdateUIStyle(TkivUIStyle style, TkivFileTheme* fileTheme)
         b->SetUIStyle(style);
         b->SetColor(Color());
     }
+    SizeAndArrangeButtons(); // the style's pictures may differ in size
+}
+
+void TkivCheckGroup::SizeAndArrangeButtons()
+{
+    for (TkivCheckBox* b : buttons_) b->ApplyAutoSize();
+    ArrangeButtons();
 }
 
 void TkivCheckGroup::UpdateButtons()
@@ -142,7 +149,7 @@ void TkivCheckGroup::UpdateButtons()
         buttons_[i]->SetCaption(items_->Get(static_cast<int>(i)));
         buttons_[i]->SetAutoSize(true);
     }
-    ArrangeButtons();
+    SizeAndArrangeButtons(); // sized before painting: a right-to-left layout needs the widths
     if (created) SetTransparent(Transparent()); // every child repaints over the new layout
 }
 
@@ -172,12 +179,6 @@ void TkivCheckGroup::ArrangeButtons()
     }
 }
 
-void TkivCheckGroup::Resize()
-{
-    TkivCustomGroupBox::Resize();
-    ArrangeButtons();
-}
-
 void TkivCheckGroup::WndProc(TMessage& m)
 {
     TkivCustomGroupBox::WndProc(m);
@@ -187,11 +188,13 @@ void TkivCheckGroup::WndProc(TMessage& m)
         break;
     case CM_FONTCHANGED:
         for (TkivCheckBox* b : buttons_) b->SetFont(*Font());
+        SizeAndArrangeButtons();
         break;
     case CM_CURSORCHANGED:
         for (TkivCheckBox* b : buttons_) b->SetCursor(Cursor());
         break;
     case CM_BIDIMODECHANGED:
+    case WM_SIZE: // also while the form loads, when Resize stays quiet
         ArrangeButtons();
         break;
     default:

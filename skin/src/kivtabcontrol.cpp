@@ -351,13 +351,6 @@ void TkivTabControlTopPanel::MouseMove(TShiftState Shift, int X, int Y)
     TCustomPanel::MouseMove(Shift, X, Y);
 }
 
-void TkivTabControlTopPanel::Resize()
-{
-    TCustomPanel::Resize();
-    tab_->PlaceStrip();
-    Invalidate();
-}
-
 void TkivTabControlTopPanel::WndProc(TMessage& m)
 {
     switch (m.Msg) {
@@ -372,6 +365,8 @@ void TkivTabControlTopPanel::WndProc(TMessage& m)
         break;
     }
     TCustomPanel::WndProc(m);
+    // Also while the form loads, when Resize stays quiet.
+    if (m.Msg == WM_SIZE) tab_->PlaceStrip();
 }
 
 // ---------------------------------------------------------------------------
@@ -492,12 +487,6 @@ void TkivTab::AlignControls(TControl* AControl, TRect& Rect)
     TCustomPanel::AlignControls(AControl, Rect);
 }
 
-void TkivTab::Resize()
-{
-    TCustomPanel::Resize();
-    PlaceStrip();
-}
-
 void TkivTab::Paint()
 {
     const int w = std::max(Width(), 1), h = std::max(Height(), 1);
@@ -541,6 +530,7 @@ void TkivTab::WndProc(TMessage& m)
         break;
     }
     TCustomPanel::WndProc(m);
+    if (m.Msg == WM_SIZE) PlaceStrip(); // also while the form loads, when Resize stays quiet
 }
 
 // ---------------------------------------------------------------------------

@@ -116,6 +116,19 @@ TEST_F(KivGroups, RightToLeftReadingMirrorsTheFrameAndTheColumnsOnAMiddleEastSys
     EXPECT_EQ(g->Buttons(1)->Left(), 160 - columnWidth - 8 - g->Buttons(1)->Width());
 }
 
+TEST_F(KivGroups, ButtonsTakeTheirSizeBeforeTheFirstPaintSoRightToLeftColumnsLineUp)
+{
+    SetUserLocale("ar_EG.UTF-8");
+    form->SetBiDiMode(bdRightToLeft);
+    auto* g = Make<TkivRadioGroup>(0, 0, 200, 90);
+    SetLines(g, {"16:9"});
+    TkivCheckBox* b = g->Buttons(0);
+    EXPECT_NE(b->Width(), 93); // no longer the default width
+    EXPECT_EQ(b->Left() + b->Width(), 200 - 8);
+    g->Font()->SetHeight(-20); // a bigger caption: sized and placed again
+    EXPECT_EQ(b->Left() + b->Width(), 200 - 8);
+}
+
 TEST_F(KivGroups, ChildrenAreAlignedBelowTheCaptionRow)
 {
     auto* g = Make<TkivGroupBox>(0, 0, 160, 90);
@@ -231,6 +244,18 @@ TEST_F(KivGroups, SevenItemsInTwoColumnsFillTheFirstColumnFirst)
     // H = 148 - 18 = 130, seven rows of 18, 4 left over: first top 2 + 18.
     for (int i = 0; i < 7; ++i) EXPECT_EQ(g->Buttons(i)->Top(), i * 18 + 20);
     EXPECT_EQ(g->Buttons(6)->Left(), 8);
+}
+
+TEST_F(KivGroups, ASizeSetWhileTheFormLoadsArrangesTheButtons)
+{
+    form->BeginLoading();
+    auto* g = Make<TkivRadioGroup>(0, 0, 100, 60);
+    FixedFont(g);
+    g->SetColumns(2);
+    SetLines(g, {"a", "b"});
+    g->SetBounds(0, 0, 210, 60);
+    EXPECT_EQ(g->Buttons(1)->Left(), (210 - 10) / 2 + 8);
+    form->EndLoading();
 }
 
 TEST_F(KivGroups, ColumnsBelowOneAndNegativeMarginsAreRefused)

@@ -218,6 +218,14 @@ TEST_F(KivTabs, TopAndBottomStripsFrameTheBodyOnTheOtherThreeSides)
     EXPECT_EQ(At(10 + 1, 10 + stripHeight + 1), clWhite);
     EXPECT_EQ(strip->TabRect(0).Top, 1);            // the active tab one pixel lower
     EXPECT_EQ(strip->TabRect(1).Top, 0);
+    // The line's top row is the body's top edge; the active tab opens through it.
+    const int lineTop = 10 + 22;
+    const TRect active = strip->TabRect(0), inactive = strip->TabRect(1);
+    const TColor edge = static_cast<TColor>(GetInsideThemeColor(DeepBlue, 25));
+    EXPECT_EQ(At(10 + (inactive.Left + inactive.Right) / 2, lineTop), edge);
+    EXPECT_EQ(At(10 + 150, lineTop), edge);
+    EXPECT_EQ(At(10 + (active.Left + active.Right) / 2, lineTop),
+              static_cast<TColor>(GetInsideThemeColor(DeepBlue, 26)));
 
     t->SetTabPosition(kivBottom);
     EXPECT_EQ(strip->BoundsRect(), Rect(0, 120 - stripHeight, 200, 120));
@@ -228,13 +236,24 @@ TEST_F(KivTabs, TopAndBottomStripsFrameTheBodyOnTheOtherThreeSides)
     EXPECT_EQ(strip->TabRect(0).Bottom, stripHeight - 1); // the active tab one pixel higher
     EXPECT_EQ(strip->TabRect(1).Bottom, stripHeight);
     // The pictures are turned: the active tab's keyed corners are at its bottom now.
-    TBitmap tabs, active;
+    TBitmap tabs;
     GetInsideThemeBitmap(DeepBlue, 39, &tabs, 2, 1);
     ASSERT_EQ(tabs.Pixel(0, 0), static_cast<TColor>(kivKeyColor));
     const TRect box = strip->TabRect(0);
     const TColor below = At(10 + box.Left, 10 + strip->Top() + box.Bottom - 1);
     EXPECT_NE(below, static_cast<TColor>(kivKeyColor));
     EXPECT_NE(below, tabs.Pixel(1, 1));
+}
+
+TEST_F(KivTabs, ASizeSetWhileTheFormLoadsPlacesTheStrip)
+{
+    form->BeginLoading();
+    auto* t = new TkivTabControl(form);
+    t->SetParent(form);
+    t->SetTabPosition(kivBottom);
+    t->SetBounds(0, 0, 260, 140);
+    EXPECT_EQ(t->TopPanel()->BoundsRect(), Rect(0, 140 - t->TopPanel()->Height(), 260, 140));
+    form->EndLoading();
 }
 
 TEST_F(KivTabs, StyleSetsTheBorderStripAndBodyColours)

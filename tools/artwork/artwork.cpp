@@ -319,30 +319,45 @@ TBitmap ScrollButtons(const Look& l)
     return b;
 }
 
+// The body a tab control frames: the control background (white for WinXP),
+// closed by the control border colour. The tab pictures meet them.
+Rgb TabBody(const Look& l) { return l.prefix == "WINXP" ? Hex(0xFFFFFF) : l.form; }
+Rgb ControlBorder(const Look& l)
+{
+    if (l.prefix == "MACOS") return Hex(0x7F7F7F);
+    if (l.prefix == "WINXP") return Hex(0x686868);
+    return Hex(0x000000);
+}
+
 // Two tabs side by side (active, inactive), each in three parts for the
-// horizontal stretch; the rounded top corners are keyed.
+// horizontal stretch; the rounded top corners are keyed. Both are open at the
+// bottom: the active one, drawn a pixel lower, covers the line's border row
+// and opens into the body; the line closes the inactive ones.
 TBitmap Tabs(const Look& l)
 {
     const int pw = 18, h = 22;
+    const Rgb body = TabBody(l);
     TBitmap b = Blank(2 * pw, h, kKey);
-    PaintBox(b, {0, 0, double(pw), h + 6.0, std::min(l.radius, 5.0) + 1, Lighter(l.faceTop, 0.2), l.form, l.border,
+    PaintBox(b, {0, 0, double(pw), h + 6.0, std::min(l.radius, 5.0) + 1, Lighter(l.faceTop, 0.2), body, l.border,
                  0, true, true});
     PaintBox(b, {double(pw), 3, 2.0 * pw, h + 6.0, std::min(l.radius, 5.0) + 1, l.faceBottom, Darker(l.faceBottom, 0.08),
                  l.border, 0, true, true});
     if (l.prefix == "WINXP") FillRect(b, 2, 0, pw - 2, 2, ToColor(Hex(0xF8B330)));
-    // The bottom row stays plain so the key test at the bottom-left answers "no key".
-    FillRect(b, 0, h - 1, pw, h, ToColor(l.form));
-    FillRect(b, pw, h - 1, 2 * pw, h, ToColor(l.border));
+    // The active tab ends in the body's colour between its two sides; its
+    // bottom-left pixel is no key, so the key test there answers "no key".
+    FillRect(b, 1, h - 1, pw - 1, h, ToColor(body));
     b.SetPixel(0, h - 1, ToColor(l.border));
+    b.SetPixel(pw - 1, h - 1, ToColor(l.border));
     return b;
 }
 
+// The line under a top strip: the body's top edge in the control border
+// colour, then the body's colour down to where the body starts.
 TBitmap TabLine(const Look& l)
 {
     TBitmap b(4, 3, pf24bit);
-    FillRect(b, 0, 0, 4, 1, ToColor(l.form));
-    FillRect(b, 0, 1, 4, 3, ToColor(l.form));
-    FillRect(b, 0, 2, 4, 3, ToColor(Lighter(l.border, 0.5)));
+    FillRect(b, 0, 0, 4, 1, ToColor(ControlBorder(l)));
+    FillRect(b, 0, 1, 4, 3, ToColor(TabBody(l)));
     return b;
 }
 

@@ -244,6 +244,9 @@ public:
     void SetTransparent(bool value);
     bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool value);
+    // With AutoSize, takes the size the picture and caption need now (painting
+    // does it too): for whoever lays the box out before it is painted.
+    void ApplyAutoSize();
 
     TkivUIStyle UIStyle() const override { return uiStyle_; }
     void SetUIStyle(TkivUIStyle value) override;

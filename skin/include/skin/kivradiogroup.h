@@ -68,7 +68,7 @@ public:
     bool GetItemEnabled(int index) const;
     void SetItemEnabled(int index, bool value);
 
-    // A cursor change reaches every button; font changes too.
+    // A cursor or font change reaches every button; a size change arranges them.
     void WndProc(TMessage& Message) override;
 
     // Fired when a button is clicked or changes state (also from code), and
@@ -83,7 +83,6 @@ protected:
 
     void DoClick();
     void Click() override;
-    void Resize() override;
     void UpdateUIStyle(TkivUIStyle style, TkivFileTheme* fileTheme) override;
     // Where the buttons are laid out (client coordinates).
     TRect GetClient() const;
@@ -91,6 +90,7 @@ protected:
 
 private:
     void UpdateButtons();
+    void SizeAndArrangeButtons();
 
     std::unique_ptr<TStringList> items_;
     std::vector<TkivCheckBox*> buttons_; // owned components of the group

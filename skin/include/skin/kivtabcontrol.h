@@ -76,7 +76,6 @@ protected:
     void Paint() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
-    void Resize() override;
 
 private:
     struct TabBox {
@@ -154,14 +153,13 @@ protected:
     // The strip selected tab `index`: OnTabActive, then OnChange, unless loading.
     virtual void TabActive(int index);
     virtual void UpdateUIStyle(TkivUIStyle, TkivFileTheme*) {}
-    // Keeps the strip along the top or bottom edge.
+    // Keeps the strip along the top or bottom edge (on every size change).
     void PlaceStrip();
     // The framed area below (or above) the strip.
     TRect BodyRect() const;
 
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void Paint() override;
-    void Resize() override;
 
 private:
     friend class TkivTabControlTopPanel;
