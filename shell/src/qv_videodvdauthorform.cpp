@@ -146,15 +146,18 @@ void TQV_Video_DVD_Author_Form::SetTaskWindows(TaskWindows* windows)
 
 void TQV_Video_DVD_Author_Form::RunTask(int task)
 {
-    static constexpr TTask kTasks[4] = {TTask::DiscBuilder, TTask::Convert, TTask::MenuCreator, TTask::DiscBurner};
     static void (*const kChains[4])(TaskWindows&) = {RunDiscBuilderTask, RunConvertTask, RunMenuCreatorTask,
                                                      RunDiscBurnerTask};
-    if (!tasks_->Available(kTasks[task])) {
-        MessageDlg(kTaskNotAvailableText, mtInformation, MsgButtons({mbOK}));
-        return;
+    bool missing = false;
+    {
+        HiddenDuring hidden(*this);
+        try {
+            kChains[task](*tasks_);
+        } catch (const ETaskWindowMissing&) {
+            missing = true;   // the chain ends at a window the program does not have yet
+        }
     }
-    HiddenDuring hidden(*this);
-    kChains[task](*tasks_);
+    if (missing) ShowTaskNotAvailable();
 }
 
 void TQV_Video_DVD_Author_Form::Button_VideoDVDDiscBuilderClick(TObject*) { RunTask(0); }

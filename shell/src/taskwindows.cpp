@@ -1,5 +1,8 @@
 #include "shell/taskwindows.h"
 
+#include "vcl/application.h"
+#include "vcl/dialogs.h"
+
 const char* const kTaskNotAvailableText = "This task is not available in this version yet.";
 
 void RunDiscBuilderTask(TaskWindows& windows)
@@ -39,23 +42,66 @@ void RunDiscBurnerTask(TaskWindows& windows)
     windows.ShowDiscBurnerSetup();
 }
 
+TComponent* FindProgramWindow(const std::string& name)
+{
+    return Application ? Application->FindComponent(name) : nullptr;
+}
+
+void ShowTaskNotAvailable() { MessageDlg(kTaskNotAvailableText, mtInformation, MsgButtons({mbOK})); }
+
 namespace {
 
-// The windows of the tasks join the start-up list as they are built; until
-// then no task is offered.
+template <class Steps>
+Steps& Need(const char* name)
+{
+    if (Steps* steps = FindTaskWindow<Steps>(name)) return *steps;
+    throw ETaskWindowMissing(name);
+}
+
+// Each step goes to the window that takes it, as the start-up made them.
 class TStartupTaskWindows : public TaskWindows {
 public:
-    bool Available(TTask) const override { return false; }
-    int ChooseDiscKind(int) override { return 0; }
-    bool PrepareClipsForm(int, int) override { return false; }
-    bool InitMenuDesigner(bool) override { return false; }
-    int ShowClipsWizard() override { return 0; }
-    void PassClipsToMenuDesigner() override {}
-    void PassAutoChapters() override {}
-    int ShowMenuDesigner() override { return 0; }
-    void ShowClipsForConversion() override {}
-    void InitBurnFileList(int) override {}
-    void ShowDiscBurnerSetup() override {}
+    int ChooseDiscKind(int selectMode) override
+    {
+        return Need<DiscKindChoiceSteps>(kSelectWindowName).ChooseDiscKind(selectMode);
+    }
+    bool PrepareClipsForm(int mode, int kind) override
+    {
+        return Need<SourceClipsSteps>(kSourceClipsWindowName).PrepareClipsForm(mode, kind);
+    }
+    bool InitMenuDesigner(bool withClips) override
+    {
+        return Need<MenuDesignerSteps>(kMenuDesignerWindowName).InitMenuDesigner(withClips);
+    }
+    int ShowClipsWizard() override
+    {
+        SourceClipsSteps& clips = Need<SourceClipsSteps>(kSourceClipsWindowName);
+        clips.SetSelectedClipIndex(Need<MenuDesignerSteps>(kMenuDesignerWindowName).SelectedClipIndex());
+        return clips.ShowClipsWizard();
+    }
+    void PassClipsToMenuDesigner() override
+    {
+        const SourceClipsSteps& clips = Need<SourceClipsSteps>(kSourceClipsWindowName);
+        MenuDesignerSteps& menu = Need<MenuDesignerSteps>(kMenuDesignerWindowName);
+        menu.SetSelectedClipIndex(clips.SelectedClipIndex());
+        menu.SetProgressPosition(clips.ProgressPosition());
+    }
+    void PassAutoChapters() override
+    {
+        const SourceClipsSteps& clips = Need<SourceClipsSteps>(kSourceClipsWindowName);
+        if (clips.AutoChapters())
+            Need<MenuDesignerSteps>(kMenuDesignerWindowName).StartAutoChapters(clips.ChapterInterval());
+    }
+    int ShowMenuDesigner() override { return Need<MenuDesignerSteps>(kMenuDesignerWindowName).ShowMenuDesigner(); }
+    void ShowClipsForConversion() override { Need<SourceClipsSteps>(kSourceClipsWindowName).ShowClipsForConversion(); }
+    void InitBurnFileList(int kind) override
+    {
+        Need<DiscBurnerSetupSteps>(kDiscBurnerSetupWindowName).InitBurnFileList(kind);
+    }
+    void ShowDiscBurnerSetup() override
+    {
+        Need<DiscBurnerSetupSteps>(kDiscBurnerSetupWindowName).ShowDiscBurnerSetup();
+    }
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // The disc-kind choice and the folder chooser in real windows, for
 // screenshots: choicedemo folder opens the folder dialog from a small form;
-// choicedemo MODE (0 build, 1 convert, 2 burn) shows the choice window.
+// choicedemo MODE [KIND] (mode 0 build, 1 convert, 2 burn) shows the choice
+// window, with KIND (1 DVD, 2 SVCD, 3 VCD) chosen once it is up.
 #include "shell/fschoosefolder.h"
 #include "shell/projectdata.h"
 #include "shell/qv_videodvdselectform.h"
@@ -86,10 +87,19 @@ int main(int argc, char** argv)
         return 0;
     }
     if (what != "0" && what != "1" && what != "2") {
-        std::fprintf(stderr, "usage: choicedemo folder | 0 | 1 | 2 [--hover-vcd]\n");
+        std::fprintf(stderr, "usage: choicedemo folder | MODE [KIND]\n");
         return 2;
     }
     app.CreateForm(QV_Video_DVD_Select_Form);
+    TTimer chooser(nullptr);
+    chooser.SetInterval(200);
+    chooser.OnTimer = [&](TObject*) {
+        chooser.SetEnabled(false);
+        TQV_Video_DVD_Select_Form& f = *QV_Video_DVD_Select_Form;
+        const std::string k = argc > 2 ? argv[2] : "1";
+        if (k == "2") f.kivImageButton_SelectSVCDClick(nullptr);
+        else if (k == "3") f.kivImageButton_SelectVCDClick(nullptr);
+    };
     const int kind = QV_Video_DVD_Select_Form->ChooseDiscKind(what[0] - '0');
     std::printf("chosen %d\n", kind);
     return 0;

@@ -4,11 +4,13 @@
 
 #include "shell/aboutform.h"
 #include "shell/qv_videodvdauthorform.h"
+#include "shell/qv_videodvdselectform.h"
 #include "shell/taskwindows.h"
 
 #include "skin/kivbutton.h"
 #include "skin/kivpopupmenu.h"
 #include "vcl/menus.h"
+#include "vcl/stdctrls.h"
 
 #include <stdexcept>
 
@@ -19,7 +21,6 @@ namespace {
 class ScriptedWindows : public TaskWindows {
 public:
     explicit ScriptedWindows(THeadlessBackend* headless) : headless_(headless) {}
-    bool Available(TTask) const override { return available; }
     int ChooseDiscKind(int selectMode) override
     {
         Note("choice " + std::to_string(selectMode));
@@ -52,7 +53,7 @@ public:
     void InitBurnFileList(int k) override { Note("burn list " + std::to_string(k)); }
     void ShowDiscBurnerSetup() override { Note("burner show"); }
 
-    bool available = true, prepareOk = true, menuInitOk = true, throwInMenu = false;
+    bool prepareOk = true, menuInitOk = true, throwInMenu = false;
     int kind = 1;
     std::vector<int> wizardResults, menuResults;
     std::vector<std::string> calls;
@@ -101,6 +102,67 @@ TEST_F(MainFormTest, TaskWithoutItsWindowsSaysSoAndKeepsTheMainWindow)
         EXPECT_EQ(box.text, kTaskNotAvailableText);
         EXPECT_EQ(box.flags & 0xF0, MB_ICONINFORMATION);
     }
+    EXPECT_TRUE(headless->WindowVisible(*main));
+    EXPECT_TRUE(headless->UnscriptedModals().empty());
+}
+
+TEST_F(MainFormTest, TaskButtonsOpenTheChoiceInTheirModesAndGoOnToTheFirstMissingWindow)
+{
+    app->CreateForm(QV_Video_DVD_Select_Form);
+    struct Task {
+        TkivImageButton* button;
+        int mode;
+        const char* dvdCaption;
+    };
+    const Task tasks[3] = {{main->Button_VideoDVDDiscBuilder, 0, "DVD Disc"},
+                           {main->Button_ConvertVideoCliptovob, 1, "VOB - DVD Files"},
+                           {main->Button_DiscBurner, 2, "Burn DVD Disc"}};
+    for (const Task& t : tasks) {
+        for (bool accept : {false, true}) {
+            const std::size_t boxes = headless->MessageBoxes().size();
+            bool choiceShown = false, mainHidden = false;
+            headless->OnNextModal([&](TCustomForm& f) {
+                choiceShown = &f == QV_Video_DVD_Select_Form;
+                mainHidden = !headless->WindowVisible(*main);
+                EXPECT_EQ(QV_Video_DVD_Select_Form->SelectMode, t.mode);
+                EXPECT_EQ(QV_Video_DVD_Select_Form->Label_DVD->Caption(), t.dvdCaption);
+                headless->ClickControl(*QV_Video_DVD_Select_Form->kivImageButton_SelectSVCD);
+                headless->ClickControl(accept ? *QV_Video_DVD_Select_Form->kivImageButton2
+                                              : *QV_Video_DVD_Select_Form->kivImageButton1);
+            });
+            headless->ClickControl(*t.button);
+            EXPECT_TRUE(choiceShown) << t.mode;
+            EXPECT_TRUE(mainHidden) << t.mode;
+            EXPECT_TRUE(headless->WindowVisible(*main)) << t.mode;
+            // A kind chosen: the next window is not there yet and says so. None: the task just ends.
+            ASSERT_EQ(headless->MessageBoxes().size(), boxes + (accept ? 1 : 0)) << t.mode;
+            if (accept) EXPECT_EQ(headless->MessageBoxes().back().text, kTaskNotAvailableText);
+        }
+    }
+    EXPECT_TRUE(headless->UnscriptedModals().empty());
+}
+
+// A window that takes the burner's steps, made by the application under its name.
+class TFakeBurnerSetup : public TForm, public DiscBurnerSetupSteps {
+public:
+    explicit TFakeBurnerSetup(TComponent* owner) : TForm(owner) { SetName(kDiscBurnerSetupWindowName); }
+    void InitBurnFileList(int kind) override { calls.push_back("list " + std::to_string(kind)); }
+    void ShowDiscBurnerSetup() override { calls.push_back("show"); }
+    std::vector<std::string> calls;
+};
+
+TEST_F(MainFormTest, AWindowJoinsTheChainsByItsNameAndSteps)
+{
+    app->CreateForm(QV_Video_DVD_Select_Form);
+    TFakeBurnerSetup* burner = nullptr;
+    app->CreateForm(burner);
+    headless->OnNextModal([](TCustomForm&) {
+        HeadlessBackend()->ClickControl(*QV_Video_DVD_Select_Form->kivImageButton_SelectVCD);
+        HeadlessBackend()->ClickControl(*QV_Video_DVD_Select_Form->kivImageButton2);
+    });
+    headless->ClickControl(*main->Button_DiscBurner);
+    EXPECT_EQ(burner->calls, (Calls{"list 3", "show"}));
+    EXPECT_TRUE(headless->MessageBoxes().empty());
     EXPECT_TRUE(headless->WindowVisible(*main));
 }
 

@@ -4,11 +4,15 @@
 
 #include "shell/aboutform.h"
 #include "shell/qv_videodvdauthorform.h"
+#include "shell/qv_videodvdselectform.h"
 #include "shell/splashform.h"
 #include "shell/startup.h"
+#include "shell/taskwindows.h"
 
 #include "vcl/timer.h"
 #include "win32/progfolders.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -73,6 +77,10 @@ TEST_F(StartupTest, WindowsAreListedInTheirStartUpOrderMainWindowFirst)
                          "QV_Video_DVD_Clip_Property_Form", "QV_Video_DVD_Select_Form", "Form_About",
                          "QV_Video_DVD_Subtitle_Property_Form", "QV_Video_DVD_Setup_Chapter_Form"}));
     ASSERT_TRUE(StartupWindows().front().create);
+    // The task chains find their windows by these same names.
+    for (const char* chained : {kSelectWindowName, kSourceClipsWindowName, kMenuDesignerWindowName,
+                                kDiscBurnerSetupWindowName})
+        EXPECT_NE(std::find(names.begin(), names.end(), chained), names.end()) << chained;
 }
 
 TEST_F(StartupTest, StartShowsTheSplashMakesTheWindowsAndRunsUntilExit)
@@ -102,6 +110,8 @@ TEST_F(StartupTest, StartShowsTheSplashMakesTheWindowsAndRunsUntilExit)
     ASSERT_NE(QV_Video_DVD_Author_Form, nullptr);
     EXPECT_EQ(app->MainForm(), QV_Video_DVD_Author_Form);
     EXPECT_NE(Form_About, nullptr);
+    ASSERT_NE(QV_Video_DVD_Select_Form, nullptr);
+    EXPECT_EQ(app->FindComponent(kSelectWindowName), QV_Video_DVD_Select_Form);
     EXPECT_TRUE(mainShownAtExit);
     EXPECT_TRUE(app->Terminated());
 }

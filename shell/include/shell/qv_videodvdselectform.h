@@ -2,6 +2,8 @@
 // The disc-kind choice: the first window of the disc-build, convert and burn
 // tasks. The user picks DVD, SVCD or VCD; captions and descriptions follow
 // the task (SelectMode).
+#include "shell/taskwindows.h"
+
 #include "vcl/forms.h"
 
 #include <cstdint>
@@ -15,14 +17,14 @@ class TMemo;
 extern const char* const SelectDescriptions[12];
 extern const char* const SelectCaptions[12];
 
-class TQV_Video_DVD_Select_Form : public TForm {
+class TQV_Video_DVD_Select_Form : public TForm, public DiscKindChoiceSteps {
 public:
     explicit TQV_Video_DVD_Select_Form(TComponent* AOwner);
     ~TQV_Video_DVD_Select_Form() override;
 
     // Shown modally in the mode (0 disc build, 1 convert, 2 burn); answers
     // SelectedDiscType.
-    int ChooseDiscKind(int selectMode);
+    int ChooseDiscKind(int selectMode) override;
 
     TkivSkinForm* kivSkinForm1 = nullptr;
     TkivImageButton* kivImageButton_SelectDVD = nullptr;

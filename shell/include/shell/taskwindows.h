@@ -1,7 +1,17 @@
 #pragma once
 // The four tasks of the main window, each a chain of modal windows. The
-// chains talk to the windows through TaskWindows, which the windows made at
-// start-up provide; a task whose windows are not there is not offered.
+// chains talk to the windows through TaskWindows. The program's own
+// TaskWindows (StartupTaskWindows) finds each window among the application's
+// by its name and uses it through the steps below that the window's class
+// implements. A step whose window is not part of the program yet raises
+// ETaskWindowMissing: the chain ends there, the main window comes back and
+// says that this is not available yet.
+//
+// Bringing a window into the chains: its class implements its steps below,
+// and its line in StartupWindows() (startup.h) gets its creator.
+#include "rtl/sysutils.h"
+#include "vcl/components.h"
+
 #include <string>
 
 enum class TTask { DiscBuilder, Convert, MenuCreator, DiscBurner };
@@ -10,8 +20,6 @@ enum class TTask { DiscBuilder, Convert, MenuCreator, DiscBurner };
 class TaskWindows {
 public:
     virtual ~TaskWindows() = default;
-    // True when every window the task chains exists.
-    virtual bool Available(TTask task) const = 0;
 
     // The disc-kind choice shown modally in the mode (0 build, 1 convert, 2 burn);
     // answers the kind chosen: 1 DVD, 2 SVCD, 3 VCD, or 0 when closed without a choice.
@@ -46,5 +54,75 @@ void RunDiscBurnerTask(TaskWindows& windows);
 // The windows the start-up made (see startup.h).
 TaskWindows& StartupTaskWindows();
 
-// Shown while a task's windows are not part of the program yet.
+// --- the windows' steps --------------------------------------------------------
+
+// The names the chains find the windows by (their globals' names).
+constexpr const char* kSelectWindowName = "QV_Video_DVD_Select_Form";
+constexpr const char* kSourceClipsWindowName = "QV_Video_DVD_Setup_Source_Clips_Form";
+constexpr const char* kMenuDesignerWindowName = "QV_Video_DVD_Setup_DVD_Menu_Form";
+constexpr const char* kDiscBurnerSetupWindowName = "QV_Video_DVD_Setup_Disc_Burner_Form";
+
+// The disc-kind choice.
+class DiscKindChoiceSteps {
+public:
+    virtual ~DiscKindChoiceSteps() = default;
+    virtual int ChooseDiscKind(int selectMode) = 0;
+};
+
+// The source clips window.
+class SourceClipsSteps {
+public:
+    virtual ~SourceClipsSteps() = default;
+    virtual bool PrepareClipsForm(int mode, int kind) = 0;
+    // Its SelectedIndex: the selected clip, -1 when none.
+    virtual int SelectedClipIndex() const = 0;
+    virtual void SetSelectedClipIndex(int index) = 0;
+    // Shown modally as a page of the disc-build wizard; answers its WizardResult.
+    virtual int ShowClipsWizard() = 0;
+    virtual void ShowClipsForConversion() = 0;
+    virtual int ProgressPosition() const = 0;       // its disc-space bar
+    virtual bool AutoChapters() const = 0;          // automatic chapters asked for
+    virtual double ChapterInterval() const = 0;     // seconds
+};
+
+// The DVD menu designer.
+class MenuDesignerSteps {
+public:
+    virtual ~MenuDesignerSteps() = default;
+    virtual bool InitMenuDesigner(bool withClips) = 0;
+    virtual int SelectedClipIndex() const = 0;
+    virtual void SetSelectedClipIndex(int index) = 0;
+    virtual void SetProgressPosition(int position) = 0;
+    // The chapter interval (seconds) handed over and the timer enabled.
+    virtual void StartAutoChapters(double interval) = 0;
+    virtual int ShowMenuDesigner() = 0;
+};
+
+// The disc-burner setup.
+class DiscBurnerSetupSteps {
+public:
+    virtual ~DiscBurnerSetupSteps() = default;
+    virtual void InitBurnFileList(int kind) = 0;
+    virtual void ShowDiscBurnerSetup() = 0;
+};
+
+// The application's window of that name, nullptr when it has none.
+TComponent* FindProgramWindow(const std::string& name);
+// The window of that name as the steps `Steps`; nullptr while the program has
+// no such window (windows reached from inside other windows are found the same way).
+template <class Steps>
+Steps* FindTaskWindow(const std::string& name)
+{
+    return dynamic_cast<Steps*>(FindProgramWindow(name));
+}
+
+// A step's window is not part of the program yet.
+class ETaskWindowMissing : public Exception {
+public:
+    explicit ETaskWindowMissing(const std::string& windowName)
+        : Exception(windowName + " is not part of the program yet") {}
+};
+
+// The box standing in for a window that is not part of the program yet.
 extern const char* const kTaskNotAvailableText;
+void ShowTaskNotAvailable();
