@@ -27,7 +27,7 @@ struct ClipEncoder::State {
     std::atomic<bool> failed{false};
     std::atomic<bool> videoDone{false}, audioDone{false};
     double lastVideo = 0;          // end of the last picture taken (video thread)
-    double audioSeconds = 0;       // sound taken (audio thread)
+    std::atomic<double> audioSeconds{0};   // sound taken (audio thread)
     std::chrono::steady_clock::time_point began;
     mutable std::mutex errorMutex;
     std::string error;
@@ -75,9 +75,28 @@ struct ClipEncoder::State {
             if (kept > 0) {
                 audio->Take(sample.data + static_cast<std::size_t>(dropped) * shape.channels, kept, shape.channels,
                             shape.sampleRate);
-                audioSeconds += kept / rate;
+                audioSeconds.store(audioSeconds.load() + kept / rate);
             }
             if (t + sample.frames / rate >= span) audioDone.store(true);
+        } catch (const std::exception& e) {
+            Fail(e.what());
+        }
+    }
+
+    // The last picture held on, a second's pictures at a time, so that the
+    // progress moves and a stop is seen while a long tail of sound is encoded.
+    static constexpr int kPadFrames = 30;
+
+    // Between the graph's polls: once the pictures have ended, they keep pace
+    // with the sound that goes on.
+    void KeepPictureWithSound()
+    {
+        if (!active.load() || failed.load() || !(graph.VideoEnded() || videoDone.load())) return;
+        try {
+            const double upTo = std::min(audioSeconds.load(), span);
+            if (video->Seconds() >= upTo) return;
+            video->Pad(upTo, kPadFrames);
+            Report();
         } catch (const std::exception& e) {
             Fail(e.what());
         }
@@ -86,7 +105,7 @@ struct ClipEncoder::State {
     void Report()
     {
         const std::int64_t frames = video->Frames();
-        progress->position.store(std::min(video->Seconds(), span));
+        progress->Advance(std::min(video->Seconds(), span));
         progress->frame.store(static_cast<std::int32_t>(frames));
         const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
         if (elapsed > 0.2) progress->framesPerSecond.store(static_cast<float>(frames / elapsed));
@@ -147,7 +166,8 @@ ClipResult ClipEncoder::State::Encode(double start, double end, const std::atomi
     if (!built) return ClipResult::Failed;
     videoDone.store(false);
     audioDone.store(false);
-    lastVideo = audioSeconds = 0;
+    lastVideo = 0;
+    audioSeconds.store(0);
 
     // The range: both 0 is the whole clip; an end at or before the start runs to the clip's end.
     const double length = graph.Seconds();
@@ -166,9 +186,9 @@ ClipResult ClipEncoder::State::Encode(double start, double end, const std::atomi
     began = std::chrono::steady_clock::now();
     active.store(true);
     const bool sound = graph.HasSound();
-    EncodeGraph::Outcome outcome = graph.Run(cancel, [&] {
-        return failed.load() || (videoDone.load() && (audioDone.load() || !sound));
-    });
+    EncodeGraph::Outcome outcome = graph.Run(
+        cancel, [&] { return failed.load() || (videoDone.load() && (audioDone.load() || !sound)); },
+        [&] { KeepPictureWithSound(); });
     active.store(false);
     if (cancel.load() || outcome == EncodeGraph::Outcome::Cancelled) {
         video->Abort();
@@ -188,15 +208,27 @@ ClipResult ClipEncoder::State::Encode(double start, double end, const std::atomi
 
     // The clip runs as long as the longer of its streams within the range;
     // the picture is held to the end, a source without sound gets silence.
-    double total = std::max({video->Seconds(), lastVideo, audioSeconds});
+    double total = std::max({video->Seconds(), lastVideo, audioSeconds.load()});
     total = std::min(total, span);
+    while (video->Seconds() < total) {
+        const std::int64_t before = video->Frames();
+        if (cancel.load()) {
+            video->Abort();
+            return ClipResult::Cancelled;
+        }
+        video->Pad(total, kPadFrames);
+        Report();
+        if (video->Frames() == before) break;   // within a picture of the end
+    }
     video->Finish(total);
     if (!sound) audio->Silence(std::llround(total * audio->Rate()));
     audio->Finish();
-    progress->position.store(total);
+    progress->Advance(total);
     progress->frame.store(static_cast<std::int32_t>(video->Frames()));
     return sound ? ClipResult::Encoded : ClipResult::EncodedSilentAudio;
 }
+
+void ClipEncoder::DiscardOutputs() { state_->RemoveOutputs(); }
 
 std::string ClipEncoder::Error() const
 {

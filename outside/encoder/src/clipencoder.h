@@ -17,6 +17,14 @@ struct ClipProgress {
     std::atomic<float> framesPerSecond{0};
     std::atomic<std::int32_t> frame{0};
 
+    // Moves the position on, never back: the streams report from two threads.
+    void Advance(double seconds)
+    {
+        double seen = position.load();
+        while (seconds > seen && !position.compare_exchange_weak(seen, seconds)) {
+        }
+    }
+
     void Reset()
     {
         position.store(0);
@@ -41,6 +49,8 @@ public:
     // job leaves no output files behind.
     ClipResult Run(double start, double end, ClipProgress& progress, const std::atomic<bool>& cancel);
     std::string Error() const;
+    // Deletes the output files of a finished run nobody will hear about.
+    void DiscardOutputs();
 
 private:
     struct State;

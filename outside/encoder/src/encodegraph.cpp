@@ -6,6 +6,7 @@
 #include "sinkcontrol/sinkcontrol.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace kvrencoder {
 namespace {
@@ -72,18 +73,6 @@ HRESULT ConnectVideo(IGraphBuilder* graph, IPin* out, IPin* in)
 
 constexpr double kUnits = 10000000.0;
 
-// The result code a stream gave up with, from the graph's queued events.
-HRESULT AbortReason(IMediaEvent* events)
-{
-    LONG code = 0;
-    LONG_PTR param1 = 0, param2 = 0;
-    while (events->GetEvent(&code, &param1, &param2, 0) == S_OK) {
-        const HRESULT hr = static_cast<HRESULT>(param1);
-        events->FreeEventParams(code, param1, param2);
-        if (code == EC_ERRORABORT) return hr;
-    }
-    return E_FAIL;
-}
 
 bool SampleTimes(IMediaSample* sample, double* start, double* stop)
 {
@@ -169,6 +158,7 @@ struct EncodeGraph::State {
     ComPtr<IMediaEvent> events;
     bool sound = false;
     double seconds = 0;
+    std::atomic<bool> videoEnded{false}, soundEnded{false};
 
     ~State()
     {
@@ -245,6 +235,8 @@ bool EncodeGraph::Build(const std::string& path, int sampleRate, GraphSinks sink
     s.control = Query<IMediaControl>(s.graph.Get(), IID_IMediaControl);
     s.events = Query<IMediaEvent>(s.graph.Get(), IID_IMediaEvent);
     if (!s.control || !s.events) return fail("the graph cannot be run");
+    // Each sink's end is told apart: a picture held while the sound goes on is padded as it goes.
+    s.events->CancelDefaultHandling(EC_COMPLETE);
     return true;
 }
 
@@ -252,6 +244,7 @@ bool EncodeGraph::HasSound() const { return state_->sound; }
 const PictureShape& EncodeGraph::Picture() const { return state_->pictures.shape; }
 const SoundShape& EncodeGraph::Sound() const { return state_->sounds.shape; }
 double EncodeGraph::Seconds() const { return state_->seconds; }
+bool EncodeGraph::VideoEnded() const { return state_->videoEnded.load(); }
 
 bool EncodeGraph::Seek(double start, double stop)
 {
@@ -268,10 +261,15 @@ bool EncodeGraph::Seek(double start, double stop)
     return ok;
 }
 
-EncodeGraph::Outcome EncodeGraph::Run(const std::atomic<bool>& cancel, const std::function<bool()>& finished)
+EncodeGraph::Outcome EncodeGraph::Run(const std::atomic<bool>& cancel, const std::function<bool()>& finished,
+                                      const std::function<void()>& idle)
 {
     State& s = *state_;
+    s.videoEnded.store(false);
+    s.soundEnded.store(!s.sound);
     if (!s.control || FAILED(s.control->Run())) return Outcome::Failed;
+    const LONG_PTR videoSink = reinterpret_cast<LONG_PTR>(s.video.Get());
+    const LONG_PTR audioSink = reinterpret_cast<LONG_PTR>(s.audio.Get());
     Outcome outcome = Outcome::Failed;
     for (;;) {
         if (cancel.load()) {
@@ -283,11 +281,26 @@ EncodeGraph::Outcome EncodeGraph::Run(const std::atomic<bool>& cancel, const std
             break;
         }
         LONG code = 0;
-        HRESULT hr = s.events->WaitForCompletion(10, &code);
-        if (hr == E_ABORT) continue;
-        outcome = hr == S_OK && code == EC_COMPLETE ? Outcome::Complete : Outcome::Failed;
-        if (code == EC_ERRORABORT && AbortReason(s.events.Get()) == VFW_E_FILE_TOO_SHORT) outcome = Outcome::CutShort;
-        break;
+        LONG_PTR param1 = 0, param2 = 0;
+        if (s.events->GetEvent(&code, &param1, &param2, 10) != S_OK) {
+            if (idle) idle();
+            continue;
+        }
+        s.events->FreeEventParams(code, param1, param2);
+        if (code == EC_COMPLETE) {
+            if (param2 == videoSink) s.videoEnded.store(true);
+            if (param2 == audioSink) s.soundEnded.store(true);
+            if (s.videoEnded.load() && s.soundEnded.load()) {
+                outcome = Outcome::Complete;
+                break;
+            }
+        } else if (code == EC_ERRORABORT) {
+            outcome = static_cast<HRESULT>(param1) == VFW_E_FILE_TOO_SHORT ? Outcome::CutShort : Outcome::Failed;
+            break;
+        } else if (code == EC_USERABORT) {
+            break;
+        }
+        if (idle) idle();
     }
     s.control->Stop();
     return outcome;

@@ -67,8 +67,12 @@ public:
     // CutShort: the source file ends before the data it announces.
     enum class Outcome { Complete, Cancelled, Failed, CutShort };
     // Runs until both streams end, `cancel` is set, or `finished` answers true
-    // (polled every few milliseconds); the graph is stopped on return.
-    Outcome Run(const std::atomic<bool>& cancel, const std::function<bool()>& finished);
+    // (polled every few milliseconds); the graph is stopped on return. `idle`
+    // runs on the calling thread between the polls.
+    Outcome Run(const std::atomic<bool>& cancel, const std::function<bool()>& finished,
+                const std::function<void()>& idle = {});
+    // The video stream has delivered its last picture (set during Run).
+    bool VideoEnded() const;
 
 private:
     struct State;

@@ -170,7 +170,13 @@ KVRENCODER_API void D_Run()
     lib.worker = std::thread([&lib, encoder, start, end, run] {
         ClipResult result = encoder ? encoder->Run(start, end, lib.progress, lib.cancel) : ClipResult::Failed;
         std::lock_guard lock(lib.mutex);
-        if (lib.run != run || result == ClipResult::Cancelled) return;   // stopped: nothing is posted
+        if (lib.run != run || result == ClipResult::Cancelled) {
+            // Stopped or given up: nothing is posted, and the files of a clip
+            // that finished just then go too, since nobody will take them.
+            if (encoder && (result == ClipResult::Encoded || result == ClipResult::EncodedSilentAudio))
+                encoder->DiscardOutputs();
+            return;
+        }
         if (result == ClipResult::Failed)
             lib.lastError = !encoder ? "the encoder's parameters cannot be used"
                             : encoder->Error().empty() ? "the clip could not be encoded" : encoder->Error();

@@ -355,6 +355,19 @@ void VideoEncoder::Take(const PictureShape& shape, const std::uint8_t* data, dou
     frames_.store(s.next);
 }
 
+void VideoEncoder::Pad(double seconds, int maxFrames)
+{
+    State& s = *state_;
+    const std::int64_t target = std::llround(seconds * av_q2d(s.rate));
+    if (maxFrames <= 0 || s.next >= target) return;
+    PictureWork pad;   // no picture: the last one again (black before any)
+    pad.pts = s.next;
+    pad.count = std::min<std::int64_t>(target - s.next, maxFrames);
+    s.next += pad.count;
+    s.Push(std::move(pad));
+    frames_.store(s.next);
+}
+
 void VideoEncoder::Finish(double seconds)
 {
     State& s = *state_;

@@ -29,6 +29,10 @@ public:
 
     // One picture shown from `seconds` into the clip: repeated or dropped to the output rate.
     void Take(const PictureShape& shape, const std::uint8_t* data, double seconds);
+    // Holds the last picture on towards `seconds`, at most `maxFrames` pictures
+    // a call, so a caller can report progress and stop between the calls.
+    // Called on the thread that took the pictures, or after it has finished.
+    void Pad(double seconds, int maxFrames);
     // Pads to `seconds` with the last picture, flushes and closes; raises EncodeFailure.
     void Finish(double seconds);
     // Ends the encoding thread without finishing the file (Take returns at once from then on).

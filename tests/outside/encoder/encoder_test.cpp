@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <thread>
 
 namespace {
@@ -347,6 +348,60 @@ TEST(EncoderOutputs, AviCutShortByAnotherProgramIsReportedWithItsReason)
         EXPECT_EQ(std::string(D_LastError()), "the file is cut short");
         EXPECT_FALSE(std::filesystem::exists(run.video));
         EXPECT_FALSE(std::filesystem::exists(run.audio));
+    }
+}
+
+// A clip whose sound runs far past its pictures, as the ffmpeg program writes one.
+std::string LongSoundClip(const std::string& folder)
+{
+    const std::string path = folder + "/longsound.avi";
+    ProcessSpec spec;
+    spec.argv = {"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=duration=2:size=320x240:rate=25",
+                 "-f", "lavfi", "-i", "sine=duration=120", "-c:v", "mpeg4", "-c:a", "mp2", path};
+    EXPECT_TRUE(RunProcess(spec, 60000).Succeeded());
+    return path;
+}
+
+TEST(EncoderOutputs, PicturesHeldThroughALongSoundShowProgressAndHonourAStop)
+{
+    testkit::TempFolder folder;
+    const std::string clip = LongSoundClip(folder.Path());
+    {
+        // The whole clip: the position keeps moving after the pictures end.
+        EncoderRun run;
+        run.Prepare(clip, folder.File("long"), {1, true});
+        D_SetStartEndTime(0, 0);
+        D_Run();
+        std::set<int> positions;   // whole seconds seen past the pictures' end
+        for (int i = 0; i < 6000 && run.results.empty(); ++i) {
+            run.Pump();
+            EncoderInfo info{};
+            D_GetInfo(&info);
+            if (info.Position > 3) positions.insert(static_cast<int>(info.Position));
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        ASSERT_EQ(run.results, (std::vector<LPARAM>{kEncoderDoneVideoAndAudio}));
+        EXPECT_GE(positions.size(), 10u);
+        EXPECT_NEAR(CountFrames(run.video), 3000, 2);   // 120 s at 25 pictures a second
+        EXPECT_NEAR(AudioSeconds(run.audio), 120, 0.5);
+    }
+    {
+        // Stopped while the last picture is held on: nothing of the clip stays.
+        EncoderRun run;
+        run.Prepare(clip, folder.File("stopped"), {1, true});
+        D_SetStartEndTime(0, 0);
+        D_Run();
+        EncoderInfo info{};
+        for (int i = 0; i < 6000 && info.Position < 10; ++i) {
+            D_GetInfo(&info);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        ASSERT_GE(info.Position, 10);
+        D_Stop();
+        EXPECT_FALSE(std::filesystem::exists(run.video));
+        EXPECT_FALSE(std::filesystem::exists(run.audio));
+        run.Pump();
+        EXPECT_TRUE(run.results.empty());
     }
 }
 
