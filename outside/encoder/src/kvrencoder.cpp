@@ -6,7 +6,9 @@
 #include "stillencode.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -17,29 +19,73 @@ namespace {
 
 using namespace kvrencoder;
 
-struct Library {
-    std::mutex mutex;             // guards everything below and the completion post
+// One D_Run: its stop flag, its progress and its end, shared with its worker,
+// which may outlive the library's interest in it (a read that does not return).
+struct RunState {
+    std::atomic<bool> cancel{false};
+    ClipProgress progress;
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+
+    void MarkDone()
+    {
+        std::lock_guard lock(mutex);
+        done = true;
+        ended.notify_all();
+    }
+    bool WaitDone(std::chrono::milliseconds limit)
+    {
+        std::unique_lock lock(mutex);
+        return ended.wait_for(lock, limit, [this] { return done; });
+    }
+};
+
+// Workers let go of while they were blocked: counted, so the library's end can wait for them.
+struct LetGo {
+    std::mutex mutex;
+    std::condition_variable ended;
+    int running = 0;
+};
+
+// How long a stop waits for the worker: a source read that hangs (a slow
+// share, a dying disk) must not freeze the caller's window. A worker still
+// busy then is let go; it ends on its own once its read returns, posting nothing.
+constexpr std::chrono::milliseconds kStopWait{500};
+constexpr std::chrono::milliseconds kUnloadWait{2000};
+
+// What a worker reaches when it ends: shared with it, so that one let go of
+// never touches a library that has gone.
+struct Core {
+    std::mutex mutex;             // guards this and the library's fields, and the completion post
     HWND window = nullptr;
+    std::uint64_t run = 0;        // counts runs, so a finished worker knows it is still current
+    std::string lastError;        // why the last clip failed; "" after a success
+};
+
+struct Library {
+    std::shared_ptr<Core> core = std::make_shared<Core>();
     EncoderParams params{};
     EncoderAdvSettings adv{};
     double start = 0, end = 0;
     bool paramsValid = false;
-    std::unique_ptr<ClipEncoder> encoder;   // built by D_BuildEncoder, its graph by D_BuildGraph
+    std::shared_ptr<ClipEncoder> encoder;   // built by D_BuildEncoder, its graph by D_BuildGraph
     std::thread worker;
-    std::atomic<bool> cancel{false};
-    ClipProgress progress;
-    bool started = false;         // D_Run since the last D_Stop / new parameters
-    std::uint64_t run = 0;        // counts runs, so a finished worker knows it is still current
-    std::string lastError;        // why the last clip failed; "" after a success
+    std::shared_ptr<RunState> current;      // the run D_GetInfo reports on
+    std::shared_ptr<LetGo> letGo = std::make_shared<LetGo>();
     std::string publishedError;   // the copy D_LastError hands out
 
     // A program that ends without D_Stop (its last clip done, or still
-    // encoding) must not leave the worker running into the library's unloading.
+    // encoding) must not leave a worker running into the library's unloading.
     ~Library()
     {
-        cancel.store(true);
-        if (worker.joinable()) worker.join();
-        encoder.reset();
+        if (current) current->cancel.store(true);
+        if (worker.joinable()) {
+            if (current && current->WaitDone(kUnloadWait)) worker.join();
+            else worker.detach();
+        }
+        std::unique_lock lock(letGo->mutex);
+        letGo->ended.wait_for(lock, kUnloadWait, [this] { return letGo->running == 0; });
     }
 };
 
@@ -83,22 +129,32 @@ bool ReadJob(const EncoderParams& p, const EncoderAdvSettings& adv, ClipJob* job
     return true;
 }
 
-// Ends a running worker and lets its clip go (caller holds no lock).
+// Ends a running worker and lets its clip go (caller holds no lock). Waits a
+// bounded time: a worker still busy then is let go and keeps its encoder.
 void StopWorker(Library& lib, bool dropEncoder)
 {
     std::thread worker;
-    std::unique_ptr<ClipEncoder> encoder;
+    std::shared_ptr<RunState> state;
+    std::shared_ptr<ClipEncoder> encoder;
     {
-        std::lock_guard lock(lib.mutex);
-        lib.cancel.store(true);
-        ++lib.run;   // whatever the old worker finishes, it no longer posts
+        std::lock_guard lock(lib.core->mutex);
+        if (lib.current) lib.current->cancel.store(true);
+        ++lib.core->run;   // whatever the old worker finishes, it no longer posts
         worker = std::move(lib.worker);
+        state = std::move(lib.current);
     }
-    if (worker.joinable()) worker.join();
-    std::lock_guard lock(lib.mutex);
-    if (dropEncoder) encoder = std::move(lib.encoder);
-    lib.started = false;
-    lib.progress.Reset();
+    bool letGo = false;
+    if (worker.joinable()) {
+        if (state && state->WaitDone(kStopWait)) {
+            worker.join();
+        } else {
+            worker.detach();
+            letGo = true;
+        }
+    }
+    std::lock_guard lock(lib.core->mutex);
+    // An encoder a let-go worker still runs is never run again.
+    if (dropEncoder || letGo) encoder = std::move(lib.encoder);
 }
 
 } // namespace
@@ -107,13 +163,13 @@ KVRENCODER_API void D_InitEncoderDLL(HWND window)
 {
     Library& lib = Lib();
     StopWorker(lib, true);
-    std::lock_guard lock(lib.mutex);
-    lib.window = window;
+    std::lock_guard lock(lib.core->mutex);
+    lib.core->window = window;
 }
 
 KVRENCODER_API void D_AdvSettings(EncoderAdvSettings settings)
 {
-    std::lock_guard lock(Lib().mutex);
+    std::lock_guard lock(Lib().core->mutex);
     Lib().adv = settings;
 }
 
@@ -121,7 +177,7 @@ KVRENCODER_API void D_CreateParam(EncoderParams params)
 {
     Library& lib = Lib();
     StopWorker(lib, true);
-    std::lock_guard lock(lib.mutex);
+    std::lock_guard lock(lib.core->mutex);
     lib.params = params;
     lib.paramsValid = true;
     lib.start = lib.end = 0;
@@ -131,15 +187,15 @@ KVRENCODER_API void D_BuildEncoder()
 {
     Library& lib = Lib();
     StopWorker(lib, true);
-    std::lock_guard lock(lib.mutex);
+    std::lock_guard lock(lib.core->mutex);
     ClipJob job;
-    if (lib.paramsValid && ReadJob(lib.params, lib.adv, &job)) lib.encoder = std::make_unique<ClipEncoder>(job);
+    if (lib.paramsValid && ReadJob(lib.params, lib.adv, &job)) lib.encoder = std::make_shared<ClipEncoder>(job);
 }
 
 KVRENCODER_API void D_BuildGraph()
 {
     Library& lib = Lib();
-    std::lock_guard lock(lib.mutex);
+    std::lock_guard lock(lib.core->mutex);
     if (lib.encoder && !lib.worker.joinable()) lib.encoder->BuildGraph();   // a failure is reported by D_Run
 }
 
@@ -148,7 +204,7 @@ KVRENCODER_API void D_InitCPU() {}
 
 KVRENCODER_API void D_SetStartEndTime(double start, double end)
 {
-    std::lock_guard lock(Lib().mutex);
+    std::lock_guard lock(Lib().core->mutex);
     Lib().start = std::isfinite(start) ? start : 0;
     Lib().end = std::isfinite(end) ? end : 0;
 }
@@ -157,35 +213,47 @@ KVRENCODER_API void D_Run()
 {
     Library& lib = Lib();
     StopWorker(lib, false);
-    std::lock_guard lock(lib.mutex);
+    std::lock_guard lock(lib.core->mutex);
     // A caller that skipped D_BuildEncoder still gets its clip encoded.
     ClipJob job;
     if (!lib.encoder && lib.paramsValid && ReadJob(lib.params, lib.adv, &job))
-        lib.encoder = std::make_unique<ClipEncoder>(job);
-    lib.cancel.store(false);
-    lib.started = true;
-    const std::uint64_t run = ++lib.run;
-    ClipEncoder* encoder = lib.encoder.get();
+        lib.encoder = std::make_shared<ClipEncoder>(job);
+    auto state = std::make_shared<RunState>();
+    lib.current = state;
+    const std::uint64_t run = ++lib.core->run;
+    std::shared_ptr<ClipEncoder> encoder = lib.encoder;
+    std::shared_ptr<LetGo> letGo = lib.letGo;
+    {
+        std::lock_guard count(letGo->mutex);
+        ++letGo->running;
+    }
     const double start = lib.start, end = lib.end;
-    lib.worker = std::thread([&lib, encoder, start, end, run] {
-        ClipResult result = encoder ? encoder->Run(start, end, lib.progress, lib.cancel) : ClipResult::Failed;
-        std::lock_guard lock(lib.mutex);
-        if (lib.run != run || result == ClipResult::Cancelled) {
-            // Stopped or given up: nothing is posted, and the files of a clip
-            // that finished just then go too, since nobody will take them.
-            if (encoder && (result == ClipResult::Encoded || result == ClipResult::EncodedSilentAudio))
-                encoder->DiscardOutputs();
-            return;
+    lib.worker = std::thread([core = lib.core, encoder, state, letGo, start, end, run] {
+        ClipResult result = encoder ? encoder->Run(start, end, state->progress, state->cancel) : ClipResult::Failed;
+        {
+            std::lock_guard lock(core->mutex);
+            if (core->run != run || result == ClipResult::Cancelled) {
+                // Stopped or given up: nothing is posted, and the files of a clip
+                // that finished just then go too, since nobody will take them.
+                if (encoder && (result == ClipResult::Encoded || result == ClipResult::EncodedSilentAudio))
+                    encoder->DiscardOutputs();
+            } else {
+                if (result == ClipResult::Failed)
+                    core->lastError = !encoder ? "the encoder's parameters cannot be used"
+                                      : encoder->Error().empty() ? "the clip could not be encoded"
+                                                                 : encoder->Error();
+                else
+                    core->lastError.clear();
+                LPARAM code = result == ClipResult::Encoded            ? kEncoderDoneVideoAndAudio
+                              : result == ClipResult::EncodedSilentAudio ? kEncoderDoneSilentAudio
+                                                                         : kEncoderFailed;
+                PostMessage(core->window, MSG_ENCODER_DONE, 0, code);
+            }
         }
-        if (result == ClipResult::Failed)
-            lib.lastError = !encoder ? "the encoder's parameters cannot be used"
-                            : encoder->Error().empty() ? "the clip could not be encoded" : encoder->Error();
-        else
-            lib.lastError.clear();
-        LPARAM code = result == ClipResult::Encoded            ? kEncoderDoneVideoAndAudio
-                      : result == ClipResult::EncodedSilentAudio ? kEncoderDoneSilentAudio
-                                                                 : kEncoderFailed;
-        PostMessage(lib.window, MSG_ENCODER_DONE, 0, code);
+        state->MarkDone();
+        std::lock_guard count(letGo->mutex);
+        --letGo->running;
+        letGo->ended.notify_all();
     });
 }
 
@@ -193,12 +261,12 @@ KVRENCODER_API void D_GetInfo(EncoderInfo* info)
 {
     if (!info) return;
     Library& lib = Lib();
-    std::lock_guard lock(lib.mutex);
+    std::lock_guard lock(lib.core->mutex);
     std::memset(info, 0, sizeof *info);
-    if (!lib.started) return;
-    info->Position = lib.progress.position.load();
-    info->FramesPerSecond = lib.progress.framesPerSecond.load();
-    info->FrameNumber = lib.progress.frame.load();
+    if (!lib.current) return;
+    info->Position = lib.current->progress.position.load();
+    info->FramesPerSecond = lib.current->progress.framesPerSecond.load();
+    info->FrameNumber = lib.current->progress.frame.load();
 }
 
 KVRENCODER_API void D_Stop() { StopWorker(Lib(), true); }
@@ -206,8 +274,8 @@ KVRENCODER_API void D_Stop() { StopWorker(Lib(), true); }
 KVRENCODER_API const char* D_LastError()
 {
     Library& lib = Lib();
-    std::lock_guard lock(lib.mutex);
-    lib.publishedError = lib.lastError;
+    std::lock_guard lock(lib.core->mutex);
+    lib.publishedError = lib.core->lastError;
     return lib.publishedError.c_str();
 }
 

@@ -36,6 +36,13 @@ int InterruptCallback(void* opaque)
     return static_cast<std::atomic<bool>*>(opaque)->load() ? 1 : 0;
 }
 
+std::shared_ptr<const ReadHook> g_readHook;   // read and set with the atomic shared_ptr functions
+
+void BeforeRead(const std::string& path, const std::atomic<bool>& stop)
+{
+    if (std::shared_ptr<const ReadHook> hook = std::atomic_load(&g_readHook); hook && *hook) (*hook)(path, stop);
+}
+
 } // namespace
 
 struct MediaFile::State {
@@ -137,6 +144,11 @@ std::unique_ptr<MediaFile> MediaFile::Open(const std::string& path, std::string*
     if (file->streams_.empty()) return fail("no audio or video stream");
     file->canSeek_ = raw->pb && (raw->pb->seekable & AVIO_SEEKABLE_NORMAL) && file->duration_ > 0;
     return file;
+}
+
+void SetReadHook(ReadHook hook)
+{
+    std::atomic_store(&g_readHook, std::make_shared<const ReadHook>(std::move(hook)));
 }
 
 MediaFile::~MediaFile() = default;
@@ -394,6 +406,7 @@ bool MediaFile::DecodeNext(DecodedFrame& frame, ReadResult& result)
             return false;
         }
         if (!s.packetPending) {
+            BeforeRead(path_, abort_);
             err = av_read_frame(s.input.get(), s.packet.get());
             if (err == AVERROR_EXIT || abort_) {
                 s.DropPacket();

@@ -5,6 +5,7 @@
 // different threads (calls are serialised, Abort interrupts a blocked read).
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -62,6 +63,12 @@ struct DecodedFrame {
 // CutShort: the file ends before the data its own headers announce (a copy
 // or download that broke off); what was read before is sound.
 enum class ReadResult { Frame, EndOfStream, Error, Aborted, CutShort };
+
+// Test seam: runs before each packet of any file is read, on the reading
+// thread, with the file's path and the flag a stop sets; a test holds it to
+// stand for a read that hangs on a slow share or a dying disk. None by default.
+using ReadHook = std::function<void(const std::string& path, const std::atomic<bool>& stop)>;
+void SetReadHook(ReadHook hook);
 
 class MediaFile {
 public:
