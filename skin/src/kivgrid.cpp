@@ -1,33 +1,11 @@
 #include "skin/kivgrid.h"
 
-#include "kivthemerule.h"
-#include "skin/kivmgr.h"
-#include "skin/kivpublic.h"
-
-template <class Base>
-TkivGridOf<Base>::TkivGridOf(TComponent* AOwner) : TkivGridOf(AOwner, clGreen)
-{
-}
-
 template <class Base>
 TkivGridOf<Base>::TkivGridOf(TComponent* AOwner, TColor focusedColor)
-    : Base(AOwner), focusedColor_(focusedColor), link_(*this, TkivScrollBarLink::kpGrid)
+    : TkivScrolled<Base>(AOwner, TkivScrollBarLink::kpGrid, 1), focusedColor_(focusedColor)
 {
-    this->SetControlStyle(this->ControlStyle() | csOpaque);
-    this->SetBorderStyle(bsNone);
-    this->SetBorderWidth(1);
-    uiStyle_ = GetKIVFormStyle(AOwner);
-    SetUIStyle(uiStyle_);
-}
-
-template <class Base>
-TkivGridOf<Base>::~TkivGridOf() = default;
-
-template <class Base>
-void TkivGridOf<Base>::SetBorderColor(TColor value)
-{
-    borderColor_ = value;
-    this->Invalidate();
+    // The base took BorderColor from the style before the grid's own colours existed.
+    TakeThemeColors();
 }
 
 template <class Base>
@@ -52,67 +30,14 @@ void TkivGridOf<Base>::SetSelectedColor(TColor value)
 }
 
 template <class Base>
-void TkivGridOf<Base>::Attach(TScrollBarKind kind, TkivScrollBar* bar)
+void TkivGridOf<Base>::TakeThemeColors()
 {
-    if (!link_.Attach(kind, bar)) return;
-    this->SetScrollBars(link_.AttachedStyle());
-    link_.UpdateScrollBarsPos();
-}
-
-template <class Base>
-void TkivGridOf<Base>::SetVScrollBar(TkivScrollBar* value)
-{
-    Attach(sbVertical, value);
-}
-
-template <class Base>
-void TkivGridOf<Base>::SetHScrollBar(TkivScrollBar* value)
-{
-    Attach(sbHorizontal, value);
-}
-
-template <class Base>
-void TkivGridOf<Base>::SetUIStyle(TkivUIStyle value)
-{
-    uiStyle_ = value;
-    borderColor_ = KivThemeColor(fileTheme_, uiStyle_, 25);
-    this->SetFixedColor(KivThemeColor(fileTheme_, uiStyle_, 19));
-    this->SetColor(KivThemeColor(fileTheme_, uiStyle_, 26));
-    fixedFontColor_ = KivThemeColor(fileTheme_, uiStyle_, 20);
+    this->SetFixedColor(this->ThemeColor(19));
+    this->SetColor(this->ThemeColor(26));
+    fixedFontColor_ = this->ThemeColor(20);
     // White text would vanish on the light cells: it is drawn black.
-    const TColor font = KivThemeColor(fileTheme_, uiStyle_, 22);
+    const TColor font = this->ThemeColor(22);
     this->Font()->SetColor(font == clWhite ? clBlack : font);
-    link_.SetUIStyle(value);
-    this->Invalidate();
-}
-
-template <class Base>
-void TkivGridOf<Base>::SetFileTheme(TkivFileTheme* value)
-{
-    if (fileTheme_ && fileTheme_ != value) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(this);
-    link_.SetFileTheme(value);
-    SetUIStyle(uiStyle_);
-}
-
-template <class Base>
-void TkivGridOf<Base>::Notification(TComponent* AComponent, TOperation Operation)
-{
-    Base::Notification(AComponent, Operation);
-    if (Operation != opRemove) return;
-    if (link_.Forget(AComponent)) this->SetScrollBars(link_.AttachedStyle());
-    if (AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
-}
-
-template <class Base>
-void TkivGridOf<Base>::Paint()
-{
-    Base::Paint();
-    DrawControlBorder(this, borderColor_, this->Color(), BorderInner());
 }
 
 // A scrollable cell is filled with the focused colour, else the selected
@@ -132,25 +57,8 @@ void TkivGridOf<Base>::DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState 
     Base::DrawCell(ACol, ARow, ARect, AState);
 }
 
-template <class Base>
-void TkivGridOf<Base>::ScrollStateChanged()
-{
-    Base::ScrollStateChanged();
-    link_.ScrollStateChanged();
-}
-
-template <class Base>
-void TkivGridOf<Base>::WndProc(TMessage& m)
-{
-    Base::WndProc(m);
-    link_.AfterMessage(m);
-}
-
 template class TkivGridOf<TDrawGrid>;
 template class TkivGridOf<TStringGrid>;
-
-// ---------------------------------------------------------------------------
-TkivStringGrid::TkivStringGrid(TComponent* AOwner) : TkivGridOf<TStringGrid>(AOwner, clLime) {}
 
 void TkivStringGrid::DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState AState)
 {

@@ -427,15 +427,8 @@ void TCustomGrid::Paint()
         TRect first = CellRect(std::max(fixedCols_, leftCol_), row_);
         if (!first.IsEmpty()) c.DrawFocusRect(Rect(first.Left, first.Top, area.Right, first.Bottom));
     }
-    const TRect v = ScrollBarRect(sbVertical), h = ScrollBarRect(sbHorizontal);
-    if (!v.IsEmpty()) DrawScrollBar(c, v, VertScrollState(), sbVertical, Enabled());
-    if (!h.IsEmpty()) DrawScrollBar(c, h, HorzScrollState(), sbHorizontal, Enabled());
-    if (!v.IsEmpty() && !h.IsEmpty()) {
-        // The square where the two bars meet.
-        c.Brush()->SetStyle(bsSolid);
-        c.Brush()->SetColor(clBtnFace);
-        c.FillRect(Rect(v.Left, h.Top, v.Right, h.Bottom));
-    }
+    DrawScrollBars(c, ScrollBarRect(sbVertical), VertScrollState(), ScrollBarRect(sbHorizontal), HorzScrollState(),
+                   Enabled());
 }
 
 void TCustomGrid::KeyDown(unsigned short& Key, TShiftState Shift)

@@ -100,6 +100,18 @@ void DrawScrollBar(TCanvas& c, const TRect& r, const TScrollState& s, TScrollBar
     if (!thumb.IsEmpty() && enabled) RaisedBox(c, thumb);
 }
 
+void DrawScrollBars(TCanvas& c, const TRect& v, const TScrollState& vs, const TRect& h, const TScrollState& hs,
+                    bool enabled)
+{
+    if (!v.IsEmpty()) DrawScrollBar(c, v, vs, sbVertical, enabled);
+    if (!h.IsEmpty()) DrawScrollBar(c, h, hs, sbHorizontal, enabled);
+    if (!v.IsEmpty() && !h.IsEmpty()) {
+        c.Brush()->SetStyle(bsSolid);
+        c.Brush()->SetColor(clBtnFace);
+        c.FillRect(Rect(v.Left, h.Top, v.Right, h.Bottom));
+    }
+}
+
 int ApplyScrollCode(const TScrollState& s, int code, int thumbPos, int line)
 {
     std::int64_t pos = s.Pos;

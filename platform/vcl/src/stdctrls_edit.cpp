@@ -975,13 +975,6 @@ void TCustomMemo::Paint()
 {
     TCustomEdit::Paint();
     TCanvas& c = *Canvas();
-    const TRect v = ScrollBarRect(sbVertical), h = ScrollBarRect(sbHorizontal);
-    if (!v.IsEmpty()) DrawScrollBar(c, v, VertScrollState(), sbVertical, Enabled());
-    if (!h.IsEmpty()) DrawScrollBar(c, h, HorzScrollState(), sbHorizontal, Enabled());
-    if (!v.IsEmpty() && !h.IsEmpty()) {
-        // The square where the two bars meet.
-        c.Brush()->SetStyle(bsSolid);
-        c.Brush()->SetColor(clBtnFace);
-        c.FillRect(Rect(v.Left, h.Top, v.Right, h.Bottom));
-    }
+    DrawScrollBars(c, ScrollBarRect(sbVertical), VertScrollState(), ScrollBarRect(sbHorizontal), HorzScrollState(),
+                   Enabled());
 }

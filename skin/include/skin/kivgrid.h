@@ -2,20 +2,17 @@
 // Skinned grids: the framework's draw grid and string grid with a one-pixel
 // skin border, skin colours for fixed, selected and focused cells, and
 // optional skinned bars (TkivScrollBar) that take over from their own.
-#include "skin/kivscrollbar.h"
-#include "skin/kivskinnable.h"
+#include "skin/kivscrolled.h"
 
 #include "vcl/grids.h"
 
+extern template class TkivScrolled<TDrawGrid>;
+extern template class TkivScrolled<TStringGrid>;
+
 // What both skinned grids share, over either of the framework's grids.
 template <class Base>
-class TkivGridOf : public Base, public ISkinnable {
+class TkivGridOf : public TkivScrolled<Base> {
 public:
-    explicit TkivGridOf(TComponent* AOwner);
-    ~TkivGridOf() override;
-
-    TColor BorderColor() const { return borderColor_; }
-    void SetBorderColor(TColor value);
     // The cells' colour, the fixed cells' colour and the text colours.
     TColor BGColor() const { return this->Color(); }
     void SetBGColor(TColor value) { this->SetColor(value); }
@@ -30,46 +27,30 @@ public:
     void SetFocusedColor(TColor value);
     TColor SelectedColor() const { return selectedColor_; }
     void SetSelectedColor(TColor value);
-    // Skinned bars lying over the grid's own; attaching one keeps the grid's
-    // own bar of that direction (ScrollBars follows what is attached).
-    TkivScrollBar* VScrollBar() const { return link_.Bar(sbVertical); }
-    void SetVScrollBar(TkivScrollBar* value);
-    TkivScrollBar* HScrollBar() const { return link_.Bar(sbHorizontal); }
-    void SetHScrollBar(TkivScrollBar* value);
-    bool Ctl3D() const { return false; }
-
-    TkivUIStyle UIStyle() const override { return uiStyle_; }
-    void SetUIStyle(TkivUIStyle value) override;
-    TkivFileTheme* FileTheme() const override { return fileTheme_; }
-    void SetFileTheme(TkivFileTheme* value) override;
-
-    void WndProc(TMessage& Message) override;
+    // Attaching a skinned bar keeps the grid's own bar of that direction
+    // (ScrollBars follows what is attached).
+    TkivScrollBar* HScrollBar() const { return this->AttachedBar(sbHorizontal); }
+    void SetHScrollBar(TkivScrollBar* value) { this->AttachBar(sbHorizontal, value); }
 
 protected:
     TkivGridOf(TComponent* AOwner, TColor focusedColor);
-    void Paint() override;
+    // Border 25, fixed cells 19, cells 26, fixed text 20, text 22 (white drawn black).
+    void TakeThemeColors() override;
     void DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState AState) override;
-    void ScrollStateChanged() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
-    // Whether the border has its second line inside in the cells' colour.
-    virtual bool BorderInner() const { return true; }
 
 private:
-    void Attach(TScrollBarKind kind, TkivScrollBar* bar);
-
-    TColor borderColor_ = clBlack;
-    TColor focusedColor_ = clGreen;
+    TColor focusedColor_;
     TColor selectedColor_ = clYellow;
     TColor fixedFontColor_ = clBlack;
-    TkivUIStyle uiStyle_ = DeepBlue;
-    TkivFileTheme* fileTheme_ = nullptr;
-    TkivScrollBarLink link_;
 };
 
 extern template class TkivGridOf<TDrawGrid>;
 extern template class TkivGridOf<TStringGrid>;
 
-using TkivCustomDrawGrid = TkivGridOf<TDrawGrid>;
+class TkivCustomDrawGrid : public TkivGridOf<TDrawGrid> {
+public:
+    explicit TkivCustomDrawGrid(TComponent* AOwner) : TkivGridOf(AOwner, clGreen) {}
+};
 
 class TkivDrawGrid : public TkivCustomDrawGrid {
 public:
@@ -80,7 +61,7 @@ public:
 // and a border of one line.
 class TkivStringGrid : public TkivGridOf<TStringGrid> {
 public:
-    explicit TkivStringGrid(TComponent* AOwner);
+    explicit TkivStringGrid(TComponent* AOwner) : TkivGridOf(AOwner, clLime) {}
 
 protected:
     void DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState AState) override;

@@ -2,53 +2,18 @@
 // Skinned list boxes: the framework's list, folder list and file list with a
 // one-pixel skin border, skin colours and an optional skinned vertical bar
 // (TkivScrollBar) that takes over from the list's own.
-#include "skin/kivscrollbar.h"
-#include "skin/kivskinnable.h"
+#include "skin/kivscrolled.h"
 
 #include "vcl/ctrltypes.h"
 #include "vcl/filectrl.h"
 #include "vcl/stdctrls_list.h"
 
-// What every skinned list shares, over any of the framework's lists.
-template <class Base>
-class TkivListBoxOf : public Base, public ISkinnable {
-public:
-    explicit TkivListBoxOf(TComponent* AOwner);
-    ~TkivListBoxOf() override;
-
-    TColor BorderColor() const { return borderColor_; }
-    void SetBorderColor(TColor value);
-    // A skinned bar lying over the list's own vertical bar (nullptr: the list's own).
-    TkivScrollBar* VScrollBar() const { return link_.Bar(sbVertical); }
-    void SetVScrollBar(TkivScrollBar* value);
-    // The skinned lists draw flat: their three-dimensional look is always off.
-    bool Ctl3D() const { return false; }
-
-    TkivUIStyle UIStyle() const override { return uiStyle_; }
-    void SetUIStyle(TkivUIStyle value) override;
-    TkivFileTheme* FileTheme() const override { return fileTheme_; }
-    void SetFileTheme(TkivFileTheme* value) override;
-
-    void WndProc(TMessage& Message) override;
-
-protected:
-    void Paint() override;
-    void ScrollStateChanged() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
-
-private:
-    TColor borderColor_ = clBlack;
-    TkivUIStyle uiStyle_ = DeepBlue;
-    TkivFileTheme* fileTheme_ = nullptr;
-    TkivScrollBarLink link_;
-};
-
-extern template class TkivListBoxOf<TCustomListBox>;
-extern template class TkivListBoxOf<TDirectoryListBox>;
-extern template class TkivListBoxOf<TFileListBox>;
+extern template class TkivScrolled<TCustomListBox>;
+extern template class TkivScrolled<TDirectoryListBox>;
+extern template class TkivScrolled<TFileListBox>;
 
 // The owner-drawn list with its own selection, disabled-text colours and alignment.
-class TkivListBox : public TkivListBoxOf<TCustomListBox> {
+class TkivListBox : public TkivScrolled<TCustomListBox> {
 public:
     explicit TkivListBox(TComponent* AOwner);
 
@@ -78,12 +43,12 @@ private:
     TColor disabledTextColor_ = clGrayText;
 };
 
-class TkivDirectoryListBox : public TkivListBoxOf<TDirectoryListBox> {
+class TkivDirectoryListBox : public TkivScrolled<TDirectoryListBox> {
 public:
-    using TkivListBoxOf<TDirectoryListBox>::TkivListBoxOf;
+    explicit TkivDirectoryListBox(TComponent* AOwner) : TkivScrolled(AOwner, TkivScrollBarLink::kpListBox, 2) {}
 };
 
-class TkivFileListBox : public TkivListBoxOf<TFileListBox> {
+class TkivFileListBox : public TkivScrolled<TFileListBox> {
 public:
-    using TkivListBoxOf<TFileListBox>::TkivListBoxOf;
+    explicit TkivFileListBox(TComponent* AOwner) : TkivScrolled(AOwner, TkivScrollBarLink::kpListBox, 2) {}
 };

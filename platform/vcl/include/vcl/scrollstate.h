@@ -75,6 +75,9 @@ TScrollHit ScrollBarHitTest(const TRect& r, const TScrollState& s, TPoint p, TSc
 // Position for a thumb whose leading edge is dragged to `at` (y, or x on a horizontal bar).
 int ScrollPosFromThumb(const TRect& r, const TScrollState& s, int at, TScrollBarKind kind = sbVertical);
 void DrawScrollBar(TCanvas& c, const TRect& r, const TScrollState& s, TScrollBarKind kind, bool enabled = true);
+// A control's vertical and horizontal bar (either rectangle may be empty) and the square where they meet.
+void DrawScrollBars(TCanvas& c, const TRect& v, const TScrollState& vs, const TRect& h, const TScrollState& hs,
+                    bool enabled);
 // Applies a scroll code to a position; answers the new position, clamped.
 int ApplyScrollCode(const TScrollState& s, int code, int thumbPos, int line = 1);
 // The same for a whole scroll message's WPARAM (see MakeScrollWParam).
