@@ -653,30 +653,26 @@ RegisteredRecorder::~RegisteredRecorder()
 
 std::optional<Medium> MediumByName(const std::string& name)
 {
-    if (name == "none")
-        return Medium{};
-    if (name == "cdr")
-        return Medium::Blank(MediumKind::CdR);
-    if (name == "cdrw")
-        return Medium::Blank(MediumKind::CdRw);
-    if (name == "cdr-complete")
-        return Medium::Complete(MediumKind::CdR);
-    if (name == "cdrom")
-        return Medium::Complete(MediumKind::CdRom);
-    if (name == "dvdrom")
-        return Medium::Complete(MediumKind::DvdRom);
-    if (name == "dvd-r")
-        return Medium::Blank(MediumKind::DvdR);
-    if (name == "dvd-r-complete")
-        return Medium::Complete(MediumKind::DvdR);
-    if (name == "dvd-rw")
-        return Medium::Blank(MediumKind::DvdRw);
-    if (name == "dvd+r")
-        return Medium::Blank(MediumKind::DvdPlusR);
-    if (name == "dvd+rw")
-        return Medium::Blank(MediumKind::DvdPlusRw);
-    if (name == "dvd-ram")
-        return Medium::Blank(MediumKind::DvdRam);
+    const struct {
+        const char* name;
+        Medium medium;
+    } named[] = {
+        {"none", Medium{}},
+        {"cdr", Medium::Blank(MediumKind::CdR)},
+        {"cdrw", Medium::Blank(MediumKind::CdRw)},
+        {"cdr-complete", Medium::Complete(MediumKind::CdR)},
+        {"cdrom", Medium::Complete(MediumKind::CdRom)},
+        {"dvdrom", Medium::Complete(MediumKind::DvdRom)},
+        {"dvd-r", Medium::Blank(MediumKind::DvdR)},
+        {"dvd-r-complete", Medium::Complete(MediumKind::DvdR)},
+        {"dvd-rw", Medium::Blank(MediumKind::DvdRw)},
+        {"dvd+r", Medium::Blank(MediumKind::DvdPlusR)},
+        {"dvd+rw", Medium::Blank(MediumKind::DvdPlusRw)},
+        {"dvd-ram", Medium::Blank(MediumKind::DvdRam)},
+    };
+    for (const auto& entry : named)
+        if (name == entry.name)
+            return entry.medium;
     return std::nullopt;
 }
 
