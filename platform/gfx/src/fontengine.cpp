@@ -457,34 +457,89 @@ std::string BaseName(const std::string& path)
 
 } // namespace
 
-std::vector<TFontFamily> EnumFontFamilies()
+namespace {
+
+// ANSI for a font that draws every printable Latin-1 character, symbol for
+// one without a single Latin letter, the default set for anything between.
+TFontCharset CharsetOf(FcPattern* font)
 {
-    std::vector<TFontFamily> out;
+    FcCharSet* chars = nullptr;
+    if (FcPatternGetCharSet(font, FC_CHARSET, 0, &chars) != FcResultMatch || !chars) return DEFAULT_CHARSET;
+    bool latin1 = true, letters = false;
+    for (FcChar32 c = 0x20; c <= 0xFF; ++c) {
+        if (c >= 0x7F && c < 0xA0) continue;
+        const bool has = FcCharSetHasChar(chars, c);
+        latin1 = latin1 && has;
+        letters = letters || (has && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')));
+    }
+    return latin1 ? ANSI_CHARSET : letters ? DEFAULT_CHARSET : SYMBOL_CHARSET;
+}
+
+std::string FcText(FcPattern* font, const char* object)
+{
+    FcChar8* text = nullptr;
+    if (FcPatternGetString(font, object, 0, &text) != FcResultMatch || !text) return {};
+    return reinterpret_cast<const char*>(text);
+}
+
+// One installed face as the lists report it (sizes not yet filled in).
+TFontFamily FaceEntry(FcPattern* font)
+{
+    TFontFamily f;
+    f.Name = FcText(font, FC_FAMILY);
+    FcBool outline = FcFalse;
+    FcPatternGetBool(font, FC_OUTLINE, 0, &outline);
+    const std::string format = FcText(font, FC_FONTFORMAT);
+    f.FontType = outline && (format == "TrueType" || format == "CFF") ? TRUETYPE_FONTTYPE : RASTER_FONTTYPE;
+    int spacing = FC_PROPORTIONAL;
+    FcPatternGetInteger(font, FC_SPACING, 0, &spacing);
+    f.FixedPitch = spacing == FC_MONO || spacing == FC_CHARCELL;
+    f.CharSet = CharsetOf(font);
+    return f;
+}
+
+// Calls `each` for every installed face, of one family or ("") of all.
+template <class Each>
+void ListFaces(const std::string& family, Each each)
+{
+    FcPattern* pattern = FcPatternCreate();
+    if (!family.empty()) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_OUTLINE, FC_SPACING, FC_FONTFORMAT, FC_CHARSET, FC_FILE,
+                                            FC_INDEX, nullptr);
+    FcFontSet* set = FcFontList(nullptr, pattern, objects);
+    for (int i = 0; set && i < set->nfont; ++i)
+        if (!FcText(set->fonts[i], FC_FAMILY).empty()) each(set->fonts[i]);
+    if (set) FcFontSetDestroy(set);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+}
+
+bool NameLess(const std::string& a, const std::string& b)
+{
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// The installed fonts, as fontconfig lists them.
+class TFontconfigEnumerator : public IFontEnumerator {
+public:
+    std::vector<TFontFamily> Families() override
     {
+        std::vector<TFontFamily> out;
         Engine& e = Engine::Get();
         std::lock_guard lock(e.mutex);
-        FcPattern* pattern = FcPatternCreate();
-        FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_OUTLINE, FC_SPACING, FC_FONTFORMAT, nullptr);
-        FcFontSet* set = FcFontList(nullptr, pattern, objects);
-        for (int i = 0; set && i < set->nfont; ++i) {
-            FcChar8* family = nullptr;
-            if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) != FcResultMatch || !family) continue;
-            TFontFamily f;
-            f.Name = reinterpret_cast<const char*>(family);
-            FcBool outline = FcFalse;
-            FcPatternGetBool(set->fonts[i], FC_OUTLINE, 0, &outline);
-            FcChar8* format = nullptr;
-            FcPatternGetString(set->fonts[i], FC_FONTFORMAT, 0, &format);
-            const std::string fmt = format ? reinterpret_cast<const char*>(format) : "";
-            f.FontType = outline && (fmt == "TrueType" || fmt == "CFF") ? TRUETYPE_FONTTYPE : RASTER_FONTTYPE;
-            int spacing = FC_PROPORTIONAL;
-            FcPatternGetInteger(set->fonts[i], FC_SPACING, 0, &spacing);
-            f.FixedPitch = spacing == FC_MONO || spacing == FC_CHARCELL;
-            out.push_back(f);
-        }
-        if (set) FcFontSetDestroy(set);
-        FcObjectSetDestroy(objects);
-        FcPatternDestroy(pattern);
+        ListFaces("", [&](FcPattern* font) {
+            TFontFamily face = FaceEntry(font);
+            auto same = std::find_if(out.begin(), out.end(), [&](const TFontFamily& f) { return SameName(f.Name, face.Name); });
+            if (same == out.end()) {
+                out.push_back(face);
+                return;
+            }
+            // One entry a family: scalable when any face is, with its widest character set.
+            if (face.FontType & TRUETYPE_FONTTYPE) same->FontType = TRUETYPE_FONTTYPE;
+            if (face.CharSet == ANSI_CHARSET || same->CharSet == SYMBOL_CHARSET) same->CharSet = face.CharSet;
+        });
         for (const Alias& a : kAliases) {
             const std::string mapped = e.MapFamily(a.name);
             if (!SameName(mapped, a.name) && e.InstalledFamily(mapped)) {
@@ -492,22 +547,84 @@ std::vector<TFontFamily> EnumFontFamilies()
                 f.Name = a.name;
                 f.FontType = TRUETYPE_FONTTYPE;
                 f.FixedPitch = std::string_view(a.name).find("Courier") != std::string_view::npos;
+                f.CharSet = ANSI_CHARSET;
                 out.push_back(f);
             }
         }
+        std::sort(out.begin(), out.end(), [](const TFontFamily& a, const TFontFamily& b) { return NameLess(a.Name, b.Name); });
+        out.erase(std::unique(out.begin(), out.end(),
+                              [](const TFontFamily& a, const TFontFamily& b) { return SameName(a.Name, b.Name); }),
+                  out.end());
+        return out;
     }
-    std::sort(out.begin(), out.end(), [](const TFontFamily& a, const TFontFamily& b) {
-        return std::lexicographical_compare(a.Name.begin(), a.Name.end(), b.Name.begin(), b.Name.end(),
-                                            [](char x, char y) {
-                                                return std::tolower(static_cast<unsigned char>(x)) <
-                                                       std::tolower(static_cast<unsigned char>(y));
-                                            });
-    });
-    out.erase(std::unique(out.begin(), out.end(),
-                          [](const TFontFamily& a, const TFontFamily& b) { return SameName(a.Name, b.Name); }),
-              out.end());
-    return out;
+
+    std::vector<TFontFamily> FamilyFonts(const std::string& family) override
+    {
+        std::vector<TFontFamily> out;
+        if (family.empty()) return out;
+        Engine& e = Engine::Get();
+        std::lock_guard lock(e.mutex);
+        bool scalable = false;
+        ListFaces(family, [&](FcPattern* font) {
+            TFontFamily face = FaceEntry(font);
+            if (face.FontType & TRUETYPE_FONTTYPE) {
+                if (!scalable) out.insert(out.begin(), face);
+                scalable = true;
+                return;
+            }
+            // A bitmap face lists each of its sizes: cell height and the part of it above the em.
+            FcChar8* file = nullptr;
+            int index = 0;
+            if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch || !file) return;
+            FcPatternGetInteger(font, FC_INDEX, 0, &index);
+            FT_Face f = e.Face(Resolved{reinterpret_cast<const char*>(file), index});
+            if (!f) return;
+            for (int k = 0; k < f->num_fixed_sizes; ++k) {
+                const FT_Bitmap_Size& size = f->available_sizes[k];
+                TFontFamily entry = face;
+                entry.CellHeight = size.height;
+                const int em = size.y_ppem > 0 ? static_cast<int>((size.y_ppem + 32) >> 6) : size.height;
+                entry.InternalLeading = std::max(0, size.height - em);
+                out.push_back(entry);
+            }
+        });
+        if (scalable) out.resize(1); // a scalable family comes in every size
+        if (out.empty()) {
+            // A desktop name standing for an installed family.
+            const std::string mapped = e.MapFamily(family);
+            if (!SameName(mapped, family) && e.InstalledFamily(mapped)) {
+                TFontFamily f;
+                f.Name = family;
+                f.FontType = TRUETYPE_FONTTYPE;
+                f.CharSet = ANSI_CHARSET;
+                out.push_back(f);
+            }
+        }
+        return out;
+    }
+};
+
+std::mutex g_enumeratorMutex;
+IFontEnumerator* g_enumerator = nullptr; // set by tests
+
+} // namespace
+
+IFontEnumerator& FontEnumerator()
+{
+    static TFontconfigEnumerator installed;
+    std::lock_guard lock(g_enumeratorMutex);
+    return g_enumerator ? *g_enumerator : installed;
 }
+
+void SetFontEnumerator(IFontEnumerator* enumerator)
+{
+    std::lock_guard lock(g_enumeratorMutex);
+    g_enumerator = enumerator;
+}
+
+std::vector<TFontFamily> EnumFontFamilies() { return FontEnumerator().Families(); }
+
+std::vector<TFontFamily> EnumFontFamily(const std::string& family) { return FontEnumerator().FamilyFonts(family); }
 
 std::vector<std::string> ScreenFonts()
 {

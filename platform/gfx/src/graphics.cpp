@@ -43,18 +43,12 @@ constexpr std::array<TColor, 31> kSystemColors = {
     RGB(0xD4, 0xD0, 0xC8), // 30 menu bar
 };
 
-struct ColorName {
-    TColor color;
-    const char* name;
-};
-
-constexpr ColorName kColorNames[] = {
+constexpr TIdentMapEntry kColorNames[] = {
     {clBlack, "clBlack"}, {clMaroon, "clMaroon"}, {clGreen, "clGreen"}, {clOlive, "clOlive"},
     {clNavy, "clNavy"}, {clPurple, "clPurple"}, {clTeal, "clTeal"}, {clGray, "clGray"},
     {clSilver, "clSilver"}, {clRed, "clRed"}, {clLime, "clLime"}, {clYellow, "clYellow"},
     {clBlue, "clBlue"}, {clFuchsia, "clFuchsia"}, {clAqua, "clAqua"}, {clWhite, "clWhite"},
-    {clMoneyGreen, "clMoneyGreen"}, {clSkyBlue, "clSkyBlue"}, {clCream, "clCream"},
-    {clMedGray, "clMedGray"}, {clNone, "clNone"}, {clDefault, "clDefault"},
+    {clMoneyGreen, "clMoneyGreen"}, {clSkyBlue, "clSkyBlue"}, {clCream, "clCream"}, {clMedGray, "clMedGray"},
     {clScrollBar, "clScrollBar"}, {clBackground, "clBackground"}, {clActiveCaption, "clActiveCaption"},
     {clInactiveCaption, "clInactiveCaption"}, {clMenu, "clMenu"}, {clWindow, "clWindow"},
     {clWindowFrame, "clWindowFrame"}, {clMenuText, "clMenuText"}, {clWindowText, "clWindowText"},
@@ -67,7 +61,7 @@ constexpr ColorName kColorNames[] = {
     {clInfoBk, "clInfoBk"}, {clHotLight, "clHotLight"},
     {clGradientActiveCaption, "clGradientActiveCaption"},
     {clGradientInactiveCaption, "clGradientInactiveCaption"}, {clMenuHighlight, "clMenuHighlight"},
-    {clMenuBar, "clMenuBar"},
+    {clMenuBar, "clMenuBar"}, {clNone, "clNone"}, {clDefault, "clDefault"},
 };
 
 } // namespace
@@ -86,18 +80,20 @@ TColor ColorToRGB(TColor color)
     return color & 0xFFFFFF;
 }
 
+std::span<const TIdentMapEntry> ColorIdents() { return kColorNames; }
+
 std::string ColorToString(TColor color)
 {
-    for (const ColorName& n : kColorNames)
-        if (n.color == color) return n.name;
+    for (const TIdentMapEntry& n : kColorNames)
+        if (n.Value == color) return n.Name;
     return "$" + IntToHex(static_cast<std::uint32_t>(color), 8);
 }
 
 bool IdentToColor(const std::string& text, TColor& color)
 {
-    for (const ColorName& n : kColorNames)
-        if (SameText(text, n.name)) {
-            color = n.color;
+    for (const TIdentMapEntry& n : kColorNames)
+        if (SameText(text, n.Name)) {
+            color = n.Value;
             return true;
         }
     std::int64_t value = 0;

@@ -177,7 +177,7 @@ bool TScriptedDialogs::Take(const std::string& kind, Answer& a)
 bool TScriptedDialogs::FileDialog(const TFileDialogRequest& request, TFileDialogAnswer& answer)
 {
     std::string kind = request.Save ? "save" : "open";
-    requests_.push_back({kind, request.Title, request});
+    requests_.push_back({kind, request.Title, request, 0, {}});
     Answer a;
     if (!Take(kind, a)) return false;
     answer.Files = a.files;
@@ -188,7 +188,7 @@ bool TScriptedDialogs::FileDialog(const TFileDialogRequest& request, TFileDialog
 
 bool TScriptedDialogs::FolderDialog(const std::string& title, std::string& folder, const TFolderDialogEvents& events)
 {
-    requests_.push_back({"folder", title, {}});
+    requests_.push_back({"folder", title, {}, 0, {}});
     if (events.Opened) events.Opened();
     Answer a;
     if (!Take("folder", a)) return false;
@@ -199,16 +199,16 @@ bool TScriptedDialogs::FolderDialog(const std::string& title, std::string& folde
 
 bool TScriptedDialogs::FontDialog(TFont& font)
 {
-    requests_.push_back({"font", "", {}});
+    requests_.push_back({"font", "", {}, 0, {}});
     Answer a;
     if (!Take("font", a) || !a.font) return false;
     font.Assign(*a.font);
     return true;
 }
 
-bool TScriptedDialogs::ColorDialog(TColor& color, std::vector<TColor>&)
+bool TScriptedDialogs::ColorDialog(TColor& color, std::vector<TColor>& customColors)
 {
-    requests_.push_back({"color", "", {}});
+    requests_.push_back({"color", "", {}, color, customColors});
     Answer a;
     if (!Take("color", a)) return false;
     color = a.color;

@@ -4,6 +4,8 @@
 #include "rtl/paths.h"
 #include "rtl/sysutils.h"
 #include "internal.h"
+#include "vcl/dialogs.h"
+#include "win32/drives.h"
 
 #include <algorithm>
 
@@ -227,4 +229,126 @@ void TFileListBox::Click()
 {
     TCustomListBox::Click();
     Change();
+}
+
+// --- drive combo box ---------------------------------------------------------------------
+TDriveComboBox::TDriveComboBox(TComponent* AOwner) : TCustomComboBox(AOwner)
+{
+    SetStyle(csDropDownList);
+    ReadVolumes();
+    SetDrive(GetCurrentDir());
+}
+
+void TDriveComboBox::ReadVolumes()
+{
+    const std::string chosen = Drive();
+    mountPoints_.clear();
+    Items()->BeginUpdate();
+    Items()->Clear();
+    for (const Volume& v : EnumerateVolumes()) {
+        const std::string shown = v.mountPoint.size() > 1 ? ExcludeTrailingPathDelimiter(v.mountPoint) : v.mountPoint;
+        const std::string device = ExtractFileName(v.device);
+        Items()->Add(device.empty() ? shown : shown + " [" + device + "]");
+        mountPoints_.push_back(v.mountPoint);
+    }
+    Items()->EndUpdate();
+    const auto it = std::find(mountPoints_.begin(), mountPoints_.end(), chosen);
+    SetItemIndex(it == mountPoints_.end() ? -1 : static_cast<int>(it - mountPoints_.begin()));
+}
+
+std::string TDriveComboBox::Drive() const
+{
+    const int i = ItemIndex();
+    return i >= 0 && i < static_cast<int>(mountPoints_.size()) ? mountPoints_[static_cast<std::size_t>(i)] : "";
+}
+
+void TDriveComboBox::SetDrive(const std::string& value)
+{
+    // The longest mount point the path lies under.
+    const std::string path = IncludeTrailingPathDelimiter(ExpandFileName(value));
+    int best = -1;
+    for (int i = 0; i < static_cast<int>(mountPoints_.size()); ++i) {
+        const std::string& m = mountPoints_[static_cast<std::size_t>(i)];
+        if (path.compare(0, m.size(), m) == 0 && (best < 0 || m.size() > mountPoints_[static_cast<std::size_t>(best)].size()))
+            best = i;
+    }
+    if (best < 0 || best == ItemIndex()) return;
+    SetItemIndex(best);
+    Change();
+}
+
+void TDriveComboBox::SetDirList(TDirectoryListBox* value)
+{
+    if (dirList_) dirList_->RemoveFreeNotification(this);
+    dirList_ = value;
+    if (value) value->FreeNotification(this);
+}
+
+void TDriveComboBox::Change()
+{
+    // The folder list moves to the chosen volume unless it already shows a folder on it.
+    const std::string drive = Drive();
+    if (dirList_ && !drive.empty()) {
+        const std::string shown = IncludeTrailingPathDelimiter(dirList_->Directory());
+        if (shown.compare(0, drive.size(), drive) != 0) dirList_->SetDirectory(drive);
+    }
+    TCustomComboBox::Change();
+}
+
+void TDriveComboBox::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TCustomComboBox::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == dirList_) dirList_ = nullptr;
+}
+
+// --- filter combo box --------------------------------------------------------------------
+TFilterComboBox::TFilterComboBox(TComponent* AOwner) : TCustomComboBox(AOwner)
+{
+    SetStyle(csDropDownList);
+    SetFilter("All files (*.*)|*.*");
+}
+
+void TFilterComboBox::SetFilter(const std::string& value)
+{
+    filter_ = value;
+    masks_.clear();
+    Items()->BeginUpdate();
+    Items()->Clear();
+    for (const TFileFilter& f : ParseFileFilter(value)) {
+        std::string joined;
+        for (const std::string& m : f.Masks) joined += (joined.empty() ? "" : ";") + m;
+        Items()->Add(f.Text);
+        masks_.push_back(joined);
+    }
+    Items()->EndUpdate();
+    SetItemIndex(masks_.empty() ? -1 : 0);
+    Change();
+}
+
+std::string TFilterComboBox::Mask() const
+{
+    const int i = ItemIndex();
+    return i >= 0 && i < static_cast<int>(masks_.size()) ? masks_[static_cast<std::size_t>(i)] : "*.*";
+}
+
+void TFilterComboBox::SetFileList(TFileListBox* value)
+{
+    if (fileList_) fileList_->RemoveFreeNotification(this);
+    fileList_ = value;
+    if (value) {
+        value->FreeNotification(this);
+        value->SetMask(Mask());
+    }
+}
+
+void TFilterComboBox::Change()
+{
+    if (fileList_) fileList_->SetMask(Mask());
+    TCustomComboBox::Change();
+}
+
+void TFilterComboBox::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TCustomComboBox::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == fileList_) fileList_ = nullptr;
 }

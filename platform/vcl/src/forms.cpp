@@ -45,6 +45,13 @@ void TScreen::SetCursor(TCursor value)
         if (f->HandleAllocated()) CurrentBackend().SetCursorShape(*f, value);
 }
 
+void TScreen::FontsChanged()
+{
+    const std::vector<TCustomForm*> forms = forms_; // a handler may close a form
+    for (TCustomForm* f : forms)
+        if (std::find(forms_.begin(), forms_.end(), f) != forms_.end()) f->Perform(WM_FONTCHANGE, 0, 0);
+}
+
 // ---------------------------------------------------------------------------
 TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner)
 {

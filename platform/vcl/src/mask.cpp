@@ -156,18 +156,22 @@ void TCustomMaskEdit::KeyDown(unsigned short& Key, TShiftState Shift)
             Key = 0;
             return;
         }
-        if ((Key == 'V' && (Shift & ssCtrl)) || (Key == VK_INSERT && (Shift & ssShift))) {
-            for (char c : Clipboard()->AsText()) Perform(WM_CHAR, static_cast<unsigned char>(c), 0);
-            Key = 0;
-            return;
-        }
-        if (Key == 'X' && (Shift & ssCtrl)) Key = 'C'; // cut copies; the positions keep their blanks
     }
     TCustomEdit::KeyDown(Key, Shift);
 }
 
 void TCustomMaskEdit::WndProc(TMessage& m)
 {
+    if (IsMasked() && m.Msg == WM_PASTE) {
+        // Pasted text is typed into the positions one character at a time.
+        if (!ReadOnly())
+            for (char c : Clipboard()->AsText()) Perform(WM_CHAR, static_cast<unsigned char>(c), 0);
+        return;
+    }
+    if (IsMasked() && m.Msg == WM_CUT) {
+        Perform(WM_COPY, 0, 0); // the positions keep their blanks
+        return;
+    }
     if (m.Msg != WM_CHAR || !IsMasked()) {
         TCustomEdit::WndProc(m);
         return;

@@ -117,21 +117,26 @@ void TCustomEdit::ClearSelection()
     DeleteRange(SelStart(), SelStart() + SelLength());
 }
 
-void TCustomEdit::CopyToClipboard()
+// Each goes through its window message, so that a control can refuse it.
+void TCustomEdit::CopyToClipboard() { Perform(WM_COPY, 0, 0); }
+void TCustomEdit::CutToClipboard() { Perform(WM_CUT, 0, 0); }
+void TCustomEdit::PasteFromClipboard() { Perform(WM_PASTE, 0, 0); }
+
+void TCustomEdit::DoCopy()
 {
     // A password edit never gives its text away.
     if (passwordChar_ || SelLength() == 0) return;
     Clipboard()->SetAsText(SelText());
 }
 
-void TCustomEdit::CutToClipboard()
+void TCustomEdit::DoCut()
 {
     if (readOnly_ || passwordChar_) return;
-    CopyToClipboard();
+    DoCopy();
     ClearSelection();
 }
 
-void TCustomEdit::PasteFromClipboard()
+void TCustomEdit::DoPaste()
 {
     if (readOnly_) return;
     std::string t = Clipboard()->AsText();
@@ -508,6 +513,18 @@ void TCustomEdit::DblClick()
 void TCustomEdit::WndProc(TMessage& m)
 {
     switch (m.Msg) {
+    case WM_CUT:
+        DoCut();
+        return;
+    case WM_COPY:
+        DoCopy();
+        return;
+    case WM_PASTE:
+        DoPaste();
+        return;
+    case WM_CLEAR:
+        ClearSelection();
+        return;
     case WM_GETDLGCODE:
         m.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
         return;

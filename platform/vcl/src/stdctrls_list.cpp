@@ -559,7 +559,7 @@ void TCustomComboBox::Change()
 void TCustomComboBox::Select()
 {
     if (OnSelect) OnSelect(this);
-    else Change();
+    Change();
 }
 
 void TCustomComboBox::DropDown()
@@ -576,9 +576,8 @@ void TCustomComboBox::SelectByUser(int index)
 {
     if (index < 0 || index >= items_->Count() || index == itemIndex_) return;
     SetItemIndex(index);
-    // A user's choice fires OnSelect, then OnChange (as the list's selection change does).
-    if (OnSelect) OnSelect(this);
-    Change();
+    Click();
+    Select();
 }
 
 TRect TCustomComboBox::ButtonRect() const
@@ -681,6 +680,13 @@ void TCustomComboBox::DrawItem(TCanvas& c, int Index, TRect R, TOwnerDrawState S
     }
     std::string text = Index >= 0 && Index < items_->Count() ? items_->Get(Index) : std::string();
     PlainItem(c, text, R, State, Color(), Font()->Color());
+}
+
+void TCustomComboBox::DrawListFrame(TCanvas& canvas, const TRect& r)
+{
+    canvas.Brush()->SetStyle(bsSolid);
+    canvas.Brush()->SetColor(clWindowFrame);
+    canvas.FrameRect(r);
 }
 
 void TCustomComboBox::Paint()
@@ -961,8 +967,7 @@ void TComboListWindow::Paint()
     c.Brush()->SetStyle(bsSolid);
     c.Brush()->SetColor(combo_.Color());
     c.FillRect(r);
-    c.Brush()->SetColor(clWindowFrame);
-    c.FrameRect(r);
+    combo_.DrawListFrame(c, r);
     int n = combo_.Items()->Count();
     for (int i = top_; i < n && i < top_ + VisibleCount(); ++i) {
         SavedDC dc(c);

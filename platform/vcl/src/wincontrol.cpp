@@ -529,6 +529,9 @@ void TWinControl::WndProc(TMessage& m)
         TControl::WndProc(m);
         NotifyControls(CM_PARENTBIDIMODECHANGED);
         return;
+    case WM_FONTCHANGE:
+        NotifyControls(WM_FONTCHANGE);
+        return;
     case CM_PARENTFONTCHANGED:
         ParentFontChanged();
         return;

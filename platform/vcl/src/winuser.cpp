@@ -1,6 +1,7 @@
 #include "vcl/winuser.h"
 
 #include "vcl/application.h"
+#include "vcl/backend.h"
 #include "vcl/forms.h"
 
 namespace {
@@ -82,6 +83,12 @@ short GetKeyState(int vk)
     bool down = (vk == VK_SHIFT && (s & ssShift)) || (vk == VK_CONTROL && (s & ssCtrl)) ||
                 (vk == VK_MENU && (s & ssAlt));
     return down ? static_cast<short>(-128) : 0;
+}
+
+bool MessageBeep(unsigned type)
+{
+    CurrentBackend().Beep(type);
+    return true;
 }
 
 int GetSystemMetrics(int index)

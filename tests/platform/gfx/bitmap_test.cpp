@@ -125,6 +125,32 @@ TEST(Colours, NamedSystemAndConversions)
     EXPECT_THROW(StringToColor("clNoSuchColour"), EConvertError);
 }
 
+TEST(Colours, TableOrderStandardExtendedSystemThenNoneAndDefault)
+{
+    const auto table = ColorIdents();
+    ASSERT_EQ(table.size(), 52u);
+    const char* standard[16] = {"clBlack", "clMaroon", "clGreen", "clOlive", "clNavy", "clPurple",
+                                "clTeal", "clGray", "clSilver", "clRed", "clLime", "clYellow",
+                                "clBlue", "clFuchsia", "clAqua", "clWhite"};
+    for (int i = 0; i < 16; ++i) EXPECT_STREQ(table[static_cast<std::size_t>(i)].Name, standard[i]);
+    EXPECT_EQ(table[15].Value, clWhite);
+    EXPECT_STREQ(table[16].Name, "clMoneyGreen");
+    EXPECT_STREQ(table[19].Name, "clMedGray");
+    EXPECT_EQ(table[20].Value, clScrollBar);
+    // The system colours by rising index (25 has no name), the last two none and default.
+    for (std::size_t i = 21; i < 50; ++i) EXPECT_GT(table[i].Value & 0xFF, table[i - 1].Value & 0xFF);
+    EXPECT_EQ(table[49].Value, clMenuBar);
+    EXPECT_EQ(table[50].Value, clNone);
+    EXPECT_EQ(table[51].Value, clDefault);
+    // Names and values read back both ways.
+    for (const TIdentMapEntry& e : table) {
+        EXPECT_EQ(ColorToString(e.Value), e.Name);
+        TColor c = 0;
+        EXPECT_TRUE(IdentToColor(e.Name, c));
+        EXPECT_EQ(c, e.Value);
+    }
+}
+
 TEST(Tools, PenBrushFontProperties)
 {
     TPen pen;

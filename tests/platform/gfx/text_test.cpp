@@ -73,6 +73,34 @@ TEST(Fonts, EnumerationFlagsScalableFontsAndListsDesktopNames)
     EXPECT_EQ(ScreenFonts().size(), families.size());
 }
 
+TEST(Fonts, FamilyFontsAndCharacterSets)
+{
+    if (!HaveLiberation()) GTEST_SKIP() << "Liberation fonts not installed";
+    for (const TFontFamily& f : EnumFontFamilies()) {
+        if (f.Name == "Liberation Sans") EXPECT_EQ(f.CharSet, ANSI_CHARSET);
+    }
+    // A scalable family is one entry whatever its styles; a desktop name stands for its family.
+    const auto liberation = EnumFontFamily("liberation sans");
+    ASSERT_EQ(liberation.size(), 1u);
+    EXPECT_EQ(liberation[0].FontType, TRUETYPE_FONTTYPE);
+    const auto arial = EnumFontFamily("Arial");
+    ASSERT_EQ(arial.size(), 1u);
+    EXPECT_EQ(arial[0].Name, "Arial");
+    EXPECT_TRUE(EnumFontFamily("No Such Family Here").empty());
+    EXPECT_TRUE(EnumFontFamily("").empty());
+
+    // A test list replaces the installed one until it is taken away.
+    struct Fake : IFontEnumerator {
+        std::vector<TFontFamily> Families() override { return {{"Fake Sans", TRUETYPE_FONTTYPE}}; }
+        std::vector<TFontFamily> FamilyFonts(const std::string&) override { return {}; }
+    } fake;
+    SetFontEnumerator(&fake);
+    ASSERT_EQ(ScreenFonts().size(), 1u);
+    EXPECT_EQ(ScreenFonts()[0], "Fake Sans");
+    SetFontEnumerator(nullptr);
+    EXPECT_GT(ScreenFonts().size(), 1u);
+}
+
 TEST(Text, MetricsOfArialTwelvePoint)
 {
     if (!HaveLiberation()) GTEST_SKIP() << "Liberation fonts not installed";

@@ -5,6 +5,7 @@ keldara_test(vcl_text_tests
     ${CMAKE_CURRENT_LIST_DIR}/menus_dialogs_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/embeddedbar_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/filectrl_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/filecombos_test.cpp
   LIBS vcl)
 
 # Every control of the group in a real window, for a screenshot.

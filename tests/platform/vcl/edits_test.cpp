@@ -77,6 +77,40 @@ TEST_F(EditTest, CutCopyAndPasteGoThroughTheClipboard)
     EXPECT_EQ(edit->Text(), "first");
 }
 
+TEST_F(EditTest, ClipboardKeysBecomeMessagesAControlCanRefuse)
+{
+    // An edit that keeps its text to itself: cut and paste are refused, copy passes.
+    class Guarded : public TEdit {
+    public:
+        using TEdit::TEdit;
+        std::vector<UINT> seen;
+        void WndProc(TMessage& m) override
+        {
+            if (m.Msg == WM_CUT || m.Msg == WM_COPY || m.Msg == WM_PASTE) {
+                seen.push_back(m.Msg);
+                if (m.Msg != WM_COPY) return;
+            }
+            TEdit::WndProc(m);
+        }
+    };
+    auto* g = new Guarded(form);
+    g->SetParent(form);
+    g->SetBounds(10, 70, 150, 22);
+    g->SetText("secret");
+    g->SetFocus();
+    Clipboard()->SetAsText("pasted");
+    headless->PressKey('A', ssCtrl);
+    headless->PressKey('X', ssCtrl);
+    headless->PressKey('V', ssCtrl);
+    EXPECT_EQ(g->Text(), "secret");
+    EXPECT_EQ(Clipboard()->AsText(), "pasted");
+    headless->PressKey('C', ssCtrl);
+    EXPECT_EQ(Clipboard()->AsText(), "secret");
+    EXPECT_EQ(g->seen, (std::vector<UINT>{WM_CUT, WM_PASTE, WM_COPY}));
+    g->Perform(WM_CLEAR, 0, 0); // the selection is still whole: clearing empties it
+    EXPECT_EQ(g->Text(), "");
+}
+
 TEST_F(EditTest, MaxLengthAndReadOnlyLimitTheUserNotTheCode)
 {
     edit->SetMaxLength(12);

@@ -118,6 +118,7 @@ TEST_F(ComboTest, PickingAnItemWithTheMouseFromTheOpenList)
 {
     std::vector<std::string> events;
     combo->OnDropDown = [&](TObject*) { events.push_back("drop"); };
+    combo->OnClick = [&](TObject*) { events.push_back("click"); };
     combo->OnSelect = [&](TObject*) { events.push_back("select"); };
     combo->OnChange = [&](TObject*) { events.push_back("change"); };
     combo->OnCloseUp = [&](TObject*) { events.push_back("close"); };
@@ -138,7 +139,7 @@ TEST_F(ComboTest, PickingAnItemWithTheMouseFromTheOpenList)
     EXPECT_EQ(combo->ItemIndex(), 2);
     EXPECT_EQ(combo->Text(), "German");
     EXPECT_FALSE(combo->DroppedDown());
-    EXPECT_EQ(events, (std::vector<std::string>{"drop", "select", "change", "close"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"drop", "click", "select", "change", "close"}));
     EXPECT_TRUE(headless->UnscriptedModals().empty());
 }
 

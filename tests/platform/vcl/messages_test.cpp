@@ -3,6 +3,7 @@
 #include "gfx/gdi.h"
 #include "rtl/thread.h"
 #include "vcl/menus.h"
+#include "vcl/winuser.h"
 #include "win32/progfolders.h"
 
 #include <atomic>
@@ -248,5 +249,34 @@ TEST_F(VclMessages, ReadingDirectionFollowsTheParentAndTheLocale)
     menu->SetBiDiMode(bdLeftToRight);
     EXPECT_FALSE(menu->IsRightToLeft());
     SetUserLocale("");
+}
+
+TEST_F(VclMessages, FontChangeReachesEveryControlOfEveryFormAndBeepsAreRecorded)
+{
+    class Listener : public TDemoLabel {
+    public:
+        using TDemoLabel::TDemoLabel;
+        int heard = 0;
+        void WndProc(TMessage& m) override
+        {
+            if (m.Msg == WM_FONTCHANGE) ++heard;
+            TDemoLabel::WndProc(m);
+        }
+    };
+    auto* f = MakeForm();
+    auto* g = MakeForm();
+    auto* panel = new TDemoButton(f);
+    panel->SetParent(f);
+    auto* deep = new Listener(f);
+    deep->SetParent(panel);
+    auto* other = new Listener(g);
+    other->SetParent(g);
+    Screen->FontsChanged();
+    EXPECT_EQ(deep->heard, 1);
+    EXPECT_EQ(other->heard, 1);
+
+    EXPECT_TRUE(MessageBeep(MB_ICONERROR));
+    MessageBeep(MB_OK);
+    EXPECT_EQ(headless->Beeps(), (std::vector<unsigned>{MB_ICONERROR, MB_OK}));
 }
 } // namespace

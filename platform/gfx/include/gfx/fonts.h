@@ -27,15 +27,38 @@ constexpr int RASTER_FONTTYPE = 0x1;
 constexpr int DEVICE_FONTTYPE = 0x2;
 constexpr int TRUETYPE_FONTTYPE = 0x4;
 
+// A font as the font lists report it: a whole family, or one size of a
+// bitmap family. Sizes are pixels at TFont::PixelsPerInch.
 struct TFontFamily {
     std::string Name;
-    int FontType = 0;          // TRUETYPE_FONTTYPE for scalable outline fonts
+    int FontType = 0;          // TRUETYPE_FONTTYPE for scalable outline fonts, else RASTER_FONTTYPE
     bool FixedPitch = false;
+    // ANSI_CHARSET for a font covering Latin-1, SYMBOL_CHARSET for a symbol-only one, else DEFAULT_CHARSET.
+    TFontCharset CharSet = ANSI_CHARSET;
+    int CellHeight = 0;        // a bitmap size: the character cell's height
+    int InternalLeading = 0;   // ... and the part of it above the em (size in points = (cell - leading) * 72 / dpi)
 };
 
-// Every installed family once, sorted by name, plus the desktop names that
-// resolve ("Arial", "Tahoma", "MS Sans Serif", "Times New Roman", "Courier New").
+// Where the font lists come from: the installed fonts, or a list a test feeds.
+class IFontEnumerator {
+public:
+    virtual ~IFontEnumerator() = default;
+    // Every family once, sorted by name, with the desktop names that resolve
+    // ("Arial", "Tahoma", "MS Sans Serif", "Times New Roman", "Courier New").
+    virtual std::vector<TFontFamily> Families() = 0;
+    // The fonts of one family (name compared ignoring case): one entry for a
+    // scalable family, one per size for a bitmap family; none when not installed.
+    virtual std::vector<TFontFamily> FamilyFonts(const std::string& family) = 0;
+};
+// The enumerator in use: fontconfig's unless a test installed another.
+IFontEnumerator& FontEnumerator();
+// Installs an enumerator for the whole process (not owned); nullptr restores fontconfig's.
+void SetFontEnumerator(IFontEnumerator* enumerator);
+
+// The enumerator's families and the fonts of one family. Printers draw with the
+// same installed fonts, so a printer's list is this one too.
 std::vector<TFontFamily> EnumFontFamilies();
+std::vector<TFontFamily> EnumFontFamily(const std::string& family);
 // Family names only, as Screen.Fonts lists them.
 std::vector<std::string> ScreenFonts();
 // The file that draws a family with a style; "" when no font is installed at all.

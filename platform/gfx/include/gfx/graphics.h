@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,15 @@ constexpr TColor clMenuBar = SystemColor(30);
 TColor ColorToRGB(TColor color);
 // The system-colour table itself: index 0..30, else 0.
 TColor GetSysColor(int index);
+// One named colour of the colour table.
+struct TIdentMapEntry {
+    TColor Value;
+    const char* Name;
+};
+// The named colours in their fixed order, the one colour lists show: the 16
+// standard colours (clBlack .. clWhite), the 4 extended ones (clMoneyGreen,
+// clSkyBlue, clCream, clMedGray), the system colours by index, then clNone and clDefault.
+std::span<const TIdentMapEntry> ColorIdents();
 // "clRed" style names for the named and system colours; hex "$00BBGGRR" otherwise.
 std::string ColorToString(TColor color);
 // Accepts the names above, "$00BBGGRR" hex and decimal; false when neither.

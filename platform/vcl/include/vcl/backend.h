@@ -62,6 +62,8 @@ public:
     // Keeps the desktop's screen saver from starting while inhibited (the program
     // asks for it for as long as it runs). Backends without a screen ignore it.
     virtual void InhibitScreenSaver(bool inhibit) { (void)inhibit; }
+    // The system's alert sound of a kind (MB_OK, MB_ICONERROR, ...); silent without a speaker.
+    virtual void Beep(unsigned type) { (void)type; }
 
     // Handles native events, then waits up to timeoutMs (-1: no limit) for a
     // native event or a message posted to `queue`; never waits when one is there.

@@ -97,6 +97,8 @@ public:
         std::string kind;              // "open", "save", "folder", "font", "color"
         std::string title;
         TFileDialogRequest file;       // for "open" and "save"
+        TColor color = 0;              // for "color": the colour and custom colours it opened with
+        std::vector<TColor> customColors;
     };
     const std::vector<Request>& Requests() const { return requests_; }
     std::vector<std::string> Unscripted() const { return unscripted_; }

@@ -70,3 +70,52 @@ private:
     std::string directory_;
     std::string mask_ = "*.*";
 };
+
+// The mounted volumes, one item each: the mount point and, in brackets, the
+// device ("/media/stick [sdb1]"). A folder list linked by DirList moves to
+// the volume the user chooses.
+class TDriveComboBox : public TCustomComboBox {
+public:
+    explicit TDriveComboBox(TComponent* AOwner);
+
+    // The chosen volume's mount point with a trailing '/', "" when none is chosen.
+    std::string Drive() const;
+    // Chooses the volume that holds the path; a path on no listed volume changes nothing.
+    void SetDrive(const std::string& value);
+    // Lists the mounted volumes again, keeping the choice while it is still mounted.
+    void ReadVolumes();
+    TDirectoryListBox* DirList() const { return dirList_; }
+    void SetDirList(TDirectoryListBox* value);
+
+protected:
+    void Change() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    std::vector<std::string> mountPoints_; // one per item
+    TDirectoryListBox* dirList_ = nullptr;
+};
+
+// The texts of a file filter ("Videos|*.avi;*.mpg|All files|*.*") as items,
+// the first one chosen; Mask is the chosen pair's masks. A file list linked by
+// FileList shows the files the chosen masks match.
+class TFilterComboBox : public TCustomComboBox {
+public:
+    explicit TFilterComboBox(TComponent* AOwner);
+
+    const std::string& Filter() const { return filter_; }
+    void SetFilter(const std::string& value);
+    // The chosen pair's masks joined by ';', "*.*" when none is chosen.
+    std::string Mask() const;
+    TFileListBox* FileList() const { return fileList_; }
+    void SetFileList(TFileListBox* value);
+
+protected:
+    void Change() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    std::string filter_;
+    std::vector<std::string> masks_;       // one per item
+    TFileListBox* fileList_ = nullptr;
+};

@@ -183,6 +183,8 @@ public:
     TWinControl* ActiveControl() const;
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor value);
+    // The installed fonts changed: every form, and every control on it, hears WM_FONTCHANGE.
+    void FontsChanged();
 
 private:
     friend class TCustomForm;

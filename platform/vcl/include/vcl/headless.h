@@ -106,6 +106,9 @@ public:
     void InhibitScreenSaver(bool inhibit) override { screenSaverCalls_.push_back(inhibit); }
     const std::vector<bool>& ScreenSaverCalls() const { return screenSaverCalls_; }
     bool ScreenSaverInhibited() const { return !screenSaverCalls_.empty() && screenSaverCalls_.back(); }
+    // Alert sounds in order, by kind.
+    void Beep(unsigned type) override { beeps_.push_back(type); }
+    const std::vector<unsigned>& Beeps() const { return beeps_; }
     void WaitForWork(MessageQueue& queue, int timeoutMs) override;
     void ProcessNativeEvents() override {}
     void ModalStarted(TCustomForm& form) override;
@@ -135,6 +138,7 @@ private:
     std::string clipboard_;
     bool minimized_ = false;
     std::vector<bool> screenSaverCalls_;
+    std::vector<unsigned> beeps_;
     std::deque<ModalStep> steps_;
     std::vector<std::string> unscripted_;
     std::deque<int> answers_;

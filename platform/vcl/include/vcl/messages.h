@@ -36,6 +36,7 @@ constexpr UINT WM_SETTEXT = 0x000C;
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_ERASEBKGND = 0x0014;
 constexpr UINT WM_SHOWWINDOW = 0x0018;
+constexpr UINT WM_FONTCHANGE = 0x001D; // the installed fonts changed (every window hears it)
 constexpr UINT WM_CANCELMODE = 0x001F;
 constexpr UINT WM_SETCURSOR = 0x0020;
 constexpr UINT WM_CONTEXTMENU = 0x007B;
@@ -63,6 +64,11 @@ constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
+// Clipboard requests an edit carries out (its cut, copy, paste and clear go through them).
+constexpr UINT WM_CUT = 0x0300;
+constexpr UINT WM_COPY = 0x0301;
+constexpr UINT WM_PASTE = 0x0302;
+constexpr UINT WM_CLEAR = 0x0303;
 
 // WM_NCHITTEST answers.
 constexpr LRESULT HTTRANSPARENT = -1;

@@ -28,6 +28,7 @@ public:
     void SelectAll();
     void ClearSelection();
     void Clear() { SetText(""); }
+    // Through WM_CUT, WM_COPY and WM_PASTE.
     void CutToClipboard();
     void CopyToClipboard();
     void PasteFromClipboard();
@@ -109,6 +110,9 @@ protected:
     int topRow_ = 0;                    // first row shown (memo)
 
 private:
+    void DoCut();
+    void DoCopy();
+    void DoPaste();
     void DrawBorder(TCanvas& c);
     void ReplaceText(const std::string& text, int caret);
 

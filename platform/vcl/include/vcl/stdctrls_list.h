@@ -164,9 +164,12 @@ public:
 
 protected:
     virtual void Change();
+    // A choice of the user's in the list or by keys: after Click, OnSelect then Change.
     virtual void Select();
     virtual void DropDown();
     virtual void CloseUp();
+    // The open list's frame, drawn by the list window round its client area.
+    virtual void DrawListFrame(TCanvas& canvas, const TRect& r);
     void Paint() override;
     void KeyDown(unsigned short& Key, TShiftState Shift) override;
     void KeyPress(char& Key) override;

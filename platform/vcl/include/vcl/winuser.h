@@ -28,6 +28,8 @@ HWND GetActiveWindow();
 // Negative while a key is held; Shift, Ctrl and Alt (VK_SHIFT, VK_CONTROL, VK_MENU) are known.
 short GetKeyState(int vk);
 int GetSystemMetrics(int index);
+// Plays the alert sound of a kind (MB_OK, MB_ICONERROR, ... or 0xFFFFFFFF for the simple beep).
+bool MessageBeep(unsigned type);
 bool GetWindowRect(HWND hwnd, TRect& rect);   // screen coordinates
 bool GetClientRect(HWND hwnd, TRect& rect);
 bool InvalidateRect(HWND hwnd, const TRect* rect, bool erase);

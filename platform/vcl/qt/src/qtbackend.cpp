@@ -463,6 +463,8 @@ public:
         if (x11 && SuspendX11ScreenSaver(x11->display(), inhibit)) screenSaverSuspended_ = inhibit;
     }
 
+    void Beep(unsigned) override { QApplication::beep(); }
+
     void Hook(MessageQueue& queue)
     {
         if (hooked_ == &queue) return;
