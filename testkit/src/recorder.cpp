@@ -396,6 +396,7 @@ void Record(RecorderState& s, const ScsiCommand& command, const ScsiResult& resu
 {
     RecordedCommand entry;
     entry.cdb.assign(command.cdb.begin(), command.cdb.end());
+    entry.timeoutMs = command.timeoutMs;
     const std::uint8_t opcode = command.cdb[0];
     if (command.direction == ScsiDirection::Out && command.buffer && opcode != kWrite10) {
         const auto* bytes = static_cast<const std::uint8_t*>(command.buffer);

@@ -606,8 +606,9 @@ TEST_P(Recorder, BlankAndFormatOnlyWhereTheDiscAllows)
     Drive().InsertMedium(Medium::Blank(MediumKind::DvdRam));
     const std::vector<std::uint8_t> ramList = {0x00, 0x82, 0x00, 0x08, 0x00, 0x22, 0x21, 0x20, 0, 0, 0x08, 0};
     EXPECT_TRUE(Send(Cdb6(kFormat, 0, 0x11), 0, ramList).Ok());
-    // The parameter lists are kept with the commands.
+    // The parameter lists and the senders' time-outs are kept with the commands.
     EXPECT_EQ(Drive().CommandsWithOpcode(kFormat).back().data, ramList);
+    EXPECT_EQ(Drive().CommandsWithOpcode(kFormat).back().timeoutMs, 10000u);
 }
 
 TEST_P(Recorder, DvdSectorsLandAtTheirAddressWithZeroRunsLeftSparse)

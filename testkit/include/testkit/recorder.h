@@ -99,6 +99,7 @@ struct RecorderFaults {
 struct RecordedCommand {
     std::vector<std::uint8_t> cdb;
     std::vector<std::uint8_t> data;   // the parameter list sent (never WRITE data)
+    std::uint32_t timeoutMs = 0;      // the time-out the sender gave
     std::uint8_t status = 0;          // SCSI status
     std::uint16_t hostStatus = 0;
     std::uint8_t senseKey = 0, asc = 0, ascq = 0;
