@@ -14,7 +14,8 @@
 #include <mutex>
 #include <optional>
 #include <poll.h>
-#include <spawn.h>
+#include <pthread.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -167,6 +168,92 @@ std::vector<char*> Pointers(std::vector<std::string>& texts)
     return pointers;
 }
 
+// What the new child does between fork and exec, prepared beforehand: only
+// async-signal-safe calls may run there.
+struct ChildSetup {
+    const char* path = nullptr;
+    char* const* argv = nullptr;
+    char* const* envp = nullptr;
+    int in = -1, out = -1, err = -1;
+    const char* folder = nullptr;
+    bool endWithParent = true;
+};
+
+[[noreturn]] void ChildFails(int report, int error)
+{
+    ssize_t ignored = ::write(report, &error, sizeof error);
+    (void)ignored;
+    ::_exit(kExitCannotRun);
+}
+
+// Forks and executes; the child's pid, or -1 with *error set when it could not
+// be started (the child reports a failed exec through a pipe closed on exec).
+pid_t SpawnChild(const ChildSetup& setup, int* error)
+{
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        *error = errno;
+        return -1;
+    }
+    sigset_t all, old;
+    sigfillset(&all);
+    // No handler of ours may run in the child before its signals are reset.
+    pthread_sigmask(SIG_SETMASK, &all, &old);
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(report[0]);
+        // Its own process group, so a cancel reaches everything it starts.
+        ::setpgid(0, 0);
+        if (setup.endWithParent) {
+            // Killed when the program ends, even by SIGKILL; a parent gone
+            // already before this took effect is seen as a new parent.
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (::getppid() != parent)
+                ::_exit(kExitCannotRun);
+        }
+        struct sigaction standard {};
+        standard.sa_handler = SIG_DFL;
+        for (int sig = 1; sig < NSIG; ++sig)
+            ::sigaction(sig, &standard, nullptr);
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        if (::dup2(setup.in, 0) < 0 || ::dup2(setup.out, 1) < 0 || ::dup2(setup.err, 2) < 0)
+            ChildFails(report[1], errno);
+        if (setup.folder && ::chdir(setup.folder) != 0)
+            ChildFails(report[1], errno);
+        // Every other descriptor goes; the report pipe closes at exec and tells of a failed one.
+        if (report[1] > 3)
+            ::close_range(3, static_cast<unsigned>(report[1]) - 1, 0);
+        ::close_range(static_cast<unsigned>(report[1]) + 1, ~0u, 0);
+        ::execve(setup.path, setup.argv, setup.envp);
+        ChildFails(report[1], errno);
+    }
+    const int forkError = errno;
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    ::close(report[1]);
+    if (pid < 0) {
+        ::close(report[0]);
+        *error = forkError;
+        return -1;
+    }
+    int childError = 0;
+    ssize_t n;
+    do {
+        n = ::read(report[0], &childError, sizeof childError);
+    } while (n < 0 && errno == EINTR);
+    ::close(report[0]);
+    if (n == static_cast<ssize_t>(sizeof childError)) {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        *error = childError;
+        return -1;
+    }
+    return pid;
+}
+
 int OpenPidFd(pid_t pid)
 {
 #ifdef SYS_pidfd_open
@@ -184,6 +271,7 @@ struct ChildProcess::State {
     std::condition_variable ended;
     std::thread reader;
     pid_t pid = -1;
+    bool sweepGroup = false;   // the job's group goes with its leader
     bool started = false;
     bool finished = false;
     bool detached = false;
@@ -234,8 +322,8 @@ struct ChildProcess::State {
     void Reap()
     {
         // While the exited leader is still a zombie its group id cannot be
-        // reused, so a cancel can safely sweep the grandchildren now.
-        if (cancelling.load())
+        // reused, so what it left running can safely be swept now.
+        if (cancelling.load() || sweepGroup)
             ::kill(-pid, SIGKILL);
         int status = 0;
         pid_t got;
@@ -402,38 +490,25 @@ bool ChildProcess::Start(const ProcessSpec& spec)
     if ((captureOut && !makePipe(outRead, outWrite)) || (captureErr && !makePipe(errRead, errWrite)))
         return fail(kExitCannotRun, Format("Cannot make a pipe: %s", std::strerror(errno)));
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in.Get(), 0);
-    posix_spawn_file_actions_adddup2(&actions,
-                                     captureOut ? outWrite.Get() : outFile.Valid() ? outFile.Get() : nullOut.Get(), 1);
-    posix_spawn_file_actions_adddup2(&actions, captureErr ? errWrite.Get() : nullOut.Get(), 2);
-    if (!spec.workingFolder.empty())
-        posix_spawn_file_actions_addchdir_np(&actions, spec.workingFolder.c_str());
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    // Its own process group, so Cancel reaches everything it starts.
-    posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
     std::vector<std::string> args = spec.argv;
     std::vector<char*> argPointers = Pointers(args);
     std::vector<char*> envPointers = Pointers(env);
-    pid_t pid = -1;
-    int rc = ::posix_spawn(&pid, path.c_str(), &actions, &attributes, argPointers.data(), envPointers.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    if (rc != 0)
-        return fail(rc == ENOENT ? kExitNotFound : kExitCannotRun,
-                    Format("Cannot run \"%s\": %s", program, std::strerror(rc)));
+    ChildSetup setup;
+    setup.path = path.c_str();
+    setup.argv = argPointers.data();
+    setup.envp = envPointers.data();
+    setup.in = in.Get();
+    setup.out = captureOut ? outWrite.Get() : outFile.Valid() ? outFile.Get() : nullOut.Get();
+    setup.err = captureErr ? errWrite.Get() : nullOut.Get();
+    setup.folder = spec.workingFolder.empty() ? nullptr : spec.workingFolder.c_str();
+    setup.endWithParent = spec.endWithParent;
+    int startError = 0;
+    const pid_t pid = SpawnChild(setup, &startError);
+    if (pid < 0)
+        return fail(startError == ENOENT ? kExitNotFound : kExitCannotRun,
+                    Format("Cannot run \"%s\": %s", program, std::strerror(startError)));
 
+    s.sweepGroup = spec.endWithParent;
     s.pid = pid;
     s.started = true;
     s.out.fd = std::move(outRead);
@@ -593,8 +668,11 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine)
 
 bool SystemLauncher::Launch(const ProcessSpec& spec)
 {
+    // Started to run on its own: it may outlive the program.
+    ProcessSpec own = spec;
+    own.endWithParent = false;
     ChildProcess child;
-    if (!child.Start(spec))
+    if (!child.Start(own))
         return false;
     child.Detach();
     return true;

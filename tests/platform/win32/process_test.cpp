@@ -235,6 +235,43 @@ TEST(Win32Process, GrandchildHoldingThePipeDoesNotHoldUpTheWait)
     ::kill(-child.Pid(), SIGKILL);   // the orphaned sleep
 }
 
+TEST(Win32Process, ChildrenEndWithTheProgram)
+{
+    // The program is killed without a chance to clean up: the tool it was running goes too.
+    std::mutex mutex;
+    std::string line;
+    ChildProcess program;
+    program.OnStdoutLine([&](const std::string& text) {
+        std::lock_guard<std::mutex> guard(mutex);
+        line = text;
+    });
+    ProcessSpec spec;
+    spec.argv = {ExecutableFolder() + "child_holder"};
+    ASSERT_TRUE(program.Start(spec)) << program.Error();
+    pid_t tool = 0;
+    for (int i = 0; i < 2000 && tool == 0; ++i) {
+        {
+            std::lock_guard<std::mutex> guard(mutex);
+            tool = std::atoi(line.c_str());
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_GT(tool, 0);
+    EXPECT_FALSE(IsGone(tool));
+    ::kill(program.Pid(), SIGKILL);   // the program alone, not its group
+    EXPECT_TRUE(BecomesGone(tool));
+    program.Wait();
+}
+
+TEST(Win32Process, WhatAChildLeftRunningIsSweptWhenItEnds)
+{
+    ProcessResult r = RunProcess(Shell("sleep 60 & echo $!"), 20000);
+    ASSERT_TRUE(r.Succeeded()) << r.error;
+    const pid_t left = std::atoi(r.output.c_str());
+    ASSERT_GT(left, 0);
+    EXPECT_TRUE(BecomesGone(left));
+}
+
 TEST(Win32Process, FolderEnvironmentAndRedirections)
 {
     TempFolder temp;

@@ -1,7 +1,8 @@
 #pragma once
 // The one way the program runs other programs: argument vectors (never a
 // shell string), its own process group so a cancel reaches every
-// grandchild, all other descriptors closed, and every child reaped.
+// grandchild, all other descriptors closed, every child reaped, and none
+// left running when the program ends.
 #include "rtl/syncobjs.h"
 
 #include <cstdint>
@@ -20,6 +21,10 @@ struct ProcessSpec {
     std::string stdinFile;           // "" = /dev/null
     std::string stdoutFile;          // "" = captured when captureOutput, else /dev/null
     bool captureOutput = false;      // keep stdout and stderr text (also needed for line callbacks)
+    // The child is killed when the thread that starts it (or the program) ends,
+    // and what it left running in its group is swept when it ends. Launches
+    // that should outlive the program (a viewer opened for the user) clear it.
+    bool endWithParent = true;
 };
 
 // Exit code given when the program could not be started at all.
