@@ -3,6 +3,7 @@
 
 #include "rtl/classes.h"
 #include "rtl/paths.h"
+#include "rtl/savefile.h"
 #include "rtl/sysutils.h"
 #include "shell/burnpubfunction.h"
 #include "shell/projectdata.h"
@@ -204,10 +205,14 @@ bool Save(XmlLines& x, const std::string& path, AuthorXmlRun& run)
         run.ErrorText = "Can not write \"" + x.Bad() + "\" into the DVD description. \nProcess is terminated!";
         return false;
     }
+    // Written beside and renamed into place: a full disk leaves no half file for dvdauthor to read.
     ForceDirectories(ExtractFilePath(path));
     TStringList list;
     list.SetText(x.Text());
-    list.SaveToFile(path);
+    if (!SaveFileAtomically(path, [&](TStream& out) { list.SaveToStream(out); })) {
+        run.ErrorText = "Can not write \n" + path + ". \nProcess is terminated!";
+        return false;
+    }
     run.EncodeStage = false;
     return true;
 }

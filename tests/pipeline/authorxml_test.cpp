@@ -8,6 +8,11 @@
 #include "shell/xmltext.h"
 
 #include <cmath>
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -141,6 +146,43 @@ TEST_F(AuthorRunTest, RegionsOutsideLanguageIniTakeRegionZero)
     run.ClipCount = 1;
     ASSERT_TRUE(WriteTitleMenuAuthorXml(run)) << run.ErrorText;
     EXPECT_NE(Read(AuthorXmlPath()).find("lang=\"EN\""), std::string::npos);
+}
+
+TEST_F(AuthorRunTest, AuthorXmlThatCannotBeWrittenEndsTheRunNamingTheFile)
+{
+    AddClip("one");
+    Touch(work_ + "one.vob");
+    Touch(AuthorXmlPath(), 50);   // an old file is replaced
+    // A file-size limit makes the kernel refuse the write as a full disk would;
+    // the child process carries the limit alone.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{200, 200};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        AuthorXmlRun run;
+        run.ClipCount = 1;
+        run.WithMenu = true;
+        bool written = true;
+        try {
+            written = WriteTitleMenuAuthorXml(run);
+        } catch (...) {
+            ::_exit(2);   // nothing may escape the writer
+        }
+        const bool named = run.ErrorText == "Can not write \n" + AuthorXmlPath() + ". \nProcess is terminated!";
+        ::_exit(!written && named && run.EncodeStage ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    // No half-written file is left for dvdauthor to read, and nothing beside it.
+    EXPECT_FALSE(FileExists(AuthorXmlPath()));
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(program_ + "RES"))
+        left.push_back(entry.path().filename().string());
+    EXPECT_TRUE(left.empty()) << left.front();
 }
 
 TEST_F(AuthorRunTest, TitleMenuLayoutWithMenuIsWrittenByteForByte)

@@ -25,7 +25,9 @@ std::string AuthorXmlPath();            // program folder + "RES/Author.xml"
 // Without WithMenu nothing is written and the answer is false with no ErrorText:
 // the window then shows its Start button and hides Stop.
 bool WriteConvertAuthorXml(AuthorXmlRun& run);
-// True when the file is written and every title VOB exists.
+// True when the file is written and every title VOB exists. The file is
+// written whole or not at all; when it cannot be, the answer is false and
+// ErrorText names it.
 bool WriteTitleMenuAuthorXml(AuthorXmlRun& run);
 bool WriteChapterMenuAuthorXml(AuthorXmlRun& run);
 
