@@ -192,6 +192,22 @@ TEST_F(LoadFileTest, StandardClipBecomesAClipWithItsFactsAndSnapshot)
     ExpectNear(clip.Canvas()->Pixels(12, 15), testkit::RegionColour(0));
 }
 
+TEST_F(LoadFileTest, FileNameThatIsNotUtf8IsProbedUnderItsOwnBytes)
+{
+    // A name from an old archive, with a Latin-1 byte: file names are bytes, the clip is valid.
+    FastClock clock;
+    ScopedClock scoped(clock);
+    const std::string path = folder.File("Caf\xE9 f\xFCr Gro\xDF.avi");
+    std::filesystem::rename(testkit::MakeStandardClip(folder.Path()), path);
+    Result r = Probe(path, 0, 0);
+    EXPECT_EQ(r.message, MSG_LOAD_READY);
+    ASSERT_TRUE(r.clip);
+    EXPECT_EQ(r.clip->SourcePath, path);
+    EXPECT_EQ(r.clip->ClipName, "Caf\xE9 f\xFCr Gro\xDF.avi");
+    EXPECT_EQ(WideToUtf8(r.clip->WidePath), path);   // the wide form gives the bytes back
+    EXPECT_NEAR(r.clip->Duration, 5.0, 0.1);
+}
+
 TEST_F(LoadFileTest, NtscClipFactsComeFromTheDetector)
 {
     FastClock clock;

@@ -5,6 +5,16 @@
 #include <algorithm>
 #include <cstring>
 
+namespace {
+
+// A byte that is not part of valid UTF-8 (a Latin-1 file name) travels as a
+// lone low surrogate, which no valid text holds, and comes back as itself.
+constexpr char32_t kEscapedByte = 0xDC00;
+
+bool IsEscapedByte(char32_t cp) { return cp >= kEscapedByte + 0x80 && cp <= kEscapedByte + 0xFF; }
+
+} // namespace
+
 std::wstring Utf8ToWide(std::string_view s)
 {
     std::wstring out;
@@ -18,7 +28,7 @@ std::wstring Utf8ToWide(std::string_view s)
         else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; extra = 1; }
         else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; extra = 2; }
         else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; extra = 3; }
-        else { out.push_back(L'\xFFFD'); ++i; continue; }
+        else { out.push_back(static_cast<wchar_t>(kEscapedByte + c)); ++i; continue; }
         bool ok = i + extra < s.size();
         for (std::size_t k = 1; ok && k <= extra; ++k) {
             unsigned char cc = static_cast<unsigned char>(s[i + k]);
@@ -27,7 +37,7 @@ std::wstring Utf8ToWide(std::string_view s)
         }
         static constexpr char32_t minimum[4] = {0, 0x80, 0x800, 0x10000};
         if (!ok || cp < minimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            out.push_back(L'\xFFFD');
+            out.push_back(static_cast<wchar_t>(kEscapedByte + c));
             ++i;
             continue;
         }
@@ -43,6 +53,10 @@ std::string WideToUtf8(std::wstring_view w)
     out.reserve(w.size());
     for (wchar_t wc : w) {
         auto cp = static_cast<char32_t>(wc);
+        if (IsEscapedByte(cp)) {
+            out.push_back(static_cast<char>(cp - kEscapedByte));
+            continue;
+        }
         if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
         if (cp < 0x80) out.push_back(char(cp));
         else if (cp < 0x800) {

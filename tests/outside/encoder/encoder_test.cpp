@@ -492,6 +492,18 @@ TEST(EncoderStop, AHangingSourceReadDoesNotHoldUpTheStop)
     }
 }
 
+TEST(EncoderOutputs, SourceNamedInLatin1IsEncoded)
+{
+    // File names are bytes: one that is not UTF-8 reaches the file unchanged.
+    testkit::TempFolder folder;
+    const std::string clip = folder.File("Caf\xE9.avi");
+    std::filesystem::rename(testkit::MakeVideoOnlyClip(folder.Path()), clip);
+    EncoderRun run;
+    run.Prepare(clip, folder.File("out \xE9t\xE9"), {3, true});
+    ASSERT_EQ(run.RunToEnd(), kEncoderDoneSilentAudio) << D_LastError();
+    EXPECT_NEAR(CountFrames(run.video), 50, 2);
+}
+
 // Rows of the first picture's luma, read back with the ffmpeg program.
 std::vector<unsigned char> FirstLuma(const std::string& path, const std::string& folder, int w, int h)
 {

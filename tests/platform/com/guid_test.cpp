@@ -40,12 +40,17 @@ TEST(Guid, WideFormsHonourTheirBuffers)
     EXPECT_EQ(CLSIDFromString(L"{B98DAA1A-1FEC-44E8-89B3-4C1C9968456\x00e9}", &parsed), CO_E_CLASSSTRING);
 }
 
-TEST(WideString, Utf8ConversionsKeepEveryCodePointAndMarkBadBytes)
+TEST(WideString, Utf8ConversionsKeepEveryCodePointAndEveryByte)
 {
     std::string text = "Vid\xC3\xA9o \xE2\x82\xAC \xF0\x9F\x8E\xAC";
     EXPECT_EQ(WideToUtf8(Utf8ToWide(text)), text);
-    EXPECT_EQ(Utf8ToWide("a\xC3"), std::wstring(L"a\xFFFD"));        // truncated sequence
-    EXPECT_EQ(Utf8ToWide("\xC0\xAF"), std::wstring(L"\xFFFD\xFFFD"));  // overlong form
+    // Bytes that are not UTF-8 travel as U+DC00 + byte and come back as themselves.
+    EXPECT_EQ(Utf8ToWide("a\xC3"), std::wstring(L"a\xDCC3"));        // truncated sequence
+    EXPECT_EQ(Utf8ToWide("\xC0\xAF"), std::wstring(L"\xDCC0\xDCAF"));  // overlong form
+    for (const std::string bytes : {"a\xC3", "\xC0\xAF", "Caf\xE9.avi", "\xED\xB3\x80", "\xFF\xFE\x80"})
+        EXPECT_EQ(WideToUtf8(Utf8ToWide(bytes)), bytes);
+    // Lone surrogates that do not stand for a byte are no text.
+    EXPECT_EQ(WideToUtf8(std::wstring(L"\xD800x\xDC10")), "\xEF\xBF\xBDx\xEF\xBF\xBD");
     wchar_t fixed[4];
     CopyWide(fixed, 4, L"abcdef");
     EXPECT_EQ(std::wstring(fixed), L"abc");

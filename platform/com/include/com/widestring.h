@@ -6,7 +6,10 @@
 #include <string>
 #include <string_view>
 
-std::wstring Utf8ToWide(std::string_view text);      // malformed bytes become U+FFFD
+// Text is UTF-8, but file names are bytes: a byte b that is not part of valid
+// UTF-8 becomes the lone surrogate U+DC00 + b, which WideToUtf8 turns back
+// into b, so any name comes back unchanged. Other lone surrogates become U+FFFD.
+std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
 std::string WideToUtf8(LPCWSTR text);                  // null gives ""
 // A copy in CoTaskMemAlloc memory, for out parameters the caller frees with CoTaskMemFree.
