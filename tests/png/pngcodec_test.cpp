@@ -144,10 +144,10 @@ TEST_P(Formats, RoundTripThroughLibpng)
 
 INSTANTIATE_TEST_SUITE_P(AllColourTypes, Formats,
                          ::testing::Combine(::testing::ValuesIn(kFormats), ::testing::Bool()),
-                         [](const auto& info) {
-                             const Format f = std::get<0>(info.param);
+                         [](const auto& param) {
+                             const Format f = std::get<0>(param.param);
                              return "Type" + std::to_string(f.colorType) + "Depth" + std::to_string(f.bitDepth) +
-                                    (std::get<1>(info.param) ? "Adam7" : "Plain");
+                                    (std::get<1>(param.param) ? "Adam7" : "Plain");
                          });
 
 // Narrow images have Adam7 passes without pixels; they carry no rows at all.

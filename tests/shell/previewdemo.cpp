@@ -44,12 +44,12 @@ public:
         facts->SetWordWrap(true);
     }
 
-    void Play(const std::string& clip)
+    void Play(const std::string& file)
     {
         graph = std::make_unique<GraphGroup>();
         graph->MuteAudio = true;
-        if (FAILED(graph->BuildGraph()) || FAILED(graph->RenderClip(Utf8ToWide(clip)))) {
-            info->SetCaption("Cannot play " + clip);
+        if (FAILED(graph->BuildGraph()) || FAILED(graph->RenderClip(Utf8ToWide(file)))) {
+            info->SetCaption("Cannot play " + file);
             return;
         }
         graph->SetVideoWindow(panel->Handle(), TRect{0, 0, panel->Width(), panel->Height()});
@@ -58,9 +58,9 @@ public:
         graph->StartTicker();
     }
 
-    void Probe(const std::string& clip)
+    void Probe(const std::string& file)
     {
-        loader = std::make_unique<TQV_LoadFile>(false, clip, 0, 0, Handle());
+        loader = std::make_unique<TQV_LoadFile>(false, file, 0, 0, Handle());
     }
 
     void WndProc(TMessage& m) override

@@ -133,7 +133,7 @@ struct ClipEncoder::State {
         return built;
     }
 
-    ClipResult Encode(double start, double end, const std::atomic<bool>& cancel);
+    ClipResult Encode(double start, double end, const std::atomic<bool>& stop);
 };
 
 ClipEncoder::ClipEncoder(ClipJob job) : state_(std::make_unique<State>()) { state_->job = std::move(job); }
@@ -160,7 +160,7 @@ ClipResult ClipEncoder::Run(double start, double end, ClipProgress& progress, co
     return result;
 }
 
-ClipResult ClipEncoder::State::Encode(double start, double end, const std::atomic<bool>& cancel)
+ClipResult ClipEncoder::State::Encode(double start, double end, const std::atomic<bool>& stop)
 {
     Build();
     if (!built) return ClipResult::Failed;
@@ -187,10 +187,10 @@ ClipResult ClipEncoder::State::Encode(double start, double end, const std::atomi
     active.store(true);
     const bool sound = graph.HasSound();
     EncodeGraph::Outcome outcome = graph.Run(
-        cancel, [&] { return failed.load() || (videoDone.load() && (audioDone.load() || !sound)); },
+        stop, [&] { return failed.load() || (videoDone.load() && (audioDone.load() || !sound)); },
         [&] { KeepPictureWithSound(); });
     active.store(false);
-    if (cancel.load() || outcome == EncodeGraph::Outcome::Cancelled) {
+    if (stop.load() || outcome == EncodeGraph::Outcome::Cancelled) {
         video->Abort();
         return ClipResult::Cancelled;
     }
@@ -212,7 +212,7 @@ ClipResult ClipEncoder::State::Encode(double start, double end, const std::atomi
     total = std::min(total, span);
     while (video->Seconds() < total) {
         const std::int64_t before = video->Frames();
-        if (cancel.load()) {
+        if (stop.load()) {
             video->Abort();
             return ClipResult::Cancelled;
         }

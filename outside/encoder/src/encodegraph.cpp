@@ -89,15 +89,15 @@ class PictureCallback final : public videosink::SampleCallback {
 public:
     HRESULT OnMediaType(const AM_MEDIA_TYPE* mt) override
     {
-        PictureShape shape;
+        PictureShape connected;
         const BITMAPINFOHEADER* bih = mt ? VideoBitmapHeader(*mt) : nullptr;
         if (!bih) return S_OK;
-        shape.layout = mt->subtype == MEDIASUBTYPE_RGB24 ? PictureLayout::Rgb24 : PictureLayout::Yuy2;
-        shape.width = bih->biWidth;
-        shape.height = bih->biHeight < 0 ? -bih->biHeight : bih->biHeight;
-        const int bits = shape.layout == PictureLayout::Rgb24 ? 24 : 16;
-        shape.stride = ((shape.width * bits + 31) & ~31) / 8;
-        this->shape = shape;
+        connected.layout = mt->subtype == MEDIASUBTYPE_RGB24 ? PictureLayout::Rgb24 : PictureLayout::Yuy2;
+        connected.width = bih->biWidth;
+        connected.height = bih->biHeight < 0 ? -bih->biHeight : bih->biHeight;
+        const int bits = connected.layout == PictureLayout::Rgb24 ? 24 : 16;
+        connected.stride = ((connected.width * bits + 31) & ~31) / 8;
+        shape = connected;
         return S_OK;
     }
     HRESULT OnSample(IMediaSample* sample) override

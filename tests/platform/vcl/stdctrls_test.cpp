@@ -599,12 +599,12 @@ TEST_F(RadioGroup, LoadedInOneGoAndFreedWithItsButtons)
     g->Items()->Add("Image");
     g->Items()->Add("Text");
     g->SetItemIndex(1);
-    int clicks = 0;
-    g->OnClick = [&](TObject*) { ++clicks; };
+    int loadClicks = 0;
+    g->OnClick = [&](TObject*) { ++loadClicks; };
     g->EndLoading();
     ASSERT_NE(g->Buttons(1), nullptr);
     EXPECT_TRUE(g->Buttons(1)->Checked());
-    EXPECT_EQ(clicks, 0); // loading is quiet
+    EXPECT_EQ(loadClicks, 0); // loading is quiet
     g->Free();
     form->Show();
     headless->Snapshot(*form);

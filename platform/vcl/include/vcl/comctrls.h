@@ -60,7 +60,7 @@ public:
     void WndProc(TMessage& Message) override;
 
 protected:
-    virtual void Changed();
+    void Changed() override;
     void Paint() override;
     void KeyDown(unsigned short& Key, TShiftState Shift) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
