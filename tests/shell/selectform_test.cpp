@@ -74,6 +74,7 @@ protected:
 TEST_F(SelectFormTest, EveryShowStartsWithDvdInItsTasksTexts)
 {
     for (int mode = 0; mode < 3; ++mode) {
+        SCOPED_TRACE(mode);
         Run(mode, [&](TQV_Video_DVD_Select_Form& f) {
             EXPECT_EQ(f.SelectedDiscType, 1);
             EXPECT_EQ(Marker(), (TPoint{96, 192}));
@@ -85,7 +86,7 @@ TEST_F(SelectFormTest, EveryShowStartsWithDvdInItsTasksTexts)
             EXPECT_EQ(f.Label_VCD->Caption(), kCaptions[mode][2]);
             headless->ClickControl(*f.kivImageButton_SelectVCD);   // left on VCD: the next show forgets it
             headless->ClickControl(*f.kivImageButton1);
-        }) << mode;
+        });
     }
 }
 
