@@ -136,7 +136,9 @@ TEST_F(MainFormTest, TaskButtonsOpenTheChoiceInTheirModesAndGoOnToTheFirstMissin
             EXPECT_TRUE(headless->WindowVisible(*main)) << t.mode;
             // A kind chosen: the next window is not there yet and says so. None: the task just ends.
             ASSERT_EQ(headless->MessageBoxes().size(), boxes + (accept ? 1 : 0)) << t.mode;
-            if (accept) EXPECT_EQ(headless->MessageBoxes().back().text, kTaskNotAvailableText);
+            if (accept) {
+                EXPECT_EQ(headless->MessageBoxes().back().text, kTaskNotAvailableText);
+            }
         }
     }
     EXPECT_TRUE(headless->UnscriptedModals().empty());

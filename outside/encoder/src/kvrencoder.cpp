@@ -231,7 +231,7 @@ KVRENCODER_API void D_Run()
     lib.worker = std::thread([core = lib.core, encoder, state, letGo, start, end, run] {
         ClipResult result = encoder ? encoder->Run(start, end, state->progress, state->cancel) : ClipResult::Failed;
         {
-            std::lock_guard lock(core->mutex);
+            std::lock_guard held(core->mutex);
             if (core->run != run || result == ClipResult::Cancelled) {
                 // Stopped or given up: nothing is posted, and the files of a clip
                 // that finished just then go too, since nobody will take them.

@@ -77,7 +77,9 @@ TEST(Fonts, FamilyFontsAndCharacterSets)
 {
     if (!HaveLiberation()) GTEST_SKIP() << "Liberation fonts not installed";
     for (const TFontFamily& f : EnumFontFamilies()) {
-        if (f.Name == "Liberation Sans") EXPECT_EQ(f.CharSet, ANSI_CHARSET);
+        if (f.Name == "Liberation Sans") {
+            EXPECT_EQ(f.CharSet, ANSI_CHARSET);
+        }
     }
     // A scalable family is one entry whatever its styles; a desktop name stands for its family.
     const auto liberation = EnumFontFamily("liberation sans");
