@@ -400,6 +400,51 @@ TBitmap MenuSelect()
     return b;
 }
 
+// The combo boxes' drop-down button, stretched over the button's rectangle:
+// MacOS an aqua face under the arrow the control draws itself, WinXP a pale
+// blue face that carries its own dark arrow.
+TBitmap ComboButton(const Look& l)
+{
+    const int w = 17, h = 19;
+    TBitmap b = Blank(w, h, ToColor(l.form));
+    if (l.prefix == "MACOS") {
+        PaintBox(b, {0, 0, double(w), double(h), 4, Hex(0xD8ECFF), l.accentTop, l.accentBorder, l.gloss, false, true});
+        return b;
+    }
+    PaintBox(b, {0, 0, double(w), double(h), 2, Hex(0xDCE8FE), Hex(0xA8C0F4), Hex(0x98B2EC), 0.1, false, true});
+    PaintShape(b, 0, 0, w, h, Hex(0x4D6185), [](double x, double y) {
+        return SegmentDistance(x, y, 5, 8, 8.5, 11.5) < 1.15 || SegmentDistance(x, y, 8.5, 11.5, 12, 8) < 1.15;
+    });
+    return b;
+}
+
+// The font list's marks, 20 x 12 on the key colour: a scalable font's two
+// overlapping letters T, and a printer for a device font.
+TBitmap FontTrueType()
+{
+    TBitmap b = Blank(20, 12, kKey);
+    auto letterT = [](double ox) {
+        return [ox](double x, double y) {
+            return (y >= 1 && y < 3 && x >= ox && x < ox + 9) || (x >= ox + 3.5 && x < ox + 5.5 && y >= 1 && y < 11);
+        };
+    };
+    PaintShape(b, 0, 0, 20, 12, Hex(0x8A8A8A), letterT(1));
+    PaintShape(b, 0, 0, 20, 12, Hex(0x1F4FB8), letterT(8));
+    return b;
+}
+
+TBitmap FontDevice()
+{
+    TBitmap b = Blank(20, 12, kKey);
+    FillRect(b, 5, 0, 14, 5, ToColor(Hex(0xFFFFFF)));            // the sheet
+    FillRect(b, 2, 4, 18, 10, ToColor(Hex(0x5A5A5A)));           // the body
+    FillRect(b, 3, 5, 17, 9, ToColor(Hex(0x9A9A9A)));
+    FillRect(b, 14, 6, 16, 7, ToColor(Hex(0x3CC83C)));           // the lamp
+    FillRect(b, 5, 9, 14, 11, ToColor(Hex(0xFFFFFF)));           // the printed page
+    for (int x = 5; x < 14; ++x) b.SetPixel(x, 0, ToColor(Hex(0x7A7A7A)));
+    return b;
+}
+
 // The menus' check mark: black on white, white being the transparent colour.
 TBitmap MenuChecked()
 {
@@ -457,11 +502,14 @@ Pictures DrawAll()
         out.emplace_back(p + "SIDECHENNEL_HANDLE", PanelHandles(l));
         out.emplace_back(p + "SIDECHENNEL_BAR", SideBar(l));
         if (l.prefix == "DEEPBLUE") out.emplace_back("PANEL_BUTTON", PanelHandles(l));
+        if (l.prefix == "MACOS" || l.prefix == "WINXP") out.emplace_back(p + "COMBOBOX_BUTTON", ComboButton(l));
         ++i;
     }
     out.emplace_back("MACOS_MENU_BAR", MenuBar());
     out.emplace_back("MACOS_MENU_SELECT", MenuSelect());
     out.emplace_back("MENU_CHECKED", MenuChecked());
+    out.emplace_back("FONTCOMBO_TRUETYPE_FNT", FontTrueType());
+    out.emplace_back("FONTCOMBO_DEVICE_FNT", FontDevice());
     out.emplace_back("MSNPOPFORM", NoticeWindow());
     return out;
 }

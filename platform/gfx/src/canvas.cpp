@@ -131,7 +131,10 @@ void TCanvas::Polygon(std::span<const TPoint> points)
     if (points.size() < 2) return;
     TCanvasPainter p(*this);
     if (!p.Ok()) return;
-    // Interior: pixel centres inside by the alternate (even-odd) rule.
+    // Interior by the alternate (even-odd) rule, a pixel standing for its
+    // top-left corner as on the platform: left and top edges inside, right and
+    // bottom ones outside. With the outline drawn over it, a small triangle
+    // such as a drop-down arrow comes out solid.
     const Ink brush = p.BrushInk(true);
     if (brush.kind != Ink::None && points.size() >= 3) {
         int top = points[0].Y, bottom = points[0].Y;
@@ -141,7 +144,7 @@ void TCanvas::Polygon(std::span<const TPoint> points)
         }
         std::vector<double> xs;
         for (int y = top; y < bottom; ++y) {
-            const double cy = y + 0.5;
+            const double cy = y;
             xs.clear();
             for (std::size_t i = 0; i < points.size(); ++i) {
                 const TPoint& a = points[i];
@@ -151,8 +154,8 @@ void TCanvas::Polygon(std::span<const TPoint> points)
             }
             std::sort(xs.begin(), xs.end());
             for (std::size_t i = 0; i + 1 < xs.size(); i += 2) {
-                const int x0 = static_cast<int>(std::ceil(xs[i] - 0.5));
-                const int x1 = static_cast<int>(std::ceil(xs[i + 1] - 0.5));
+                const int x0 = static_cast<int>(std::ceil(xs[i]));
+                const int x1 = static_cast<int>(std::ceil(xs[i + 1]));
                 p.Span(p.DevY(y), p.DevX(x0), p.DevX(x1), brush);
             }
         }

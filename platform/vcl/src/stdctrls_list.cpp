@@ -451,12 +451,16 @@ void TCustomComboBox::SetStyle(TComboBoxStyle value)
         edit_->OnKeyPress = [this](TObject*, char& key) {
             if (OnKeyPress) OnKeyPress(this, key);
         };
+        // A focused combo keeps its focus in the edit part it gained.
+        if (Focused() && edit_->CanFocus()) edit_->SetFocus();
     } else if (!HasEdit() && edit_) {
         TEdit* e = edit_;
+        const bool focused = e->Focused();
         edit_ = nullptr;
         // Off the parent first: a control's own destructor unlinks it too late to be found as windowed.
         e->SetParent(nullptr);
         e->Free();
+        if (focused && CanFocus()) SetFocus();
     }
     PlaceEdit();
     Invalidate();
@@ -585,6 +589,8 @@ TRect TCustomComboBox::ButtonRect() const
     if (style_ == csSimple) return {};
     TRect r = ClientRect();
     InflateRect(r, -2, -2);
+    // A mirrored combo box has its button at the left.
+    if (UseRightToLeftAlignment()) return Rect(r.Left, r.Top, r.Left + 17, r.Bottom);
     return Rect(r.Right - 17, r.Top, r.Right, r.Bottom);
 }
 
@@ -592,7 +598,10 @@ TRect TCustomComboBox::EditRect() const
 {
     TRect r = ClientRect();
     InflateRect(r, -2, -2);
-    if (style_ != csSimple) r.Right -= 17;
+    if (style_ != csSimple) {
+        if (UseRightToLeftAlignment()) r.Left += 17;
+        else r.Right -= 17;
+    }
     return r;
 }
 
@@ -655,8 +664,9 @@ void TCustomComboBox::SetDroppedDown(bool value)
     list_ = nullptr;
     dropped_ = false;
     w->Free();
-    if (picked >= 0) SelectByUser(picked);
+    // The list closes up before the choice made in it takes effect.
     CloseUp();
+    if (picked >= 0) SelectByUser(picked);
     Invalidate();
 }
 
@@ -811,6 +821,7 @@ void TCustomComboBox::WndProc(TMessage& m)
         m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
         return;
     case CM_FONTCHANGED:
+    case CM_BIDIMODECHANGED:
         TCustomControl::WndProc(m);
         PlaceEdit();
         return;

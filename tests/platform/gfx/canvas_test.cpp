@@ -234,6 +234,15 @@ TEST(CanvasRules, PolygonFillsWithTheBrushAndOutlinesEveryVertex)
     EXPECT_EQ(b.Pixel(2, 17), clBlack);
     EXPECT_EQ(b.Pixel(5, 5), clRed);
     EXPECT_EQ(b.Pixel(15, 15), clWhite);
+
+    // A drop-down arrow (7, 5, 3, 1 pixels wide) is solid: no gap between fill and outline.
+    TBitmap a = White(10, 6);
+    a.Canvas()->Brush()->SetColor(clBlack);
+    const TPoint arrow[] = {{1, 1}, {7, 1}, {4, 4}};
+    a.Canvas()->Polygon(arrow);
+    const char* rows[] = {"..........", ".#######..", "..#####...", "...###....", "....#.....", ".........."};
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 10; ++x) EXPECT_EQ(a.Pixel(x, y) == clBlack, rows[y][x] == '#') << x << "," << y;
 }
 
 TEST(CanvasRules, ClipOriginAndSavedStates)

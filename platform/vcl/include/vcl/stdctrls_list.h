@@ -116,6 +116,7 @@ public:
     ~TCustomComboBox() override;
 
     TStringList* Items() { return items_.get(); }
+    const TStringList* Items() const { return items_.get(); }
     void SetItems(const TStrings& value) { items_->Assign(value); }
     int ItemIndex() const { return itemIndex_; }
     virtual void SetItemIndex(int value);
@@ -141,7 +142,7 @@ public:
     bool DroppedDown() const { return dropped_; }
     // Opening runs the list's loop until it closes (a click, Enter, Escape).
     void SetDroppedDown(bool value);
-    TRect ButtonRect() const;          // client coordinates; empty for csSimple
+    TRect ButtonRect() const;          // client coordinates, at the left when mirrored; empty for csSimple
     TRect ListRect() const;            // screen rectangle of the open list, empty when closed
     TRect EditRect() const;            // the text area, client coordinates
     TComboListWindow* ListWindow() const { return list_; }
