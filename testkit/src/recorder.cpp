@@ -466,9 +466,16 @@ VirtualRecorder::~VirtualRecorder() = default;
 
 ScsiResult VirtualRecorder::Execute(const ScsiCommand& command)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex_);
     RecorderState& s = *state_;
     const std::uint8_t opcode = command.cdb[0];
+    if (s.faults.stallOpcode != 0 && s.faults.stallOpcode == opcode) {
+        s.faults.stallOpcode = 0;
+        stalled_ = true;
+        released_ = false;
+        stallCv_.wait(lock, [&] { return released_; });
+        stalled_ = false;
+    }
     ScsiResult result;
     const int nth = ++s.opcodeCounts[opcode];
     if (s.faults.timeoutOpcode == opcode && s.faults.timeoutOnNth == nth) {
@@ -548,6 +555,21 @@ void VirtualRecorder::SetFaults(const RecorderFaults& faults)
     state_->faults = faults;
     state_->opcodeCounts.clear();
     state_->formatRefused = false;
+}
+
+bool VirtualRecorder::Stalled() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return stalled_;
+}
+
+void VirtualRecorder::ReleaseStall()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        released_ = true;
+    }
+    stallCv_.notify_all();
 }
 
 RecorderFaults VirtualRecorder::Faults() const

@@ -17,6 +17,7 @@
 // process's clock (CurrentClock), so tests drive them with a ManualClock.
 #include "win32/scsi.h"
 
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -93,6 +94,8 @@ struct RecorderFaults {
     int lateReadyCommands = 0;                  // after a load: 2/04/01 for N commands
     bool refuseFirstFormat = false;             // the first FORMAT UNIT fails (3/31/01)
     bool unitAttentionOnChange = false;         // a changed medium answers 6/28/00 once
+    std::uint8_t stallOpcode = 0;               // the next command with this opcode (not 0) hangs
+                                                //   until ReleaseStall, as a drive that stops answering
 };
 
 // One command as the drive saw it, and its answer.
@@ -121,6 +124,9 @@ public:
 
     void SetFaults(const RecorderFaults& faults);
     RecorderFaults Faults() const;
+    // A command is hanging on the stall fault now.
+    bool Stalled() const;
+    void ReleaseStall();
     // Turns the write throttle on or off: writes fill the buffer, which drains
     // at the write speed last set (SET CD SPEED, SET STREAMING).
     void SetThrottle(bool on);
@@ -144,6 +150,9 @@ private:
     RecorderConfig config_;
     mutable std::mutex mutex_;
     std::unique_ptr<recorder::RecorderState> state_;
+    std::condition_variable stallCv_;
+    bool stalled_ = false;    // under mutex_
+    bool released_ = false;
 };
 
 // A recorder in the pass-through's table for one scope.

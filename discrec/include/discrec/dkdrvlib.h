@@ -1,0 +1,304 @@
+#pragma once
+// TSCSIDevice: one CD/DVD drive reached through the ASPI entry points (Dkaspi).
+// It lists the drives, selects one by its device string, runs SCSI/MMC
+// commands on it with time-outs, debug lines and sense decoding, and reads the
+// drive's capabilities, speeds, buffer and disc.
+//
+// Device strings: "H:T:L,<drive>: " + vendor (8) + product (16) + revision (4),
+// with " (not supported)" for a write-once (type 4) device. <drive> is the
+// device node ("/dev/sr0"), or a virtual drive's own name.
+//
+// Threads: commands may come from the caller's thread and from the writer,
+// cache and erase threads at once. Every command has its own request block and
+// reply buffers; the decoded text of the last failure is kept under a guard.
+// Sequences that must not interleave take Lock()/Unlock().
+#include "discrec/dksense.h"
+#include "rtl/classes.h"
+#include "rtl/syncobjs.h"
+#include "vcl/components.h"
+#include "win32/aspi.h"
+#include "win32/scsi.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum TScsiDeviceCapability : unsigned {
+    dcReadCDR,
+    dcReadCDRW,
+    dcReadMethod2,
+    dcReadDVD,
+    dcReadDVDR,
+    dcReadDVDRW,
+    dcReadDVDRAM,
+    dcReadDVDPLUSR,
+    dcReadDVDPLUSRW,
+    dcWriteCDR,
+    dcWriteCDRW,
+    dcWriteTest,
+    dcWriteDVDR,
+    dcWriteDVDRW,
+    dcWriteDVDRAM,
+    dcWriteDVDPLUSR,
+    dcWriteDVDPLUSRW,
+    dcWriteISRC,
+    dcUnderrunProtection,
+};
+
+enum TWriteMethod : unsigned { wmDAO, wmSAO, wmTAO };
+
+// A set of enumeration values, as the framework's sets hold them.
+template <class E>
+class TEnumSet {
+public:
+    constexpr TEnumSet() = default;
+    constexpr TEnumSet(std::initializer_list<E> values)
+    {
+        for (E v : values)
+            Include(v);
+    }
+    constexpr void Include(E v) { bits_ |= Bit(v); }
+    constexpr void Exclude(E v) { bits_ &= ~Bit(v); }
+    constexpr bool Contains(E v) const { return (bits_ & Bit(v)) != 0; }
+    constexpr bool Empty() const { return bits_ == 0; }
+    constexpr void Clear() { bits_ = 0; }
+    friend constexpr bool operator==(TEnumSet a, TEnumSet b) = default;
+
+private:
+    static constexpr std::uint32_t Bit(E v) { return std::uint32_t{1} << static_cast<unsigned>(v); }
+    std::uint32_t bits_ = 0;
+};
+using TScsiDeviceCapabilities = TEnumSet<TScsiDeviceCapability>;
+using TWriteMethods = TEnumSet<TWriteMethod>;
+
+using TDeviceChangedEvent = std::function<void(TObject* Sender)>;
+// mType: 0 errors and command logs, 1 progress and notes, 4 the burner's notes on the disc.
+using TOnDebugMsg = std::function<void(TObject* Sender, const std::string& Message, std::uint8_t mType)>;
+using TEraseDoneEvent = std::function<void(TObject* Sender, bool WithError)>;
+
+// Disc kinds, as DiscType answers them. Kinds below 4 are CD kinds.
+enum : std::uint8_t {
+    dkUnknown = 0,
+    dkCDROM = 1,
+    dkCDR = 2,
+    dkCDRW = 3,
+    dkDVDROM = 4,
+    dkDVDR = 5,
+    dkDVDRAM = 6,
+    dkDVDRW = 7,              // never produced
+    dkDVDRWRestricted = 8,
+    dkDVDRWSequential = 9,
+    dkDVDPLUSRW = 10,
+    dkDVDPLUSR = 11,
+    dkDDCDROM = 12,
+    dkDDCDR = 13,
+    dkDDCDRW = 14,
+};
+extern const std::array<std::string_view, 15> DiscTypeString;
+inline bool IsCDKind(std::uint8_t kind) { return kind < dkDVDROM; }
+
+// Log every command as a debug line (else only a failing first command of a device).
+extern std::atomic<bool> GenerateLogs;
+// The debug-line name of an opcode: 22 characters for the known ones, else two hex digits.
+std::string_view CommandName(std::uint8_t opcode);
+
+// Whether sense bytes report "not ready yet" (sense key 2, ASC 04: becoming
+// ready, format, long write or operation in progress).
+bool IsNotReadyYet(const std::uint8_t* sense);
+
+// The capabilities page (0x2A) as last read, its speed words in host order (kB/s).
+struct TCapabilityPage {
+    std::vector<std::uint8_t> Bytes;   // the page from its code byte
+    std::uint16_t MaxReadSpeed = 0;
+    std::uint16_t CurrentReadSpeed = 0;
+    std::uint16_t MaxWriteSpeed = 0;
+    std::uint16_t CurrentWriteSpeed = 0;
+    std::uint16_t BufferSizeKB = 0;
+};
+
+class TSCSIDevice : public TComponent {
+public:
+    explicit TSCSIDevice(TComponent* AOwner);
+    ~TSCSIDevice() override;
+
+    // ---- the ASPI layer ----
+    bool InitializeASPI(bool UseSPTI, const std::string& DllPath);
+    bool DeInitializeASPI();
+    bool ASPIInitialized() const;
+    void GetHostAdapterInfo(std::uint8_t Ha);
+
+    // ---- drives ----
+    TStrings& Devices() { return *devices_; }
+    void ScanDevices();
+    void SetDeviceID(const std::string& ID);
+    bool SelectDevice(const std::string& ID);
+    bool SetDeviceByDriveLetter(char Letter);
+    bool SetDriveLetter(char Letter) { return SetDeviceByDriveLetter(Letter); }
+    // 'A' + the drive number of the selected drive, the character 0 when unknown.
+    char GetDriveLetter();
+    // The device node of the selected drive ("/dev/sr0", a virtual drive's name), "" when unknown.
+    std::string GetDevicePath();
+    // The drive number the ASPI layer gives for an address (get disk info), 255 when none.
+    std::uint8_t GetDiskLetter(std::uint8_t Ha, std::uint8_t Target, std::uint8_t Lun);
+    std::string DeviceID() const;
+    std::string DeviceDescription() const;
+    std::uint8_t PeripheralType() const { return peripheralType_; }
+    bool DeviceSelected() const { return address_.hostAdapter != 254; }
+    ScsiAddress Address() const { return address_; }
+
+    // ---- commands ----
+    // Runs one execute request on the selected drive: a time-out below 10001 ms
+    // becomes 10000 ms; a request the layer does not finish in time is taken
+    // back (abort request) and reads as failed with host-adapter status 9.
+    // Success is SRB status 1. Answers 226 without sending when no layer is
+    // bound or no drive is selected, else 1.
+    int ExecScsiCommand(TSRB_ExecSCSICmd& SRB, int Timeout);
+    bool ScsiReset();
+    bool AbortSCSICommand(TSRB_Header* SRB);
+
+    bool TestUnitReady(int Timeout);
+    bool Rewind();
+    bool RequestSense(void* Buf, std::uint8_t Len);
+    bool FormatUnit(std::uint8_t Flags, const void* Buf, std::uint32_t Len);
+    bool Inquiry();
+    bool LoadMedium(bool Eject);
+    bool LockMedium(bool Unlock);
+    bool LockDrive(bool Lock) { return LockMedium(Lock); }
+    bool GetFormatCapacity(std::uint32_t& Capacity, std::uint32_t& BlockLength);
+    bool ReadCapacity(std::uint32_t& LBA, std::uint32_t& BlockLen);
+    bool Read10(std::uint32_t LBA, std::uint16_t Blocks, void* Buf, std::uint32_t Len);
+    bool Write10(std::int32_t LBA, std::uint16_t Blocks, const void* Buf, std::uint32_t Len, std::uint8_t Flags);
+    bool FlushCache(int Timeout, bool Immed);
+    bool ReadTOC(std::uint8_t Format, void* Buf, std::uint16_t Len, std::uint8_t Track, bool MSF, std::uint8_t Control);
+    bool GetConfigData(std::uint8_t RT, std::uint16_t Feature, void* Buf, std::uint16_t Len);
+    bool ReadDiscInformationRaw(void* Buf, std::uint16_t Len);
+    bool ReserveTrack(std::uint32_t Size);
+    bool SendOPC();
+    bool ModeSelect10(const void* Buf, std::uint16_t Len);
+    bool ModeSense10(std::uint8_t Page, void* Buf, bool Default, std::uint16_t Len);
+    bool CloseTrack(bool Immed, bool Session, std::uint8_t Track);
+    bool CloseTrackDVD(bool Immed, std::uint8_t Func, std::uint8_t B3 = 0, std::uint8_t B4 = 0, std::uint8_t B5 = 0);
+    bool ReadBufferCapacity(std::uint32_t& Total, std::uint32_t& Free);
+    bool SendCueSheet(const void* Buf, std::uint32_t Len);
+    bool ReadDVDStructure(std::uint8_t Layer, std::uint8_t Format, void* Buf, std::uint16_t Len);
+    bool SetStreaming(const void* Buf, std::uint16_t Len);
+    // Speeds in kB/s; 0 asks for the drive's fastest.
+    bool SetCDSpeed(std::uint16_t Read, std::uint16_t Write);
+    bool ReadCD(std::uint32_t LBA, std::uint32_t Blocks, void* Buf, std::uint32_t Len, std::uint8_t SectorType,
+                std::uint8_t Flags, std::uint8_t Sub);
+    bool SendDVDStructure(std::uint8_t Format, const void* Buf, std::uint16_t Len);
+    bool SendDVDStructureTimeStamp(TDateTime DateTime);
+
+    // ---- capabilities, speeds and write parameters ----
+    bool GetDeviceCapabilities(bool Default = true);
+    TScsiDeviceCapabilities Capabilities() const;
+    TCapabilityPage CapabilityPage() const;
+    bool IsJustLinkCapable();
+    std::uint16_t MaxWriteSpeed();
+    std::uint16_t MaxReadSpeed();
+    std::uint16_t CurrentReadSpeed();
+    std::uint16_t CurrentWriteSpeed();
+    std::uint16_t DeviceMaxWriteSpeed() const { return deviceMaxWriteSpeed_; }
+    std::uint16_t DeviceMaxReadSpeed() const { return deviceMaxReadSpeed_; }
+    std::uint32_t DeviceBufferSize() const { return deviceBufferSize_; }
+    std::uint32_t DeviceFreeBufferSize() const { return deviceFreeBufferSize_; }
+    std::uint16_t ReadSpeed() const { return readSpeed_; }
+    void SetReadSpeed(std::uint16_t S) { readSpeed_ = S; }
+    std::uint16_t WriteSpeed() const { return writeSpeed_; }
+    // SET CD SPEED with ReadSpeed and S; WriteSpeed becomes S whatever the drive answered.
+    void SetWriteSpeed(std::uint16_t S);
+
+    bool CheckWriteMethod(TWriteMethod wm);
+    TWriteMethods GetWriteMethods();
+    TWriteMethods WriteMethods() const { return writeMethods_; }
+    // Writes page 5 for a disc kind (nothing for DVD-RAM).
+    bool SetWriteParams(bool TestWrite, bool BufferUnderrun, std::uint8_t DiscKind);
+
+    // Waits until the drive stops reporting "not ready yet"; false when Timeout ms ran out.
+    bool WaitForReady(int Timeout, int Interval);
+
+    // The last disc kind found.
+    std::uint16_t MediumIs() const { return mediumIs_; }
+
+    // ---- texts and events ----
+    std::string LastError() const;
+    TScsiErrorRecord ErrorRecord() const;
+    void DebugMsg(const std::string& Message, std::uint8_t mType);
+    bool DoDebug = false;
+    TDeviceChangedEvent OnDeviceChange;
+    TOnDebugMsg OnDebugMessage;
+
+    void Lock() { lock_.Enter(); }
+    void Unlock() { lock_.Leave(); }
+
+    // Model flags from the product string.
+    bool FlagA() const { return flagA_; }
+    bool FlagB() const { return flagB_; }
+    bool FlagD() const { return flagD_; }
+    bool LateReady() const { return lateReady_; }
+
+    // Byte order helpers.
+    static std::uint16_t L2MW(std::uint16_t W);
+    static std::uint32_t L2MDW(std::uint32_t DW);
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+    // Holds the medium-command flag while a tray command runs.
+    std::atomic<bool> mediumCommand_{false};
+    std::atomic<bool> erasing_{false};
+    std::atomic<std::uint16_t> mediumIs_{0};   // the last disc kind found (DVD-RAM needs no disc polling)
+
+private:
+    // Runs a command block; success is SRB status 1 (Write10 also takes 0).
+    bool Run(const std::vector<std::uint8_t>& cdb, std::uint8_t direction, void* buffer, std::uint32_t length,
+             int timeout, TSRB_ExecSCSICmd* out = nullptr);
+    void DeviceChanged();
+    void LogCommand(const TSRB_ExecSCSICmd& srb, const TScsiErrorRecord& record);
+    void ClearSelection();
+    // The drive key and node of an address (0 and "" when unknown).
+    char DriveLetterOf(ScsiAddress address);
+    std::string DevicePathOf(ScsiAddress address);
+    // "H:T:L,<drive>: " + the identification of the device at the current address,
+    // "" when it is no CD/DVD device.
+    std::string ProbeDeviceString();
+    // Reads a mode page; `at` is where the page begins in `reply`.
+    bool ReadModePage(std::uint8_t page, bool defaults, std::uint16_t allocation, std::vector<std::uint8_t>& reply,
+                      std::size_t& at);
+    // Sends a MODE SENSE reply back as a MODE SELECT parameter list.
+    bool WriteModePage(std::vector<std::uint8_t>& reply, std::size_t at);
+    // The last failed command reported "not ready yet".
+    bool SenseNotReadyYet() const;
+
+    ScsiAddress address_{254, 254, 254};
+    std::string deviceId_;
+    std::string description_;
+    std::uint8_t peripheralType_ = 127;
+    alignas(8) std::array<std::uint8_t, 128> inquiryData_{};
+    std::unique_ptr<TStringList> devices_;
+    std::vector<char> deviceLetters_;   // beside Devices: the drive key of each
+    TSRB_HAInquiry haInquiry_;
+    int hostAdapterCount_ = -1;         // -1: the layer did not answer
+
+    mutable std::mutex stateMutex_;       // guards the fields below it that threads share
+    TScsiErrorRecord error_;
+    TScsiDeviceCapabilities capabilities_;
+    TCapabilityPage capabilityPage_;
+
+    std::atomic<std::uint16_t> deviceMaxWriteSpeed_{0};
+    std::atomic<std::uint16_t> deviceMaxReadSpeed_{0};
+    std::atomic<std::uint32_t> deviceBufferSize_{0};
+    std::atomic<std::uint32_t> deviceFreeBufferSize_{0};
+    std::atomic<std::uint16_t> readSpeed_{0};
+    std::atomic<std::uint16_t> writeSpeed_{0};
+    TWriteMethods writeMethods_;
+    bool flagA_ = false, flagB_ = false, flagD_ = false, lateReady_ = false;
+    std::atomic<bool> firstCommand_{true};
+    TCriticalSection lock_;
+};

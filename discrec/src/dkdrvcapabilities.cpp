@@ -1,0 +1,292 @@
+// TSCSIDevice: the capabilities page, speeds, write parameters and waiting for the drive.
+#include "discrec/dkdrvlib.h"
+
+#include "rtl/clock.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::uint8_t kPageWriteParameters = 0x05;
+constexpr std::uint8_t kPageCapabilities = 0x2A;
+constexpr std::uint8_t kPageJustLink = 0x30;
+constexpr std::uint16_t kSlowestCdSpeed = 1385;   // kB/s a drive that reports 0 is taken to write at
+
+std::uint16_t Be16(const std::uint8_t* p) { return static_cast<std::uint16_t>((p[0] << 8) | p[1]); }
+
+// Whether GET CONFIGURATION answered the feature asked for, and its first data byte.
+bool FeatureReturned(const std::vector<std::uint8_t>& reply, std::uint16_t feature, std::uint8_t& data)
+{
+    const std::uint32_t length = (std::uint32_t{reply[0]} << 24) | (reply[1] << 16) | (reply[2] << 8) | reply[3];
+    if (length < 8 || Be16(&reply[8]) != feature)
+        return false;
+    data = reply[11] > 0 ? reply[12] : 0;
+    return true;
+}
+
+} // namespace
+
+bool TSCSIDevice::ReadModePage(std::uint8_t page, bool defaults, std::uint16_t allocation,
+                               std::vector<std::uint8_t>& reply, std::size_t& at)
+{
+    reply.assign(allocation, 0);
+    if (!ModeSense10(page, reply.data(), defaults, allocation))
+        return false;
+    // The page follows the 8-byte header and its block descriptors; some drives
+    // misreport the descriptor length, so the usual places are looked at too.
+    const std::size_t described = 8 + Be16(&reply[6]);
+    auto holds = [&](std::size_t i) { return i + 2 <= reply.size() && (reply[i] & 0x3F) == page; };
+    if (holds(described))
+        at = described;
+    else if (holds(16))
+        at = 16;
+    else if (holds(8))
+        at = 8;
+    else if (holds(7))
+        at = 7;
+    else
+        return false;
+    return true;
+}
+
+bool TSCSIDevice::WriteModePage(std::vector<std::uint8_t>& reply, std::size_t at)
+{
+    // On MODE SELECT the mode data length and the page's PS bit are reserved: drives refuse them set.
+    reply[0] = reply[1] = 0;
+    reply[at] &= 0x3F;
+    const std::size_t length = std::min<std::size_t>(reply.size(), at + 2 + reply[at + 1]);
+    return ModeSelect10(reply.data(), static_cast<std::uint16_t>(length));
+}
+
+bool TSCSIDevice::IsJustLinkCapable()
+{
+    std::vector<std::uint8_t> reply;
+    std::size_t at = 0;
+    return ReadModePage(kPageJustLink, false, 255, reply, at);
+}
+
+bool TSCSIDevice::GetDeviceCapabilities(bool Default)
+{
+    TScsiDeviceCapabilities caps;
+    deviceMaxWriteSpeed_ = 0;
+    deviceMaxReadSpeed_ = 0;
+    std::vector<std::uint8_t> reply;
+    std::size_t at = 0;
+    if (!ReadModePage(kPageCapabilities, Default, 255, reply, at)) {
+        std::lock_guard<std::mutex> guard(stateMutex_);
+        capabilities_ = caps;
+        capabilityPage_ = TCapabilityPage{};
+        return false;
+    }
+    const std::uint8_t* p = &reply[at];
+    const TScsiDeviceCapability reads[] = {dcReadCDR, dcReadCDRW, dcReadMethod2, dcReadDVD};
+    for (int bit = 0; bit < 4; ++bit)
+        if (p[2] & (1 << bit))
+            caps.Include(reads[bit]);
+    if (p[2] & 0x10) {
+        caps.Include(dcReadDVDR);
+        caps.Include(dcReadDVDRW);
+    }
+    if (p[2] & 0x20)
+        caps.Include(dcReadDVDRAM);
+    if (p[3] & 0x01)
+        caps.Include(dcWriteCDR);
+    if (p[3] & 0x02)
+        caps.Include(dcWriteCDRW);
+    if (p[3] & 0x04)
+        caps.Include(dcWriteTest);
+    if (p[3] & 0x10) {
+        caps.Include(dcWriteDVDR);
+        caps.Include(dcWriteDVDRW);
+    }
+    if (p[3] & 0x20)
+        caps.Include(dcWriteDVDRAM);
+    if ((p[4] & 0x80) || flagA_ || IsJustLinkCapable())
+        caps.Include(dcUnderrunProtection);
+    std::uint16_t maxWrite = Be16(p + 18);
+    std::uint16_t maxRead = Be16(p + 8);
+    if (caps.Contains(dcWriteDVDRAM)) {
+        maxWrite = maxWrite ? maxWrite : 1;
+        maxRead = maxRead ? maxRead : 1;
+    }
+    deviceMaxWriteSpeed_ = maxWrite;
+    deviceMaxReadSpeed_ = maxRead;
+
+    // DVD+RW: the feature's Write bit. DVD-R/-RW: the feature says DVD-R writing, its DVD-RW bit DVD-RW writing.
+    std::vector<std::uint8_t> config(114, 0);
+    std::uint8_t data = 0;
+    if (GetConfigData(2, 0x2A, config.data(), 114) && FeatureReturned(config, 0x2A, data)) {
+        caps.Include(dcReadDVDPLUSR);
+        caps.Include(dcReadDVDPLUSRW);
+        if (data & 0x01) {
+            caps.Include(dcWriteDVDPLUSR);
+            caps.Include(dcWriteDVDPLUSRW);
+        }
+    }
+    std::fill(config.begin(), config.end(), 0);
+    if (GetConfigData(2, 0x2F, config.data(), 114) && FeatureReturned(config, 0x2F, data)) {
+        caps.Include(dcReadDVDR);
+        caps.Include(dcReadDVDRW);
+        caps.Include(dcWriteDVDR);
+        if (data & 0x02)
+            caps.Include(dcWriteDVDRW);
+    }
+
+    TCapabilityPage current;
+    if (ReadModePage(kPageCapabilities, false, 128, reply, at)) {
+        const std::size_t length = std::min<std::size_t>(reply.size() - at, std::size_t{reply[at + 1]} + 2);
+        current.Bytes.assign(reply.begin() + static_cast<std::ptrdiff_t>(at),
+                             reply.begin() + static_cast<std::ptrdiff_t>(at + length));
+        current.Bytes.resize(std::max<std::size_t>(current.Bytes.size(), 32), 0);
+        const std::uint8_t* c = current.Bytes.data();
+        current.MaxReadSpeed = Be16(c + 8);
+        current.BufferSizeKB = Be16(c + 12);
+        current.CurrentReadSpeed = Be16(c + 14);
+        current.MaxWriteSpeed = Be16(c + 18);
+        current.CurrentWriteSpeed = length >= 30 ? Be16(c + 28) : Be16(c + 20);
+        if (current.MaxWriteSpeed == 0)
+            current.MaxWriteSpeed = kSlowestCdSpeed;
+        if (current.CurrentWriteSpeed == 0)
+            current.CurrentWriteSpeed = kSlowestCdSpeed;
+        deviceMaxWriteSpeed_ = std::max<std::uint16_t>(deviceMaxWriteSpeed_, current.MaxWriteSpeed);
+        deviceMaxReadSpeed_ = std::max<std::uint16_t>(deviceMaxReadSpeed_, current.MaxReadSpeed);
+    }
+    std::lock_guard<std::mutex> guard(stateMutex_);
+    capabilities_ = caps;
+    capabilityPage_ = std::move(current);
+    return true;
+}
+
+TScsiDeviceCapabilities TSCSIDevice::Capabilities() const
+{
+    std::lock_guard<std::mutex> guard(stateMutex_);
+    return capabilities_;
+}
+
+TCapabilityPage TSCSIDevice::CapabilityPage() const
+{
+    std::lock_guard<std::mutex> guard(stateMutex_);
+    return capabilityPage_;
+}
+
+std::uint16_t TSCSIDevice::MaxWriteSpeed() { return GetDeviceCapabilities() ? CapabilityPage().MaxWriteSpeed : 0; }
+
+std::uint16_t TSCSIDevice::MaxReadSpeed() { return GetDeviceCapabilities() ? CapabilityPage().MaxReadSpeed : 0; }
+
+std::uint16_t TSCSIDevice::CurrentReadSpeed()
+{
+    return GetDeviceCapabilities() ? CapabilityPage().CurrentReadSpeed : 0;
+}
+
+std::uint16_t TSCSIDevice::CurrentWriteSpeed()
+{
+    return GetDeviceCapabilities() ? CapabilityPage().CurrentWriteSpeed : 0;
+}
+
+void TSCSIDevice::SetWriteSpeed(std::uint16_t S)
+{
+    SetCDSpeed(readSpeed_, S);
+    writeSpeed_ = S;
+}
+
+bool TSCSIDevice::CheckWriteMethod(TWriteMethod wm)
+{
+    std::vector<std::uint8_t> reply;
+    std::size_t at = 0;
+    if (!ReadModePage(kPageWriteParameters, false, 512, reply, at) || reply.size() < at + 16)
+        return false;
+    std::uint8_t* p = &reply[at];
+    const std::uint8_t type = wm == wmTAO ? 1 : wm == wmSAO ? 2 : 3;
+    p[2] = static_cast<std::uint8_t>((p[2] & 0xF0) | type);
+    p[3] = 0;
+    p[4] = static_cast<std::uint8_t>((p[4] & 0xF0) | (wm == wmDAO ? 1 : 0));
+    p[8] = 0;
+    p[14] = 0;
+    p[15] = 150;
+    return WriteModePage(reply, at);
+}
+
+TWriteMethods TSCSIDevice::GetWriteMethods()
+{
+    // What the drive takes is noted only; nothing is refused by it.
+    TWriteMethods methods;
+    for (TWriteMethod wm : {wmDAO, wmSAO, wmTAO})
+        if (CheckWriteMethod(wm))
+            methods.Include(wm);
+    writeMethods_ = methods;
+    return methods;
+}
+
+bool TSCSIDevice::SetWriteParams(bool TestWrite, bool BufferUnderrun, std::uint8_t DiscKind)
+{
+    if (DiscKind == dkDVDRAM)
+        return true;
+    std::vector<std::uint8_t> reply;
+    std::size_t at = 0;
+    if (!ReadModePage(kPageWriteParameters, false, 512, reply, at) || reply.size() < at + 16)
+        return false;
+    std::uint8_t* p = &reply[at];
+    std::uint8_t byte2 = 0x01;   // CD: track at once
+    std::uint8_t byte3 = 0x04;   // data track
+    std::uint8_t link = 0;
+    std::uint32_t packet = 0;
+    switch (DiscKind) {
+    case dkDVDR: byte2 = 0x60, byte3 = 0xE5, link = 16, packet = 16; break;
+    case dkDVDRW:
+    case dkDVDRWRestricted:
+    case dkDVDRWSequential: byte2 = 0x20, byte3 = 0xC5, link = 16; break;
+    case dkDVDPLUSR: byte2 = 0x00, byte3 = 0xC4; break;
+    case dkDVDPLUSRW: byte2 = 0x00, byte3 = 0x04, link = 16; break;
+    default: break;
+    }
+    const TScsiDeviceCapabilities caps = Capabilities();
+    if (TestWrite && caps.Contains(dcWriteTest))
+        byte2 |= 0x10;
+    if (BufferUnderrun && caps.Contains(dcUnderrunProtection))
+        byte2 |= 0x40;
+    if (flagB_)
+        byte2 |= 0x20;
+    p[2] = byte2;
+    p[3] = byte3;
+    p[4] = static_cast<std::uint8_t>((p[4] & 0xF0) | 0x08);   // mode 1, 2048 bytes
+    p[5] = link;
+    p[10] = static_cast<std::uint8_t>(packet >> 24);
+    p[11] = static_cast<std::uint8_t>(packet >> 16);
+    p[12] = static_cast<std::uint8_t>(packet >> 8);
+    p[13] = static_cast<std::uint8_t>(packet);
+    p[14] = 0;
+    p[15] = 150;
+    return WriteModePage(reply, at);
+}
+
+bool TSCSIDevice::WaitForReady(int Timeout, int Interval)
+{
+    std::int64_t left = Timeout;
+    auto pause = [&](int ms) {
+        if (left <= 0)
+            return false;
+        Sleep(static_cast<std::uint32_t>(ms));
+        left -= ms;
+        return true;
+    };
+    if (flagD_ || lateReady_) {
+        do {
+            if (!pause(1500))
+                return false;
+        } while (!TestUnitReady(5000) && SenseNotReadyYet());
+    }
+    if (mediumIs_ != dkDVDRAM) {
+        alignas(8) std::uint8_t info[34];
+        while (!ReadDiscInformationRaw(info, sizeof info) && SenseNotReadyYet())
+            if (!pause(Interval))
+                return false;
+    }
+    TestUnitReady(5000);
+    for (;;) {
+        alignas(8) std::uint8_t sense[18] = {};
+        if (!RequestSense(sense, sizeof sense) || !IsNotReadyYet(sense))
+            return true;
+        if (!pause(Interval))
+            return false;
+    }
+}
