@@ -41,11 +41,21 @@ std::vector<std::string> SplitPath(std::string_view path)
     return parts;
 }
 
+std::string LowerName(std::string_view name)
+{
+    std::string out(name);
+    for (char& c : out) c = Lower(c);
+    return out;
+}
+
 // Root name and the components below it, with the classes aliases folded.
+// False for an unknown root and for a path past the store's limits.
 bool CanonicalParts(std::string_view path, std::vector<std::string>& parts)
 {
     parts = SplitPath(path);
-    if (parts.empty()) return false;
+    if (parts.empty() || parts.size() > kRegMaxDepth + 3) return false;
+    for (std::size_t i = 1; i < parts.size(); ++i)
+        if (!RegistryTree::UsableKeyName(parts[i])) return false;
     std::string& root = parts[0];
     if (SameName(root, "HKCR")) root = "HKEY_CLASSES_ROOT";
     else if (SameName(root, "HKCU")) root = "HKEY_CURRENT_USER";
@@ -61,7 +71,7 @@ bool CanonicalParts(std::string_view path, std::vector<std::string>& parts)
         parts.erase(parts.begin() + 1, parts.begin() + 3);
         parts[0] = "HKEY_CLASSES_ROOT";
     }
-    return true;
+    return parts.size() <= kRegMaxDepth + 1;
 }
 
 void AppendUtf8(std::string& out, char32_t cp)
@@ -91,6 +101,9 @@ std::string Utf16ToUtf8(const std::vector<std::uint16_t>& units)
         if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
             u = 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00);
             ++i;
+        } else if (u >= 0xDC80 && u <= 0xDCFF) {
+            out.push_back(char(u - 0xDC00));   // a byte that was not UTF-8, given back
+            continue;
         } else if (u >= 0xD800 && u <= 0xDFFF) {
             u = 0xFFFD;
         }
@@ -99,30 +112,39 @@ std::string Utf16ToUtf8(const std::vector<std::uint16_t>& units)
     return out;
 }
 
+// UTF-8 to UTF-16; a byte that is not part of valid UTF-8 becomes the lone
+// unit 0xDC00 + byte, which Utf16ToUtf8 gives back as that byte.
 std::vector<std::uint16_t> Utf8ToUtf16(std::string_view s)
 {
     std::vector<std::uint16_t> out;
     std::size_t i = 0;
     while (i < s.size()) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        char32_t cp = 0xFFFD;
-        std::size_t len = 1;
-        if (c < 0x80) cp = c;
-        else if ((c & 0xE0) == 0xC0 && i + 1 < s.size()) { cp = (c & 0x1F) << 6 | (s[i + 1] & 0x3F); len = 2; }
-        else if ((c & 0xF0) == 0xE0 && i + 2 < s.size()) {
-            cp = (c & 0x0F) << 12 | (s[i + 1] & 0x3F) << 6 | (s[i + 2] & 0x3F);
-            len = 3;
-        } else if ((c & 0xF8) == 0xF0 && i + 3 < s.size()) {
-            cp = (c & 0x07) << 18 | (s[i + 1] & 0x3F) << 12 | (s[i + 2] & 0x3F) << 6 | (s[i + 3] & 0x3F);
-            len = 4;
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        char32_t cp = c;
+        std::size_t extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 4;
+        bool ok = extra < 4 && i + extra < s.size();
+        if (ok && extra > 0) {
+            cp = c & (0x3F >> extra);
+            for (std::size_t k = 1; ok && k <= extra; ++k) {
+                const unsigned char cc = static_cast<unsigned char>(s[i + k]);
+                ok = (cc & 0xC0) == 0x80;
+                cp = cp << 6 | (cc & 0x3F);
+            }
+            static constexpr char32_t minimum[4] = {0, 0x80, 0x800, 0x10000};
+            ok = ok && cp >= minimum[extra] && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
         }
-        i += len;
-        if (cp >= 0x10000 && cp <= 0x10FFFF) {
+        if (!ok) {
+            out.push_back(std::uint16_t(0xDC00 + c));
+            ++i;
+            continue;
+        }
+        i += extra + 1;
+        if (cp >= 0x10000) {
             cp -= 0x10000;
             out.push_back(std::uint16_t(0xD800 + (cp >> 10)));
             out.push_back(std::uint16_t(0xDC00 + (cp & 0x3FF)));
         } else {
-            out.push_back(std::uint16_t(cp > 0xFFFF ? 0xFFFD : cp));
+            out.push_back(std::uint16_t(cp));
         }
     }
     return out;
@@ -130,22 +152,19 @@ std::vector<std::uint16_t> Utf8ToUtf16(std::string_view s)
 
 bool IsTextType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
+// A quoted text with the escapes ParseQuoted reads back: a line break in a
+// name or text must not break the store's lines.
 std::string QuoteName(const std::string& name)
 {
     std::string out = "\"";
     for (char c : name) {
-        if (c == '\\' || c == '"') out.push_back('\\');
-        out.push_back(c);
+        if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else if (c == '\\' || c == '"') out += {'\\', c};
+        else out.push_back(c);
     }
     out.push_back('"');
     return out;
-}
-
-bool PrintableText(const std::vector<BYTE>& data)
-{
-    for (BYTE b : data)
-        if (b < 0x20) return false;
-    return true;
 }
 
 void AppendHex(std::string& line, const std::vector<BYTE>& bytes)
@@ -182,32 +201,52 @@ std::vector<BYTE> TextToUtf16Bytes(const std::vector<BYTE>& utf8, DWORD type)
     return bytes;
 }
 
-void WriteKey(std::string& out, const RegKey& key, const std::string& path, bool isRoot)
+void WriteValues(std::string& out, const RegKey& key)
 {
-    if (!isRoot || !key.Values().empty()) {
-        out += "[" + path + "]\r\n";
-        for (const RegValue& v : key.Values()) {
-            std::string line = v.name.empty() ? "@=" : QuoteName(v.name) + "=";
-            if (v.type == REG_SZ && PrintableText(v.data)) {
-                line += QuoteName(std::string(v.data.begin(), v.data.end()));
-            } else if (v.type == REG_DWORD && v.data.size() == 4) {
-                char buf[16];
-                std::snprintf(buf, sizeof buf, "dword:%08x", v.AsDword());
-                line += buf;
-            } else if (v.type == REG_BINARY) {
-                line += "hex:";
-                AppendHex(line, v.data);
-            } else {
-                char buf[16];
-                std::snprintf(buf, sizeof buf, "hex(%x):", unsigned(v.type));
-                line += buf;
-                AppendHex(line, IsTextType(v.type) || v.type == 1 ? TextToUtf16Bytes(v.data, v.type) : v.data);
-            }
-            out += line + "\r\n";
+    for (const RegValue& v : key.Values()) {
+        std::string line = v.name.empty() ? "@=" : QuoteName(v.name) + "=";
+        if (v.type == REG_SZ) {
+            line += QuoteName(std::string(v.data.begin(), v.data.end()));
+        } else if (v.type == REG_DWORD && v.data.size() == 4) {
+            char buf[16];
+            std::snprintf(buf, sizeof buf, "dword:%08x", v.AsDword());
+            line += buf;
+        } else if (v.type == REG_BINARY) {
+            line += "hex:";
+            AppendHex(line, v.data);
+        } else {
+            char buf[16];
+            std::snprintf(buf, sizeof buf, "hex(%x):", unsigned(v.type));
+            line += buf;
+            AppendHex(line, IsTextType(v.type) ? TextToUtf16Bytes(v.data, v.type) : v.data);
         }
-        out += "\r\n";
+        out += line + "\r\n";
     }
-    for (const auto& child : key.Children()) WriteKey(out, *child, path + "\\" + child->Name(), false);
+}
+
+// One [path] section a key, in depth-first order; a stack, not recursion, so
+// that no depth of keys can exhaust the thread's stack.
+void WriteTree(std::string& out, const RegKey& root)
+{
+    struct Item {
+        const RegKey* key;
+        std::string path;
+        bool isRoot;
+    };
+    std::vector<Item> stack{{&root, root.Name(), true}};
+    while (!stack.empty()) {
+        Item item = std::move(stack.back());
+        stack.pop_back();
+        const RegKey& key = *item.key;
+        if (!item.isRoot || !key.Values().empty()) {
+            out += "[" + item.path + "]\r\n";
+            WriteValues(out, key);
+            out += "\r\n";
+        }
+        const auto& children = key.Children();
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+            stack.push_back({it->get(), item.path + "\\" + (*it)->Name(), false});
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -297,6 +336,17 @@ std::string BytesToText(const std::vector<BYTE>& bytes, DWORD type, bool unicode
     return text;
 }
 
+bool KnownRoot(std::string_view path)
+{
+    std::vector<std::string> parts = SplitPath(path);
+    if (parts.empty()) return false;
+    for (const char* r : kRoots)
+        if (SameName(parts[0], r)) return true;
+    for (const char* r : {"HKCR", "HKCU", "HKLM", "HKU", "HKCC"})
+        if (SameName(parts[0], r)) return true;
+    return false;
+}
+
 bool ParseText(std::string_view text, std::vector<Operation>& ops, std::string* error)
 {
     // Lines, with CR LF, LF or CR ends.
@@ -341,7 +391,7 @@ bool ParseText(std::string_view text, std::vector<Operation>& ops, std::string* 
             deleted = !inner.empty() && inner.front() == '-';
             if (deleted) inner.remove_prefix(1);
             std::string path = RegistryTree::CanonicalPath(inner);
-            if (path.empty()) return fail(n, "unknown root key");
+            if (path.empty()) return fail(n, KnownRoot(inner) ? "key path past the limits of the store" : "unknown root key");
             if (path.find('\\') == std::string::npos && deleted) return fail(n, "a root key cannot be deleted");
             current = path;
             ops.push_back({deleted ? Operation::DeleteKey : Operation::CreateKey, path, {}});
@@ -359,6 +409,7 @@ bool ParseText(std::string_view text, std::vector<Operation>& ops, std::string* 
         std::string_view v = joined;
         std::size_t pos = 0;
         std::string name;
+        if (v.empty()) return fail(n, "malformed value line");
         if (v.front() == '@') {
             pos = 1;
         } else if (!ParseQuoted(v, pos, name)) {
@@ -530,9 +581,8 @@ RegValue RegValue::Binary(std::string name, std::vector<BYTE> bytes)
 
 RegKey* RegKey::Child(std::string_view name)
 {
-    for (auto& c : children_)
-        if (SameName(c->Name(), name)) return c.get();
-    return nullptr;
+    auto it = childIndex_.find(LowerName(name));
+    return it == childIndex_.end() ? nullptr : it->second;
 }
 
 const RegKey* RegKey::Child(std::string_view name) const { return const_cast<RegKey*>(this)->Child(name); }
@@ -541,45 +591,55 @@ RegKey& RegKey::CreateChild(std::string_view name)
 {
     if (RegKey* c = Child(name)) return *c;
     children_.push_back(std::make_unique<RegKey>(std::string(name)));
+    childIndex_[LowerName(name)] = children_.back().get();
     return *children_.back();
 }
 
 bool RegKey::DeleteChild(std::string_view name)
 {
-    auto it = std::find_if(children_.begin(), children_.end(), [&](auto& c) { return SameName(c->Name(), name); });
-    if (it == children_.end()) return false;
-    children_.erase(it);
+    auto index = childIndex_.find(LowerName(name));
+    if (index == childIndex_.end()) return false;
+    RegKey* child = index->second;
+    childIndex_.erase(index);
+    std::erase_if(children_, [child](const std::unique_ptr<RegKey>& c) { return c.get() == child; });
     return true;
 }
 
 const RegValue* RegKey::Value(std::string_view name) const
 {
-    for (auto& v : values_)
-        if (SameName(v.name, name)) return &v;
-    return nullptr;
+    auto it = valueIndex_.find(LowerName(name));
+    return it == valueIndex_.end() ? nullptr : &values_[it->second];
 }
 
 void RegKey::SetValue(RegValue value)
 {
-    for (auto& v : values_)
-        if (SameName(v.name, value.name)) {
-            v = std::move(value);
-            return;
-        }
+    const std::string key = LowerName(value.name);
+    if (auto it = valueIndex_.find(key); it != valueIndex_.end()) {
+        values_[it->second] = std::move(value);
+        return;
+    }
+    valueIndex_[key] = values_.size();
     values_.push_back(std::move(value));
 }
 
 bool RegKey::DeleteValue(std::string_view name)
 {
-    auto it = std::find_if(values_.begin(), values_.end(), [&](auto& v) { return SameName(v.name, name); });
-    if (it == values_.end()) return false;
-    values_.erase(it);
+    auto it = valueIndex_.find(LowerName(name));
+    if (it == valueIndex_.end()) return false;
+    values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(it->second));
+    valueIndex_.clear();
+    for (std::size_t i = 0; i < values_.size(); ++i) valueIndex_[LowerName(values_[i].name)] = i;
     return true;
 }
 
 RegistryTree::RegistryTree()
 {
     for (const char* r : kRoots) roots_.push_back(std::make_unique<RegKey>(r));
+}
+
+bool RegistryTree::UsableKeyName(std::string_view name)
+{
+    return !name.empty() && name.size() <= kRegMaxKeyName && name.find_first_of("\r\n") == std::string_view::npos;
 }
 
 std::string RegistryTree::CanonicalPath(std::string_view path)
@@ -628,7 +688,7 @@ bool RegistryTree::Delete(std::string_view path)
 std::string RegistryTree::ToText() const
 {
     std::string out = "Windows Registry Editor Version 5.00\r\n\r\n";
-    for (const auto& r : roots_) WriteKey(out, *r, r->Name(), true);
+    for (const auto& r : roots_) WriteTree(out, *r);
     return out;
 }
 
@@ -684,12 +744,18 @@ bool UpdateRegistry(const std::function<bool(RegistryTree&)>& change, std::strin
         return false;
     }
     if (!change(tree)) return true;
-    return SaveFileAtomically(path, tree.ToText(), error, 0600);
+    // A store its own reader would refuse, or read as something else, is never written.
+    const std::string stored = tree.ToText();
+    RegistryTree check;
+    if (!check.Import(stored, nullptr) || check.ToText() != stored) {
+        if (error) *error = "the change cannot be stored in " + path;
+        return false;
+    }
+    return SaveFileAtomically(path, stored, error, 0600);
 }
 
-bool ImportRegistryText(std::string_view bytes, std::string* error)
+std::string RegistryFileText(std::string_view bytes)
 {
-    std::string text;
     if (bytes.size() >= 2 && ((BYTE(bytes[0]) == 0xFF && BYTE(bytes[1]) == 0xFE) ||
                               (BYTE(bytes[0]) == 0xFE && BYTE(bytes[1]) == 0xFF))) {
         bool little = BYTE(bytes[0]) == 0xFF;
@@ -698,12 +764,16 @@ bool ImportRegistryText(std::string_view bytes, std::string* error)
             BYTE a = BYTE(bytes[i]), b = BYTE(bytes[i + 1]);
             units.push_back(little ? std::uint16_t(a | b << 8) : std::uint16_t(b | a << 8));
         }
-        text = Utf16ToUtf8(units);
-    } else if (bytes.size() >= 3 && BYTE(bytes[0]) == 0xEF && BYTE(bytes[1]) == 0xBB && BYTE(bytes[2]) == 0xBF) {
-        text = bytes.substr(3);
-    } else {
-        text = bytes;
+        return Utf16ToUtf8(units);
     }
+    if (bytes.size() >= 3 && BYTE(bytes[0]) == 0xEF && BYTE(bytes[1]) == 0xBB && BYTE(bytes[2]) == 0xBF)
+        return std::string(bytes.substr(3));
+    return std::string(bytes);
+}
+
+bool ImportRegistryText(std::string_view bytes, std::string* error)
+{
+    const std::string text = RegistryFileText(bytes);
     // Parse before locking, so a bad file changes nothing and reports its line.
     std::vector<Operation> ops;
     if (!ParseText(text, ops, error)) return false;

@@ -186,6 +186,86 @@ TEST(Registry, MalformedFilesChangeNothingAndNameTheLine)
     EXPECT_EQ(ReadText(registry.Path()), before);
 }
 
+TEST(Registry, LineBreaksInNamesAndTextsAreStoredEscapedAndReadBack)
+{
+    // A value name with \n and \r escapes: the store stays readable and the
+    // names come back as they were imported.
+    ScopedTestRegistry registry;
+    ASSERT_TRUE(ImportRegistryText("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Kel]\r\n"
+                                   "\"two\\nlines\\r\"=\"a\\nb\\\\c\\\"d\"\r\n\"plain\"=\"x\"\r\n",
+                                   nullptr));
+    RegistryTree tree = ReadRegistry();
+    const RegKey* key = tree.Find("HKCU\\Software\\Kel");
+    ASSERT_NE(key, nullptr);
+    const RegValue* value = key->Value("two\nlines\r");
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->AsString(), "a\nb\\c\"d");
+    ASSERT_NE(key->Value("plain"), nullptr);
+    // Later changes still work on the store.
+    HKEY opened = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Kel", 0, KEY_READ, &opened), ERROR_SUCCESS);
+    RegCloseKey(opened);
+    HKEY created = nullptr;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Kel\\Later", &created), ERROR_SUCCESS);
+    RegCloseKey(created);
+    // A key name that no store line could hold is refused, and nothing changes.
+    const std::string before = ReadText(registry.Path());
+    EXPECT_NE(RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Two\nLines", &created), ERROR_SUCCESS);
+    EXPECT_EQ(ReadText(registry.Path()), before);
+}
+
+TEST(Registry, ContinuationOntoABlankLineIsRefused)
+{
+    ScopedTestRegistry registry;
+    std::string error;
+    EXPECT_FALSE(ImportRegistryText("REGEDIT4\r\n[HKEY_CURRENT_USER\\X]\r\n\\\r\n\r\n", &error));
+    EXPECT_NE(error.find("line"), std::string::npos) << error;
+}
+
+TEST(Registry, KeysNestAtMost512DeepAndAreWrittenWithoutRecursion)
+{
+    ScopedTestRegistry registry;
+    auto path = [](std::size_t depth) {
+        std::string p = "HKEY_CURRENT_USER";
+        for (std::size_t i = 0; i < depth; ++i) p += "\\k";
+        return p;
+    };
+    // 20,000 levels in one 40 KB key line: refused, nothing stored.
+    std::string error;
+    EXPECT_FALSE(ImportRegistryText("REGEDIT4\r\n[" + path(20000) + "]\r\n", &error));
+    EXPECT_NE(error.find("limits"), std::string::npos) << error;
+    EXPECT_EQ(ReadRegistry().Find(path(1)), nullptr);
+    // The deepest key the store allows is stored and read back.
+    ASSERT_TRUE(ImportRegistryText("REGEDIT4\r\n[" + path(kRegMaxDepth) + "]\r\n\"v\"=dword:00000001\r\n", &error))
+        << error;
+    RegistryTree tree = ReadRegistry();
+    const RegKey* deepest = tree.Find(path(kRegMaxDepth));
+    ASSERT_NE(deepest, nullptr);
+    EXPECT_EQ(deepest->Value("v")->AsDword(), 1u);
+    HKEY key = nullptr;
+    EXPECT_NE(RegCreateKeyA(HKEY_CURRENT_USER, (path(kRegMaxDepth + 1).substr(18)).c_str(), &key), ERROR_SUCCESS);
+    EXPECT_NE(RegCreateKeyA(HKEY_CURRENT_USER, std::string(kRegMaxKeyName + 1, 'n').c_str(), &key), ERROR_SUCCESS);
+}
+
+TEST(Registry, ManySiblingKeysAndValuesAreStoredAndFound)
+{
+    ScopedTestRegistry registry;
+    std::string text = "REGEDIT4\r\n[HKEY_CURRENT_USER\\Wide]\r\n";
+    for (int i = 0; i < 50000; ++i) text += "\"v" + std::to_string(i) + "\"=dword:00000001\r\n";
+    for (int i = 0; i < 50000; ++i) text += "[HKEY_CURRENT_USER\\Wide\\K" + std::to_string(i) + "]\r\n";
+    ASSERT_TRUE(ImportRegistryText(text, nullptr));
+    RegistryTree tree = ReadRegistry();
+    const RegKey* wide = tree.Find("HKCU\\Wide");
+    ASSERT_NE(wide, nullptr);
+    EXPECT_EQ(wide->Children().size(), 50000u);
+    EXPECT_EQ(wide->Values().size(), 50000u);
+    EXPECT_NE(wide->Child("k49999"), nullptr);
+    EXPECT_NE(wide->Value("V31415"), nullptr);
+    EXPECT_TRUE(tree.Delete("HKCU\\Wide\\K7"));
+    EXPECT_EQ(tree.Find("HKCU\\Wide\\K7"), nullptr);
+    EXPECT_NE(tree.Find("HKCU\\Wide\\K8"), nullptr);
+}
+
 TEST(Registry, ADamagedStoreIsNeverOverwritten)
 {
     ScopedTestRegistry registry;

@@ -20,6 +20,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 constexpr DWORD REG_NONE = 0;
@@ -62,7 +63,16 @@ private:
     std::string name_;
     std::vector<RegValue> values_;
     std::vector<std::unique_ptr<RegKey>> children_;
+    // By lower-case name, so that a key of many thousand entries is read in linear time.
+    std::unordered_map<std::string, std::size_t> valueIndex_;
+    std::unordered_map<std::string, RegKey*> childIndex_;
 };
+
+// Limits of the store, as the platform has them: keys nest at most 512 deep
+// below their root, a key's name has at most 255 characters. A path past them
+// is refused (Find, Create and the import answer no key).
+constexpr std::size_t kRegMaxDepth = 512;
+constexpr std::size_t kRegMaxKeyName = 255;
 
 // The whole store in memory. Paths are "ROOT\sub\key"; roots may be abbreviated
 // (HKCR, HKCU, HKLM).
@@ -82,6 +92,8 @@ public:
     // Applies registry-file text. Nothing is changed when a line is malformed;
     // error then names the line.
     bool Import(std::string_view text, std::string* error);
+    // Key names hold no line break (nothing could write them) and keep to the limits above.
+    static bool UsableKeyName(std::string_view name);
 
     // Canonical form of a key path ("HKEY_CLASSES_ROOT\CLSID\..."), "" for an unknown root.
     static std::string CanonicalPath(std::string_view path);
@@ -99,6 +111,8 @@ RegistryTree ReadRegistry();
 bool UpdateRegistry(const std::function<bool(RegistryTree&)>& change, std::string* error = nullptr);
 // Imports registry-file bytes (UTF-16 with byte-order mark, UTF-8, or REGEDIT4 text).
 bool ImportRegistryText(std::string_view bytes, std::string* error);
+// The text of registry-file bytes, as ImportRegistryText reads them.
+std::string RegistryFileText(std::string_view bytes);
 
 // ---------------------------------------------------------------------------
 // The platform's calls, over the store. A key handle names a path; it holds
