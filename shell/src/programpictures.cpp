@@ -3,6 +3,8 @@
 #include "gfx/bitmap.h"
 #include "skin/kivbutton.h"
 #include "skin/kivpublic.h"
+#include "skin/kivskinform.h"
+#include "vcl/forms.h"
 #include "win32/progfolders.h"
 
 #include <exception>
@@ -46,4 +48,18 @@ TkivImageButton* NewPictureButton(TWinControl* parent, const char* name, const m
     button->OnClick = std::move(onClick);
     button->SetParent(parent);
     return button;
+}
+
+TkivSkinForm* ApplyProgramSkin(TForm* form, const char* skinFile, int clientWidth, int clientHeight)
+{
+    constexpr TColor kFuchsia = 0xFF00FF;
+    auto* skin = new TkivSkinForm(form);   // takes the border away
+    skin->SetName("kivSkinForm1");
+    skin->SetParent(form);
+    skin->SetTransparentColor(kFuchsia);
+    TBitmap picture;
+    if (LoadProgramPicture(skinFile, picture)) skin->SetGlyph(picture);
+    form->SetClientWidth(clientWidth);
+    form->SetClientHeight(clientHeight);
+    return skin;
 }

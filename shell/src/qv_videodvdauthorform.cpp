@@ -26,8 +26,6 @@ const char* const kHelpFileName = "KELDARA.CHM";
 
 namespace {
 
-constexpr TColor kFuchsia = 0xFF00FF;
-
 TMenuItem* NewMenuItem(TPopupMenu* menu, const char* name, const char* caption, std::function<void(TObject*)> onClick)
 {
     auto* item = new TMenuItem(menu);
@@ -61,14 +59,7 @@ TQV_Video_DVD_Author_Form::TQV_Video_DVD_Author_Form(TComponent* AOwner)
     SetCaption(kApplicationTitle);
     SetPosition(poScreenCenter);
     SetColor(0x36180C);
-    kivSkinForm1 = new TkivSkinForm(this);   // takes the border away
-    kivSkinForm1->SetName("kivSkinForm1");
-    kivSkinForm1->SetParent(this);
-    kivSkinForm1->SetTransparentColor(kFuchsia);
-    TBitmap skin;
-    if (LoadProgramPicture(kSkinFile, skin)) kivSkinForm1->SetGlyph(skin);
-    SetClientWidth(kWidth);
-    SetClientHeight(kHeight);
+    kivSkinForm1 = ApplyProgramSkin(this, kSkinFile, kWidth, kHeight);
 
     auto on = [this](void (TQV_Video_DVD_Author_Form::*handler)(TObject*)) {
         return [this, handler](TObject* sender) { (this->*handler)(sender); };

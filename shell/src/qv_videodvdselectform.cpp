@@ -40,8 +40,6 @@ const char* const SelectCaptions[12] = {
 
 namespace {
 
-constexpr TColor kFuchsia = 0xFF00FF;
-
 // A mode from outside the three still gets a full set of texts: the disc build's.
 int Row(int mode) { return mode >= 0 && mode <= 2 ? mode * 4 : 0; }
 
@@ -71,14 +69,7 @@ TQV_Video_DVD_Select_Form::TQV_Video_DVD_Select_Form(TComponent* AOwner) : TForm
     SetCaption("Choose the disc type");
     SetPosition(poScreenCenter);
     SetColor(0x5A3015);
-    kivSkinForm1 = new TkivSkinForm(this);   // takes the border away
-    kivSkinForm1->SetName("kivSkinForm1");
-    kivSkinForm1->SetParent(this);
-    kivSkinForm1->SetTransparentColor(kFuchsia);
-    TBitmap skin;
-    if (LoadProgramPicture(kSkinFile, skin)) kivSkinForm1->SetGlyph(skin);
-    SetClientWidth(kWidth);
-    SetClientHeight(kHeight);
+    kivSkinForm1 = ApplyProgramSkin(this, kSkinFile, kWidth, kHeight);
 
     auto on = [this](void (TQV_Video_DVD_Select_Form::*handler)(TObject*)) {
         return [this, handler](TObject* sender) { (this->*handler)(sender); };

@@ -2,6 +2,7 @@
 
 #include "shell/aboutform.h"
 #include "shell/projectdata.h"
+#include "shell/qv_videodvdclippropertyform.h"
 #include "shell/qv_videodvdauthorform.h"
 #include "shell/qv_videodvdselectform.h"
 #include "shell/splashform.h"
@@ -26,7 +27,8 @@ const std::vector<StartupWindow>& StartupWindows()
         {"QV_Video_DVD_Setup_DVD_Menu_Form", nullptr},
         {"QV_Video_DVD_Setup_Disc_Burner_Form", nullptr},
         {"QV_Video_DVD_Convert_Process_Form", nullptr},
-        {"QV_Video_DVD_Clip_Property_Form", nullptr},
+        {"QV_Video_DVD_Clip_Property_Form",
+         [](TApplication& app) { app.CreateForm(QV_Video_DVD_Clip_Property_Form); }},
         {"QV_Video_DVD_Select_Form", [](TApplication& app) { app.CreateForm(QV_Video_DVD_Select_Form); }},
         {"Form_About", [](TApplication& app) { app.CreateForm(Form_About); }},
         {"QV_Video_DVD_Subtitle_Property_Form", nullptr},

@@ -73,6 +73,7 @@ protected:
         app.reset();
         QV_Video_DVD_Author_Form = nullptr;
         QV_Video_DVD_Select_Form = nullptr;
+        QV_Video_DVD_Clip_Property_Form = nullptr;
         Form_About = nullptr;
         Form1 = nullptr;
         SetLauncher(nullptr);

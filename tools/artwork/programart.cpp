@@ -1,5 +1,6 @@
 // Draws the program's own pictures (splash, main-window skin and its buttons,
-// the disc-kind choice window's skin and buttons, About box background, clip
+// the disc-kind choice window's skin and buttons, the clip property and
+// chapter dialogs' skins and buttons, About box background, clip
 // border pieces, the stand-in pictures of a clip without a snapshot, the DVD
 // menus' corner button) as BMP files into a folder:
 // programart FOLDER. The main window's layout comes from the shell, so the
@@ -7,6 +8,8 @@
 #include "paint.h"
 
 #include "gfx/canvas.h"
+#include "shell/chapterlayout.h"
+#include "shell/clippropertylayout.h"
 #include "shell/mainlayout.h"
 #include "shell/selectlayout.h"
 
@@ -455,21 +458,25 @@ TBitmap SpotState(const TBitmap& skin, bool marker, int state)
     return b;
 }
 
-// Cancel and Next: rounded glassy buttons with their words (Next with an arrow).
-TBitmap WordButtonState(const TBitmap& skin, const sl::Place& p, bool next, int state)
+// The dialogs' word buttons: rounded and glassy, the accented one (Next, OK)
+// blue, Next with an arrow after its word.
+enum class Word { Cancel, Next, Ok };
+
+TBitmap WordButtonState(const TBitmap& skin, const sl::Place& p, Word word, int state)
 {
     TBitmap b = Crop(skin, p);
     const bool hot = state == 1, down = state == 2, off = state == 3;
+    const bool accent = word != Word::Cancel;
     const double o = down ? 1 : 0;
-    Rgb top = next ? Hex(0x58B4EE) : Hex(0x5E7494), bottom = next ? Hex(0x1C5CA8) : Hex(0x2E3E5A);
+    Rgb top = accent ? Hex(0x58B4EE) : Hex(0x5E7494), bottom = accent ? Hex(0x1C5CA8) : Hex(0x2E3E5A);
     if (hot) top = Lighter(top, 0.2), bottom = Lighter(bottom, 0.15);
     if (down) top = Darker(top, 0.2), bottom = Darker(bottom, 0.15);
     Rgb border = hot ? Hex(0xA8D0FF) : Hex(0x06101F);
     if (off) top = Grey(top), bottom = Grey(bottom), border = Grey(border);
     PaintBox(b, {1 + o, 1 + o, p.width - 1 + o, p.height - 1 + o, 8, top, bottom, border, down ? 0.1 : 0.35, false, true});
     const Rgb words = off ? Hex(0xE6E6E6) : Hex(0xFFFFFF);
-    if (!next) {
-        CentredText(b, 9 + int(o), "Cancel", 10, words, true, int(o));
+    if (word != Word::Next) {
+        CentredText(b, 9 + int(o), word == Word::Ok ? "OK" : "Cancel", 10, words, true, int(o));
         return b;
     }
     const int w = TextWidth(b, "Next", 10, true), x = (p.width - w - 14) / 2 + int(o);
@@ -487,9 +494,43 @@ void SaveSelectPictures(const std::string& folder)
         Strip4([&](int s) { return KindState(skin, k, s); }).SaveToFile(folder + sl::kKindFiles[k]);
     Strip4([&](int s) { return SpotState(skin, false, s); }).SaveToFile(folder + sl::kSpotFile);
     Strip4([&](int s) { return SpotState(skin, true, s); }).SaveToFile(folder + sl::kMarkerFile);
-    Strip4([&](int s) { return WordButtonState(skin, sl::kCancel, false, s); }).SaveToFile(folder + sl::kCancelFile);
-    Strip4([&](int s) { return WordButtonState(skin, sl::kAccept, true, s); }).SaveToFile(folder + sl::kAcceptFile);
+    Strip4([&](int s) { return WordButtonState(skin, sl::kCancel, Word::Cancel, s); }).SaveToFile(folder + sl::kCancelFile);
+    Strip4([&](int s) { return WordButtonState(skin, sl::kAccept, Word::Next, s); }).SaveToFile(folder + sl::kAcceptFile);
     Strip4([&](int s) { return OrbState(skin, sl::kClose, 4, s); }).SaveToFile(folder + sl::kCloseFile);
+}
+
+namespace cl = clippropertylayout;
+namespace ch = chapterlayout;
+
+// A dialog's skin: the program's window body, its title and line under it,
+// and the lighter panel its controls stand on.
+TBitmap DialogSkin(int width, int height, const char* title, const char* line, const sl::Place& body)
+{
+    TBitmap b = WindowBody(width, height, 52);
+    Disc(b, 32, 27, 17);
+    Text(b, 62, 9, title, 15, Hex(0x08162E), true);
+    Text(b, 60, 7, title, 15, Hex(0xFFFFFF), true);
+    Text(b, 62, 32, line, 8, Hex(0xCFE2FA));
+    PaintBox(b, {double(body.left), double(body.top), double(body.left + body.width), double(body.top + body.height), 12,
+                 Hex(0x24487E), Hex(0x15305A), Hex(0x3D6AAA), 0.05, false, true});
+    return b;
+}
+
+void SaveDialogPictures(const std::string& folder)
+{
+    const TBitmap clip = DialogSkin(cl::kWidth, cl::kHeight, "Clip property", "A moment of the clip, and a text's look",
+                                    cl::kBody);
+    clip.SaveToFile(folder + cl::kSkinFile);
+    Strip4([&](int s) { return WordButtonState(clip, cl::kCancel, Word::Cancel, s); }).SaveToFile(folder + cl::kCancelFile);
+    Strip4([&](int s) { return WordButtonState(clip, cl::kOk, Word::Ok, s); }).SaveToFile(folder + cl::kOkFile);
+    Strip4([&](int s) { return OrbState(clip, cl::kClose, 4, s); }).SaveToFile(folder + cl::kCloseFile);
+
+    const TBitmap chapter = DialogSkin(ch::kWidth, ch::kHeight, "Chapter setup", "The chapter start points of a title",
+                                       ch::kBody);
+    chapter.SaveToFile(folder + ch::kSkinFile);
+    Strip4([&](int s) { return WordButtonState(chapter, ch::kCancel, Word::Cancel, s); }).SaveToFile(folder + ch::kCancelFile);
+    Strip4([&](int s) { return WordButtonState(chapter, ch::kOk, Word::Ok, s); }).SaveToFile(folder + ch::kOkFile);
+    Strip4([&](int s) { return OrbState(chapter, ch::kClose, 4, s); }).SaveToFile(folder + ch::kCloseFile);
 }
 
 } // namespace
@@ -523,6 +564,7 @@ int main(int argc, char** argv)
         CornerPicture().SaveToFile(folder + "BackPic.bmp");
         CornerShape().SaveToFile(folder + "BackPng.bmp");
         SaveSelectPictures(folder);
+        SaveDialogPictures(folder);
     } catch (const std::exception& e) {
         std::cerr << "programart: " << e.what() << "\n";
         return 1;

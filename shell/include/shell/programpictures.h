@@ -6,7 +6,9 @@
 #include "rtl/system.h"
 
 class TBitmap;
+class TForm;
 class TkivImageButton;
+class TkivSkinForm;
 class TWinControl;
 
 // Loads picture file `name` of BMP/; false, with `bitmap` untouched, when it
@@ -18,3 +20,8 @@ bool LoadProgramPicture(const char* name, TBitmap& bitmap);
 // missing file leaves it blank. An empty hint shows none.
 TkivImageButton* NewPictureButton(TWinControl* parent, const char* name, const mainlayout::Place& place,
                                   const char* pictureFile, const char* hint, TNotifyEvent onClick);
+
+// Shapes a form by its skin picture of BMP/ (fuchsia is see-through) and sizes
+// its client area; a missing picture leaves the form plain in its colour.
+// Answers the skin component, named kivSkinForm1.
+TkivSkinForm* ApplyProgramSkin(TForm* form, const char* skinFile, int clientWidth, int clientHeight);

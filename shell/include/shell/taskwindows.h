@@ -61,6 +61,7 @@ constexpr const char* kSelectWindowName = "QV_Video_DVD_Select_Form";
 constexpr const char* kSourceClipsWindowName = "QV_Video_DVD_Setup_Source_Clips_Form";
 constexpr const char* kMenuDesignerWindowName = "QV_Video_DVD_Setup_DVD_Menu_Form";
 constexpr const char* kDiscBurnerSetupWindowName = "QV_Video_DVD_Setup_Disc_Burner_Form";
+constexpr const char* kClipPropertyWindowName = "QV_Video_DVD_Clip_Property_Form";
 
 // The disc-kind choice.
 class DiscKindChoiceSteps {
@@ -104,6 +105,23 @@ public:
     virtual ~DiscBurnerSetupSteps() = default;
     virtual void InitBurnFileList(int kind) = 0;
     virtual void ShowDiscBurnerSetup() = 0;
+};
+
+// The clip property dialog, as the menu designer uses it: prepared, shown,
+// read, and its preview closed in every case.
+class ClipPropertySteps {
+public:
+    virtual ~ClipPropertySteps() = default;
+    // The clip's preview opened paused at its StartPoint; false when it cannot be.
+    virtual bool OpenClipPreview(int clipIndex) = 0;
+    virtual bool ClosePreview() = 0;
+    // True for a text (font controls), false for a moment of the clip alone.
+    virtual void ShowTextControls(bool show) = 0;
+    // Shown modally; answers its modal result (1 OK, 2 cancelled or closed).
+    virtual int ShowClipProperty() = 0;
+    // The moment picked, in seconds on the clip's own time line (StartPoint
+    // when the bar was not touched).
+    virtual double PickedTime() const = 0;
 };
 
 // The application's window of that name, nullptr when it has none.

@@ -1,0 +1,185 @@
+#include "shell/qv_videodvdclippropertyform.h"
+
+#include "shell/burnpubfunction.h"
+#include "shell/clippropertylayout.h"
+#include "shell/programpictures.h"
+#include "shell/projectdata.h"
+#include "shell/qv_graphgroupclass.h"
+#include "shell/qv_loadfile.h"
+#include "shell/qv_movieimage.h"
+
+#include "rtl/paths.h"
+#include "skin/kivbutton.h"
+#include "skin/kivimagepanel.h"
+#include "skin/kivskinform.h"
+#include "skin/kivtrackbar.h"
+#include "vcl/stdctrls.h"
+
+namespace {
+
+namespace layout = clippropertylayout;
+
+TLabel* NewDialogLabel(TWinControl* parent, const char* name, const char* caption, const layout::Place& place)
+{
+    auto* label = new TLabel(parent);
+    label->SetName(name);
+    label->SetCaption(caption);
+    label->SetAutoSize(false);
+    label->SetTransparent(true);
+    label->Font()->SetName("Arial");
+    label->Font()->SetSize(9);
+    label->Font()->SetStyle(TFontStyles{fsBold});
+    label->Font()->SetColor(clWhite);
+    label->SetBounds(place.left, place.top, place.width, place.height);
+    label->SetParent(parent);
+    return label;
+}
+
+// Frees the one live preview graph, stopping it first.
+void FreePreviewGraph()
+{
+    if (!GRAPH) return;
+    GRAPH->Stop();
+    GRAPH->ReleaseGraph();
+    delete GRAPH;
+    GRAPH = nullptr;
+}
+
+} // namespace
+
+TQV_Video_DVD_Clip_Property_Form::TQV_Video_DVD_Clip_Property_Form(TComponent* AOwner) : TForm(AOwner)
+{
+    using namespace layout;
+    BeginLoading();
+    SetName("QV_Video_DVD_Clip_Property_Form");
+    SetCaption("Clip property");
+    SetPosition(poScreenCenter);
+    SetColor(0x5A3015);
+    kivSkinForm1 = ApplyProgramSkin(this, kSkinFile, kWidth, kHeight);
+
+    Panel_Preview = new TkivImagePanel(this);
+    Panel_Preview->SetName("Panel_Preview");
+    Panel_Preview->SetColor(clBlack);
+    Panel_Preview->SetBounds(kPreviewLeftAlone, kPreviewTop, kPreviewWidth, kPreviewHeight);
+    Panel_Preview->SetParent(this);
+
+    kivTrackBar = new TkivTrackBar(this);
+    kivTrackBar->SetName("kivTrackBar");
+    kivTrackBar->SetParent(this);
+    kivTrackBar->SetBounds(kPreviewLeftAlone, kTrackBarTop, kPreviewWidth, kTrackBarHeight);
+    kivTrackBar->SetMax(100);
+    kivTrackBar->SetShowTick(false);
+    kivTrackBar->OnMouseUp = [this](TObject* sender, TMouseButton button, TShiftState shift, int x, int y) {
+        kivTrackBarMouseUp(sender, button, shift, x, y);
+    };
+
+    Label_ChapterStart = NewDialogLabel(this, "Label_ChapterStart", "Redefine chapter start :", kChapterStartLabel);
+
+    kivImageButton_Cancel = NewPictureButton(this, "kivImageButton_Cancel", kCancel, kCancelFile, "",
+                                             [this](TObject*) { SetModalResult(mrCancel); });
+    kivImageButton_Cancel->SetCancel(true);
+    kivImageButton_Ok = NewPictureButton(this, "kivImageButton_Ok", kOk, kOkFile, "",
+                                         [this](TObject*) { SetModalResult(mrOk); });
+    kivImageButton_Ok->SetDefault(true);
+    kivImageButton_Close = NewPictureButton(this, "kivImageButton_Close", kClose, kCloseFile, "Close",
+                                            [this](TObject*) { SetModalResult(mrCancel); });
+    EndLoading();
+    ShowTextControls(false);
+}
+
+TQV_Video_DVD_Clip_Property_Form::~TQV_Video_DVD_Clip_Property_Form() = default;
+
+void TQV_Video_DVD_Clip_Property_Form::ShowTextControls(bool show)
+{
+    using namespace layout;
+    Label_ChapterStart->SetVisible(!show);
+    const int left = show ? kPreviewLeftWithText : kPreviewLeftAlone;
+    Panel_Preview->SetLeft(left);
+    kivTrackBar->SetLeft(left);
+}
+
+int TQV_Video_DVD_Clip_Property_Form::ShowClipProperty() { return ShowModal(); }
+
+bool TQV_Video_DVD_Clip_Property_Form::OpenClipPreview(int clipIndex)
+{
+    Clip = clipIndex >= 0 && clipIndex < MyMovieImage.Length() ? MyMovieImage[clipIndex] : nullptr;
+    if (!Clip || !FileExists(Clip->SourcePath)) return false;
+    // OK without touching the bar picks the frame the preview opens on.
+    ChosenTime = Clip->StartPoint;
+    kivTrackBar->SetPosition(0);
+    FreePreviewGraph();
+    Panel_Preview->ClearFrame();
+    Panel_Preview->Invalidate();
+    Duration = Clip->Duration;
+
+    GRAPH = new GraphGroup();
+    GRAPH->GrabFrames = true;
+    HRESULT hr = E_FAIL;
+    if (CanRenderFile(Clip->SourcePath)) {
+        hr = GRAPH->BuildGraph();
+        if (SUCCEEDED(hr)) hr = GRAPH->RenderClip(Clip->WidePath);
+    }
+    if (SUCCEEDED(hr)) {
+        if (Clip->SupportsSeek) GRAPH->SeekTo(static_cast<LONGLONG>(Clip->StartPoint * kGraphUnitsPerSecond));
+        GRAPH->SetVideoWindow(Panel_Preview->Handle(),
+                              TRect{0, 0, Panel_Preview->Width(), Panel_Preview->Height()});
+        hr = GRAPH->Run();
+        if (SUCCEEDED(hr)) {
+            GRAPH->StartTicker();
+            GRAPH->SetNotifyWindow(Handle(), MSG_GRAPH_EVENT, 0);
+            hr = GRAPH->Pause();
+        }
+    }
+    if (FAILED(hr)) {
+        ClosePreview();
+        return false;
+    }
+    PreviewOpen = true;
+    return true;
+}
+
+bool TQV_Video_DVD_Clip_Property_Form::ClosePreview()
+{
+    FreePreviewGraph();
+    PreviewOpen = false;
+    return true;
+}
+
+void TQV_Video_DVD_Clip_Property_Form::kivTrackBarMouseUp(TObject*, TMouseButton, TShiftState, int, int)
+{
+    if (!GRAPH || !Clip || !Clip->SupportsSeek) return;
+    // Every step below divides by the length: a clip of no length has no moment to pick.
+    if (!(Duration > 0)) return;
+    if (GRAPH->State == GraphGroup::Stopped) {
+        if (FAILED(GRAPH->SeekTo(1'000'000)) || FAILED(GRAPH->Run()) || FAILED(GRAPH->Pause())) return;
+    }
+    GRAPH->Pause();
+    // The trim is applied first and the end guard last, so a clip trimmed to
+    // start past 99 % of its length still ends up inside the file.
+    double t = kivTrackBar->Position() * Duration * 0.01;
+    if (t < Clip->StartPoint) t = Clip->StartPoint;
+    else if (t > Clip->EndPoint) t = Clip->EndPoint;
+    if (t > Duration * 0.99) t = Duration * 0.99;
+    kivTrackBar->SetPosition(static_cast<int>(t * 100 / Duration));
+    ChosenTime = t;
+    GRAPH->Run();
+    GRAPH->SeekTo(static_cast<LONGLONG>(t * kGraphUnitsPerSecond));
+    GRAPH->Pause();
+}
+
+void TQV_Video_DVD_Clip_Property_Form::OnGraphTick(int state)
+{
+    if (!PreviewOpen || !GRAPH || state != GraphGroup::Running) return;
+    const int percent = GRAPH->Percent;
+    if (kivTrackBar->Position() != percent) kivTrackBar->SetPosition(percent);
+}
+
+void TQV_Video_DVD_Clip_Property_Form::WndProc(TMessage& Message)
+{
+    if (Message.Msg == MSG_GRAPH_TICK) {
+        OnGraphTick(static_cast<int>(Message.WParam));
+        return;
+    }
+    if (Message.Msg == MSG_LOAD_GAVE_UP) return;   // a probe's late word: nothing to do here
+    TForm::WndProc(Message);
+}
