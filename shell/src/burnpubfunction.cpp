@@ -1,5 +1,6 @@
 #include "shell/burnpubfunction.h"
 
+#include "dvdwrite/dvdwrite_hwe.h"
 #include "gfx/bitmap.h"
 #include "rtl/inifiles.h"
 #include "rtl/paths.h"
@@ -271,4 +272,18 @@ std::string FormatSecondsHmsf(double seconds)
     const int frame = static_cast<int>(static_cast<std::int64_t>(t * 24.0) % 24);
     return PadTwoDigits(s / 3600) + ":" + PadTwoDigits(s % 3600 / 60) + ":" + PadTwoDigits(s % 60) + ":" +
            PadTwoDigits(frame);
+}
+
+void WriterEventCallback(int, int event, int value, void* userData)
+{
+    UINT message = 0;
+    switch (event) {
+    case HWE_EVENT_MEDIUM_ARRIVED:
+    case HWE_EVENT_MEDIUM_REMOVED: message = MSG_WRITER_MEDIA; break;
+    case HWE_EVENT_PROGRESS: message = MSG_WRITER_PROGRESS; break;
+    case HWE_EVENT_CLOSING: message = MSG_WRITER_CLOSING; break;
+    case HWE_EVENT_STATUS: message = MSG_WRITER_STATUS; break;
+    default: return;
+    }
+    PostMessage(static_cast<HWND>(userData), message, static_cast<WPARAM>(value), 0);
 }

@@ -3,6 +3,7 @@
 // the working-folder choice, and the small file and text helpers every window
 // shares. Main thread, except the pure text and file helpers.
 #include "shell/dynarray.h"
+#include "win32/messages.h"
 
 #include <array>
 #include <cstdint>
@@ -53,3 +54,14 @@ void DeleteStringAt(int index, std::vector<std::string>& array);   // ERangeErro
 std::string FormatSecondsHms(int seconds);
 std::string PadTwoDigits(int n);
 std::string FormatSecondsHmsf(double seconds);
+
+// The DVD-writing engine's events as window messages (WPARAM = the event's value, LPARAM = 0).
+constexpr UINT MSG_WRITER_MEDIA = 1137;      // events 2 and 3: the medium came or went
+constexpr UINT MSG_WRITER_STATUS = 1140;     // event 9: write status code
+constexpr UINT MSG_WRITER_CLOSING = 1141;    // event 8: the disc is being finalised
+constexpr UINT MSG_WRITER_PROGRESS = 1152;   // event 7: progress 0..65535
+
+// The callback registered with the engine, called on the engine's threads:
+// posts the event's message to the window userData stands for (dropped when
+// that window is gone); other events post nothing. context is not read.
+void WriterEventCallback(int context, int event, int value, void* userData);
