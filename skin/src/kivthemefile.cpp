@@ -151,6 +151,11 @@ void TkivThemeFileReader::Load(std::span<const std::uint8_t> data)
     std::uint64_t pos = U32(data.data() + 20);
 
     std::set<std::uint64_t> seen;
+    // A file written by the writer holds each record and its data once: what
+    // the entries load (their records and data, which are copied) can never
+    // add up to more than the file. Records pointing at shared or overlapping
+    // bytes to load more than that are no theme file.
+    std::uint64_t loaded = 0;
     for (;;) {
         if (pos + KIV_RECORD_SIZE > size || !seen.insert(pos).second) Invalid();
         const std::uint8_t* rec = data.data() + pos;
@@ -159,6 +164,8 @@ void TkivThemeFileReader::Load(std::span<const std::uint8_t> data)
         const std::uint64_t dataOffset = U32(rec + 65);
         const std::uint64_t dataSize = U32(rec + 69);
         if (dataOffset + dataSize > size) Invalid();
+        loaded += KIV_RECORD_SIZE + dataSize;
+        if (loaded > size) Invalid();
         std::size_t nameLength = 0;
         while (nameLength < KIV_NAME_SIZE && rec[nameLength] != 0) ++nameLength;
         const std::string name(reinterpret_cast<const char*>(rec), nameLength);

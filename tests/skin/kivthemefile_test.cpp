@@ -140,6 +140,36 @@ TEST(KivThemeFile, MalformedFilesAreRefused)
     EXPECT_EQ(r.GetStr(std::string(64, 'Z')), "text"); // strings are written before integers
 }
 
+TEST(KivThemeFile, EntriesThatWouldLoadMoreThanTheFileAreRefused)
+{
+    // 1,000 file entries all pointing at one 1 MB block: each entry's bytes are
+    // copied, so the 1.1 MB file would take 1 GB. Refused, as no writer makes such a file.
+    constexpr std::uint32_t kEntries = 1000, kBlock = 1 << 20;
+    const std::uint32_t block = KIV_HEADER_SIZE + (kEntries + 1) * KIV_RECORD_SIZE;
+    std::vector<std::uint8_t> bytes(block + kBlock, 0);
+    std::memcpy(bytes.data(), "Kivarna_TB", 10);
+    Put32(bytes, 12, KIV_HEADER_SIZE);
+    Put32(bytes, 16, 1);
+    Put32(bytes, 20, KIV_HEADER_SIZE);
+    for (std::uint32_t i = 0; i < kEntries; ++i) {
+        const std::size_t rec = KIV_HEADER_SIZE + i * KIV_RECORD_SIZE;
+        bytes[rec] = 'A' + i % 26;
+        bytes[rec + 64] = kivEntryFile;
+        Put32(bytes, rec + 65, block);
+        Put32(bytes, rec + 69, kBlock);
+        Put32(bytes, rec + 73, static_cast<std::uint32_t>(rec + KIV_RECORD_SIZE));
+    }
+    EXPECT_THROW(TkivThemeFileReader(std::span<const std::uint8_t>(bytes.data(), bytes.size())), EKivThemeFileError);
+    // One entry on the block is a sound file.
+    Put32(bytes, KIV_HEADER_SIZE + 73, 0);
+    Put32(bytes, KIV_HEADER_SIZE + KIV_RECORD_SIZE + 73, 0);
+    std::memset(bytes.data() + KIV_HEADER_SIZE + KIV_RECORD_SIZE, 0, KIV_RECORD_SIZE);
+    Put32(bytes, KIV_HEADER_SIZE + 73, KIV_HEADER_SIZE + KIV_RECORD_SIZE);
+    TkivThemeFileReader one(std::span<const std::uint8_t>(bytes.data(), bytes.size()));
+    ASSERT_NE(one.GetFile("A"), nullptr);
+    EXPECT_EQ(one.GetFile("A")->Size(), kBlock);
+}
+
 TEST(KivThemeFile, ReadsFromMemory)
 {
     const std::string dir = MakeTempFolder("kivfile");

@@ -2,6 +2,7 @@
 // What dvdauthor and spumux print, read line by line as they run: progress,
 // and the messages that mean a run dropped material although it exits 0.
 // Lines arrive on the child's reader thread; the answers may be read anywhere.
+#include <cstdint>
 #include <mutex>
 #include <string>
 
@@ -17,8 +18,8 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    int finishedSets_ = 0;
-    int current_ = 0;
+    std::int64_t finishedSets_ = 0;   // sums saturate: a line's numbers are the tool's to choose
+    std::int64_t current_ = 0;
     std::string problem_;
 };
 
@@ -31,7 +32,7 @@ public:
 private:
     mutable std::mutex mutex_;
     bool sawTotals_ = false;
-    long added_ = 0;
-    long skipped_ = 0;
+    std::int64_t added_ = 0;
+    std::int64_t skipped_ = 0;
     std::string problem_;
 };

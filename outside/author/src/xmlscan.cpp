@@ -134,7 +134,10 @@ std::string XmlUnescape(std::string_view raw)
             out += raw[i];
             continue;
         }
-        std::size_t semi = raw.find(';', i);
+        // An entity is short: look for its end no further than its longest form,
+        // so a text of many '&' is read in linear time.
+        const std::size_t semiAt = raw.substr(i, 13).find(';');
+        const std::size_t semi = semiAt == std::string_view::npos ? semiAt : i + semiAt;
         if (semi == std::string_view::npos || semi - i > 12) {
             out += raw[i];
             continue;

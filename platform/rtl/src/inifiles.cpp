@@ -8,7 +8,9 @@
 #include "rtl/sysutils.h"
 
 #include <mutex>
+#include <algorithm>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -139,6 +141,27 @@ std::optional<std::size_t> FindKey(const IniText& ini, const Section& s, const s
     return std::nullopt;
 }
 
+// Names already listed, compared as the file compares them, in constant time:
+// a file of many thousand sections or keys is listed in linear time.
+class SeenNames {
+public:
+    // True the first time a name is seen.
+    bool Add(const std::string& name) { return seen_.insert(LowerCase(name)).second; }
+
+private:
+    std::unordered_set<std::string> seen_;
+};
+
+// The lines less those whose flag is set, in one pass.
+void DropLines(IniText& ini, const std::vector<bool>& drop)
+{
+    std::vector<std::string> kept;
+    kept.reserve(ini.lines.size());
+    for (std::size_t i = 0; i < ini.lines.size(); ++i)
+        if (!drop[i]) kept.push_back(std::move(ini.lines[i]));
+    ini.lines = std::move(kept);
+}
+
 [[noreturn]] void WriteFailed(const std::string& fileName)
 {
     throw EIniFileException(Format("Unable to write to %s", fileName));
@@ -265,11 +288,10 @@ void TIniFile::ReadSection(const std::string& section, TStrings& keys) const
         std::lock_guard lock(g_iniMutex);
         const IniText ini = Load(fileName_);
         if (const auto s = FindSection(ini, section)) {
+            SeenNames seen;
             for (std::size_t i = s->header + 1; i < s->end; ++i) {
                 auto kv = KeyLine(ini.lines[i]);
-                if (!kv) continue;
-                const bool seen = std::any_of(names.begin(), names.end(), [&](const std::string& n) { return SameText(n, kv->first); });
-                if (!seen) names.push_back(kv->first);
+                if (kv && seen.Add(kv->first)) names.push_back(kv->first);
             }
         }
     }
@@ -284,10 +306,9 @@ void TIniFile::ReadSections(TStrings& sections) const
     std::vector<std::string> names;
     {
         std::lock_guard lock(g_iniMutex);
-        for (const Section& s : Sections(Load(fileName_))) {
-            const bool seen = std::any_of(names.begin(), names.end(), [&](const std::string& n) { return SameText(n, s.name); });
-            if (!seen) names.push_back(s.name);
-        }
+        SeenNames seen;
+        for (const Section& s : Sections(Load(fileName_)))
+            if (seen.Add(s.name)) names.push_back(s.name);
     }
     sections.BeginUpdate();
     sections.Clear();
@@ -302,14 +323,10 @@ void TIniFile::ReadSectionValues(const std::string& section, TStrings& lines) co
         std::lock_guard lock(g_iniMutex);
         const IniText ini = Load(fileName_);
         if (const auto s = FindSection(ini, section)) {
-            std::vector<std::string> seen;
+            SeenNames seen;
             for (std::size_t i = s->header + 1; i < s->end; ++i) {
                 auto kv = KeyLine(ini.lines[i]);
-                if (!kv) continue;
-                if (std::any_of(seen.begin(), seen.end(), [&](const std::string& n) { return SameText(n, kv->first); }))
-                    continue;
-                seen.push_back(kv->first);
-                values.push_back(kv->first + "=" + Unquote(kv->second));
+                if (kv && seen.Add(kv->first)) values.push_back(kv->first + "=" + Unquote(kv->second));
             }
         }
     }
@@ -324,16 +341,18 @@ void TIniFile::EraseSection(const std::string& section)
     std::lock_guard lock(g_iniMutex);
     IniText ini = Load(fileName_);
     bool changed = false;
-    const auto sections = Sections(ini);
-    // From the end, so earlier line numbers stay valid; every copy of the section goes.
-    for (auto it = sections.rbegin(); it != sections.rend(); ++it) {
-        if (!SameText(it->name, section)) continue;
-        ini.lines.erase(ini.lines.begin() + static_cast<std::ptrdiff_t>(it->header),
-                        ini.lines.begin() + static_cast<std::ptrdiff_t>(it->end));
+    // Every copy of the section goes.
+    std::vector<bool> drop(ini.lines.size(), false);
+    for (const Section& s : Sections(ini)) {
+        if (!SameText(s.name, section)) continue;
+        std::fill(drop.begin() + static_cast<std::ptrdiff_t>(s.header), drop.begin() + static_cast<std::ptrdiff_t>(s.end),
+                  true);
         changed = true;
     }
-    if (changed)
+    if (changed) {
+        DropLines(ini, drop);
         Save(fileName_, ini);
+    }
 }
 
 void TIniFile::DeleteKey(const std::string& section, const std::string& key)
@@ -344,12 +363,15 @@ void TIniFile::DeleteKey(const std::string& section, const std::string& key)
     if (!s)
         return;
     bool changed = false;
-    for (std::size_t i = s->end; i-- > s->header + 1;) {
+    std::vector<bool> drop(ini.lines.size(), false);
+    for (std::size_t i = s->header + 1; i < s->end; ++i) {
         if (auto kv = KeyLine(ini.lines[i]); kv && SameText(kv->first, key)) {
-            ini.lines.erase(ini.lines.begin() + static_cast<std::ptrdiff_t>(i));
+            drop[i] = true;
             changed = true;
         }
     }
-    if (changed)
+    if (changed) {
+        DropLines(ini, drop);
         Save(fileName_, ini);
+    }
 }

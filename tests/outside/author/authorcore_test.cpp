@@ -137,6 +137,34 @@ TEST(SpumuxMessages, SkippedOrMissingSubtitlesMakeTheRunFail)
     EXPECT_EQ(quiet.Problem(), "");
 }
 
+TEST(AuthorMessages, NumbersPastAnyRangeSaturateInsteadOfOverflowing)
+{
+    // A tool's line chooses its numbers: sums of them stop at the largest int.
+    AuthorLog log;
+    log.Take("STAT: VOBU 1 at 2000000000MB, 1 PGCs");
+    log.Take("STAT: VOBU 1 at 1MB, 1 PGCs");   // a new VOB set
+    log.Take("STAT: VOBU 1 at 2000000000MB, 1 PGCs");
+    EXPECT_EQ(log.MegabytesWritten(), 2147483647);
+    log.Take("STAT: VOBU 99999999999999999999999 at 99999999999999999999999999MB, 1 PGCs");
+    EXPECT_EQ(log.MegabytesWritten(), 2147483647);
+    AuthorLog negative;
+    negative.Take("STAT: VOBU 1 at -5MB, 1 PGCs");
+    EXPECT_EQ(negative.MegabytesWritten(), 0);
+
+    SpumuxLog spumux;
+    spumux.Take("INFO: 9223372036854775807 subtitles added, 9223372036854775807 subtitles skipped");
+    spumux.Take("INFO: 1 subtitles added, 1 subtitles skipped");
+    EXPECT_EQ(spumux.Problem(), "2147483647 subtitles were skipped");
+}
+
+TEST(XmlScan, TextOfManyAmpersandsIsKeptAsItIs)
+{
+    // No ';' anywhere: each '&' is looked at alone, not searched past to the end.
+    const std::string raw(1 << 20, '&');
+    EXPECT_EQ(XmlUnescape(raw), raw);
+    EXPECT_EQ(XmlUnescape("&amp;&&lt;&#x41;&#65;&bogus;&toolongentityname;"), "&&<AA&bogus;&toolongentityname;");
+}
+
 TEST(SubtitleFonts, DesktopFontNamesBecomeInstalledFilesEscaped)
 {
     const std::string xml = "<subpictures>\n   <stream>\n      <textsub filename=\"/w/Subtitle.srt\" "

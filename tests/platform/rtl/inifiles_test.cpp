@@ -246,3 +246,33 @@ TEST(IniFile, ConcurrentWritersLoseNothing)
         EXPECT_EQ(keys.Count(), 10);
     }
 }
+
+TEST(IniFile, ManySectionsAndKeysAreListedOnceEach)
+{
+    // 50,000 sections (830 KB): each listed once, a repeated one folded, in file order.
+    TempFolder dir;
+    std::string text;
+    for (int i = 0; i < 50000; ++i) text += "[S" + std::to_string(i) + "]\nk=v\n";
+    text += "[s7]\n[Keys]\n";
+    for (int i = 0; i < 50000; ++i) text += "K" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    text += "k7=again\n";
+    WriteBytes(dir / "Big.ini", text);
+    TIniFile ini(dir / "Big.ini");
+    TStringList sections;
+    ini.ReadSections(sections);
+    ASSERT_EQ(sections.Count(), 50001);
+    EXPECT_EQ(sections.Strings(49999), "S49999");
+    EXPECT_EQ(sections.Strings(50000), "Keys");
+    TStringList keys, values;
+    ini.ReadSection("Keys", keys);
+    EXPECT_EQ(keys.Count(), 50000);
+    ini.ReadSectionValues("keys", values);
+    ASSERT_EQ(values.Count(), 50000);
+    EXPECT_EQ(values.Strings(7), "K7=7");   // the first of a repeated key counts
+    ini.EraseSection("s7");
+    EXPECT_FALSE(ini.SectionExists("S7"));
+    EXPECT_TRUE(ini.SectionExists("S8"));
+    ini.DeleteKey("Keys", "k7");
+    EXPECT_FALSE(ini.ValueExists("Keys", "K7"));
+    EXPECT_EQ(ini.ReadString("Keys", "K8", ""), "8");
+}
