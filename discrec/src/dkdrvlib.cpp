@@ -4,6 +4,7 @@
 #include "discrec/dkaspi.h"
 #include "discrec/dkconst.h"
 #include "discrec/dkspti.h"
+#include "dkerase.h"
 #include "rtl/clock.h"
 #include "win32/scsi.h"
 
@@ -146,7 +147,16 @@ TSCSIDevice::TSCSIDevice(TComponent* AOwner) : TComponent(AOwner), devices_(std:
     }
 }
 
-TSCSIDevice::~TSCSIDevice() = default;
+TSCSIDevice::~TSCSIDevice()
+{
+    // An erase still running uses this object: it is told to stop and waited for.
+    std::unique_ptr<TEraseThread> thread;
+    {
+        std::lock_guard<std::mutex> guard(eraseMutex_);
+        thread = std::move(eraseThread_);
+    }
+    thread.reset();
+}
 
 void TSCSIDevice::Notification(TComponent* AComponent, TOperation Operation)
 {

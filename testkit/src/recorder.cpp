@@ -486,7 +486,9 @@ ScsiResult VirtualRecorder::Execute(const ScsiCommand& command)
     } else if (s.unitAttention && !PassesUnitAttention(opcode)) {
         s.unitAttention = false;
         result = Check(0x06, 0x28, 0x00);
-    } else if (Handler handler = HandlerFor(opcode); !handler) {
+    } else if (Handler handler = HandlerFor(opcode);
+               !handler || std::find(config_.unsupportedOpcodes.begin(), config_.unsupportedOpcodes.end(), opcode) !=
+                                config_.unsupportedOpcodes.end()) {
         result = Check(0x05, 0x20, 0x00);
     } else if (std::optional<ScsiResult> notReady; !NeedsNoDisc(opcode) && (notReady = NotReady(s))) {
         result = *notReady;

@@ -244,8 +244,10 @@ ScsiResult ReadDiscInformation(RecorderState& s, const RecorderConfig&, const Sc
     std::vector<std::uint8_t> reply(34, 0);
     Put16(reply, 0, 32);
     const bool blank = s.recorded == 0 && !s.complete && !s.sessionOpen;
+    // A CD closed for appending: its closed sessions and an empty one after them.
+    const bool appendable = IsCd(s.medium.kind) && !blank && !s.complete && !s.sessionOpen;
     std::uint8_t status = s.complete ? 2 : blank ? 0 : 1;
-    std::uint8_t session = s.complete ? 3 : blank ? 0 : 1;
+    std::uint8_t session = s.complete ? 3 : (blank || appendable) ? 0 : 1;
     if (s.medium.kind == MediumKind::DvdRam || s.medium.kind == MediumKind::DvdRwRestricted ||
         (s.medium.kind == MediumKind::DvdPlusRw && s.formatted)) {
         status = 2;   // random-access media read as complete
@@ -254,7 +256,7 @@ ScsiResult ReadDiscInformation(RecorderState& s, const RecorderConfig&, const Sc
     reply[2] = static_cast<std::uint8_t>((IsErasable(s.medium.kind) ? 0x10 : 0) | session << 2 | status);
     const int lastTrack = s.tracks.empty() ? 1 : s.tracks.back().number + (s.complete ? 0 : 1);
     reply[3] = 1;
-    reply[4] = 1;
+    reply[4] = appendable ? 2 : 1;
     reply[5] = static_cast<std::uint8_t>(s.complete ? (s.tracks.empty() ? 1 : s.tracks.front().number) : lastTrack);
     reply[6] = static_cast<std::uint8_t>(lastTrack);
     reply[7] = 0x20;   // unrestricted use

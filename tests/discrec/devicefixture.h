@@ -12,11 +12,24 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace discrec_test {
+
+// A ManualClock that can look at things each time a thread sleeps on it.
+class TestClock : public ManualClock {
+public:
+    void SleepMs(std::uint32_t ms) override
+    {
+        if (onSleep)
+            onSleep(ms);
+        ManualClock::SleepMs(ms);
+    }
+    std::function<void(std::uint32_t ms)> onSleep;   // set it before threads sleep
+};
 
 class DeviceTest : public ::testing::TestWithParam<bool> {
 protected:
@@ -78,7 +91,7 @@ protected:
 
     testkit::TempFolder folder_{"keldara-device"};
     testkit::FakeScsiSystem fake_;   // no real drives
-    ManualClock clock_;
+    TestClock clock_;
     ScopedClock scopedClock_{clock_};
     std::vector<std::unique_ptr<testkit::RegisteredRecorder>> recorders_;
     std::unique_ptr<TSCSIDevice> device_;

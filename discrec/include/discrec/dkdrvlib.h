@@ -122,6 +122,37 @@ struct TCapabilityPage {
     std::uint16_t BufferSizeKB = 0;
 };
 
+// What GetDiscInformation tells about the disc in the drive.
+struct TDisc {
+    bool Present = false;             // the drive was ready with a disc
+    std::uint32_t Capacity = 0;       // blocks
+    std::uint32_t UsedBlocks = 0;
+    std::uint32_t BlockSize = 2048;
+    std::uint8_t FirstTrack = 0;      // of the table of contents
+    std::uint8_t LastTrack = 0;
+    std::uint16_t CurrentProfile = 0;
+    std::string Description;          // "CD-R", "DVD+RW", "???????"
+    bool Erasable = false;
+    std::int16_t DiscStatus = -1;     // 0 empty, 1 incomplete, 2 complete, 3 other
+    std::int16_t LastSessionStatus = -1;
+    std::uint32_t LeadOut = 0;        // where the lead-out may start (CD, from the ATIP), blocks
+    std::uint32_t TrackStart = 0;     // of the last track (CD) or track 1 (DVD)
+    std::uint32_t FreeBlocks = 0;
+};
+
+// The disc kind of a GET CONFIGURATION profile (dkUnknown for any other).
+std::uint8_t DiscKindOfProfile(std::uint16_t profile);
+// The medium description of a profile: "CD-R", "DVD+RW", ... "???????" for one not known.
+std::string_view MediumDescription(std::uint16_t profile);
+
+// Room for a CD image: a .bin of BinBytes takes ceil(BinBytes / 2352) sectors
+// (the 2-second pregap lies before LBA 0 and takes none), and fits when that
+// is no more than the disc's free blocks (FreeBlocksOnDisc, sectors on CD).
+std::uint64_t CDImageSectors(std::uint64_t BinBytes);
+bool CDImageFits(std::uint64_t BinBytes, std::uint32_t FreeBlocks);
+
+class TEraseThread;
+
 class TSCSIDevice : public TComponent {
 public:
     explicit TSCSIDevice(TComponent* AOwner);
@@ -223,8 +254,47 @@ public:
     // Waits until the drive stops reporting "not ready yet"; false when Timeout ms ran out.
     bool WaitForReady(int Timeout, int Interval);
 
-    // The last disc kind found.
+    // ---- the disc (every query answers a neutral value when a command fails) ----
+    std::uint8_t DiscType();
+    // The current profile of GET CONFIGURATION, 0 when none.
+    std::uint16_t CurrentProfile();
+    bool ReadDiscInformation();
+    bool ReadTrackInformation(std::uint32_t Track);
+    bool Erasable();
+    std::int16_t DiscStatus();
+    std::int16_t LastSessionStatus();
+    std::int16_t SessionsOnDisc();
+    // Blocks: of 2048 bytes on DVD, sectors on CD. FreeBlocksOnDisc writes the
+    // write-parameters page for the disc first (every burn writes its own).
+    std::uint32_t FreeBlocksOnDisc();
+    std::uint32_t UsedBlocksOnDisc();
+    std::uint32_t TotalBlocksOnDisc();
+    // The volume size of an ISO 9660 file system on the disc, 0 when none.
+    std::uint32_t GetLastRecordedAddress();
+    TDisc GetDiscInformation();
+    bool GetDiskInformation();
+    // The last disc kind DiscType found.
     std::uint16_t MediumIs() const { return mediumIs_; }
+    // The last READ DISC INFORMATION reply (its length word in host order).
+    std::array<std::uint8_t, 56> DiscInfo() const;
+    // The last READ TRACK INFORMATION reply, its double words in host order.
+    struct TTrackInfo {
+        std::array<std::uint8_t, 40> Bytes{};
+        std::uint32_t TrackStart = 0, NextWritable = 0, FreeBlocks = 0, PacketSize = 0, TrackSize = 0,
+                      LastRecorded = 0;
+    };
+    TTrackInfo TrackInfo() const;
+
+    // ---- erase ----
+    // Starts blanking (CD-RW, DVD-RW) or formatting (DVD+RW, DVD-RAM) the disc;
+    // EraseType is BLANK's type (0 whole disc, 1 minimal). A thread then waits
+    // for the drive and fires OnEraseDone on the main thread. A disc that
+    // cannot be erased fails with "NOT SUPPORTED" and OnEraseDone(true) at once.
+    bool EraseDisc(std::uint8_t EraseType);
+    // Percent of the expected time while erasing (99 at most until done), else 0.
+    int EraseProgress() const;
+    bool Erasing() const { return erasing_; }
+    TEraseDoneEvent OnEraseDone;
 
     // ---- texts and events ----
     std::string LastError() const;
@@ -256,6 +326,8 @@ protected:
     std::atomic<std::uint16_t> mediumIs_{0};   // the last disc kind found (DVD-RAM needs no disc polling)
 
 private:
+    friend class TEraseThread;
+
     // Runs a command block; success is SRB status 1 (Write10 also takes 0).
     bool Run(const std::vector<std::uint8_t>& cdb, std::uint8_t direction, void* buffer, std::uint32_t length,
              int timeout, TSRB_ExecSCSICmd* out = nullptr);
@@ -275,6 +347,8 @@ private:
     bool WriteModePage(std::vector<std::uint8_t>& reply, std::size_t at);
     // The last failed command reported "not ready yet".
     bool SenseNotReadyYet() const;
+    bool ReadDiscInformationInto(std::array<std::uint8_t, 56>& info);
+    std::uint32_t DvdFreeBlocks(std::uint8_t kind, std::uint8_t track);
 
     ScsiAddress address_{254, 254, 254};
     std::string deviceId_;
@@ -290,6 +364,8 @@ private:
     TScsiErrorRecord error_;
     TScsiDeviceCapabilities capabilities_;
     TCapabilityPage capabilityPage_;
+    std::array<std::uint8_t, 56> discInfo_{};
+    TTrackInfo trackInfo_;
 
     std::atomic<std::uint16_t> deviceMaxWriteSpeed_{0};
     std::atomic<std::uint16_t> deviceMaxReadSpeed_{0};
@@ -301,4 +377,6 @@ private:
     bool flagA_ = false, flagB_ = false, flagD_ = false, lateReady_ = false;
     std::atomic<bool> firstCommand_{true};
     TCriticalSection lock_;
+    mutable std::mutex eraseMutex_;
+    std::unique_ptr<TEraseThread> eraseThread_;
 };

@@ -80,6 +80,7 @@ struct RecorderConfig {
     std::uint32_t syncBusyMs = 0;               // SYNCHRONIZE CACHE: 2/04/08 for this long
     std::uint32_t blankBusyMs = 0;              // BLANK and FORMAT UNIT: 2/04/07 for this long
     bool throttle = false;                      // writes fill a buffer that drains at the set write speed
+    std::vector<std::uint8_t> unsupportedOpcodes;   // commands the drive does not know (5/20/00)
     std::string imagePath;                      // where written sectors go
 };
 
