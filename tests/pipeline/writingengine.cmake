@@ -18,4 +18,4 @@ target_compile_definitions(fakeengine_lacksused PRIVATE FAKE_LACKS_USED)
 keldara_test(pipeline_writingengine_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/writingengine_test.cpp
   LIBS pipeline shell win32 rtl)
-add_dependencies(pipeline_writingengine_tests ${fake_engine_targets})
+add_dependencies(pipeline_writingengine_tests ${fake_engine_targets} dvdwrite_hwe)

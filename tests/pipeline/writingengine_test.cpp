@@ -142,4 +142,12 @@ TEST(WritingEngineBinding, EngineEventsArriveAsWindowMessages)
     EXPECT_EQ(queue.Pending(), 0u);
 }
 
+TEST(WritingEngineBinding, TheEngineDeliveredWithTheProgramHasEveryEntry)
+{
+    WritingEngine engine;
+    ASSERT_TRUE(LoadWritingEngine(engine)) << engine.LoadError;
+    EXPECT_EQ(Bound(engine), 40);
+    EXPECT_EQ(engine.Hwe_DmaEnabled(1), HWE_NOT_SUPPORTED);
+}
+
 } // namespace
