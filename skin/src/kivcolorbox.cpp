@@ -92,41 +92,34 @@ void TkivCustomColorBox::PopulateList()
         needsPopulating_ = true;
         return;
     }
-    TStringList& items = *Items();
-    items.BeginUpdate();
-    try {
-        const TColor custom = (style_ & cbCustomColor) && items.Count() > 0 ? GetColor(0) : clBlack;
-        // The colour shown now, else the one set before the window was made.
-        const TColor chosen = ItemIndex() >= 0 ? GetColor(ItemIndex()) : selected_;
-        items.Clear();
-        for (const TIdentMapEntry& e : ColorIdents())
-            items.AddObject((style_ & cbPrettyNames) ? PrettyName(e.Name) : std::string(e.Name), AsObject(e.Value));
-        auto deleteRange = [&](int from, int to) {
-            for (int i = std::min(to, items.Count() - 1); i >= from; --i) items.Delete(i);
-        };
-        auto deleteColour = [&](TColor c) {
-            const int i = items.IndexOfObject(AsObject(c));
-            if (i >= 0) items.Delete(i);
-        };
-        if (!(style_ & cbIncludeNone)) deleteColour(clNone);
-        if (!(style_ & cbIncludeDefault)) deleteColour(clDefault);
-        if (!(style_ & cbSystemColors)) {
-            // The system colours only: a none or default item asked for stays.
-            int last = items.Count() - 1;
-            while (last >= 0 && (GetColor(last) == clNone || GetColor(last) == clDefault)) --last;
-            deleteRange(kStandardCount + kExtendedCount, last);
-        }
-        if (!(style_ & cbExtendedColors)) deleteRange(kStandardCount, kStandardCount + kExtendedCount - 1);
-        if (!(style_ & cbStandardColors)) deleteRange(0, kStandardCount - 1);
-        if (style_ & cbCustomColor) items.InsertObject(0, kCustomCaption, AsObject(custom));
-        SetSelected(chosen);
-    } catch (...) {
-        items.EndUpdate();
-        needsPopulating_ = false;
-        throw;
-    }
-    items.EndUpdate();
     needsPopulating_ = false;
+    TStringList& items = *Items();
+    TStringsUpdate update(items);
+    const TColor custom = (style_ & cbCustomColor) && items.Count() > 0 ? GetColor(0) : clBlack;
+    // The colour shown now, else the one set before the window was made.
+    const TColor chosen = ItemIndex() >= 0 ? GetColor(ItemIndex()) : selected_;
+    items.Clear();
+    for (const TIdentMapEntry& e : ColorIdents())
+        items.AddObject((style_ & cbPrettyNames) ? PrettyName(e.Name) : std::string(e.Name), AsObject(e.Value));
+    auto deleteRange = [&](int from, int to) {
+        for (int i = std::min(to, items.Count() - 1); i >= from; --i) items.Delete(i);
+    };
+    auto deleteColour = [&](TColor c) {
+        const int i = items.IndexOfObject(AsObject(c));
+        if (i >= 0) items.Delete(i);
+    };
+    if (!(style_ & cbIncludeNone)) deleteColour(clNone);
+    if (!(style_ & cbIncludeDefault)) deleteColour(clDefault);
+    if (!(style_ & cbSystemColors)) {
+        // The system colours only: a none or default item asked for stays.
+        int last = items.Count() - 1;
+        while (last >= 0 && (GetColor(last) == clNone || GetColor(last) == clDefault)) --last;
+        deleteRange(kStandardCount + kExtendedCount, last);
+    }
+    if (!(style_ & cbExtendedColors)) deleteRange(kStandardCount, kStandardCount + kExtendedCount - 1);
+    if (!(style_ & cbStandardColors)) deleteRange(0, kStandardCount - 1);
+    if (style_ & cbCustomColor) items.InsertObject(0, kCustomCaption, AsObject(custom));
+    SetSelected(chosen);
 }
 
 void TkivCustomColorBox::CreateWnd()

@@ -27,30 +27,6 @@ void PrepareItem(TCanvas& canvas, const TControl& control, TOwnerDrawState state
     canvas.Font()->SetColor(selected ? clHighlightText : control.Font()->Color());
 }
 
-// Clears a flag when it leaves scope, also by an exception.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& flag_;
-};
-
-// Items()->BeginUpdate() for a scope.
-class UpdateScope {
-public:
-    explicit UpdateScope(TStrings& items) : items_(items) { items_.BeginUpdate(); }
-    ~UpdateScope() { items_.EndUpdate(); }
-    UpdateScope(const UpdateScope&) = delete;
-    UpdateScope& operator=(const UpdateScope&) = delete;
-
-private:
-    TStrings& items_;
-};
-
 } // namespace
 
 // --- item heights ---------------------------------------------------------------------------
@@ -73,7 +49,7 @@ int TkivFontDrawComboBox::MinItemHeight()
 
 void TkivFontDrawComboBox::ResetItemHeight()
 {
-    FlagScope resetting(resettingItemHeight_);
+    TFlagScope resetting(resettingItemHeight_);
     SetItemHeight(MinItemHeight());
 }
 
@@ -156,7 +132,7 @@ void TkivFontComboBox::Reset()
     if (!HandleAllocated()) return;
     const std::string name = TControl::Text();
     {
-        FlagScope creating(creating_);
+        TFlagScope creating(creating_);
         PopulateList();
         SetFontName(name);
     }
@@ -178,7 +154,7 @@ bool TkivFontComboBox::Accepts(const TFontFamily& font) const
 void TkivFontComboBox::PopulateList()
 {
     if (!HandleAllocated()) return;
-    UpdateScope update(*Items());
+    TStringsUpdate update(*Items());
     Items()->Clear();
     chosen_ = -1;
     // A printer draws with the installed fonts too: its list is the screen's.
@@ -228,7 +204,7 @@ void TkivFontComboBox::CreateWnd()
     const std::string name = TControl::Text();
     TkivFontDrawComboBox::CreateWnd();
     {
-        FlagScope creating(creating_);
+        TFlagScope creating(creating_);
         PopulateList();
         SetText("");
         SetFontName(name);
@@ -276,7 +252,7 @@ void TkivFontSizeComboBox::Build()
 {
     const std::string shown = Text(); // kept when the new family has that size too
     {
-        UpdateScope update(*Items());
+        TStringsUpdate update(*Items());
         Items()->Clear();
         if (!fontName_.empty()) {
             pixelsPerInch_ = TFont::PixelsPerInch;

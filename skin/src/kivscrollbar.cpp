@@ -15,17 +15,6 @@ namespace {
 constexpr int kRepeatMs = 100;
 constexpr int kMinThumb = 18;
 
-// Sets a flag for a scope, cleared on every way out.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& flag_;
-};
 } // namespace
 
 TkivScrollBar::TkivScrollBar(TComponent* AOwner) : TCustomPanel(AOwner)
@@ -343,7 +332,7 @@ void TkivScrollBarLink::BarChanged(TScrollBarKind kind)
     const WPARAM w = MakeScrollWParam(SB_THUMBPOSITION, bar->Position());
     switch (placement_) {
     case kpMemo: {
-        FlagScope scope(scrollingFromBar_);
+        TFlagScope scope(scrollingFromBar_);
         control_.Perform(msg, w, 0);
         control_.Invalidate();
         break;
@@ -403,7 +392,7 @@ void TkivScrollBarLink::UpdateBar(TScrollBarKind kind, TkivScrollBar* bar)
 void TkivScrollBarLink::UpdateScrollBars()
 {
     if ((!vbar_ && !hbar_) || !Application) return;
-    FlagScope scope(updating_);
+    TFlagScope scope(updating_);
     if (vbar_) UpdateBar(sbVertical, vbar_);
     if (hbar_) UpdateBar(sbHorizontal, hbar_);
 }

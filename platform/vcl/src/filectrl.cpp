@@ -243,15 +243,17 @@ void TDriveComboBox::ReadVolumes()
 {
     const std::string chosen = Drive();
     mountPoints_.clear();
-    Items()->BeginUpdate();
-    Items()->Clear();
-    for (const Volume& v : EnumerateVolumes()) {
-        const std::string shown = v.mountPoint.size() > 1 ? ExcludeTrailingPathDelimiter(v.mountPoint) : v.mountPoint;
-        const std::string device = ExtractFileName(v.device);
-        Items()->Add(device.empty() ? shown : shown + " [" + device + "]");
-        mountPoints_.push_back(v.mountPoint);
+    {
+        TStringsUpdate update(*Items());
+        Items()->Clear();
+        for (const Volume& v : EnumerateVolumes()) {
+            const std::string shown =
+                v.mountPoint.size() > 1 ? ExcludeTrailingPathDelimiter(v.mountPoint) : v.mountPoint;
+            const std::string device = ExtractFileName(v.device);
+            Items()->Add(device.empty() ? shown : shown + " [" + device + "]");
+            mountPoints_.push_back(v.mountPoint);
+        }
     }
-    Items()->EndUpdate();
     const auto it = std::find(mountPoints_.begin(), mountPoints_.end(), chosen);
     SetItemIndex(it == mountPoints_.end() ? -1 : static_cast<int>(it - mountPoints_.begin()));
 }
@@ -312,15 +314,16 @@ void TFilterComboBox::SetFilter(const std::string& value)
 {
     filter_ = value;
     masks_.clear();
-    Items()->BeginUpdate();
-    Items()->Clear();
-    for (const TFileFilter& f : ParseFileFilter(value)) {
-        std::string joined;
-        for (const std::string& m : f.Masks) joined += (joined.empty() ? "" : ";") + m;
-        Items()->Add(f.Text);
-        masks_.push_back(joined);
+    {
+        TStringsUpdate update(*Items());
+        Items()->Clear();
+        for (const TFileFilter& f : ParseFileFilter(value)) {
+            std::string joined;
+            for (const std::string& m : f.Masks) joined += (joined.empty() ? "" : ";") + m;
+            Items()->Add(f.Text);
+            masks_.push_back(joined);
+        }
     }
-    Items()->EndUpdate();
     SetItemIndex(masks_.empty() ? -1 : 0);
     Change();
 }

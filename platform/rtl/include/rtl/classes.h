@@ -66,6 +66,18 @@ protected:
     int updateCount_ = 0;
 };
 
+// BeginUpdate for a scope: EndUpdate on every way out.
+class TStringsUpdate {
+public:
+    explicit TStringsUpdate(TStrings& strings) : strings_(strings) { strings_.BeginUpdate(); }
+    ~TStringsUpdate() { strings_.EndUpdate(); }
+    TStringsUpdate(const TStringsUpdate&) = delete;
+    TStringsUpdate& operator=(const TStringsUpdate&) = delete;
+
+private:
+    TStrings& strings_;
+};
+
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
 class TStringList : public TStrings {

@@ -13,5 +13,17 @@ public:
     virtual ~TObject() = default;
 };
 
+// Sets a flag for a scope, cleared on every way out (an exception included).
+class TFlagScope {
+public:
+    explicit TFlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~TFlagScope() { flag_ = false; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
 // An event bound to an object method, as `std::function` (empty = unassigned).
 using TNotifyEvent = std::function<void(TObject* Sender)>;
