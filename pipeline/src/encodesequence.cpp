@@ -1,6 +1,7 @@
 #include "pipeline/encodesequence.h"
 
 #include "pipeline/encodeparams.h"
+#include "shell/burnpubfunction.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,15 +28,6 @@ public:
         return text ? text : "";
     }
 };
-
-// The output name without its extension.
-std::string StripExtension(const std::string& name)
-{
-    const std::size_t dot = name.find_last_of('.');
-    const std::size_t slash = name.find_last_of('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return name;
-    return name.substr(0, dot);
-}
 
 int Percent(double part, double whole)
 {
@@ -81,19 +73,27 @@ void ClipEncodeSequence::Start(std::vector<EncodeClipInfo> clips, int outputType
     EncodeClip();
 }
 
+const EncodeClipInfo* ClipEncodeSequence::ClipAt(int index) const
+{
+    // The public fields may be set by the window: the list itself bounds them.
+    if (index < 0 || index >= ClipCount || static_cast<std::size_t>(index) >= clips_.size()) return nullptr;
+    return &clips_[static_cast<std::size_t>(index)];
+}
+
 void ClipEncodeSequence::EncodeClip()
 {
-    if (CurrentClipIndex >= ClipCount) {
+    const EncodeClipInfo* current = ClipAt(CurrentClipIndex);
+    if (!current) {
         EncoderRunning = false;
         view_.ClipStageOver();
         return;
     }
     if (CurrentClipIndex > 0) view_.SetConvertingBar(0);
-    const EncodeClipInfo& clip = clips_[static_cast<std::size_t>(CurrentClipIndex)];
+    const EncodeClipInfo& clip = *current;
 
     ClipEncodeInput input;
     input.sourcePath = clip.SourcePath;
-    input.outputBase = workFolder_ + StripExtension(clip.OutputName);
+    input.outputBase = workFolder_ + StripFileExt(clip.OutputName);
     input.videoWidth = clip.VideoWidth;
     input.videoHeight = clip.VideoHeight;
     input.aspectIndex = clip.AspectIndex;
@@ -130,10 +130,11 @@ void ClipEncodeSequence::SkipClip()
     // Stopped first, so the abandoned clip cannot finish later and be taken for the next one.
     library_.Stop();
     EncoderRunning = false;
-    const EncodeClipInfo& clip = clips_[static_cast<std::size_t>(CurrentClipIndex)];
-    view_.Log("Skip to convert " + clip.ClipName + " ...");
-    DoneSeconds += ClipLength(clip);
-    ++CurrentClipIndex;
+    if (const EncodeClipInfo* clip = ClipAt(CurrentClipIndex)) {
+        view_.Log("Skip to convert " + clip->ClipName + " ...");
+        DoneSeconds += ClipLength(*clip);
+        ++CurrentClipIndex;
+    }
     EncodeClip();
 }
 
@@ -185,8 +186,8 @@ void ClipEncodeSequence::EncoderDone(LPARAM result)
     }
     // The log says why before the run ends.
     const std::string why = library_.LastError();
-    if (!why.empty() && CurrentClipIndex >= 0 && CurrentClipIndex < ClipCount)
-        view_.Log("Can not convert " + clips_[static_cast<std::size_t>(CurrentClipIndex)].ClipName + ": " + why + ".");
+    const EncodeClipInfo* clip = ClipAt(CurrentClipIndex);
+    if (!why.empty() && clip) view_.Log("Can not convert " + clip->ClipName + ": " + why + ".");
     view_.RunTerminated();
 }
 

@@ -284,4 +284,31 @@ TEST_F(EncodeSequenceTest, ClipWhosePathDoesNotFitIsRefusedAndTheNextEncoded)
     EXPECT_STREQ(library.params.SourcePath, (folder.Path() + "/short.avi").c_str());
 }
 
+TEST_F(EncodeSequenceTest, AnIndexOutsideTheClipListEndsTheClipStage)
+{
+    Begin(ClipEncodeSequence::RunWindow::Convert, {Clip("a", folder.Path(), 3), Clip("b", folder.Path(), 3)});
+    const std::size_t logged = view.log.size();
+    // The window's fields claim more clips than the list holds.
+    sequence->ClipCount = 5;
+    sequence->CurrentClipIndex = 2;
+    sequence->EncodeClip();
+    EXPECT_EQ(view.stageOver, 1);
+    EXPECT_FALSE(sequence->EncoderRunning);
+    // A stall or a failure at such an index reads no clip either.
+    sequence->CurrentClipIndex = -1;
+    sequence->EncodeClip();
+    EXPECT_EQ(view.stageOver, 2);
+    sequence->EncoderRunning = true;
+    sequence->CurrentClipIndex = 7;
+    library.lastError = "broken";
+    sequence->EncoderDone(kEncoderFailed);
+    EXPECT_EQ(view.terminated, 1);
+    EXPECT_EQ(view.log.size(), logged);
+    sequence->EncoderRunning = true;
+    sequence->CurrentClipIndex = 9;
+    Wait(6000);   // a stalled clip is skipped
+    EXPECT_EQ(view.stageOver, 3);
+    EXPECT_EQ(view.log.size(), logged);
+}
+
 } // namespace

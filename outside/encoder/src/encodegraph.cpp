@@ -231,10 +231,11 @@ bool EncodeGraph::Build(const std::string& path, int sampleRate, GraphSinks sink
         auto seeking = Query<IMediaSeeking>(sink, IID_IMediaSeeking);
         if (seeking && seeking->GetDuration(&duration) == S_OK) s.seconds = std::max(s.seconds, duration / kUnits);
     }
-    Query<IMediaFilter>(s.graph.Get(), IID_IMediaFilter)->SetSyncSource(nullptr);   // as fast as it decodes
+    ComPtr<IMediaFilter> timing = Query<IMediaFilter>(s.graph.Get(), IID_IMediaFilter);
     s.control = Query<IMediaControl>(s.graph.Get(), IID_IMediaControl);
     s.events = Query<IMediaEvent>(s.graph.Get(), IID_IMediaEvent);
-    if (!s.control || !s.events) return fail("the graph cannot be run");
+    if (!timing || !s.control || !s.events) return fail("the graph cannot be run");
+    timing->SetSyncSource(nullptr);   // as fast as it decodes
     // Each sink's end is told apart: a picture held while the sound goes on is padded as it goes.
     s.events->CancelDefaultHandling(EC_COMPLETE);
     return true;

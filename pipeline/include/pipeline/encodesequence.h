@@ -96,6 +96,8 @@ public:
 
 private:
     void SkipClip();
+    // The clip at an index, or null when the index lies outside the clip list.
+    const EncodeClipInfo* ClipAt(int index) const;
     double ClipLength(const EncodeClipInfo& clip) const;
 
     RunWindow window_;
