@@ -2,23 +2,6 @@
 
 #include <cstdint>
 
-std::string XmlEscape(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size() + text.size() / 8);
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default: out += c; break;
-        }
-    }
-    return out;
-}
-
 bool IsXmlSafeText(std::string_view text)
 {
     std::size_t i = 0;

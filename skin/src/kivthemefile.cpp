@@ -1,7 +1,9 @@
 #include "skin/kivthemefile.h"
 
 #include "rtl/paths.h"
+#include "rtl/readfile.h"
 
+#include <cerrno>
 #include <cstring>
 #include <set>
 #include <vector>
@@ -51,15 +53,16 @@ void WriteEntry(TStream& out, const std::string& name, std::uint8_t type, const 
     if (size) out.WriteBuffer(data, size);
 }
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName)
+std::vector<std::uint8_t> ReadThemeFile(const std::string& fileName)
 {
-    TFileStream in(fileName, fmOpenRead | fmShareDenyNone);
-    const std::int64_t size = in.Size();
+    std::string bytes;
+    int code = 0;
     // Offsets in the format are 32-bit: anything larger cannot be a theme file.
-    if (size > 0xFFFFFFFFll) Invalid();
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (size) in.ReadBuffer(bytes.data(), size);
-    return bytes;
+    if (!ReadWholeFile(fileName, bytes, &code, 0xFFFFFFFFull)) {
+        if (code == EFBIG) Invalid();
+        throw EFOpenError(Format("Cannot open file \"%s\". %s", fileName, std::strerror(code)));
+    }
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
 } // namespace
@@ -129,7 +132,7 @@ void TkivThemeFileWriter::Save()
 TkivThemeFileReader::TkivThemeFileReader(const std::string& fileName)
 {
     files_.SetOwnsObjects(true);
-    Load(ReadWholeFile(fileName));
+    Load(ReadThemeFile(fileName));
 }
 
 TkivThemeFileReader::TkivThemeFileReader(std::span<const std::uint8_t> data)

@@ -3,8 +3,8 @@
 // "REGEDIT4" text, in UTF-16 or UTF-8) into the registry. A file that cannot
 // be read or has a malformed line changes nothing and ends with status 1.
 #include "com/registry.h"
+#include "rtl/readfile.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -18,18 +18,6 @@ bool SameWord(const char* a, const char* b)
     return *a == *b;
 }
 
-bool ReadFile(const char* path, std::string& out)
-{
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
-    char buffer[65536];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, got);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -39,8 +27,9 @@ int main(int argc, char** argv)
         return 1;
     }
     std::string bytes;
-    if (!ReadFile(argv[2], bytes)) {
-        std::fprintf(stderr, "ERROR: Error opening the file \"%s\": %s\n", argv[2], std::strerror(errno));
+    int code = 0;
+    if (!ReadWholeFile(argv[2], bytes, &code)) {
+        std::fprintf(stderr, "ERROR: Error opening the file \"%s\": %s\n", argv[2], std::strerror(code));
         return 1;
     }
     std::string error;

@@ -5,6 +5,7 @@
 #include "gfx/fonts.h"
 #include "toolrun/toolrun.h"
 #include "rtl/paths.h"
+#include "rtl/readfile.h"
 #include "rtl/sysutils.h"
 #include "subfonts.h"
 #include "tvstandard.h"
@@ -14,7 +15,6 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 #define AUTHOR_EXPORT extern "C" __attribute__((visibility("default")))
@@ -44,14 +44,7 @@ int Fail(int code, std::string reason)
 
 bool ReadControlFile(const std::string& path, std::string& text)
 {
-    const std::int64_t size = FileSize64(path);
-    if (size <= 0 || size > kMaxControlFile)
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    text = content.str();
-    return in.good() || in.eof();
+    return ReadWholeFile(path, text, nullptr, kMaxControlFile) && !text.empty();
 }
 
 bool SameFile(const std::string& a, const std::string& b)

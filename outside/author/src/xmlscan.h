@@ -1,7 +1,9 @@
 #pragma once
 // Just enough XML for the control files the authoring library is handed:
 // the start tags with their attributes, where each value sits in the text,
-// and escaping for values written back.
+// and escaping for values written back (XmlEscape, from rtl).
+#include "rtl/sysutils.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -26,5 +28,3 @@ struct XmlTag {
 std::vector<XmlTag> ScanStartTags(std::string_view text);
 
 std::string XmlUnescape(std::string_view raw);
-// For attribute values and text: & < > " ' escaped; the bytes stay UTF-8.
-std::string XmlEscape(std::string_view text);

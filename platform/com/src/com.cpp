@@ -4,6 +4,7 @@
 #include "com/registry.h"
 #include "win32/dynlib.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -13,11 +14,11 @@
 namespace {
 
 thread_local int t_initCount = 0;
+std::atomic<long> g_factories{0};
 
-// The factory of a class built into the process.
-class ProcessClassFactory final : public IClassFactory {
+class ClassFactory final : public IClassFactory {
 public:
-    explicit ProcessClassFactory(ClassCreateFunction create) : create_(std::move(create)) {}
+    explicit ClassFactory(ClassCreateFunction create) : create_(std::move(create)) { ++g_factories; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
     {
@@ -56,7 +57,7 @@ public:
     }
 
 private:
-    ~ProcessClassFactory() = default;
+    ~ClassFactory() { --g_factories; }
     ClassCreateFunction create_;
     std::atomic<long> ref_{1};
 };
@@ -106,6 +107,10 @@ HRESULT LoadServerFactory(const std::string& path, REFCLSID clsid, REFIID riid, 
 
 } // namespace
 
+IClassFactory* NewClassFactory(ClassCreateFunction create) { return new ClassFactory(std::move(create)); }
+
+long ClassFactoriesActive() { return g_factories.load(); }
+
 HRESULT CoInitialize(void* reserved) { return CoInitializeEx(reserved, COINIT_APARTMENTTHREADED); }
 
 HRESULT CoInitializeEx(void*, DWORD)
@@ -133,7 +138,7 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void*, REFIID riid, void
         if (it != t.builtIn.end()) builtIn = it->second;
     }
     if (builtIn) {
-        auto* factory = new ProcessClassFactory(std::move(builtIn));
+        IClassFactory* factory = NewClassFactory(std::move(builtIn));
         HRESULT hr = factory->QueryInterface(riid, ppv);
         factory->Release();
         return hr;

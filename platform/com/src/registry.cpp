@@ -1,6 +1,8 @@
 #include "com/registry.h"
 
+#include "com/widestring.h"
 #include "rtl/paths.h"
+#include "rtl/readfile.h"
 #include "rtl/savefile.h"
 
 #include <algorithm>
@@ -74,82 +76,6 @@ bool CanonicalParts(std::string_view path, std::vector<std::string>& parts)
     return parts.size() <= kRegMaxDepth + 1;
 }
 
-void AppendUtf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80) out.push_back(char(cp));
-    else if (cp < 0x800) {
-        out.push_back(char(0xC0 | (cp >> 6)));
-        out.push_back(char(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(char(0xE0 | (cp >> 12)));
-        out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(char(0xF0 | (cp >> 18)));
-        out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (cp & 0x3F)));
-    }
-}
-
-// UTF-16 code units to UTF-8; unpaired surrogates become U+FFFD.
-std::string Utf16ToUtf8(const std::vector<std::uint16_t>& units)
-{
-    std::string out;
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        char32_t u = units[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-            u = 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-            ++i;
-        } else if (u >= 0xDC80 && u <= 0xDCFF) {
-            out.push_back(char(u - 0xDC00));   // a byte that was not UTF-8, given back
-            continue;
-        } else if (u >= 0xD800 && u <= 0xDFFF) {
-            u = 0xFFFD;
-        }
-        AppendUtf8(out, u);
-    }
-    return out;
-}
-
-// UTF-8 to UTF-16; a byte that is not part of valid UTF-8 becomes the lone
-// unit 0xDC00 + byte, which Utf16ToUtf8 gives back as that byte.
-std::vector<std::uint16_t> Utf8ToUtf16(std::string_view s)
-{
-    std::vector<std::uint16_t> out;
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        char32_t cp = c;
-        std::size_t extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 4;
-        bool ok = extra < 4 && i + extra < s.size();
-        if (ok && extra > 0) {
-            cp = c & (0x3F >> extra);
-            for (std::size_t k = 1; ok && k <= extra; ++k) {
-                const unsigned char cc = static_cast<unsigned char>(s[i + k]);
-                ok = (cc & 0xC0) == 0x80;
-                cp = cp << 6 | (cc & 0x3F);
-            }
-            static constexpr char32_t minimum[4] = {0, 0x80, 0x800, 0x10000};
-            ok = ok && cp >= minimum[extra] && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
-        }
-        if (!ok) {
-            out.push_back(std::uint16_t(0xDC00 + c));
-            ++i;
-            continue;
-        }
-        i += extra + 1;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(std::uint16_t(0xD800 + (cp >> 10)));
-            out.push_back(std::uint16_t(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(std::uint16_t(cp));
-        }
-    }
-    return out;
-}
-
 bool IsTextType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
 // A quoted text with the escapes ParseQuoted reads back: a line break in a
@@ -190,7 +116,7 @@ void AppendHex(std::string& line, const std::vector<BYTE>& bytes)
 std::vector<BYTE> TextToUtf16Bytes(const std::vector<BYTE>& utf8, DWORD type)
 {
     std::string text(utf8.begin(), utf8.end());
-    std::vector<std::uint16_t> units = Utf8ToUtf16(text);
+    std::u16string units = Utf8ToUtf16(text);
     units.push_back(0);
     if (type == REG_MULTI_SZ) units.push_back(0);
     std::vector<BYTE> bytes;
@@ -321,8 +247,8 @@ std::string BytesToText(const std::vector<BYTE>& bytes, DWORD type, bool unicode
 {
     std::string text;
     if (unicode) {
-        std::vector<std::uint16_t> units;
-        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) units.push_back(std::uint16_t(bytes[i] | bytes[i + 1] << 8));
+        std::u16string units;
+        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) units.push_back(char16_t(bytes[i] | bytes[i + 1] << 8));
         text = Utf16ToUtf8(units);
     } else {
         text.assign(bytes.begin(), bytes.end());
@@ -487,21 +413,6 @@ void Apply(RegistryTree& tree, const std::vector<Operation>& ops)
 
 // ---------------------------------------------------------------------------
 // The file.
-
-bool ReadWholeFile(const std::string& path, std::string& out, bool& exists)
-{
-    out.clear();
-    exists = false;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return errno == ENOENT;
-    exists = true;
-    char buffer[65536];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, got);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
-}
 
 // flock on a file beside the store: the store itself is replaced by rename.
 class FileLock {
@@ -714,8 +625,7 @@ RegistryTree ReadRegistry()
     std::string path = RegistryFilePath();
     FileLock lock(path, false);
     std::string text;
-    bool exists = false;
-    if (ReadWholeFile(path, text, exists) && exists) {
+    if (ReadWholeFile(path, text)) {
         RegistryTree parsed;
         if (parsed.Import(text, nullptr)) return parsed;
     }
@@ -731,9 +641,10 @@ bool UpdateRegistry(const std::function<bool(RegistryTree&)>& change, std::strin
         return false;
     }
     std::string text;
-    bool exists = false;
-    if (!ReadWholeFile(path, text, exists)) {
-        if (error) *error = "cannot read " + path;
+    int code = 0;
+    const bool exists = ReadWholeFile(path, text, &code);
+    if (!exists && code != ENOENT) {
+        if (error) *error = "cannot read " + path + ": " + std::strerror(code);
         return false;
     }
     RegistryTree tree;
@@ -759,10 +670,10 @@ std::string RegistryFileText(std::string_view bytes)
     if (bytes.size() >= 2 && ((BYTE(bytes[0]) == 0xFF && BYTE(bytes[1]) == 0xFE) ||
                               (BYTE(bytes[0]) == 0xFE && BYTE(bytes[1]) == 0xFF))) {
         bool little = BYTE(bytes[0]) == 0xFF;
-        std::vector<std::uint16_t> units;
+        std::u16string units;
         for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
             BYTE a = BYTE(bytes[i]), b = BYTE(bytes[i + 1]);
-            units.push_back(little ? std::uint16_t(a | b << 8) : std::uint16_t(b | a << 8));
+            units.push_back(little ? char16_t(a | b << 8) : char16_t(b | a << 8));
         }
         return Utf16ToUtf8(units);
     }

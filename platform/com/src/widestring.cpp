@@ -47,30 +47,70 @@ std::wstring Utf8ToWide(std::string_view s)
     return out;
 }
 
+namespace {
+
+// One code point of a wide or UTF-16 text as UTF-8: an escaped byte as itself.
+void AppendUtf8(std::string& out, char32_t cp)
+{
+    if (IsEscapedByte(cp)) {
+        out.push_back(static_cast<char>(cp - kEscapedByte));
+        return;
+    }
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+    if (cp < 0x80) {
+        out.push_back(char(cp));
+    } else if (cp < 0x800) {
+        out.push_back(char(0xC0 | (cp >> 6)));
+        out.push_back(char(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(char(0xE0 | (cp >> 12)));
+        out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(char(0xF0 | (cp >> 18)));
+        out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (cp & 0x3F)));
+    }
+}
+
+} // namespace
+
 std::string WideToUtf8(std::wstring_view w)
 {
     std::string out;
     out.reserve(w.size());
-    for (wchar_t wc : w) {
-        auto cp = static_cast<char32_t>(wc);
-        if (IsEscapedByte(cp)) {
-            out.push_back(static_cast<char>(cp - kEscapedByte));
-            continue;
+    for (wchar_t wc : w) AppendUtf8(out, static_cast<char32_t>(wc));
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view units)
+{
+    std::string out;
+    out.reserve(units.size());
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        char32_t u = units[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+            u = 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            ++i;
         }
-        if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-        if (cp < 0x80) out.push_back(char(cp));
-        else if (cp < 0x800) {
-            out.push_back(char(0xC0 | (cp >> 6)));
-            out.push_back(char(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(char(0xE0 | (cp >> 12)));
-            out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (cp & 0x3F)));
+        AppendUtf8(out, u);
+    }
+    return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view text)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    for (wchar_t wc : Utf8ToWide(text)) {
+        auto cp = static_cast<char32_t>(wc);
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(char16_t(0xD800 + (cp >> 10)));
+            out.push_back(char16_t(0xDC00 + (cp & 0x3FF)));
         } else {
-            out.push_back(char(0xF0 | (cp >> 18)));
-            out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (cp & 0x3F)));
+            out.push_back(char16_t(cp));
         }
     }
     return out;

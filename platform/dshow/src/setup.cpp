@@ -6,7 +6,6 @@
 #include "rtl/paths.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <climits>
 #include <cstdlib>
@@ -16,61 +15,11 @@
 
 namespace {
 
-std::atomic<long> g_factories{0};
-
 const std::string kFilterInstances =
     "HKEY_CLASSES_ROOT\\CLSID\\" + GuidToString(CLSID_LegacyAmFilterCategory) + "\\Instance";
 
 std::string ClassKey(REFCLSID clsid) { return "HKEY_CLASSES_ROOT\\CLSID\\" + GuidToString(clsid); }
 std::string InstanceKey(REFCLSID clsid) { return kFilterInstances + "\\" + GuidToString(clsid); }
-
-class CClassFactory final : public IClassFactory {
-public:
-    explicit CClassFactory(const CFactoryTemplate* t) : template_(t) { ++g_factories; }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (!ppv) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-            *ppv = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++ref_); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        long left = --ref_;
-        if (left == 0) delete this;
-        return ULONG(left);
-    }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override
-    {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (outer && riid != IID_IUnknown) return CLASS_E_NOAGGREGATION;
-        HRESULT hr = S_OK;
-        CUnknown* object = template_->m_lpfnNew(outer, &hr);
-        if (!object) return FAILED(hr) ? hr : E_OUTOFMEMORY;
-        IUnknown* unknown = object->NonDelegatingUnknown();
-        unknown->AddRef();
-        if (SUCCEEDED(hr)) hr = unknown->QueryInterface(riid, ppv);
-        unknown->Release();   // frees a failed construction
-        return hr;
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override
-    {
-        ModuleLock(lock != 0);
-        return S_OK;
-    }
-
-private:
-    ~CClassFactory() { --g_factories; }
-    const CFactoryTemplate* template_;
-    std::atomic<long> ref_{0};
-};
 
 void WriteFilterData(RegistryTree& tree, const AMOVIESETUP_FILTER& f)
 {
@@ -165,8 +114,10 @@ HRESULT ServerGetClassObject(const CFactoryTemplate* templates, int count, REFCL
     if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
     for (int i = 0; i < count; ++i) {
         if (templates[i].m_ClsID && *templates[i].m_ClsID == clsid && templates[i].m_lpfnNew) {
-            auto* factory = new CClassFactory(&templates[i]);
-            return factory->QueryInterface(riid, ppv);
+            IClassFactory* factory = NewClassFactory(MakeClassCreator(templates[i].m_lpfnNew));
+            HRESULT hr = factory->QueryInterface(riid, ppv);
+            factory->Release();
+            return hr;
         }
     }
     return CLASS_E_CLASSNOTAVAILABLE;
@@ -174,7 +125,7 @@ HRESULT ServerGetClassObject(const CFactoryTemplate* templates, int count, REFCL
 
 HRESULT ServerCanUnloadNow()
 {
-    return CUnknown::ObjectsActive() == 0 && ModuleLocks() == 0 && g_factories.load() == 0 ? S_OK : S_FALSE;
+    return CUnknown::ObjectsActive() == 0 && ModuleLocks() == 0 && ClassFactoriesActive() == 0 ? S_OK : S_FALSE;
 }
 
 HRESULT ServerRegister(const CFactoryTemplate* templates, int count, const void* module, bool doRegister)

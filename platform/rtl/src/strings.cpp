@@ -135,3 +135,20 @@ std::string StringReplace(std::string_view s, std::string_view from, std::string
     r.append(s.substr(pos));
     return r;
 }
+
+std::string XmlEscape(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&apos;"; break;
+        default: out += c; break;
+        }
+    }
+    return out;
+}

@@ -2,13 +2,13 @@
 
 #include "rtl/classes.h"
 #include "rtl/paths.h"
+#include "rtl/readfile.h"
 #include "rtl/sysutils.h"
 
 #include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <mutex>
 #include <sstream>
 #include <sys/stat.h>
@@ -24,17 +24,6 @@ DriveSource CurrentSource()
 {
     std::lock_guard<std::mutex> guard(g_sourceMutex);
     return g_source;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& text)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    text = buffer.str();
-    return true;
 }
 
 // Mount tables escape blanks, tabs, newlines and backslashes as \ooo.

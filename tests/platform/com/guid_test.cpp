@@ -55,3 +55,16 @@ TEST(WideString, Utf8ConversionsKeepEveryCodePointAndEveryByte)
     CopyWide(fixed, 4, L"abcdef");
     EXPECT_EQ(std::wstring(fixed), L"abc");
 }
+
+TEST(WideString, Utf16ConversionsPairSurrogatesAndKeepEveryByte)
+{
+    const std::string text = "Vid\xC3\xA9o \xE2\x82\xAC \xF0\x9F\x8E\xAC";
+    EXPECT_EQ(Utf8ToUtf16(text), std::u16string(u"Vid\u00E9o \u20AC \U0001F3AC"));
+    EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(text)), text);
+    // A Latin-1 name stored in a registry file reads back byte for byte.
+    for (const std::string bytes : {"Caf\xE9.avi", "a\xC3", "\xFF\xFE\x80"})
+        EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(bytes)), bytes);
+    // Unpaired surrogates (a high one at the end, a low one alone) are no text.
+    EXPECT_EQ(Utf16ToUtf8(std::u16string(u"x") + char16_t(0xD83C)), "x\xEF\xBF\xBD");
+    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xDC10)) + u"y"), "\xEF\xBF\xBDy");
+}

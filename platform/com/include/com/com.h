@@ -39,6 +39,12 @@ using ClassCreateFunction = std::function<IUnknown*(IUnknown* outer, HRESULT* hr
 void RegisterProcessClass(REFCLSID clsid, ClassCreateFunction create);
 bool IsProcessClass(REFCLSID clsid);
 
+// The class factory over a creation function, behind built-in classes and
+// server modules alike; returned with one reference. ClassFactoriesActive
+// counts the factories still alive, for a module's DllCanUnloadNow.
+IClassFactory* NewClassFactory(ClassCreateFunction create);
+long ClassFactoriesActive();
+
 void* CoTaskMemAlloc(std::size_t size);
 void* CoTaskMemRealloc(void* p, std::size_t size);
 void CoTaskMemFree(void* p);

@@ -12,6 +12,10 @@
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
 std::string WideToUtf8(LPCWSTR text);                  // null gives ""
+// UTF-16 code units (registry files) to and from UTF-8, by the same rules:
+// bytes that are not UTF-8 travel as escaped bytes and come back as themselves.
+std::string Utf16ToUtf8(std::u16string_view units);
+std::u16string Utf8ToUtf16(std::string_view text);
 // A copy in CoTaskMemAlloc memory, for out parameters the caller frees with CoTaskMemFree.
 LPWSTR CoTaskMemWideString(std::wstring_view text);
 // Copies into a fixed array of the interfaces (FILTER_INFO::achName), truncating, always terminated.

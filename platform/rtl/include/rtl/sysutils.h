@@ -119,6 +119,9 @@ bool SameText(std::string_view a, std::string_view b);
 bool StartsText(std::string_view prefix, std::string_view s);
 bool EndsText(std::string_view suffix, std::string_view s);
 std::string QuotedStr(std::string_view s);                  // 'it''s'
+// For XML attribute values and text: & < > " ' become entities; every other byte
+// is kept (the text stays UTF-8).
+std::string XmlEscape(std::string_view text);
 
 enum TReplaceFlag : unsigned { rfReplaceAll = 1, rfIgnoreCase = 2 };
 std::string StringReplace(std::string_view s, std::string_view from, std::string_view to, unsigned flags);
