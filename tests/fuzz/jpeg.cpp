@@ -1,0 +1,20 @@
+// JPEG files: the picture class reads any bytes, refusing with its own errors only.
+#include "fuzztarget.h"
+#include "gfx/bitmap.h"
+#include "gfx/jpeg.h"
+#include "rtl/classes.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    TMemoryStream stream;
+    stream.Write(data, static_cast<std::int64_t>(size));
+    stream.SetPosition(0);
+    try {
+        TJPEGImage jpeg;
+        jpeg.LoadFromStream(stream);
+        (void)jpeg.Width();
+    } catch (const Exception&) {
+        // refused with the picture's error
+    }
+    return 0;
+}
