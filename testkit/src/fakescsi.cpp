@@ -58,6 +58,33 @@ FakeScsiSystem::FakeScsiSystem()
 
 FakeScsiSystem::~FakeScsiSystem() { SetScsiSource(ScsiSource{}); }
 
+std::function<int(sg_io_hdr_t&)> AnsweredBy(std::shared_ptr<ScsiTarget> target)
+{
+    return [target = std::move(target)](sg_io_hdr_t& io) {
+        ScsiCommand command;
+        command.cdb = std::span<const std::uint8_t>(io.cmdp, io.cmd_len);
+        command.direction = io.dxfer_direction == SG_DXFER_FROM_DEV ? ScsiDirection::In
+                            : io.dxfer_direction == SG_DXFER_TO_DEV ? ScsiDirection::Out
+                                                                    : ScsiDirection::None;
+        command.buffer = io.dxferp;
+        command.length = io.dxfer_len;
+        command.timeoutMs = io.timeout;
+        const ScsiResult result = target->Execute(command);
+        if (result.error)
+            return -result.error;
+        io.status = result.status;
+        io.masked_status = static_cast<unsigned char>(result.status >> 1);
+        io.host_status = result.hostStatus;
+        io.driver_status = result.driverStatus;
+        io.resid = result.residual;
+        const unsigned sense = std::min<unsigned>(result.senseLength, io.mx_sb_len);
+        if (sense && io.sbp)
+            std::memcpy(io.sbp, result.sense.data(), sense);
+        io.sb_len_wr = static_cast<unsigned char>(sense);
+        return 0;
+    };
+}
+
 void FakeScsiSystem::AddBlock(const std::string& name, const std::string& hctl)
 {
     fs::create_directories(fs::path(folder_.Path()) / name);

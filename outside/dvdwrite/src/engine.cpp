@@ -82,19 +82,13 @@ bool Engine::WriterName(int index, char* buffer, int size) const
 
 bool Engine::SelectWriter(int index)
 {
-    {
-        std::lock_guard<std::mutex> guard(mutex_);
-        if (writing_ || index < 0 || index >= static_cast<int>(writers_.size()))
-            return false;
-        selected_ = writers_[static_cast<std::size_t>(index)].get();
-        speed_ = 0;
-        baseline_ = false;   // the next poll learns this writer's medium without an event
-    }
-    {
-        std::lock_guard<std::mutex> guard(pollMutex_);
-        pollNow_ = true;
-    }
-    pollWake_.notify_all();
+    std::lock_guard<std::mutex> guard(mutex_);
+    if (writing_ || index < 0 || index >= static_cast<int>(writers_.size()))
+        return false;
+    selected_ = writers_[static_cast<std::size_t>(index)].get();
+    speed_ = 0;
+    // The medium found now is where the poller starts from: no event for it.
+    last_ = selected_->Probe();
     return true;
 }
 
@@ -280,10 +274,9 @@ void Engine::PollOnce()
         if (!selected_ || writing_)
             return;
         const MediumState state = selected_->Probe();
-        if (baseline_ && state != last_)
+        if (state != last_)
             event = state.present ? HWE_EVENT_MEDIUM_ARRIVED : HWE_EVENT_MEDIUM_REMOVED;
         last_ = state;
-        baseline_ = true;
     }
     if (event)
         Notify(event, 0);

@@ -55,8 +55,7 @@ private:
     bool closed_ = false;
     std::shared_ptr<toolrun::ToolJob> job_;
     std::thread writeThread_;
-    bool baseline_ = false;       // last_ holds the selected writer's state
-    MediumState last_;
+    MediumState last_;            // the selected writer's medium as last seen
 
     std::mutex callbackMutex_;
     THweEventCallback callback_ = nullptr;

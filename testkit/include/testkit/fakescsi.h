@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <scsi/sg.h>
 #include <string>
@@ -63,6 +64,10 @@ private:
     int sgioCalls_ = 0;
     int next_ = 50;
 };
+
+// An SG_IO answer that hands each request to an in-process drive (the
+// virtual recorder), so a device node of the fake system behaves like it.
+std::function<int(sg_io_hdr_t&)> AnsweredBy(std::shared_ptr<ScsiTarget> target);
 
 // A standard INQUIRY reply of a CD/DVD drive: type 5, vendor, product, revision.
 std::vector<unsigned char> InquiryReply(const std::string& vendor, const std::string& product,

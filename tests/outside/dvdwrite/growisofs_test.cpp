@@ -8,8 +8,6 @@
 
 #include "rtl/paths.h"
 
-#include <algorithm>
-#include <cstring>
 #include <sstream>
 
 using namespace enginetest;
@@ -18,27 +16,6 @@ using testkit::Medium;
 using testkit::MediumKind;
 
 namespace {
-
-int Forward(testkit::VirtualRecorder& recorder, sg_io_hdr_t& io)
-{
-    ScsiCommand command;
-    command.cdb = std::span<const std::uint8_t>(io.cmdp, io.cmd_len);
-    command.direction = io.dxfer_direction == SG_DXFER_FROM_DEV ? ScsiDirection::In
-                        : io.dxfer_direction == SG_DXFER_TO_DEV ? ScsiDirection::Out
-                                                                : ScsiDirection::None;
-    command.buffer = io.dxferp;
-    command.length = io.dxfer_len;
-    command.timeoutMs = io.timeout;
-    const ScsiResult result = recorder.Execute(command);
-    io.status = result.status;
-    io.host_status = result.hostStatus;
-    io.driver_status = result.driverStatus;
-    io.resid = result.residual;
-    const unsigned sense = std::min<unsigned>(result.senseLength, io.mx_sb_len);
-    std::memcpy(io.sbp, result.sense.data(), sense);
-    io.sb_len_wr = static_cast<unsigned char>(sense);
-    return 0;
-}
 
 // Progress as growisofs prints it: each line ended by a carriage return.
 const char* const kProgress =
@@ -59,7 +36,7 @@ protected:
         drive = std::make_shared<testkit::VirtualRecorder>(DvdRecorderConfig());
         drive->InsertMedium(Medium::Blank(MediumKind::DvdR));
         system.AddDrive("sr0", "2:0:0:0");
-        system.Node("/dev/sr0").sgio = [this](sg_io_hdr_t& io) { return Forward(*drive, io); };
+        system.Node("/dev/sr0").sgio = testkit::AnsweredBy(drive);
         ForceDirectories(disc + "/VIDEO_TS");
         WriteText(disc + "/VIDEO_TS/VIDEO_TS.IFO", "IFO");
         Open();

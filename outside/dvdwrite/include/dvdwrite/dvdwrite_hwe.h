@@ -83,7 +83,8 @@ typedef int (*THwe_Init)(int reserved1, int reserved2, int* handle);
 typedef int (*THwe_Free)(int handle);
 typedef int (*THwe_GetDvdWritersCount)(int handle);
 typedef int (*THwe_GetDvdWriterName)(int handle, int index, char* buffer, int size);
-typedef int (*THwe_SetWriter)(int handle, int index);   // 0: cannot be selected
+// Hwe_SetWriter: 1 when selected (its medium as it is now raises no event), 0 when not.
+typedef int (*THwe_SetWriter)(int handle, int index);
 typedef int (*THwe_GetMediaStatus)(int handle);
 typedef int (*THwe_GetMediaType)(int handle);
 typedef int (*THwe_StartWriting)(int handle, const char* folder, const char* label);
