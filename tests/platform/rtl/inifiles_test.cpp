@@ -2,6 +2,7 @@
 #include "rtl/inifiles.h"
 #include "rtl/sysutils.h"
 #include "tempfolder.h"
+#include "unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -191,15 +192,21 @@ TEST(IniFile, UnwritablePlacesRaiseAndKeepTheOldFile)
     WriteBytes(dir / "file", "x");
     EXPECT_THROW(TIniFile(dir / "file/Config.ini").WriteInteger("A", "b", 1), EIniFileException);
 
-    if (geteuid() != 0) {   // root writes anywhere
-        ForceDirectories(dir / "ro");
-        WriteBytes(dir / "ro/Config.ini", kConfig);
-        chmod((dir / "ro").c_str(), 0555);
-        TIniFile ro(dir / "ro/Config.ini");
-        EXPECT_THROW(ro.WriteString("Config", "DVDSize", "1"), EIniFileException);
-        chmod((dir / "ro").c_str(), 0755);
-        EXPECT_EQ(ReadBytes(dir / "ro/Config.ini"), kConfig);
-    }
+    // A folder the user may not write to: the file stays as it was.
+    ForceDirectories(dir / "ro");
+    WriteBytes(dir / "ro/Config.ini", kConfig);
+    chmod((dir / "ro").c_str(), 0555);
+    EXPECT_EQ(AsUnprivilegedUser(dir.Path(), [&]() -> std::string {
+                  try {
+                      TIniFile(dir / "ro/Config.ini").WriteString("Config", "DVDSize", "1");
+                      return "a write into a read-only folder raised nothing";
+                  } catch (const EIniFileException&) {
+                      return "";
+                  }
+              }),
+              "");
+    chmod((dir / "ro").c_str(), 0755);
+    EXPECT_EQ(ReadBytes(dir / "ro/Config.ini"), kConfig);
 }
 
 TEST(IniFile, KeepsBomPermissionsAndLinks)

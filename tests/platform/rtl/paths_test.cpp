@@ -1,5 +1,6 @@
 #include "rtl/paths.h"
 #include "tempfolder.h"
+#include "unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -125,12 +126,16 @@ TEST(FileSystem, DeleteFilesInKeepsFoldersAndLinkedFolders)
     EXPECT_EQ(DeleteFilesIn(dir / "nowhere", true), 0);
     EXPECT_EQ(DeleteFilesIn("", true), 0);
 
-    if (geteuid() != 0) {                                      // root ignores permissions
-        WriteBytes(dir / "RES/menu/locked", "x");
-        chmod((dir / "RES/menu").c_str(), 0555);
-        EXPECT_EQ(DeleteFilesIn(dir / "RES/menu", false), 1);
-        chmod((dir / "RES/menu").c_str(), 0755);
-    }
+    // A file in a folder the user may not change is counted as left behind.
+    WriteBytes(dir / "RES/menu/locked", "x");
+    chmod((dir / "RES/menu").c_str(), 0555);
+    EXPECT_EQ(AsUnprivilegedUser(dir.Path(), [&]() -> std::string {
+                  const int left = DeleteFilesIn(dir / "RES/menu", false);
+                  return left == 1 ? "" : "DeleteFilesIn left " + std::to_string(left) + " files, not 1";
+              }),
+              "");
+    chmod((dir / "RES/menu").c_str(), 0755);
+    EXPECT_TRUE(FileExists(dir / "RES/menu/locked"));
 }
 
 TEST(FileSystem, TempFoldersAreFreshAndPrivate)
