@@ -86,8 +86,9 @@ protected:
 
     // Probes a file on a gated clock, letting each of its sleeps pass in turn; counts the
     // frame files it tried to write (each is followed by its one 100 ms sleep). Once
-    // afterSave answers true, each picture wait also lets the graph play for a fifth of
-    // its length in real time, so that a picture after a seek can arrive.
+    // afterSave answers true, each picture wait also lets the graph present another
+    // picture (waiting at most its length in real time), so that a picture after a
+    // seek can arrive however slowly the machine runs.
     Result ProbeStepped(const std::string& path, GateClock& clock, int* saves,
                         const std::function<bool(int)>& afterSave = {})
     {
@@ -110,7 +111,7 @@ protected:
                 if (afterSave)
                     playing = afterSave(*saves) || playing;
             } else if (playing) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(ms / 5));
+                pictures.WaitForPictureAfter(pictures.Pictures(), std::chrono::milliseconds(ms));
             }
             clock.Advance(ms);
         }
@@ -137,13 +138,15 @@ protected:
         EXPECT_NEAR(static_cast<int>(c >> 8 & 0xFF), want.g, tolerance);
         EXPECT_NEAR(static_cast<int>(c >> 16 & 0xFF), want.b, tolerance);
     }
+
+    PictureWatch pictures;   // what the stepped probes let the graph show
 };
 
 } // namespace
 
 TEST_F(LoadFileTest, StandardClipBecomesAClipWithItsFactsAndSnapshot)
 {
-    FastClock clock;
+    PictureClock clock;
     ScopedClock scoped(clock);
     const std::string path = testkit::MakeStandardClip(folder.Path());
     Result r = Probe(path, 3, 0);
@@ -195,7 +198,7 @@ TEST_F(LoadFileTest, StandardClipBecomesAClipWithItsFactsAndSnapshot)
 TEST_F(LoadFileTest, FileNameThatIsNotUtf8IsProbedUnderItsOwnBytes)
 {
     // A name from an old archive, with a Latin-1 byte: file names are bytes, the clip is valid.
-    FastClock clock;
+    PictureClock clock;
     ScopedClock scoped(clock);
     const std::string path = folder.File("Caf\xE9 f\xFCr Gro\xDF.avi");
     std::filesystem::rename(testkit::MakeStandardClip(folder.Path()), path);
@@ -210,7 +213,7 @@ TEST_F(LoadFileTest, FileNameThatIsNotUtf8IsProbedUnderItsOwnBytes)
 
 TEST_F(LoadFileTest, NtscClipFactsComeFromTheDetector)
 {
-    FastClock clock;
+    PictureClock clock;
     ScopedClock scoped(clock);
     Result r = Probe(testkit::MakeNtscClip(folder.Path()), 0, 2);
     EXPECT_EQ(r.message, MSG_LOAD_READY);

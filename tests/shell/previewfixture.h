@@ -8,6 +8,7 @@
 #include "dshow/videosurface.h"
 #include "rtl/clock.h"
 #include "rtl/paths.h"
+#include "shell/previewsurface.h"
 #include "testkit/clips.h"
 #include "testkit/tempfolder.h"
 #include "win32/messages.h"
@@ -78,20 +79,81 @@ private:
     std::vector<std::uint32_t> requested_;
 };
 
-// A clock that runs fifty times faster than real time: for waits that a real
-// graph, playing in real time, has to fill.
-class FastClock : public Clock {
+// Counts the pictures the video renderers present, so that a wait can follow a
+// real graph instead of the wall clock. The preview's own surfaces go on working
+// beside it; the factory before it is put back when it goes.
+class PictureWatch {
+public:
+    PictureWatch()
+    {
+        InstallPreviewSurfaces();
+        previous_ = SetVideoSurfaceFactory([this](IVideoFrameAccess* renderer) -> std::unique_ptr<VideoSurface> {
+            return std::make_unique<Surface>(*this, previous_ ? previous_(renderer) : nullptr);
+        });
+    }
+    ~PictureWatch() { SetVideoSurfaceFactory(std::move(previous_)); }
+    PictureWatch(const PictureWatch&) = delete;
+    PictureWatch& operator=(const PictureWatch&) = delete;
+
+    std::uint64_t Pictures()
+    {
+        std::lock_guard lock(mutex_);
+        return pictures_;
+    }
+    // Waits until a picture after the `seen`-th has been presented, at most `limit`
+    // of real time; false when none came.
+    bool WaitForPictureAfter(std::uint64_t seen, std::chrono::milliseconds limit)
+    {
+        std::unique_lock lock(mutex_);
+        return presented_.wait_for(lock, limit, [&] { return pictures_ > seen; });
+    }
+
+private:
+    class Surface : public VideoSurface {
+    public:
+        Surface(PictureWatch& watch, std::unique_ptr<VideoSurface> inner) : watch_(watch), inner_(std::move(inner)) {}
+        void WindowChanged(const VideoWindowSettings& settings) override
+        {
+            if (inner_) inner_->WindowChanged(settings);
+        }
+        void PictureChanged() override
+        {
+            if (inner_) inner_->PictureChanged();
+            std::lock_guard lock(watch_.mutex_);
+            ++watch_.pictures_;
+            watch_.presented_.notify_all();
+        }
+
+    private:
+        PictureWatch& watch_;
+        std::unique_ptr<VideoSurface> inner_;
+    };
+
+    VideoSurfaceFactory previous_;
+    std::mutex mutex_;
+    std::condition_variable presented_;
+    std::uint64_t pictures_ = 0;
+};
+
+// A clock for waits that a real graph, playing in real time, has to fill. Each
+// sleep moves the program's time on by its length at once, and returns as soon
+// as the graph has presented another picture, or after that length of real time
+// when none comes. So the program's waits follow the graph: a slow machine makes
+// them longer, never fewer pictures than the program waits for.
+class PictureClock : public Clock {
 public:
     std::uint64_t NowMs() override { return now_.load(); }
     void SleepMs(std::uint32_t ms) override
     {
+        const std::uint64_t seen = watch_.Pictures();
         now_ += ms;
         slept_ += ms;
-        std::this_thread::sleep_for(std::chrono::microseconds(ms * 20));
+        watch_.WaitForPictureAfter(seen, std::chrono::milliseconds(ms));
     }
     std::uint64_t TotalSlept() const { return slept_.load(); }
 
 private:
+    PictureWatch watch_;
     std::atomic<std::uint64_t> now_{1000};
     std::atomic<std::uint64_t> slept_{0};
 };

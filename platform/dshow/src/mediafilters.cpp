@@ -30,10 +30,11 @@ bool RegisterMediaFilters()
     return loaded;
 }
 
-void SetVideoSurfaceFactory(VideoSurfaceFactory factory)
+VideoSurfaceFactory SetVideoSurfaceFactory(VideoSurfaceFactory factory)
 {
     std::lock_guard lock(g_surfaceMutex);
-    g_surfaceFactory = std::move(factory);
+    std::swap(g_surfaceFactory, factory);
+    return factory;
 }
 
 std::unique_ptr<VideoSurface> CreateVideoSurface(IVideoFrameAccess* renderer)

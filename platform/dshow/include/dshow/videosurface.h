@@ -35,7 +35,8 @@ public:
     virtual void PictureChanged() = 0;
 };
 using VideoSurfaceFactory = std::function<std::unique_ptr<VideoSurface>(class IVideoFrameAccess* renderer)>;
-void SetVideoSurfaceFactory(VideoSurfaceFactory factory);
+// Answers the factory it replaces.
+VideoSurfaceFactory SetVideoSurfaceFactory(VideoSurfaceFactory factory);
 // What a video renderer calls once it is made: the installed factory's surface,
 // or null when there is no factory.
 std::unique_ptr<VideoSurface> CreateVideoSurface(class IVideoFrameAccess* renderer);
