@@ -1,8 +1,12 @@
 #include "shell/projectdata.h"
 
 #include "shell/burnpubfunction.h"
+#include "shell/qv_graphgroupclass.h"
 #include "shell/qv_movieimage.h"
 #include "shell/qv_pubfunction.h"
+
+#include <memory>
+#include <utility>
 
 // Destroyed in reverse order: a clip freed at exit still finds the list and the chapters.
 TDynArray<DVDChapter> MyDVDChapter;
@@ -51,8 +55,17 @@ void FitSnapshotToTile(TQV_MovieImage& clip)
     clip.RedrawTile();
 }
 
+void FreePreviewGraph()
+{
+    std::unique_ptr<GraphGroup> graph(std::exchange(GRAPH, nullptr));
+    if (!graph) return;
+    graph->Stop();
+    graph->ReleaseGraph();
+}
+
 void ReleaseProjectData()
 {
+    FreePreviewGraph();
     OldMovieImage = nullptr;
     MyDVDChapter.clear();
     MyMovieImage.Clear();

@@ -5,6 +5,7 @@
 #include "shell/qv_videodvdclippropertyform.h"
 #include "shell/qv_videodvdauthorform.h"
 #include "shell/qv_videodvdselectform.h"
+#include "shell/qv_videodvdsetupsourceclipsform.h"
 #include "shell/splashform.h"
 
 #include "rtl/sysutils.h"
@@ -23,7 +24,8 @@ const std::vector<StartupWindow>& StartupWindows()
         {"QV_Video_DVD_Text_Property_Form", nullptr},
         {"QV_Video_DVD_Disc_Builder_Form", nullptr},
         {"QV_Video_DVD_Disc_Burning_Process_Form", nullptr},
-        {"QV_Video_DVD_Setup_Source_Clips_Form", nullptr},
+        {"QV_Video_DVD_Setup_Source_Clips_Form",
+         [](TApplication& app) { app.CreateForm(QV_Video_DVD_Setup_Source_Clips_Form); }},
         {"QV_Video_DVD_Setup_DVD_Menu_Form", nullptr},
         {"QV_Video_DVD_Setup_Disc_Burner_Form", nullptr},
         {"QV_Video_DVD_Convert_Process_Form", nullptr},

@@ -71,12 +71,16 @@ public:
     }
     bool InitMenuDesigner(bool withClips) override
     {
+        // A designer the program does not have yet has nothing to reset: the
+        // build goes on to the clips and ends where the designer is needed.
+        if (!withClips && !FindTaskWindow<MenuDesignerSteps>(kMenuDesignerWindowName)) return true;
         return Need<MenuDesignerSteps>(kMenuDesignerWindowName).InitMenuDesigner(withClips);
     }
     int ShowClipsWizard() override
     {
         SourceClipsSteps& clips = Need<SourceClipsSteps>(kSourceClipsWindowName);
-        clips.SetSelectedClipIndex(Need<MenuDesignerSteps>(kMenuDesignerWindowName).SelectedClipIndex());
+        if (const MenuDesignerSteps* menu = FindTaskWindow<MenuDesignerSteps>(kMenuDesignerWindowName))
+            clips.SetSelectedClipIndex(menu->SelectedClipIndex());
         return clips.ShowClipsWizard();
     }
     void PassClipsToMenuDesigner() override
@@ -90,7 +94,7 @@ public:
     {
         const SourceClipsSteps& clips = Need<SourceClipsSteps>(kSourceClipsWindowName);
         if (clips.AutoChapters())
-            Need<MenuDesignerSteps>(kMenuDesignerWindowName).StartAutoChapters(clips.ChapterInterval());
+            Need<MenuDesignerSteps>(kMenuDesignerWindowName).StartAutoChapters(clips.ChapterIntervalSeconds());
     }
     int ShowMenuDesigner() override { return Need<MenuDesignerSteps>(kMenuDesignerWindowName).ShowMenuDesigner(); }
     void ShowClipsForConversion() override { Need<SourceClipsSteps>(kSourceClipsWindowName).ShowClipsForConversion(); }

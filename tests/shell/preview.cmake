@@ -13,3 +13,10 @@ if(TARGET vcl_qt)
   add_executable(previewdemo ${CMAKE_CURRENT_LIST_DIR}/previewdemo.cpp)
   target_link_libraries(previewdemo PRIVATE shell testkit vcl_qt)
 endif()
+
+# The source clips window with six clips, one previewing (Qt window), for screenshots.
+if(TARGET vcl_qt)
+  add_executable(clipsdemo ${CMAKE_CURRENT_LIST_DIR}/clipsdemo.cpp)
+  target_link_libraries(clipsdemo PRIVATE shell testkit vcl_qt)
+  add_dependencies(clipsdemo program_pictures)
+endif()

@@ -54,5 +54,8 @@ extern TForm1* Form1;
 void AssignClipOutputNames(const std::string& base, int outputType);
 // Rebuilds the clip's Tile from its Snapshot (aspect kept, centred) and redraws it.
 void FitSnapshotToTile(TQV_MovieImage& clip);
+// Stops, releases and frees the preview graph GRAPH, if any (every user of the
+// preview does this before making a new one).
+void FreePreviewGraph();
 // Frees the project at the end of the program: clips, chapter records, waiting clips.
 void ReleaseProjectData();

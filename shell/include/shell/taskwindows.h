@@ -62,6 +62,9 @@ constexpr const char* kSourceClipsWindowName = "QV_Video_DVD_Setup_Source_Clips_
 constexpr const char* kMenuDesignerWindowName = "QV_Video_DVD_Setup_DVD_Menu_Form";
 constexpr const char* kDiscBurnerSetupWindowName = "QV_Video_DVD_Setup_Disc_Burner_Form";
 constexpr const char* kClipPropertyWindowName = "QV_Video_DVD_Clip_Property_Form";
+constexpr const char* kDiscBuilderWindowName = "QV_Video_DVD_Disc_Builder_Form";
+constexpr const char* kConvertProcessWindowName = "QV_Video_DVD_Convert_Process_Form";
+constexpr const char* kSubtitlePropertyWindowName = "QV_Video_DVD_Subtitle_Property_Form";
 
 // The disc-kind choice.
 class DiscKindChoiceSteps {
@@ -83,7 +86,7 @@ public:
     virtual void ShowClipsForConversion() = 0;
     virtual int ProgressPosition() const = 0;       // its disc-space bar
     virtual bool AutoChapters() const = 0;          // automatic chapters asked for
-    virtual double ChapterInterval() const = 0;     // seconds
+    virtual double ChapterIntervalSeconds() const = 0;
 };
 
 // The DVD menu designer.
@@ -97,6 +100,44 @@ public:
     // The chapter interval (seconds) handed over and the timer enabled.
     virtual void StartAutoChapters(double interval) = 0;
     virtual int ShowMenuDesigner() = 0;
+};
+
+// The disc builder, as the clips window opens it for a build without a menu.
+class DiscBuilderSteps {
+public:
+    virtual ~DiscBuilderSteps() = default;
+    // Made ready for a run of the output type (1 DVD, 2 SVCD, 3 VCD); false when
+    // the burning system cannot be set up.
+    virtual bool InitDiscBuilder(int outputType) = 0;
+    // The run goes without a menu, its disc in the language region given.
+    virtual void BuildWithoutMenu(int languageIndex) = 0;
+    virtual void ShowDiscBuilder() = 0;
+};
+
+// The conversion window, as the clips window opens it.
+class ConvertProcessSteps {
+public:
+    virtual ~ConvertProcessSteps() = default;
+    virtual bool InitConvertProcess(bool withMenu, int outputType) = 0;
+    // A multiplex/author worker left from an earlier run is let go: its job is
+    // cancelled and no message of it reaches a window again.
+    virtual void ReleaseRunWorker() = 0;
+    virtual void SetWorkingFolderText(const std::string& folder) = 0;
+    virtual void SetWithMenu(bool withMenu) = 0;
+    // The panels a menu-only run hides are shown.
+    virtual void ShowClipPanels() = 0;
+    virtual void ShowConvertProcess() = 0;
+};
+
+class TQV_MovieImage;
+
+// The subtitle dialog for one clip.
+class SubtitlePropertySteps {
+public:
+    virtual ~SubtitlePropertySteps() = default;
+    // False for no clip.
+    virtual bool PrepareSubtitleDialog(TQV_MovieImage* clip, int discType) = 0;
+    virtual void ShowSubtitleDialog() = 0;
 };
 
 // The disc-burner setup.

@@ -1,0 +1,98 @@
+// The source clips window in a real window, for screenshots: clipsdemo [KIND]
+// (1 DVD, 2 SVCD, 3 VCD; default 1) prepares the disc build's clips window,
+// adds six synthetic clips through its own Add button, selects the third and
+// previews it.
+#include "com/com.h"
+#include "dshow/mediafilters.h"
+#include "shell/projectdata.h"
+#include "shell/qv_loadfile.h"
+#include "shell/qv_movieimage.h"
+#include "shell/qv_videodvdsetupsourceclipsform.h"
+#include "testkit/clips.h"
+#include "testkit/tempfolder.h"
+
+#include "rtl/paths.h"
+#include "vcl/application.h"
+#include "vcl/dialogs.h"
+#include "vcl/qtbackend.h"
+#include "vcl/timer.h"
+#include "win32/progfolders.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Answers the Add button's dialog with the demo's clips.
+class DemoDialogs : public TDialogProvider {
+public:
+    explicit DemoDialogs(std::vector<std::string> files) : files_(std::move(files)) {}
+    bool FileDialog(const TFileDialogRequest&, TFileDialogAnswer& answer) override
+    {
+        answer.Files = files_;
+        return true;
+    }
+    bool FolderDialog(const std::string&, std::string&, const TFolderDialogEvents&) override { return false; }
+    bool FontDialog(TFont&) override { return false; }
+    bool ColorDialog(TColor&, std::vector<TColor>&) override { return false; }
+
+private:
+    std::vector<std::string> files_;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int kind = argc > 1 ? std::atoi(argv[1]) : 1;
+    testkit::TempFolder folder("keldara-clipsdemo");
+    setenv("KELDARA_AUDIO", "null", 1);
+    setenv("KELDARA_REGISTRY", folder.File("registry").c_str(), 1);
+    SetProgramFolder(folder.Path() + "/");
+    ForceDirectories(folder.Path() + "/Snapshot");
+    std::vector<std::string> files;
+    const char* names[6] = {"Holiday at the sea.avi", "Birthday.mpg", "Garden party.avi", "School play.avi",
+                            "Wedding dance.mpg", "First steps.avi"};
+    for (int i = 0; i < 6; ++i) {
+        testkit::ClipSpec spec;
+        spec.seconds = 6 + 4 * i;
+        spec.width = i % 2 ? 352 : 320;
+        spec.height = i % 2 ? 240 : 240;
+        if (i == 2) spec.width = 480, spec.height = 270;   // a wide clip, letter-boxed in the preview
+        spec.video = i % 2 ? testkit::VideoCodec::Mpeg2 : testkit::VideoCodec::Mpeg4;
+        files.push_back(folder.File(names[i]));
+        testkit::WriteClip(files.back(), spec);
+    }
+    CoInitialize(nullptr);
+    RegisterMediaFilters();
+
+    TApplication app;
+    app.Initialize(QtBackendFactory(argc, argv), argc, argv);
+    InstallDialogProvider(app.GetBackend().Name(), std::make_unique<DemoDialogs>(files));
+    app.CreateForm(QV_Video_DVD_Setup_Source_Clips_Form);
+    TQV_Video_DVD_Setup_Source_Clips_Form& form = *QV_Video_DVD_Setup_Source_Clips_Form;
+    form.PrepareClipsForm(0, kind);
+    form.PrepareClipsForm(1, kind);
+
+    TTimer script(nullptr);
+    script.SetInterval(200);
+    int step = 0;
+    script.OnTimer = [&](TObject*) {
+        if (step == 0) {
+            form.kivImageButton_AddClick(nullptr);
+            step = 1;
+        } else if (step == 1 && !form.Loader) {
+            form.ClipClick(MyMovieImage[2]);
+            form.kivImageButton_PreviewClick(nullptr);
+            step = 2;
+            std::printf("loaded %lld clips\n", static_cast<long long>(MyMovieImage.Length()));
+            std::fflush(stdout);
+        }
+    };
+    form.ShowClipsWizard();
+    CoUninitialize();
+    return 0;
+}
