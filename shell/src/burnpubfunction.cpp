@@ -144,8 +144,9 @@ void ReadDiscSizeSettings()
 {
     const TIniFile ini(ConfigFilePath());
     // Upper bounds far above any disc or bit rate, below anything that overflows sums of them.
-    const int dvd = ReadBounded(ini, "DVDSize", 4300, 1, 1000000);
-    const int vcd = ReadBounded(ini, "VCDSize", 600, 1, 1000000);
+    // A capacity of 0 is a disc that holds nothing: every estimate overflows it.
+    const int dvd = ReadBounded(ini, "DVDSize", 4300, 0, 1000000);
+    const int vcd = ReadBounded(ini, "VCDSize", 600, 0, 1000000);
     i_FileSize = {dvd, dvd, vcd, vcd};
     const int dvdSpm = ReadBounded(ini, "DVDSPM", 30, 1, 100000);
     i_SizePerMin = {dvdSpm, dvdSpm, ReadBounded(ini, "SVCDSPM", 22, 1, 100000),

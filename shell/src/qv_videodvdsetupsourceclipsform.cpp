@@ -392,6 +392,7 @@ bool TQV_Video_DVD_Setup_Source_Clips_Form::PrepareClipsForm(int mode, int kind)
 {
     using Self = TQV_Video_DVD_Setup_Source_Clips_Form;
     const bool step = mode != 0;
+    WizardResult = 3;
     if (step) {
         // The clips come back from the menu designer, where they were title buttons.
         for (std::int64_t i = 0; i < MyMovieImage.Length(); ++i) {
@@ -536,6 +537,9 @@ void TQV_Video_DVD_Setup_Source_Clips_Form::kivImageButton_AddClick(TObject*)
     SetControlsEnabled(false, this);
     SetControlsEnabled(true, Panel_Progress);
     SetControlsEnabled(true, kivImagePanel_Clips);
+    // A long add can still be left: closing lets the probe go and keeps what is loaded.
+    kivImageButton_Exit->SetEnabled(true);
+    kivImageButton_Min->SetEnabled(true);
     LoadNextFile();
     OpenDialog->FileName.clear();
 }
@@ -548,11 +552,20 @@ void TQV_Video_DVD_Setup_Source_Clips_Form::LoadNextFile()
         return;
     }
     // Each probe reports through a handle of its own: once the probe is let go,
-    // a message it posted late can no longer reach the window.
+    // a message it posted late can no longer reach the window, and a loader
+    // message that comes any other way is not the current probe's.
     MessageQueue* queue = QueueOfWindow(Handle());
     if (queue)
         loaderRelay_ = AllocateHWnd(*queue, [this](UINT message, WPARAM wparam, LPARAM lparam) -> LRESULT {
-            return Perform(message, wparam, lparam);
+            const bool outer = std::exchange(relayed_, true);
+            try {
+                const LRESULT result = Perform(message, wparam, lparam);
+                relayed_ = outer;
+                return result;
+            } catch (...) {
+                relayed_ = outer;
+                throw;
+            }
         });
     Loader = std::make_unique<TQV_LoadFile>(false, PendingFiles[static_cast<std::size_t>(NextFile)],
                                             FirstNewIndex + NextFile, 0, loaderRelay_);
@@ -561,7 +574,7 @@ void TQV_Video_DVD_Setup_Source_Clips_Form::LoadNextFile()
 
 bool TQV_Video_DVD_Setup_Source_Clips_Form::FromCurrentLoader(WPARAM wparam) const
 {
-    return Shown && Loader && static_cast<WPARAM>(Loader->MessageWParam) == wparam;
+    return relayed_ && Shown && Loader && static_cast<WPARAM>(Loader->MessageWParam) == wparam;
 }
 
 void TQV_Video_DVD_Setup_Source_Clips_Form::OnLoadReady(WPARAM wparam, LPARAM)

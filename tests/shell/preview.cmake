@@ -20,3 +20,12 @@ if(TARGET vcl_qt)
   target_link_libraries(clipsdemo PRIVATE shell testkit vcl_qt)
   add_dependencies(clipsdemo program_pictures)
 endif()
+
+# The source clips window: its rules on clips made in memory, and adding,
+# previewing and snapshots on synthetic media through the real probe.
+keldara_test(shell_sourceclips_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/sourceclips_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/sourceclips_load_test.cpp
+  LIBS shell testkit)
+add_dependencies(shell_sourceclips_tests program_pictures)

@@ -45,6 +45,10 @@ TEST_F(Settings, DiscSizesAreReadPerOutputType)
     ReadDiscSizeSettings();
     EXPECT_EQ(i_FileSize, (std::array<std::int32_t, 4>{8500, 8500, 700, 700}));
     EXPECT_EQ(i_SizePerMin, (std::array<std::int32_t, 4>{40, 40, 20, 10}));
+    // A capacity of nothing is the user's to give; the clips window reports every clip as too much.
+    Write(Config(), "[Config]\nDVDSize=0\nVCDSize=0\n");
+    ReadDiscSizeSettings();
+    EXPECT_EQ(i_FileSize, (std::array<std::int32_t, 4>{0, 0, 0, 0}));
 }
 
 TEST_F(Settings, AbsurdOrNonNumericValuesFallBack)

@@ -198,5 +198,6 @@ private:
 
     bool inNext_ = false;        // a Next handler is running
     HWND loaderRelay_ = nullptr; // the current loader's messages come through here
+    bool relayed_ = false;       // the message being handled came through loaderRelay_
     std::unique_ptr<TBitmap> playBar_;   // the play bar's own picture, under the trim lines
 };
