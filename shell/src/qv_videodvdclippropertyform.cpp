@@ -35,16 +35,6 @@ TLabel* NewDialogLabel(TWinControl* parent, const char* name, const char* captio
     return label;
 }
 
-// Frees the one live preview graph, stopping it first.
-void FreePreviewGraph()
-{
-    if (!GRAPH) return;
-    GRAPH->Stop();
-    GRAPH->ReleaseGraph();
-    delete GRAPH;
-    GRAPH = nullptr;
-}
-
 } // namespace
 
 TQV_Video_DVD_Clip_Property_Form::TQV_Video_DVD_Clip_Property_Form(TComponent* AOwner) : TForm(AOwner)

@@ -16,6 +16,7 @@
 #include "rtl/paths.h"
 #include "rtl/sysutils.h"
 #include "skin/kivbutton.h"
+#include "skin/kivcombobox.h"
 #include "skin/kivimagepanel.h"
 #include "skin/kivprogressbar.h"
 #include "skin/kivradiogroup.h"
@@ -25,7 +26,6 @@
 #include "vcl/dialogs.h"
 #include "vcl/extctrls.h"
 #include "vcl/stdctrls.h"
-#include "vcl/stdctrls_list.h"
 #include "vcl/timer.h"
 
 #include <algorithm>
@@ -60,23 +60,6 @@ public:
 
 protected:
     bool CustomPicture() const override { return true; }
-};
-
-// Runs a Next handler once at a time.
-class Reentry {
-public:
-    explicit Reentry(bool& busy) : busy_(busy), entered_(!busy) { busy_ = true; }
-    ~Reentry()
-    {
-        if (entered_) busy_ = false;
-    }
-    Reentry(const Reentry&) = delete;
-    Reentry& operator=(const Reentry&) = delete;
-    bool Entered() const { return entered_; }
-
-private:
-    bool& busy_;
-    bool entered_;
 };
 
 TLabel* NewLabel(TWinControl* parent, const char* name, const mainlayout::Place& place, TColor colour, int size = 8,
@@ -187,8 +170,8 @@ TQV_Video_DVD_Setup_Source_Clips_Form::TQV_Video_DVD_Setup_Source_Clips_Form(TCo
     kivImagePanel_Clips->SetTransparent(true);
     kivImagePanel_Clips->SetParent(this);
     for (int i = 0; i < kVisibleClips; ++i) {
-        TLabel* caption = NewLabel(kivImagePanel_Clips, nullptr,
-                                   {kCaptionLeft, kCaptionTop + kClipStep * i, kCaptionWidth, kCaptionHeight}, kTextColor);
+        const mainlayout::Place place = {kCaptionLeft, kCaptionTop + kClipStep * i, kCaptionWidth, kCaptionHeight};
+        TLabel* caption = NewLabel(kivImagePanel_Clips, nullptr, place, kTextColor);
         caption->SetName("Label_Clip" + IntToStr(i));
         caption->SetAlignment(taCenter);
         ClipCaptions[i] = caption;
@@ -259,8 +242,8 @@ TQV_Video_DVD_Setup_Source_Clips_Form::TQV_Video_DVD_Setup_Source_Clips_Form(TCo
     };
     kivTrackBar->SetParent(this);
 
-    kivImageButton_Preview = NewPictureButton(this, "kivImageButton_Preview", kPreviewButtons[0], kPreviewButtonFiles[0],
-                                              "", on(&Self::kivImageButton_PreviewClick));
+    kivImageButton_Preview = NewPictureButton(this, "kivImageButton_Preview", kPreviewButtons[0],
+                                              kPreviewButtonFiles[0], "", on(&Self::kivImageButton_PreviewClick));
     kivImageButton_Stop = NewPictureButton(this, "kivImageButton_Stop", kPreviewButtons[1], kPreviewButtonFiles[1], "",
                                            on(&Self::kivImageButton_StopClick));
     kivImageButton_SetBegin = NewPictureButton(this, "kivImageButton_SetBegin", kPreviewButtons[2],
@@ -316,7 +299,7 @@ TQV_Video_DVD_Setup_Source_Clips_Form::TQV_Video_DVD_Setup_Source_Clips_Form(TCo
     kivCheckBox1->OnClick = on(&Self::kivCheckBox1Click);
     kivCheckBox_Chapter = NewCheckBox(this, "kivCheckBox_Chapter", "Auto split DVD chapter", kAutoChapter);
     kivCheckBox_Chapter->OnClick = on(&Self::kivCheckBox_ChapterClick);
-    kivComboBox_ChapterInterval = new TComboBox(this);
+    kivComboBox_ChapterInterval = new TkivComboBox(this);
     kivComboBox_ChapterInterval->SetName("kivComboBox_ChapterInterval");
     kivComboBox_ChapterInterval->SetStyle(csDropDownList);
     kivComboBox_ChapterInterval->SetBounds(kChapterInterval.left, kChapterInterval.top, kChapterInterval.width,
@@ -689,7 +672,8 @@ std::string TQV_Video_DVD_Setup_Source_Clips_Form::UniqueOutputName(int i) const
 // --- the list -----------------------------------------------------------------------------
 void TQV_Video_DVD_Setup_Source_Clips_Form::SetScrollMaximum()
 {
-    kivTrackBar_Image->SetMax(static_cast<int>(std::max<std::int64_t>(MyMovieImage.Length() - clipslayout::kVisibleClips, 0)));
+    const std::int64_t hidden = MyMovieImage.Length() - clipslayout::kVisibleClips;
+    kivTrackBar_Image->SetMax(static_cast<int>(std::max<std::int64_t>(hidden, 0)));
 }
 
 void TQV_Video_DVD_Setup_Source_Clips_Form::LayoutClips()
@@ -1090,8 +1074,8 @@ void TQV_Video_DVD_Setup_Source_Clips_Form::BindNext(void (TQV_Video_DVD_Setup_S
 
 void TQV_Video_DVD_Setup_Source_Clips_Form::kivImageButton_NextToMenuClick(TObject*)
 {
-    Reentry once(inNext_);
-    if (!once.Entered()) return;
+    if (inNext_) return;   // one Next at a time
+    TFlagScope busy(inNext_);
     StopPreview();
     WizardResult = 1;
     Close();
@@ -1099,8 +1083,8 @@ void TQV_Video_DVD_Setup_Source_Clips_Form::kivImageButton_NextToMenuClick(TObje
 
 void TQV_Video_DVD_Setup_Source_Clips_Form::kivImageButton_NextToBuilderClick(TObject*)
 {
-    Reentry once(inNext_);
-    if (!once.Entered()) return;
+    if (inNext_) return;   // one Next at a time
+    TFlagScope busy(inNext_);
     auto* builder = FindTaskWindow<DiscBuilderSteps>(kDiscBuilderWindowName);
     if (!builder) {
         ShowTaskNotAvailable();
@@ -1117,8 +1101,8 @@ void TQV_Video_DVD_Setup_Source_Clips_Form::kivImageButton_NextToBuilderClick(TO
 
 void TQV_Video_DVD_Setup_Source_Clips_Form::kivImageButton_NextToConvertClick(TObject*)
 {
-    Reentry once(inNext_);
-    if (!once.Entered()) return;
+    if (inNext_) return;   // one Next at a time
+    TFlagScope busy(inNext_);
     auto* convert = FindTaskWindow<ConvertProcessSteps>(kConvertProcessWindowName);
     if (!convert) {
         ShowTaskNotAvailable();
@@ -1135,8 +1119,8 @@ void TQV_Video_DVD_Setup_Source_Clips_Form::kivImageButton_NextToConvertClick(TO
 
 void TQV_Video_DVD_Setup_Source_Clips_Form::kivImageButton_BurnClick(TObject*)
 {
-    Reentry once(inNext_);
-    if (!once.Entered()) return;
+    if (inNext_) return;   // one Next at a time
+    TFlagScope busy(inNext_);
     auto* convert = FindTaskWindow<ConvertProcessSteps>(kConvertProcessWindowName);
     if (!convert) {
         ShowTaskNotAvailable();

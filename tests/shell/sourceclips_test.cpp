@@ -14,6 +14,7 @@
 #include "gfx/fonts.h"
 #include "rtl/inifiles.h"
 #include "skin/kivbutton.h"
+#include "skin/kivcombobox.h"
 #include "skin/kivimagepanel.h"
 #include "skin/kivprogressbar.h"
 #include "skin/kivradiogroup.h"

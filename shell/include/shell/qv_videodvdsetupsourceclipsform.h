@@ -16,7 +16,6 @@
 #include <vector>
 
 class TBitmap;
-class TComboBox;
 class TImage;
 class TLabel;
 class TOpenDialog;
@@ -26,6 +25,7 @@ class TSaveDialog;
 class TTimer;
 class TkivButton;
 class TkivCheckBox;
+class TkivComboBox;
 class TkivImageButton;
 class TkivImagePanel;
 class TkivProgressBar;
@@ -86,7 +86,7 @@ public:
     TkivCheckBox* kivCheckBox1 = nullptr;            // "Add DVD menu."
     TkivCheckBox* kivCheckBox = nullptr;             // "Auto add letter box."
     TkivCheckBox* kivCheckBox_Chapter = nullptr;     // "Auto split DVD chapter"
-    TComboBox* kivComboBox_ChapterInterval = nullptr;
+    TkivComboBox* kivComboBox_ChapterInterval = nullptr;
     TkivRadioGroup* kivRadioGroup = nullptr;         // "Image Ratio Setting"
     TkivImagePanel* kivImagePanel_Info = nullptr;
     TLabel* Label_ClipName = nullptr;
