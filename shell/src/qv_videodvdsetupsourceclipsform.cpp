@@ -1099,19 +1099,26 @@ void TQV_Video_DVD_Setup_Source_Clips_Form::kivImageButton_NextToBuilderClick(TO
     builder->ShowDiscBuilder();
 }
 
+ConvertProcessSteps* TQV_Video_DVD_Setup_Source_Clips_Form::ReadyConvertWindow(const char* failure)
+{
+    auto* convert = FindTaskWindow<ConvertProcessSteps>(kConvertProcessWindowName);
+    if (!convert) {
+        ShowTaskNotAvailable();
+        return nullptr;
+    }
+    if (!convert->InitConvertProcess(false, DiscType)) {
+        MessageDlg(failure, mtInformation, MsgButtons({mbOK}));
+        return nullptr;
+    }
+    return convert;
+}
+
 void TQV_Video_DVD_Setup_Source_Clips_Form::kivImageButton_NextToConvertClick(TObject*)
 {
     if (inNext_) return;   // one Next at a time
     TFlagScope busy(inNext_);
-    auto* convert = FindTaskWindow<ConvertProcessSteps>(kConvertProcessWindowName);
-    if (!convert) {
-        ShowTaskNotAvailable();
-        return;
-    }
-    if (!convert->InitConvertProcess(false, DiscType)) {
-        MessageDlg("Can not initialize convert system!", mtInformation, MsgButtons({mbOK}));
-        return;
-    }
+    ConvertProcessSteps* convert = ReadyConvertWindow("Can not initialize convert system!");
+    if (!convert) return;
     StopPreview();
     convert->ShowClipPanels();
     convert->ShowConvertProcess();
@@ -1121,15 +1128,8 @@ void TQV_Video_DVD_Setup_Source_Clips_Form::kivImageButton_BurnClick(TObject*)
 {
     if (inNext_) return;   // one Next at a time
     TFlagScope busy(inNext_);
-    auto* convert = FindTaskWindow<ConvertProcessSteps>(kConvertProcessWindowName);
-    if (!convert) {
-        ShowTaskNotAvailable();
-        return;
-    }
-    if (!convert->InitConvertProcess(false, DiscType)) {
-        MessageDlg("Can not start burning method. Please try again.", mtInformation, MsgButtons({mbOK}));
-        return;
-    }
+    ConvertProcessSteps* convert = ReadyConvertWindow("Can not start burning method. Please try again.");
+    if (!convert) return;
     // A worker left running from an earlier run is cancelled, and its late messages cannot arrive.
     convert->ReleaseRunWorker();
     StopPreview();

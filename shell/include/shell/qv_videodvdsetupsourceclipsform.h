@@ -194,6 +194,8 @@ private:
     void ShowSubtitleLine(const TQV_MovieImage& clip);
     void ShowKindBadge(int kind);
     void SetMenuControlsVisible(bool visible);
+    // The convert window made ready for this kind, or nullptr after saying why not.
+    ConvertProcessSteps* ReadyConvertWindow(const char* failure);
     void BindNext(void (TQV_Video_DVD_Setup_Source_Clips_Form::*handler)(TObject*));
 
     bool inNext_ = false;        // a Next handler is running
