@@ -2,7 +2,6 @@
 #include "fuzztarget.h"
 #include "gfx/bitmap.h"
 #include "gfx/icon.h"
-#include "rtl/classes.h"
 
 namespace {
 
@@ -10,8 +9,7 @@ template <class Picture>
 void Load(const std::uint8_t* data, std::size_t size)
 {
     TMemoryStream stream;
-    stream.Write(data, static_cast<std::int64_t>(size));
-    stream.SetPosition(0);
+    fuzz::Fill(stream, data, size);
     try {
         Picture picture;
         picture.LoadFromStream(stream);

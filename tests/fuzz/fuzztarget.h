@@ -1,6 +1,8 @@
 #pragma once
 // What the fuzz targets share: the input as bytes and text, and a scratch
 // file of the process's own for readers that take a file name.
+#include "rtl/classes.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,6 +16,13 @@ namespace fuzz {
 inline std::string_view Text(const std::uint8_t* data, std::size_t size)
 {
     return {reinterpret_cast<const char*>(data), size};
+}
+
+// A stream holding the input, positioned at its start, for the picture readers.
+inline void Fill(TMemoryStream& stream, const std::uint8_t* data, std::size_t size)
+{
+    stream.Write(data, static_cast<std::int64_t>(size));
+    stream.SetPosition(0);
 }
 
 // A file in the temporary folder named after the target and the process.

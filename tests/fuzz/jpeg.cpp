@@ -2,13 +2,11 @@
 #include "fuzztarget.h"
 #include "gfx/bitmap.h"
 #include "gfx/jpeg.h"
-#include "rtl/classes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     TMemoryStream stream;
-    stream.Write(data, static_cast<std::int64_t>(size));
-    stream.SetPosition(0);
+    fuzz::Fill(stream, data, size);
     try {
         TJPEGImage jpeg;
         jpeg.LoadFromStream(stream);

@@ -1,13 +1,11 @@
 // PNG files: the codec reads any bytes, refusing with its own errors only.
 #include "fuzztarget.h"
 #include "png/pngimage.h"
-#include "rtl/classes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     TMemoryStream stream;
-    stream.Write(data, static_cast<std::int64_t>(size));
-    stream.SetPosition(0);
+    fuzz::Fill(stream, data, size);
     try {
         TPNGObject png;
         png.LoadFromStream(stream);
