@@ -377,6 +377,12 @@ std::string TSCSIDevice::LastError() const
     return error_.LastError;
 }
 
+void TSCSIDevice::SetLastError(std::string_view text)
+{
+    std::lock_guard<std::mutex> guard(stateMutex_);
+    error_.LastError = text;
+}
+
 TScsiErrorRecord TSCSIDevice::ErrorRecord() const
 {
     std::lock_guard<std::mutex> guard(stateMutex_);

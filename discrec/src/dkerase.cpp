@@ -174,10 +174,7 @@ bool TSCSIDevice::EraseDisc(std::uint8_t EraseType)
     };
     // Write-once discs cannot be blanked: nothing is sent to them.
     if (!Erasable()) {
-        {
-            std::lock_guard<std::mutex> guard(stateMutex_);
-            error_.LastError = ERR_NOTSUPPORTED;
-        }
+        SetLastError(ERR_NOTSUPPORTED);
         return fail();
     }
     SetCDSpeed(ReadSpeed(), WriteSpeed());

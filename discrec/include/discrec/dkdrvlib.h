@@ -320,6 +320,17 @@ public:
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
+    // Runs a command block; success is SRB status 1. `out` receives the request as it came back.
+    bool Run(const std::vector<std::uint8_t>& cdb, std::uint8_t direction, void* buffer, std::uint32_t length,
+             int timeout, TSRB_ExecSCSICmd* out = nullptr);
+    // Reads a mode page; `at` is where the page begins in `reply`.
+    bool ReadModePage(std::uint8_t page, bool defaults, std::uint16_t allocation, std::vector<std::uint8_t>& reply,
+                      std::size_t& at);
+    // Sends a MODE SENSE reply back as a MODE SELECT parameter list.
+    bool WriteModePage(std::vector<std::uint8_t>& reply, std::size_t at);
+    // Sets the last error text for a failure of the library's own.
+    void SetLastError(std::string_view text);
+
     // Holds the medium-command flag while a tray command runs.
     std::atomic<bool> mediumCommand_{false};
     std::atomic<bool> erasing_{false};
@@ -328,9 +339,6 @@ protected:
 private:
     friend class TEraseThread;
 
-    // Runs a command block; success is SRB status 1 (Write10 also takes 0).
-    bool Run(const std::vector<std::uint8_t>& cdb, std::uint8_t direction, void* buffer, std::uint32_t length,
-             int timeout, TSRB_ExecSCSICmd* out = nullptr);
     void DeviceChanged();
     void LogCommand(const TSRB_ExecSCSICmd& srb, const TScsiErrorRecord& record);
     void ClearSelection();
@@ -340,11 +348,6 @@ private:
     // "H:T:L,<drive>: " + the identification of the device at the current address,
     // "" when it is no CD/DVD device.
     std::string ProbeDeviceString();
-    // Reads a mode page; `at` is where the page begins in `reply`.
-    bool ReadModePage(std::uint8_t page, bool defaults, std::uint16_t allocation, std::vector<std::uint8_t>& reply,
-                      std::size_t& at);
-    // Sends a MODE SENSE reply back as a MODE SELECT parameter list.
-    bool WriteModePage(std::vector<std::uint8_t>& reply, std::size_t at);
     // The last failed command reported "not ready yet".
     bool SenseNotReadyYet() const;
     bool ReadDiscInformationInto(std::array<std::uint8_t, 56>& info);

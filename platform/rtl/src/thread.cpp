@@ -6,7 +6,11 @@
 
 #include <algorithm>
 #include <deque>
+#include <sched.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -54,6 +58,31 @@ std::string MessageOf(const std::exception_ptr& error)
 }
 
 } // namespace
+
+bool SetCurrentThreadPriority(TThreadPriority priority)
+{
+    const auto tid = static_cast<id_t>(::syscall(SYS_gettid));
+    if (priority == tpTimeCritical) {
+        sched_param param{};
+        param.sched_priority = 1;
+        if (::sched_setscheduler(0, SCHED_FIFO, &param) == 0)
+            return true;
+        priority = tpHighest;
+    } else {
+        sched_param param{};
+        ::sched_setscheduler(0, SCHED_OTHER, &param);   // back from real time, where it was granted
+    }
+    static constexpr int kNice[] = {19, 10, 5, 0, -5, -10};
+    const int nice = kNice[priority];
+    // Without the right to lower nice values, a thread that raised its own could not come back.
+    rlimit limit{};
+    const bool canReturn = ::geteuid() == 0 ||
+                           (::getrlimit(RLIMIT_NICE, &limit) == 0 &&
+                            (limit.rlim_cur == RLIM_INFINITY || 20 - static_cast<long>(limit.rlim_cur) <= std::min(nice, 0)));
+    if (!canReturn)
+        return false;
+    return ::setpriority(PRIO_PROCESS, tid, nice) == 0;
+}
 
 TThread::TThread(bool createSuspended)
 {

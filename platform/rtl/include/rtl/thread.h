@@ -11,6 +11,15 @@
 #include <string>
 #include <thread>
 
+enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+
+// Sets the calling thread's scheduling priority as far as the system lets
+// this process: nice values for tpIdle to tpHighest, real-time scheduling for
+// tpTimeCritical where allowed. A lower priority is taken only when the thread
+// may later return to normal (an unprivileged thread could not), so asking
+// never leaves a thread slower than it should be. False when nothing changed.
+bool SetCurrentThreadPriority(TThreadPriority priority);
+
 class TThread : public TObject {
 public:
     // A suspended thread starts on Start (or Resume). A thread started from this

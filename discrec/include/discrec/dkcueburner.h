@@ -1,0 +1,147 @@
+#pragma once
+// TCueBurner: writes a CD disc-at-once from a cue file and its image files.
+//
+//   LoadCueFile   reads the cue file into files, tracks and indices;
+//   BuildCueSheet turns them into the MMC cue sheet, the read queue of the
+//                 cache thread and BytesToWrite;
+//   BurnCD        checks the disc, holds the drive for itself, fills the
+//                 read-ahead cache and starts the writer thread, which sends
+//                 the cue sheet, writes the image from LBA -150 and closes the
+//                 disc, then calls OnWriteDone with "" or the reason it failed.
+//
+// Burnt track types: MODE2/2352, MODE1/2352 and AUDIO; cue files with others
+// load, and BurnCD refuses them ("NOT SUPPORTED"), as it refuses wmTAO.
+#include "discrec/dkdrvlib.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+enum TFileType { ftWave, ftMP3, ftBinary, ftMotorola, ftAIFF, ftPreGap, ftPostGap, ftNone };
+enum TTrackType { ttAudio, ttCDG, ttMode1_2048, ttMode1_2352, ttMode2_2336, ttMode2_2352, ttCDI2336, ttCDI2352, ttNone };
+
+// Bytes per sector of a track type in its image file.
+std::uint32_t SectorSizeOf(TTrackType type);
+
+struct TTrack {
+    TTrackType TrackType = ttNone;
+    bool DCP = false;            // copy permitted
+    bool FourCh = false;
+    bool PreEmphasis = false;
+    std::uint32_t PreGap = 0;    // sectors
+    std::uint32_t PostGap = 0;
+    std::vector<std::uint32_t> Indices;   // start sectors, relative to the file
+};
+
+struct TFiles {
+    std::string FileName;
+    TFileType FileType = ftNone;
+    std::int64_t Size = 0;         // sectors (the last one may be short)
+    std::int64_t DataOffset = 0;   // bytes before the sectors (a WAVE header)
+    std::vector<TTrack> Tracks;
+    std::vector<std::uint32_t> IndexLength;   // sectors of each index of the file, in order
+};
+
+// One stretch of the image the cache reads ahead: from a file, or zeros (no file name).
+struct TQueEntry {
+    std::string FileName;
+    TFileType FileType = ftNone;
+    TTrackType TrackType = ttNone;
+    std::int64_t Offset = 0;   // bytes into the file
+    std::int64_t Count = 0;    // bytes, whole 2352-byte sectors
+    bool Gap = false;
+    bool Done = false;
+};
+
+using TWriteDoneEvent = std::function<void(TObject* Sender, const std::string& Error)>;
+
+class TCueCacheThread;
+class TThreadedWrite;
+
+class TCueBurner : public TSCSIDevice {
+public:
+    explicit TCueBurner(TComponent* AOwner);
+    ~TCueBurner() override;
+
+    // ---- the cue file ----
+    // False with the reason as the last error text ("INVALID COMMAND "REM"", ...).
+    bool LoadCueFile(const std::string& FileName);
+    void ClearAll();
+    bool AddFile(const std::string& Name, TFileType FileType);
+    bool AddTrack(TTrackType TrackType);
+    bool AddIndexMSF(std::uint8_t M, std::uint8_t S, std::uint8_t F);
+    bool AddIndexLBA(std::uint32_t LBA);
+    void SetPreGap(std::uint32_t Sectors);
+    void SetPostGap(std::uint32_t Sectors);
+    void SetGapsMSF(std::uint8_t PreM, std::uint8_t PreS, std::uint8_t PreF, std::uint8_t PostM, std::uint8_t PostS,
+                    std::uint8_t PostF);
+    void SetFlags(bool DCP, bool PRE, bool FourCh);
+    // The cue sheet, the read queue and BytesToWrite from the files; false for
+    // an empty model or a queue that does not cover the image.
+    bool BuildCueSheet();
+    std::uint16_t AddToCueSheet(const std::array<std::uint8_t, 8>& Entry);
+    static std::string LBA2MSFStr(std::uint32_t LBA);
+    static bool ValidWave(const std::string& Name);
+    // Bytes of the WAVE data chunk (-1 when none), and where it starts.
+    static std::int64_t AudioFileSize(const std::string& Name, std::int64_t& HeaderSize);
+
+    const std::vector<TFiles>& Files() const { return files_; }
+    // CueIndex entries of 8 bytes.
+    const std::vector<std::uint8_t>& CueSheet() const { return cueSheet_; }
+    int CueIndex() const { return static_cast<int>(cueSheet_.size() / 8); }
+    const std::vector<TQueEntry>& Que() const { return que_; }
+
+    // ---- burning ----
+    bool Writable();
+    // Starts the burn; false when it could not start (OnWriteDone tells why
+    // when the drive or the image failed, the last error text otherwise).
+    bool BurnCD();
+    bool DoBurn();
+    // Stops a burn; the writer ends with "OPERATION ABORTED BY USER".
+    void Abort();
+    // Waits for a burn to end (its OnWriteDone has returned).
+    void WaitForBurn();
+    bool Burning() const;
+    // Cache fill in percent of CacheSize; 0 without a cache.
+    int BufferProgress() const;
+    bool SetWriteParamsAudio(bool Underrun, bool MultiSession, std::uint8_t SessionFormat, bool CopyBit, bool Closing);
+
+    std::atomic<std::int64_t> BytesWritten{0};
+    std::atomic<std::int64_t> BytesToWrite{0};
+
+    bool UnderrunProtection = true;
+    bool FinalizeDisc = false;
+    bool TestWrite = false;
+    TWriteMethod WriteMethod = wmTAO;
+    bool PerformOPC = false;
+    std::string CDTitle, CDSongWriter, CDPerformer, CDCatalog;   // kept, not written
+    TWriteDoneEvent OnWriteDone;
+
+    std::string Version() const { return "1.20.0"; }
+    void SetDKBVersion(const std::string&) {}
+    std::int64_t CacheSize() const { return cacheSize_; }
+    void SetCacheSize(std::int64_t Bytes);
+
+private:
+    friend class TThreadedWrite;
+    // Tells a burn that could not start why: debug line, last error text, OnWriteDone.
+    void Fail(const std::string& text);
+    // The end of a burn: the layer refreshed, the drive let go, then OnWriteDone.
+    void FinishBurn(const std::string& error);
+    bool CueError(std::string_view text);
+
+    std::vector<TFiles> files_;
+    std::vector<std::uint8_t> cueSheet_;
+    std::vector<TQueEntry> que_;
+    std::int64_t cacheSize_ = 4194304;
+    std::atomic<bool> abortWrite_{false};
+
+    mutable std::mutex burnMutex_;
+    std::shared_ptr<TCueCacheThread> cache_;
+    std::unique_ptr<TThreadedWrite> writer_;
+    std::shared_ptr<ScsiDriveHandle> exclusive_;
+};

@@ -1,0 +1,381 @@
+// TCueBurner: the disc-at-once burn and its writer thread.
+#include "discrec/dkcueburner.h"
+
+#include "discrec/dkaspi.h"
+#include "discrec/dkconst.h"
+#include "discrec/dkcuecache.h"
+#include "rtl/clock.h"
+#include "rtl/thread.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr std::uint32_t kRawSector = 2352;
+constexpr std::int64_t kMinCacheSize = 2097152;
+constexpr std::uint64_t kCacheWaitMs = 60000;
+constexpr int kBusyRetries = 5000;
+
+// Bytes per sector the drive takes for a block: the cue sheet's data form of its track.
+std::uint32_t SentSectorSize(TFileType file, TTrackType track)
+{
+    if (file == ftWave || track == ttAudio)
+        return 2352;
+    if (track == ttMode1_2352)
+        return 2048;
+    return 2336;
+}
+
+bool Burnable(TTrackType type) { return type == ttMode2_2352 || type == ttMode1_2352 || type == ttAudio; }
+
+std::string SpeedText(std::uint16_t speed, bool cd)
+{
+    return FormatFloat("0.0", speed / (cd ? 176.4 : 1385.0)) + "X (" + FormatFloat("#,##0", speed) + " KB/s)";
+}
+
+} // namespace
+
+// The writer: sends the cue sheet, writes the cache's blocks from LBA -150,
+// closes the disc and reports through the burner's OnWriteDone.
+class TThreadedWrite : public TThread {
+public:
+    TThreadedWrite(TCueBurner& burner, std::shared_ptr<TCueCacheThread> cache, std::int64_t bytesToWrite)
+        : TThread(true), burner_(burner), cache_(std::move(cache)), bytesToWrite_(bytesToWrite)
+    {
+    }
+    ~TThreadedWrite() override
+    {
+        Terminate();
+        WaitFor();
+    }
+
+protected:
+    void Execute() override;
+
+private:
+    // WRITE (10) of one block, retried while the drive is busy; "" or the reason it failed.
+    std::string WriteBlock(std::int32_t address, std::uint16_t sectors, const std::uint8_t* data, std::uint32_t bytes);
+    void StopCache()
+    {
+        cache_->Abort();
+        cache_->WaitFor();
+    }
+
+    TCueBurner& burner_;
+    std::shared_ptr<TCueCacheThread> cache_;
+    std::int64_t bytesToWrite_;
+};
+
+std::string TThreadedWrite::WriteBlock(std::int32_t address, std::uint16_t sectors, const std::uint8_t* data,
+                                       std::uint32_t bytes)
+{
+    const std::uint8_t cdb[10] = {0x2A,
+                                  0,
+                                  static_cast<std::uint8_t>(static_cast<std::uint32_t>(address) >> 24),
+                                  static_cast<std::uint8_t>(static_cast<std::uint32_t>(address) >> 16),
+                                  static_cast<std::uint8_t>(static_cast<std::uint32_t>(address) >> 8),
+                                  static_cast<std::uint8_t>(address),
+                                  0,
+                                  static_cast<std::uint8_t>(sectors >> 8),
+                                  static_cast<std::uint8_t>(sectors),
+                                  0};
+    const std::vector<std::uint8_t> command(cdb, cdb + sizeof cdb);
+    for (int attempt = 0; attempt < kBusyRetries; ++attempt) {
+        TSRB_ExecSCSICmd srb;
+        if (burner_.Run(command, SRB_DIR_OUT, const_cast<std::uint8_t*>(data), bytes, 120000, &srb) ||
+            srb.SRB_Status == SS_PENDING)
+            return {};
+        const TScsiErrorRecord record = burner_.ErrorRecord();
+        const std::uint8_t key = record.Sense[2] & 0x0F;
+        const bool checkCondition = srb.SRB_HaStat == HASTAT_OK && srb.SRB_TargStat == TARGSTAT_CHECK_CONDITION;
+        const bool busy = record.TargetBusy || (record.SenseValid && IsNotReadyYet(record.Sense.data())) ||
+                          (checkCondition && key == 0);
+        if (!busy)
+            return std::string(ERR_WRITEERROR) + " [" + record.LastError + "]";
+        if (burner_.abortWrite_)
+            return std::string(ERR_ABORTED);
+        Sleep(100);
+    }
+    return std::string(ERR_DEVICEBUSY);
+}
+
+void TThreadedWrite::Execute()
+{
+    TCueBurner& b = burner_;
+    SetCurrentThreadPriority(tpTimeCritical);   // best effort
+    b.BytesWritten = 0;
+    const std::uint8_t kind = b.DiscType();
+    b.TestUnitReady(5000);
+    b.LoadMedium(false);
+    b.TestUnitReady(5000);
+    b.Rewind();
+    b.SetCDSpeed(b.ReadSpeed(), b.WriteSpeed());
+    const std::uint16_t speed = b.CurrentWriteSpeed();
+    b.SetWriteParamsAudio(b.UnderrunProtection, false, 0, false, false);
+    b.ReadDiscInformation();
+    b.DebugMsg(Format(std::string(MSG_WRITESTART), std::string(DiscTypeString.at(kind)), SpeedText(speed, IsCDKind(kind))),
+               1);
+    if (b.TestWrite)
+        b.DebugMsg(std::string(MSG_TESTWRITE), 1);
+
+    std::string error;
+    const std::vector<std::uint8_t> sheet = b.CueSheet();
+    if (!b.SendCueSheet(sheet.data(), static_cast<std::uint32_t>(sheet.size()))) {
+        error = std::string(CUESEND_ERR) + " [" + b.LastError() + "]";
+        b.DebugMsg(">>> BURN PROCESS START FAILED", 1);
+        StopCache();
+        Sleep(1000);
+        b.FinishBurn(error);
+        return;
+    }
+    b.DebugMsg(">>> BURN PROCESS STARTED", 1);
+
+    std::int32_t address = -150;
+    std::unique_ptr<TCacheBlock> block;
+    int blocks = 0;
+    for (;;) {
+        const int got = cache_->WaitFirst(block, b.abortWrite_);
+        if (b.abortWrite_) {
+            StopCache();
+            error = ERR_ABORTED;
+            Sleep(100);
+            break;
+        }
+        if (got == 0)
+            break;
+        if (got < 0) {
+            error = cache_->Error();
+            if (error.empty())
+                error = ERR_SREADERROR;
+            break;
+        }
+        b.BytesWritten += got;
+        // The drive makes sync and header of data sectors: send each sector's part it takes.
+        const std::uint32_t size = SentSectorSize(block->FileType, block->TrackType);
+        const auto sectors = static_cast<std::uint16_t>(block->Used / kRawSector);
+        std::uint8_t* data = block->Data.data();
+        if (size != kRawSector)
+            for (std::uint32_t i = 0; i < sectors; ++i)
+                std::memmove(data + i * size, data + i * kRawSector + 16, size);
+        if (++blocks % 5 == 0) {
+            std::uint32_t total = 0, free = 0;
+            b.ReadBufferCapacity(total, free);
+        }
+        error = WriteBlock(address, sectors, data, sectors * size);
+        if (!error.empty()) {
+            StopCache();
+            break;
+        }
+        address += sectors;
+    }
+
+    b.mediumCommand_ = true;
+    b.FlushCache(120000, true);
+    b.WaitForReady(240000, 5000);
+    b.SetWriteParams(false, b.UnderrunProtection, dkCDR);
+    b.LoadMedium(false);
+    b.LockMedium(true);
+    b.mediumCommand_ = false;
+    if (kind != dkDVDR && kind != dkDVDRAM && kind != dkDVDRWRestricted && kind != dkDVDRWSequential &&
+        kind != dkDVDPLUSRW)
+        b.Rewind();
+    if (error.empty())
+        error = cache_->Error();
+    if (!error.empty())
+        StopCache();
+    cache_->WaitFor();
+    b.FinishBurn(error);
+}
+
+TCueBurner::TCueBurner(TComponent* AOwner) : TSCSIDevice(AOwner) {}
+
+TCueBurner::~TCueBurner()
+{
+    Abort();
+    WaitForBurn();
+    std::lock_guard<std::mutex> guard(burnMutex_);
+    cache_.reset();
+}
+
+void TCueBurner::SetCacheSize(std::int64_t Bytes) { cacheSize_ = std::max(Bytes, kMinCacheSize); }
+
+bool TCueBurner::Writable()
+{
+    if (!ReadDiscInformation())
+        return false;
+    return (DiscInfo()[2] & 0x02) == 0;
+}
+
+void TCueBurner::Abort()
+{
+    abortWrite_ = true;
+    std::lock_guard<std::mutex> guard(burnMutex_);
+    if (cache_)
+        cache_->Wake();
+}
+
+bool TCueBurner::Burning() const
+{
+    std::lock_guard<std::mutex> guard(burnMutex_);
+    return writer_ && !writer_->Finished();
+}
+
+void TCueBurner::WaitForBurn()
+{
+    std::unique_ptr<TThreadedWrite> writer;
+    {
+        std::lock_guard<std::mutex> guard(burnMutex_);
+        // Asked from the writer itself (an OnWriteDone handler): it is ending already.
+        if (!writer_ || writer_->ThreadID() == std::this_thread::get_id())
+            return;
+        writer = std::move(writer_);
+    }
+    if (writer)
+        writer->WaitFor();
+}
+
+int TCueBurner::BufferProgress() const
+{
+    std::lock_guard<std::mutex> guard(burnMutex_);
+    if (!cache_ || cacheSize_ <= 0)
+        return 0;
+    return static_cast<int>(std::lround(static_cast<double>(cache_->HeldBytes()) * 100.0 / cacheSize_));
+}
+
+bool TCueBurner::SetWriteParamsAudio(bool Underrun, bool MultiSession, std::uint8_t SessionFormat, bool CopyBit,
+                                     bool Closing)
+{
+    std::vector<std::uint8_t> reply;
+    std::size_t at = 0;
+    if (!ReadModePage(0x05, false, 512, reply, at) || reply.size() < at + 16)
+        return false;
+    std::uint8_t* p = &reply[at];
+    const bool tao = WriteMethod == wmTAO;
+    std::uint8_t byte2 = tao ? 1 : 2;
+    if (Underrun && Capabilities().Contains(dcUnderrunProtection))
+        byte2 |= 0x40;
+    if (TestWrite)
+        byte2 |= 0x10;
+    std::uint8_t byte3 = 0x04;
+    if (!TestWrite && MultiSession)
+        byte3 |= 0xC0;
+    std::uint8_t blockType = tao ? 13 : 0;
+    if (tao && Closing) {
+        byte3 = static_cast<std::uint8_t>(0xC0 | (CopyBit ? 0x10 : 0));
+        blockType = 0;
+    }
+    p[2] = byte2;
+    p[3] = byte3;
+    p[4] = static_cast<std::uint8_t>((p[4] & 0xF0) | blockType);
+    p[8] = Closing ? 0 : SessionFormat;
+    p[14] = 0;
+    p[15] = 150;
+    return WriteModePage(reply, at);
+}
+
+void TCueBurner::Fail(const std::string& text)
+{
+    DebugMsg(">>> " + text, 0);
+    SetLastError(text);
+    if (OnWriteDone)
+        OnWriteDone(this, text);
+}
+
+void TCueBurner::FinishBurn(const std::string& error)
+{
+    std::shared_ptr<ScsiDriveHandle> exclusive;
+    {
+        Lock();
+        if (ASPILayerName() == "DKASPI32")
+            _ReInitializeASPI();
+        Unlock();
+        std::lock_guard<std::mutex> guard(burnMutex_);
+        exclusive = std::move(exclusive_);
+    }
+    exclusive.reset();   // the drive is the system's again before anyone hears of the end
+    if (OnWriteDone)
+        OnWriteDone(this, error);
+}
+
+bool TCueBurner::BurnCD()
+{
+    if (Erasing() || Burning()) {
+        SetLastError(ERR_DEVICEBUSY);
+        return false;
+    }
+    WaitForBurn();
+    abortWrite_ = false;
+    // Only disc-at-once and session-at-once of the track types a VCD/SVCD or audio image holds.
+    bool supported = WriteMethod != wmTAO && !files_.empty();
+    for (const TFiles& file : files_)
+        for (const TTrack& track : file.Tracks)
+            supported = supported && Burnable(track.TrackType);
+    if (!supported) {
+        SetLastError(ERR_NOTSUPPORTED);
+        return false;
+    }
+    if (!Writable()) {
+        DebugMsg(">>> DISC IS NOT WRITABLE", 4);
+        if (DiscInfo()[2] & 0x10)
+            DebugMsg(">>> BUT DISC IS ERASABLE, ERASE IT FIRST", 4);
+        return false;
+    }
+    if (!BuildCueSheet())
+        return false;
+
+    // The drive is this burn's alone: nothing may mount its disc or write to it meanwhile.
+    const char letter = GetDriveLetter();
+    std::shared_ptr<ScsiDriveHandle> exclusive;
+    if (letter != '\0') {
+        ScsiOpenError openError;
+        exclusive = OpenScsiDrive(static_cast<unsigned char>(letter) - 'A', ScsiOpenMode::Exclusive, &openError);
+        if (!exclusive) {
+            Fail(openError.text);
+            return false;
+        }
+    }
+    auto cache = std::make_shared<TCueCacheThread>(cacheSize_, que_, 352800, BytesToWrite.load());
+    {
+        std::lock_guard<std::mutex> guard(burnMutex_);
+        cache_ = cache;
+        exclusive_ = exclusive;
+    }
+    const std::uint64_t start = GetTickCount64();
+    std::string error;
+    while (!cache->WaitReady(100)) {
+        if (abortWrite_)
+            cache->Abort();
+        if (GetTickCount64() - start >= kCacheWaitMs) {
+            cache->Abort();
+            error = ERR_SREADERROR;
+            break;
+        }
+    }
+    if (error.empty())
+        error = cache->Error();
+    if (error.empty() && abortWrite_)
+        error = ERR_ABORTED;
+    if (!error.empty()) {
+        cache->Abort();
+        cache->WaitFor();
+        {
+            std::lock_guard<std::mutex> guard(burnMutex_);
+            exclusive_.reset();
+        }
+        Fail(error);
+        return false;
+    }
+    return DoBurn();
+}
+
+bool TCueBurner::DoBurn()
+{
+    std::lock_guard<std::mutex> guard(burnMutex_);
+    if (!cache_)
+        return false;
+    writer_ = std::make_unique<TThreadedWrite>(*this, cache_, BytesToWrite.load());
+    writer_->Start();
+    return true;
+}

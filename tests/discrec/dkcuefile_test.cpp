@@ -1,0 +1,252 @@
+// Reading cue files and the cue sheets and read queues made from them.
+#include "discrec/dkconst.h"
+#include "discrec/dkcueburner.h"
+#include "testkit/tempfolder.h"
+#include "vcdimage.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace discrec_test {
+namespace {
+
+using Sheet = std::vector<std::array<std::uint8_t, 8>>;
+
+Sheet Entries(const TCueBurner& burner)
+{
+    Sheet entries;
+    const std::vector<std::uint8_t>& sheet = burner.CueSheet();
+    for (std::size_t at = 0; at + 8 <= sheet.size(); at += 8) {
+        std::array<std::uint8_t, 8> e{};
+        std::copy_n(sheet.begin() + static_cast<std::ptrdiff_t>(at), 8, e.begin());
+        entries.push_back(e);
+    }
+    return entries;
+}
+
+std::array<std::uint8_t, 8> At(std::uint8_t ctl, std::uint8_t tno, std::uint8_t index, std::uint8_t form,
+                               std::uint32_t frames)
+{
+    return {ctl, tno, index, form, 0, static_cast<std::uint8_t>(frames / 4500),
+            static_cast<std::uint8_t>(frames / 75 % 60), static_cast<std::uint8_t>(frames % 75)};
+}
+
+class CueFile : public ::testing::Test {
+protected:
+    CueFile() { burner_.WriteMethod = wmDAO; }
+    std::string Write(const std::string& name, const std::string& text)
+    {
+        std::ofstream(folder_.File(name), std::ios::binary) << text;
+        return folder_.File(name);
+    }
+    // A file of `bytes` bytes, each byte its offset's low bits.
+    std::string Bin(const std::string& name, std::size_t bytes)
+    {
+        std::string data(bytes, '\0');
+        for (std::size_t i = 0; i < bytes; ++i)
+            data[i] = static_cast<char>(i * 7);
+        return Write(name, data);
+    }
+    bool Load(const std::string& cue) { return burner_.LoadCueFile(Write("disc.cue", cue)); }
+
+    testkit::TempFolder folder_{"keldara-cue"};
+    TCueBurner burner_{nullptr};
+};
+
+TEST_F(CueFile, EveryCommandFillsTheModel)
+{
+    Bin("disc.bin", 2352 * 600);
+    ASSERT_TRUE(Load("TITLE \"My disc\"\r\n"
+                     "PERFORMER Someone\r\n"
+                     "FILE \"disc.bin\" BINARY\r\n"
+                     "  TRACK 01 MODE2/2352\r\n"
+                     "    FLAGS DCP\r\n"
+                     "    INDEX 01 00:00:00\r\n"
+                     "  TRACK 02 AUDIO\r\n"
+                     "    songwriter \"x y\"\r\n"
+                     "    ISRC ABCDE1234567\r\n"
+                     "    FLAGS 4CH PRE DCP\r\n"
+                     "    PREGAP 00:01:10\r\n"
+                     "    INDEX 01 00:04:00\r\n"
+                     "    INDEX 02 00:06:50\r\n"
+                     "    POSTGAP 00:02:00\r\n"))
+        << burner_.LastError();
+    ASSERT_EQ(burner_.Files().size(), 1u);
+    const TFiles& file = burner_.Files()[0];
+    EXPECT_EQ(file.FileName, folder_.File("disc.bin"));
+    EXPECT_EQ(file.FileType, ftBinary);
+    EXPECT_EQ(file.Size, 600);
+    ASSERT_EQ(file.Tracks.size(), 2u);
+    EXPECT_EQ(file.Tracks[0].TrackType, ttMode2_2352);
+    EXPECT_TRUE(file.Tracks[0].DCP);
+    EXPECT_FALSE(file.Tracks[0].PreEmphasis);
+    const TTrack& audio = file.Tracks[1];
+    EXPECT_EQ(audio.TrackType, ttAudio);
+    EXPECT_TRUE(audio.DCP && audio.PreEmphasis && audio.FourCh);
+    EXPECT_EQ(audio.PreGap, 85u);
+    EXPECT_EQ(audio.PostGap, 150u);
+    EXPECT_EQ(audio.Indices, (std::vector<std::uint32_t>{300, 500}));
+    // The last index runs to the end of the file.
+    EXPECT_EQ(file.IndexLength, (std::vector<std::uint32_t>{300, 200, 100}));
+
+    ASSERT_TRUE(burner_.BuildCueSheet());
+    const Sheet sheet = Entries(burner_);
+    // Track 2: its pregap (index 0, zeros), its two indices, its postgap; CTL/ADR 0x01 + 0x10 + 0x20 + 0x80.
+    ASSERT_EQ(sheet.size(), 7u);
+    EXPECT_EQ(sheet[3], At(0xB1, 2, 0, 0x00, 150 + 300));
+    EXPECT_EQ(sheet[4], At(0xB1, 2, 1, 0x00, 150 + 300 + 85));
+    EXPECT_EQ(sheet[5], At(0xB1, 2, 2, 0x00, 150 + 500 + 85));
+    EXPECT_EQ(sheet[6], At(0xB1, 0xAA, 1, 0x24, 150 + 600 + 85 + 150));
+    EXPECT_EQ(burner_.BytesToWrite, (150 + 600 + 85 + 150) * 2352);
+    std::int64_t queued = 0;
+    for (const TQueEntry& entry : burner_.Que())
+        queued += entry.Count;
+    EXPECT_EQ(queued, burner_.BytesToWrite);
+}
+
+TEST_F(CueFile, ErrorsAreTheLibrarysTexts)
+{
+    Bin("disc.bin", 2352 * 100);
+    const struct {
+        const char* cue;
+        const char* error;
+    } cases[] = {
+        {"REM a comment\n", "INVALID COMMAND \"REM\""},
+        {"CATALOG 0000000000000\n", "INVALID COMMAND \"CATALOG\""},
+        {"FILE \"disc.bin BINARY\n", "UNEXPECTED END OF LINE"},
+        {"FILE \"none.bin\" BINARY\n", "FILE NOT FOUND"},
+        {"FILE \"disc.bin\" MOTOROLA\n", "INVALID FIELD \"MOTOROLA\" IN PARAMETER LIST"},
+        {"FILE disc.bin BINARY\nTRACK 01 MODE2/2336\n", "INVALID FIELD \"MODE2/2336\" IN PARAMETER LIST"},
+        {"FILE disc.bin BINARY\nTRACK 01 MODE2/2352\nINDEX 01 00:60:00\n", "INVALID FIELD \"00:60:00\" IN PARAMETER LIST"},
+        {"FILE disc.bin BINARY\nTRACK 01 MODE2/2352\nINDEX 01 00:00:75\n", "INVALID FIELD \"00:00:75\" IN PARAMETER LIST"},
+        {"FILE disc.bin BINARY\nTRACK 01 MODE2/2352\nINDEX 01 0:00:00\n", "INVALID FIELD \"0:00:00\" IN PARAMETER LIST"},
+        {"FILE disc.bin BINARY\nTRACK 01 MODE2/2352\nINDEX 01\n", "UNEXPECTED END OF LINE"},
+        // Indices must grow, and stay inside the file.
+        {"FILE disc.bin BINARY\nTRACK 01 MODE2/2352\nINDEX 01 00:00:10\nTRACK 02 MODE2/2352\nINDEX 01 00:00:10\n",
+         "INVALID FIELD \"00:00:10\" IN PARAMETER LIST"},
+        {"FILE disc.bin BINARY\nTRACK 01 MODE2/2352\nINDEX 01 00:02:00\n", "INVALID FIELD \"00:02:00\" IN PARAMETER LIST"},
+        // Nothing that could be burnt: no track, no index, a track before any file.
+        {"FILE disc.bin BINARY\n", "UNEXPECTED END OF LINE"},
+        {"FILE disc.bin BINARY\nTRACK 01 MODE2/2352\n", "UNEXPECTED END OF LINE"},
+        {"TRACK 01 MODE2/2352\nFILE disc.bin BINARY\n", "INVALID FIELD \"01 MODE2/2352\" IN PARAMETER LIST"},
+        {"FILE disc.bin BINARY\nFLAGS DCP\n", "INVALID FIELD \"DCP\" IN PARAMETER LIST"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(Load(c.cue)) << c.cue;
+        EXPECT_EQ(burner_.LastError(), c.error) << c.cue;
+    }
+    // A WAVE file that is no CD audio cannot be added.
+    Bin("noise.wav", 1000);
+    EXPECT_FALSE(Load("FILE noise.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"));
+    EXPECT_EQ(burner_.LastError(), Format(std::string(ERR_FILEINUSE), folder_.File("noise.wav")));
+    // A cue file that is not there.
+    EXPECT_FALSE(burner_.LoadCueFile(folder_.File("missing.cue")));
+    // An empty model builds no cue sheet.
+    burner_.ClearAll();
+    EXPECT_FALSE(burner_.BuildCueSheet());
+}
+
+TEST_F(CueFile, AFileNameIsFoundNextToTheCue)
+{
+    std::filesystem::create_directories(folder_.File("images"));
+    Bin("images/disc.bin", 2352 * 10);
+    const std::string cue = "FILE \"%s\" BINARY\nTRACK 01 MODE2/2352\nINDEX 01 00:00:00\n";
+    for (const char* name : {"disc.bin", "C:\\Burn\\disc.bin", "/elsewhere/disc.bin"}) {
+        std::ofstream(folder_.File("images/disc.cue")) << Format(cue, name);
+        ASSERT_TRUE(burner_.LoadCueFile(folder_.File("images/disc.cue"))) << name << burner_.LastError();
+        EXPECT_EQ(burner_.Files().at(0).FileName, folder_.File("images/disc.bin")) << name;
+    }
+}
+
+TEST_F(CueFile, ASingleTrackImageGivesLeadInTwoIndicesAndLeadOut)
+{
+    Bin("disc.bin", 2352 * 1000);
+    ASSERT_TRUE(Load("FILE \"disc.bin\" BINARY\n  TRACK 01 MODE2/2352\n    INDEX 01 00:00:00\n"));
+    ASSERT_TRUE(burner_.BuildCueSheet());
+    EXPECT_EQ(Entries(burner_), (Sheet{At(0x41, 0, 0, 0x24, 0), At(0x41, 1, 0, 0x20, 0), At(0x41, 1, 1, 0x20, 150),
+                                       At(0x41, 0xAA, 1, 0x24, 1150)}));
+    EXPECT_EQ(burner_.CueIndex(), 4);
+    EXPECT_EQ(burner_.BytesToWrite, 1150 * 2352);
+    ASSERT_EQ(burner_.Que().size(), 2u);
+    EXPECT_TRUE(burner_.Que()[0].FileName.empty());   // the 2-second pregap, zeros
+    EXPECT_EQ(burner_.Que()[0].Count, 352800);
+    EXPECT_EQ(burner_.Que()[1].FileName, folder_.File("disc.bin"));
+    EXPECT_EQ(burner_.Que()[1].Offset, 0);
+    EXPECT_EQ(burner_.Que()[1].Count, 1000 * 2352);
+    EXPECT_EQ(TCueBurner::LBA2MSFStr(1150), "00:15:25");
+}
+
+TEST_F(CueFile, AVcdxbuildCueOfTwoClipsGivesItsGoldenCueSheet)
+{
+    const auto binSectors = static_cast<std::uint32_t>(std::filesystem::file_size(VcdImage().File("disc.bin")) / 2352);
+
+    // The cue's own index times.
+    std::ifstream in(VcdImage().File("disc.cue"));
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::uint32_t> times;
+    for (std::size_t at = text.find("INDEX "); at != std::string::npos; at = text.find("INDEX ", at + 1)) {
+        const std::string time = text.substr(at + 9, 8);   // "INDEX 01 mm:ss:ff"
+        times.push_back(std::stoi(time.substr(0, 2)) * 4500 + std::stoi(time.substr(3, 2)) * 75 +
+                        std::stoi(time.substr(6, 2)));
+    }
+    ASSERT_EQ(times.size(), 5u) << text;   // track 1: index 1; tracks 2 and 3: indices 0 and 1
+    ASSERT_NE(text.find("FLAGS DCP"), std::string::npos);
+
+    ASSERT_TRUE(burner_.LoadCueFile(VcdImage().File("disc.cue"))) << burner_.LastError();
+    ASSERT_TRUE(burner_.BuildCueSheet());
+    EXPECT_EQ(Entries(burner_), (Sheet{
+                                    At(0x61, 0, 0, 0x24, 0),
+                                    At(0x61, 1, 0, 0x20, 0),
+                                    At(0x61, 1, 1, 0x20, 150 + times[0]),
+                                    At(0x61, 2, 0, 0x20, 150 + times[1]),
+                                    At(0x61, 2, 1, 0x20, 150 + times[2]),
+                                    At(0x61, 3, 0, 0x20, 150 + times[3]),
+                                    At(0x61, 3, 1, 0x20, 150 + times[4]),
+                                    At(0x61, 0xAA, 1, 0x24, 150 + binSectors),
+                                }));
+    EXPECT_EQ(burner_.BytesToWrite, std::int64_t{150 + binSectors} * 2352);
+}
+
+TEST_F(CueFile, WaveFilesTakeTheirSizeFromTheDataChunk)
+{
+    // 44-byte header (16-byte format chunk), then 10 sectors and a bit of audio.
+    std::string wave = "RIFF0000WAVEfmt ";
+    const std::uint8_t format[20] = {16, 0, 0, 0, 1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0};
+    wave.append(reinterpret_cast<const char*>(format), sizeof format);
+    const std::uint32_t bytes = 2352 * 10 + 100;
+    wave += "data";
+    for (int i = 0; i < 4; ++i)
+        wave += static_cast<char>((bytes >> (8 * i)) & 0xFF);
+    wave += std::string(bytes, '\x01');
+    Write("song.wav", wave);
+    std::int64_t header = 0;
+    EXPECT_TRUE(TCueBurner::ValidWave(folder_.File("song.wav")));
+    EXPECT_EQ(TCueBurner::AudioFileSize(folder_.File("song.wav"), header), bytes);
+    EXPECT_EQ(header, 44);
+    ASSERT_TRUE(Load("FILE song.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n")) << burner_.LastError();
+    EXPECT_EQ(burner_.Files()[0].Size, 11);
+    ASSERT_TRUE(burner_.BuildCueSheet());
+    EXPECT_EQ(burner_.Que().back().Offset, 44);
+    EXPECT_EQ(burner_.Que().back().Count, 11 * 2352);
+    EXPECT_EQ(Entries(burner_).front(), At(0x01, 0, 0, 0x01, 0));
+}
+
+TEST(CueBurnerProperties, CacheSizeHasAFloorAndTheVersionIsFixed)
+{
+    TCueBurner burner(nullptr);
+    EXPECT_EQ(burner.CacheSize(), 4194304);
+    burner.SetCacheSize(1000);
+    EXPECT_EQ(burner.CacheSize(), 2097152);
+    burner.SetCacheSize(8388608);
+    EXPECT_EQ(burner.CacheSize(), 8388608);
+    burner.SetDKBVersion("2.0");
+    EXPECT_EQ(burner.Version(), "1.20.0");
+    EXPECT_EQ(burner.WriteMethod, wmTAO);
+    EXPECT_TRUE(burner.UnderrunProtection);
+    EXPECT_EQ(burner.BufferProgress(), 0);
+}
+
+} // namespace
+} // namespace discrec_test
