@@ -131,27 +131,22 @@ void Engine::SetWriteSpeed(int speed)
     speed_ = std::max(speed, 0);
 }
 
-void Engine::OpenTray()
-{
-    {
-        std::lock_guard<std::mutex> guard(mutex_);
-        if (!selected_ || writing_)
-            return;
-        selected_->OpenTray();
-    }
-    std::lock_guard<std::mutex> guard(pollMutex_);
-    pollNow_ = true;
-    pollWake_.notify_all();
-}
+void Engine::OpenTray() { MoveTray(false); }
 
-void Engine::CloseTray()
+void Engine::CloseTray() { MoveTray(true); }
+
+void Engine::MoveTray(bool load)
 {
     {
         std::lock_guard<std::mutex> guard(mutex_);
         if (!selected_ || writing_)
             return;
-        selected_->CloseTray();
+        if (load)
+            selected_->CloseTray();
+        else
+            selected_->OpenTray();
     }
+    // Look at once: the change shows without waiting for the next poll.
     std::lock_guard<std::mutex> guard(pollMutex_);
     pollNow_ = true;
     pollWake_.notify_all();

@@ -40,6 +40,7 @@ public:
 
 private:
     void Notify(int event, int value);
+    void MoveTray(bool load);
     void PollLoop();
     void PollOnce();
     void RunWrite(WritePlan plan, std::shared_ptr<toolrun::ToolJob> job);

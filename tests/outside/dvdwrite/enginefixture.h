@@ -165,8 +165,8 @@ protected:
     testkit::FakeScsiSystem system;
     ManualClock clock;
     ScopedClock scopedClock{clock};
+    Events events;   // outlives the library, whose threads call it
     EngineLib engine;
-    Events events;
     int handle = 0;
 };
 

@@ -19,7 +19,8 @@
 //
 // Events reach the registered callback on an engine thread (or, for a write
 // refused at its start, on the caller's thread), never while the engine holds
-// its lock, and never after Hwe_Free has returned:
+// its lock, and never after Hwe_Free has returned (so the callback itself
+// must not free the handle: Hwe_Free waits for the engine's threads):
 //   HWE_EVENT_MEDIUM_ARRIVED / _REMOVED (value 0): the selected writer's
 //       medium came or went (polled every 1.5 s on the process clock, and at
 //       once after a tray call); not while a write runs.
