@@ -5,6 +5,7 @@
 #include "skin/kivpublic.h"
 #include "skin/kivskinform.h"
 #include "vcl/forms.h"
+#include "vcl/stdctrls.h"
 #include "win32/progfolders.h"
 
 #include <exception>
@@ -62,4 +63,20 @@ TkivSkinForm* ApplyProgramSkin(TForm* form, const char* skinFile, int clientWidt
     form->SetClientWidth(clientWidth);
     form->SetClientHeight(clientHeight);
     return skin;
+}
+
+TLabel* NewSkinLabel(TWinControl* parent, const char* name, const char* caption, const mainlayout::Place& place)
+{
+    auto* label = new TLabel(parent);
+    label->SetName(name);
+    label->SetCaption(caption);
+    label->SetAutoSize(false);
+    label->SetTransparent(true);
+    label->Font()->SetName("Arial");
+    label->Font()->SetSize(9);
+    label->Font()->SetStyle(TFontStyles{fsBold});
+    label->Font()->SetColor(clWhite);
+    label->SetBounds(place.left, place.top, place.width, place.height);
+    label->SetParent(parent);
+    return label;
 }

@@ -10,32 +10,15 @@
 
 #include "rtl/paths.h"
 #include "skin/kivbutton.h"
+#include "skin/kivcolorbox.h"
+#include "skin/kivedit.h"
+#include "skin/kivfontcombobox.h"
 #include "skin/kivimagepanel.h"
 #include "skin/kivskinform.h"
 #include "skin/kivtrackbar.h"
 #include "vcl/stdctrls.h"
 
-namespace {
-
 namespace layout = clippropertylayout;
-
-TLabel* NewDialogLabel(TWinControl* parent, const char* name, const char* caption, const layout::Place& place)
-{
-    auto* label = new TLabel(parent);
-    label->SetName(name);
-    label->SetCaption(caption);
-    label->SetAutoSize(false);
-    label->SetTransparent(true);
-    label->Font()->SetName("Arial");
-    label->Font()->SetSize(9);
-    label->Font()->SetStyle(TFontStyles{fsBold});
-    label->Font()->SetColor(clWhite);
-    label->SetBounds(place.left, place.top, place.width, place.height);
-    label->SetParent(parent);
-    return label;
-}
-
-} // namespace
 
 TQV_Video_DVD_Clip_Property_Form::TQV_Video_DVD_Clip_Property_Form(TComponent* AOwner) : TForm(AOwner)
 {
@@ -63,7 +46,37 @@ TQV_Video_DVD_Clip_Property_Form::TQV_Video_DVD_Clip_Property_Form(TComponent* A
         kivTrackBarMouseUp(sender, button, shift, x, y);
     };
 
-    Label_ChapterStart = NewDialogLabel(this, "Label_ChapterStart", "Redefine chapter start :", kChapterStartLabel);
+    Label_ChapterStart = NewSkinLabel(this, "Label_ChapterStart", "Redefine chapter start :", kChapterStartLabel);
+
+    // The text controls, each under its label, right of the preview.
+    auto labelAt = [](int top) { return Place{kTextLeft, top, kTextWidth, kLabelHeight}; };
+    auto place = [](TControl* control, int top, int width) {
+        control->SetBounds(kTextLeft, top + kLabelHeight + 2, width, kBoxHeight);
+    };
+    Label_Font = NewSkinLabel(this, "Label_Font", "Font :", labelAt(kFontTop));
+    kivFontComboBox = new TkivFontComboBox(this);
+    kivFontComboBox->SetName("kivFontComboBox");
+    place(kivFontComboBox, kFontTop, kTextWidth);
+    kivFontComboBox->OnChange = [this](TObject* sender) { kivFontComboBoxChange(sender); };
+    kivFontComboBox->SetParent(this);
+    Label_Size = NewSkinLabel(this, "Label_Size", "Size :", labelAt(kSizeTop));
+    kivFontSizeComboBox = new TkivFontSizeComboBox(this);
+    kivFontSizeComboBox->SetName("kivFontSizeComboBox");
+    place(kivFontSizeComboBox, kSizeTop, kSizeBoxWidth);
+    kivFontSizeComboBox->SetParent(this);
+    Label_Color = NewSkinLabel(this, "Label_Color", "Color :", labelAt(kColorTop));
+    kivColorBox = new TkivColorBox(this);
+    kivColorBox->SetName("kivColorBox");
+    // Any colour a text already has is offered: one outside the named ones
+    // stands as the custom colour.
+    kivColorBox->SetStyle(cbStandardColors | cbExtendedColors | cbCustomColor | cbPrettyNames);
+    place(kivColorBox, kColorTop, kTextWidth);
+    kivColorBox->SetParent(this);
+    Label_Text = NewSkinLabel(this, "Label_Text", "Input Text :", labelAt(kTextTop));
+    kivEdit_Text = new TkivEdit(this);
+    kivEdit_Text->SetName("kivEdit_Text");
+    place(kivEdit_Text, kTextTop, kTextWidth);
+    kivEdit_Text->SetParent(this);
 
     kivImageButton_Cancel = NewPictureButton(this, "kivImageButton_Cancel", kCancel, kCancelFile, "",
                                              [this](TObject*) { SetModalResult(mrCancel); });
@@ -83,9 +96,46 @@ void TQV_Video_DVD_Clip_Property_Form::ShowTextControls(bool show)
 {
     using namespace layout;
     Label_ChapterStart->SetVisible(!show);
+    for (TControl* control : {static_cast<TControl*>(Label_Font), static_cast<TControl*>(kivFontComboBox),
+                              static_cast<TControl*>(Label_Size), static_cast<TControl*>(kivFontSizeComboBox),
+                              static_cast<TControl*>(Label_Color), static_cast<TControl*>(kivColorBox),
+                              static_cast<TControl*>(Label_Text), static_cast<TControl*>(kivEdit_Text)})
+        control->SetVisible(show);
     const int left = show ? kPreviewLeftWithText : kPreviewLeftAlone;
     Panel_Preview->SetLeft(left);
     kivTrackBar->SetLeft(left);
+    // Typing goes to the text; picking a moment starts on the bar.
+    SetActiveControl(show ? static_cast<TWinControl*>(kivEdit_Text) : kivTrackBar);
+}
+
+void TQV_Video_DVD_Clip_Property_Form::SetFontControls(const TFont& font, const std::string& text)
+{
+    kivFontComboBox->SetFontName(font.Name());
+    kivFontSizeComboBox->SetFontName(font.Name());
+    kivFontSizeComboBox->SetFontSize(font.Size());
+    kivColorBox->SetSelected(font.Color());
+    kivEdit_Text->SetText(text);
+}
+
+std::string TQV_Video_DVD_Clip_Property_Form::GetFontControls(TFont& font)
+{
+    // A box that shows no choice answers an empty name, size 0 or no colour:
+    // the font keeps its own rather than taking those.
+    const std::string name = kivFontComboBox->FontName();
+    if (!name.empty()) font.SetName(name);
+    const int size = kivFontSizeComboBox->FontSize();
+    if (size > 0) font.SetSize(size);
+    const TColor colour = kivColorBox->Selected();
+    if (colour != kivNoColorSelected) font.SetColor(colour);
+    return kivEdit_Text->Text();
+}
+
+void TQV_Video_DVD_Clip_Property_Form::kivFontComboBoxChange(TObject*)
+{
+    // The sizes follow the family chosen, keeping the size when it has it.
+    const int size = kivFontSizeComboBox->FontSize();
+    kivFontSizeComboBox->SetFontName(kivFontComboBox->FontName());
+    if (size > 0) kivFontSizeComboBox->SetFontSize(size);
 }
 
 int TQV_Video_DVD_Clip_Property_Form::ShowClipProperty() { return ShowModal(); }

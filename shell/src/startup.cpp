@@ -3,6 +3,7 @@
 #include "shell/aboutform.h"
 #include "shell/projectdata.h"
 #include "shell/qv_videodvdclippropertyform.h"
+#include "shell/qv_videodvdsetupchapterform.h"
 #include "shell/qv_videodvdauthorform.h"
 #include "shell/qv_videodvdselectform.h"
 #include "shell/qv_videodvdsetupsourceclipsform.h"
@@ -34,7 +35,8 @@ const std::vector<StartupWindow>& StartupWindows()
         {"QV_Video_DVD_Select_Form", [](TApplication& app) { app.CreateForm(QV_Video_DVD_Select_Form); }},
         {"Form_About", [](TApplication& app) { app.CreateForm(Form_About); }},
         {"QV_Video_DVD_Subtitle_Property_Form", nullptr},
-        {"QV_Video_DVD_Setup_Chapter_Form", nullptr},
+        {"QV_Video_DVD_Setup_Chapter_Form",
+         [](TApplication& app) { app.CreateForm(QV_Video_DVD_Setup_Chapter_Form); }},
     };
     return windows;
 }

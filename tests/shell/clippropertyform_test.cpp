@@ -10,7 +10,11 @@
 #include "shell/qv_movieimage.h"
 #include "shell/qv_videodvdclippropertyform.h"
 
+#include "gfx/graphics.h"
 #include "skin/kivbutton.h"
+#include "skin/kivcolorbox.h"
+#include "skin/kivedit.h"
+#include "skin/kivfontcombobox.h"
 #include "skin/kivimagepanel.h"
 #include "skin/kivtrackbar.h"
 #include "vcl/application.h"
@@ -256,15 +260,88 @@ TEST_F(ClipPropertyTest, AClipThatCannotBePreviewedLeavesNoGraph)
 
 TEST_F(ClipPropertyTest, TheTwoUsesPlaceThePreviewAndSwapTheControls)
 {
+    const std::vector<TControl*> text = {form->Label_Font,  form->kivFontComboBox, form->Label_Size,
+                                         form->kivFontSizeComboBox, form->Label_Color, form->kivColorBox,
+                                         form->Label_Text,  form->kivEdit_Text};
     form->ShowTextControls(true);
     EXPECT_EQ(form->Panel_Preview->Left(), 40);
     EXPECT_EQ(form->kivTrackBar->Left(), 40);
     EXPECT_FALSE(form->Label_ChapterStart->Visible());
+    for (TControl* c : text) {
+        EXPECT_TRUE(c->Visible()) << c->Name();
+        // Beside the preview, not over it.
+        EXPECT_GE(c->Left(), form->Panel_Preview->Left() + form->Panel_Preview->Width()) << c->Name();
+    }
     form->ShowTextControls(false);
     EXPECT_EQ(form->Panel_Preview->Left(), 127);
     EXPECT_EQ(form->kivTrackBar->Left(), 127);
     EXPECT_TRUE(form->Label_ChapterStart->Visible());
     EXPECT_EQ(form->Label_ChapterStart->Caption(), "Redefine chapter start :");
+    for (TControl* c : text) EXPECT_FALSE(c->Visible()) << c->Name();
+    EXPECT_EQ(form->Label_Font->Caption(), "Font :");
+    EXPECT_EQ(form->Label_Size->Caption(), "Size :");
+    EXPECT_EQ(form->Label_Color->Caption(), "Color :");
+    EXPECT_EQ(form->Label_Text->Caption(), "Input Text :");
+}
+
+TEST_F(ClipPropertyTest, AFontGoesInAndComesBackAsChosen)
+{
+    form->ShowTextControls(true);
+    TFont font;
+    font.SetName("Liberation Sans");
+    font.SetSize(20);
+    font.SetColor(clRed);
+    form->SetFontControls(font, "Summer 2026");
+    EXPECT_EQ(form->kivFontComboBox->FontName(), "Liberation Sans");
+    EXPECT_EQ(form->kivFontSizeComboBox->FontName(), "Liberation Sans");
+    EXPECT_EQ(form->kivFontSizeComboBox->Items()->Count(), 16);   // the sizes of a scalable family
+    EXPECT_EQ(form->kivFontSizeComboBox->FontSize(), 20);
+    EXPECT_EQ(form->kivColorBox->Selected(), clRed);
+    EXPECT_EQ(form->kivEdit_Text->Text(), "Summer 2026");
+
+    TFont back;
+    EXPECT_EQ(form->GetFontControls(back), "Summer 2026");
+    EXPECT_EQ(back.Name(), "Liberation Sans");
+    EXPECT_EQ(back.Size(), 20);
+    EXPECT_EQ(back.Color(), clRed);
+
+    // What the user changes comes back; the size stays through a change of family.
+    form->kivFontComboBox->SetFontName("DejaVu Sans");
+    EXPECT_EQ(form->kivFontSizeComboBox->FontName(), "DejaVu Sans");
+    EXPECT_EQ(form->kivFontSizeComboBox->FontSize(), 20);
+    form->kivFontSizeComboBox->SetFontSize(36);
+    form->kivColorBox->SetSelected(clBlue);
+    form->kivEdit_Text->SetText("Winter");
+    EXPECT_EQ(form->GetFontControls(back), "Winter");
+    EXPECT_EQ(back.Name(), "DejaVu Sans");
+    EXPECT_EQ(back.Size(), 36);
+    EXPECT_EQ(back.Color(), clBlue);
+
+    // A colour outside the named ones stands as the custom one and comes back.
+    font.SetColor(0x123456);
+    form->SetFontControls(font, "");
+    EXPECT_EQ(form->GetFontControls(back), "");
+    EXPECT_EQ(back.Color(), 0x123456);
+}
+
+TEST_F(ClipPropertyTest, BoxesShowingNoChoiceLeaveTheFontItsOwn)
+{
+    TFont font;
+    font.SetName("No Such Family Anywhere");
+    font.SetSize(19);
+    font.SetColor(clGreen);
+    form->SetFontControls(font, "Title");
+    EXPECT_EQ(form->kivFontComboBox->ItemIndex(), -1);
+    EXPECT_EQ(form->kivFontSizeComboBox->FontSize(), 0);
+    form->kivColorBox->Handle();   // as on screen, where the list answers for the box
+    form->kivColorBox->SetItemIndex(-1);
+    EXPECT_EQ(form->kivColorBox->Selected(), kivNoColorSelected);
+    TFont back;
+    back.Assign(font);
+    EXPECT_EQ(form->GetFontControls(back), "Title");
+    EXPECT_EQ(back.Name(), "No Such Family Anywhere");
+    EXPECT_EQ(back.Size(), 19);
+    EXPECT_EQ(back.Color(), clGreen);
 }
 
 TEST_F(ClipPropertyTest, TheRunningPreviewMovesTheBarAndAProbesWordIsIgnored)

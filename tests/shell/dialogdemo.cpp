@@ -1,7 +1,8 @@
 // The menu designer's dialogs in real windows, for screenshots:
-//   dialogdemo moment [CLIP]   the clip property dialog picking a chapter start
-//   dialogdemo text [CLIP]     the clip property dialog editing a title text
-// A synthetic 60-second clip trimmed to 10..50 s when no clip is given.
+//   dialogdemo moment   the clip property dialog picking a chapter start
+//   dialogdemo text     the clip property dialog editing a title text
+//   dialogdemo chapter  the chapter setup dialog on the clip's chapters
+// The clip is a synthetic 60-second one trimmed to 10..50 s.
 #include "com/com.h"
 #include "com/widestring.h"
 #include "rtl/paths.h"
@@ -9,6 +10,8 @@
 #include "shell/qv_graphgroupclass.h"
 #include "shell/qv_movieimage.h"
 #include "shell/qv_videodvdclippropertyform.h"
+#include "shell/qv_videodvdsetupchapterform.h"
+#include "gfx/graphics.h"
 #include "testkit/clips.h"
 #include "testkit/tempfolder.h"
 #include "vcl/application.h"
@@ -38,10 +41,37 @@ int ShowClipProperty(bool text)
 {
     TQV_Video_DVD_Clip_Property_Form& form = *QV_Video_DVD_Clip_Property_Form;
     form.ShowTextControls(text);
+    TFont font;
+    font.SetName("DejaVu Serif");
+    font.SetSize(24);
+    font.SetColor(clYellow);
+    if (text) form.SetFontControls(font, "My holiday");
     if (!form.OpenClipPreview(0)) std::fprintf(stderr, "dialogdemo: the clip cannot be previewed\n");
     const int result = form.ShowClipProperty();
     std::printf("result %d, picked %.2f s\n", result, form.PickedTime());
+    if (text) {
+        const std::string caption = form.GetFontControls(font);
+        std::printf("text \"%s\" in %s %d, colour %06X\n", caption.c_str(), font.Name().c_str(), font.Size(),
+                    static_cast<unsigned>(font.Color()));
+    }
     form.ClosePreview();
+    return 0;
+}
+
+// Chapters every ten seconds from the trim start, as the menu designer makes them.
+int ShowChapterSetup()
+{
+    MyDVDChapter.SetLength(1);
+    DVDChapter& record = MyDVDChapter[0];
+    record.ChapterTimes.SetLength(4);
+    for (int j = 0; j < 4; ++j) record.ChapterTimes[j] = 10.0 + 10 * j;
+    TQV_Video_DVD_Setup_Chapter_Form& form = *QV_Video_DVD_Setup_Chapter_Form;
+    form.LoadClipChapters(0);
+    const int result = form.ShowChapterSetup();
+    std::printf("result %d, chapters", result);
+    for (std::int32_t s : form.ChapterPoints()) std::printf(" %d", s);
+    std::printf("\n");
+    MyDVDChapter.clear();
     return 0;
 }
 
@@ -50,27 +80,25 @@ int ShowClipProperty(bool text)
 int main(int argc, char** argv)
 {
     const std::string what = argc > 1 ? argv[1] : "moment";
-    if (what != "moment" && what != "text") {
-        std::fprintf(stderr, "usage: dialogdemo moment|text [CLIP]\n");
+    if (what != "moment" && what != "text" && what != "chapter") {
+        std::fprintf(stderr, "usage: dialogdemo moment|text|chapter\n");
         return 2;
     }
     testkit::TempFolder folder("keldara-dialogdemo");
     setenv("KELDARA_AUDIO", "null", 1);
     setenv("KELDARA_REGISTRY", folder.File("registry").c_str(), 1);
-    std::string clip = argc > 2 ? argv[2] : "";
-    double duration = 60;
-    if (clip.empty()) {
-        testkit::ClipSpec spec;
-        spec.seconds = duration;
-        clip = folder.File("demo.avi");
-        testkit::WriteClip(clip, spec);
-    }
+    constexpr double duration = 60;
+    testkit::ClipSpec spec;
+    spec.seconds = duration;
+    const std::string clip = folder.File("demo.avi");
+    testkit::WriteClip(clip, spec);
     CoInitialize(nullptr);
     TApplication app;
     app.Initialize(QtBackendFactory(argc, argv), argc, argv);
     AddDemoClip(clip, duration, 10, 50);
     app.CreateForm(QV_Video_DVD_Clip_Property_Form);
-    const int code = ShowClipProperty(what == "text");
+    app.CreateForm(QV_Video_DVD_Setup_Chapter_Form);
+    const int code = what == "chapter" ? ShowChapterSetup() : ShowClipProperty(what == "text");
     MyMovieImage.Clear();
     CoUninitialize();
     return code;

@@ -2,6 +2,7 @@
 keldara_test(shell_dialog_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/clippropertyform_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/setupchapterform_test.cpp
   LIBS shell testkit)
 
 # The dialogs in real windows, for screenshots.

@@ -18,7 +18,7 @@ constexpr int kTrackBarTop = 334, kTrackBarHeight = 24;
 constexpr Place kChapterStartLabel = {127, 64, 320, 18};
 
 // The text controls right of the preview: a label over each box.
-constexpr int kTextLeft = 376, kTextWidth = 168;
+constexpr int kTextLeft = 376, kTextWidth = 158;
 constexpr int kFontTop = 86, kSizeTop = 136, kColorTop = 186, kTextTop = 236;
 constexpr int kLabelHeight = 16, kBoxHeight = 22, kSizeBoxWidth = 80;
 

@@ -12,7 +12,12 @@ struct DVDChapter {
     TQV_MovieImage* Title = nullptr;              // not owned
     TDynArray<TLabel*> ChapterLabels;             // not owned: the menu designer frees them
     TBitmap* PageBackground = nullptr;            // 468 x 352, not owned
-    TDynArray<double> ChapterTimes;               // seconds from the clip's start; the first is 0; at most 12
+    // Chapter starts in seconds on the clip's own time line (the one the
+    // preview, StartPoint and EndPoint use); the first is the title's start,
+    // StartPoint (0 for an untrimmed clip); at most 12. The disc's chapter
+    // times are these less the trim start the encoder applied, made when
+    // Author.xml is written.
+    TDynArray<double> ChapterTimes;
     TDynArray<TQV_Image*> ChapterButtons;         // not owned
     TDynArray<TBitmap*> ChapterThumbnails;        // not owned
 };

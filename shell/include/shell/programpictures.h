@@ -9,6 +9,7 @@ class TBitmap;
 class TForm;
 class TkivImageButton;
 class TkivSkinForm;
+class TLabel;
 class TWinControl;
 
 // Loads picture file `name` of BMP/; false, with `bitmap` untouched, when it
@@ -25,3 +26,6 @@ TkivImageButton* NewPictureButton(TWinControl* parent, const char* name, const m
 // its client area; a missing picture leaves the form plain in its colour.
 // Answers the skin component, named kivSkinForm1.
 TkivSkinForm* ApplyProgramSkin(TForm* form, const char* skinFile, int clientWidth, int clientHeight);
+
+// A caption on a skin: white bold Arial 9 on whatever the skin shows under it.
+TLabel* NewSkinLabel(TWinControl* parent, const char* name, const char* caption, const mainlayout::Place& place);

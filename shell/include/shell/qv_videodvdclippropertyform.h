@@ -9,6 +9,11 @@
 
 #include <string>
 
+class TFont;
+class TkivColorBox;
+class TkivEdit;
+class TkivFontComboBox;
+class TkivFontSizeComboBox;
 class TkivImageButton;
 class TkivImagePanel;
 class TkivSkinForm;
@@ -30,6 +35,12 @@ public:
     // True: the text controls shown, the preview and its bar at the left;
     // false: the chapter-start label instead, the preview centred.
     void ShowTextControls(bool show) override;
+    // The font's name, size (from the sizes its family comes in) and colour
+    // in the three boxes, and the text in the edit.
+    void SetFontControls(const TFont& font, const std::string& text) override;
+    // The chosen name, size and colour into the font (a box showing no choice
+    // leaves the font's own); answers the edited text.
+    std::string GetFontControls(TFont& font) override;
     int ShowClipProperty() override;
     double PickedTime() const override { return ChosenTime; }
 
@@ -42,10 +53,19 @@ public:
     TkivImagePanel* Panel_Preview = nullptr;
     TkivTrackBar* kivTrackBar = nullptr;
     TLabel* Label_ChapterStart = nullptr;   // "Redefine chapter start :"
+    TLabel* Label_Font = nullptr;
+    TkivFontComboBox* kivFontComboBox = nullptr;
+    TLabel* Label_Size = nullptr;
+    TkivFontSizeComboBox* kivFontSizeComboBox = nullptr;
+    TLabel* Label_Color = nullptr;
+    TkivColorBox* kivColorBox = nullptr;
+    TLabel* Label_Text = nullptr;
+    TkivEdit* kivEdit_Text = nullptr;
     TkivImageButton* kivImageButton_Ok = nullptr;
     TkivImageButton* kivImageButton_Cancel = nullptr;
     TkivImageButton* kivImageButton_Close = nullptr;
 
+    void kivFontComboBoxChange(TObject* Sender);
     void kivTrackBarMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     // The bar follows the running preview.
     void OnGraphTick(int state);

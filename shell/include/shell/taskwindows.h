@@ -12,7 +12,11 @@
 #include "rtl/sysutils.h"
 #include "vcl/components.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
+
+class TFont;
 
 enum class TTask { DiscBuilder, Convert, MenuCreator, DiscBurner };
 
@@ -65,6 +69,7 @@ constexpr const char* kClipPropertyWindowName = "QV_Video_DVD_Clip_Property_Form
 constexpr const char* kDiscBuilderWindowName = "QV_Video_DVD_Disc_Builder_Form";
 constexpr const char* kConvertProcessWindowName = "QV_Video_DVD_Convert_Process_Form";
 constexpr const char* kSubtitlePropertyWindowName = "QV_Video_DVD_Subtitle_Property_Form";
+constexpr const char* kSetupChapterWindowName = "QV_Video_DVD_Setup_Chapter_Form";
 
 // The disc-kind choice.
 class DiscKindChoiceSteps {
@@ -158,11 +163,27 @@ public:
     virtual bool ClosePreview() = 0;
     // True for a text (font controls), false for a moment of the clip alone.
     virtual void ShowTextControls(bool show) = 0;
+    // The text's font and wording put in, and taken back after OK.
+    virtual void SetFontControls(const TFont& font, const std::string& text) = 0;
+    virtual std::string GetFontControls(TFont& font) = 0;
     // Shown modally; answers its modal result (1 OK, 2 cancelled or closed).
     virtual int ShowClipProperty() = 0;
     // The moment picked, in seconds on the clip's own time line (StartPoint
     // when the bar was not touched).
     virtual double PickedTime() const = 0;
+};
+
+// The chapter setup dialog, as the menu designer uses it.
+class ChapterSetupSteps {
+public:
+    virtual ~ChapterSetupSteps() = default;
+    // The chapter times of title `clipIndex` (MyDVDChapter) loaded for editing.
+    virtual void LoadClipChapters(int clipIndex) = 0;
+    // Shown modally; answers its modal result (1 OK, 2 cancelled or closed).
+    virtual int ShowChapterSetup() = 0;
+    // The edited chapter points: whole seconds on the clip's own time line,
+    // ascending, the title's start first, at most 12.
+    virtual std::vector<std::int32_t> ChapterPoints() const = 0;
 };
 
 // The application's window of that name, nullptr when it has none.
