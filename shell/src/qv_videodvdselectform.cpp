@@ -43,22 +43,6 @@ namespace {
 // A mode from outside the three still gets a full set of texts: the disc build's.
 int Row(int mode) { return mode >= 0 && mode <= 2 ? mode * 4 : 0; }
 
-TLabel* NewKindLabel(TWinControl* parent, const char* name, const mainlayout::Place& place)
-{
-    auto* label = new TLabel(parent);
-    label->SetName(name);
-    label->SetAutoSize(false);
-    label->SetAlignment(taCenter);
-    label->SetTransparent(true);
-    label->Font()->SetName("Arial");
-    label->Font()->SetSize(9);
-    label->Font()->SetStyle(TFontStyles{fsBold});
-    label->Font()->SetColor(clWhite);
-    label->SetBounds(place.left, place.top, place.width, place.height);
-    label->SetParent(parent);
-    return label;
-}
-
 } // namespace
 
 TQV_Video_DVD_Select_Form::TQV_Video_DVD_Select_Form(TComponent* AOwner) : TForm(AOwner)
@@ -93,7 +77,8 @@ TQV_Video_DVD_Select_Form::TQV_Video_DVD_Select_Form(TComponent* AOwner) : TForm
     for (int k = 0; k < 3; ++k) {
         kinds[k] = NewPictureButton(this, kindNames[k], kKind[k], kKindFiles[k], "", clicks[k]);
         kinds[k]->OnMouseMove = moves[k];
-        labels[k] = NewKindLabel(this, labelNames[k], kLabel[k]);
+        labels[k] = NewSkinLabel(this, labelNames[k], "", kLabel[k]);
+        labels[k]->SetAlignment(taCenter);
         spots[k] = NewPictureButton(this, spotNames[k], {kMarkerLeft[k], kMarkerTop, kMarkerSize, kMarkerSize},
                                     kSpotFile, "", clicks[k]);
         spots[k]->OnMouseMove = moves[k];
