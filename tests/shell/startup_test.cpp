@@ -4,7 +4,9 @@
 
 #include "shell/aboutform.h"
 #include "shell/qv_videodvdauthorform.h"
+#include "shell/qv_videodvdclippropertyform.h"
 #include "shell/qv_videodvdselectform.h"
+#include "shell/qv_videodvdsetupchapterform.h"
 #include "shell/splashform.h"
 #include "shell/startup.h"
 #include "shell/taskwindows.h"
@@ -79,7 +81,7 @@ TEST_F(StartupTest, WindowsAreListedInTheirStartUpOrderMainWindowFirst)
     ASSERT_TRUE(StartupWindows().front().create);
     // The task chains find their windows by these same names.
     for (const char* chained : {kSelectWindowName, kSourceClipsWindowName, kMenuDesignerWindowName,
-                                kDiscBurnerSetupWindowName})
+                                kDiscBurnerSetupWindowName, kClipPropertyWindowName, kSetupChapterWindowName})
         EXPECT_NE(std::find(names.begin(), names.end(), chained), names.end()) << chained;
 }
 
@@ -112,6 +114,13 @@ TEST_F(StartupTest, StartShowsTheSplashMakesTheWindowsAndRunsUntilExit)
     EXPECT_NE(Form_About, nullptr);
     ASSERT_NE(QV_Video_DVD_Select_Form, nullptr);
     EXPECT_EQ(app->FindComponent(kSelectWindowName), QV_Video_DVD_Select_Form);
+    // The menu designer's dialogs, in their places and found as it finds them.
+    ASSERT_NE(QV_Video_DVD_Clip_Property_Form, nullptr);
+    ASSERT_NE(QV_Video_DVD_Setup_Chapter_Form, nullptr);
+    EXPECT_EQ(FindTaskWindow<ClipPropertySteps>(kClipPropertyWindowName), QV_Video_DVD_Clip_Property_Form);
+    EXPECT_EQ(FindTaskWindow<ChapterSetupSteps>(kSetupChapterWindowName), QV_Video_DVD_Setup_Chapter_Form);
+    EXPECT_LT(QV_Video_DVD_Clip_Property_Form->ComponentIndex(), QV_Video_DVD_Select_Form->ComponentIndex());
+    EXPECT_GT(QV_Video_DVD_Setup_Chapter_Form->ComponentIndex(), Form_About->ComponentIndex());
     EXPECT_TRUE(mainShownAtExit);
     EXPECT_TRUE(app->Terminated());
 }
