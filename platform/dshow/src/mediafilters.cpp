@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <dlfcn.h>
 #include <mutex>
+#include <string>
 
 namespace {
 
@@ -22,6 +23,14 @@ bool RegisterMediaFilters()
 {
     static const bool loaded = [] {
         // Kept for the life of the process: the registered classes are its code.
+        // Named by its full path beside this library: a sanitizer that wraps
+        // dlopen would otherwise search its own run path instead of ours.
+        Dl_info self{};
+        if (::dladdr(reinterpret_cast<void*>(&RegisterMediaFilters), &self) && self.dli_fname) {
+            std::string path = self.dli_fname;
+            path = path.substr(0, path.find_last_of('/') + 1) + kFilterModule;
+            if (::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) return true;
+        }
         if (::dlopen(kFilterModule, RTLD_NOW | RTLD_LOCAL)) return true;
         const char* why = ::dlerror();
         std::fprintf(stderr, "The media filters cannot be loaded: %s\n", why ? why : kFilterModule);
