@@ -184,7 +184,6 @@ TQV_Video_DVD_Setup_Source_Clips_Form::TQV_Video_DVD_Setup_Source_Clips_Form(TCo
     kivTrackBar_Image->SetBounds(kClipScroll.left, kClipScroll.top, kClipScroll.width, kClipScroll.height);
     kivTrackBar_Image->SetMin(0);
     kivTrackBar_Image->SetMax(0);
-    kivTrackBar_Image->SetPageSize(0);
     kivTrackBar_Image->OnChange = on(&Self::kivTrackBar_ImageChange);
     kivTrackBar_Image->SetParent(this);
 
@@ -674,6 +673,8 @@ void TQV_Video_DVD_Setup_Source_Clips_Form::SetScrollMaximum()
 {
     const std::int64_t hidden = MyMovieImage.Length() - clipslayout::kVisibleClips;
     kivTrackBar_Image->SetMax(static_cast<int>(std::max<std::int64_t>(hidden, 0)));
+    // A press on the lane scrolls by one clip.
+    kivTrackBar_Image->SetPageSize(std::min(1, kivTrackBar_Image->Max()));
 }
 
 void TQV_Video_DVD_Setup_Source_Clips_Form::LayoutClips()

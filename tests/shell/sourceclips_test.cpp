@@ -300,6 +300,16 @@ TEST_F(SourceClipsTest, UpAndDownSwapNeighboursAndKeepTheClipInView)
 {
     MakeClips(8);
     ASSERT_EQ(form->kivTrackBar_Image->Max(), 3);
+    // A press on the lane below the slider scrolls by one clip.
+    ShowWizard([&] {
+        TkivTrackBar& lane = *form->kivTrackBar_Image;
+        headless->Click(*form, lane.Left() + lane.Width() / 2, lane.Top() + lane.Height() - 5);
+        EXPECT_EQ(lane.Position(), 1);
+        EXPECT_EQ(MyMovieImage[0]->Top(), -100);
+        EXPECT_EQ(form->ClipCaptions[0]->Caption(), "c1.avi");
+        lane.SetPosition(0);
+        form->Close();
+    });
     TQV_MovieImage* moving = MyMovieImage[3];
     form->ClipClick(moving);
     form->kivImageButton_DownClick(nullptr);
