@@ -1,5 +1,6 @@
 // Keldara's program: the Qt backend shows the windows (KELDARA_BACKEND=headless
 // or --headless runs without a screen), then the start-up takes over.
+#include "pipeline/pipelinewindows.h"
 #include "shell/startup.h"
 
 #include "vcl/application.h"
@@ -17,5 +18,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "keldara: %s\n", e.what());
         return 1;
     }
+    RegisterPipelineWindows();
     return RunStartup(app);
 }

@@ -171,15 +171,6 @@ const TQV_MovieImage& ClipAt(std::int64_t i)
     return *clip;
 }
 
-std::string TitleVob(const TQV_MovieImage& clip, bool fromMenuDesigner)
-{
-    // The menu designer's titles are VOB files already; their extension is
-    // kept as it is spelt, since the file system tells ".VOB" from ".vob".
-    if (fromMenuDesigner)
-        return SameText(ExtractFileExt(clip.SourcePath), ".vob") ? clip.SourcePath
-                                                                  : StripFileExt(clip.SourcePath) + ".vob";
-    return IncludeTrailingPathDelimiter(s_WorkFolderPath) + StripFileExt(clip.OutputName) + ".vob";
-}
 
 // The first subtitled clip's language code, "" when no clip has a subtitle.
 std::string SubtitleLanguage()
@@ -261,6 +252,16 @@ EncodedRange EncodedRangeOf(const TQV_MovieImage* clip)
 }
 
 } // namespace
+
+std::string TitleVob(const TQV_MovieImage& clip, bool fromMenuDesigner)
+{
+    // The menu designer's titles are VOB files already; their extension is
+    // kept as it is spelt, since the file system tells ".VOB" from ".vob".
+    if (fromMenuDesigner)
+        return SameText(ExtractFileExt(clip.SourcePath), ".vob") ? clip.SourcePath
+                                                                  : StripFileExt(clip.SourcePath) + ".vob";
+    return IncludeTrailingPathDelimiter(s_WorkFolderPath) + StripFileExt(clip.OutputName) + ".vob";
+}
 
 std::string AuthorXmlPath()
 {

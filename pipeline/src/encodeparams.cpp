@@ -109,4 +109,10 @@ EncoderTrim EncoderTrimOf(double startPoint, double endPoint, double videoDurati
     return {startPoint, endPoint};
 }
 
+bool TrimmedToNothing(double startPoint, double endPoint, double videoDuration, bool supportsSeek)
+{
+    const bool untrimmed = startPoint == 0 && endPoint == std::trunc(videoDuration);
+    return supportsSeek && !untrimmed && !(endPoint > startPoint);
+}
+
 } // namespace pipeline

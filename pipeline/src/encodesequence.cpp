@@ -91,6 +91,14 @@ void ClipEncodeSequence::EncodeClip()
     if (CurrentClipIndex > 0) view_.SetConvertingBar(0);
     const EncodeClipInfo& clip = *current;
 
+    if (TrimmedToNothing(clip.StartPoint, clip.EndPoint, clip.VideoDuration, clip.SupportsSeek)) {
+        // Nothing to encode: the run ends as after a failed encode, rather than
+        // encoding another part of the clip or waiting for an end that never comes.
+        EncoderRunning = false;
+        view_.Log("Can not convert " + clip.ClipName + ": its begin is not before its end.");
+        view_.RunTerminated();
+        return;
+    }
     ClipEncodeInput input;
     input.sourcePath = clip.SourcePath;
     input.outputBase = workFolder_ + StripFileExt(clip.OutputName);

@@ -65,18 +65,41 @@ TkivSkinForm* ApplyProgramSkin(TForm* form, const char* skinFile, int clientWidt
     return skin;
 }
 
-TLabel* NewSkinLabel(TWinControl* parent, const char* name, const char* caption, const mainlayout::Place& place)
+TLabel* NewLabel(TWinControl* parent, const char* name, const mainlayout::Place& place, TColor colour, int size,
+                 bool bold)
 {
     auto* label = new TLabel(parent);
-    label->SetName(name);
-    label->SetCaption(caption);
+    if (name) label->SetName(name);
     label->SetAutoSize(false);
     label->SetTransparent(true);
     label->Font()->SetName("Arial");
-    label->Font()->SetSize(9);
-    label->Font()->SetStyle(TFontStyles{fsBold});
-    label->Font()->SetColor(clWhite);
+    label->Font()->SetSize(size);
+    label->Font()->SetStyle(bold ? TFontStyles{fsBold} : TFontStyles{});
+    label->Font()->SetColor(colour);
     label->SetBounds(place.left, place.top, place.width, place.height);
     label->SetParent(parent);
     return label;
+}
+
+TLabel* NewSkinLabel(TWinControl* parent, const char* name, const char* caption, const mainlayout::Place& place)
+{
+    TLabel* label = NewLabel(parent, name, place, clWhite, 9, true);
+    label->SetCaption(caption);
+    return label;
+}
+
+TkivCheckBox* NewCheckBox(TWinControl* parent, const char* name, const char* caption, const mainlayout::Place& place,
+                          TColor colour)
+{
+    auto* box = new TkivCheckBox(parent);
+    box->SetName(name);
+    box->SetCaption(caption);
+    box->SetTransparent(true);
+    box->Font()->SetName("Arial");
+    box->Font()->SetSize(8);
+    box->Font()->SetColor(colour);
+    box->SetBounds(place.left, place.top, place.width, place.height);
+    box->SetChecked(true);
+    box->SetParent(parent);
+    return box;
 }

@@ -62,37 +62,6 @@ protected:
     bool CustomPicture() const override { return true; }
 };
 
-TLabel* NewLabel(TWinControl* parent, const char* name, const mainlayout::Place& place, TColor colour, int size = 8,
-                 bool bold = false)
-{
-    auto* label = new TLabel(parent);
-    if (name) label->SetName(name);
-    label->SetAutoSize(false);
-    label->SetTransparent(true);
-    label->Font()->SetName("Arial");
-    label->Font()->SetSize(size);
-    label->Font()->SetStyle(bold ? TFontStyles{fsBold} : TFontStyles{});
-    label->Font()->SetColor(colour);
-    label->SetBounds(place.left, place.top, place.width, place.height);
-    label->SetParent(parent);
-    return label;
-}
-
-TkivCheckBox* NewCheckBox(TWinControl* parent, const char* name, const char* caption, const mainlayout::Place& place)
-{
-    auto* box = new TkivCheckBox(parent);
-    box->SetName(name);
-    box->SetCaption(caption);
-    box->SetTransparent(true);
-    box->Font()->SetName("Arial");
-    box->Font()->SetSize(8);
-    box->Font()->SetColor(clipslayout::kTextColor);
-    box->SetBounds(place.left, place.top, place.width, place.height);
-    box->SetChecked(true);
-    box->SetParent(parent);
-    return box;
-}
-
 // The first `count` characters of a UTF-8 text (never half a character).
 std::string FirstCharacters(const std::string& text, std::size_t count)
 {
@@ -292,11 +261,11 @@ TQV_Video_DVD_Setup_Source_Clips_Form::TQV_Video_DVD_Setup_Source_Clips_Form(TCo
     kivRadioGroup->SetFontColor(kTextColor);
     kivRadioGroup->OnClick = on(&Self::kivRadioGroupClick);
 
-    kivCheckBox = NewCheckBox(this, "kivCheckBox", "Auto add letter box.", kLetterBox);
+    kivCheckBox = NewCheckBox(this, "kivCheckBox", "Auto add letter box.", kLetterBox, kTextColor);
     kivCheckBox->OnClick = on(&Self::kivCheckBoxClick);
-    kivCheckBox1 = NewCheckBox(this, "kivCheckBox1", "Add DVD menu.", kAddMenu);
+    kivCheckBox1 = NewCheckBox(this, "kivCheckBox1", "Add DVD menu.", kAddMenu, kTextColor);
     kivCheckBox1->OnClick = on(&Self::kivCheckBox1Click);
-    kivCheckBox_Chapter = NewCheckBox(this, "kivCheckBox_Chapter", "Auto split DVD chapter", kAutoChapter);
+    kivCheckBox_Chapter = NewCheckBox(this, "kivCheckBox_Chapter", "Auto split DVD chapter", kAutoChapter, kTextColor);
     kivCheckBox_Chapter->OnClick = on(&Self::kivCheckBox_ChapterClick);
     kivComboBox_ChapterInterval = new TkivComboBox(this);
     kivComboBox_ChapterInterval->SetName("kivComboBox_ChapterInterval");

@@ -15,12 +15,15 @@
 #include "win32/progfolders.h"
 
 #include <exception>
+#include <utility>
 
 const char* const kApplicationTitle = "Keldara DVD Maker";
 
-const std::vector<StartupWindow>& StartupWindows()
+namespace {
+
+std::vector<StartupWindow>& WindowList()
 {
-    static const std::vector<StartupWindow> windows = {
+    static std::vector<StartupWindow> windows = {
         {"QV_Video_DVD_Author_Form", [](TApplication& app) { app.CreateForm(QV_Video_DVD_Author_Form); }},
         {"QV_Video_DVD_Text_Property_Form", nullptr},
         {"QV_Video_DVD_Disc_Builder_Form", nullptr},
@@ -39,6 +42,21 @@ const std::vector<StartupWindow>& StartupWindows()
          [](TApplication& app) { app.CreateForm(QV_Video_DVD_Setup_Chapter_Form); }},
     };
     return windows;
+}
+
+} // namespace
+
+const std::vector<StartupWindow>& StartupWindows() { return WindowList(); }
+
+bool SetStartupWindowCreator(const std::string& name, std::function<void(TApplication&)> create)
+{
+    for (StartupWindow& window : WindowList()) {
+        if (window.name == name) {
+            window.create = std::move(create);
+            return true;
+        }
+    }
+    return false;
 }
 
 const std::vector<std::string>& RegistrationCommands()

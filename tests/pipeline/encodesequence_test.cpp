@@ -312,3 +312,30 @@ TEST_F(EncodeSequenceTest, AnIndexOutsideTheClipListEndsTheClipStage)
 }
 
 } // namespace
+
+TEST_F(EncodeSequenceTest, ClipTrimmedToNothingEndsTheRunWithoutCallingTheEncoder)
+{
+    // Begin set at or after the end, at the start, in the middle, at the end;
+    // without seeking a clip is always encoded whole.
+    struct Case {
+        double start, end;
+        bool seek, ends;
+    };
+    for (const Case& c : {Case{0, 0, true, true}, Case{2, 2, true, true}, Case{4, 3, true, true},
+                          Case{5, 5, true, true}, Case{2, 2, false, false}, Case{0, 5, true, false}}) {
+        library.calls.clear();
+        view.terminated = 0;
+        EncodeClipInfo clip = Clip("trim", folder.Path(), 5);
+        clip.StartPoint = c.start;
+        clip.EndPoint = c.end;
+        clip.SupportsSeek = c.seek;
+        Begin(ClipEncodeSequence::RunWindow::DiscBuilder, {clip});
+        EXPECT_EQ(view.terminated, c.ends ? 1 : 0) << c.start << " " << c.end;
+        EXPECT_EQ(library.calls.empty(), c.ends) << c.start << " " << c.end;
+        EXPECT_EQ(sequence->EncoderRunning, !c.ends);
+        if (c.ends) {
+            EXPECT_EQ(view.log.back(), "Can not convert trim.avi: its begin is not before its end.");
+        }
+        sequence->Stop();
+    }
+}

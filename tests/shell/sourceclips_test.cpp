@@ -43,6 +43,7 @@ public:
     void SetWorkingFolderText(const std::string& folder) override { Note("convert folder " + folder); }
     void SetWithMenu(bool withMenu) override { Note("convert menu " + std::to_string(withMenu)); }
     void ShowClipPanels() override { Note("convert panels"); }
+    void SetAuthorOnly(int languageIndex) override { Note("convert author only " + std::to_string(languageIndex)); }
     void ShowConvertProcess() override { Shown("convert show"); }
 
     bool initOk = true;

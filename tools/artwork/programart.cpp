@@ -1,5 +1,5 @@
 // Draws the program's own pictures (splash, main-window skin and its buttons,
-// the disc-kind choice and source clips windows' skins and buttons, the clip
+// the disc-kind choice, source clips and run windows' skins and buttons, the clip
 // property and chapter dialogs' skins and buttons, About box background, clip
 // border pieces, the stand-in pictures of a clip without a snapshot, the DVD
 // menus' corner button) as BMP files into a folder:
@@ -390,6 +390,7 @@ int main(int argc, char** argv)
         SaveSelectPictures(folder);
         SaveDialogPictures(folder);
         SaveClipsPictures(folder);
+        SaveRunWindowPictures(folder);
     } catch (const std::exception& e) {
         std::cerr << "programart: " << e.what() << "\n";
         return 1;

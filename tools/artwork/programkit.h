@@ -36,3 +36,5 @@ TBitmap WordButtonState(const TBitmap& skin, const Place& p, const std::string& 
 
 // The source clips window's pictures (clipsart.cpp).
 void SaveClipsPictures(const std::string& folder);
+// The run windows' pictures (runart.cpp).
+void SaveRunWindowPictures(const std::string& folder);

@@ -22,6 +22,11 @@ struct AuthorXmlRun {
 
 std::string AuthorXmlPath();            // program folder + "RES/Author.xml"
 
+class TQV_MovieImage;
+// The VOB file of a clip's title: the menu designer's clip itself (a file
+// named otherwise, its name with ".vob"), else the run's output in the working folder.
+std::string TitleVob(const TQV_MovieImage& clip, bool fromMenuDesigner);
+
 // Without WithMenu nothing is written and the answer is false with no ErrorText:
 // the window then shows its Start button and hides Stop.
 bool WriteConvertAuthorXml(AuthorXmlRun& run);

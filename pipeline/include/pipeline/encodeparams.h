@@ -53,6 +53,10 @@ struct EncoderTrim {
     bool Whole() const { return start == 0 && end == 0; }
 };
 EncoderTrim EncoderTrimOf(double startPoint, double endPoint, double videoDuration, bool supportsSeek);
+// A trim that leaves nothing to encode: a seekable clip whose begin was set at
+// or after its end (the clips window allows it behind a warning). The encoder
+// would take it for the whole clip or for the rest of it.
+bool TrimmedToNothing(double startPoint, double endPoint, double videoDuration, bool supportsSeek);
 
 std::string AudioOutputPath(const std::string& outputBase, int outputType);
 std::string VideoOutputPath(const std::string& outputBase, int outputType);

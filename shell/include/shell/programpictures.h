@@ -3,10 +3,12 @@
 // the picture buttons of its skinned windows.
 #include "shell/mainlayout.h"
 
+#include "gfx/graphics.h"
 #include "rtl/system.h"
 
 class TBitmap;
 class TForm;
+class TkivCheckBox;
 class TkivImageButton;
 class TkivSkinForm;
 class TLabel;
@@ -21,6 +23,13 @@ bool LoadProgramPicture(const char* name, TBitmap& bitmap);
 // missing file leaves it blank. An empty hint shows none.
 TkivImageButton* NewPictureButton(TWinControl* parent, const char* name, const mainlayout::Place& place,
                                   const char* pictureFile, const char* hint, TNotifyEvent onClick);
+
+// A label drawn straight on the skin (transparent, Arial of the size given) at `place`; a null name leaves it unnamed.
+TLabel* NewLabel(TWinControl* parent, const char* name, const mainlayout::Place& place, TColor colour, int size = 8,
+                 bool bold = false);
+// A transparent check box, checked, its caption in Arial 8 of the colour given.
+TkivCheckBox* NewCheckBox(TWinControl* parent, const char* name, const char* caption, const mainlayout::Place& place,
+                          TColor colour);
 
 // Shapes a form by its skin picture of BMP/ (fuchsia is see-through) and sizes
 // its client area; a missing picture leaves the form plain in its colour.

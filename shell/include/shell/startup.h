@@ -20,6 +20,11 @@ struct StartupWindow {
 // Every window of the program in the order the start-up makes them; the main
 // window comes first and so becomes the main form.
 const std::vector<StartupWindow>& StartupWindows();
+// The windows of the subsystems built on the shell (the production pipeline,
+// the menu designer) take their place in the list through their creator,
+// given by the program before the start-up runs. False for a name the list
+// does not hold.
+bool SetStartupWindowCreator(const std::string& name, std::function<void(TApplication&)> create);
 
 // The ten command lines that register the media filters and codecs, as run at every start.
 const std::vector<std::string>& RegistrationCommands();

@@ -8,7 +8,8 @@
 // says that this is not available yet.
 //
 // Bringing a window into the chains: its class implements its steps below,
-// and its line in StartupWindows() (startup.h) gets its creator.
+// and its line in StartupWindows() (startup.h) gets its creator (a window
+// outside the shell gives it through SetStartupWindowCreator).
 #include "rtl/sysutils.h"
 #include "vcl/components.h"
 
@@ -131,6 +132,10 @@ public:
     virtual void SetWithMenu(bool withMenu) = 0;
     // The panels a menu-only run hides are shown.
     virtual void ShowClipPanels() = 0;
+    // The menu designer's run: the clips are finished VOB files, nothing is
+    // encoded, and the run makes the title menu and the DVD folder, its menus
+    // in the language region given. The encoder choice is hidden.
+    virtual void SetAuthorOnly(int menuLanguageIndex) = 0;
     virtual void ShowConvertProcess() = 0;
 };
 

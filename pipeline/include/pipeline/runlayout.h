@@ -1,0 +1,69 @@
+#pragma once
+// Where the run windows' pieces sit on their skins. The convert window and
+// the disc builder share their pieces and each places them on its own skin;
+// the artwork generator paints every skin and its buttons from the same
+// places, so the pictures and the windows agree. All places are in window
+// coordinates, those inside a group box too.
+#include "shell/mainlayout.h"
+
+namespace runlayout {
+
+using mainlayout::Place;
+
+struct Layout {
+    int width, height, bandHeight;
+    // "Working Folder": the folder, Browse, the hidden Check and the space note.
+    Place folderGroup, folderEdit, browse, check, freeSpace;
+    // "Output Setup": the PAL and NTSC boxes.
+    Place outputGroup, pal, ntsc;
+    // The encoder choice and its label.
+    Place engineLabel, engine;
+    Place log;
+    // The box of the four time lines (used, frames per second, current, total).
+    Place status;
+    Place fileName;
+    // The three bars and their captions, top to bottom.
+    Place barLabels[3], bars[3];
+    Place start;   // Stop takes the same place
+    Place close;
+    // Picture files in BMP/ (buttons hold their four states side by side:
+    // normal, mouse on, mouse down, disabled).
+    const char* skinFile;
+    const char* startFile;
+    const char* stopFile;
+    const char* browseFile;
+    const char* checkFile;
+    const char* closeFile;
+    // The skin's texts.
+    const char* title;
+    const char* subtitle;
+    const char* footer;
+};
+
+// The four time lines inside the status box: a caption, and the value under it.
+constexpr int kStatusLineLeft = 14, kStatusLineTop = 12, kStatusLineStep = 56;
+constexpr int kStatusCaptionHeight = 16, kStatusValueTop = 18, kStatusValueHeight = 22;
+
+// Colours of texts on the skins (framework colour values, red in the low byte).
+constexpr unsigned kTextColor = 0xFAEEE4, kDimTextColor = 0xC4A07F, kValueColor = 0x7FE0FF;
+
+inline constexpr Layout kConvert = {
+    720, 600, 52,
+    {24, 66, 440, 84}, {36, 90, 320, 22}, {366, 88, 86, 26}, {366, 118, 86, 26}, {36, 122, 310, 16},
+    {476, 66, 220, 84}, {494, 96, 80, 20}, {590, 96, 90, 20},
+    {24, 166, 108, 16}, {134, 162, 330, 22},
+    {24, 196, 440, 208},
+    {476, 162, 220, 242},
+    {24, 414, 672, 16},
+    {{24, 442, 138, 16}, {24, 470, 138, 16}, {24, 498, 138, 16}},
+    {{164, 441, 532, 18}, {164, 469, 532, 18}, {164, 497, 532, 18}},
+    {586, 528, 110, 34},
+    {680, 14, 24, 24},
+    "ConvertSkin.bmp", "ConvertStart.bmp", "ConvertStop.bmp", "ConvertBrowse.bmp", "ConvertCheck.bmp",
+    "ConvertClose.bmp",
+    "Convert process",
+    "Clips into DVD, SVCD or VCD files; finished VOB files into a DVD folder",
+    "Stop ends the run at any time; the files made so far stay in the working folder.",
+};
+
+} // namespace runlayout

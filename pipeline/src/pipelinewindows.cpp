@@ -1,0 +1,14 @@
+#include "pipeline/pipelinewindows.h"
+
+#include "pipeline/qv_videodvdconvertprocessform.h"
+
+#include "shell/projectdata.h"
+#include "shell/startup.h"
+#include "shell/taskwindows.h"
+#include "vcl/application.h"
+
+void RegisterPipelineWindows()
+{
+    SetStartupWindowCreator(kConvertProcessWindowName,
+                            [](TApplication& app) { app.CreateForm(QV_Video_DVD_Convert_Process_Form); });
+}

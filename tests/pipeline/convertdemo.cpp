@@ -1,0 +1,73 @@
+// The convert window in a real window, for screenshots: convertdemo [KIND]
+// (1 DVD, 2 SVCD, 3 VCD; default 1) converts three synthetic clips into a
+// temporary working folder, started a second after the window shows. The
+// window stays open when the run ends.
+#include "pipeline/qv_videodvdconvertprocessform.h"
+#include "shell/burnpubfunction.h"
+#include "shell/projectdata.h"
+#include "shell/qv_movieimage.h"
+#include "testkit/clips.h"
+#include "testkit/tempfolder.h"
+
+#include "rtl/paths.h"
+#include "vcl/application.h"
+#include "vcl/qtbackend.h"
+#include "vcl/timer.h"
+#include "win32/process.h"
+#include "win32/progfolders.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    const int kind = argc > 1 ? std::atoi(argv[1]) : 1;
+    testkit::TempFolder folder("keldara-convertdemo");
+    const std::string registry = folder.File("registry");
+    setenv("KELDARA_REGISTRY", registry.c_str(), 1);
+    // The encoder finds its sample sinks as the program registers them at start-up.
+    for (const char* server : {"audio.dll", "video.dll"}) {
+        ProcessSpec spec;
+        spec.argv = {ExecutableFolder() + "regsvr32", "/s", server};
+        spec.extraEnv = {{"KELDARA_REGISTRY", registry}};
+        RunProcess(spec, 30000);
+    }
+    SetProgramFolder(folder.Path() + "/");
+    CreateAppFolders();
+    const char* names[3] = {"Holiday at the sea.avi", "Birthday.avi", "Garden party.avi"};
+    for (int i = 0; i < 3; ++i) {
+        testkit::ClipSpec spec;
+        spec.seconds = 8 + 4 * i;
+        const std::string path = folder.File(names[i]);
+        testkit::WriteClip(path, spec);
+        auto* clip = new TQV_MovieImage(nullptr, i);
+        clip->ClipName = names[i];
+        clip->SourcePath = path;
+        clip->AudioDuration = clip->VideoDuration = clip->Duration = clip->EndPoint = spec.seconds;
+        clip->VideoWidth = spec.width;
+        clip->VideoHeight = spec.height;
+        clip->FrameRate = 25;
+        clip->AudioStreamCount = clip->VideoStreamCount = 1;
+        MyMovieImage.Add(ClipPtr(clip));
+    }
+
+    TApplication app;
+    app.Initialize(QtBackendFactory(argc, argv), argc, argv);
+    app.CreateForm(QV_Video_DVD_Convert_Process_Form);
+    TQV_Video_DVD_Convert_Process_Form& form = *QV_Video_DVD_Convert_Process_Form;
+    form.InitConvertProcess(false, kind);
+    form.SetWorkingFolderText(folder.File("work") + "/");
+    form.ShowClipPanels();
+
+    TTimer start(nullptr);
+    start.SetInterval(1000);
+    start.OnTimer = [&](TObject*) {
+        start.SetEnabled(false);
+        form.kivImageButton_StartClick(nullptr);
+    };
+    form.ShowConvertProcess();
+    ReleaseProjectData();
+    return 0;
+}

@@ -1,0 +1,69 @@
+// The run windows' pictures: each skin with its panel, the time box and the
+// footer; Start, Stop, Browse and Check; the close button.
+#include "programkit.h"
+
+#include "gfx/canvas.h"
+#include "pipeline/runlayout.h"
+
+namespace {
+
+using runlayout::Layout;
+
+const Rgb kPanelTop = Hex(0x24487E), kPanelBottom = Hex(0x15305A), kPanelBorder = Hex(0x3D6AAA);
+
+TBitmap RunSkin(const Layout& l)
+{
+    TBitmap b = WindowBody(l.width, l.height, l.bandHeight);
+    Disc(b, 32, 27, 17);
+    Text(b, 62, 9, l.title, 15, Hex(0x08162E), true);
+    Text(b, 60, 7, l.title, 15, Hex(0xFFFFFF), true);
+    Text(b, 62, 32, l.subtitle, 8, Hex(0xCFE2FA));
+    PaintBox(b, {12, double(l.bandHeight + 6), double(l.width - 12), double(l.height - 28), 12, kPanelTop, kPanelBottom,
+                 kPanelBorder, 0.05, false, true});
+    // The time box: a warm well, its lines drawn by the window.
+    const runlayout::Place& s = l.status;
+    PaintBox(b, {s.left - 0.0, s.top - 0.0, s.left + s.width + 0.0, s.top + s.height + 0.0, 8, FromColor(0x4A2612),
+                 FromColor(0x2E170A), Hex(0x06101F), 0, false, false});
+    for (int i = 1; i < 4; ++i) {
+        const int y = s.top + runlayout::kStatusLineTop + runlayout::kStatusLineStep * i - 8;
+        FillRect(b, s.left + 12, y, s.left + s.width - 12, y + 1, ToColor(Mix(FromColor(0x4A2612), Hex(0x9C6A3A), 0.5)));
+    }
+    Text(b, 20, l.height - 21, l.footer, 8, Hex(0x7F9CC4));
+    return b;
+}
+
+// Stop: a red face with a square before the word.
+TBitmap StopState(const TBitmap& skin, const runlayout::Place& p, int state)
+{
+    TBitmap b = Crop(skin, p);
+    const bool hot = state == 1, down = state == 2, off = state == 3;
+    const double o = down ? 1 : 0;
+    Rgb top = Hex(0xF08A6E), bottom = Hex(0xA8301C), border = hot ? Hex(0xFFD0C0) : Hex(0x3A0A04);
+    if (hot) top = Lighter(top, 0.2), bottom = Lighter(bottom, 0.15);
+    if (down) top = Darker(top, 0.2), bottom = Darker(bottom, 0.15);
+    if (off) top = Grey(top), bottom = Grey(bottom), border = Grey(border);
+    PaintBox(b, {1 + o, 1 + o, p.width - 1 + o, p.height - 1 + o, 8, top, bottom, border, down ? 0.1 : 0.35, false, true});
+    const Rgb white = off ? Hex(0xE6E6E6) : Hex(0xFFFFFF);
+    const int w = TextWidth(b, "Stop", 10, true), x = (p.width - w - 16) / 2 + int(o), y = (p.height - 16) / 2;
+    PaintShape(b, x, y + 3 + int(o), 10, 10, white, [](double px, double py) { return px > 0.5 && px < 9.5 && py > 0.5 && py < 9.5; });
+    Text(b, x + 17, y + 1 + int(o), "Stop", 10, Hex(0x3A0A04), true);
+    Text(b, x + 16, y + int(o), "Stop", 10, white, true);
+    return b;
+}
+
+void SaveRunPictures(const std::string& folder, const Layout& l)
+{
+    const TBitmap skin = RunSkin(l);
+    skin.SaveToFile(folder + l.skinFile);
+    Strip4([&](int s) { return WordButtonState(skin, l.start, "Start", true, true, s); }).SaveToFile(folder + l.startFile);
+    Strip4([&](int s) { return StopState(skin, l.start, s); }).SaveToFile(folder + l.stopFile);
+    Strip4([&](int s) { return WordButtonState(skin, l.browse, "Browse", false, false, s); })
+        .SaveToFile(folder + l.browseFile);
+    Strip4([&](int s) { return WordButtonState(skin, l.check, "Check", false, false, s); })
+        .SaveToFile(folder + l.checkFile);
+    Strip4([&](int s) { return OrbState(skin, l.close, 4, s); }).SaveToFile(folder + l.closeFile);
+}
+
+} // namespace
+
+void SaveRunWindowPictures(const std::string& folder) { SaveRunPictures(folder, runlayout::kConvert); }
