@@ -150,6 +150,9 @@ TQV_Video_DVD_Setup_Source_Clips_Form::TQV_Video_DVD_Setup_Source_Clips_Form(TCo
     kivTrackBar_Image->SetOrientation(kivVertical);
     kivTrackBar_Image->SetShowTick(false);
     kivTrackBar_Image->SetTransparent(true);
+    // A scroll lane for the mouse, like the skinned scroll bar's: it must not open the window
+    // with a focus frame around it.
+    kivTrackBar_Image->SetTabStop(false);
     kivTrackBar_Image->SetBounds(kClipScroll.left, kClipScroll.top, kClipScroll.width, kClipScroll.height);
     kivTrackBar_Image->SetMin(0);
     kivTrackBar_Image->SetMax(0);

@@ -1,13 +1,16 @@
-// The source clips window in a real window, for screenshots: clipsdemo [KIND]
-// (1 DVD, 2 SVCD, 3 VCD; default 1) prepares the disc build's clips window,
-// adds six synthetic clips through its own Add button, selects the third and
-// previews it.
+// The source clips window in a real window, for screenshots: clipsdemo [KIND] [SCENE]
+// (1 DVD, 2 SVCD, 3 VCD; default 1) prepares the disc build's clips window.
+// Scenes: "clips" (default) adds six synthetic clips through its own Add button,
+// selects the third and previews it; "empty" leaves the list empty; "trim" also
+// sets the third clip's begin and end while it plays, then pauses it.
 #include "com/com.h"
 #include "dshow/mediafilters.h"
 #include "shell/projectdata.h"
 #include "shell/qv_loadfile.h"
 #include "shell/qv_movieimage.h"
 #include "shell/qv_videodvdsetupsourceclipsform.h"
+#include "skin/kivbutton.h"
+#include "skin/kivtrackbar.h"
 #include "testkit/clips.h"
 #include "testkit/tempfolder.h"
 
@@ -48,6 +51,11 @@ private:
 int main(int argc, char** argv)
 {
     const int kind = argc > 1 ? std::atoi(argv[1]) : 1;
+    const std::string scene = argc > 2 ? argv[2] : "clips";
+    if (scene != "clips" && scene != "empty" && scene != "trim") {
+        std::fprintf(stderr, "usage: clipsdemo [KIND] [clips|empty|trim]\n");
+        return 2;
+    }
     testkit::TempFolder folder("keldara-clipsdemo");
     setenv("KELDARA_AUDIO", "null", 1);
     setenv("KELDARA_REGISTRY", folder.File("registry").c_str(), 1);
@@ -82,6 +90,10 @@ int main(int argc, char** argv)
     int step = 0;
     script.OnTimer = [&](TObject*) {
         if (step == 0) {
+            if (scene == "empty") {
+                step = 5;
+                return;
+            }
             form.kivImageButton_AddClick(nullptr);
             step = 1;
         } else if (step == 1 && !form.Loader) {
@@ -90,6 +102,16 @@ int main(int argc, char** argv)
             step = 2;
             std::printf("loaded %lld clips\n", static_cast<long long>(MyMovieImage.Length()));
             std::fflush(stdout);
+        } else if (step == 2 && scene == "trim" && form.CurrentPosition >= 3) {
+            form.kivImageButton_SetBeginClick(form.kivImageButton_SetBegin);
+            step = 3;
+        } else if (step == 3 && form.CurrentPosition >= 9) {
+            form.kivImageButton_SetBeginClick(form.kivImageButton_SetEnd);
+            // Paused as a press on the play bar leaves it, so the picture stays on the new end.
+            form.kivTrackBarMouseDown(form.kivTrackBar, mbLeft, {}, 0, 0);
+            std::printf("trimmed to %.2f..%.2f s\n", MyMovieImage[2]->StartPoint, MyMovieImage[2]->EndPoint);
+            std::fflush(stdout);
+            step = 4;
         }
     };
     form.ShowClipsWizard();
