@@ -35,6 +35,7 @@ struct ClipEncoder::State {
     std::unique_ptr<VideoEncoder> video;
     std::unique_ptr<AudioEncoder> audio;
     bool built = false, buildFailed = false;
+    bool ran = false;              // the graph stopped where a run left it, not at the clip's start
     // Last: the graph goes first, so no sample reaches the encoders while they are taken down.
     EncodeGraph graph;
 
@@ -169,17 +170,22 @@ ClipResult ClipEncoder::State::Encode(double start, double end, const std::atomi
     lastVideo = 0;
     audioSeconds.store(0);
 
-    // The range: both 0 is the whole clip; an end at or before the start runs to the clip's end.
+    // The range: both 0 is the whole clip; an end at or before the start, or at
+    // or past the clip's length, runs to the clip's end. That end is where the
+    // streams run out, not the length the file states: one worked out from time
+    // stamps may leave out the last picture.
     const double length = graph.Seconds();
-    double from = 0, to = length > 0 ? length : std::numeric_limits<double>::infinity();
+    const double open = std::numeric_limits<double>::infinity();
+    double from = 0, to = open;
     if (start > 0 || end > 0) {
         from = std::max(0.0, start);
-        if (end > from) to = std::min(to, end);
+        if (end > from && !(length > 0 && end >= length)) to = end;
     }
-    if (from >= to) throw EncodeFailure("the range is empty");
+    if (from >= to || (length > 0 && from >= length)) throw EncodeFailure("the range is empty");
     span = to - from;
     skip = 0;
-    if ((from > 0 || to < length) && !graph.Seek(from, to)) skip = from;   // trimmed here instead
+    if ((from > 0 || to < open || ran) && !graph.Seek(from, to)) skip = from;   // trimmed here instead
+    ran = true;
 
     video = std::make_unique<VideoEncoder>(job);
     audio = std::make_unique<AudioEncoder>(job);

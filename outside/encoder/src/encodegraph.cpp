@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 
 namespace kvrencoder {
 namespace {
@@ -54,18 +55,20 @@ ComPtr<IBaseFilter> Create(REFCLSID clsid)
     return filter;
 }
 
-// Pictures come in RGB24 when the source offers it: its conversion to RGB is
-// cheap, and the encoder's own conversion back to YUV runs on a thread of its own.
+// Pictures come in YUY2 whenever the source offers it: the encoder takes it to
+// 4:2:0 without a detour through RGB. RGB24 serves sources that offer nothing
+// else the sink takes.
 HRESULT ConnectVideo(IGraphBuilder* graph, IPin* out, IPin* in)
 {
-    ComPtr<IEnumMediaTypes> types;
-    if (SUCCEEDED(out->EnumMediaTypes(types.Put()))) {
+    for (const GUID* subtype : {&MEDIASUBTYPE_YUY2, &MEDIASUBTYPE_RGB24}) {
+        ComPtr<IEnumMediaTypes> types;
+        if (FAILED(out->EnumMediaTypes(types.Put()))) break;
         AM_MEDIA_TYPE* mt = nullptr;
         while (types->Next(1, &mt, nullptr) == S_OK) {
-            const bool rgb = mt->subtype == MEDIASUBTYPE_RGB24;
+            const bool match = mt->subtype == *subtype;
             CMediaType type(*mt);
             DeleteMediaType(mt);
-            if (rgb && graph->ConnectDirect(out, in, &type) == S_OK) return S_OK;
+            if (match && graph->ConnectDirect(out, in, &type) == S_OK) return S_OK;
         }
     }
     return graph->Connect(out, in);
@@ -182,6 +185,22 @@ EncodeGraph::~EncodeGraph() = default;
 
 bool EncodeGraph::Build(const std::string& path, int sampleRate, GraphSinks sinks, std::string* error)
 {
+    RegisterMediaFilters();
+    ComPtr<IBaseFilter> source = Create(CLSID_FfmpegSource);
+    auto load = Query<IFileSourceFilter>(source.Get(), IID_IFileSourceFilter);
+    if (!load) {
+        if (error) *error = "no file source";
+        return false;
+    }
+    if (FAILED(load->Load(Utf8ToWide(path).c_str(), nullptr))) {
+        if (error) *error = "cannot open the source";
+        return false;
+    }
+    return Build(source.Get(), sampleRate, std::move(sinks), error);
+}
+
+bool EncodeGraph::Build(IBaseFilter* source, int sampleRate, GraphSinks sinks, std::string* error)
+{
     auto fail = [error](const char* why) {
         if (error) *error = why;
         return false;
@@ -191,10 +210,8 @@ bool EncodeGraph::Build(const std::string& path, int sampleRate, GraphSinks sink
     if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                                 s.graph.PutVoid())))
         return fail("no filter graph");
-    s.source = Create(CLSID_FfmpegSource);
+    s.source = ComPtr<IBaseFilter>(source);
     if (!s.source || FAILED(s.graph->AddFilter(s.source.Get(), L"Source"))) return fail("no file source");
-    auto load = Query<IFileSourceFilter>(s.source.Get(), IID_IFileSourceFilter);
-    if (!load || FAILED(load->Load(Utf8ToWide(path).c_str(), nullptr))) return fail("cannot open the source");
 
     ComPtr<IPin> videoOut = SourcePin(s.source.Get(), MEDIATYPE_Video);
     if (!videoOut) return fail("the source has no video");
@@ -254,10 +271,16 @@ bool EncodeGraph::Seek(double start, double stop)
     for (IBaseFilter* sink : {state_->video.Get(), state_->audio.Get()}) {
         if (!sink) continue;
         auto seeking = Query<IMediaSeeking>(sink, IID_IMediaSeeking);
-        LONGLONG a = static_cast<LONGLONG>(start * kUnits), b = static_cast<LONGLONG>(stop * kUnits);
-        ok = seeking && SUCCEEDED(seeking->SetPositions(&a, AM_SEEKING_AbsolutePositioning, &b,
-                                                         AM_SEEKING_AbsolutePositioning)) &&
-             ok;
+        if (!seeking) {
+            ok = false;
+            continue;
+        }
+        // To the end: the stream's own length, which lets it run out by itself.
+        LONGLONG a = static_cast<LONGLONG>(start * kUnits), b = 0;
+        DWORD stopFlags = AM_SEEKING_AbsolutePositioning;
+        if (!std::isinf(stop)) b = static_cast<LONGLONG>(stop * kUnits);
+        else if (seeking->GetDuration(&b) != S_OK) stopFlags = AM_SEEKING_NoPositioning;
+        ok = SUCCEEDED(seeking->SetPositions(&a, AM_SEEKING_AbsolutePositioning, &b, stopFlags)) && ok;
     }
     return ok;
 }
@@ -268,7 +291,12 @@ EncodeGraph::Outcome EncodeGraph::Run(const std::atomic<bool>& cancel, const std
     State& s = *state_;
     s.videoEnded.store(false);
     s.soundEnded.store(!s.sound);
-    if (!s.control || FAILED(s.control->Run())) return Outcome::Failed;
+    if (!s.control) return Outcome::Failed;
+    // The sinks report their stop as events: those of an earlier run are no end of this one.
+    LONG code = 0;
+    LONG_PTR param1 = 0, param2 = 0;
+    while (s.events->GetEvent(&code, &param1, &param2, 0) == S_OK) s.events->FreeEventParams(code, param1, param2);
+    if (FAILED(s.control->Run())) return Outcome::Failed;
     const LONG_PTR videoSink = reinterpret_cast<LONG_PTR>(s.video.Get());
     const LONG_PTR audioSink = reinterpret_cast<LONG_PTR>(s.audio.Get());
     Outcome outcome = Outcome::Failed;
@@ -281,8 +309,6 @@ EncodeGraph::Outcome EncodeGraph::Run(const std::atomic<bool>& cancel, const std
             outcome = Outcome::Complete;
             break;
         }
-        LONG code = 0;
-        LONG_PTR param1 = 0, param2 = 0;
         if (s.events->GetEvent(&code, &param1, &param2, 10) != S_OK) {
             if (idle) idle();
             continue;

@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+struct IBaseFilter;
+
 namespace kvrencoder {
 
 // One decoded picture as the video sink hands it over (valid during the call).
@@ -56,12 +58,15 @@ public:
     // Builds source -> video sink, and source -> audio sink when the file has
     // audio (delivered at `sampleRate`). False with a reason when it cannot.
     bool Build(const std::string& source, int sampleRate, GraphSinks sinks, std::string* error);
+    // The same over a source filter that has its media loaded already.
+    bool Build(IBaseFilter* source, int sampleRate, GraphSinks sinks, std::string* error);
     bool HasSound() const;
     const PictureShape& Picture() const;
     const SoundShape& Sound() const;
     double Seconds() const;   // the longer of the streams, 0 when unknown
 
-    // Positions both streams (through each sink); false when the source cannot seek.
+    // Positions both streams (through each sink); an infinite stop leaves each
+    // stream to run to its end. False when the source cannot seek.
     bool Seek(double start, double stop);
 
     // CutShort: the source file ends before the data it announces.

@@ -17,6 +17,7 @@ extern "C" {
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <pthread.h>
 #include <thread>
 #include <vector>
 
@@ -47,6 +48,7 @@ struct FileClose {
 using CodecPtr = std::unique_ptr<AVCodecContext, CodecFree>;
 using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
+using ScalerPtr = std::unique_ptr<SwsContext, SwsFree>;
 
 void Check(int rc, const char* what)
 {
@@ -112,11 +114,13 @@ constexpr std::size_t kQueuedPictures = 6;
 
 // ---------------------------------------------------------------------------
 
-// What the decoding side hands on: a copy of a decoded picture (or none: the
-// last one again), shown `count` times from output picture `pts` on.
+// What the decoding side hands on: a copy of a decoded picture to be scaled,
+// or the picture already in the frame's format, or neither (the last one
+// again); shown `count` times from output picture `pts` on.
 struct PictureWork {
     std::vector<std::uint8_t> bytes;
     PictureShape shape;
+    FramePtr placed;
     std::int64_t pts = 0;
     std::int64_t count = 0;
     bool end = false;
@@ -152,8 +156,10 @@ struct VideoEncoder::State {
     bool done = false;             // the file is complete
     std::thread scaling, encoding;
 
+    // Streaming thread.
+    ScalerPtr pairing;
     // Scaling thread.
-    std::unique_ptr<SwsContext, SwsFree> scaler;
+    ScalerPtr scaler;
     // Encoding thread.
     FramePtr last;                 // the picture shown now, repeated to fill the rate
 
@@ -163,7 +169,9 @@ struct VideoEncoder::State {
         picture->format = AV_PIX_FMT_YUV420P;
         picture->width = width;
         picture->height = height;
-        Check(av_frame_get_buffer(picture.get(), 0), "picture");
+        // Rows padded to 64 bytes, as the MPEG encoder pads those of its own
+        // pictures: it takes a picture whose rows match as it is, without a copy.
+        Check(av_frame_get_buffer(picture.get(), 64), "picture");
         if (black)
             for (int p = 0; p < 3; ++p)
                 std::memset(picture->data[p], p ? 128 : 16,
@@ -171,25 +179,31 @@ struct VideoEncoder::State {
         return picture;
     }
 
+    // Pictures that need no scaling: YUY2 already at the size inside the bars
+    // only has its chroma rows paired, which the streaming thread does in one
+    // pass for less than the copy the scaling thread would need.
+    bool Unscaled(const PictureShape& shape) const
+    {
+        return shape.layout == PictureLayout::Yuy2 && shape.width == innerWidth && shape.height == innerHeight;
+    }
+
     // The decoded picture at the frame's size, inside its bars.
-    FramePtr Place(const PictureWork& work)
+    FramePtr Place(ScalerPtr& context, const PictureShape& shape, const std::uint8_t* data)
     {
         FramePtr picture = NewPicture(bars);
-        const PictureShape& shape = work.shape;
         const bool rgb = shape.layout == PictureLayout::Rgb24;
-        scaler.reset(sws_getCachedContext(scaler.release(), shape.width, shape.height,
-                                          rgb ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_YUYV422, innerWidth, innerHeight,
-                                          AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
-        if (!scaler) throw EncodeFailure("cannot scale the picture");
+        context.reset(sws_getCachedContext(context.release(), shape.width, shape.height,
+                                           rgb ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_YUYV422, innerWidth, innerHeight,
+                                           AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
+        if (!context) throw EncodeFailure("cannot scale the picture");
         // Bottom-up rows are read from the last one with a negative stride.
-        const std::uint8_t* data = work.bytes.data();
         const std::uint8_t* in[4] = {rgb ? data + static_cast<std::size_t>(shape.height - 1) * shape.stride : data};
         const int inStride[4] = {rgb ? -shape.stride : shape.stride};
         std::uint8_t* dst[4] = {picture->data[0] + top * picture->linesize[0] + left,
                                 picture->data[1] + top / 2 * picture->linesize[1] + left / 2,
                                 picture->data[2] + top / 2 * picture->linesize[2] + left / 2, nullptr};
         const int dstStride[4] = {picture->linesize[0], picture->linesize[1], picture->linesize[2], 0};
-        sws_scale(scaler.get(), in, inStride, 0, shape.height, dst, dstStride);
+        sws_scale(context.get(), in, inStride, 0, shape.height, dst, dstStride);
         return picture;
     }
 
@@ -211,8 +225,10 @@ struct VideoEncoder::State {
                 frame.pts = work->pts;
                 frame.count = work->count;
                 frame.end = work->end;
-                if (!work->bytes.empty()) {
-                    frame.picture = Place(*work);
+                if (work->placed) {
+                    frame.picture = std::move(work->placed);
+                } else if (!work->bytes.empty()) {
+                    frame.picture = Place(scaler, work->shape, work->bytes.data());
                     std::lock_guard lock(mutex);
                     if (spare.size() < kQueuedPictures) spare.push_back(std::move(work->bytes));
                 }
@@ -328,8 +344,14 @@ VideoEncoder::VideoEncoder(const ClipJob& job) : state_(std::make_unique<State>(
     s.left = std::clamp(job.marginLeft & ~1, 0, job.width - s.innerWidth);
     s.top = std::clamp(job.marginTop & ~1, 0, job.height - s.innerHeight);
     s.bars = s.innerWidth != job.width || s.innerHeight != job.height;
-    s.scaling = std::thread([&s] { s.Scale(); });
-    s.encoding = std::thread([&s] { s.Encode(); });
+    s.scaling = std::thread([&s] {
+        pthread_setname_np(pthread_self(), "kvr-scale");   // for profilers
+        s.Scale();
+    });
+    s.encoding = std::thread([&s] {
+        pthread_setname_np(pthread_self(), "kvr-encode");
+        s.Encode();
+    });
 }
 
 VideoEncoder::~VideoEncoder() { state_->Stop(); }
@@ -341,12 +363,16 @@ void VideoEncoder::Take(const PictureShape& shape, const std::uint8_t* data, dou
     if (s.havePicture && target < s.next) return;   // the output is ahead: this picture is dropped
     PictureWork work;
     work.shape = shape;
-    work.bytes = s.Buffer();
-    const std::size_t size = static_cast<std::size_t>(shape.stride) * shape.height;
-    work.bytes.reserve(size + AV_INPUT_BUFFER_PADDING_SIZE);
-    work.bytes.assign(data, data + size);
-    // The scaler's vector loads may run a little past the last row it reads.
-    work.bytes.resize(size + AV_INPUT_BUFFER_PADDING_SIZE);
+    if (s.Unscaled(shape)) {
+        work.placed = s.Place(s.pairing, shape, data);
+    } else {
+        work.bytes = s.Buffer();
+        const std::size_t size = static_cast<std::size_t>(shape.stride) * shape.height;
+        work.bytes.reserve(size + AV_INPUT_BUFFER_PADDING_SIZE);
+        work.bytes.assign(data, data + size);
+        // The scaler's vector loads may run a little past the last row it reads.
+        work.bytes.resize(size + AV_INPUT_BUFFER_PADDING_SIZE);
+    }
     work.pts = s.next;
     work.count = std::max<std::int64_t>(0, target - s.next + 1);
     s.next += work.count;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <limits>
 #include <thread>
 
 namespace ffmpeg {
@@ -17,6 +18,7 @@ constexpr LONG kVideoBuffers = 6;      // downstream may hold two (a grabber's a
 constexpr LONG kAudioBuffers = 8;
 constexpr int kAudioBlocksPerSecond = 20;   // 50 ms per audio sample
 constexpr int kAbortWaitMs = 2000;
+constexpr REFERENCE_TIME kNoStop = std::numeric_limits<REFERENCE_TIME>::max();
 
 } // namespace
 
@@ -165,13 +167,21 @@ HRESULT CFfmpegStream::FillBuffer(IMediaSample* sample)
     return info_.kind == StreamKind::Video ? FillVideo(sample) : FillAudio(sample);
 }
 
+REFERENCE_TIME CFfmpegStream::OpenEnded(REFERENCE_TIME stop) const
+{
+    // A stop at the stream's stated end (nobody asked for less) lets the stream
+    // run out on its own: a length worked out from time stamps often leaves out
+    // the last picture's own duration, and the picture would be lost.
+    return stop >= m_rtDuration ? kNoStop : stop;
+}
+
 HRESULT CFfmpegStream::FillVideo(IMediaSample* sample)
 {
     REFERENCE_TIME segStart, segStop;
     {
         CAutoLock lock(CSourceSeeking::m_pLock);
         segStart = m_rtStart;
-        segStop = m_rtStop;
+        segStop = OpenEnded(m_rtStop);
     }
     DecodedFrame frame;
     ReadResult r = file_->Read(frame);
@@ -198,7 +208,7 @@ HRESULT CFfmpegStream::FillAudio(IMediaSample* sample)
     {
         CAutoLock lock(CSourceSeeking::m_pLock);
         segStart = m_rtStart;
-        segStop = m_rtStop;
+        segStop = OpenEnded(m_rtStop);
     }
     const int channels = audioShape_.channels, rate = audioShape_.sampleRate;
     if (channels <= 0 || rate <= 0) return E_UNEXPECTED;
@@ -227,9 +237,11 @@ HRESULT CFfmpegStream::FillAudio(IMediaSample* sample)
     if (available == 0 || pcmStart_ >= segStop) return S_FALSE;
     std::size_t count = std::min(available, capacity);
     // Nothing past the stop position.
-    REFERENCE_TIME limit = segStop - pcmStart_;
-    std::size_t allowed = static_cast<std::size_t>(std::max<REFERENCE_TIME>(1, limit * rate / UNITS));
-    count = std::min(count, allowed);
+    if (segStop != kNoStop) {
+        REFERENCE_TIME limit = segStop - pcmStart_;
+        std::size_t allowed = static_cast<std::size_t>(std::max<REFERENCE_TIME>(1, limit * rate / UNITS));
+        count = std::min(count, allowed);
+    }
     std::memcpy(data, pcm_.data() + pcmPos_, count * channels * 2);
     sample->SetActualDataLength(static_cast<LONG>(count * channels * 2));
     REFERENCE_TIME start = pcmStart_ - segStart;

@@ -42,6 +42,8 @@ protected:
     HRESULT ChangeRate() override;
 
 private:
+    // The stop FillBuffer ends at: none when it is the stream's whole length.
+    REFERENCE_TIME OpenEnded(REFERENCE_TIME stop) const;
     HRESULT FillVideo(IMediaSample* sample);
     HRESULT FillAudio(IMediaSample* sample);
     HRESULT ReadFailure(ReadResult result);
