@@ -1,93 +1,38 @@
-// A 60 s 720x576 25 fps clip with stereo sound encoded for a PAL DVD: through
-// the encoder library (graph, sinks, encoders, as the run windows drive it)
-// and through the ffmpeg program's own DVD target, on the same input in the
-// same run. Counters: pictures per second, cores busy (CPU time / wall time)
-// and peak resident memory.
+// A 60 s 720x576 25 fps clip with stereo sound encoded for a PAL DVD two ways
+// on the same input: through the encoder library (graph, sinks, encoders, as
+// the run windows drive it) and through the ffmpeg program's own DVD target.
+// Each encode runs as a child process of its own, so its CPU time and peak
+// memory are its own; the two alternate, three times, and the medians come last.
+//
+//   bench_encode [--repetitions N]
+//   bench_encode --stand-in CLIP BASE     (one encode to BASE.mpg and BASE.ac3; used by the above)
+//   bench_encode --make-clip FOLDER       (writes the clip, for profiling one side by hand)
 #include "encoder/kvrencoder.h"
 #include "pipeline/encodeparams.h"
 #include "rtl/paths.h"
 #include "testkit/clips.h"
+#include "testkit/reference.h"
 #include "testkit/tempfolder.h"
 #include "win32/process.h"
 
-#include <benchmark/benchmark.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace {
 
 constexpr double kClipSeconds = 60.0;
-constexpr double kFrames = kClipSeconds * 25;
 
-testkit::TempFolder& Folder()
-{
-    static testkit::TempFolder folder("keldara-bench-encode");
-    return folder;
-}
+// ---- the stand-in's side: one encode in this process ----
 
-const std::string& BenchClip()
+int EncodeOnce(const std::string& clip, const std::string& base)
 {
-    static const std::string path = testkit::MakeBenchClip(Folder().Path(), kClipSeconds);
-    return path;
-}
-
-std::string BinDir()
-{
-    if (const char* dir = std::getenv("KELDARA_BIN_DIR")) return dir;
-    return (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin").string();
-}
-
-// The sinks are created by class identifier: register them as the program does.
-bool RegisterSinks()
-{
-    static const bool done = [] {
-        const std::string registry = Folder().File("registry");
-        setenv("KELDARA_REGISTRY", registry.c_str(), 1);
-        for (const char* server : {"audio.dll", "video.dll"}) {
-            ProcessSpec spec;
-            spec.argv = {JoinPath(BinDir(), "regsvr32"), "/s", server};
-            spec.extraEnv = {{"KELDARA_REGISTRY", registry}};
-            if (!RunProcess(spec, 30000).Succeeded()) return false;
-        }
-        return true;
-    }();
-    return done;
-}
-
-double CpuSeconds(int who)
-{
-    rusage u{};
-    getrusage(who, &u);
-    return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
-}
-
-// The whole benchmark process's high-water mark (an upper bound for the encode).
-double PeakMegabytes()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss / 1024.0;
-}
-
-void Count(benchmark::State& state, double cpu, double wall, double peakMegabytes)
-{
-    state.counters["fps"] = benchmark::Counter(kFrames * state.iterations(), benchmark::Counter::kIsRate);
-    state.counters["cores"] = cpu / wall;
-    state.counters["peak_MB"] = peakMegabytes;
-}
-
-void BM_StandInPalDvd(benchmark::State& state)
-{
-    const std::string& clip = BenchClip();
-    if (!RegisterSinks()) {
-        state.SkipWithError("cannot register the sinks");
-        return;
-    }
     MessageQueue queue;
     LPARAM result = 0;
     HWND window = AllocateHWnd(queue, [&](UINT m, WPARAM, LPARAM l) -> LRESULT {
@@ -96,70 +41,244 @@ void BM_StandInPalDvd(benchmark::State& state)
     });
     pipeline::ClipEncodeInput input;
     input.sourcePath = clip;
-    input.outputBase = Folder().File("standin");
+    input.outputBase = base;
     input.videoWidth = 720;
     input.videoHeight = 576;
-    double cpu = 0, wall = 0;
-    for (auto _ : state) {
-        EncoderParams params{};
-        EncoderAdvSettings adv{};
-        pipeline::FillEncoderParams(input, 1, true, &params, &adv);
-        const double cpu0 = CpuSeconds(RUSAGE_SELF);
-        const auto t0 = std::chrono::steady_clock::now();
-        result = 0;
-        D_InitEncoderDLL(window);
-        D_AdvSettings(adv);
-        D_CreateParam(params);
-        D_BuildEncoder();
-        D_BuildGraph();
-        D_InitCPU();
-        D_SetStartEndTime(0, 0);
-        D_Run();
-        while (result == 0) {
-            MSG msg;
-            if (queue.Get(msg, 500) == GetResult::Message) DispatchMessage(msg);
-        }
-        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        cpu += CpuSeconds(RUSAGE_SELF) - cpu0;
-        if (result != kEncoderDoneVideoAndAudio) {
-            state.SkipWithError("the encode failed");
-            break;
-        }
+    input.letterBox = false;   // the pictures keep the source's geometry, so they compare line for line
+    EncoderParams params{};
+    EncoderAdvSettings adv{};
+    if (!pipeline::FillEncoderParams(input, 1, true, &params, &adv)) return 2;
+    D_InitEncoderDLL(window);
+    D_AdvSettings(adv);
+    D_CreateParam(params);
+    D_BuildEncoder();
+    D_BuildGraph();
+    D_InitCPU();
+    D_SetStartEndTime(0, 0);
+    D_Run();
+    while (result == 0) {
+        MSG msg;
+        if (queue.Get(msg, 500) == GetResult::Message) DispatchMessage(msg);
     }
-    D_Stop();
     DeallocateHWnd(window);
-    Count(state, cpu, wall, PeakMegabytes());
-}
-BENCHMARK(BM_StandInPalDvd)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
-
-void BM_FfmpegTargetPalDvd(benchmark::State& state)
-{
-    const std::string& clip = BenchClip();
-    double cpu = 0, wall = 0;
-    for (auto _ : state) {
-        // GNU time reports the program's own peak (the spawn shares our pages until exec).
-        ProcessSpec spec;
-        spec.argv = {"/usr/bin/time", "-f", "%M", "-o", Folder().File("ffmpeg.peak"),
-                     "ffmpeg", "-v", "error", "-y", "-i", clip, "-target", "pal-dvd", Folder().File("ffmpeg.mpg")};
-        const double cpu0 = CpuSeconds(RUSAGE_CHILDREN);
-        const auto t0 = std::chrono::steady_clock::now();
-        const bool ok = RunProcess(spec, 600000).Succeeded();
-        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        cpu += CpuSeconds(RUSAGE_CHILDREN) - cpu0;
-        if (!ok) {
-            state.SkipWithError("ffmpeg failed");
-            break;
-        }
+    if (result != kEncoderDoneVideoAndAudio) {
+        std::fprintf(stderr, "the encode failed: %s\n", D_LastError());
+        return 1;
     }
-    double peakKb = 0;
-    if (std::FILE* f = std::fopen(Folder().File("ffmpeg.peak").c_str(), "r")) {
-        if (std::fscanf(f, "%lf", &peakKb) != 1) peakKb = 0;
+    return 0;
+}
+
+// ---- the measuring side ----
+
+std::string BinDir()
+{
+    if (const char* dir = std::getenv("KELDARA_BIN_DIR")) return dir;
+    return (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin").string();
+}
+
+// The sinks are created by class identifier: registered as the program does.
+bool RegisterSinks(const std::string& registry)
+{
+    for (const char* server : {"audio.dll", "video.dll"}) {
+        ProcessSpec spec;
+        spec.argv = {JoinPath(BinDir(), "regsvr32"), "/s", server};
+        spec.extraEnv = {{"KELDARA_REGISTRY", registry}};
+        if (!RunProcess(spec, 30000).Succeeded()) return false;
+    }
+    return true;
+}
+
+double ChildrenCpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
+}
+
+double LoadAverage()
+{
+    double load = -1;
+    if (std::FILE* f = std::fopen("/proc/loadavg", "r")) {
+        if (std::fscanf(f, "%lf", &load) != 1) load = -1;
         std::fclose(f);
     }
-    Count(state, cpu, wall, peakKb / 1024.0);
+    return load;
 }
-BENCHMARK(BM_FfmpegTargetPalDvd)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+
+struct Figures {
+    double wall = 0;            // seconds
+    double cpu = 0;             // user + system seconds
+    double cpuPerPicture = 0;   // milliseconds
+    double peakMb = 0;
+    double videoBytes = 0;
+    double pictures = 0;
+    double psnr = 0;            // dB, Y, U and V together
+    double psnrY = 0;
+    double load = 0;            // 1-minute load average when the run began
+};
+
+// Runs a command under GNU time (for its peak memory); wall and CPU time from here.
+bool Measure(const std::vector<std::string>& argv, const std::string& peakFile,
+             const std::vector<std::pair<std::string, std::string>>& env, Figures* f)
+{
+    ProcessSpec spec;
+    spec.argv = {"/usr/bin/time", "-f", "%M", "-o", peakFile};
+    spec.argv.insert(spec.argv.end(), argv.begin(), argv.end());
+    spec.extraEnv = env;
+    spec.captureOutput = true;
+    f->load = LoadAverage();
+    const double cpu0 = ChildrenCpuSeconds();
+    const auto t0 = std::chrono::steady_clock::now();
+    ProcessResult r = RunProcess(spec, 600000);
+    f->wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    f->cpu = ChildrenCpuSeconds() - cpu0;
+    if (!r.Succeeded()) {
+        std::fprintf(stderr, "%s failed: %s%s\n", argv[0].c_str(), r.errors.c_str(), r.error.c_str());
+        return false;
+    }
+    double peakKb = 0;
+    if (std::FILE* file = std::fopen(peakFile.c_str(), "r")) {
+        if (std::fscanf(file, "%lf", &peakKb) != 1) peakKb = 0;
+        std::fclose(file);
+    }
+    f->peakMb = peakKb / 1024.0;
+    return true;
+}
+
+// Bytes of a file's video stream, as ffprobe counts its packets.
+double VideoStreamBytes(const std::string& path)
+{
+    ProcessSpec spec;
+    spec.argv = {"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries", "packet=size", "-of", "csv=p=0",
+                 path};
+    spec.captureOutput = true;
+    ProcessResult r = RunProcess(spec, 120000);
+    double total = 0;
+    const char* p = r.output.c_str();
+    while (*p) {
+        char* end = nullptr;
+        total += std::strtod(p, &end);
+        if (end == p) ++p;
+        else p = end;
+    }
+    return total;
+}
+
+// Quality and size of what an encode wrote.
+bool Judge(const std::string& video, const std::string& clip, Figures* f)
+{
+    try {
+        testkit::PictureQuality q = testkit::ComparePictures(video, clip);
+        f->pictures = q.encodedFrames;
+        f->psnr = q.psnr;
+        f->psnrY = q.psnrY;
+        if (q.encodedFrames != q.referenceFrames)
+            std::fprintf(stderr, "%s holds %d pictures, the source %d\n", video.c_str(), q.encodedFrames,
+                         q.referenceFrames);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s\n", video.c_str(), e.what());
+        return false;
+    }
+    f->videoBytes = VideoStreamBytes(video);
+    f->cpuPerPicture = f->pictures > 0 ? f->cpu / f->pictures * 1000.0 : 0;
+    return true;
+}
+
+double Median(std::vector<double> v)
+{
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// key=value pairs of one side's figures, prefixed with the side's name.
+std::string Line(const char* side, const Figures& f)
+{
+    char text[512];
+    std::snprintf(text, sizeof text,
+                  "%s_wall_s=%.3f %s_cpu_s=%.3f %s_cpu_ms_per_picture=%.3f %s_peak_mb=%.1f %s_video_bytes=%.0f "
+                  "%s_pictures=%.0f %s_psnr_db=%.3f %s_psnr_y_db=%.3f",
+                  side, f.wall, side, f.cpu, side, f.cpuPerPicture, side, f.peakMb, side, f.videoBytes, side,
+                  f.pictures, side, f.psnr, side, f.psnrY);
+    return text;
+}
+
+Figures MedianOf(const std::vector<Figures>& runs)
+{
+    auto pick = [&](double Figures::*field) {
+        std::vector<double> v;
+        for (const Figures& f : runs) v.push_back(f.*field);
+        return Median(v);
+    };
+    Figures m;
+    for (double Figures::*field : {&Figures::wall, &Figures::cpu, &Figures::cpuPerPicture, &Figures::peakMb,
+                                   &Figures::videoBytes, &Figures::pictures, &Figures::psnr, &Figures::psnrY,
+                                   &Figures::load})
+        m.*field = pick(field);
+    return m;
+}
+
+int Compare(int repetitions)
+{
+    testkit::TempFolder folder("keldara-bench-encode");
+    const std::string clip = testkit::MakeBenchClip(folder.Path(), kClipSeconds);
+    const std::string registry = folder.File("registry");
+    if (!RegisterSinks(registry)) {
+        std::fprintf(stderr, "cannot register the sinks\n");
+        return 1;
+    }
+    const std::vector<std::pair<std::string, std::string>> env = {{"KELDARA_REGISTRY", registry},
+                                                                  {"KELDARA_BIN_DIR", BinDir()}};
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    std::vector<Figures> ours, theirs;
+    std::vector<double> wallRatios, loads;
+    for (int rep = 1; rep <= repetitions; ++rep) {
+        Figures s, f;
+        const std::string base = folder.File("standin");
+        if (!Measure({self, "--stand-in", clip, base}, folder.File("standin.peak"), env, &s) ||
+            !Judge(base + ".mpg", clip, &s))
+            return 1;
+        const std::string out = folder.File("ffmpeg.mpg");
+        if (!Measure({"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", clip, "-target", "pal-dvd", out},
+                     folder.File("ffmpeg.peak"), {}, &f) ||
+            !Judge(out, clip, &f))
+            return 1;
+        ours.push_back(s);
+        theirs.push_back(f);
+        wallRatios.push_back(f.wall / s.wall);
+        loads.insert(loads.end(), {s.load, f.load});
+        std::printf("run %d load=%.2f %s\n", rep, s.load, Line("standin", s).c_str());
+        std::printf("run %d load=%.2f %s\n", rep, f.load, Line("ffmpeg", f).c_str());
+        std::fflush(stdout);
+    }
+    const Figures s = MedianOf(ours), f = MedianOf(theirs);
+    const double ratio = Median(wallRatios);
+    const double size = f.videoBytes > 0 ? s.videoBytes / f.videoBytes : 0;
+    std::printf("goals: cpu_per_picture %s, wall_ratio %s, psnr %s, size %s, peak_memory %s\n",
+                s.cpuPerPicture <= f.cpuPerPicture ? "met" : "missed", ratio >= 1.5 ? "met" : "missed",
+                s.psnr >= f.psnr - 0.3 ? "met" : "missed", size >= 0.95 && size <= 1.05 ? "met" : "missed",
+                s.peakMb <= 100 ? "met" : "missed");
+    std::printf("median load=%.2f %s %s wall_ratio=%.3f size_ratio=%.4f psnr_delta_db=%.3f\n",
+                Median(loads), Line("standin", s).c_str(), Line("ffmpeg", f).c_str(), ratio, size,
+                s.psnr - f.psnr);
+    return 0;
+}
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    if (argc == 4 && std::string(argv[1]) == "--stand-in") return EncodeOnce(argv[2], argv[3]);
+    if (argc == 3 && std::string(argv[1]) == "--make-clip") {
+        std::printf("%s\n", testkit::MakeBenchClip(argv[2], kClipSeconds).c_str());
+        return 0;
+    }
+    int repetitions = 3;
+    if (argc == 3 && std::string(argv[1]) == "--repetitions") repetitions = std::max(1, std::atoi(argv[2]));
+    else if (argc != 1) {
+        std::fprintf(stderr, "usage: %s [--repetitions N | --stand-in CLIP BASE | --make-clip FOLDER]\n", argv[0]);
+        return 2;
+    }
+    return Compare(repetitions);
+}
