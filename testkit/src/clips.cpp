@@ -1,5 +1,7 @@
 #include "testkit/clips.h"
 
+#include "avdeleters.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -29,20 +31,6 @@ struct FormatCloser {
         avformat_free_context(f);
     }
 };
-struct CodecCloser {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameCloser {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketCloser {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct ScaleCloser {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
-};
-using FramePtr = std::unique_ptr<AVFrame, FrameCloser>;
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecCloser>;
 
 void Check(int err, const char* what)
 {
@@ -87,7 +75,7 @@ struct Track {
 void Drain(AVFormatContext* fmt, Track& t, AVFrame* frame)
 {
     Check(avcodec_send_frame(t.codec.get(), frame), "encode");
-    std::unique_ptr<AVPacket, PacketCloser> pkt(av_packet_alloc());
+    PacketPtr pkt(av_packet_alloc());
     if (!pkt) throw ClipError("out of memory");
     for (;;) {
         int err = avcodec_receive_packet(t.codec.get(), pkt.get());
@@ -185,7 +173,7 @@ void WriteClip(const std::string& path, const ClipSpec& spec)
     const int blockSamples = audio.codec && audio.codec->frame_size > 0 ? audio.codec->frame_size : 1024;
 
     FramePtr picture, yuv, sound;
-    std::unique_ptr<SwsContext, ScaleCloser> scaler;
+    ScalePtr scaler;
     std::vector<uint8_t> rgb;
     if (video.codec) {
         AVCodecContext* c = video.codec.get();

@@ -2,31 +2,13 @@
 
 #include "testkit/clips.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libswscale/swscale.h>
-}
+#include "avdeleters.h"
 
 #include <cmath>
-#include <memory>
 #include <vector>
 
 namespace testkit {
 namespace {
-
-struct InputClose {
-    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-};
-struct CodecFree {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct FrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
 
 // The video pictures of a file, one after another, in decoding's output order.
 class VideoFrames {
@@ -70,10 +52,10 @@ public:
     }
 
 private:
-    std::unique_ptr<AVFormatContext, InputClose> input_;
-    std::unique_ptr<AVCodecContext, CodecFree> codec_;
-    std::unique_ptr<AVPacket, PacketFree> packet_;
-    std::unique_ptr<AVFrame, FrameFree> frame_;
+    std::unique_ptr<AVFormatContext, InputCloser> input_;
+    CodecPtr codec_;
+    PacketPtr packet_;
+    FramePtr frame_;
     int index_ = -1;
     bool flushed_ = false;
 };
@@ -85,18 +67,16 @@ public:
     {
         for (int p = 0; p < 3; ++p) planes_[p].resize(static_cast<std::size_t>(Width(p)) * Height(p));
     }
-    ~Planar() { sws_freeContext(scaler_); }
-    Planar(const Planar&) = delete;
-    Planar& operator=(const Planar&) = delete;
 
     void Take(const AVFrame* frame)
     {
-        scaler_ = sws_getCachedContext(scaler_, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
-                                       width_, height_, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr);
+        scaler_.reset(sws_getCachedContext(scaler_.release(), frame->width, frame->height,
+                                           static_cast<AVPixelFormat>(frame->format), width_, height_,
+                                           AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
         if (!scaler_) throw ClipError("no scaler");
         std::uint8_t* dst[4] = {planes_[0].data(), planes_[1].data(), planes_[2].data(), nullptr};
         const int stride[4] = {Width(0), Width(1), Width(2), 0};
-        sws_scale(scaler_, frame->data, frame->linesize, 0, frame->height, dst, stride);
+        sws_scale(scaler_.get(), frame->data, frame->linesize, 0, frame->height, dst, stride);
     }
     int Width(int plane) const { return plane ? (width_ + 1) / 2 : width_; }
     int Height(int plane) const { return plane ? (height_ + 1) / 2 : height_; }
@@ -105,7 +85,7 @@ public:
 private:
     int width_, height_;
     std::vector<std::uint8_t> planes_[3];
-    SwsContext* scaler_ = nullptr;
+    ScalePtr scaler_;
 };
 
 double Psnr(double squaredError, double samples)
@@ -120,22 +100,21 @@ double Psnr(double squaredError, double samples)
 ReferenceResult ReferenceDecodeToRgb24(const std::string& path)
 {
     VideoFrames frames(path);
-    SwsContext* scaler = nullptr;
+    ScalePtr scaler;
     std::vector<std::uint8_t> rgb;
     ReferenceResult result;
     while (const AVFrame* frame = frames.Next()) {
         int w = frame->width, h = frame->height, row = (w * 3 + 3) & ~3;
         rgb.resize(static_cast<std::size_t>(row) * h);
-        scaler = sws_getCachedContext(scaler, w, h, static_cast<AVPixelFormat>(frame->format), w, h,
-                                      AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr);
+        scaler.reset(sws_getCachedContext(scaler.release(), w, h, static_cast<AVPixelFormat>(frame->format), w, h,
+                                          AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr));
         if (!scaler) throw ClipError("no scaler");
         std::uint8_t* dst[4] = {rgb.data() + static_cast<std::ptrdiff_t>(row) * (h - 1)};
         int stride[4] = {-row};
-        sws_scale(scaler, frame->data, frame->linesize, 0, h, dst, stride);
+        sws_scale(scaler.get(), frame->data, frame->linesize, 0, h, dst, stride);
         result.checksum += rgb[rgb.size() / 2];
         ++result.frames;
     }
-    sws_freeContext(scaler);
     return result;
 }
 
