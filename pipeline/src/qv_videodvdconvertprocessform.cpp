@@ -63,6 +63,8 @@ bool TQV_Video_DVD_Convert_Process_Form::InitConvertProcess(bool withMenu, int o
     Label4->SetChecked(ReadOutputSetup());
     Label5->SetChecked(!Label4->Checked());
     kivEdit_WorkingFolder->SetText(GetWorkingFolder());
+    // The window opens with Start in focus, not the read-only folder box with its text selected.
+    if (!Visible()) SetActiveControl(kivImageButton_Start);
     return true;
 }
 

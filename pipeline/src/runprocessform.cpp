@@ -311,6 +311,7 @@ void TRunProcessForm::BeginRun()
                               static_cast<TControl*>(kivGroupBox3)})
         SetControlsEnabled(false, control);
     kivEdit_WorkingFolder->SetEnabled(true);   // read-only anyway: the run's folder stays readable
+    Label_FreeSpace->SetEnabled(true);         // a note, not a choice: drawn as before
     kivImageButton_Start->SetVisible(false);
     kivImageButton_Start->SetDefault(false);
     kivImageButton_Stop->SetVisible(true);

@@ -1,7 +1,9 @@
-// The convert window in a real window, for screenshots: convertdemo [KIND]
-// (1 DVD, 2 SVCD, 3 VCD; default 1) converts three synthetic clips into a
-// temporary working folder, started a second after the window shows. The
-// window stays open when the run ends.
+// The convert window in a real window, for screenshots:
+//   convertdemo [KIND [SECONDS [DELAY]]]
+// (KIND 1 DVD, 2 SVCD, 3 VCD; default 1) converts three synthetic clips of
+// SECONDS, 1.5 x SECONDS and 2 x SECONDS (default 8) into a temporary working
+// folder, started DELAY seconds (default 1) after the window shows. The window
+// stays open when the run ends.
 #include "pipeline/qv_videodvdconvertprocessform.h"
 #include "shell/burnpubfunction.h"
 #include "shell/projectdata.h"
@@ -16,6 +18,7 @@
 #include "win32/process.h"
 #include "win32/progfolders.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -24,6 +27,8 @@
 int main(int argc, char** argv)
 {
     const int kind = argc > 1 ? std::atoi(argv[1]) : 1;
+    const double seconds = argc > 2 ? std::max(1.0, std::atof(argv[2])) : 8;
+    const int delayMs = argc > 3 ? std::max(0, static_cast<int>(std::atof(argv[3]) * 1000)) : 1000;
     testkit::TempFolder folder("keldara-convertdemo");
     const std::string registry = folder.File("registry");
     setenv("KELDARA_REGISTRY", registry.c_str(), 1);
@@ -39,7 +44,7 @@ int main(int argc, char** argv)
     const char* names[3] = {"Holiday at the sea.avi", "Birthday.avi", "Garden party.avi"};
     for (int i = 0; i < 3; ++i) {
         testkit::ClipSpec spec;
-        spec.seconds = 8 + 4 * i;
+        spec.seconds = seconds * (1 + 0.5 * i);
         const std::string path = folder.File(names[i]);
         testkit::WriteClip(path, spec);
         auto* clip = new TQV_MovieImage(nullptr, i);
@@ -62,7 +67,7 @@ int main(int argc, char** argv)
     form.ShowClipPanels();
 
     TTimer start(nullptr);
-    start.SetInterval(1000);
+    start.SetInterval(std::max(1, delayMs));
     start.OnTimer = [&](TObject*) {
         start.SetEnabled(false);
         form.kivImageButton_StartClick(nullptr);

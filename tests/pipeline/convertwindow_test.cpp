@@ -337,6 +337,25 @@ TEST_F(ConvertTest, ZeroLengthTrimEndsTheRunAsAFailedEncode)
                                  "Process is terminated."}));
 }
 
+TEST_F(ConvertTest, EncoderFailureEndsTheRunBeforeTheNextClip)
+{
+    AddClip(media_ + "a.avi", 2);
+    AddClip(media_ + "b.avi", 2);
+    Ready(false, 1);
+    FakeEncoder encoder;
+    encoder.answer = kEncoderFailed;
+    encoder.writeOutputs = true;   // what it left is not multiplexed
+    form->SetEncoderLibrary(encoder);
+    Start();
+    ASSERT_TRUE(PumpUntil([&] { return !form->RunActive(); }, 30));
+    EXPECT_EQ(LogLines(), (Lines{"Data preparation. >>>", "Convert a.avi >>> VOB_1.vob", "Process is terminated."}));
+    EXPECT_EQ(std::count(encoder.calls.begin(), encoder.calls.end(), "run"), 1);
+    EXPECT_EQ(handleMovieThread, nullptr);
+    EXPECT_FALSE(FileExists(work_ + "VOB_1.vob"));
+    EXPECT_FALSE(form->Timer->Enabled());
+    EXPECT_TRUE(form->kivImageButton_Start->Visible());
+}
+
 TEST_F(ConvertTest, MissingMenuXmlShowsItsBoxAndTheRunStandsStill)
 {
     // The menu designer's run over two finished VOB files, without the menu's XML.
