@@ -1,6 +1,7 @@
 #include "pipeline/pipelinewindows.h"
 
 #include "pipeline/qv_videodvdconvertprocessform.h"
+#include "pipeline/qv_videodvddiscbuilderform.h"
 
 #include "shell/projectdata.h"
 #include "shell/startup.h"
@@ -11,4 +12,6 @@ void RegisterPipelineWindows()
 {
     SetStartupWindowCreator(kConvertProcessWindowName,
                             [](TApplication& app) { app.CreateForm(QV_Video_DVD_Convert_Process_Form); });
+    SetStartupWindowCreator(kDiscBuilderWindowName,
+                            [](TApplication& app) { app.CreateForm(QV_Video_DVD_Disc_Builder_Form); });
 }

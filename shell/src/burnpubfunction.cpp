@@ -132,7 +132,8 @@ bool ReadOutputSetup()
 
 int ReadConvertEngine()
 {
-    return ReadBounded(TIniFile(ConfigFilePath()), "Convert Engine", 1, 0, 1);
+    // 2 is the disc builder's third choice (max speed, min size).
+    return ReadBounded(TIniFile(ConfigFilePath()), "Convert Engine", 1, 0, 2);
 }
 
 bool WriteAddDvdMenu(bool add)

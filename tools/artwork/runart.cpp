@@ -1,4 +1,4 @@
-// The run windows' pictures: each skin with its panel, the time box and the
+// The run windows' pictures (the convert window and the disc builder): each skin with its panel, the time box and the
 // footer; Start, Stop, Browse and Check; the close button.
 #include "programkit.h"
 
@@ -66,4 +66,12 @@ void SaveRunPictures(const std::string& folder, const Layout& l)
 
 } // namespace
 
-void SaveRunWindowPictures(const std::string& folder) { SaveRunPictures(folder, runlayout::kConvert); }
+void SaveRunWindowPictures(const std::string& folder)
+{
+    SaveRunPictures(folder, runlayout::kConvert);
+    SaveRunPictures(folder, runlayout::kDiscBuilder);
+    const TBitmap builder = RunSkin(runlayout::kDiscBuilder);
+    const runlayout::BuilderPlaces& b = runlayout::kBuilderPlaces;
+    Strip4([&](int s) { return WordButtonState(builder, b.back, "Back", false, true, s); }).SaveToFile(folder + b.backFile);
+    Strip4([&](int s) { return OrbState(builder, b.min, 3, s); }).SaveToFile(folder + b.minFile);
+}

@@ -66,4 +66,43 @@ inline constexpr Layout kConvert = {
     "Stop ends the run at any time; the files made so far stay in the working folder.",
 };
 
+// The disc builder: the run window's pieces, moved down under the group of
+// the burner device, with its own skin and buttons.
+inline constexpr Layout kDiscBuilder = {
+    720, 676, 52,
+    {24, 66, 440, 84}, {36, 90, 320, 22}, {366, 88, 86, 26}, {366, 118, 86, 26}, {36, 122, 310, 16},
+    {476, 66, 220, 84}, {494, 96, 80, 20}, {590, 96, 90, 20},
+    {24, 238, 108, 16}, {134, 234, 330, 22},
+    {24, 268, 440, 208},
+    {476, 234, 220, 242},
+    {24, 486, 672, 16},
+    {{24, 514, 138, 16}, {24, 542, 138, 16}, {24, 570, 138, 16}},
+    {{164, 513, 532, 18}, {164, 541, 532, 18}, {164, 569, 532, 18}},
+    {586, 602, 110, 34},
+    {680, 14, 24, 24},
+    "BuilderSkin.bmp", "BuilderStart.bmp", "BuilderStop.bmp", "BuilderBrowse.bmp", "BuilderCheck.bmp",
+    "BuilderClose.bmp",
+    "Video DVD Disc Builder",
+    "Clips encoded, authored into a DVD folder or a CD image, and written to a disc",
+    "Stop ends the run while it converts; a disc being written is finished by the burner.",
+};
+
+// The disc builder's own pieces: the "Burner Device" group with its three
+// lines (caption left, control right), the hidden Back and the Min button.
+struct BuilderPlaces {
+    Place burnerGroup;
+    Place driveLabel, drive, speedLabel, speed, volumeLabel, volume;
+    Place back, min;
+    const char* backFile;
+    const char* minFile;
+};
+
+inline constexpr BuilderPlaces kBuilderPlaces = {
+    {24, 160, 672, 62},
+    {36, 190, 82, 16}, {118, 186, 200, 22}, {330, 190, 78, 16}, {408, 186, 96, 22}, {516, 190, 76, 16},
+    {592, 186, 96, 22},
+    {466, 602, 110, 34}, {650, 14, 24, 24},
+    "BuilderBack.bmp", "BuilderMin.bmp",
+};
+
 } // namespace runlayout

@@ -155,7 +155,7 @@ protected:
     void EndQuietly();
     // The stop question of Close: true when the window may close (after
     // stopping what ran), false when the user keeps it.
-    bool ConfirmClose();
+    virtual bool ConfirmClose();
     // The working folder of the run (the folder box, with its separator).
     std::string FolderText() const;
     void ResetDisplay();

@@ -30,7 +30,7 @@ std::string AutomaticWorkingFolder();   // the writable fixed volume with most f
 bool WriteDefaultConfig();
 bool WriteWorkSettings(const std::string& folder, int convertEngine, int outputSetup);
 bool ReadOutputSetup();
-int ReadConvertEngine();
+int ReadConvertEngine();                // 0..2, 1 when unset or out of range
 bool WriteAddDvdMenu(bool add);
 void ReadDiscSizeSettings();
 void ReadLanguageRegions();

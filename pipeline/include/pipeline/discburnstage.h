@@ -1,0 +1,54 @@
+#pragma once
+// The last stage of a disc-builder run, as the window reaches it: the burner
+// set-up with its drive and speed lists, the check of the inserted medium
+// before a run, the write of an authored DVD folder, the image and write of an
+// SVCD or VCD run, and the writer's messages. The stage works on the window's
+// controls and ends the run through the window's FinishRun.
+//
+// Until the burners are part of the program, the stage is the one of a
+// machine without a DVD writer (MakeDiscBurnStage): the set-up says "No DVD
+// writer." and shows "No Support!" for the speeds, a DVD run authors its
+// folder and keeps it, and an SVCD or VCD run keeps its MPEG files.
+#include "shell/burnpubfunction.h"   // the writer messages
+#include "win32/messages.h"
+
+#include <memory>
+#include <string>
+
+class TQV_Video_DVD_Disc_Builder_Form;
+
+class DiscBurnStage {
+public:
+    virtual ~DiscBurnStage() = default;
+    // The burner set-up of a run's preparation for the disc type (0, 1 DVD,
+    // 2 SVCD, 3 VCD): fills the window's drive and speed lists. False when the
+    // burning system cannot be used at all.
+    virtual bool InitBurner(TQV_Video_DVD_Disc_Builder_Form& window, int discType) = 0;
+    // Another writer was chosen in the drive list.
+    virtual void OnDriveChange(TQV_Video_DVD_Disc_Builder_Form& window, int index) = 0;
+    // Start asks before a run begins; false ends Start.
+    virtual bool CheckDiscBeforeRun(TQV_Video_DVD_Disc_Builder_Form& window) = 0;
+    // The DVD folder `discFolder` (the parent of VIDEO_TS) is authored: writes
+    // it with the volume label. The stage finishes the run when the write ends
+    // or cannot start.
+    virtual void StartDvdWrite(TQV_Video_DVD_Disc_Builder_Form& window, const std::string& discFolder,
+                               const std::string& volumeLabel) = 0;
+    // An SVCD or VCD run's clips are written: builds the image and writes it,
+    // finishing the run when that ends.
+    virtual void StartImageStage(TQV_Video_DVD_Disc_Builder_Form& window) = 0;
+    // The window's 500 ms tick while a run is active: the stage's own
+    // progress. True when the tick is the stage's alone (a CD is written).
+    virtual bool TimerTick(TQV_Video_DVD_Disc_Builder_Form& window) = 0;
+    // One of the writing engine's messages (MSG_WRITER_MEDIA ... MSG_WRITER_PROGRESS).
+    virtual void WriterMessage(TQV_Video_DVD_Disc_Builder_Form& window, UINT message, WPARAM wparam,
+                               LPARAM lparam) = 0;
+    // Close while the disc is written: the write is aborted.
+    virtual void AbortWrite(TQV_Video_DVD_Disc_Builder_Form& window) = 0;
+    // Close: the tray is closed again.
+    virtual void CloseTray(TQV_Video_DVD_Disc_Builder_Form& window) = 0;
+    // The window closes: what the stage holds of the burners is let go.
+    virtual void Release(TQV_Video_DVD_Disc_Builder_Form& window) = 0;
+};
+
+// The program's burn stage.
+std::unique_ptr<DiscBurnStage> MakeDiscBurnStage();

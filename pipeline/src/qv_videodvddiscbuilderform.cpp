@@ -1,0 +1,452 @@
+#include "pipeline/qv_videodvddiscbuilderform.h"
+
+#include "pipeline/discvolumename.h"
+#include "pipeline/handlemoviethread.h"
+#include "pipeline/titlestill.h"
+
+#include "author/dvdauthorlib.h"
+#include "rtl/paths.h"
+#include "rtl/sysutils.h"
+#include "shell/burnpubfunction.h"
+#include "shell/programpictures.h"
+#include "shell/projectdata.h"
+#include "shell/qv_movieimage.h"
+#include "shell/qv_pubfunction.h"
+#include "skin/kivbutton.h"
+#include "skin/kivcombobox.h"
+#include "skin/kivedit.h"
+#include "skin/kivgroupbox.h"
+#include "skin/kivprogressbar.h"
+#include "vcl/application.h"
+#include "vcl/dialogs.h"
+#include "vcl/stdctrls.h"
+#include "vcl/timer.h"
+#include "win32/messages.h"
+#include "win32/progfolders.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kVolumeNameLength = 12;
+
+mainlayout::Place Inside(const mainlayout::Place& group, const mainlayout::Place& p)
+{
+    return {p.left - group.left, p.top - group.top, p.width, p.height};
+}
+
+TkivComboBox* NewList(TWinControl* parent, const char* name, const mainlayout::Place& p)
+{
+    auto* list = new TkivComboBox(parent);
+    list->SetName(name);
+    list->SetStyle(csDropDownList);
+    list->SetBounds(p.left, p.top, p.width, p.height);
+    list->SetParent(parent);
+    return list;
+}
+
+} // namespace
+
+TQV_Video_DVD_Disc_Builder_Form::TQV_Video_DVD_Disc_Builder_Form(TComponent* AOwner)
+    : TRunProcessForm(AOwner, runlayout::kDiscBuilder, kDiscBuilderWindowName, "Video DVD Disc Builder",
+                      pipeline::ClipEncodeSequence::RunWindow::DiscBuilder),
+      burnStage_(MakeDiscBurnStage())
+{
+    using namespace runlayout;
+    const BuilderPlaces& b = kBuilderPlaces;
+    BeginLoading();
+    BarCaptions[0]->SetCaption("Burning Process :");
+    kivComboBox_ConvertEngine->Items()->Add("Preference by max speed and min size");
+
+    // The burner device.
+    kivGroupBox4 = new TkivGroupBox(this);
+    kivGroupBox4->SetName("kivGroupBox4");
+    kivGroupBox4->SetCaption("Burner Device");
+    kivGroupBox4->SetTransparent(true);
+    kivGroupBox4->Font()->SetName("Arial");
+    kivGroupBox4->Font()->SetSize(8);
+    kivGroupBox4->Font()->SetStyle(TFontStyles{fsBold});
+    kivGroupBox4->Font()->SetColor(kTextColor);
+    kivGroupBox4->SetBounds(b.burnerGroup.left, b.burnerGroup.top, b.burnerGroup.width, b.burnerGroup.height);
+    kivGroupBox4->SetParent(this);
+    NewLabel(kivGroupBox4, "Label_Drive", Inside(b.burnerGroup, b.driveLabel), kTextColor)->SetCaption("Device Name :");
+    NewLabel(kivGroupBox4, "Label_Speed", Inside(b.burnerGroup, b.speedLabel), kTextColor)->SetCaption("Write Speed :");
+    NewLabel(kivGroupBox4, "Label_Volume", Inside(b.burnerGroup, b.volumeLabel), kTextColor)->SetCaption("Disc Volume :");
+    kivComboBox_Drive = NewList(kivGroupBox4, "kivComboBox_Drive", Inside(b.burnerGroup, b.drive));
+    kivComboBox_Drive->OnChange = [this](TObject* sender) { kivComboBox_DriveChange(sender); };
+    kivComboBox_WriteSpeed = NewList(kivGroupBox4, "kivComboBox_WriteSpeed", Inside(b.burnerGroup, b.speed));
+    kivEdit_VolumeName = new TkivEdit(this);
+    kivEdit_VolumeName->SetName("kivEdit_VolumeName");
+    kivEdit_VolumeName->SetMaxLength(kVolumeNameLength);
+    kivEdit_VolumeName->SetParentFont(false);
+    kivEdit_VolumeName->Font()->SetName("Arial");
+    kivEdit_VolumeName->Font()->SetSize(8);
+    kivEdit_VolumeName->Font()->SetColor(clWindowText);
+    const Place volume = Inside(b.burnerGroup, b.volume);
+    kivEdit_VolumeName->SetBounds(volume.left, volume.top, volume.width, volume.height);
+    kivEdit_VolumeName->SetParent(kivGroupBox4);
+    kivEdit_VolumeName->SetText(DefaultVolumeName(OutputType));
+
+    kivImageButton_Back = NewPictureButton(this, "kivImageButton_Back", b.back, b.backFile, "Back", nullptr);
+    kivImageButton_Back->SetVisible(false);
+    kivImageButton_Min = NewPictureButton(this, "kivImageButton_Min", b.min, b.minFile, "Minimize",
+                                          [this](TObject* sender) { kivImageButton_MinClick(sender); });
+    EndLoading();
+}
+
+TQV_Video_DVD_Disc_Builder_Form::~TQV_Video_DVD_Disc_Builder_Form()
+{
+    if (RunActive()) CancelSubtitleStage();
+}
+
+void TQV_Video_DVD_Disc_Builder_Form::SetBurnStage(std::unique_ptr<DiscBurnStage> stage)
+{
+    if (stage) burnStage_ = std::move(stage);
+}
+
+// --- the task's steps ---------------------------------------------------------------------
+bool TQV_Video_DVD_Disc_Builder_Form::InitDiscBuilder(int outputType)
+{
+    if (RunActive()) return true;   // the window is shown modally: a run cannot be under way here
+    ResetDisplay();
+    Encode().TickCount = 0;
+    Encode().CurrentClipIndex = 0;
+    Encode().EncoderRunning = false;
+    Timer->SetEnabled(false);
+    kivImageButton_Stop->SetVisible(false);
+    kivImageButton_Stop->SetDefault(false);
+    kivImageButton_Start->SetVisible(true);
+    kivImageButton_Start->SetDefault(true);
+    OutputType = std::clamp(outputType, 0, 3);
+    AuthorRun.WithMenu = true;
+    AuthorRun.FromMenuDesigner = false;
+    Converting = false;
+    const int items = kivComboBox_ConvertEngine->Items()->Count();
+    kivComboBox_ConvertEngine->SetItemIndex(std::clamp(ReadConvertEngine(), 0, items - 1));
+    Label4->SetChecked(ReadOutputSetup());
+    Label5->SetChecked(!Label4->Checked());
+    kivEdit_WorkingFolder->SetText(GetWorkingFolder());
+    kivEdit_VolumeName->SetText(DefaultVolumeName(OutputType));
+    ShowFreeVolumeName();
+    SavedVolumeName = kivEdit_VolumeName->Text();
+    return burnStage_->InitBurner(*this, OutputType);
+}
+
+void TQV_Video_DVD_Disc_Builder_Form::BuildWithoutMenu(int languageIndex)
+{
+    AuthorRun.WithMenu = false;
+    AuthorRun.MenuLanguageIndex = languageIndex;
+}
+
+void TQV_Video_DVD_Disc_Builder_Form::ShowDiscBuilder() { ShowModal(); }
+
+// --- the working folder and the volume name -----------------------------------------------
+std::string TQV_Video_DVD_Disc_Builder_Form::MissingFolderText() const
+{
+    return "Please input or select a valid path to work.";
+}
+
+void TQV_Video_DVD_Disc_Builder_Form::WorkFolderChosen() { ShowFreeVolumeName(); }
+
+void TQV_Video_DVD_Disc_Builder_Form::ShowFreeVolumeName()
+{
+    const std::string name = DiscVolumeName(kivEdit_VolumeName->Text(), OutputType);
+    const std::string folder = kivEdit_WorkingFolder->Text();
+    kivEdit_VolumeName->SetText(folder.empty() ? name : FreeVolumeName(folder, name));
+}
+
+// --- Start ----------------------------------------------------------------------------------
+void TQV_Video_DVD_Disc_Builder_Form::kivImageButton_StartClick(TObject*)
+{
+    if (RunActive()) return;
+    // Writers were found and none is chosen. Without any writer the run still
+    // authors its disc, and the burn stage finds no writer at its end.
+    if (kivComboBox_Drive->Items()->Count() > 0 && kivComboBox_Drive->ItemIndex() < 0) {
+        MessageDlg("Can not find burning device, process is terminated.", mtWarning, MsgButtons({mbOK}));
+        return;
+    }
+    Encode().TotalSeconds = ClipsTotalSeconds();
+    const auto clipCount = static_cast<int>(MyMovieImage.Length());
+    if (!CheckWorkFolder(false)) return;
+    if (kivEdit_VolumeName->Text().empty() &&
+        MessageDlg("No valid volume for new disc. \nSure to continue?", mtConfirmation, MsgButtons({mbYes, mbNo})) !=
+            mrYes) {
+        Timer->SetEnabled(false);
+        return;
+    }
+    const std::string volume = DiscVolumeName(kivEdit_VolumeName->Text(), OutputType);
+    kivEdit_VolumeName->SetText(volume);
+    if (clipCount == 0) {
+        Log("No file to convert.");
+        return;
+    }
+    if (!burnStage_->CheckDiscBeforeRun(*this)) return;
+    const std::string folder = FolderText();
+    if (!ForceDirectories(folder)) {
+        MessageDlg("Can not create working folder.", mtError, MsgButtons({mbOK}));
+        return;
+    }
+    s_WorkFolderPath = folder;
+    kivEdit_WorkingFolder->SetText(folder);
+    SavedVolumeName = volume;
+    kivEdit_VolumeName->SetText(FreeVolumeName(folder, volume));
+    AssignClipOutputNames(kivEdit_VolumeName->Text(), OutputType);
+    if (!ForceDirectories(ProgramFolder() + "RES/")) {
+        MessageDlg("Can not create RES folder.", mtError, MsgButtons({mbOK}));
+        return;
+    }
+    const bool pal = Label4->Checked();
+    const int engineItem = kivComboBox_ConvertEngine->ItemIndex();
+    WriteWorkSettings(folder, engineItem, pal ? 1 : 0);
+
+    BeginRun();
+    SetControlsEnabled(false, kivGroupBox4);   // the folder and label of the disc stay what the run uses
+    Converting = true;
+    VobFixNote = true;
+    MenuPresent = false;
+    ChapterIndex = 0;
+    AuthorRun.EncodeStage = true;
+    AuthorRun.AuthorTotalMB = 0;
+    AuthorRun.Pal = pal;
+    AuthorRun.ClipCount = clipCount;
+    AuthorRun.VolumeName = kivEdit_VolumeName->Text();
+    std::vector<pipeline::EncodeClipInfo> clips = RunClips();
+    if (OutputType <= 1 && !clips.empty()) {
+        // One title set has one picture shape: every title is encoded at the
+        // first one's, so dvdauthor never relabels a title it does not fit.
+        for (pipeline::EncodeClipInfo& clip : clips) clip.AspectIndex = clips.front().AspectIndex;
+    }
+    StartClipStage(std::move(clips), pal, engineItem);
+}
+
+// --- the clip stage --------------------------------------------------------------------------
+void TQV_Video_DVD_Disc_Builder_Form::NextClip()
+{
+    ++Encode().CurrentClipIndex;
+    Encode().EncodeClip();
+}
+
+void TQV_Video_DVD_Disc_Builder_Form::MuxStepEnded(LPARAM lparam)
+{
+    if (lparam == 6) {   // the title still is written
+        ChapterAndAuthorStage();
+        return;
+    }
+    // Subtitles are multiplexed into DVD program streams only: SVCD and VCD clips go on without.
+    const int index = Encode().CurrentClipIndex;
+    const TQV_MovieImage* clip = index >= 0 && index < MyMovieImage.Length() ? MyMovieImage[index] : nullptr;
+    if (OutputType <= 1 && clip && !clip->SubtitleFile.empty() && StartSubtitleStage(index)) return;
+    NextClip();
+}
+
+void TQV_Video_DVD_Disc_Builder_Form::ClipStageOver()
+{
+    Label_FileName->SetCaption("");
+    kivProgressBar1->SetPosition(0);
+    kivProgressBar2->SetPosition(0);
+    Encode().Muxing = false;
+    Encode().EncoderRunning = false;
+    if (OutputType >= 2) {
+        burnStage_->StartImageStage(*this);
+        return;
+    }
+    if (!WithMenu()) {
+        StartAuthoring();
+        return;
+    }
+    TitleStage();
+}
+
+// --- the menus and the author job ------------------------------------------------------------
+void TQV_Video_DVD_Disc_Builder_Form::TitleStage()
+{
+    std::string why;
+    if (!EncodeTitleStill(Label4->Checked(), s_WorkFolderPath, &why)) {
+        Log("Can not make the title menu: " + why + ".");
+        FinishRun(false);
+        return;
+    }
+    if (!MyDVDChapter.empty() && !MakeChapterStills()) {
+        FinishRun(false);
+        return;
+    }
+    PostMessage(Handle(), MSG_MUX_DONE, 1, 6);
+}
+
+void TQV_Video_DVD_Disc_Builder_Form::ChapterAndAuthorStage()
+{
+    Encode().EncoderRunning = false;
+    if (!MyDVDChapter.empty() && !MuxChapterPages()) {
+        FinishRun(false);
+        return;
+    }
+    ChapterIndex = 0;
+    StartAuthoring();
+}
+
+void TQV_Video_DVD_Disc_Builder_Form::StartAuthoring()
+{
+    const bool pal = Label4->Checked();
+    AuthorRun.Pal = pal;
+    AuthorRun.ClipCount = Encode().ClipCount;
+    AuthorRun.VolumeName = kivEdit_VolumeName->Text();
+    std::string menuXml;
+    bool written = false;
+    if (!WithMenu()) {
+        written = WriteTitleMenuAuthorXml(AuthorRun);
+    } else {
+        menuXml = ProgramFolder() + "RES/" + (pal ? "Menu_P.xml" : "Menu_N.xml");
+        if (!FileExists(menuXml)) {
+            // The run stands, with nothing going on in it, until the user stops or closes it.
+            Timer->SetEnabled(false);
+            Encode().EncodeStage = false;
+            MessageDlg("Can not find menu information, skip menu creator.", mtInformation, MsgButtons({mbOK}));
+            return;
+        }
+        MenuPresent = true;
+        DeleteFile(s_WorkFolderPath + "TitleSub.vob");
+        Log("Create \"TitleSub.vob\" >>>");
+        written = MyDVDChapter.empty() ? WriteTitleMenuAuthorXml(AuthorRun) : WriteChapterMenuAuthorXml(AuthorRun);
+    }
+    if (!written) {
+        if (!AuthorRun.ErrorText.empty()) MessageDlg(AuthorRun.ErrorText, mtError, MsgButtons({mbOK}));
+        FinishRun(false);
+        return;
+    }
+    kivEdit_VolumeName->SetText(AuthorRun.VolumeName);   // the writer takes "_n" when the folder appeared meanwhile
+    Encode().EncodeStage = AuthorRun.EncodeStage;
+    ReplaceWorker();
+    handleMovieThread->WithMenu = WithMenu();
+    handleMovieThread->MenuXmlPath = menuXml;
+    handleMovieThread->JobCode = 210;
+    Log("Create DVD directory >>>");
+}
+
+void TQV_Video_DVD_Disc_Builder_Form::DeleteIntermediates()
+{
+    for (std::int64_t i = 0; i < MyMovieImage.Length(); ++i)
+        if (const TQV_MovieImage* clip = MyMovieImage[i])
+            DeleteFile(s_WorkFolderPath + StripFileExt(clip->OutputName) + ".vob");
+    for (int i = 0; i < Encode().ClipCount; ++i) DeleteFile(s_WorkFolderPath + "ChapterSub_" + IntToStr(i) + ".vob");
+    DeleteFile(s_WorkFolderPath + "TitleSub.vob");
+    DeleteFile(s_WorkFolderPath + "Title.vob");
+}
+
+void TQV_Video_DVD_Disc_Builder_Form::OnAuthorDone(LPARAM result)
+{
+    const std::string why = handleMovieThread ? handleMovieThread->LastErrorText : std::string();
+    ReleaseHandleMovieThread(false);
+    SetCurrentTime(static_cast<int>(std::min(Encode().TotalSeconds, 1e9)));
+    kivProgressBar1->SetPosition(0);
+    kivProgressBar2->SetPosition(0);
+    if (result != AUTHOR_OK) {
+        // Every file of the run stays for another try, and nothing is burnt.
+        Log("Can not create the DVD directory" + (why.empty() ? std::string() : ": " + why) + ".");
+        FinishRun(false);
+        return;
+    }
+    DeleteIntermediates();
+    Converting = false;
+    Log("Starting to burn...");
+    Log("Getting disc type...");
+    burnStage_->StartDvdWrite(*this, AuthorRun.Dest, DiscVolumeLabel(AuthorRun.VolumeName));
+}
+
+// --- the stages that join the run later --------------------------------------------------------
+bool TQV_Video_DVD_Disc_Builder_Form::StartSubtitleStage(int) { return false; }
+void TQV_Video_DVD_Disc_Builder_Form::SubtitleStageDone() { NextClip(); }
+void TQV_Video_DVD_Disc_Builder_Form::CancelSubtitleStage() {}
+int TQV_Video_DVD_Disc_Builder_Form::SubtitlePercent() const { return -1; }
+
+bool TQV_Video_DVD_Disc_Builder_Form::MakeChapterStills()
+{
+    Log("Can not make the chapter pages.");
+    return false;
+}
+
+bool TQV_Video_DVD_Disc_Builder_Form::MuxChapterPages() { return false; }
+
+// --- the timer, Stop, Close ----------------------------------------------------------------------
+void TQV_Video_DVD_Disc_Builder_Form::TimerTimer(TObject* Sender)
+{
+    if (burnStage_->TimerTick(*this)) return;   // a CD is written: its bar is all this tick shows
+    TRunProcessForm::TimerTimer(Sender);
+    if (const int percent = SubtitlePercent(); percent >= 0) kivProgressBar2->SetPosition(std::clamp(percent, 0, 100));
+    const HandleMovieThread* worker = handleMovieThread;
+    if (VobFixNote && worker && worker->JobCode == 210 && kivProgressBar1->Position() > 95) {
+        VobFixNote = false;
+        Log("Fix VOB file>>>");
+    }
+}
+
+void TQV_Video_DVD_Disc_Builder_Form::kivImageButton_StopClick(TObject*)
+{
+    if (!RunActive()) return;
+    if (MessageDlg("Sure to stop?", mtConfirmation, MsgButtons({mbYes, mbNo})) != mrYes) return;
+    if (!RunActive()) return;   // the run ended while the question was up
+    if (!Converting) {
+        MessageDlg("Can not stop burning process!", mtInformation, MsgButtons({mbOK}));
+        return;
+    }
+    StopRun();
+}
+
+bool TQV_Video_DVD_Disc_Builder_Form::ConfirmClose()
+{
+    if (!RunActive()) return true;
+    if (MessageDlg("Sure to close?", mtWarning, MsgButtons({mbYes, mbNo})) != mrYes) return false;
+    if (!RunActive()) return true;
+    if (Converting) {
+        Encode().Stop();
+        ReleaseHandleMovieThread(true);
+    } else {
+        burnStage_->AbortWrite(*this);
+    }
+    burnStage_->CloseTray(*this);
+    FinishRun(false);
+    return true;
+}
+
+void TQV_Video_DVD_Disc_Builder_Form::RunEnding(bool)
+{
+    CancelSubtitleStage();
+    Converting = false;
+    kivEdit_VolumeName->SetText(SavedVolumeName);
+    SetControlsEnabled(true, kivGroupBox4);
+}
+
+void TQV_Video_DVD_Disc_Builder_Form::FormClose(TObject* Sender, TCloseAction& Action)
+{
+    TRunProcessForm::FormClose(Sender, Action);
+    burnStage_->Release(*this);
+    DeleteFolderFiles(ProgramFolder() + "RES/", false);
+    if (RunActive()) FinishRun(false);
+}
+
+void TQV_Video_DVD_Disc_Builder_Form::kivImageButton_MinClick(TObject*)
+{
+    if (Application) Application->Minimize();
+}
+
+void TQV_Video_DVD_Disc_Builder_Form::kivComboBox_DriveChange(TObject*)
+{
+    burnStage_->OnDriveChange(*this, kivComboBox_Drive->ItemIndex());
+}
+
+// --- messages ------------------------------------------------------------------------------------
+void TQV_Video_DVD_Disc_Builder_Form::WndProc(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case MSG_SPUMUX_DONE:
+        if (RunActive()) SubtitleStageDone();
+        return;
+    case MSG_WRITER_MEDIA:
+    case MSG_WRITER_STATUS:
+    case MSG_WRITER_CLOSING:
+    case MSG_WRITER_PROGRESS:
+        burnStage_->WriterMessage(*this, Message.Msg, Message.WParam, Message.LParam);
+        return;
+    default:
+        TRunProcessForm::WndProc(Message);
+    }
+}
