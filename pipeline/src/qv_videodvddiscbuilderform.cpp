@@ -40,6 +40,10 @@ TkivComboBox* NewList(TWinControl* parent, const char* name, const mainlayout::P
     auto* list = new TkivComboBox(parent);
     list->SetName(name);
     list->SetStyle(csDropDownList);
+    list->SetParentFont(false);   // dark on the list's face, not the group's light caption
+    list->Font()->SetName("Arial");
+    list->Font()->SetSize(8);
+    list->Font()->SetColor(clWindowText);
     list->SetBounds(p.left, p.top, p.width, p.height);
     list->SetParent(parent);
     return list;
