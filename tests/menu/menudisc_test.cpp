@@ -19,7 +19,6 @@
 #include "win32/progfolders.h"
 
 #include <filesystem>
-#include <regex>
 
 using namespace menutest;
 
@@ -183,6 +182,21 @@ protected:
     std::vector<MenuPicture> snapshots_;
 };
 
+// The contents of each element of xml that opens with open (up to its '>') and closes with close.
+std::vector<std::string> Elements(const std::string& xml, const std::string& open, const std::string& close)
+{
+    std::vector<std::string> bodies;
+    for (std::size_t at = xml.find(open); at != std::string::npos; at = xml.find(open, at)) {
+        const std::size_t from = xml.find('>', at + open.size());
+        const std::size_t to = from == std::string::npos ? from : xml.find(close, from + 1);
+        if (to == std::string::npos)
+            break;
+        bodies.push_back(xml.substr(from + 1, to - from - 1));
+        at = to + close.size();
+    }
+    return bodies;
+}
+
 // The commands of the buttons of each menu pgc of the title set, as dvdunauthor writes them back.
 std::vector<std::vector<std::string>> MenuButtons(const std::string& xml)
 {
@@ -191,13 +205,11 @@ std::vector<std::vector<std::string>> MenuButtons(const std::string& xml)
     if (titleset == std::string::npos || begin == std::string::npos || end == std::string::npos)
         return {};
     const std::string menus = xml.substr(begin, end - begin);
-    const std::regex pgc("<pgc[^>]*>([\\s\\S]*?)</pgc>"), button("<button name=[^>]*>([\\s\\S]*?)</button>");
     std::vector<std::vector<std::string>> pgcs;
-    for (auto p = std::sregex_iterator(menus.begin(), menus.end(), pgc); p != std::sregex_iterator(); ++p) {
-        const std::string body = (*p)[1];
+    for (const std::string& body : Elements(menus, "<pgc", "</pgc>")) {
         std::vector<std::string> commands;
-        for (auto b = std::sregex_iterator(body.begin(), body.end(), button); b != std::sregex_iterator(); ++b)
-            commands.push_back(Trim((*b)[1].str()));
+        for (const std::string& command : Elements(body, "<button name=", "</button>"))
+            commands.push_back(Trim(command));
         if (!commands.empty())
             pgcs.push_back(commands);
     }
