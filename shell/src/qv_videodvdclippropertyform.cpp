@@ -143,7 +143,11 @@ int TQV_Video_DVD_Clip_Property_Form::ShowClipProperty() { return ShowModal(); }
 bool TQV_Video_DVD_Clip_Property_Form::OpenClipPreview(int clipIndex)
 {
     Clip = clipIndex >= 0 && clipIndex < MyMovieImage.Length() ? MyMovieImage[clipIndex] : nullptr;
-    if (!Clip || !FileExists(Clip->SourcePath)) return false;
+    if (!Clip || !FileExists(Clip->SourcePath)) {
+        // An earlier clip's preview must not stay open under this one's trim.
+        ClosePreview();
+        return false;
+    }
     // OK without touching the bar picks the frame the preview opens on.
     ChosenTime = Clip->StartPoint;
     kivTrackBar->SetPosition(0);
@@ -175,6 +179,8 @@ bool TQV_Video_DVD_Clip_Property_Form::OpenClipPreview(int clipIndex)
         return false;
     }
     PreviewOpen = true;
+    // The bar stands where the picture is: at the trim start.
+    if (Duration > 0) kivTrackBar->SetPosition(static_cast<int>(Clip->StartPoint * 100 / Duration));
     return true;
 }
 

@@ -318,7 +318,8 @@ void TkivSpinEdit::SetEditRectBesideButtons()
 {
     if (!buttons_) return;
     const int inset = BorderWidth();
-    SetEditRect(Rect(inset, inset, std::max(inset, Width() - buttons_->Width() - 2 * inset),
+    // One pixel of room before the text, as a plain edit keeps.
+    SetEditRect(Rect(inset + 1, inset, std::max(inset + 1, Width() - buttons_->Width() - 2 * inset),
                      std::max(inset + 1, Height() - inset + 1)));
 }
 

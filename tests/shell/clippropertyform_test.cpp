@@ -154,7 +154,7 @@ TEST_F(ClipPropertyTest, PreviewOpensPausedOnTheTrimStartWhichOkUntouchedPicks)
     EXPECT_EQ(GRAPH->State, GraphGroup::Paused);
     EXPECT_TRUE(GRAPH->Ticker);
     EXPECT_EQ(form->Duration, kClipSeconds);
-    EXPECT_EQ(form->kivTrackBar->Position(), 0);
+    EXPECT_EQ(form->kivTrackBar->Position(), 75);   // where the picture is
     EXPECT_EQ(form->PickedTime(), 30.0);
     EXPECT_EQ(ShownFrame(), 30 * 25);
 
@@ -167,6 +167,7 @@ TEST_F(ClipPropertyTest, PreviewOpensPausedOnTheTrimStartWhichOkUntouchedPicks)
     clock.SetOpen(true);
     ASSERT_TRUE(form->OpenClipPreview(1));
     EXPECT_EQ(form->PickedTime(), 0.0);
+    EXPECT_EQ(form->kivTrackBar->Position(), 0);
     EXPECT_TRUE(form->ClosePreview());
     EXPECT_EQ(GRAPH, nullptr);
     EXPECT_FALSE(form->PreviewOpen);
@@ -221,7 +222,7 @@ TEST_F(ClipPropertyTest, TheBarDoesNothingWithoutASeekableClipOfSomeLength)
     ASSERT_TRUE(form->OpenClipPreview(0));
     clip->SupportsSeek = false;
     DragBarTo(-50);
-    EXPECT_EQ(form->kivTrackBar->Position(), 0);
+    EXPECT_EQ(form->kivTrackBar->Position(), 0);   // dragged, not put back
     EXPECT_EQ(form->PickedTime(), 30.0);
     clip->SupportsSeek = true;
     form->Duration = 0;
@@ -256,6 +257,14 @@ TEST_F(ClipPropertyTest, AClipThatCannotBePreviewedLeavesNoGraph)
     EXPECT_FALSE(form->OpenClipPreview(2));
     EXPECT_FALSE(form->OpenClipPreview(-1));
     EXPECT_EQ(GRAPH, nullptr);
+
+    // Opening a removed file over an open preview closes that one too.
+    AddClip(0, 5);
+    ASSERT_TRUE(form->OpenClipPreview(2));
+    ASSERT_NE(GRAPH, nullptr);
+    EXPECT_FALSE(form->OpenClipPreview(0));
+    EXPECT_EQ(GRAPH, nullptr);
+    EXPECT_FALSE(form->PreviewOpen);
 }
 
 TEST_F(ClipPropertyTest, TheTwoUsesPlaceThePreviewAndSwapTheControls)
