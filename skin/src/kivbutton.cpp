@@ -206,6 +206,16 @@ void TkivCustomButton::Paint()
 
 void TkivCustomButton::FreeRepeatTimer() { repeatTimer_.reset(); }
 
+void TkivCustomButton::RepeatTick()
+{
+    if (OnMouseContinuouslyDown) OnMouseContinuouslyDown(this);
+}
+
+void TkivCustomButton::SetRepeatPeriod(int ms)
+{
+    if (repeatTimer_) repeatTimer_->SetInterval(static_cast<unsigned>(std::max(ms, 0)));
+}
+
 void TkivCustomButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     if (Button == mbLeft) {
@@ -214,9 +224,7 @@ void TkivCustomButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, 
             repeatTimer_ = std::make_unique<TTimer>(nullptr);
             // Interval 0 never fires: a negative or zero period cannot spin the loop.
             repeatTimer_->SetInterval(static_cast<unsigned>(std::max(repeatInterval_, 0)));
-            repeatTimer_->OnTimer = [this](TObject*) {
-                if (OnMouseContinuouslyDown) OnMouseContinuouslyDown(this);
-            };
+            repeatTimer_->OnTimer = [this](TObject*) { RepeatTick(); };
             repeatTimer_->SetEnabled(true);
         }
         if (TabStop() && CanFocus()) {

@@ -7,6 +7,7 @@
 #include "skin/kivthemes.h"
 
 #include "gfx/canvas.h"
+#include "vcl/dbctrls.h"
 #include "vcl/messages.h"
 
 #include <array>
@@ -153,6 +154,8 @@ void TkivComboSkin<Base>::DrawButton(TCanvas& c)
 template class TkivComboSkin<TCustomComboBox>;
 template class TkivComboSkin<TDriveComboBox>;
 template class TkivComboSkin<TFilterComboBox>;
+template class TkivComboSkin<TDBComboBox>;
+template class TkivComboSkin<TDBLookupComboBox>;
 
 TkivDriveComboBox::TkivDriveComboBox(TComponent* AOwner) : TkivComboSkin<TDriveComboBox>(AOwner) { SetItemHeight(15); }
 

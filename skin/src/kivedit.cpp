@@ -5,6 +5,7 @@
 #include "skin/kivpublic.h"
 
 #include "rtl/sysutils.h"
+#include "vcl/dbctrls.h"
 #include "vcl/messages.h"
 #include "vcl/winuser.h"
 
@@ -16,7 +17,8 @@ TkivEditSkin<Base>::TkivEditSkin(TComponent* AOwner) : Base(AOwner)
 {
     this->SetControlStyle(this->ControlStyle() | csOpaque);
     this->SetBorderStyle(bsNone);
-    this->SetBorderWidth(2);
+    // The picture has no border width: its own inset keeps it off the border.
+    if constexpr (requires(Base& b) { b.SetBorderWidth(2); }) this->SetBorderWidth(2);
     uiStyle_ = GetKIVFormStyle(AOwner);
     borderColor_ = static_cast<TColor>(KivThemeColor(fileTheme_, uiStyle_, 25));
 }
@@ -68,6 +70,8 @@ void TkivEditSkin<Base>::Paint()
 
 template class TkivEditSkin<TCustomEdit>;
 template class TkivEditSkin<TCustomMaskEdit>;
+template class TkivEditSkin<TDBEdit>;
+template class TkivEditSkin<TDBImage>;
 
 // --- number edit ----------------------------------------------------------------------------
 namespace {

@@ -1,5 +1,7 @@
 #include "skin/kivgrid.h"
 
+#include "vcl/dbgrids.h"
+
 template <class Base>
 TkivGridOf<Base>::TkivGridOf(TComponent* AOwner, TColor focusedColor)
     : TkivScrolled<Base>(AOwner, TkivScrollBarLink::kpGrid, 1), focusedColor_(focusedColor)
@@ -59,6 +61,7 @@ void TkivGridOf<Base>::DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState 
 
 template class TkivGridOf<TDrawGrid>;
 template class TkivGridOf<TStringGrid>;
+template class TkivGridOf<TDBGrid>;
 
 void TkivStringGrid::DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState AState)
 {

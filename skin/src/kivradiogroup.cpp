@@ -25,6 +25,17 @@ void TkivRadioGroupButton::DoClick()
     if (group_->CanModify()) TkivRadioButton::DoClick();
 }
 
+void TkivRadioGroupButton::KeyPress(char& Key)
+{
+    TkivRadioButton::KeyPress(Key);
+    if (Key) group_->ButtonKeyPress(Key);
+}
+
+void TkivRadioGroupButton::DoExit()
+{
+    if (group_->ButtonExit(*this)) TkivRadioButton::DoExit();
+}
+
 // ---------------------------------------------------------------------------
 TkivCheckGroup::TkivCheckGroup(TComponent* AOwner)
     : TkivCustomGroupBox(AOwner), items_(std::make_unique<TStringList>())
@@ -32,7 +43,7 @@ TkivCheckGroup::TkivCheckGroup(TComponent* AOwner)
     SetTransparent(false);
     SetParentColor(true);
     SetTabStop(true);
-    items_->OnChange = [this](TObject*) { UpdateButtons(); };
+    items_->OnChange = [this](TObject*) { ItemChanged(); };
 }
 
 TkivCheckGroup::~TkivCheckGroup() { items_->OnChange = nullptr; }

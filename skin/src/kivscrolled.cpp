@@ -4,6 +4,8 @@
 #include "skin/kivmgr.h"
 #include "skin/kivpublic.h"
 
+#include "vcl/dbctrls.h"
+#include "vcl/dbgrids.h"
 #include "vcl/filectrl.h"
 #include "vcl/grids.h"
 #include "vcl/stdctrls_edit.h"
@@ -110,3 +112,7 @@ template class TkivScrolled<TFileListBox>;
 template class TkivScrolled<TCustomMemo>;
 template class TkivScrolled<TDrawGrid>;
 template class TkivScrolled<TStringGrid>;
+template class TkivScrolled<TDBMemo>;
+template class TkivScrolled<TDBListBox>;
+template class TkivScrolled<TDBLookupListBox>;
+template class TkivScrolled<TDBGrid>;

@@ -5,8 +5,10 @@
 #include "gfx/canvas.h"
 #include "rtl/classes.h"
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <string>
@@ -472,6 +474,41 @@ TBitmap NoticeWindow()
     return b;
 }
 
+// The data navigator's ten glyphs side by side, 16 x 16 each on the key
+// colour, in its button order: first, prior, next, last, insert, delete,
+// edit, post, cancel, refresh.
+TBitmap NavigatorGlyphs()
+{
+    const int s = 16;
+    TBitmap b = Blank(10 * s, s, kKey);
+    const Rgb ink = Hex(0x1E2A44), ok = Hex(0x1F8A2A), no = Hex(0xC0282C), turn = Hex(0x1F5FC8);
+    auto glyph = [&](int i, Rgb colour, std::function<bool(double, double)> inside) {
+        PaintShape(b, i * s, 0, s, s, colour, inside);
+    };
+    auto left = [](double x, double y, double tip) { return InTriangle(x, y, tip, 8, tip + 6, 3, tip + 6, 13); };
+    auto right = [](double x, double y, double tip) { return InTriangle(x, y, tip, 8, tip - 6, 3, tip - 6, 13); };
+    glyph(0, ink, [&](double x, double y) { return left(x, y, 6) || (x >= 3 && x < 5 && y >= 3 && y < 13); });
+    glyph(1, ink, [&](double x, double y) { return left(x, y, 5); });
+    glyph(2, ink, [&](double x, double y) { return right(x, y, 11); });
+    glyph(3, ink, [&](double x, double y) { return right(x, y, 10) || (x >= 11 && x < 13 && y >= 3 && y < 13); });
+    glyph(4, ink, [](double x, double y) { return (x >= 7 && x < 9 && y >= 3 && y < 13) || (y >= 7 && y < 9 && x >= 3 && x < 13); });
+    glyph(5, ink, [](double x, double y) { return y >= 7 && y < 9 && x >= 3 && x < 13; });
+    glyph(6, ink, [](double x, double y) { return InTriangle(x, y, 8, 4, 2.5, 12, 13.5, 12); });
+    glyph(7, ok, [](double x, double y) {
+        return SegmentDistance(x, y, 3, 8.5, 6.5, 12) < 1.3 || SegmentDistance(x, y, 6.5, 12, 13, 4) < 1.3;
+    });
+    glyph(8, no, [](double x, double y) {
+        return SegmentDistance(x, y, 4, 4, 12, 12) < 1.3 || SegmentDistance(x, y, 4, 12, 12, 4) < 1.3;
+    });
+    glyph(9, turn, [](double x, double y) {
+        // Three quarters of a ring, ending in an arrow head at the top right.
+        const double dx = x - 8, dy = y - 8.5, r = std::hypot(dx, dy);
+        const bool ring = r > 3.3 && r < 5.3 && !(dx > 0 && dy < 0);
+        return ring || InTriangle(x, y, 8, 1.5, 8, 7.5, 12.5, 4.5);
+    });
+    return b;
+}
+
 using Pictures = std::vector<std::pair<std::string, TBitmap>>;
 
 Pictures DrawAll()
@@ -511,6 +548,7 @@ Pictures DrawAll()
     out.emplace_back("FONTCOMBO_TRUETYPE_FNT", FontTrueType());
     out.emplace_back("FONTCOMBO_DEVICE_FNT", FontDevice());
     out.emplace_back("MSNPOPFORM", NoticeWindow());
+    out.emplace_back("DBNAV_BUTTON", NavigatorGlyphs());
     return out;
 }
 

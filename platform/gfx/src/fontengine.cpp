@@ -13,6 +13,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -157,9 +158,11 @@ public:
     // The face and pixel size a font draws with.
     struct Sized {
         FT_Face face = nullptr;
-        FT_Face fallback = nullptr;
+        // Faces asked in turn for a character the font lacks: a Latin one
+        // rich in symbols, then one with the CJK ideographs.
+        std::array<FT_Face, 2> fallback{};
         int ppem = 0;
-        int fallbackPpem = 0;
+        std::array<int, 2> fallbackPpem{};
         bool synthBold = false;
         bool synthItalic = false;
         bool antiAliased = false;
@@ -178,10 +181,13 @@ public:
         if (!s.face) return s;
         s.ppem = PixelSize(s.face, font.Height());
         SetSize(s.face, s.ppem);
-        const Resolved fb = Resolve("DejaVu Sans", bold, italic);
-        s.fallback = Face(fb);
-        if (s.fallback == s.face) s.fallback = nullptr;
-        if (s.fallback) s.fallbackPpem = PixelSize(s.fallback, font.Height());
+        static constexpr const char* kFallbacks[] = {"DejaVu Sans", "WenQuanYi Micro Hei"};
+        for (std::size_t i = 0; i < s.fallback.size(); ++i) {
+            FT_Face f = Face(Resolve(kFallbacks[i], bold, italic));
+            if (f == s.face || (i > 0 && f == s.fallback[0])) continue;
+            s.fallback[i] = f;
+            if (f) s.fallbackPpem[i] = PixelSize(f, font.Height());
+        }
         return s;
     }
 
@@ -266,18 +272,18 @@ public:
         return sum / 1000.0;
     }
 
-    // Glyph of a code point, from the font or else the fallback face.
+    // Glyph of a code point, from the font or else the first fallback face that has it.
     const Glyph* Find(const Sized& s, char32_t cp)
     {
         if (!s.face) return nullptr;
         FT_Face face = s.face;
         int ppem = s.ppem;
         FT_UInt index = FT_Get_Char_Index(face, cp);
-        if (index == 0 && s.fallback && cp >= 0x20) {
-            const FT_UInt alt = FT_Get_Char_Index(s.fallback, cp);
-            if (alt) {
-                face = s.fallback;
-                ppem = s.fallbackPpem;
+        for (std::size_t i = 0; index == 0 && cp >= 0x20 && i < s.fallback.size(); ++i) {
+            if (!s.fallback[i]) continue;
+            if (const FT_UInt alt = FT_Get_Char_Index(s.fallback[i], cp)) {
+                face = s.fallback[i];
+                ppem = s.fallbackPpem[i];
                 index = alt;
             }
         }

@@ -19,24 +19,19 @@ bool IsEditingKey(char key, bool multiLine)
 
 } // namespace
 
+bool UpdateRecordOnExit(TWinControl& control, TDataLink& link)
+{
+    try {
+        link.UpdateRecord();
+        return true;
+    } catch (...) {
+        if (control.CanFocus()) control.SetFocus();
+        if (Application) Application->HandleException(&control);
+        return false;
+    }
+}
+
 // --- every control of one field ---------------------------------------------------
-template <class Base>
-TDBFieldControl<Base>::TDBFieldControl(TComponent* AOwner) : Base(AOwner)
-{
-    link_.OnDataChange = [this](TObject*) { ShowingData([this] { DataChange(); }); };
-    link_.OnEditingChange = [this](TObject*) { EditingChange(); };
-    link_.OnUpdateData = [this](TObject*) { UpdateData(); };
-}
-
-template <class Base>
-TDBFieldControl<Base>::~TDBFieldControl()
-{
-    // The control is half gone: the link must not call back into it any more.
-    link_.OnDataChange = nullptr;
-    link_.OnEditingChange = nullptr;
-    link_.OnUpdateData = nullptr;
-}
-
 template class TDBFieldControl<TCustomEdit>;
 template class TDBFieldControl<TCustomMemo>;
 template class TDBFieldControl<TCustomControl>;
@@ -100,12 +95,8 @@ void TDBTextControl<Base>::KeyPress(char& Key)
 template <class Base>
 void TDBTextControl<Base>::DoExit()
 {
-    try {
-        this->DataLink()->UpdateRecord();
-    } catch (...) {
+    if (!UpdateRecordOnExit(*this, *this->DataLink())) {
         this->SelectAll();
-        if (this->CanFocus()) this->SetFocus();
-        if (Application) Application->HandleException(this);
         return;
     }
     Base::DoExit();

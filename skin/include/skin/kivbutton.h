@@ -79,6 +79,12 @@ protected:
     void Click() override;
 
     void FreeRepeatTimer();
+    // Each expiry of the repeat timer while the left button is held; the
+    // default fires OnMouseContinuouslyDown.
+    virtual void RepeatTick();
+    // Changes the period of the running repeat timer (the next press starts
+    // with MouseContinuouslyDownInterval again).
+    void SetRepeatPeriod(int ms);
 
     bool boldCaption_ = false;
     bool mouseOn_ = false;

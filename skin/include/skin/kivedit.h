@@ -11,8 +11,9 @@
 
 #include <string>
 
-// The skinned border over a framework edit. A style takes the theme's border
-// colour (item 25), from the file theme when it is in force.
+// The skinned border over a framework edit (or the data-aware picture). A
+// style takes the theme's border colour (item 25), from the file theme when it
+// is in force.
 template <class Base>
 class TkivEditSkin : public Base, public ISkinnable {
 public:

@@ -7,12 +7,19 @@
 
 extern template class TkivScrolled<TCustomMemo>;
 
-class TkivMemo : public TkivScrolled<TCustomMemo> {
+// Any framework memo in the skin.
+template <class Base>
+class TkivMemoOf : public TkivScrolled<Base> {
 public:
-    explicit TkivMemo(TComponent* AOwner) : TkivScrolled(AOwner, TkivScrollBarLink::kpMemo, 2) {}
+    explicit TkivMemoOf(TComponent* AOwner) : TkivScrolled<Base>(AOwner, TkivScrollBarLink::kpMemo, 2) {}
 
     // Attaching a skinned bar keeps the memo's own bar of that direction
     // (ScrollBars follows what is attached).
-    TkivScrollBar* HScrollBar() const { return AttachedBar(sbHorizontal); }
-    void SetHScrollBar(TkivScrollBar* value) { AttachBar(sbHorizontal, value); }
+    TkivScrollBar* HScrollBar() const { return this->AttachedBar(sbHorizontal); }
+    void SetHScrollBar(TkivScrollBar* value) { this->AttachBar(sbHorizontal, value); }
+};
+
+class TkivMemo : public TkivMemoOf<TCustomMemo> {
+public:
+    explicit TkivMemo(TComponent* AOwner) : TkivMemoOf(AOwner) {}
 };

@@ -36,6 +36,9 @@ protected:
     bool NeedDrawFocus() override;
     // A press selects only while the group lets the choice change.
     void DoClick() override;
+    // The group hears the button's keys too, and the focus leaving it.
+    void KeyPress(char& Key) override;
+    void DoExit() override;
 
 private:
     TkivRadioGroup* group_;
@@ -49,6 +52,7 @@ public:
     // One button per line; any change rebuilds the buttons (the states of
     // those kept stay with their positions).
     TStrings* Items() { return items_.get(); }
+    const TStrings* Items() const { return items_.get(); }
     void SetItems(const TStrings& value) { items_->Assign(value); }
     int Columns() const { return columns_; }
     // Values below 1 are ignored (the old value stays).
@@ -77,6 +81,8 @@ public:
 
 protected:
     virtual void NewClick() {}
+    // Items changed: the buttons are made again.
+    virtual void ItemChanged() { UpdateButtons(); }
     virtual TkivCheckBox* CreateAButton();
     // The focus passes on to a button when the group receives it.
     virtual void FocusUpdate();
@@ -109,6 +115,10 @@ public:
     void SetItemIndex(int value);
     // False keeps presses from changing the choice (code still may).
     virtual bool CanModify() const { return true; }
+    // A character typed on one of the buttons; setting Key to 0 drops it.
+    virtual void ButtonKeyPress(char&) {}
+    // The focus leaves `button`; false keeps it there.
+    virtual bool ButtonExit(TkivCheckBox& /*button*/) { return true; }
 
 protected:
     TkivCheckBox* CreateAButton() override;

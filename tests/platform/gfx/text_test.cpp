@@ -158,6 +158,28 @@ TEST(Text, DrawnWithoutAntiAliasingByDefault)
     EXPECT_GT(shades.size(), 2u);
 }
 
+TEST(Text, ChineseFallsBackToTheCjkFontInsteadOfEmptyBoxes)
+{
+    if (!HaveLiberation() || ResolveFontFile("WenQuanYi Micro Hei").empty())
+        GTEST_SKIP() << "Liberation or WenQuanYi fonts not installed";
+    // Two different ideographs drawn in a Latin font: the strokes of each, not one missing-glyph box twice.
+    auto draw = [](const char* text) {
+        TBitmap b(40, 30);
+        UseArial(b.Canvas(), 14);
+        b.Canvas()->TextOut(2, 2, text);
+        return b;
+    };
+    const TBitmap del = draw("删"), rec = draw("录");
+    EXPECT_FALSE(Ink(del).IsEmpty());
+    int differing = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) differing += del.Pixel(x, y) != rec.Pixel(x, y);
+    EXPECT_GT(differing, 20);
+    TBitmap b(10, 10);
+    UseArial(b.Canvas(), 14);
+    EXPECT_GT(b.Canvas()->TextWidth("删除记录？"), 4 * b.Canvas()->TextWidth("a"));
+}
+
 TEST(Text, OpaqueBackgroundAndUnderline)
 {
     if (!HaveLiberation()) GTEST_SKIP() << "Liberation fonts not installed";

@@ -14,7 +14,12 @@
 #include <string>
 #include <vector>
 
+// Writes what `control` holds through `link` as the control is left. A value
+// the field refuses is reported, and the control keeps the focus (false).
+bool UpdateRecordOnExit(TWinControl& control, TDataLink& link);
+
 // What every control of one field has: its link and the properties over it.
+// Any control can be the base (the skin binds its check box and radio group).
 template <class Base>
 class TDBFieldControl : public Base {
 public:
@@ -29,8 +34,19 @@ public:
     TFieldDataLink* DataLink() { return &link_; }
 
 protected:
-    explicit TDBFieldControl(TComponent* AOwner);
-    ~TDBFieldControl() override;
+    explicit TDBFieldControl(TComponent* AOwner) : Base(AOwner)
+    {
+        link_.OnDataChange = [this](TObject*) { ShowingData([this] { DataChange(); }); };
+        link_.OnEditingChange = [this](TObject*) { EditingChange(); };
+        link_.OnUpdateData = [this](TObject*) { UpdateData(); };
+    }
+    ~TDBFieldControl() override
+    {
+        // The control is half gone: the link must not call back into it any more.
+        link_.OnDataChange = nullptr;
+        link_.OnEditingChange = nullptr;
+        link_.OnUpdateData = nullptr;
+    }
     // Show the field's value (or nothing without a field).
     virtual void DataChange() = 0;
     virtual void EditingChange() {}
