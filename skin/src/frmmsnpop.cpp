@@ -43,6 +43,9 @@ TfrmMSNPopForm::TfrmMSNPopForm(TComponent* AOwner) : TForm(AOwner)
     Timer1->OnTimer = [this](TObject* s) { Timer1Timer(s); };
     auto forward = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) { LabelMouseDown(s, b, sh, x, y); };
     lbl_title->OnMouseDown = forward;
+    lbl_title->OnClick = [this](TObject*) {
+        if (OnTitleClick) OnTitleClick(this);
+    };
     lbl_text->OnMouseDown = forward;
     EndLoading();
 

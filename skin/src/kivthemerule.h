@@ -26,3 +26,9 @@ inline int KivThemeColor(const TkivFileTheme* theme, TkivUIStyle style, int item
     TkivUIStyle suggested = style;
     return UsingFileTheme(theme, style, suggested) ? theme->GetColor(item) : GetInsideThemeColor(suggested, item);
 }
+
+inline int KivThemeInt(const TkivFileTheme* theme, TkivUIStyle style, int item)
+{
+    TkivUIStyle suggested = style;
+    return UsingFileTheme(theme, style, suggested) ? theme->GetInt(item) : GetInsideThemeInt(suggested, item);
+}

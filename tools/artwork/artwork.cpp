@@ -509,6 +509,65 @@ TBitmap NavigatorGlyphs()
     return b;
 }
 
+// Minimize, restore and close glyphs of an MDI child's buttons in the frame's
+// menu bar, 16 x 16 each, black on the key colour.
+TBitmap MdiControlButtons()
+{
+    const int s = 16;
+    TBitmap b = Blank(3 * s, s, kKey);
+    const Rgb ink = Hex(0x000000);
+    PaintShape(b, 0, 0, s, s, ink, [](double x, double y) { return x >= 4 && x < 12 && y >= 11 && y < 13; });
+    PaintShape(b, s, 0, s, s, ink, [](double x, double y) {
+        auto frame = [&](double l, double t) {
+            const bool in = x >= l && x < l + 7 && y >= t && y < t + 6;
+            return in && !(x >= l + 1 && x < l + 6 && y >= t + 2 && y < t + 5);
+        };
+        return frame(3, 7) || (frame(6, 3) && !(x >= 3 && x < 10 && y >= 7 && y < 13));
+    });
+    PaintShape(b, 2 * s, 0, s, s, ink, [](double x, double y) {
+        return SegmentDistance(x, y, 4.5, 4.5, 11.5, 11.5) < 1.0 || SegmentDistance(x, y, 4.5, 11.5, 11.5, 4.5) < 1.0;
+    });
+    return b;
+}
+
+// The MacOS form's pinstripes, used as a brush.
+TBitmap MacFormBackground()
+{
+    TBitmap b(8, 4, pf24bit);
+    for (int y = 0; y < 4; ++y) FillRect(b, 0, y, 8, y + 1, ToColor(y % 2 ? Hex(0xE0E0E0) : Hex(0xEDEDED)));
+    return b;
+}
+
+// The Protein form's brushed silver, used as a brush: faint streaks along the rows.
+TBitmap ProteinFormBackground()
+{
+    TBitmap b(16, 8, pf24bit);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const int n = (x * 7 + y * 13 + (x * y) % 5) % 9;
+            b.SetPixel(x, y, ToColor(Mix(Hex(0xF6F6F6), Hex(0xFFFFFF), n / 8.0)));
+        }
+    return b;
+}
+
+// The program's icon: a disc with a blue label, on the key colour.
+TBitmap MainIcon()
+{
+    const int s = 32;
+    TBitmap b = Blank(s, s, kKey);
+    PaintShape(b, 0, 0, s, s, Hex(0xC8CCD6), [](double x, double y) { return std::hypot(x - 16, y - 16) < 15; });
+    PaintShape(b, 0, 0, s, s, Hex(0xEEF2FA), [](double x, double y) {
+        const double d = std::hypot(x - 16, y - 16), a = std::atan2(y - 16, x - 16);
+        return d < 13.5 && d > 6 && std::sin(2 * a) > 0.2;
+    }, 0.8);
+    PaintShape(b, 0, 0, s, s, Hex(0x2A4C8E), [](double x, double y) {
+        const double d = std::hypot(x - 16, y - 16);
+        return d < 6 && d > 2.5;
+    });
+    PaintShape(b, 0, 0, s, s, Hex(0x6A7080), [](double x, double y) { return std::abs(std::hypot(x - 16, y - 16) - 15) < 0.6; });
+    return b;
+}
+
 using Pictures = std::vector<std::pair<std::string, TBitmap>>;
 
 Pictures DrawAll()
@@ -549,6 +608,10 @@ Pictures DrawAll()
     out.emplace_back("FONTCOMBO_DEVICE_FNT", FontDevice());
     out.emplace_back("MSNPOPFORM", NoticeWindow());
     out.emplace_back("DBNAV_BUTTON", NavigatorGlyphs());
+    out.emplace_back("MDI_CONTROL_BUTTON", MdiControlButtons());
+    out.emplace_back("MACOS_FORM_BACKGROUND", MacFormBackground());
+    out.emplace_back("PROTEIN_FORM_BACKGROUND", ProteinFormBackground());
+    out.emplace_back("MAINICON", MainIcon());
     return out;
 }
 

@@ -1,5 +1,7 @@
 #include "vcl/application.h"
 
+#include <algorithm>
+
 #include "rtl/clock.h"
 #include "rtl/thread.h"
 #include "vcl/headless.h"
@@ -115,7 +117,12 @@ bool TApplication::ProcessMessage(MSG& msg)
         return true;
     }
     bool handled = false;
-    if (OnMessage) {
+    try {
+        handled = RunMessageHooks(msg);
+    } catch (...) {
+        HandleException(this);
+    }
+    if (OnMessage && !handled) {
         try {
             OnMessage(msg, handled);
         } catch (...) {
@@ -130,6 +137,27 @@ bool TApplication::ProcessMessage(MSG& msg)
         }
     }
     return true;
+}
+
+void TApplication::HookMessages(const void* owner, TMessageHook hook)
+{
+    hooks_.emplace_back(owner, std::move(hook));
+}
+
+void TApplication::UnhookMessages(const void* owner)
+{
+    std::erase_if(hooks_, [owner](const auto& h) { return h.first == owner; });
+}
+
+bool TApplication::RunMessageHooks(MSG& msg)
+{
+    // A hook may add or remove hooks while it runs.
+    const auto hooks = hooks_;
+    for (const auto& [owner, hook] : hooks) {
+        const bool still = std::any_of(hooks_.begin(), hooks_.end(), [o = owner](const auto& h) { return h.first == o; });
+        if (still && hook(msg)) return true;
+    }
+    return false;
 }
 
 void TApplication::Idle()

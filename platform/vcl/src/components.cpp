@@ -29,9 +29,11 @@ void TComponent::BeforeDestruction()
     removalSent_ = true;
     state_ |= csDestroying;
     // Everyone who asked to hear about us forgets us now, while we are whole.
-    auto watchers = freeNotifies_;
-    freeNotifies_.clear();
-    for (TComponent* w : watchers) {
+    // One at a time from the live list: a watcher freed by another's
+    // notification has taken itself off it by then.
+    while (!freeNotifies_.empty()) {
+        TComponent* w = freeNotifies_.front();
+        freeNotifies_.erase(freeNotifies_.begin());
         auto& theirs = w->freeNotifies_;
         theirs.erase(std::remove(theirs.begin(), theirs.end(), this), theirs.end());
         w->Notification(this, opRemove);

@@ -116,10 +116,51 @@ void TControl::SetParent(TWinControl* AParent)
     if (AParent) AParent->InsertControl(this);
 }
 
+void TSizeConstraints::SetMinWidth(int value)
+{
+    minWidth_ = std::max(0, value);
+    Changed();
+}
+
+void TSizeConstraints::SetMinHeight(int value)
+{
+    minHeight_ = std::max(0, value);
+    Changed();
+}
+
+void TSizeConstraints::SetMaxWidth(int value)
+{
+    maxWidth_ = std::max(0, value);
+    Changed();
+}
+
+void TSizeConstraints::SetMaxHeight(int value)
+{
+    maxHeight_ = std::max(0, value);
+    Changed();
+}
+
+int TSizeConstraints::ConstrainWidth(int width) const
+{
+    if (maxWidth_ > 0) width = std::min(width, std::max(maxWidth_, minWidth_));
+    return std::max(width, minWidth_);
+}
+
+int TSizeConstraints::ConstrainHeight(int height) const
+{
+    if (maxHeight_ > 0) height = std::min(height, std::max(maxHeight_, minHeight_));
+    return std::max(height, minHeight_);
+}
+
+void TSizeConstraints::Changed()
+{
+    control_.SetBounds(control_.Left(), control_.Top(), control_.Width(), control_.Height());
+}
+
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
-    if (AWidth < 0) AWidth = 0;
-    if (AHeight < 0) AHeight = 0;
+    AWidth = constraints_.ConstrainWidth(std::max(AWidth, 0));
+    AHeight = constraints_.ConstrainHeight(std::max(AHeight, 0));
     if (ALeft == left_ && ATop == top_ && AWidth == width_ && AHeight == height_) return;
     bool resized = AWidth != width_ || AHeight != height_;
     Invalidate();
@@ -615,7 +656,7 @@ TCanvas* TGraphicControl::Canvas()
     if (TCustomForm* f = ParentForm()) {
         TPoint o = OffsetInForm();
         own_->SetTarget(&f->BackBuffer());
-        own_->SetViewportOrg(o);
+        own_->SetViewportOrg(Point(o.X + f->FrameInsets().Left, o.Y + f->FrameInsets().Top));
         TRect vis = VisibleRectInForm();
         OffsetRect(vis, -o.X, -o.Y);
         own_->SetClipRect(vis);

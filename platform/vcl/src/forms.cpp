@@ -65,6 +65,8 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner)
 
 TCustomForm::~TCustomForm()
 {
+    // Components hooked to the form (freed with its controls below) see it going.
+    SetComponentState(ComponentState() | csDestroying);
     // A hooked window procedure may reach parts already gone: plain dispatch from here on.
     WindowProc = nullptr;
     g_modalStack.erase(std::remove(g_modalStack.begin(), g_modalStack.end(), this), g_modalStack.end());
@@ -269,7 +271,174 @@ void TCustomForm::SetBorderStyle(TFormBorderStyle value)
 {
     if (borderStyle_ == value) return;
     borderStyle_ = value;
+    hasCaption_ = value != bsNone; // a new border brings the caption back, as recreating the window does
     if (HandleAllocated()) CurrentBackend().SetWindowStyle(*this);
+    FrameChanged();
+    Perform(CM_BORDERCHANGED, 0, 0);
+}
+
+void TCustomForm::SetHasCaption(bool value)
+{
+    if (hasCaption_ == value) return;
+    hasCaption_ = value;
+    if (HandleAllocated()) CurrentBackend().SetWindowStyle(*this);
+    FrameChanged();
+}
+
+TRect TCustomForm::WindowRect() const
+{
+    return Rect(Left() - insets_.Left, Top() - insets_.Top, Left() + Width() + insets_.Right,
+                Top() + Height() + insets_.Bottom);
+}
+
+void TCustomForm::SetWindowRect(const TRect& r)
+{
+    SetBounds(r.Left + insets_.Left, r.Top + insets_.Top, r.Width() - insets_.Left - insets_.Right,
+              r.Height() - insets_.Top - insets_.Bottom);
+}
+
+bool TCustomForm::HasFrame() const { return !hasCaption_ && borderStyle_ != bsNone; }
+
+void TCustomForm::FrameChanged()
+{
+    const TRect window = WindowRect();
+    NCCALCSIZE_PARAMS params;
+    params.rgrc[0] = params.rgrc[1] = window;
+    params.rgrc[2] = BoundsRect();
+    Perform(WM_NCCALCSIZE, 1, reinterpret_cast<LPARAM>(&params));
+    const TRect& c = params.rgrc[0];
+    const TRect insets = Rect(std::max(0, c.Left - window.Left), std::max(0, c.Top - window.Top),
+                              std::max(0, window.Right - c.Right), std::max(0, window.Bottom - c.Bottom));
+    if (insets != insets_) {
+        insets_ = insets;
+        if (HandleAllocated()) CurrentBackend().SetWindowBounds(*this, WindowRect());
+        InvalidateArea(ClientRect());
+    }
+    InvalidateFrame();
+}
+
+void TCustomForm::InvalidateFrame()
+{
+    if (insets_ != TRect{}) frameDirty_ = true;
+}
+
+void TCustomForm::DefaultNCCalcSize(NCCALCSIZE_PARAMS& params) const
+{
+    // The window manager frames a captioned window; our own frame is a plain
+    // border, three pixels wide like a dialog frame.
+    if (!HasFrame()) return;
+    InflateRect(params.rgrc[0], -3, -3);
+}
+
+LRESULT TCustomForm::DefaultNCHitTest(TPoint screen) const
+{
+    const TPoint p = ScreenToClient(screen);
+    if (PtInRect(ClientRect(), p)) return HTCLIENT;
+    if (!PtInRect(Rect(-insets_.Left, -insets_.Top, Width() + insets_.Right, Height() + insets_.Bottom), p))
+        return HTNOWHERE;
+    if (borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin) return HTBORDER;
+    // Sizing edges, with corners reaching a little along each side.
+    constexpr int corner = 8;
+    const bool left = p.X < corner - insets_.Left, right = p.X >= Width() + insets_.Right - corner;
+    const bool top = p.Y < corner - insets_.Top, bottom = p.Y >= Height() + insets_.Bottom - corner;
+    if (p.Y < 0) return left ? HTTOPLEFT : right ? HTTOPRIGHT : HTTOP;
+    if (p.Y >= Height()) return left ? HTBOTTOMLEFT : right ? HTBOTTOMRIGHT : HTBOTTOM;
+    if (p.X < 0) return top ? HTTOPLEFT : bottom ? HTBOTTOMLEFT : HTLEFT;
+    return top ? HTTOPRIGHT : bottom ? HTBOTTOMRIGHT : HTRIGHT;
+}
+
+void TCustomForm::DefaultNCPaint(TCanvas& canvas)
+{
+    // A raised button-face frame.
+    TRect r = Rect(0, 0, Width() + insets_.Left + insets_.Right, Height() + insets_.Top + insets_.Bottom);
+    canvas.Brush()->SetStyle(bsSolid);
+    canvas.Brush()->SetColor(clBtnFace);
+    canvas.FillRect(r);
+    canvas.Brush()->SetColor(clBtnShadow);
+    canvas.FrameRect(r);
+    InflateRect(r, -1, -1);
+    canvas.Brush()->SetColor(clBtnHighlight);
+    canvas.FrameRect(r);
+}
+
+namespace {
+unsigned EdgesOf(LRESULT hit)
+{
+    switch (hit) {
+    case HTLEFT: return akLeft;
+    case HTRIGHT: return akRight;
+    case HTTOP: return akTop;
+    case HTBOTTOM: return akBottom;
+    case HTTOPLEFT: return akTop | akLeft;
+    case HTTOPRIGHT: return akTop | akRight;
+    case HTBOTTOMLEFT: return akBottom | akLeft;
+    case HTBOTTOMRIGHT: return akBottom | akRight;
+    default: return 0;
+    }
+}
+
+TCursor SizingCursor(LRESULT hit)
+{
+    switch (hit) {
+    case HTLEFT:
+    case HTRIGHT: return crSizeWE;
+    case HTTOP:
+    case HTBOTTOM: return crSizeNS;
+    case HTTOPLEFT:
+    case HTBOTTOMRIGHT: return crSizeNWSE;
+    case HTTOPRIGHT:
+    case HTBOTTOMLEFT: return crSizeNESW;
+    default: return crDefault;
+    }
+}
+} // namespace
+
+bool TCustomForm::NonClientMouse(TControl* target, UINT Msg, TPoint screen)
+{
+    auto* form = dynamic_cast<TCustomForm*>(target);
+    if (!form || GetCaptureControl()) return false; // a capture hears everything as client input
+    const TPoint p = form->ScreenToClient(screen);
+    // Only the form's own frame: elsewhere (a popup hearing a click beside it) it is client input.
+    const TRect& in = form->insets_;
+    const TRect window = Rect(-in.Left, -in.Top, form->Width() + in.Right, form->Height() + in.Bottom);
+    if (PtInRect(form->ClientRect(), p) || !PtInRect(window, p)) return false;
+    const LPARAM where = MakeLParam(screen.X, screen.Y);
+    const LRESULT hit = form->Perform(WM_NCHITTEST, 0, where);
+    if (hit == HTCLIENT || hit == HTNOWHERE) return false;
+    UINT nc = 0;
+    switch (Msg) {
+    case WM_MOUSEMOVE: nc = WM_NCMOUSEMOVE; break;
+    case WM_LBUTTONDOWN: nc = WM_NCLBUTTONDOWN; break;
+    case WM_LBUTTONUP: nc = WM_NCLBUTTONUP; break;
+    case WM_LBUTTONDBLCLK: nc = WM_NCLBUTTONDBLCLK; break;
+    case WM_RBUTTONDOWN: nc = WM_NCRBUTTONDOWN; break;
+    case WM_RBUTTONUP: nc = WM_NCRBUTTONUP; break;
+    default: return true;
+    }
+    if (nc == WM_NCMOUSEMOVE && HandleAllocated() && g_screen.cursor_ == crDefault)
+        CurrentBackend().SetCursorShape(*this, SizingCursor(hit));
+    form->Perform(nc, static_cast<WPARAM>(hit), where);
+    return true;
+}
+
+void TCustomForm::SysCommand(WPARAM command)
+{
+    switch (command & 0xFFF0) {
+    case SC_MINIMIZE:
+        if (Application && Application->MainForm() == this) Application->Minimize();
+        else SetWindowState(wsMinimized);
+        break;
+    case SC_MAXIMIZE:
+        SetWindowState(wsMaximized);
+        break;
+    case SC_RESTORE:
+        if (Application && Application->MainForm() == this && Application->Minimized()) Application->Restore();
+        else SetWindowState(wsNormal);
+        break;
+    case SC_CLOSE:
+        Close();
+        break;
+    }
 }
 
 void TCustomForm::SetFormStyle(TFormStyle value)
@@ -282,8 +451,33 @@ void TCustomForm::SetFormStyle(TFormStyle value)
 void TCustomForm::SetWindowState(TWindowState value)
 {
     if (windowState_ == value) return;
+    const TWindowState old = windowState_;
     windowState_ = value;
-    if (HandleAllocated()) CurrentBackend().SetWindowState(*this, value);
+    if (!HasFrame()) {
+        if (HandleAllocated()) CurrentBackend().SetWindowState(*this, value);
+        return;
+    }
+    // A frame of our own: the window manager would maximize to its own idea of the
+    // work area, so the form places itself and tells its handlers by WM_SIZE.
+    if (value == wsMaximized) {
+        if (!restoreBounds_) restoreBounds_ = BoundsRect();
+        if (HandleAllocated()) CurrentBackend().SetWindowState(*this, wsNormal);
+        const TRect b = BoundsRect();
+        SetWindowRect(CurrentBackend().WorkAreaAt(Point(b.Left + b.Width() / 2, b.Top + b.Height() / 2)));
+        Perform(WM_SIZE, SIZE_MAXIMIZED, MakeLParam(Width(), Height()));
+    } else if (value == wsNormal) {
+        if (HandleAllocated()) CurrentBackend().SetWindowState(*this, wsNormal);
+        if (old == wsMaximized && restoreBounds_) {
+            const TRect r = *restoreBounds_;
+            restoreBounds_.reset();
+            SetBounds(r.Left, r.Top, r.Width(), r.Height());
+        }
+        Perform(WM_SIZE, SIZE_RESTORED, MakeLParam(Width(), Height()));
+    } else {
+        if (HandleAllocated()) CurrentBackend().SetWindowState(*this, wsMinimized);
+        Perform(WM_SIZE, SIZE_MINIMIZED, MakeLParam(Width(), Height()));
+    }
+    InvalidateFrame();
 }
 
 void TCustomForm::SetAlphaBlend(bool value)
@@ -390,6 +584,8 @@ void TCustomForm::InputActivate(bool active)
         if (g_screen.activeForm_ == this) g_screen.activeForm_ = nullptr;
         Guarded(this, [&] { Deactivate(); });
     }
+    InvalidateFrame();
+    Guarded(this, [&] { Perform(WM_ACTIVATE, active_ ? WA_ACTIVE : WA_INACTIVE, 0); });
 }
 
 // --- handles and window ------------------------------------------------------
@@ -399,7 +595,7 @@ void TCustomForm::CreateWnd()
     Backend& b = CurrentBackend();
     b.CreateWindow(*this);
     b.SetWindowTitle(*this, Caption());
-    b.SetWindowBounds(*this, BoundsRect());
+    b.SetWindowBounds(*this, WindowRect());
     b.SetWindowStyle(*this);
     if (alphaBlend_) b.SetWindowAlpha(*this, alpha_);
     if (region_) b.SetWindowShape(*this, region_);
@@ -425,15 +621,31 @@ void TCustomForm::WndProc(TMessage& m)
         if (m.WParam == static_cast<WPARAM>(HTCAPTION)) {
             SetCaptureControl(nullptr);
             if (HandleAllocated()) CurrentBackend().StartSystemMove(*this);
+        } else if (unsigned edges = EdgesOf(static_cast<LRESULT>(m.WParam))) {
+            SetCaptureControl(nullptr);
+            if (HandleAllocated()) CurrentBackend().StartSystemResize(*this, edges);
         }
+        return;
+    case WM_NCCALCSIZE:
+        if (m.LParam) DefaultNCCalcSize(*reinterpret_cast<NCCALCSIZE_PARAMS*>(m.LParam));
+        return;
+    case WM_NCHITTEST:
+        m.Result = DefaultNCHitTest(Point(LParamX(m.LParam), LParamY(m.LParam)));
+        return;
+    case WM_NCPAINT:
+        if (m.WParam) DefaultNCPaint(*reinterpret_cast<TCanvas*>(m.WParam));
+        return;
+    case WM_SYSCOMMAND:
+        SysCommand(m.WParam);
         return;
     case WM_SIZE:
         TWinControl::WndProc(m);
-        if (HandleAllocated()) CurrentBackend().SetWindowBounds(*this, BoundsRect());
+        if (HandleAllocated()) CurrentBackend().SetWindowBounds(*this, WindowRect());
         InvalidateArea(ClientRect());
+        InvalidateFrame();
         return;
     case WM_MOVE:
-        if (HandleAllocated()) CurrentBackend().SetWindowBounds(*this, BoundsRect());
+        if (HandleAllocated()) CurrentBackend().SetWindowBounds(*this, WindowRect());
         return;
     case CM_TEXTCHANGED:
         if (HandleAllocated()) CurrentBackend().SetWindowTitle(*this, Caption());
@@ -513,24 +725,37 @@ void TCustomForm::MarkDrawn(const TRect& r)
 
 TRect TCustomForm::PaintDirty()
 {
-    int w = ClientWidth(), h = ClientHeight();
+    const int w = ClientWidth() + insets_.Left + insets_.Right, h = ClientHeight() + insets_.Top + insets_.Bottom;
     if (buffer_.Width() != w || buffer_.Height() != h) {
         buffer_.SetSize(w, h);
         dirty_ = ClientRect();
+        InvalidateFrame();
     }
-    if ((dirty_.IsEmpty() && drawn_.IsEmpty()) || w == 0 || h == 0) return {};
+    if ((dirty_.IsEmpty() && drawn_.IsEmpty() && !frameDirty_) || w == 0 || h == 0) return {};
+    const TPoint origin = Point(insets_.Left, insets_.Top);
     TRect area = dirty_;
     dirty_ = {};
     if (!area.IsEmpty()) {
         TCanvas& c = *buffer_.Canvas();
         SavedDC dc(c);
-        c.SetViewportOrg(Point(0, 0));
+        c.SetViewportOrg(origin);
         c.SetClipRect(area);
         Guarded(this, [&] { PaintSelf(c); });
     }
     TRect shown;
     UnionRect(shown, area, drawn_);
+    OffsetRect(shown, origin.X, origin.Y);
     drawn_ = {};
+    if (frameDirty_) {
+        frameDirty_ = false;
+        TCanvas& c = *buffer_.Canvas();
+        SavedDC dc(c);
+        c.SetViewportOrg(Point(0, 0));
+        c.SetClipRect(Rect(0, 0, w, h));
+        c.ExcludeClipRect(Bounds(origin.X, origin.Y, ClientWidth(), ClientHeight()));
+        Guarded(this, [&] { Perform(WM_NCPAINT, reinterpret_cast<WPARAM>(&c), 0); });
+        shown = Rect(0, 0, w, h);
+    }
     if (HandleAllocated()) CurrentBackend().Present(*this, shown);
     return shown;
 }
@@ -592,6 +817,7 @@ void TCustomForm::InputMouseMove(int X, int Y, TShiftState Shift)
         UpdateMouseControl(hit);
         TControl* target = GetCaptureControl() ? GetCaptureControl() : hit;
         if (!target || GetParentForm(target) != this) return;
+        if (NonClientMouse(target, WM_MOUSEMOVE, screen)) return;
         TCursor cur = g_screen.cursor_ != crDefault ? g_screen.cursor_ : target->Cursor();
         if (HandleAllocated()) CurrentBackend().SetCursorShape(*this, cur);
         TPoint local = target->ScreenToClient(screen);
@@ -609,6 +835,7 @@ void TCustomForm::InputMouseButton(UINT Msg, TMouseButton, int X, int Y, TShiftS
         UpdateMouseControl(hit);
         TControl* target = GetCaptureControl() ? GetCaptureControl() : hit;
         if (!target) return;
+        if (NonClientMouse(target, Msg, screen)) return;
         TPoint local = target->ScreenToClient(screen);
         target->Perform(Msg, MouseKeys(Shift), MakeLParam(local.X, local.Y));
     });
@@ -637,6 +864,10 @@ void TCustomForm::InputKey(UINT Msg, unsigned short Key, TShiftState Shift)
     if (!AcceptsInput(this)) return;
     Guarded(this, [&] {
         TWinControl* target = focused_ ? focused_ : this;
+        if (Application) {
+            MSG msg{target->Handle(), Msg, Key, 0};
+            if (Application->RunMessageHooks(msg)) return;
+        }
         if (Msg == WM_KEYDOWN || Msg == WM_SYSKEYDOWN) {
             LRESULT mask = 0;
             switch (Key) {
@@ -672,10 +903,15 @@ void TCustomForm::InputChar(char Key)
     });
 }
 
-void TCustomForm::InputResize(int ClientW, int ClientH) { SetBounds(Left(), Top(), ClientW, ClientH); }
+void TCustomForm::InputResize(int WindowW, int WindowH)
+{
+    SetBounds(Left(), Top(), WindowW - insets_.Left - insets_.Right, WindowH - insets_.Top - insets_.Bottom);
+}
 
 void TCustomForm::InputMove(int X, int Y)
 {
+    X += insets_.Left;
+    Y += insets_.Top;
     if (X == Left() && Y == Top()) return;
     left_ = X;
     top_ = Y;

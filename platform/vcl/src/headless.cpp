@@ -169,7 +169,19 @@ std::unique_ptr<TBitmap> THeadlessBackend::Snapshot(TCustomForm& form)
 TColor THeadlessBackend::PixelAt(TCustomForm& form, int x, int y)
 {
     auto shot = Snapshot(form);
-    return shot->Pixel(x, y);
+    return shot->Pixel(x + form.FrameInsets().Left, y + form.FrameInsets().Top);
+}
+
+unsigned THeadlessBackend::SystemResizeEdges(const TCustomForm& form) const
+{
+    const Window* w = FindWin(form);
+    return w ? w->resizeEdges : 0;
+}
+
+int THeadlessBackend::NativeWindowState(const TCustomForm& form) const
+{
+    const Window* w = FindWin(form);
+    return w ? w->state : 0;
 }
 
 bool THeadlessBackend::WindowVisible(const TCustomForm& form) const

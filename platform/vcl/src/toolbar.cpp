@@ -127,6 +127,13 @@ void TToolButton::SetWrap(bool value)
     ButtonChanged();
 }
 
+void TToolButton::SetAutoSize(bool value)
+{
+    if (autoSize_ == value) return;
+    autoSize_ = value;
+    ButtonChanged();
+}
+
 void TToolButton::SetDropdownMenu(TPopupMenu* value)
 {
     if (dropdownMenu_ == value) return;
@@ -410,7 +417,6 @@ TSize TToolBar::ButtonSize() const
 {
     TSize size{buttonWidth_, buttonHeight_};
     if (!showCaptions_) return size;
-    const int imgW = images_ ? images_->Width() : 0;
     const int imgH = images_ ? images_->Height() : 0;
     TBitmap probe(1, 1, pf24bit);
     TCanvas& c = *probe.Canvas();
@@ -419,14 +425,16 @@ TSize TToolBar::ButtonSize() const
     for (TToolButton* b : buttons_)
         if (!IsSeparator(*b)) textW = std::max(textW, c.TextWidth(StripAccel(b->Caption())));
     const int textH = c.TextHeight("Wg");
-    if (list_) {
-        size.cx = std::max(size.cx, (imgW ? imgW + 7 : 8) + textW + 8);
-        size.cy = std::max(size.cy, std::max(imgH, textH) + 8);
-    } else {
-        size.cx = std::max(size.cx, std::max(imgW, textW) + 16);
-        size.cy = std::max(size.cy, (imgH ? imgH + 4 : 4) + textH + 6);
-    }
+    size.cx = std::max(size.cx, CaptionButtonWidth(textW));
+    if (list_) size.cy = std::max(size.cy, std::max(imgH, textH) + 8);
+    else size.cy = std::max(size.cy, (imgH ? imgH + 4 : 4) + textH + 6);
     return size;
+}
+
+int TToolBar::CaptionButtonWidth(int textW) const
+{
+    const int imgW = images_ ? images_->Width() : 0;
+    return list_ ? (imgW ? imgW + 7 : 8) + textW + 8 : std::max(imgW, textW) + 16;
 }
 
 void TToolBar::ArrangeButtons()
@@ -435,13 +443,18 @@ void TToolBar::ArrangeButtons()
     arranging_ = true;
     try {
         const TSize size = ButtonSize();
+        TBitmap probe(1, 1, pf24bit);
+        TCanvas& c = *probe.Canvas();
+        c.SetFont(*Font());
         const int left = EdgeWidth(ebLeft) + indent_;
         const int right = Width() - EdgeWidth(ebRight);
         int x = left, y = EdgeWidth(ebTop);
         for (TToolButton* b : buttons_) {
             if (!b->Visible()) continue;
             int w = IsSeparator(*b) ? b->separatorWidth_
-                                    : size.cx + (b->style_ == tbsDropDown ? ToolDropDownWidth : 0);
+                    : (b->autoSize_ && showCaptions_ ? CaptionButtonWidth(c.TextWidth(StripAccel(b->Caption())))
+                                                      : size.cx) +
+                          (b->style_ == tbsDropDown ? ToolDropDownWidth : 0);
             if (wrapable_ && x > left && x + w > right && !IsSeparator(*b)) {
                 x = left;
                 y += size.cy;

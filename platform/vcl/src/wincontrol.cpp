@@ -641,7 +641,7 @@ TCanvas* TCustomControl::Canvas()
     if (TCustomForm* f = ParentForm(); f && static_cast<TControl*>(f) != this) {
         TPoint o = OffsetInForm();
         own_->SetTarget(&f->BackBuffer());
-        own_->SetViewportOrg(o);
+        own_->SetViewportOrg(Point(o.X + f->FrameInsets().Left, o.Y + f->FrameInsets().Top));
         TRect vis = VisibleRectInForm();
         OffsetRect(vis, -o.X, -o.Y);
         own_->SetClipRect(vis);

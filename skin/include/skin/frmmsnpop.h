@@ -23,6 +23,9 @@ public:
     TLabel* lbl_text = nullptr;
     TTimer* Timer1 = nullptr;
 
+    // A click on the title.
+    TNotifyEvent OnTitleClick;
+
     std::uint32_t AnimateTime = 400; // milliseconds of each slide
     std::uint32_t ShowTime = 2000;   // milliseconds from the end of the slide in to the close
     bool ClickClose = false;

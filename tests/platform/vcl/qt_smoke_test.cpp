@@ -106,4 +106,29 @@ TEST_F(VclQtSmoke, NativeClicksAndKeysReachTheControls)
     EXPECT_EQ(log, (std::vector<std::string>{"cancel", "cancel", "ok"}));
     EXPECT_TRUE(form->cancel->Focused()); // Tab moved on from ok
 }
+
+TEST_F(VclQtSmoke, AFormDrawingItsOwnFrameGetsAFramelessWindowRoundIt)
+{
+    auto* form = NewForm<TDemoForm>(app.get());
+    form->SetBorderStyle(bsSizeable);
+    form->SetWindowRegion(std::nullopt);
+    form->SetHasCaption(false);
+    std::vector<std::string> log;
+    form->cancel->OnClick = [&](TObject*) { log.push_back("cancel"); };
+    form->Show();
+    app->ProcessMessages();
+    QtWindowState st = QtWindowStateOf(*form);
+    EXPECT_TRUE(st.frameless);
+    EXPECT_EQ(st.geometry, form->WindowRect());
+    EXPECT_EQ(st.geometry.Width(), form->Width() + 6);
+    auto shown = QtWindowPicture(*form);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->Width(), form->Width() + 6);
+    EXPECT_EQ(shown->Pixel(0, 50), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(shown->Pixel(3 + 5, 3 + 5), clNavy);
+    // Window coordinates reach the form as client ones.
+    ASSERT_TRUE(QtSendClick(*form, 3 + 150, 3 + 110));
+    app->ProcessMessages();
+    EXPECT_EQ(log, (std::vector<std::string>{"cancel"}));
+}
 } // namespace

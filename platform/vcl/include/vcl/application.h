@@ -1,6 +1,7 @@
 #pragma once
 // The application object: the GUI thread's message loop, the forms it owns,
 // timers, the exception box and the backend in use.
+#include "gfx/icon.h"
 #include "vcl/backend.h"
 #include "vcl/components.h"
 #include "vcl/forms.h"
@@ -11,11 +12,15 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 class MessageQueue;
 class TTimer;
 
 using TMessageEvent = std::function<void(MSG& Msg, bool& Handled)>;
+// Answers true to swallow the message.
+using TMessageHook = std::function<bool(MSG& Msg)>;
 using TExceptionEvent = std::function<void(TObject* Sender, const std::exception& E)>;
 
 class TApplication : public TComponent {
@@ -33,6 +38,8 @@ public:
 
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& value) { title_ = value; }
+    // The program's icon (empty until the program sets one).
+    TIcon* Icon() { return &icon_; }
     std::string ExeName() const;
     HWND Handle() const { return handle_; }
     MessageQueue& Queue() { return *queue_; }
@@ -66,6 +73,11 @@ public:
 
     // Hook for every queued message before it is dispatched; Handled swallows it.
     TMessageEvent OnMessage;
+    // Hooks of components that watch the whole application: they see every queued
+    // message and every key a form receives, before OnMessage, in the order added.
+    void HookMessages(const void* owner, TMessageHook hook);
+    void UnhookMessages(const void* owner);
+    bool RunMessageHooks(MSG& msg);
     TExceptionEvent OnException;
     TNotifyEvent OnIdle;
 
@@ -96,6 +108,8 @@ private:
     HWND handle_ = nullptr;
     std::thread::id guiThread_;
     std::string title_;
+    TIcon icon_;
+    std::vector<std::pair<const void*, TMessageHook>> hooks_;
     TCustomForm* mainForm_ = nullptr;
     bool terminated_ = false;
     bool minimized_ = false;

@@ -29,7 +29,8 @@ public:
     virtual ~Backend() = default;
     virtual const char* Name() const = 0;
 
-    // Native windows, one per form; created with the form's handle.
+    // Native windows, one per form; created with the form's handle. A window
+    // covers the form's WindowRect (its own frame included) and shows its back buffer.
     virtual void CreateWindow(TCustomForm& form) = 0;
     virtual void DestroyWindow(TCustomForm& form) = 0;
     virtual void ShowWindow(TCustomForm& form, bool visible) = 0;
@@ -41,10 +42,12 @@ public:
     virtual void SetWindowShape(TCustomForm& form, const std::optional<TRegion>& region) = 0;
     virtual void SetWindowState(TCustomForm& form, int state) = 0; // TWindowState
     virtual void ActivateWindow(TCustomForm& form) = 0;
-    // The back buffer changed inside `dirty` (client coordinates).
+    // The back buffer changed inside `dirty` (window coordinates).
     virtual void Present(TCustomForm& form, const TRect& dirty) = 0;
     // Lets the window manager move the window with the pointer (button held).
     virtual void StartSystemMove(TCustomForm& form) = 0;
+    // Lets the window manager size the window from its edges (akLeft | akTop ...) with the pointer.
+    virtual void StartSystemResize(TCustomForm& form, unsigned edges) { (void)form, (void)edges; }
     virtual void SetCursorShape(TCustomForm& form, TCursor cursor) = 0;
     // Native capture follows the framework's (a held button keeps reporting to the form).
     virtual void SetMouseGrab(TCustomForm& form, bool grab) = 0;

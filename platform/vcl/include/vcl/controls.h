@@ -14,6 +14,7 @@
 #include <vector>
 
 class TWinControl;
+class TControl;
 class TCustomForm;
 class TPopupMenu; // the menus unit's; controls only keep the reference
 
@@ -75,6 +76,28 @@ using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
 // A replaceable window procedure (skins hook a form's this way).
 using TWndMethod = std::function<void(TMessage& Message)>;
 
+// Smallest and largest size a control may take (0: no limit); SetBounds keeps to them.
+class TSizeConstraints {
+public:
+    explicit TSizeConstraints(TControl& control) : control_(control) {}
+    int MinWidth() const { return minWidth_; }
+    int MinHeight() const { return minHeight_; }
+    int MaxWidth() const { return maxWidth_; }
+    int MaxHeight() const { return maxHeight_; }
+    void SetMinWidth(int value);
+    void SetMinHeight(int value);
+    void SetMaxWidth(int value);
+    void SetMaxHeight(int value);
+    // The size within the limits.
+    int ConstrainWidth(int width) const;
+    int ConstrainHeight(int height) const;
+
+private:
+    void Changed();
+    TControl& control_;
+    int minWidth_ = 0, minHeight_ = 0, maxWidth_ = 0, maxHeight_ = 0;
+};
+
 // ---------------------------------------------------------------------------
 class TControl : public TComponent {
 public:
@@ -106,6 +129,9 @@ public:
     TPoint ClientOrigin() const; // the client area's top-left on the screen
     TPoint ClientToScreen(TPoint p) const;
     TPoint ScreenToClient(TPoint p) const;
+
+    TSizeConstraints* Constraints() { return &constraints_; }
+    const TSizeConstraints* Constraints() const { return &constraints_; }
 
     TAlign Align() const { return align_; }
     void SetAlign(TAlign value);
@@ -238,6 +264,7 @@ private:
 
     TWinControl* parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    TSizeConstraints constraints_{*this};
     TAlign align_ = alNone;
     TAnchors anchors_ = akLeft | akTop;
     TPoint anchorMargins_;     // distance of right/bottom edge from the parent's client edge

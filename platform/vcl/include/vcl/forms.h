@@ -54,13 +54,36 @@ public:
     void SetFormStyle(TFormStyle value);
     TPosition Position() const { return position_; }
     void SetPosition(TPosition value) { position_ = value; }
+    // A form drawing its own frame maximizes itself: its window then covers the
+    // work area, and WM_SIZE (SIZE_MAXIMIZED) tells; Normal puts the bounds it had back.
     TWindowState WindowState() const { return windowState_; }
     void SetWindowState(TWindowState value);
     bool AlphaBlend() const { return alphaBlend_; }
     void SetAlphaBlend(bool value);
     int AlphaBlendValue() const { return alpha_; }
     void SetAlphaBlendValue(int value); // 0..255
-    // The window's shape (nullopt: the whole rectangle), in client coordinates.
+    // --- the frame ----------------------------------------------------------------
+    // The native caption and border (the window style's caption). Without them
+    // (and with a BorderStyle other than bsNone) the window is frameless and the
+    // form draws a frame of its own round the client area: WM_NCCALCSIZE gives
+    // its widths, WM_NCPAINT paints it, WM_NCHITTEST tells its parts, and mouse
+    // input over it arrives as WM_NC* messages. Setting BorderStyle brings the
+    // caption back (CM_BORDERCHANGED follows).
+    bool HasCaption() const { return hasCaption_; }
+    void SetHasCaption(bool value);
+    // Widths of the form's own frame (Left, Top, Right, Bottom); all 0 when it
+    // draws none. Width and Height stay the client's; the frame lies outside.
+    const TRect& FrameInsets() const { return insets_; }
+    // The bounds with the frame (screen coordinates; the parent's client ones for a child form).
+    TRect WindowRect() const;
+    void SetWindowRect(const TRect& r);
+    // Asks WM_NCCALCSIZE for the frame again and repaints it (the client keeps its bounds).
+    void FrameChanged();
+    // The frame is painted again at the next paint pass.
+    void InvalidateFrame();
+
+    // The window's shape (nullopt: the whole rectangle), in window coordinates
+    // (the client's when the form draws no frame).
     const std::optional<TRegion>& WindowRegion() const { return region_; }
     void SetWindowRegion(std::optional<TRegion> region);
 
@@ -71,14 +94,15 @@ public:
     bool Active() const { return active_; }
     void FocusControl(TWinControl* control);
 
-    // The picture of the client area, painted on demand.
+    // The picture of the window, painted on demand: the client area at
+    // (FrameInsets().Left, FrameInsets().Top), the form's own frame round it.
     TBitmap& BackBuffer() { return buffer_; }
-    // Paints what was invalidated; answers the area painted (empty: nothing to do).
+    // Paints what was invalidated; answers the area painted in window coordinates (empty: nothing to do).
     TRect PaintDirty();
     void InvalidateArea(const TRect& r);
     // Drawing straight onto the back buffer outside a paint pass: shown at the next present.
     void MarkDrawn(const TRect& r);
-    bool Dirty() const { return !dirty_.IsEmpty() || !drawn_.IsEmpty(); }
+    bool Dirty() const { return !dirty_.IsEmpty() || !drawn_.IsEmpty() || frameDirty_; }
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
@@ -90,7 +114,8 @@ public:
     TNotifyEvent OnDeactivate;
     TNotifyEvent OnPaint;
 
-    // What the backends call: input at client coordinates and window events.
+    // What the backends call: input at client coordinates (outside the client
+    // area on the form's own frame) and window events; sizes and places are the window's.
     void InputMouseMove(int X, int Y, TShiftState Shift);
     void InputMouseButton(UINT Msg, TMouseButton Button, int X, int Y, TShiftState Shift);
     void InputMouseWheel(int X, int Y, int Delta, TShiftState Shift);
@@ -98,7 +123,7 @@ public:
     void InputKey(UINT Msg, unsigned short Key, TShiftState Shift);
     void InputChar(char Key);
     void InputActivate(bool active);
-    void InputResize(int ClientW, int ClientH);
+    void InputResize(int WindowW, int WindowH);
     void InputMove(int X, int Y);
     void InputCloseRequest();
     // One turn of the modal loop's test: a set ModalResult is offered to
@@ -129,6 +154,13 @@ private:
     void UpdateMouseControl(TControl* hit);
     TControl* InputTarget(int X, int Y) const;
     void PlaceOnScreen();
+    bool HasFrame() const;
+    void DefaultNCCalcSize(NCCALCSIZE_PARAMS& params) const;
+    LRESULT DefaultNCHitTest(TPoint screen) const;
+    void DefaultNCPaint(TCanvas& canvas);
+    // Mouse input over a form's frame goes out as WM_NC* messages; true when it did.
+    bool NonClientMouse(TControl* target, UINT Msg, TPoint screen);
+    void SysCommand(WPARAM command);
 
     TModalResult modalResult_ = mrNone;
     bool modal_ = false;
@@ -141,6 +173,10 @@ private:
     bool alphaBlend_ = false;
     int alpha_ = 255;
     std::optional<TRegion> region_;
+    bool hasCaption_ = true;
+    TRect insets_;
+    bool frameDirty_ = false;
+    std::optional<TRect> restoreBounds_; // while maximized by the form itself
     TWinControl* activeControl_ = nullptr;
     TWinControl* focused_ = nullptr;
     bool keyPreview_ = false;

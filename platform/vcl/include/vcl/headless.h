@@ -45,8 +45,10 @@ public:
     void TypeText(const std::string& text);
 
     // --- what the screen shows -------------------------------------------
-    // The form's picture after a paint pass, outside its shape in the desktop colour.
+    // The window's picture after a paint pass (the form's own frame included),
+    // outside its shape in the desktop colour.
     std::unique_ptr<TBitmap> Snapshot(TCustomForm& form);
+    // A pixel at client coordinates (negative ones reach the form's own frame).
     TColor PixelAt(TCustomForm& form, int x, int y);
     TColor DesktopColor() const { return desktop_; }
     void SetDesktopColor(TColor c) { desktop_ = c; }
@@ -54,6 +56,10 @@ public:
     int WindowAlpha(const TCustomForm& form) const;
     TRect WindowBounds(const TCustomForm& form) const;
     int SystemMoves(const TCustomForm& form) const;
+    // The edges (akLeft | akTop ...) of the window manager's last resize, 0 for none.
+    unsigned SystemResizeEdges(const TCustomForm& form) const;
+    // The native state last set (TWindowState).
+    int NativeWindowState(const TCustomForm& form) const;
     int Presents(const TCustomForm& form) const;
     TCursor WindowCursor(const TCustomForm& form) const;
     void SetScreenSize(TSize size) { screen_ = size; }
@@ -83,6 +89,7 @@ public:
     void ActivateWindow(TCustomForm& form) override;
     void Present(TCustomForm& form, const TRect& dirty) override;
     void StartSystemMove(TCustomForm& form) override;
+    void StartSystemResize(TCustomForm& form, unsigned edges) override { Win(form).resizeEdges = edges; }
     void SetCursorShape(TCustomForm& form, TCursor cursor) override;
     void SetMouseGrab(TCustomForm&, bool) override {}
     TPoint CursorPos() override { return cursor_; }
@@ -121,6 +128,7 @@ private:
         TRect bounds;
         std::string title;
         int systemMoves = 0;
+        unsigned resizeEdges = 0;
         int presents = 0;
         TCursor cursor = crDefault;
         int state = 0;

@@ -1,6 +1,7 @@
 #pragma once
 // Window messages the controls react to, the framework's own CM_ notifications,
 // virtual-key codes and the message record handed to every handler.
+#include "gfx/types.h"
 #include "win32/messages.h"
 
 #include <cstdint>
@@ -40,12 +41,20 @@ constexpr UINT WM_FONTCHANGE = 0x001D; // the installed fonts changed (every win
 constexpr UINT WM_CANCELMODE = 0x001F;
 constexpr UINT WM_SETCURSOR = 0x0020;
 constexpr UINT WM_CONTEXTMENU = 0x007B;
+// A form drawing its own frame asks itself for it: WPARAM 1, LPARAM a NCCALCSIZE_PARAMS*
+// whose rgrc[0] holds the window rectangle and is to become the client rectangle.
+constexpr UINT WM_NCCALCSIZE = 0x0083;
+// LPARAM: the point in screen coordinates; the answer is one of the HT codes below.
 constexpr UINT WM_NCHITTEST = 0x0084;
+// Paints the frame: WPARAM is the canvas (TCanvas*) with its origin at the window's top-left.
 constexpr UINT WM_NCPAINT = 0x0085;
 constexpr UINT WM_GETDLGCODE = 0x0087;
 constexpr UINT WM_NCMOUSEMOVE = 0x00A0;
 constexpr UINT WM_NCLBUTTONDOWN = 0x00A1;
 constexpr UINT WM_NCLBUTTONUP = 0x00A2;
+constexpr UINT WM_NCLBUTTONDBLCLK = 0x00A3;
+constexpr UINT WM_NCRBUTTONDOWN = 0x00A4;
+constexpr UINT WM_NCRBUTTONUP = 0x00A5;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_CHAR = 0x0102;
@@ -75,6 +84,30 @@ constexpr LRESULT HTTRANSPARENT = -1;
 constexpr LRESULT HTNOWHERE = 0;
 constexpr LRESULT HTCLIENT = 1;
 constexpr LRESULT HTCAPTION = 2;
+constexpr LRESULT HTSYSMENU = 3;
+constexpr LRESULT HTMINBUTTON = 8;
+constexpr LRESULT HTMAXBUTTON = 9;
+constexpr LRESULT HTLEFT = 10;
+constexpr LRESULT HTRIGHT = 11;
+constexpr LRESULT HTTOP = 12;
+constexpr LRESULT HTTOPLEFT = 13;
+constexpr LRESULT HTTOPRIGHT = 14;
+constexpr LRESULT HTBOTTOM = 15;
+constexpr LRESULT HTBOTTOMLEFT = 16;
+constexpr LRESULT HTBOTTOMRIGHT = 17;
+constexpr LRESULT HTBORDER = 18;
+constexpr LRESULT HTCLOSE = 20;
+
+// WM_NCCALCSIZE's record, and its answer when the rectangles were set.
+struct NCCALCSIZE_PARAMS {
+    TRect rgrc[3];
+};
+constexpr LRESULT WVR_VALIDRECTS = 0x0400;
+
+// WM_SIZE's WPARAM: how the window changed.
+constexpr WPARAM SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2;
+// WM_ACTIVATE's WPARAM.
+constexpr WPARAM WA_INACTIVE = 0, WA_ACTIVE = 1, WA_CLICKACTIVE = 2;
 
 // WM_GETDLGCODE answers: which keys a control keeps for itself instead of the dialog.
 constexpr LRESULT DLGC_WANTARROWS = 0x0001;

@@ -72,6 +72,9 @@ public:
     void SetIndeterminate(bool value);
     bool Marked() const { return marked_; }
     void SetMarked(bool value);
+    // On a bar showing captions the button is as wide as its own caption needs.
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool value);
     // The next button starts a new row.
     bool Wrap() const { return wrap_; }
     void SetWrap(bool value);
@@ -101,7 +104,7 @@ private:
     TToolButtonStyle style_ = tbsButton;
     bool down_ = false, grouped_ = false, allowAllUp_ = false;
     int imageIndex_ = -1;
-    bool indeterminate_ = false, marked_ = false, wrap_ = false;
+    bool indeterminate_ = false, marked_ = false, wrap_ = false, autoSize_ = false;
     TPopupMenu* dropdownMenu_ = nullptr;
     bool pressing_ = false, pressInside_ = false;
     int separatorWidth_ = 8;
@@ -180,6 +183,8 @@ private:
     void AddButton(TToolButton* button);
     void RemoveButton(TToolButton* button);
     void ArrangeButtons();
+    // Width of a button holding a caption `textW` wide (and the bar's picture).
+    int CaptionButtonWidth(int textW) const;
     void SetHot(TToolButton* button);
     int EdgeWidth(unsigned side) const;
 

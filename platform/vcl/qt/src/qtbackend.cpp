@@ -148,7 +148,7 @@ protected:
             setPosition(g - moveOffset);
             return;
         }
-        QPoint p = e->position().toPoint();
+        QPoint p = ClientPoint(e->position().toPoint());
         if (form_) Guard([&] { form_->InputMouseMove(p.x(), p.y(), ShiftOf(e->modifiers(), e->buttons())); });
     }
 
@@ -163,14 +163,14 @@ protected:
         }
         TMouseButton b;
         if (!form_ || !ButtonOf(e->button(), b)) return;
-        QPoint p = e->position().toPoint();
+        QPoint p = ClientPoint(e->position().toPoint());
         UINT msg = b == mbLeft ? WM_LBUTTONUP : b == mbRight ? WM_RBUTTONUP : WM_MBUTTONUP;
         Guard([&] { form_->InputMouseButton(msg, b, p.x(), p.y(), ShiftOf(e->modifiers(), e->buttons())); });
     }
 
     void wheelEvent(QWheelEvent* e) override
     {
-        QPoint p = e->position().toPoint();
+        QPoint p = ClientPoint(e->position().toPoint());
         if (form_)
             Guard([&] { form_->InputMouseWheel(p.x(), p.y(), e->angleDelta().y(), ShiftOf(e->modifiers(), e->buttons())); });
     }
@@ -203,7 +203,7 @@ protected:
             if (form_) form_->InputMove(x(), y());
             break;
         case QEvent::Resize:
-            if (form_ && (width() != form_->ClientWidth() || height() != form_->ClientHeight()))
+            if (form_ && (width() != form_->WindowRect().Width() || height() != form_->WindowRect().Height()))
                 Guard([&] { form_->InputResize(width(), height()); });
             break;
         default:
@@ -213,11 +213,17 @@ protected:
     }
 
 private:
+    // Window coordinates to the form's client ones (the form's own frame lies round them).
+    QPoint ClientPoint(QPoint p) const
+    {
+        return form_ ? p - QPoint(form_->FrameInsets().Left, form_->FrameInsets().Top) : p;
+    }
+
     void Button(QMouseEvent* e, bool dbl)
     {
         TMouseButton b;
         if (!form_ || !ButtonOf(e->button(), b)) return;
-        QPoint p = e->position().toPoint();
+        QPoint p = ClientPoint(e->position().toPoint());
         UINT msg = b == mbLeft ? (dbl ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN)
                  : b == mbRight ? (dbl ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN)
                                 : (dbl ? WM_MBUTTONDBLCLK : WM_MBUTTONDOWN);
@@ -278,7 +284,8 @@ public:
         if (Find(form)) return;
         auto* w = new FormWindow(form);
         windows_[&form] = w;
-        w->setGeometry(form.Left(), form.Top(), std::max(1, form.ClientWidth()), std::max(1, form.ClientHeight()));
+        const TRect r = form.WindowRect();
+        w->setGeometry(r.Left, r.Top, std::max(1, r.Width()), std::max(1, r.Height()));
         ApplyFlags(form, *w);
     }
 
@@ -325,9 +332,10 @@ public:
     void ApplyFlags(TCustomForm& form, FormWindow& w)
     {
         Qt::WindowFlags flags = Qt::Window;
-        if (form.BorderStyle() == bsNone) flags |= Qt::FramelessWindowHint;
         if (form.BorderStyle() == bsDialog) flags = Qt::Dialog;
         if (form.BorderStyle() == bsToolWindow || form.BorderStyle() == bsSizeToolWin) flags = Qt::Tool;
+        // Without a caption the form draws its own frame, if any.
+        if (form.BorderStyle() == bsNone || !form.HasCaption()) flags |= Qt::FramelessWindowHint;
         if (form.FormStyle() == fsStayOnTop) flags |= Qt::WindowStaysOnTopHint;
         bool wasVisible = w.isVisible();
         if (w.flags() != flags) {
@@ -404,6 +412,18 @@ public:
         // No window manager to ask: follow the mouse ourselves until release.
         w->moving = true;
         w->moveOffset = QCursor::pos() - w->position();
+    }
+
+    void StartSystemResize(TCustomForm& form, unsigned edges) override
+    {
+        FormWindow* w = Find(form);
+        if (!w) return;
+        Qt::Edges e;
+        if (edges & akLeft) e |= Qt::LeftEdge;
+        if (edges & akTop) e |= Qt::TopEdge;
+        if (edges & akRight) e |= Qt::RightEdge;
+        if (edges & akBottom) e |= Qt::BottomEdge;
+        w->startSystemResize(e); // without a window manager the edge stays put
     }
 
     void SetCursorShape(TCustomForm& form, TCursor cursor) override

@@ -35,8 +35,12 @@ constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_APP = 0x8000;
 
 // WM_SYSCOMMAND codes (the low four bits of WPARAM are the system's own).
-constexpr WPARAM SC_CLOSE = 0xF060;
+constexpr WPARAM SC_SIZE = 0xF000;
+constexpr WPARAM SC_MOVE = 0xF010;
 constexpr WPARAM SC_MINIMIZE = 0xF020;
+constexpr WPARAM SC_MAXIMIZE = 0xF030;
+constexpr WPARAM SC_CLOSE = 0xF060;
+constexpr WPARAM SC_RESTORE = 0xF120;
 constexpr WPARAM SC_SCREENSAVE = 0xF140;
 constexpr WPARAM SC_MONITORPOWER = 0xF170;
 
