@@ -21,20 +21,7 @@
 #include "win32/progfolders.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <set>
 
-namespace {
-
-// A path as the file system resolves it, so that two spellings of one file compare equal.
-std::string Resolved(const std::string& path)
-{
-    std::error_code ec;
-    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
-    return ec ? std::filesystem::path(path).lexically_normal().string() : resolved.string();
-}
-
-} // namespace
 
 TQV_Video_DVD_Convert_Process_Form::TQV_Video_DVD_Convert_Process_Form(TComponent* AOwner)
     : TRunProcessForm(AOwner, runlayout::kConvert, kConvertProcessWindowName, "Convert Process",
@@ -92,14 +79,11 @@ void TQV_Video_DVD_Convert_Process_Form::SetAuthorOnly(int menuLanguageIndex)
 void TQV_Video_DVD_Convert_Process_Form::ShowConvertProcess() { ShowModal(); }
 
 // --- Start ------------------------------------------------------------------------------------
-std::string TQV_Video_DVD_Convert_Process_Form::OverwrittenSource() const
+bool TQV_Video_DVD_Convert_Process_Form::SourcesUntouched()
 {
     // What the run writes or deletes in the working folder, against what it reads.
-    std::set<std::string> written;
-    std::vector<std::string> sources;
-    if (AuthorOnly()) {
-        written = {Resolved(s_WorkFolderPath + "Title.vob"), Resolved(s_WorkFolderPath + "TitleSub.vob")};
-    }
+    std::vector<std::string> written, sources;
+    if (AuthorOnly()) written = {s_WorkFolderPath + "Title.vob", s_WorkFolderPath + "TitleSub.vob"};
     for (std::int64_t i = 0; i < MyMovieImage.Length(); ++i) {
         const TQV_MovieImage* clip = MyMovieImage[i];
         if (!clip) continue;
@@ -109,13 +93,11 @@ std::string TQV_Video_DVD_Convert_Process_Form::OverwrittenSource() const
             continue;
         }
         const std::string base = s_WorkFolderPath + StripFileExt(clip->OutputName);
-        written.insert(Resolved(pipeline::AudioOutputPath(base, OutputType)));
-        written.insert(Resolved(pipeline::VideoOutputPath(base, OutputType)));
-        written.insert(Resolved(base + (OutputType <= 1 ? ".vob" : ".mpg")));
+        written.push_back(pipeline::AudioOutputPath(base, OutputType));
+        written.push_back(pipeline::VideoOutputPath(base, OutputType));
+        written.push_back(base + (OutputType <= 1 ? ".vob" : ".mpg"));
     }
-    for (const std::string& source : sources)
-        if (written.count(Resolved(source))) return source;
-    return "";
+    return SourcesStayUntouched(written, sources);
 }
 
 void TQV_Video_DVD_Convert_Process_Form::kivImageButton_StartClick(TObject*)
@@ -144,12 +126,7 @@ void TQV_Video_DVD_Convert_Process_Form::kivImageButton_StartClick(TObject*)
     AssignClipOutputNames("VOB", OutputType);
     // The user's files are only read: a working folder where the run would
     // write over one of them is refused before anything is written.
-    if (const std::string source = OverwrittenSource(); !source.empty()) {
-        MessageDlg("The working folder holds a file of the clips that this run would write over:\n" + source +
-                       "\nPlease choose another working folder.",
-                   mtError, MsgButtons({mbOK}));
-        return;
-    }
+    if (!SourcesUntouched()) return;
 
     BeginRun();
     AuthorRun.EncodeStage = true;

@@ -1,6 +1,7 @@
 #include "pipeline/qv_videodvddiscbuilderform.h"
 
 #include "pipeline/discvolumename.h"
+#include "pipeline/encodeparams.h"
 #include "pipeline/handlemoviethread.h"
 #include "pipeline/titlestill.h"
 
@@ -195,6 +196,7 @@ void TQV_Video_DVD_Disc_Builder_Form::kivImageButton_StartClick(TObject*)
     SavedVolumeName = volume;
     kivEdit_VolumeName->SetText(FreeVolumeName(folder, volume));
     AssignClipOutputNames(kivEdit_VolumeName->Text(), OutputType);
+    if (!SourcesUntouched()) return;
     if (!ForceDirectories(ProgramFolder() + "RES/")) {
         MessageDlg("Can not create RES folder.", mtError, MsgButtons({mbOK}));
         return;
@@ -221,6 +223,27 @@ void TQV_Video_DVD_Disc_Builder_Form::kivImageButton_StartClick(TObject*)
         for (pipeline::EncodeClipInfo& clip : clips) clip.AspectIndex = clips.front().AspectIndex;
     }
     StartClipStage(std::move(clips), pal, engineItem);
+}
+
+bool TQV_Video_DVD_Disc_Builder_Form::SourcesUntouched()
+{
+    // Every file the run writes or deletes in the working folder, against the clips it reads.
+    std::vector<std::string> written, sources;
+    for (std::int64_t i = 0; i < MyMovieImage.Length(); ++i) {
+        const TQV_MovieImage* clip = MyMovieImage[i];
+        if (!clip) continue;
+        sources.push_back(clip->SourcePath);
+        const std::string base = s_WorkFolderPath + StripFileExt(clip->OutputName);
+        written.push_back(pipeline::AudioOutputPath(base, OutputType));
+        written.push_back(pipeline::VideoOutputPath(base, OutputType));
+        written.push_back(base + (OutputType <= 1 ? ".vob" : ".mpg"));
+        written.push_back(base + "subtitle.vob");
+        written.push_back(s_WorkFolderPath + "Chapter_" + IntToStr(i) + ".vob");
+        written.push_back(s_WorkFolderPath + "ChapterSub_" + IntToStr(i) + ".vob");
+    }
+    written.push_back(s_WorkFolderPath + "Title.vob");
+    written.push_back(s_WorkFolderPath + "TitleSub.vob");
+    return SourcesStayUntouched(written, sources);
 }
 
 // --- the clip stage --------------------------------------------------------------------------

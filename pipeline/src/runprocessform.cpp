@@ -26,6 +26,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <set>
 #include <utility>
 
 using pipeline::ClipEncodeSequence;
@@ -70,6 +72,14 @@ TkivProgressBar* NewBar(TWinControl* parent, const char* name, const mainlayout:
     bar->SetPosition(0);
     bar->SetParent(parent);
     return bar;
+}
+
+// A path as the file system resolves it, so that two spellings of one file compare equal.
+std::string Resolved(const std::string& path)
+{
+    std::error_code ec;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
+    return ec ? std::filesystem::path(path).lexically_normal().string() : resolved.string();
 }
 
 // The volume a folder lies on, for its free space: the folder need not exist yet.
@@ -221,6 +231,21 @@ std::string TRunProcessForm::MissingFolderText() const { return "Please set the 
 std::string TRunProcessForm::FolderText() const
 {
     return IncludeTrailingPathDelimiter(kivEdit_WorkingFolder->Text());
+}
+
+bool TRunProcessForm::SourcesStayUntouched(const std::vector<std::string>& written,
+                                           const std::vector<std::string>& sources)
+{
+    std::set<std::string> resolved;
+    for (const std::string& path : written) resolved.insert(Resolved(path));
+    for (const std::string& source : sources) {
+        if (!resolved.count(Resolved(source))) continue;
+        MessageDlg("The working folder holds a file of the clips that this run would write over:\n" + source +
+                       "\nPlease choose another working folder.",
+                   mtError, MsgButtons({mbOK}));
+        return false;
+    }
+    return true;
 }
 
 double TRunProcessForm::ClipsTotalSeconds()

@@ -7,6 +7,7 @@
 #include "pipeline/discvolumename.h"
 #include "pipeline/pipelinewindows.h"
 #include "testmedia.h"
+#include "shell/qv_videodvdsetupsourceclipsform.h"
 #include "shell/startup.h"
 #include "skin/kivbutton.h"
 #include "skin/kivgroupbox.h"
@@ -245,6 +246,101 @@ TEST_F(BuilderTest, ChaptersLeadToTheChapterStageAndWithoutItTheRunEnds)
     EXPECT_FALSE(stage.Called("write"));
 }
 
+TEST_F(BuilderTest, UsersFilesInTheWorkingFolderAreNeverWrittenOver)
+{
+    // The build's second title would be DVD_DISC_2.vob, and is deleted once authored.
+    FakeEncoder encoder;
+    builder->SetEncoderLibrary(encoder);
+    ForceDirectories(work_);
+    AddClip(media_ + "a.avi", 2);
+    const std::string clipInWork = work_ + "DVD_DISC_2.vob";
+    std::ofstream(clipInWork) << "the user's film";
+    AddClip(clipInWork, 2);
+    ReadyBuilder(1);
+    StartBuilder();
+    ASSERT_EQ(BoxTexts().size(), 2u);   // the disc question, then the refusal
+    EXPECT_NE(BoxTexts()[1].find(clipInWork), std::string::npos);
+    EXPECT_FALSE(builder->RunActive());
+    EXPECT_TRUE(encoder.calls.empty());
+    EXPECT_EQ(ReadBytes(clipInWork), "the user's film");
+}
+
+// The builder with its subtitle stage recorded: the stage starts when asked
+// to, and 1237 ends it.
+class SubtitleProbe final : public TQV_Video_DVD_Disc_Builder_Form {
+public:
+    using TQV_Video_DVD_Disc_Builder_Form::TQV_Video_DVD_Disc_Builder_Form;
+    std::vector<int> started;
+    int cancelled = 0;
+
+protected:
+    bool StartSubtitleStage(int clipIndex) override
+    {
+        started.push_back(clipIndex);
+        return true;
+    }
+    void CancelSubtitleStage() override { ++cancelled; }
+};
+
+TEST_F(BuilderTest, OnlyDvdClipsGetTheirSubtitleStageAndStopEndsIt)
+{
+    FakeEncoder encoder;
+    encoder.writeOutputs = true;   // streams no multiplexer takes: each clip's multiplex fails at once
+    SubtitleProbe probe(nullptr);
+    probe.SetEncoderLibrary(encoder);
+    probe.SetBurnStage(std::make_unique<RecordingBurnStage>());
+    AddClip(media_ + "a.avi", 1)->SubtitleFile = media_ + "a.srt";
+    AddClip(media_ + "b.avi", 1);
+
+    ASSERT_TRUE(probe.InitDiscBuilder(2));
+    probe.kivEdit_WorkingFolder->SetText(work_);
+    probe.kivImageButton_StartClick(nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return !probe.RunActive(); }, 60));
+    EXPECT_TRUE(probe.started.empty());   // an SVCD clip goes on without its subtitle
+
+    ASSERT_TRUE(probe.InitDiscBuilder(1));
+    probe.BuildWithoutMenu(0);
+    probe.kivEdit_WorkingFolder->SetText(work_);
+    probe.kivImageButton_StartClick(nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return !probe.started.empty(); }, 60));
+    EXPECT_EQ(probe.started, (std::vector<int>{0}));
+    EXPECT_EQ(probe.Encode().CurrentClipIndex, 0);   // the next clip waits for the subtitle
+    PostMessage(probe.Handle(), MSG_SPUMUX_DONE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return probe.Encode().CurrentClipIndex == 1; }, 60));
+    // Clip b has no subtitle: the run goes on to its end (its titles were never multiplexed).
+    ASSERT_TRUE(PumpUntil([&] { return !probe.RunActive(); }, 60));
+    EXPECT_EQ(probe.started, (std::vector<int>{0}));
+
+    // Stop while a subtitle job runs lets it go.
+    const int before = probe.cancelled;
+    probe.kivImageButton_StartClick(nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return probe.started.size() == 2; }, 60));
+    probe.kivImageButton_StopClick(nullptr);
+    EXPECT_FALSE(probe.RunActive());
+    EXPECT_GT(probe.cancelled, before);
+    const int ended = probe.Memo1->Lines()->Count();
+    PostMessage(probe.Handle(), MSG_SPUMUX_DONE, 0, 0);
+    Wait(1000);
+    EXPECT_EQ(probe.Memo1->Lines()->Count(), ended);
+    EXPECT_EQ(probe.Encode().CurrentClipIndex, 0);
+}
+
+TEST_F(BuilderTest, WriterMessagesReachTheBurnStage)
+{
+    RecordingBurnStage& stage = Record();
+    ReadyBuilder(1);
+    for (UINT message : {MSG_WRITER_MEDIA, MSG_WRITER_STATUS, MSG_WRITER_CLOSING, MSG_WRITER_PROGRESS})
+        PostMessage(builder->Handle(), message, 17, 0);
+    Wait(500);
+    EXPECT_TRUE(stage.Called("message 1137"));
+    EXPECT_TRUE(stage.Called("message 1140"));
+    EXPECT_TRUE(stage.Called("message 1141"));
+    EXPECT_TRUE(stage.Called("message 1152"));
+    builder->kivComboBox_Drive->SetItemIndex(0);
+    builder->kivComboBox_DriveChange(nullptr);
+    EXPECT_TRUE(stage.Called("drive 0"));
+}
+
 TEST_F(BuilderTest, TheClipsWindowOpensTheBuilderForARunWithoutMenu)
 {
     RegisterPipelineWindows();
@@ -257,6 +353,28 @@ TEST_F(BuilderTest, TheClipsWindowOpensTheBuilderForARunWithoutMenu)
 
     builder->kivImageButton_MinClick(nullptr);
     EXPECT_TRUE(app->Minimized());
+
+    // Next of the clips window (a DVD without menu) shows the builder ready for the run.
+    app->CreateForm(QV_Video_DVD_Setup_Source_Clips_Form);
+    TQV_Video_DVD_Setup_Source_Clips_Form& clips = *QV_Video_DVD_Setup_Source_Clips_Form;
+    ASSERT_TRUE(clips.PrepareClipsForm(0, 1));
+    clips.kivCheckBox1->SetChecked(false);
+    clips.kivCheckBox1Click(nullptr);
+    bool reached = false;
+    headless->OnNextModal([&](TCustomForm&) {
+        headless->OnNextModal([&](TCustomForm& shown) {
+            reached = &shown == builder;
+            EXPECT_EQ(builder->OutputType, 1);
+            EXPECT_FALSE(builder->WithMenu());
+            EXPECT_EQ(builder->kivEdit_VolumeName->Text(), "DVD_DISC");
+            headless->ClickControl(*builder->kivImageButton1);
+        });
+        headless->ClickControl(*clips.kivImageButton_Burn);
+        clips.kivImageButton_ExitClick(nullptr);
+    });
+    clips.ShowClipsWizard();
+    EXPECT_TRUE(reached);
+    QV_Video_DVD_Setup_Source_Clips_Form = nullptr;
 }
 
 } // namespace

@@ -39,6 +39,6 @@ private:
     bool ComposeTitleStill();
     // After the title still: the title menu's control file and the author job.
     void MakeMenuAndAuthor();
-    // A file of the user's that the run would write over or delete, "" when none.
-    std::string OverwrittenSource() const;
+    // False (after its box) when the run would write over or delete a file of the user's.
+    bool SourcesUntouched();
 };

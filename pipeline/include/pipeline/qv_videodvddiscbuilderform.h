@@ -93,6 +93,8 @@ protected:
 private:
     // The volume name of the edit as one folder name of the working folder, not yet taken there.
     void ShowFreeVolumeName();
+    // False (after its box) when the run would write over or delete a file of the user's.
+    bool SourcesUntouched();
     // The title still (and chapter stills), then 1235 (1, 6).
     void TitleStage();
     // 1235 (1, 6): the chapter pages multiplexed, then the author job.

@@ -158,6 +158,10 @@ protected:
     virtual bool ConfirmClose();
     // The working folder of the run (the folder box, with its separator).
     std::string FolderText() const;
+    // The user's files are only read: when a file the run writes or deletes
+    // (`written`) is one of `sources` (however spelt), the box says which and
+    // the answer is false; the run must not start.
+    bool SourcesStayUntouched(const std::vector<std::string>& written, const std::vector<std::string>& sources);
     void ResetDisplay();
 
     const runlayout::Layout& layout_;
