@@ -397,6 +397,11 @@ bool TQV_Video_DVD_Disc_Builder_Form::MuxChapterPages() { return false; }
 void TQV_Video_DVD_Disc_Builder_Form::TimerTimer(TObject* Sender)
 {
     if (burnStage_->TimerTick(*this)) return;   // a CD is written: its bar is all this tick shows
+    if (!Converting) {
+        // The burn stage: the time goes on, the bars are the stage's.
+        SetUsedTime(++Encode().TickCount / 2);
+        return;
+    }
     TRunProcessForm::TimerTimer(Sender);
     if (const int percent = SubtitlePercent(); percent >= 0) kivProgressBar2->SetPosition(std::clamp(percent, 0, 100));
     const HandleMovieThread* worker = handleMovieThread;
@@ -420,17 +425,18 @@ void TQV_Video_DVD_Disc_Builder_Form::kivImageButton_StopClick(TObject*)
 
 bool TQV_Video_DVD_Disc_Builder_Form::ConfirmClose()
 {
-    if (!RunActive()) return true;
-    if (MessageDlg("Sure to close?", mtWarning, MsgButtons({mbYes, mbNo})) != mrYes) return false;
-    if (!RunActive()) return true;
-    if (Converting) {
-        Encode().Stop();
-        ReleaseHandleMovieThread(true);
-    } else {
-        burnStage_->AbortWrite(*this);
+    if (RunActive() && MessageDlg("Sure to close?", mtWarning, MsgButtons({mbYes, mbNo})) != mrYes) return false;
+    if (RunActive()) {
+        if (Converting) {
+            Encode().Stop();
+            ReleaseHandleMovieThread(true);
+        } else {
+            burnStage_->AbortWrite(*this);
+        }
     }
+    // A tray the burn left open goes back in with the window.
     burnStage_->CloseTray(*this);
-    FinishRun(false);
+    if (RunActive()) FinishRun(false);
     return true;
 }
 

@@ -194,6 +194,7 @@ TEST_F(BuilderTest, IdleWindowIgnoresLateMessagesAndClosesWithoutAQuestion)
     EXPECT_TRUE(headless->MessageBoxes().empty());
     EXPECT_TRUE(FilesIn(program_ + "RES").empty());
     EXPECT_TRUE(DirectoryExists(program_ + "RES/keep"));
+    EXPECT_EQ(BuilderLog(), log);   // an idle window's log stays as it was
 }
 
 TEST_F(BuilderTest, EveryDvdClipIsEncodedAtTheFirstClipsShape)

@@ -300,6 +300,11 @@ TEST_F(BuilderRunTest, WhileBurningStopOnlySaysSoAndCloseAbortsTheWrite)
     ASSERT_TRUE(PumpUntil([&] { return stage.Called("write"); }, 120));
     ASSERT_TRUE(builder->RunActive());
     EXPECT_FALSE(builder->Converting);
+    // The time goes on while the disc is written; the converting bar is done with.
+    const int ticks = builder->Encode().TickCount;
+    Wait(1500);
+    EXPECT_GT(builder->Encode().TickCount, ticks);
+    EXPECT_EQ(builder->kivProgressBar1->Position(), 0);
     headless->ClickControl(*builder->kivImageButton_Stop);
     EXPECT_EQ(BoxTexts().back(), "Can not stop burning process!");
     EXPECT_TRUE(builder->RunActive());

@@ -12,10 +12,24 @@
 #include "shell/burnpubfunction.h"   // the writer messages
 #include "win32/messages.h"
 
+#include <array>
 #include <memory>
 #include <string>
 
 class TQV_Video_DVD_Disc_Builder_Form;
+
+// The speed labels the stage lists: DVD writers', and CD writers' by their
+// multiple of 176 kB/s.
+struct CdSpeedLabel {
+    int multiplier;
+    const char* label;
+};
+inline constexpr std::array<const char*, 10> kDvdSpeedLabels = {
+    "DVD-1 X", "DVD-2 X", "DVD-2.4 X", "DVD-3 X", "DVD-4 X", "DVD-5 X", "DVD-6 X", "DVD-8 X", "DVD-12 X", "DVD-16 X"};
+inline constexpr std::array<CdSpeedLabel, 8> kCdSpeedLabels = {{
+    {1, "CD-1 X"}, {2, "CD-2 X"}, {4, "CD-4 X"}, {8, "CD-8 X"},
+    {16, "CD-16 X"}, {32, "CD-32 X"}, {48, "CD-48 X"}, {52, "CD-52 X"},
+}};
 
 class DiscBurnStage {
 public:
