@@ -227,5 +227,6 @@ void TQV_Video_DVD_Convert_Process_Form::OnAuthorDone(LPARAM result)
         FinishRun(false);
         return;
     }
+    kivProgressBar->SetPosition(100);   // the whole run is done, as after a conversion
     FinishRun(true);
 }

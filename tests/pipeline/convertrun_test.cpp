@@ -249,6 +249,7 @@ TEST_F(AuthorOnlyTest, FinishedVobsBecomeADvdFolderWithATitleMenu)
     for (std::size_t i = 0; i < sources_.size(); ++i) EXPECT_EQ(ReadBytes(sources_[i]), original_[i]) << sources_[i];
     EXPECT_EQ(FilesIn(root_ + "/My VOBs"), (Lines{"First.vob", "Second.vob"}));
     EXPECT_TRUE(FilesIn(program_ + "RES").empty());
+    EXPECT_EQ(form->kivProgressBar->Position(), 100);
     EXPECT_EQ(form->kivProgressBar1->Position(), 100);
     EXPECT_EQ(form->Label_CurrentFame->Caption(), "00:00:04");
     EXPECT_TRUE(headless->MessageBoxes().empty());

@@ -12,6 +12,8 @@ add_dependencies(pipeline_convert_tests audio video regsvr32 Tormux dvdauthor_li
 # The convert window in a real window, for screenshots.
 if(TARGET vcl_qt)
   add_executable(convertdemo ${CMAKE_CURRENT_LIST_DIR}/convertdemo.cpp)
-  target_link_libraries(convertdemo PRIVATE pipeline testkit vcl_qt)
+  target_link_libraries(convertdemo PRIVATE pipeline outside_testmedia testkit vcl_qt GTest::gtest)
+  target_include_directories(convertdemo PRIVATE
+    ${CMAKE_SOURCE_DIR}/outside/mux/include ${CMAKE_SOURCE_DIR}/outside/author/include)
   add_dependencies(convertdemo audio video regsvr32 Tormux dvdauthor_lib program_pictures)
 endif()
