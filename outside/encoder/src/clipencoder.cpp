@@ -56,7 +56,7 @@ struct ClipEncoder::State {
                 return;
             }
             if (t < -1e-6) return;   // before the range the source could not seek to
-            video->Take(graph.Picture(), sample.data, t);
+            video->Take(graph.Picture(), sample, t);
             lastVideo = std::min(span, std::max(lastVideo, sample.stop - skip));
             Report();
         } catch (const std::exception& e) {

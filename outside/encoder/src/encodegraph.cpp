@@ -110,6 +110,7 @@ public:
         if (!sink || FAILED(sample->GetPointer(&data)) || !data) return S_OK;
         if (!SampleTimes(sample, &picture.start, &picture.stop)) return S_OK;
         picture.data = data;
+        picture.sample = sample;
         picture.bytes = static_cast<std::size_t>(std::max<LONG>(0, sample->GetActualDataLength()));
         // A short sample would be read past its end.
         if (picture.bytes < static_cast<std::size_t>(shape.stride) * shape.height) return S_OK;
@@ -150,6 +151,14 @@ public:
 };
 
 } // namespace
+
+std::shared_ptr<const std::uint8_t> PictureSample::Hold() const
+{
+    if (!sample || !data) return {};
+    IMediaSample* held = sample;
+    held->AddRef();
+    return std::shared_ptr<const std::uint8_t>(data, [held](const std::uint8_t*) { held->Release(); });
+}
 
 // The callbacks come first: the sinks call them until they are released below.
 struct EncodeGraph::State {

@@ -11,6 +11,7 @@
 #include <string>
 
 struct IBaseFilter;
+struct IMediaSample;
 
 namespace kvrencoder {
 
@@ -20,6 +21,12 @@ struct PictureSample {
     std::size_t bytes = 0;
     double start = 0;   // seconds from the segment start
     double stop = 0;
+    IMediaSample* sample = nullptr;   // the source's buffer holding `data`, when there is one
+
+    // `data` kept valid past the call: the source's buffer stays lent until the
+    // last owner lets go (the source waits for a free one meanwhile). Empty
+    // when the picture has no buffer to hold.
+    std::shared_ptr<const std::uint8_t> Hold() const;
 };
 
 // Interleaved 16-bit samples as the audio sink hands them over.

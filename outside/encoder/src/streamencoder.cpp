@@ -6,6 +6,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/audio_fifo.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/cpu.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
@@ -42,6 +43,9 @@ struct SwrFree {
 struct FifoFree {
     void operator()(AVAudioFifo* f) const { av_audio_fifo_free(f); }
 };
+struct PoolFree {
+    void operator()(AVBufferPool* p) const { av_buffer_pool_uninit(&p); }
+};
 struct FileClose {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -49,6 +53,7 @@ using CodecPtr = std::unique_ptr<AVCodecContext, CodecFree>;
 using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
 using ScalerPtr = std::unique_ptr<SwsContext, SwsFree>;
+using PoolPtr = std::unique_ptr<AVBufferPool, PoolFree>;
 
 void Check(int rc, const char* what)
 {
@@ -109,18 +114,19 @@ void Drain(AVCodecContext* encoder, AVPacket* packet, const AVFrame* frame, Stre
 }
 
 constexpr std::size_t kQueuedPictures = 6;
+constexpr int kSliceThreads = 4;
 
 } // namespace
 
 // ---------------------------------------------------------------------------
 
-// What the decoding side hands on: a copy of a decoded picture to be scaled,
-// or the picture already in the frame's format, or neither (the last one
-// again); shown `count` times from output picture `pts` on.
+// What the decoding side hands on: a decoded picture, as a copy or as the
+// source's own buffer held until it is placed, or neither (the last one again);
+// shown `count` times from output picture `pts` on.
 struct PictureWork {
     std::vector<std::uint8_t> bytes;
+    std::shared_ptr<const std::uint8_t> held;
     PictureShape shape;
-    FramePtr placed;
     std::int64_t pts = 0;
     std::int64_t count = 0;
     bool end = false;
@@ -134,8 +140,8 @@ struct FrameWork {
     bool end = false;
 };
 
-// Three stages run at once: the graph's streaming thread copies each picture,
-// the scaling thread letter-boxes it, the encoding thread encodes.
+// Three stages run at once: the graph's streaming thread copies or holds each
+// picture, the scaling thread letter-boxes it, the encoding thread encodes.
 struct VideoEncoder::State {
     AVRational rate{25, 1};
     int width = 0, height = 0;
@@ -156,12 +162,17 @@ struct VideoEncoder::State {
     bool done = false;             // the file is complete
     std::thread scaling, encoding;
 
-    // Streaming thread.
-    ScalerPtr pairing;
     // Scaling thread.
     ScalerPtr scaler;
     // Encoding thread.
     FramePtr last;                 // the picture shown now, repeated to fill the rate
+
+    // Pictures come in buffers that go back to the pool once the encoder has
+    // let go of them, laid out in them as FFmpeg lays out a picture of its
+    // own: memory in use already takes a picture for far less than fresh pages.
+    PoolPtr pool;
+    std::ptrdiff_t planeOffset[3] = {};
+    int planeStride[3] = {};
 
     FramePtr NewPicture(bool black) const
     {
@@ -169,9 +180,18 @@ struct VideoEncoder::State {
         picture->format = AV_PIX_FMT_YUV420P;
         picture->width = width;
         picture->height = height;
-        // Rows padded to 64 bytes, as the MPEG encoder pads those of its own
-        // pictures: it takes a picture whose rows match as it is, without a copy.
-        Check(av_frame_get_buffer(picture.get(), 64), "picture");
+        if (pool) {
+            picture->buf[0] = av_buffer_pool_get(pool.get());
+            if (!picture->buf[0]) throw EncodeFailure("out of memory");
+            for (int p = 0; p < 3; ++p) {
+                picture->data[p] = picture->buf[0]->data + planeOffset[p];
+                picture->linesize[p] = planeStride[p];
+            }
+        } else {
+            // Rows padded to 64 bytes, as the MPEG encoder pads those of its own
+            // pictures: it takes a picture whose rows match as it is, without a copy.
+            Check(av_frame_get_buffer(picture.get(), 64), "picture");
+        }
         if (black)
             for (int p = 0; p < 3; ++p)
                 std::memset(picture->data[p], p ? 128 : 16,
@@ -179,23 +199,36 @@ struct VideoEncoder::State {
         return picture;
     }
 
+    // The pool, with the layout of a picture FFmpeg allocates; none when that
+    // picture's planes are not in one buffer (each is then allocated alone).
+    void MakePool()
+    {
+        FramePtr sample = NewPicture(false);
+        if (!sample->buf[0] || sample->buf[1]) return;
+        for (int p = 0; p < 3; ++p) {
+            planeOffset[p] = sample->data[p] - sample->buf[0]->data;
+            planeStride[p] = sample->linesize[p];
+        }
+        pool.reset(av_buffer_pool_init(sample->buf[0]->size, nullptr));
+    }
+
     // Pictures that need no scaling: YUY2 already at the size inside the bars
-    // only has its chroma rows paired, which the streaming thread does in one
-    // pass for less than the copy the scaling thread would need.
+    // only has its chroma rows paired, which reads no further than the picture,
+    // so the scaling thread can do it straight from the source's buffer.
     bool Unscaled(const PictureShape& shape) const
     {
         return shape.layout == PictureLayout::Yuy2 && shape.width == innerWidth && shape.height == innerHeight;
     }
 
     // The decoded picture at the frame's size, inside its bars.
-    FramePtr Place(ScalerPtr& context, const PictureShape& shape, const std::uint8_t* data)
+    FramePtr Place(const PictureShape& shape, const std::uint8_t* data)
     {
         FramePtr picture = NewPicture(bars);
         const bool rgb = shape.layout == PictureLayout::Rgb24;
-        context.reset(sws_getCachedContext(context.release(), shape.width, shape.height,
-                                           rgb ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_YUYV422, innerWidth, innerHeight,
-                                           AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
-        if (!context) throw EncodeFailure("cannot scale the picture");
+        scaler.reset(sws_getCachedContext(scaler.release(), shape.width, shape.height,
+                                          rgb ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_YUYV422, innerWidth, innerHeight,
+                                          AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
+        if (!scaler) throw EncodeFailure("cannot scale the picture");
         // Bottom-up rows are read from the last one with a negative stride.
         const std::uint8_t* in[4] = {rgb ? data + static_cast<std::size_t>(shape.height - 1) * shape.stride : data};
         const int inStride[4] = {rgb ? -shape.stride : shape.stride};
@@ -203,7 +236,7 @@ struct VideoEncoder::State {
                                 picture->data[1] + top / 2 * picture->linesize[1] + left / 2,
                                 picture->data[2] + top / 2 * picture->linesize[2] + left / 2, nullptr};
         const int dstStride[4] = {picture->linesize[0], picture->linesize[1], picture->linesize[2], 0};
-        sws_scale(context.get(), in, inStride, 0, shape.height, dst, dstStride);
+        sws_scale(scaler.get(), in, inStride, 0, shape.height, dst, dstStride);
         return picture;
     }
 
@@ -225,10 +258,11 @@ struct VideoEncoder::State {
                 frame.pts = work->pts;
                 frame.count = work->count;
                 frame.end = work->end;
-                if (work->placed) {
-                    frame.picture = std::move(work->placed);
+                if (work->held) {
+                    frame.picture = Place(work->shape, work->held.get());
+                    work->held.reset();   // the source may fill the buffer again
                 } else if (!work->bytes.empty()) {
-                    frame.picture = Place(scaler, work->shape, work->bytes.data());
+                    frame.picture = Place(work->shape, work->bytes.data());
                     std::lock_guard lock(mutex);
                     if (spare.size() < kQueuedPictures) spare.push_back(std::move(work->bytes));
                 }
@@ -319,7 +353,10 @@ VideoEncoder::VideoEncoder(const ClipJob& job) : state_(std::make_unique<State>(
     e->bit_rate = job.videoBitRate;
     e->gop_size = job.ntsc ? 18 : 15;
     e->max_b_frames = 0;   // I and P pictures, as the common DVD encoders make them
-    e->thread_count = 0;   // one slice thread per core
+    // A few slice threads keep the encoder ahead of decoding, which runs on
+    // cores of its own; one per core would cost more in waking each other for
+    // every picture than they save.
+    e->thread_count = std::min(kSliceThreads, av_cpu_count());
     // Rate ceilings and decoder buffers of the three disc kinds.
     if (job.mpegVersion == 1) {   // VCD: constant rate
         e->rc_min_rate = e->rc_max_rate = job.videoBitRate;
@@ -344,6 +381,7 @@ VideoEncoder::VideoEncoder(const ClipJob& job) : state_(std::make_unique<State>(
     s.left = std::clamp(job.marginLeft & ~1, 0, job.width - s.innerWidth);
     s.top = std::clamp(job.marginTop & ~1, 0, job.height - s.innerHeight);
     s.bars = s.innerWidth != job.width || s.innerHeight != job.height;
+    s.MakePool();
     s.scaling = std::thread([&s] {
         pthread_setname_np(pthread_self(), "kvr-scale");   // for profilers
         s.Scale();
@@ -356,16 +394,16 @@ VideoEncoder::VideoEncoder(const ClipJob& job) : state_(std::make_unique<State>(
 
 VideoEncoder::~VideoEncoder() { state_->Stop(); }
 
-void VideoEncoder::Take(const PictureShape& shape, const std::uint8_t* data, double seconds)
+void VideoEncoder::Take(const PictureShape& shape, const PictureSample& picture, double seconds)
 {
     State& s = *state_;
     const std::int64_t target = std::llround(seconds * av_q2d(s.rate));
     if (s.havePicture && target < s.next) return;   // the output is ahead: this picture is dropped
     PictureWork work;
     work.shape = shape;
-    if (s.Unscaled(shape)) {
-        work.placed = s.Place(s.pairing, shape, data);
-    } else {
+    if (s.Unscaled(shape)) work.held = picture.Hold();
+    if (!work.held) {
+        const std::uint8_t* data = picture.data;
         work.bytes = s.Buffer();
         const std::size_t size = static_cast<std::size_t>(shape.stride) * shape.height;
         work.bytes.reserve(size + AV_INPUT_BUFFER_PADDING_SIZE);

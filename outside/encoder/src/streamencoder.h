@@ -17,7 +17,7 @@ struct EncodeFailure : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The caller's thread only copies each picture; a scaling thread and an
+// The caller's thread only copies or holds each picture; a scaling thread and an
 // encoding thread of the encoder's own do the rest, so decoding, scaling and
 // encoding overlap.
 class VideoEncoder {
@@ -27,8 +27,9 @@ public:
     VideoEncoder(const VideoEncoder&) = delete;
     VideoEncoder& operator=(const VideoEncoder&) = delete;
 
-    // One picture shown from `seconds` into the clip: repeated or dropped to the output rate.
-    void Take(const PictureShape& shape, const std::uint8_t* data, double seconds);
+    // One picture shown from `seconds` into the clip: repeated or dropped to the
+    // output rate. The picture is copied, or its buffer held, before the call returns.
+    void Take(const PictureShape& shape, const PictureSample& picture, double seconds);
     // Holds the last picture on towards `seconds`, at most `maxFrames` pictures
     // a call, so a caller can report progress and stop between the calls.
     // Called on the thread that took the pictures, or after it has finished.

@@ -211,7 +211,7 @@ TEST(EncodeGraph, ASourceWithoutYuy2IsEncodedFromRgb24InItsOwnOrientation)
     std::unique_ptr<VideoEncoder> video;
     EncodeGraph graph;
     GraphSinks sinks;
-    sinks.picture = [&](const PictureSample& s) { video->Take(graph.Picture(), s.data, s.start); };
+    sinks.picture = [&](const PictureSample& s) { video->Take(graph.Picture(), s, s.start); };
     std::string why;
     ASSERT_TRUE(graph.Build(source.Get(), 48000, std::move(sinks), &why)) << why;
     EXPECT_EQ(graph.Picture().layout, PictureLayout::Rgb24);
