@@ -1,5 +1,6 @@
 // Keldara's program: the Qt backend shows the windows (KELDARA_BACKEND=headless
 // or --headless runs without a screen), then the start-up takes over.
+#include "menu/menuwindows.h"
 #include "pipeline/pipelinewindows.h"
 #include "shell/startup.h"
 
@@ -19,5 +20,6 @@ int main(int argc, char** argv)
         return 1;
     }
     RegisterPipelineWindows();
+    RegisterMenuWindows();
     return RunStartup(app);
 }

@@ -34,6 +34,7 @@ public:
     TFakeRunWindows(TComponent* owner, const char* name) : TForm(owner) { SetName(name); }
     bool InitDiscBuilder(int outputType) override { return Note("builder init " + std::to_string(outputType), initOk); }
     void BuildWithoutMenu(int languageIndex) override { Note("builder no menu " + std::to_string(languageIndex)); }
+    void BuildWithMenu(int languageIndex) override { Note("builder menu " + std::to_string(languageIndex)); }
     void ShowDiscBuilder() override { Shown("builder show"); }
     bool InitConvertProcess(bool withMenu, int outputType) override
     {

@@ -76,6 +76,8 @@ protected:
         QV_Video_DVD_Clip_Property_Form = nullptr;
         QV_Video_DVD_Setup_Source_Clips_Form = nullptr;
         QV_Video_DVD_Setup_Chapter_Form = nullptr;
+        QV_Video_DVD_Setup_DVD_Menu_Form = nullptr;
+        QV_Video_DVD_Text_Property_Form = nullptr;
         Form_About = nullptr;
         Form1 = nullptr;
         SetLauncher(nullptr);

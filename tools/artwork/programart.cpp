@@ -361,8 +361,8 @@ void SaveDialogPictures(const std::string& folder)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::cerr << "usage: programart FOLDER\n";
+    if (argc != 2 && argc != 3) {
+        std::cerr << "usage: programart FOLDER [DATA-FOLDER]\n";
         return 2;
     }
     try {
@@ -391,6 +391,8 @@ int main(int argc, char** argv)
         SaveDialogPictures(folder);
         SaveClipsPictures(folder);
         SaveRunWindowPictures(folder);
+        SaveMenuPictures(folder);
+        if (argc == 3) SaveMenuBackgrounds(std::string(argv[2]) + "/");
     } catch (const std::exception& e) {
         std::cerr << "programart: " << e.what() << "\n";
         return 1;

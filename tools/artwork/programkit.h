@@ -38,3 +38,8 @@ TBitmap WordButtonState(const TBitmap& skin, const Place& p, const std::string& 
 void SaveClipsPictures(const std::string& folder);
 // The run windows' pictures (runart.cpp).
 void SaveRunWindowPictures(const std::string& folder);
+
+// The menu designer's and the text dialog's pictures (menuart.cpp).
+void SaveMenuPictures(const std::string& folder);
+// The shipped menu backgrounds into dataFolder + "Background/" and their list "Background.ini".
+void SaveMenuBackgrounds(const std::string& dataFolder);

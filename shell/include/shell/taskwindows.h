@@ -108,7 +108,7 @@ public:
     virtual int ShowMenuDesigner() = 0;
 };
 
-// The disc builder, as the clips window opens it for a build without a menu.
+// The disc builder, as the clips window and the menu designer open it.
 class DiscBuilderSteps {
 public:
     virtual ~DiscBuilderSteps() = default;
@@ -117,10 +117,12 @@ public:
     virtual bool InitDiscBuilder(int outputType) = 0;
     // The run goes without a menu, its disc in the language region given.
     virtual void BuildWithoutMenu(int languageIndex) = 0;
+    // The run takes the menus the designer wrote, its audio in the language region given.
+    virtual void BuildWithMenu(int languageIndex) = 0;
     virtual void ShowDiscBuilder() = 0;
 };
 
-// The conversion window, as the clips window opens it.
+// The conversion window, as the clips window and the menu designer open it.
 class ConvertProcessSteps {
 public:
     virtual ~ConvertProcessSteps() = default;

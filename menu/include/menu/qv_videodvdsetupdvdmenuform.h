@@ -1,0 +1,170 @@
+#pragma once
+// The DVD menu designer: the user lays out the title menu on a 468 x 352
+// design area: a background (a shipped picture or the user's own), the title
+// text, and one picture button per title with its caption under it. Buttons
+// and the title text are moved and resized with the mouse and kept inside the
+// area. Two modes: with the clips of the disc-build task (Next renders the
+// menus and opens the disc builder, Back goes back to the clips), or alone for
+// the menu-creator task (finished VOB files are added as titles; Next renders
+// the title menu and hands over to the convert window, which only authors).
+#include "menu/backgroundlist.h"
+#include "shell/taskwindows.h"
+
+#include "gfx/types.h"
+#include "vcl/forms.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct MenuModel;
+class TBitmap;
+class TImage;
+class TLabel;
+class TOpenDialog;
+class TQV_Image;
+class TQV_LoadFile;
+class TQV_MovieImage;
+class TTimer;
+class TkivComboBox;
+class TkivImageButton;
+class TkivImagePanel;
+class TkivProgressBar;
+class TkivSkinForm;
+class TkivTrackBar;
+
+// The open dialogs' filters.
+extern const char* const kMenuVobFilter;
+extern const char* const kMenuImageFilter;
+// The biggest own background accepted, in pixels a side.
+constexpr int kMaxBackgroundSide = 8192;
+
+// The disc-fill gauge: the titles' lengths summed in whole seconds (halves to
+// even after each addition), at 0.5 MB a second, against 4300 MB. Answers the
+// gauge's position, 100 when full.
+int MenuSizeGaugePosition(const std::vector<double>& titleSeconds, bool* full = nullptr);
+
+class TQV_Video_DVD_Setup_DVD_Menu_Form : public TForm, public MenuDesignerSteps {
+public:
+    explicit TQV_Video_DVD_Setup_DVD_Menu_Form(TComponent* AOwner);
+    ~TQV_Video_DVD_Setup_DVD_Menu_Form() override;
+
+    // --- the task's steps -------------------------------------------------------
+    // Ready for a ShowModal: FromClipList turns the clip list into title buttons,
+    // otherwise the window starts empty and owns the titles the user adds. Always true.
+    bool InitMenuDesigner(bool FromClipList) override;
+    int SelectedClipIndex() const override { return SelectedIndex; }
+    void SetSelectedClipIndex(int index) override { SelectedIndex = index; }
+    void SetProgressPosition(int position) override;
+    void StartAutoChapters(double interval) override;
+    int ShowMenuDesigner() override { return ShowModal(); }
+
+    // --- components ---------------------------------------------------------------
+    TkivSkinForm* kivSkinForm1 = nullptr;
+    TkivImagePanel* kivImagePanel_Preview = nullptr;   // the design area
+    TImage* Image = nullptr;                           // the background as shown
+    TLabel* Label_Title = nullptr;                     // the title text
+    TkivProgressBar* kivProgressBar = nullptr;         // disc-fill gauge, vertical
+    TkivImageButton* kivImageButton_AddVOB = nullptr;
+    TkivImageButton* kivImageButton_DeleteVOB = nullptr;
+    TkivImageButton* kivImageButton_Preview = nullptr;
+    TkivImageButton* kivImageButton_Stop = nullptr;
+    TkivImageButton* kivImageButton_PreviousChapter = nullptr;
+    TkivImageButton* kivImageButton_NextChapter = nullptr;
+    TkivImagePanel* kivImagePanel_Background = nullptr;   // the thumbnail column
+    TkivTrackBar* kivTrackBar_Image = nullptr;
+    TkivImageButton* kivImageButton_LoadImage = nullptr;
+    TLabel* Label_BackGround = nullptr;
+    TLabel* Label_Language = nullptr;
+    TkivComboBox* kivComboBox_Language = nullptr;
+    TkivImageButton* kivImageButton_Back = nullptr;
+    TkivImageButton* kivImageButton_Next = nullptr;
+    TkivImageButton* kivImageButton_Exit = nullptr;
+    TkivImagePanel* Panel_Progress = nullptr;
+    TLabel* Label13 = nullptr;
+    TkivProgressBar* kivProgressBar1 = nullptr;
+    TOpenDialog* OpenDialog = nullptr;
+    TTimer* Timer = nullptr;
+
+    // --- window state -------------------------------------------------------------
+    TPoint DragStartCursor;                        // screen cursor at the last drag step
+    TPoint DragCursor;
+    bool TitleTextDragging = false;
+    std::vector<TLabel*> TitleLabels;              // caption of title i, owned by the window
+    std::vector<BackgroundProperty> BackgroundList;
+    std::vector<TImage*> BackgroundThumbnails;     // owned by the window
+    std::int32_t SelectedBackground = -1;          // -1: the user's own picture or none
+    std::int32_t BackgroundCount = 0;
+    std::string BackgroundFile;
+    bool SkipNextMouseDown = false;                // set by a double click
+    std::unique_ptr<TQV_LoadFile> FileLoader;      // the probe of the title being added
+    std::unique_ptr<TBitmap> BackgroundPicture;    // the title background at its own size
+    bool Shown = false;
+    std::int32_t ChapterPage = -1;                 // -1: the title menu is on show
+    TQV_Image* ChapterButton = nullptr;
+    bool ButtonMoveMode = false;
+    bool HasCornerButton = false;
+    TRect CornerButtonRect;
+    std::int32_t CornerPictureHeight = 10;
+    std::int32_t SelectedIndex = -1;
+    double ChapterInterval = 600;
+    bool FromClipList = false;
+
+    // --- behaviour ----------------------------------------------------------------
+    void LoadBackgroundList();
+    void ScrollThumbnails();
+    // False, with nothing changed, when the picture cannot be loaded.
+    bool SelectBackground(int k);
+    // The title buttons on the points, the rest in the overflow row; all kept in the area.
+    void LayoutTitles(int count, const std::vector<TPoint>& points);
+    void PlaceTitleLabel(int i);
+    void SelectTitle(TQV_MovieImage* button);
+    void UpdateSizeGauge(bool quiet);
+    // The menu as it stands, for the writers.
+    MenuModel BuildMenuModel() const;
+    // The title text's width: caption length x font size.
+    void SizeTitleText();
+
+    void FormShow(TObject* Sender);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void NextToDiscBuilder(TObject* Sender);
+    void NextToConvert(TObject* Sender);
+    void kivImageButton_AddVOBClick(TObject* Sender);
+    void kivImageButton_DeleteVOBClick(TObject* Sender);
+    void kivImageButton_PreviewClick(TObject* Sender);
+    void kivImageButton_StopClick(TObject* Sender);
+    void kivImageButton_LoadImageClick(TObject* Sender);
+    void kivTrackBar_ImageChange(TObject* Sender);
+    void kivComboBox_LanguageChange(TObject* Sender);
+    void ThumbnailClick(TObject* Sender);
+    void TitleButtonMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void TitleButtonMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    void TitleButtonMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void EditTitleButton(TObject* Sender);
+    void Label_TitleMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void Label_TitleMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    void Label_TitleMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void Label_TitleDblClick(TObject* Sender);
+
+    // 1225, 1226 and 1230 from the probe, 1155 the preview's tick, 1154 graph events.
+    void WndProc(TMessage& Message) override;
+
+private:
+    void AddTitleDone();
+    void MakeTitleButton(TQV_MovieImage& clip, int index);
+    void FreeTitleLabels();
+    void StopPreview();
+    void ShowBackground(TBitmap& picture);
+    // The first shipped background that loads, from k on; false when none does.
+    bool SelectFirstBackground(int k);
+    void LayoutOnSelectedBackground();
+    TQV_MovieImage* TitleAt(int i) const;
+    TQV_MovieImage* SelectedTitle() const;
+    bool WriteMenus(bool withChapters);
+    void ForgetLoader();
+
+    std::int32_t loaderSerial_ = 0;   // the current probe's LPARAM: a late word of an earlier one is not its
+    bool inNext_ = false;
+    bool resizeNearEdge_ = false;   // the resize moves the top or left edge
+};
