@@ -5,6 +5,8 @@
 // the user's own picture, and where Next leads.
 #include "designerfixture.h"
 
+#include "menu/menuwindows.h"
+#include "shell/startup.h"
 #include "skin/kivbutton.h"
 #include "skin/kivcombobox.h"
 #include "skin/kivedit.h"
@@ -535,4 +537,19 @@ TEST_F(DesignerTest, WithoutARunWindowNextSaysItIsNotAvailable)
     ShowDesigner([&] { headless->ClickControl(*designer->kivImageButton_Next); });
     ASSERT_EQ(headless->MessageBoxes().size(), 1u);
     EXPECT_EQ(headless->MessageBoxes()[0].text, kTaskNotAvailableText);
+}
+
+TEST_F(DesignerTest, TheStartUpMakesTheDesignerAndItsTextDialogInTheirPlaces)
+{
+    RegisterMenuWindows();
+    for (const StartupWindow& window : StartupWindows())
+        if (window.name == kMenuDesignerWindowName || window.name == "QV_Video_DVD_Text_Property_Form") {
+            ASSERT_TRUE(window.create) << window.name;
+            window.create(*app);
+        }
+    ASSERT_NE(QV_Video_DVD_Setup_DVD_Menu_Form, nullptr);
+    ASSERT_NE(QV_Video_DVD_Text_Property_Form, nullptr);
+    designer = QV_Video_DVD_Setup_DVD_Menu_Form;
+    // The task chains find the designer by its name as their steps.
+    EXPECT_EQ(FindTaskWindow<MenuDesignerSteps>(kMenuDesignerWindowName), designer);
 }
