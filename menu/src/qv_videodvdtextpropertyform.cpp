@@ -1,6 +1,7 @@
 #include "menu/qv_videodvdtextpropertyform.h"
 
 #include "menu/menudesignerlayout.h"
+#include "shell/burnpubfunction.h"
 #include "shell/programpictures.h"
 
 #include "rtl/system.h"
@@ -26,24 +27,6 @@ T* Place(T* control, const mainlayout::Place& p, TWinControl* parent, const char
     control->SetBounds(p.left, p.top, p.width, p.height);
     control->SetParent(parent);
     return control;
-}
-
-// The first `count` characters of a UTF-8 text (never half a character).
-std::string FirstCharacters(const std::string& text, std::size_t count)
-{
-    std::size_t at = 0;
-    for (std::size_t n = 0; at < text.size() && n < count; ++n) {
-        ++at;
-        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
-    }
-    return text.substr(0, at);
-}
-
-std::size_t CharacterCount(const std::string& text)
-{
-    std::size_t n = 0;
-    for (unsigned char c : text) n += (c & 0xC0) != 0x80;
-    return n;
 }
 
 } // namespace

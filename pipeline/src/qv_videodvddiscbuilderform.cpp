@@ -143,6 +143,12 @@ void TQV_Video_DVD_Disc_Builder_Form::BuildWithoutMenu(int languageIndex)
     AuthorRun.MenuLanguageIndex = languageIndex;
 }
 
+void TQV_Video_DVD_Disc_Builder_Form::BuildWithMenu(int languageIndex)
+{
+    AuthorRun.WithMenu = true;
+    AuthorRun.MenuLanguageIndex = languageIndex;
+}
+
 void TQV_Video_DVD_Disc_Builder_Form::ShowDiscBuilder() { ShowModal(); }
 
 // --- the working folder and the volume name -----------------------------------------------

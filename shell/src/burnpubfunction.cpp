@@ -289,3 +289,20 @@ void WriterEventCallback(int, int event, int value, void* userData)
     }
     PostMessage(static_cast<HWND>(userData), message, static_cast<WPARAM>(value), 0);
 }
+
+std::string FirstCharacters(const std::string& text, std::size_t count)
+{
+    std::size_t at = 0;
+    for (std::size_t n = 0; at < text.size() && n < count; ++n) {
+        ++at;
+        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
+    }
+    return text.substr(0, at);
+}
+
+std::size_t CharacterCount(const std::string& text)
+{
+    std::size_t n = 0;
+    for (unsigned char c : text) n += (c & 0xC0) != 0x80;
+    return n;
+}

@@ -62,17 +62,6 @@ protected:
     bool CustomPicture() const override { return true; }
 };
 
-// The first `count` characters of a UTF-8 text (never half a character).
-std::string FirstCharacters(const std::string& text, std::size_t count)
-{
-    std::size_t at = 0;
-    for (std::size_t n = 0; at < text.size() && n < count; ++n) {
-        ++at;
-        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
-    }
-    return text.substr(0, at);
-}
-
 // The whole seconds a clip lasts, for the space estimate.
 std::int64_t WholeSeconds(const TQV_MovieImage& clip)
 {

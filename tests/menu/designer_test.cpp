@@ -4,6 +4,7 @@
 // design area's limits, the title text, the gauge, the background list and
 // the user's own picture, and where Next leads.
 #include "designerfixture.h"
+#include "fakerunwindows.h"
 
 #include "menu/menuwindows.h"
 #include "shell/startup.h"
@@ -18,36 +19,6 @@
 #include <cmath>
 
 namespace {
-
-// The disc builder and the convert window, as far as the designer uses them.
-class TFakeRunWindows : public TForm, public DiscBuilderSteps, public ConvertProcessSteps {
-public:
-    TFakeRunWindows(TComponent* owner, const char* name) : TForm(owner) { SetName(name); }
-    bool InitDiscBuilder(int outputType) override { return Note("builder init " + std::to_string(outputType), initOk); }
-    void BuildWithoutMenu(int languageIndex) override { Note("builder no menu " + std::to_string(languageIndex)); }
-    void BuildWithMenu(int languageIndex) override { Note("builder menu " + std::to_string(languageIndex)); }
-    void ShowDiscBuilder() override { Note("builder show"); }
-    bool InitConvertProcess(bool withMenu, int outputType) override
-    {
-        return Note("convert init " + std::to_string(withMenu) + " " + std::to_string(outputType), initOk);
-    }
-    void ReleaseRunWorker() override { Note("convert release worker"); }
-    void SetWorkingFolderText(const std::string& folder) override { Note("convert folder " + folder); }
-    void SetWithMenu(bool withMenu) override { Note("convert menu " + std::to_string(withMenu)); }
-    void ShowClipPanels() override { Note("convert panels"); }
-    void SetAuthorOnly(int languageIndex) override { Note("convert author only " + std::to_string(languageIndex)); }
-    void ShowConvertProcess() override { Note("convert show"); }
-
-    bool initOk = true;
-    std::vector<std::string> calls;
-
-private:
-    bool Note(const std::string& call, bool answer = true)
-    {
-        calls.push_back(call);
-        return answer;
-    }
-};
 
 std::vector<std::string> Captions(const TQV_Video_DVD_Setup_DVD_Menu_Form& form)
 {

@@ -34,6 +34,8 @@ public:
     // when the burning system cannot be used.
     bool InitDiscBuilder(int outputType) override;
     void BuildWithoutMenu(int languageIndex) override;
+    // The run takes the menus the designer wrote into RES.
+    void BuildWithMenu(int languageIndex) override;
     void ShowDiscBuilder() override;
 
     // --- fields -------------------------------------------------------------------------

@@ -54,6 +54,9 @@ void DeleteStringAt(int index, std::vector<std::string>& array);   // ERangeErro
 std::string FormatSecondsHms(int seconds);
 std::string PadTwoDigits(int n);
 std::string FormatSecondsHmsf(double seconds);
+// The first `count` characters of a UTF-8 text (never half a character), and a text's character count.
+std::string FirstCharacters(const std::string& text, std::size_t count);
+std::size_t CharacterCount(const std::string& text);
 
 // The DVD-writing engine's events as window messages (WPARAM = the event's value, LPARAM = 0).
 constexpr UINT MSG_WRITER_MEDIA = 1137;      // events 2 and 3: the medium came or went
