@@ -342,6 +342,64 @@ TEST_F(BuilderTest, WriterMessagesReachTheBurnStage)
     EXPECT_TRUE(stage.Called("drive 0"));
 }
 
+TEST_F(BuilderTest, TitleMenuStageWithoutItsFiles)
+{
+    FakeEncoder encoder;
+    encoder.writeOutputs = true;   // streams no multiplexer takes: the clip's multiplex fails at once
+    builder->SetEncoderLibrary(encoder);
+    RecordingBurnStage& stage = Record();
+    AddClip(media_ + "a.avi", 1);
+
+    // No background: the title still cannot be made and the run ends.
+    ReadyBuilder(1, true);
+    StartBuilder();
+    ASSERT_TRUE(BuildToEnd(60));
+    Lines log = BuilderLog();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2].rfind("Can not make the title menu: ", 0), 0u) << log[log.size() - 2];
+    EXPECT_EQ(log.back(), "Process is terminated.");
+
+    // A background without its menu description: the box, and the run stands until stopped.
+    ASSERT_EQ(outsidetest::Run({"convert", "-size", "720x576", "xc:#204080", "BMP3:" + program_ + "RES/backbitmap_P.bmp"}),
+              0);
+    ReadyBuilder(1, true);
+    StartBuilder();
+    ASSERT_TRUE(PumpUntil([&] { return !BoxTexts().empty(); }, 60));
+    EXPECT_EQ(BoxTexts().back(), "Can not find menu information, skip menu creator.");
+    EXPECT_TRUE(builder->RunActive());
+    EXPECT_FALSE(builder->Timer->Enabled());
+    EXPECT_EQ(handleMovieThread, nullptr);
+    headless->ClickControl(*builder->kivImageButton_Stop);
+    EXPECT_FALSE(builder->RunActive());
+    EXPECT_EQ(BuilderLog().back(), "Process is terminated.");
+    EXPECT_FALSE(stage.Called("write"));
+}
+
+TEST_F(BuilderTest, CloseDuringAnEncodeAsksStopsTheEncoderAndLogsTheEndOnce)
+{
+    FakeEncoder encoder;
+    encoder.answer = 0;
+    builder->SetEncoderLibrary(encoder);
+    RecordingBurnStage& stage = Record();
+    AddClip(media_ + "a.avi", 2);
+    ReadyBuilder(1);
+    builder->Show();
+    StartBuilder();
+    ASSERT_TRUE(builder->Encode().EncoderRunning);
+    headless->AnswerNextMessageBox(IDNO);
+    headless->ClickControl(*builder->kivImageButton1);
+    EXPECT_TRUE(builder->RunActive());
+    headless->ClickControl(*builder->kivImageButton1);   // Yes
+    EXPECT_EQ(BoxTexts(), (Lines{"Sure to close?", "Sure to close?"}));
+    EXPECT_FALSE(builder->RunActive());
+    EXPECT_EQ(encoder.calls.back(), "stop");
+    EXPECT_FALSE(stage.Called("abort"));
+    EXPECT_TRUE(stage.Called("tray"));
+    const Lines log = BuilderLog();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Process is terminated."), 1);
+    EXPECT_FALSE(headless->WindowVisible(*builder));
+}
+
 TEST_F(BuilderTest, TheClipsWindowOpensTheBuilderForARunWithoutMenu)
 {
     RegisterPipelineWindows();
