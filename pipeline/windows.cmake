@@ -2,6 +2,7 @@
 # among the program's start-up windows.
 target_sources(pipeline PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/src/titlestill.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/chapterpages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/runprocessform.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/qv_videodvdconvertprocessform.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/discburnstage.cpp

@@ -18,6 +18,7 @@ std::vector<char> PathBuffer(const std::string& path)
 bool AuthorLibrary::Load(Counter counter)
 {
     Free();
+    entryMissing_ = false;
     Library library("dvdauthor.dll");
     if (!library.Loaded()) {
         lastError_ = "dvdauthor.dll: " + LastLibraryError();
@@ -31,6 +32,7 @@ bool AuthorLibrary::Load(Counter counter)
     auto lastError = library.Symbol<TAuthorLastError>("AuthorLastError");
     if (!spumux || !author || !vobs || !percent || !cancel || !lastError) {
         lastError_ = "Can't GetProaddress";
+        entryMissing_ = true;
         return false;
     }
     // The counter is taken before any call, as the library expects.

@@ -1,5 +1,7 @@
 #include "pipeline/qv_videodvddiscbuilderform.h"
 
+#include "pipeline/authorlibrary.h"
+#include "pipeline/chapterpages.h"
 #include "pipeline/discvolumename.h"
 #include "pipeline/encodeparams.h"
 #include "pipeline/handlemoviethread.h"
@@ -293,6 +295,7 @@ void TQV_Video_DVD_Disc_Builder_Form::ClipStageOver()
 // --- the menus and the author job ------------------------------------------------------------
 void TQV_Video_DVD_Disc_Builder_Form::TitleStage()
 {
+    const std::uint64_t run = RunNumber();
     std::string why;
     if (!EncodeTitleStill(Label4->Checked(), s_WorkFolderPath, &why)) {
         Log("Can not make the title menu: " + why + ".");
@@ -300,7 +303,7 @@ void TQV_Video_DVD_Disc_Builder_Form::TitleStage()
         return;
     }
     if (!MyDVDChapter.empty() && !MakeChapterStills()) {
-        FinishRun(false);
+        TerminateRun(run);
         return;
     }
     PostMessage(Handle(), MSG_MUX_DONE, 1, 6);
@@ -308,9 +311,10 @@ void TQV_Video_DVD_Disc_Builder_Form::TitleStage()
 
 void TQV_Video_DVD_Disc_Builder_Form::ChapterAndAuthorStage()
 {
+    const std::uint64_t run = RunNumber();
     Encode().EncoderRunning = false;
     if (!MyDVDChapter.empty() && !MuxChapterPages()) {
-        FinishRun(false);
+        TerminateRun(run);
         return;
     }
     ChapterIndex = 0;
@@ -391,13 +395,85 @@ void TQV_Video_DVD_Disc_Builder_Form::SubtitleStageDone() { NextClip(); }
 void TQV_Video_DVD_Disc_Builder_Form::CancelSubtitleStage() {}
 int TQV_Video_DVD_Disc_Builder_Form::SubtitlePercent() const { return -1; }
 
-bool TQV_Video_DVD_Disc_Builder_Form::MakeChapterStills()
+// --- the chapter pages ---------------------------------------------------------------------------
+bool TQV_Video_DVD_Disc_Builder_Form::PumpWithinRun(std::uint64_t run)
 {
-    Log("Can not make the chapter pages.");
-    return false;
+    if (Application) Application->ProcessMessages();
+    return RunActive() && RunNumber() == run;
 }
 
-bool TQV_Video_DVD_Disc_Builder_Form::MuxChapterPages() { return false; }
+void TQV_Video_DVD_Disc_Builder_Form::TerminateRun(std::uint64_t run)
+{
+    if (RunActive() && RunNumber() == run) FinishRun(false);
+}
+
+bool TQV_Video_DVD_Disc_Builder_Form::MakeChapterStills()
+{
+    const auto pages = static_cast<int>(MyDVDChapter.Length());
+    if (ChapterIndex >= pages) return true;
+    const std::uint64_t run = RunNumber();
+    const bool pal = Label4->Checked();
+    for (int n = 0; n < pages; ++n) {
+        if (!PumpWithinRun(run)) return false;
+        std::string why;
+        if (!EncodeChapterStill(n, pal, s_WorkFolderPath, &why)) {
+            Log("Can not make the chapter page " + IntToStr(n) + ": " + why + ".");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TQV_Video_DVD_Disc_Builder_Form::MuxChapterPages()
+{
+    const auto pages = static_cast<int>(MyDVDChapter.Length());
+    if (ChapterIndex >= pages) return true;
+    ReleaseHandleMovieThread(true);
+    const std::uint64_t run = RunNumber();
+    while (ChapterIndex < pages) {
+        if (!PumpWithinRun(run)) return false;
+        if (!MuxChapterPage()) return false;
+        ++ChapterIndex;
+    }
+    return true;
+}
+
+bool TQV_Video_DVD_Disc_Builder_Form::MuxChapterPage()
+{
+    const int n = ChapterIndex;
+    if (n < 0 || n >= MyDVDChapter.Length()) return false;
+    const std::string xml = ChapterMenuXmlPath(n, Label4->Checked());
+    if (!FileExists(xml)) {
+        MessageDlg("Can not find chapter information, skip chapter creator.", mtInformation, MsgButtons({mbOK}));
+        return false;
+    }
+    const std::string input = ChapterStillPath(s_WorkFolderPath, n);
+    const std::string output = ChapterSubPath(s_WorkFolderPath, n);
+    DeleteFile(output);
+    for (const std::string* path : {&xml, &input, &output})
+        if (!FitsAuthorBuffer(*path)) {
+            Log("Can not hand the path " + *path + " to dvdauthor.dll: it is longer than " +
+                IntToStr(static_cast<std::int64_t>(kAuthorPathLimit)) + " bytes.");
+            return false;
+        }
+    AuthorLibrary library;
+    if (!library.Load(AuthorLibrary::Counter::SubtitlePercent)) {
+        if (library.EntryMissing()) MessageDlg("Can't GetProaddress", mtError, MsgButtons({mbOK}));
+        return false;
+    }
+    const int result = library.SpumuxMain(xml, input, output);
+    const std::string why = library.LastError();
+    library.Free();
+    if (result != AUTHOR_OK || FileSize64(output) <= 0) {
+        // dvdauthor would stop later at the missing page: the run ends here, saying why.
+        DeleteFile(output);
+        Log("Can not add the buttons to chapter page " + IntToStr(n) + (why.empty() ? std::string() : ": " + why) +
+            ".");
+        return false;
+    }
+    DeleteFile(input);
+    return true;
+}
 
 // --- the timer, Stop, Close ----------------------------------------------------------------------
 void TQV_Video_DVD_Disc_Builder_Form::TimerTimer(TObject* Sender)

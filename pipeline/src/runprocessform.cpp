@@ -325,6 +325,7 @@ void TRunProcessForm::SetTotalBar(int percent) { kivProgressBar->SetPosition(per
 void TRunProcessForm::BeginRun()
 {
     active_ = true;
+    ++runNumber_;
     closing_ = false;
     encode_ = std::make_unique<ClipEncodeSequence>(kind_, *library_, *this, Handle());
     encode_->OutputType = ClampedType(OutputType);

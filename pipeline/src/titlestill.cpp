@@ -38,9 +38,8 @@ std::string TitleBackgroundPath(bool pal)
     return ProgramFolder() + "RES/" + (pal ? "backbitmap_P.bmp" : "backbitmap_N.bmp");
 }
 
-bool EncodeTitleStill(bool pal, const std::string& workFolder, std::string* why)
+bool EncodeMenuStill(const std::string& background, bool pal, const std::string& output, std::string* why)
 {
-    const std::string background = TitleBackgroundPath(pal);
     TBitmap picture;
     try {
         picture.LoadFromFile(background);
@@ -53,10 +52,14 @@ bool EncodeTitleStill(bool pal, const std::string& workFolder, std::string* why)
     }
     const int height = pal ? kPalHeight : kNtscHeight;
     const std::vector<std::uint8_t> rows = TitleStillRows(picture, kStillWidth, height);
-    const std::string output = IncludeTrailingPathDelimiter(workFolder) + "Title.vob";
     if (MPEG2StillEncode(rows.data(), 1, pal ? 2 : 1, output.c_str()) != 0) {
         if (why) *why = "can not write " + output;
         return false;
     }
     return true;
+}
+
+bool EncodeTitleStill(bool pal, const std::string& workFolder, std::string* why)
+{
+    return EncodeMenuStill(TitleBackgroundPath(pal), pal, IncludeTrailingPathDelimiter(workFolder) + "Title.vob", why);
 }

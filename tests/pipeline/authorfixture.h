@@ -11,8 +11,22 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <string>
+
+// The clip's chapter record appended to MyDVDChapter, its points in clip time.
+inline void AddTitleChapters(TQV_MovieImage* clip, std::initializer_list<double> times)
+{
+    DVDChapter chapter;
+    chapter.Title = clip;
+    for (double t : times) {
+        chapter.ChapterTimes.SetLength(chapter.ChapterTimes.Length() + 1);
+        chapter.ChapterTimes[chapter.ChapterTimes.Length() - 1] = t;
+    }
+    MyDVDChapter.SetLength(MyDVDChapter.Length() + 1);
+    MyDVDChapter[MyDVDChapter.Length() - 1] = chapter;
+}
 
 class AuthorRunTest : public ::testing::Test {
 protected:
@@ -46,17 +60,7 @@ protected:
         MyMovieImage.Add(std::move(clip));
         return raw;
     }
-    void AddChapters(TQV_MovieImage* clip, std::initializer_list<double> times)
-    {
-        DVDChapter chapter;
-        chapter.Title = clip;
-        for (double t : times) {
-            chapter.ChapterTimes.SetLength(chapter.ChapterTimes.Length() + 1);
-            chapter.ChapterTimes[chapter.ChapterTimes.Length() - 1] = t;
-        }
-        MyDVDChapter.SetLength(MyDVDChapter.Length() + 1);
-        MyDVDChapter[MyDVDChapter.Length() - 1] = chapter;
-    }
+    void AddChapters(TQV_MovieImage* clip, std::initializer_list<double> times) { AddTitleChapters(clip, times); }
     // The file's text with its CR LF line ends read as LF.
     static std::string Read(const std::string& path)
     {

@@ -12,8 +12,10 @@ class AuthorLibrary {
 public:
     enum class Counter { VobsMB, SubtitlePercent };
     // Load answers false when the library or one of its entries is missing
-    // (LastError tells which); nothing is then called.
+    // (LastError tells which, EntryMissing whether the library itself loaded);
+    // nothing is then called.
     bool Load(Counter counter);
+    bool EntryMissing() const { return entryMissing_; }
     void Free();
     ~AuthorLibrary() { Free(); }
 
@@ -37,6 +39,7 @@ private:
     int (*author_)(char*) = nullptr;
     const char* (*lastErrorEntry_)() = nullptr;
     std::string lastError_;
+    bool entryMissing_ = false;
 };
 
 // The authoring library's result for a job that could not load it.

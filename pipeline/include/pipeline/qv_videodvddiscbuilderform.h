@@ -9,6 +9,7 @@
 #include "pipeline/runprocessform.h"
 #include "shell/taskwindows.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -64,6 +65,10 @@ public:
     // Ends a run (the burn stage ends it too): the controls back, the volume
     // name restored, "Process finished." or "Process is terminated.".
     using TRunProcessForm::FinishRun;
+    // Page ChapterIndex: its spumux description over its still into
+    // "ChapterSub_<n>.vob", the still deleted. True only when spumux answered
+    // success and the page's stream is there and not empty.
+    bool MuxChapterPage();
 
     // 1237 and the writer messages; the base takes 1234, 1235 and 41657.
     void WndProc(TMessage& Message) override;
@@ -87,8 +92,10 @@ protected:
     virtual void CancelSubtitleStage();
     // The running subtitle job's percent, -1 when none runs.
     virtual int SubtitlePercent() const;
-    // After the title still of a run with chapter pages: the pages' stills;
-    // then their buttons multiplexed onto them. False ends the run.
+    // After the title still of a run with chapter pages: every page's still,
+    // then, from ChapterIndex on, each page's buttons muxed onto its still
+    // (MuxChapterPage). The window's messages are handled between pages; a
+    // run that Stop or Close ended there answers false, as does any failure.
     virtual bool MakeChapterStills();
     virtual bool MuxChapterPages();
 
@@ -106,6 +113,10 @@ private:
     void DeleteIntermediates();
     void NextClip();
     void SetBuildControlsEnabled(bool enabled);
+    // Handles the pending messages; true while run `run` still goes on.
+    bool PumpWithinRun(std::uint64_t run);
+    // Ends run `run` as terminated unless it ended already.
+    void TerminateRun(std::uint64_t run);
 
     std::unique_ptr<DiscBurnStage> burnStage_;
 };

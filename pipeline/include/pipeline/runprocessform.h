@@ -84,6 +84,9 @@ public:
     // WithMenu, and whether the titles are the user's finished VOB files.
     AuthorXmlRun AuthorRun;
     bool RunActive() const { return active_; }
+    // Counts the runs begun: work that lets the window's messages through
+    // (and with them Stop, Close and a new Start) sees whether its run is still the one going.
+    std::uint64_t RunNumber() const { return runNumber_; }
 
     // The encoder library the runs drive (the linked one unless a test gives another).
     void SetEncoderLibrary(pipeline::EncoderLibrary& library) { library_ = &library; }
@@ -175,6 +178,7 @@ private:
     std::unique_ptr<pipeline::ClipEncodeSequence> encode_;
     std::vector<pipeline::EncodeClipInfo> clips_;
     bool active_ = false;
+    std::uint64_t runNumber_ = 0;
     bool clipStage_ = false;
     bool closing_ = false;     // Close was confirmed: the close query lets it through
 };

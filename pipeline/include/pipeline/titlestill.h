@@ -1,7 +1,8 @@
 #pragma once
-// The title menu's still picture: the menu background the designer wrote in
-// the program's RES/ folder, encoded as one MPEG-2 still into "Title.vob" of
-// the working folder, where the author job lays the menu's buttons over it.
+// The menus' still pictures: a menu background the designer wrote in the
+// program's RES/ folder, encoded as one MPEG-2 still into the working folder,
+// where the buttons are laid over it ("Title.vob" by the author job, the
+// chapter pages by the disc builder).
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,7 +18,10 @@ std::vector<std::uint8_t> TitleStillRows(const TBitmap& picture, int width, int 
 // Program folder + "RES/backbitmap_P.bmp" (PAL) or "RES/backbitmap_N.bmp" (NTSC).
 std::string TitleBackgroundPath(bool pal);
 
-// Encodes the background of the standard into workFolder + "Title.vob". False,
-// with the reason in *why, when the background cannot be loaded or the still
-// cannot be written.
+// Encodes a menu background (a BMP file) as one still of the standard's frame
+// into `output`. False, with the reason in *why, when the background cannot be
+// loaded or the still cannot be written.
+bool EncodeMenuStill(const std::string& background, bool pal, const std::string& output, std::string* why);
+
+// Encodes the background of the standard into workFolder + "Title.vob".
 bool EncodeTitleStill(bool pal, const std::string& workFolder, std::string* why);
