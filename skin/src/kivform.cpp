@@ -1,5 +1,6 @@
 #include "skin/kivform.h"
 
+#include "kivframe.h"
 #include "kivthemerule.h"
 #include "skin/kivimagepanel.h"
 #include "skin/kivmenu.h"
@@ -27,15 +28,6 @@ void MenuFont(TMainMenu* menu, TFont* font)
     font->SetName(look->FontName());
     font->SetSize(look->FontSize());
     font->SetCharset(look->FontCharset());
-}
-
-void FillRectIn(TCanvas* c, const TRect& r, TColor color)
-{
-    if (r.IsEmpty()) return;
-    c->Brush()->SetBitmap(nullptr);
-    c->Brush()->SetStyle(bsSolid);
-    c->Brush()->SetColor(color);
-    c->FillRect(r);
 }
 
 } // namespace
@@ -184,7 +176,7 @@ void TkivMenuBar::DrawMenuBar(const TRect& rect, bool&)
         LoadBitmapResource("MACOS_MENU_BAR", picture);
         c->StretchDraw(rect, picture);
     } else {
-        FillRectIn(c, rect, Color());
+        KivFillRect(c, rect, Color());
     }
 }
 
@@ -214,7 +206,7 @@ void TkivMenuBar::DrawButton(TToolButton* button, TCustomDrawState state, bool& 
 }
 
 // --- the frame ---------------------------------------------------------------------
-TkivForm::TkivForm(TComponent* AOwner) : TCustomPanel(AOwner)
+TkivForm::TkivForm(TComponent* AOwner) : TCustomPanel(AOwner), look_(std::make_unique<TkivFrameLook>())
 {
     form_ = dynamic_cast<TCustomForm*>(AOwner);
     if (!form_) throw EInvalidOperation("TkivForm must be owned by a form");
@@ -268,35 +260,15 @@ TkivForm::~TkivForm()
 void TkivForm::SetUIStyle(TkivUIStyle value)
 {
     uiStyle_ = value;
-    TkivUIStyle suggested = value;
-    const bool fromFile = UsingFileTheme(fileTheme_, value, suggested);
-    borderColor_ = static_cast<TColor>(KivThemeColor(fileTheme_, value, 16));
-    borderWidth_ = KivThemeInt(fileTheme_, value, 17);
-    SetColor(static_cast<TColor>(KivThemeColor(fileTheme_, value, 15)));
+    look_->Read(fileTheme_, value, menu_ != nullptr);
+    const TkivUIStyle suggested = look_->suggested;
+    SetColor(look_->color);
     titleBar_->SetFileTheme(fileTheme_);
     titleBar_->SetUIStyle(value);
-    titleBar_->SetRoundCorner(KivThemeInt(fileTheme_, value, 14));
-    leftBorder_ = TBitmap();
-    bottomBorderHeight_ = 0;
-    if (fromFile) {
-        titleBar_->SetRoundCornerBottom(KivThemeInt(fileTheme_, value, 47));
-        fileTheme_->GetBitmap(45, &leftBorder_);
-        if (!leftBorder_.Empty()) RoundPicture2(&leftBorder_);
-        TBitmap bottom;
-        fileTheme_->GetBitmap(46, &bottom);
-        bottomBorderHeight_ = bottom.Height();
-        if (menu_) {
-            int barColor = fileTheme_->GetColor(48);
-            if (barColor == -1) {
-                const int font = fileTheme_->GetColor(27);
-                barColor = font == 0x020000 ? 0xAC5B3B : font == 0x030000 ? 0x996733 : static_cast<int>(Color());
-            }
-            menuBarColor_ = static_cast<TColor>(barColor);
-        }
-    } else {
-        titleBar_->SetRoundCornerBottom(0);
-        menuBarColor_ = Color();
-    }
+    titleBar_->SetRoundCorner(look_->roundCorner);
+    titleBar_->SetRoundCornerBottom(look_->roundCornerBottom);
+    // A file theme without a menu leaves the bar's colour as it was.
+    if (menu_ || !look_->fromFile) menuBarColor_ = look_->menuBarColor;
     if (auto* km = dynamic_cast<TkivMainMenu*>(menu_)) {
         km->SetFileTheme(fileTheme_);
         km->SetUIStyle(value);
@@ -322,15 +294,19 @@ void TkivForm::SetFileTheme(TkivFileTheme* value)
     SetUIStyle(uiStyle_);
 }
 
+TColor TkivForm::BorderColor() const { return look_->borderColor; }
+int TkivForm::BorderWidth() const { return look_->borderWidth; }
+int TkivForm::LeftBorderWidth() const { return look_->LeftBorderWidth(); }
+
 void TkivForm::SetBorderColor(TColor value)
 {
-    borderColor_ = value;
+    look_->borderColor = value;
     form_->InvalidateFrame();
 }
 
 void TkivForm::SetBorderWidth(int value)
 {
-    borderWidth_ = value;
+    look_->borderWidth = value;
     form_->FrameChanged();
 }
 
@@ -412,7 +388,11 @@ void TkivForm::SetMenuBarHeight(int value)
 void TkivForm::RebuildMenuBar()
 {
     // An MDI child's menu is shown by its frame's bar.
-    if (!menu_ || form_->FormStyle() == fsMDIChild) return;
+    if (form_->IsMDIChild()) {
+        form_->Parent()->Perform(WM_MDIREFRESHMENU, 0, 0);
+        return;
+    }
+    if (!menu_) return;
     if (!menuBar_) {
         menuBar_ = new TkivMenuBar(this);
         menuBar_->SetParent(this);
@@ -494,86 +474,27 @@ void TkivForm::Paint()
         c->FillRect(r);
         c->Brush()->SetBitmap(nullptr);
     } else {
-        FillRectIn(c, r, Color());
+        KivFillRect(c, r, Color());
     }
 }
 
 // --- the form's window --------------------------------------------------------------
 void TkivForm::RegionWindow()
 {
-    if (!form_ || !titleBar_) return;
-    const TRect w = form_->WindowRect();
-    const int W = w.Width(), H = w.Height(), half = H / 2;
-    const int top = std::max(0, RoundCorner()), bottom = std::max(0, RoundCornerBottom());
-    const TRect all = Rect(0, 0, W, H);
-    const TRegion upper = TRegion::RoundRect(all, top, top).Intersect(TRegion(Rect(0, 0, W, half)));
-    const TRegion lower = TRegion::RoundRect(all, bottom, bottom).Intersect(TRegion(Rect(0, half, W, H)));
-    form_->SetWindowRegion(upper.Union(lower));
+    if (form_ && titleBar_) KivShapeWindow(form_, RoundCorner(), RoundCornerBottom());
 }
 
 void TkivForm::PaintFormBorder(TCanvas* c)
 {
     const TRect in = form_->FrameInsets();
-    const TRect window = form_->WindowRect();
-    const int W = window.Width(), H = window.Height();
     const TRect client = Bounds(in.Left, in.Top, form_->Width(), form_->Height());
-    if (leftBorder_.Empty()) {
-        const int bw = std::max(0, borderWidth_);
-        if (bw < 4) {
-            FillRectIn(c, Rect(0, 0, W, H), Color());
-            if (menuBar_ && menuBar_->Visible()) {
-                const int y = client.Top + menuBar_->Top() + Top();
-                FillRectIn(c, Rect(0, y, client.Left, y + menuBar_->Height()), menuBarColor_);
-                FillRectIn(c, Rect(client.Right, y, W, y + menuBar_->Height()), menuBarColor_);
-            }
-        }
-        FillRectIn(c, Rect(0, 0, bw, H), borderColor_);
-        FillRectIn(c, Rect(W - bw, 0, W, H), borderColor_);
-        FillRectIn(c, Rect(0, H - bw, W, H), borderColor_);
-    } else {
-        // File themes: the left picture down both sides, the bottom one along the bottom.
-        TBitmap right;
-        right.Assign(leftBorder_);
-        RoundPicture2(&right);
-        const int lw = leftBorder_.Width();
-        c->StretchDraw(Rect(0, 0, lw, H), leftBorder_);
-        c->StretchDraw(Rect(W - lw, 0, W, H), right);
-        TBitmap bottom;
-        fileTheme_->GetBitmap(46, &bottom);
-        if (!bottom.Empty()) c->StretchDraw(Rect(lw, H - bottom.Height(), W - lw, H), bottom);
-        c->Pen()->SetColor(borderColor_);
-        c->MoveTo(lw, 0);
-        c->LineTo(lw, H);
-        c->MoveTo(W - lw - 1, 0);
-        c->LineTo(W - lw - 1, H);
+    TRect bar;
+    if (menuBar_ && menuBar_->Visible()) {
+        const int y = client.Top + menuBar_->Top() + Top();
+        bar = Rect(client.Left, y, client.Right, y + menuBar_->Height());
     }
-    // The title bar's pictures continue into the frame round it.
-    bool canPaint = titleBar_->Visible() && titleBar_->Sections()->Count() == 3;
-    for (int i = 0; canPaint && i < 3; ++i) canPaint = !titleBar_->Sections()->Items(i)->Picture()->Empty();
-    if (canPaint)
-        titleBar_->DrawSectionsAt(c, client.Left + Left() + titleBar_->Left(), client.Top + Top() + titleBar_->Top());
-    else
-        FillRectIn(c, Rect(0, 0, W, std::min(3, in.Top)), borderColor_);
-}
-
-void TkivForm::PlaceMaximized()
-{
-    TRect work = GetWorkAreaRect();
-    work.Left -= 2;
-    work.Top -= 2;
-    work.Right += 2;
-    work.Bottom -= 1;
-    if (form_->WindowRect() != work) form_->SetWindowRect(work);
-}
-
-bool TkivForm::RunShortCut(unsigned short key)
-{
-    if (!menu_) return false;
-    const TShortCut shortCut = ShortCut(key, KeyboardStateToShiftState());
-    TMenuItem* item = menu_->FindItemByShortCut(shortCut);
-    if (!item) return false;
-    item->Click();
-    return true;
+    KivPaintFrame(c, *form_, *look_, Color(), bar, menuBarColor_, titleBar_,
+                  Point(client.Left + Left() + titleBar_->Left(), client.Top + Top() + titleBar_->Top()));
 }
 
 bool TkivForm::ApplicationHook(MSG& msg)
@@ -588,7 +509,7 @@ bool TkivForm::ApplicationHook(MSG& msg)
         titleBar_->SystemMenu()->Popup(form_->WindowRect().Left, below.Y);
         return true;
     }
-    return FormHasFocus(form_) && RunShortCut(key);
+    return FormHasFocus(form_) && KivRunShortCut(menu_, key);
 }
 
 void TkivForm::FormWndProc(TMessage& m)
@@ -600,13 +521,7 @@ void TkivForm::FormWndProc(TMessage& m)
     case WM_NCCALCSIZE:
         savedProc_(m); // the plain frame round the client area, no caption
         if (m.WParam && m.LParam) {
-            TRect& r = reinterpret_cast<NCCALCSIZE_PARAMS*>(m.LParam)->rgrc[0];
-            if (const int left = LeftBorderWidth()) {
-                r.Left += left - 2;
-                r.Right -= left - 2;
-            }
-            if (bottomBorderHeight_ > 0) r.Bottom -= bottomBorderHeight_ - 2;
-            else if (borderWidth_ != 3) r.Bottom -= borderWidth_ - 2;
+            look_->ClientInside(reinterpret_cast<NCCALCSIZE_PARAMS*>(m.LParam)->rgrc[0], true);
             m.Result = WVR_VALIDRECTS;
         }
         return;
@@ -622,14 +537,14 @@ void TkivForm::FormWndProc(TMessage& m)
         if (titleBar_) titleBar_->SetFormActive(m.WParam != WA_INACTIVE);
         return;
     case WM_KEYDOWN:
-        if (FormHasFocus(form_) && RunShortCut(static_cast<unsigned short>(m.WParam))) {
+        if (FormHasFocus(form_) && KivRunShortCut(menu_, static_cast<unsigned short>(m.WParam))) {
             m.Result = 1;
             return;
         }
         break;
     case WM_SIZE:
         savedProc_(m);
-        if (form_->WindowState() == wsMaximized && form_->FormStyle() != fsMDIChild) PlaceMaximized();
+        if (form_->WindowState() == wsMaximized && !form_->IsMDIChild()) KivPlaceMaximized(form_);
         form_->InvalidateFrame();
         if (titleBar_) titleBar_->UpdateMaximizeFrames();
         RegionWindow();

@@ -264,6 +264,10 @@ bool FormHasFocus(TCustomForm* form)
     if (main->FormStyle() == fsMDIForm && main == form) return true;
     if (!Application->Active()) return false;
     if (!form || form == main) return true;
+    if (main->FormStyle() == fsMDIForm && main->MDIClient()) {
+        auto* active = reinterpret_cast<TCustomForm*>(main->MDIClient()->Perform(WM_MDIGETACTIVE, 0, 0));
+        if (active == form) return true;
+    }
     return form->Active();
 }
 

@@ -159,8 +159,12 @@ void TSizeConstraints::Changed()
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
-    AWidth = constraints_.ConstrainWidth(std::max(AWidth, 0));
-    AHeight = constraints_.ConstrainHeight(std::max(AHeight, 0));
+    AWidth = std::max(AWidth, 0);
+    AHeight = std::max(AHeight, 0);
+    if (KeepsConstraints()) {
+        AWidth = constraints_.ConstrainWidth(AWidth);
+        AHeight = constraints_.ConstrainHeight(AHeight);
+    }
     if (ALeft == left_ && ATop == top_ && AWidth == width_ && AHeight == height_) return;
     bool resized = AWidth != width_ || AHeight != height_;
     Invalidate();

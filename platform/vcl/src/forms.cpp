@@ -1,13 +1,18 @@
 #include "vcl/forms.h"
 
 #include "vcl/application.h"
+#include "vcl/menus.h"
+#include "gfx/gdi.h"
 
 #include <algorithm>
 
 #include "internal.h"
+#include "mdi.h"
 
 namespace {
 TScreen g_screen;
+// Height of an MDI child's own caption strip.
+constexpr int kChildCaption = 19;
 std::vector<TCustomForm*> g_modalStack;
 
 // Runs an input step; an exception escaping a handler goes to the application's box.
@@ -42,7 +47,7 @@ void TScreen::SetCursor(TCursor value)
 {
     cursor_ = value;
     for (TCustomForm* f : forms_)
-        if (f->HandleAllocated()) CurrentBackend().SetCursorShape(*f, value);
+        if (f->HandleAllocated() && !f->Parent()) CurrentBackend().SetCursorShape(*f, value);
 }
 
 void TScreen::FontsChanged()
@@ -67,6 +72,7 @@ TCustomForm::~TCustomForm()
 {
     // Components hooked to the form (freed with its controls below) see it going.
     SetComponentState(ComponentState() | csDestroying);
+    if (TMDIClient* client = ParentClient()) client->ChildGone(this);
     // A hooked window procedure may reach parts already gone: plain dispatch from here on.
     WindowProc = nullptr;
     g_modalStack.erase(std::remove(g_modalStack.begin(), g_modalStack.end(), this), g_modalStack.end());
@@ -102,7 +108,7 @@ void TCustomForm::DoCreate()
 void TCustomForm::Show()
 {
     SetVisible(true);
-    if (HandleAllocated()) CurrentBackend().ActivateWindow(*this);
+    if (NativeWindow()) CurrentBackend().ActivateWindow(*this);
 }
 
 void TCustomForm::Hide() { SetVisible(false); }
@@ -137,6 +143,22 @@ void TCustomForm::PlaceOnScreen()
 
 void TCustomForm::VisibleChanging(bool visible)
 {
+    if (TMDIClient* client = ParentClient()) {
+        // A child of an MDI frame: drawn by the frame, activated by the client.
+        if (visible) {
+            CreateChildHandles();
+            visible_ = true;
+            Guarded(this, [&] { DoShow(); });
+            if (visible_) client->ChildShown(this);
+        } else {
+            if (GetCaptureControl() && ContainsControl(GetCaptureControl())) SetCaptureControl(nullptr);
+            visible_ = false;
+            if (TCustomForm* top = ParentForm(); top && top != this) top->ControlRemoved(this);
+            Guarded(this, [&] { DoHide(); });
+            client->ChildHidden(this);
+        }
+        return;
+    }
     if (visible) {
         PlaceOnScreen();
         CreateChildHandles();
@@ -154,7 +176,7 @@ void TCustomForm::VisibleChanging(bool visible)
             old->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(old));
         }
         visible_ = false;
-        if (HandleAllocated()) CurrentBackend().ShowWindow(*this, false);
+        if (NativeWindow()) CurrentBackend().ShowWindow(*this, false);
         Guarded(this, [&] { DoHide(); });
         InputActivate(false);
     }
@@ -192,13 +214,17 @@ void TCustomForm::Close()
     closing_ = true;
     try {
         if (CloseQuery()) {
-            TCloseAction action = caHide;
+            // A closed MDI child goes away (it cannot be hidden in its frame for good).
+            TCloseAction action = IsMDIChild() ? caFree : caHide;
             DoClose(action);
             if (action != caNone) {
                 if (Application && Application->MainForm() == this) Application->Terminate();
                 else if (action == caHide) Hide();
                 else if (action == caMinimize) SetWindowState(wsMinimized);
-                else Release();
+                else {
+                    if (IsMDIChild()) Hide();
+                    Release();
+                }
             }
         }
     } catch (...) {
@@ -272,7 +298,7 @@ void TCustomForm::SetBorderStyle(TFormBorderStyle value)
     if (borderStyle_ == value) return;
     borderStyle_ = value;
     hasCaption_ = value != bsNone; // a new border brings the caption back, as recreating the window does
-    if (HandleAllocated()) CurrentBackend().SetWindowStyle(*this);
+    if (NativeWindow()) CurrentBackend().SetWindowStyle(*this);
     FrameChanged();
     Perform(CM_BORDERCHANGED, 0, 0);
 }
@@ -281,7 +307,7 @@ void TCustomForm::SetHasCaption(bool value)
 {
     if (hasCaption_ == value) return;
     hasCaption_ = value;
-    if (HandleAllocated()) CurrentBackend().SetWindowStyle(*this);
+    if (NativeWindow()) CurrentBackend().SetWindowStyle(*this);
     FrameChanged();
 }
 
@@ -297,7 +323,8 @@ void TCustomForm::SetWindowRect(const TRect& r)
               r.Height() - insets_.Top - insets_.Bottom);
 }
 
-bool TCustomForm::HasFrame() const { return !hasCaption_ && borderStyle_ != bsNone; }
+// MDI children always draw their frame: no window manager frames them.
+bool TCustomForm::HasFrame() const { return borderStyle_ != bsNone && (!hasCaption_ || IsMDIChild()); }
 
 void TCustomForm::FrameChanged()
 {
@@ -311,7 +338,7 @@ void TCustomForm::FrameChanged()
                               std::max(0, window.Right - c.Right), std::max(0, window.Bottom - c.Bottom));
     if (insets != insets_) {
         insets_ = insets;
-        if (HandleAllocated()) CurrentBackend().SetWindowBounds(*this, WindowRect());
+        if (NativeWindow()) CurrentBackend().SetWindowBounds(*this, WindowRect());
         InvalidateArea(ClientRect());
     }
     InvalidateFrame();
@@ -319,7 +346,9 @@ void TCustomForm::FrameChanged()
 
 void TCustomForm::InvalidateFrame()
 {
-    if (insets_ != TRect{}) frameDirty_ = true;
+    if (insets_ == TRect{}) return;
+    if (Parent()) Parent()->Invalidate(); // a child's frame is painted by its client
+    else frameDirty_ = true;
 }
 
 void TCustomForm::DefaultNCCalcSize(NCCALCSIZE_PARAMS& params) const
@@ -328,6 +357,19 @@ void TCustomForm::DefaultNCCalcSize(NCCALCSIZE_PARAMS& params) const
     // border, three pixels wide like a dialog frame.
     if (!HasFrame()) return;
     InflateRect(params.rgrc[0], -3, -3);
+    if (IsMDIChild() && hasCaption_) params.rgrc[0].Top += kChildCaption;
+}
+
+TRect TCustomForm::ChildCaptionRect() const
+{
+    const TRect w = WindowRect();
+    return Rect(3, 3, w.Width() - 3, 3 + kChildCaption);
+}
+
+TRect TCustomForm::ChildCloseBox() const
+{
+    const TRect c = ChildCaptionRect();
+    return Rect(c.Right - 18, c.Top + 2, c.Right - 2, c.Bottom - 2);
 }
 
 LRESULT TCustomForm::DefaultNCHitTest(TPoint screen) const
@@ -336,6 +378,11 @@ LRESULT TCustomForm::DefaultNCHitTest(TPoint screen) const
     if (PtInRect(ClientRect(), p)) return HTCLIENT;
     if (!PtInRect(Rect(-insets_.Left, -insets_.Top, Width() + insets_.Right, Height() + insets_.Bottom), p))
         return HTNOWHERE;
+    if (IsMDIChild() && hasCaption_) {
+        const TPoint w = Point(p.X + insets_.Left, p.Y + insets_.Top);
+        if (PtInRect(ChildCloseBox(), w)) return HTCLOSE;
+        if (PtInRect(ChildCaptionRect(), w) || windowState_ == wsMinimized) return HTCAPTION;
+    }
     if (borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin) return HTBORDER;
     // Sizing edges, with corners reaching a little along each side.
     constexpr int corner = 8;
@@ -359,6 +406,29 @@ void TCustomForm::DefaultNCPaint(TCanvas& canvas)
     InflateRect(r, -1, -1);
     canvas.Brush()->SetColor(clBtnHighlight);
     canvas.FrameRect(r);
+    if (!IsMDIChild() || !hasCaption_) return;
+    // An MDI child's caption: the text left, a close box right.
+    const TRect strip = ChildCaptionRect();
+    canvas.Brush()->SetColor(active_ ? clActiveCaption : clInactiveCaption);
+    canvas.FillRect(strip);
+    TRect box = ChildCloseBox();
+    canvas.Brush()->SetColor(clBtnFace);
+    canvas.FillRect(box);
+    canvas.Brush()->SetColor(clBtnShadow);
+    canvas.FrameRect(box);
+    canvas.Pen()->SetColor(clBtnText);
+    for (int d = 0; d < 2; ++d) {
+        canvas.MoveTo(box.Left + 4 + d, box.Top + 3);
+        canvas.LineTo(box.Right - 4 + d, box.Bottom - 3);
+        canvas.MoveTo(box.Left + 4 + d, box.Bottom - 4);
+        canvas.LineTo(box.Right - 4 + d, box.Top - 1);
+    }
+    canvas.SetFont(*Font());
+    canvas.Font()->SetStyle(canvas.Font()->Style() + TFontStyles{fsBold});
+    canvas.Font()->SetColor(active_ ? clCaptionText : clInactiveCaptionText);
+    canvas.Brush()->SetStyle(bsClear);
+    TRect text = Rect(strip.Left + 4, strip.Top, box.Left - 4, strip.Bottom);
+    DrawText(&canvas, Caption(), text, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
 }
 
 namespace {
@@ -441,16 +511,114 @@ void TCustomForm::SysCommand(WPARAM command)
     }
 }
 
+namespace {
+// The frame a new MDI child goes into: the main form when it is one, else the first frame about.
+TCustomForm* FindMDIFrame()
+{
+    TCustomForm* main = Application ? Application->MainForm() : nullptr;
+    if (main && main->MDIClient()) return main;
+    for (int i = 0; i < Screen->FormCount(); ++i)
+        if (Screen->Forms(i)->MDIClient()) return Screen->Forms(i);
+    return nullptr;
+}
+} // namespace
+
 void TCustomForm::SetFormStyle(TFormStyle value)
 {
     if (formStyle_ == value) return;
+    const TFormStyle old = formStyle_;
+    if (value == fsMDIChild) {
+        TCustomForm* frame = FindMDIFrame();
+        if (!frame || frame == this) throw EInvalidOperation("Cannot create form. No MDI forms are currently active");
+        const bool shown = Visible();
+        if (shown) Hide();
+        DestroyHandle(); // the native window goes: the frame draws the child
+        formStyle_ = value;
+        SetParent(frame->mdiClient_);
+        FrameChanged();
+        if (shown) Show();
+        return;
+    }
+    if (old == fsMDIChild) {
+        const bool shown = Visible();
+        if (shown) Hide();
+        if (windowState_ != wsNormal) SetWindowState(wsNormal);
+        DestroyHandle();
+        formStyle_ = value;
+        SetParent(nullptr);
+        FrameChanged();
+        if (shown) Show();
+        return;
+    }
     formStyle_ = value;
-    if (HandleAllocated()) CurrentBackend().SetWindowStyle(*this);
+    if (value == fsMDIForm && !mdiClient_) {
+        mdiClient_ = new TMDIClient(this);
+        mdiClient_->FreeNotification(this);
+        if (HandleAllocated()) mdiClient_->CreateChildHandles();
+    } else if (old == fsMDIForm && mdiClient_ && mdiClient_->Children().empty()) {
+        TMDIClient* client = mdiClient_;
+        mdiClient_ = nullptr;
+        client->Free();
+    }
+    if (NativeWindow()) CurrentBackend().SetWindowStyle(*this);
 }
+
+TMDIClient* TCustomForm::ParentClient() const
+{
+    return formStyle_ == fsMDIChild ? dynamic_cast<TMDIClient*>(Parent()) : nullptr;
+}
+
+TWinControl* TCustomForm::MDIClient() const { return mdiClient_; }
+bool TCustomForm::IsMDIChild() const { return ParentClient() != nullptr; }
+int TCustomForm::MDIChildCount() const { return mdiClient_ ? static_cast<int>(mdiClient_->Children().size()) : 0; }
+
+TCustomForm* TCustomForm::MDIChildren(int index) const
+{
+    const std::vector<TCustomForm*> list = mdiClient_ ? mdiClient_->Children() : std::vector<TCustomForm*>{};
+    if (index < 0 || index >= static_cast<int>(list.size()))
+        throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+    return list[static_cast<std::size_t>(index)];
+}
+
+TCustomForm* TCustomForm::ActiveMDIChild() const { return mdiClient_ ? mdiClient_->Active() : nullptr; }
+
+void TCustomForm::Cascade()
+{
+    if (mdiClient_) mdiClient_->Perform(WM_MDICASCADE, 0, 0);
+}
+
+void TCustomForm::Tile()
+{
+    if (mdiClient_) mdiClient_->Perform(WM_MDITILE, tileMode_ == tbHorizontal ? MDITILE_HORIZONTAL : MDITILE_VERTICAL, 0);
+}
+
+void TCustomForm::SetWindowMenu(TMenuItem* value)
+{
+    if (windowMenu_ == value) return;
+    if (windowMenu_) windowMenu_->RemoveFreeNotification(this);
+    windowMenu_ = value;
+    if (value) value->FreeNotification(this);
+}
+
+void TCustomForm::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TWinControl::Notification(AComponent, Operation);
+    if (Operation != opRemove) return;
+    if (AComponent == windowMenu_) windowMenu_ = nullptr;
+    if (AComponent == mdiClient_) mdiClient_ = nullptr;
+}
+
+bool TCustomForm::KeepsConstraints() const { return !(windowState_ == wsMinimized && IsMDIChild()); }
 
 void TCustomForm::SetWindowState(TWindowState value)
 {
     if (windowState_ == value) return;
+    if (TMDIClient* client = ParentClient()) {
+        // The client places its children.
+        if (value == wsMinimized) client->Minimize(this);
+        else client->Perform(value == wsMaximized ? WM_MDIMAXIMIZE : WM_MDIRESTORE, reinterpret_cast<WPARAM>(this), 0);
+        return;
+    }
     const TWindowState old = windowState_;
     windowState_ = value;
     if (!HasFrame()) {
@@ -484,27 +652,34 @@ void TCustomForm::SetAlphaBlend(bool value)
 {
     if (alphaBlend_ == value) return;
     alphaBlend_ = value;
-    if (HandleAllocated()) CurrentBackend().SetWindowAlpha(*this, value ? alpha_ : 255);
+    if (NativeWindow()) CurrentBackend().SetWindowAlpha(*this, value ? alpha_ : 255);
 }
 
 void TCustomForm::SetAlphaBlendValue(int value)
 {
     value = std::clamp(value, 0, 255);
     alpha_ = value;
-    if (HandleAllocated() && alphaBlend_) CurrentBackend().SetWindowAlpha(*this, value);
+    if (NativeWindow() && alphaBlend_) CurrentBackend().SetWindowAlpha(*this, value);
 }
 
 void TCustomForm::SetWindowRegion(std::optional<TRegion> region)
 {
     region_ = std::move(region);
-    if (HandleAllocated()) CurrentBackend().SetWindowShape(*this, region_);
+    if (NativeWindow()) CurrentBackend().SetWindowShape(*this, region_);
     InvalidateArea(ClientRect());
+    InvalidateFrame();
 }
 
 void TCustomForm::SetActiveControl(TWinControl* control)
 {
     if (control && (!ContainsControl(control) || control == this))
         throw EInvalidOperation("Invalid ActiveControl");
+    if (IsMDIChild()) {
+        // The frame holds the focus of its children.
+        activeControl_ = control;
+        if (active_ && control && Visible()) ParentForm()->SetActiveControl(control);
+        return;
+    }
     if (Visible() && active_ && control) {
         if (!control->CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
         SetFocusedControl(control);
@@ -515,6 +690,11 @@ void TCustomForm::SetActiveControl(TWinControl* control)
 
 void TCustomForm::FocusControl(TWinControl* control)
 {
+    if (IsMDIChild()) {
+        activeControl_ = control;
+        if (active_ && Visible()) ParentForm()->FocusControl(control);
+        return;
+    }
     if (Visible() && active_) SetFocusedControl(control);
     else activeControl_ = control;
 }
@@ -523,6 +703,12 @@ void TCustomForm::SetFocusedControl(TWinControl* control)
 {
     if (control == this) control = nullptr;
     activeControl_ = control;
+    // The MDI child holding the control remembers it for its next activation.
+    for (TWinControl* p = control ? control->Parent() : nullptr; p; p = p->Parent())
+        if (auto* child = dynamic_cast<TCustomForm*>(p); child && child->IsMDIChild()) {
+            child->activeControl_ = control;
+            break;
+        }
     if (focused_ == control) return;
     TWinControl* old = focused_;
     focused_ = control;
@@ -592,6 +778,8 @@ void TCustomForm::InputActivate(bool active)
 void TCustomForm::CreateWnd()
 {
     TWinControl::CreateWnd();
+    if (Parent()) return; // an MDI child: drawn by its frame
+    native_ = true;
     Backend& b = CurrentBackend();
     b.CreateWindow(*this);
     b.SetWindowTitle(*this, Caption());
@@ -604,7 +792,8 @@ void TCustomForm::CreateWnd()
 
 void TCustomForm::DestroyWnd()
 {
-    if (HandleAllocated()) CurrentBackend().DestroyWindow(*this);
+    if (NativeWindow()) CurrentBackend().DestroyWindow(*this);
+    native_ = false;
     TWinControl::DestroyWnd();
 }
 
@@ -618,6 +807,15 @@ void TCustomForm::WndProc(TMessage& m)
         Free();
         return;
     case WM_NCLBUTTONDOWN:
+        if (TMDIClient* client = ParentClient()) {
+            // No window manager inside a frame: the client drags the child's frame.
+            const unsigned edges = EdgesOf(static_cast<LRESULT>(m.WParam));
+            if (m.WParam == static_cast<WPARAM>(HTCAPTION) || edges) {
+                const TPoint at = m.LParam ? Point(LParamX(m.LParam), LParamY(m.LParam)) : CurrentBackend().CursorPos();
+                client->BeginTrack(this, edges, at);
+            }
+            return;
+        }
         if (m.WParam == static_cast<WPARAM>(HTCAPTION)) {
             SetCaptureControl(nullptr);
             if (HandleAllocated()) CurrentBackend().StartSystemMove(*this);
@@ -625,6 +823,13 @@ void TCustomForm::WndProc(TMessage& m)
             SetCaptureControl(nullptr);
             if (HandleAllocated()) CurrentBackend().StartSystemResize(*this, edges);
         }
+        return;
+    case WM_NCLBUTTONUP:
+        if (IsMDIChild() && m.WParam == static_cast<WPARAM>(HTCLOSE)) Close();
+        return;
+    case WM_NCLBUTTONDBLCLK:
+        if (IsMDIChild() && m.WParam == static_cast<WPARAM>(HTCAPTION))
+            SetWindowState(windowState_ == wsNormal ? wsMaximized : wsNormal);
         return;
     case WM_NCCALCSIZE:
         if (m.LParam) DefaultNCCalcSize(*reinterpret_cast<NCCALCSIZE_PARAMS*>(m.LParam));
@@ -640,15 +845,20 @@ void TCustomForm::WndProc(TMessage& m)
         return;
     case WM_SIZE:
         TWinControl::WndProc(m);
-        if (HandleAllocated()) CurrentBackend().SetWindowBounds(*this, WindowRect());
+        if (NativeWindow()) CurrentBackend().SetWindowBounds(*this, WindowRect());
         InvalidateArea(ClientRect());
         InvalidateFrame();
         return;
     case WM_MOVE:
-        if (HandleAllocated()) CurrentBackend().SetWindowBounds(*this, WindowRect());
+        if (NativeWindow()) CurrentBackend().SetWindowBounds(*this, WindowRect());
+        if (Parent()) Parent()->Invalidate();
         return;
     case CM_TEXTCHANGED:
-        if (HandleAllocated()) CurrentBackend().SetWindowTitle(*this, Caption());
+        if (NativeWindow()) CurrentBackend().SetWindowTitle(*this, Caption());
+        if (TMDIClient* client = ParentClient()) {
+            InvalidateFrame();
+            client->RefreshMenu();
+        }
         return;
     case CM_DIALOGKEY:
         if (!(KeyboardStateToShiftState() & ssAlt)) {
@@ -756,7 +966,7 @@ TRect TCustomForm::PaintDirty()
         Guarded(this, [&] { Perform(WM_NCPAINT, reinterpret_cast<WPARAM>(&c), 0); });
         shown = Rect(0, 0, w, h);
     }
-    if (HandleAllocated()) CurrentBackend().Present(*this, shown);
+    if (NativeWindow()) CurrentBackend().Present(*this, shown);
     return shown;
 }
 
@@ -766,6 +976,21 @@ TControl* TCustomForm::InputTarget(int X, int Y) const
     const TWinControl* cur = this;
     TPoint p{X, Y};
     for (;;) {
+        if (auto* client = dynamic_cast<const TMDIClient*>(cur)) {
+            // MDI children, the top one first: their frames catch the pointer too.
+            TCustomForm* hit = nullptr;
+            for (TCustomForm* f : client->Children())
+                if (f->Visible() && PtInRect(f->WindowRect(), p)) {
+                    hit = f;
+                    break;
+                }
+            if (!hit) return const_cast<TWinControl*>(cur);
+            if (!PtInRect(hit->BoundsRect(), p) || !hit->Enabled()) return hit;
+            p.X -= hit->Left();
+            p.Y -= hit->Top();
+            cur = hit;
+            continue;
+        }
         TControl* c = cur->ControlAtPos(p, false, true);
         if (!c) return const_cast<TWinControl*>(cur);
         p.X -= c->Left();
@@ -833,6 +1058,12 @@ void TCustomForm::InputMouseButton(UINT Msg, TMouseButton, int X, int Y, TShiftS
     Guarded(this, [&] {
         TControl* hit = InputTarget(X, Y);
         UpdateMouseControl(hit);
+        if (Msg == WM_LBUTTONDOWN || Msg == WM_RBUTTONDOWN || Msg == WM_MBUTTONDOWN || Msg == WM_LBUTTONDBLCLK)
+            for (TControl* c = hit; c; c = c->Parent())
+                if (auto* child = dynamic_cast<TCustomForm*>(c); child && child->IsMDIChild()) {
+                    child->Parent()->Perform(WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
+                    break;
+                }
         TControl* target = GetCaptureControl() ? GetCaptureControl() : hit;
         if (!target) return;
         if (NonClientMouse(target, Msg, screen)) return;

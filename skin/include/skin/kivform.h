@@ -15,6 +15,7 @@
 #include <string>
 
 class TkivForm;
+struct TkivFrameLook;
 
 // The tool bar that carries one button per top-level item of a main menu;
 // pressing one drops the item's sub-items down below it.
@@ -78,10 +79,10 @@ public:
     bool UIStyleAutoUpdateSub() const { return autoUpdateSub_; }
     void SetUIStyleAutoUpdateSub(bool value) { autoUpdateSub_ = value; }
 
-    TColor BorderColor() const { return borderColor_; }
+    TColor BorderColor() const;
     void SetBorderColor(TColor value);
     // The frame's border (the panel's own border stays 0).
-    int BorderWidth() const { return borderWidth_; }
+    int BorderWidth() const;
     void SetBorderWidth(int value);
     bool TitleBarVisible() const { return titleBar_->Visible(); }
     void SetTitleBarVisible(bool value);
@@ -121,7 +122,7 @@ public:
     // The frame round the client area, painted on the window's canvas (origin at its top-left).
     void PaintFormBorder(TCanvas* canvas);
     // The width of the left border picture (file themes), 0 without one.
-    int LeftBorderWidth() const { return leftBorder_.Empty() ? 0 : leftBorder_.Width(); }
+    int LeftBorderWidth() const;
 
     // IKivMenuBar
     void RebuildMenuBar() override;
@@ -138,9 +139,6 @@ protected:
 private:
     void FormWndProc(TMessage& m);
     bool ApplicationHook(MSG& msg);
-    // Runs the menu item with the key's shortcut; true when there was one.
-    bool RunShortCut(unsigned short key);
-    void PlaceMaximized();
     void LayoutBars();
 
     TCustomForm* form_ = nullptr;
@@ -153,11 +151,8 @@ private:
     TkivUIStyle uiStyle_ = DeepBlue;
     TkivFileTheme* fileTheme_ = nullptr;
     bool autoUpdateSub_ = false;
-    TColor borderColor_ = clBlack;
-    int borderWidth_ = 1;
+    std::unique_ptr<TkivFrameLook> look_;
     TColor menuBarColor_ = clBtnFace;
     int menuBarHeight_ = 22;
-    TBitmap leftBorder_;
-    int bottomBorderHeight_ = 0;
     bool placing_ = false;
 };

@@ -251,6 +251,8 @@ protected:
 
     // Paint steps with the control's origin at (0, 0) of `canvas`.
     virtual void PaintSelf(TCanvas& canvas);
+    // Whether SetBounds keeps to Constraints now (a minimized MDI child does not).
+    virtual bool KeepsConstraints() const { return true; }
 
 private:
     friend class TWinControl;

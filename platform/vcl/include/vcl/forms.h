@@ -19,6 +19,10 @@ enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poS
                  poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
+enum TTileMode { tbHorizontal, tbVertical };
+
+class TMenuItem;
+class TMDIClient;
 
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
@@ -87,6 +91,29 @@ public:
     const std::optional<TRegion>& WindowRegion() const { return region_; }
     void SetWindowRegion(std::optional<TRegion> region);
 
+    // --- MDI ------------------------------------------------------------------------
+    // An MDI frame (fsMDIForm) holds its child forms (fsMDIChild) as child windows
+    // in its client control, which fills what the frame's other aligned controls
+    // leave. A child has no window of its own: the frame draws it and its frame
+    // (a one-line caption with a close box unless it takes its caption away),
+    // a click activates it, its caption moves it and its edges size it; maximized
+    // it fills the client, minimized it is a strip along the client's bottom.
+    // The client's WindowProc hears the WM_MDI* messages. Making a child with no
+    // frame about raises EInvalidOperation.
+    TWinControl* MDIClient() const;
+    bool IsMDIChild() const;
+    int MDIChildCount() const;
+    // The children, the top of the z-order first.
+    TCustomForm* MDIChildren(int index) const;
+    TCustomForm* ActiveMDIChild() const;
+    void Cascade();
+    void Tile();
+    TTileMode TileMode() const { return tileMode_; }
+    void SetTileMode(TTileMode value) { tileMode_ = value; }
+    // The frame's menu that lists its children (kept only: whoever shows the menu fills it).
+    TMenuItem* WindowMenu() const { return windowMenu_; }
+    void SetWindowMenu(TMenuItem* value);
+
     TWinControl* ActiveControl() const { return activeControl_; }
     void SetActiveControl(TWinControl* control);
     bool KeyPreview() const { return keyPreview_; }
@@ -144,11 +171,20 @@ protected:
     virtual void Paint();
     virtual void CloseModal();
     void DoCreate();
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    bool KeepsConstraints() const override;
 
 private:
     friend class TControl;
     friend class TWinControl;
+    friend class TMDIClient;
+    // The form has a window of its own (MDI children are drawn by their frame).
+    bool NativeWindow() const { return native_ && HandleAllocated(); }
+    TMDIClient* ParentClient() const;
     void VisibleChanging(bool visible);
+    // Caption strip and close box of an MDI child's own frame, in window coordinates.
+    TRect ChildCaptionRect() const;
+    TRect ChildCloseBox() const;
     void SetFocusedControl(TWinControl* control);
     void ControlRemoved(TControl* control);
     void UpdateMouseControl(TControl* hit);
@@ -176,7 +212,11 @@ private:
     bool hasCaption_ = true;
     TRect insets_;
     bool frameDirty_ = false;
-    std::optional<TRect> restoreBounds_; // while maximized by the form itself
+    std::optional<TRect> restoreBounds_; // while maximized by the form itself (or an MDI child minimized)
+    bool native_ = false;
+    TMDIClient* mdiClient_ = nullptr;
+    TTileMode tileMode_ = tbHorizontal;
+    TMenuItem* windowMenu_ = nullptr;
     TWinControl* activeControl_ = nullptr;
     TWinControl* focused_ = nullptr;
     bool keyPreview_ = false;

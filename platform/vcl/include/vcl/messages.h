@@ -98,6 +98,21 @@ constexpr LRESULT HTBOTTOMRIGHT = 17;
 constexpr LRESULT HTBORDER = 18;
 constexpr LRESULT HTCLOSE = 20;
 
+// An MDI frame's client control hears these (WPARAM: the child form, TCustomForm*,
+// where one is meant); its WindowProc can be hooked to watch them.
+constexpr UINT WM_MDICREATE = 0x0220;
+constexpr UINT WM_MDIDESTROY = 0x0221;
+constexpr UINT WM_MDIACTIVATE = 0x0222;    // brings the child forward and makes it the active one
+constexpr UINT WM_MDIRESTORE = 0x0223;     // the child leaves its maximized or minimized state
+constexpr UINT WM_MDINEXT = 0x0224;
+constexpr UINT WM_MDIMAXIMIZE = 0x0225;    // the child fills the client
+constexpr UINT WM_MDITILE = 0x0226;        // WPARAM: MDITILE_VERTICAL or MDITILE_HORIZONTAL
+constexpr UINT WM_MDICASCADE = 0x0227;
+constexpr UINT WM_MDIICONARRANGE = 0x0228; // lines the minimized children up along the bottom
+constexpr UINT WM_MDIGETACTIVE = 0x0229;   // answers the active child (TCustomForm*), 0 for none
+constexpr UINT WM_MDIREFRESHMENU = 0x0234; // the children, the active one or a caption changed
+constexpr WPARAM MDITILE_VERTICAL = 0x0000, MDITILE_HORIZONTAL = 0x0001;
+
 // WM_NCCALCSIZE's record, and its answer when the rectangles were set.
 struct NCCALCSIZE_PARAMS {
     TRect rgrc[3];
