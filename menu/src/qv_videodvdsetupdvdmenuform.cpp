@@ -371,6 +371,9 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::FormShow(TObject*)
     Shown = true;
     SetControlsEnabled(true, this);
     Panel_Progress->Hide();
+    // Chapter pages come with their own step; until then there is no page to go to.
+    kivImageButton_PreviousChapter->SetEnabled(ChapterPage != -1);
+    kivImageButton_NextChapter->SetEnabled(ChapterPage == -1 && !MyDVDChapter.empty());
     // The title the clips window had selected is the designer's too.
     if (!SelectedTitle() && SelectedIndex >= 0) OldMovieImage = TitleAt(SelectedIndex);
     for (std::int64_t i = 0; i < MyMovieImage.Length(); ++i)
@@ -620,6 +623,7 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::EditTitleButton(TObject* Sender)
     const int i = static_cast<int>(MyMovieImage.IndexOf(button));
     if (!button || i < 0) return;
     button->Dragging = false;
+    StopPreview();   // the dialog makes the one preview graph its own
     auto* dialog = FindTaskWindow<ClipPropertySteps>(kClipPropertyWindowName);
     if (!dialog) {
         ShowTaskNotAvailable();
@@ -840,9 +844,17 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::kivImageButton_PreviewClick(TObject*)
     if (clip->SupportsSeek) GRAPH->SeekTo(kGraphUnitsPerSecond / 10);
     GRAPH->SetVideoWindow(kivImagePanel_Preview->Handle(),
                           Rect(0, 0, kivImagePanel_Preview->Width(), kivImagePanel_Preview->Height()));
+    // The video takes the whole design area while it plays.
+    ShowDesignArea(false);
     GRAPH->Run();
     GRAPH->StartTicker();
     GRAPH->SetNotifyWindow(Handle(), MSG_GRAPH_EVENT, 0);
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::ShowDesignArea(bool show)
+{
+    for (int i = 0; i < kivImagePanel_Preview->ControlCount(); ++i)
+        kivImagePanel_Preview->Controls(i)->SetVisible(show);
 }
 
 void TQV_Video_DVD_Setup_DVD_Menu_Form::StopPreview()
@@ -850,6 +862,7 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::StopPreview()
     if (!GRAPH) return;
     FreePreviewGraph();
     kivImagePanel_Preview->ClearFrame();
+    ShowDesignArea(true);
     kivImagePanel_Preview->Invalidate();
 }
 

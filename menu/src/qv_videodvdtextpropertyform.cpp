@@ -29,6 +29,16 @@ T* Place(T* control, const mainlayout::Place& p, TWinControl* parent, const char
     return control;
 }
 
+// A group's caption and frame in the skin's colours.
+void SkinGroup(TkivGroupBox& group)
+{
+    group.Font()->SetName("Arial");
+    group.Font()->SetSize(8);
+    group.Font()->SetStyle({fsBold});
+    group.Font()->SetColor(menulayout::kTextColor);
+    group.SetBorderColor(0xC4A07F);
+}
+
 } // namespace
 
 TQV_Video_DVD_Text_Property_Form::TQV_Video_DVD_Text_Property_Form(TComponent* AOwner) : TForm(AOwner)
@@ -67,16 +77,21 @@ TQV_Video_DVD_Text_Property_Form::TQV_Video_DVD_Text_Property_Form(TComponent* A
 
     kivGroupBox1 = Place(new TkivGroupBox(this), kEffects, this, "kivGroupBox1");
     kivGroupBox1->SetCaption("Effects");
+    SkinGroup(*kivGroupBox1);
     for (auto [box, place, name, caption] :
          {std::tuple{&kivCheckBox1, kStrikeout, "kivCheckBox1", "  Strikeout"},
           std::tuple{&kivCheckBox2, kUnderline, "kivCheckBox2", "  Underline"}}) {
         *box = Place(new TkivCheckBox(this), place, kivGroupBox1, name);
         (*box)->SetCaption(caption);
         (*box)->SetTransparent(true);
+        (*box)->Font()->SetName("Arial");
+        (*box)->Font()->SetSize(8);
+        (*box)->Font()->SetColor(menulayout::kTextColor);
         (*box)->OnClick = on(&Self::StyleChange);
     }
     kivGroupBox2 = Place(new TkivGroupBox(this), kSample, this, "kivGroupBox2");
     kivGroupBox2->SetCaption("Sample");
+    SkinGroup(*kivGroupBox2);
     Label_Sample = new TLabel(this);
     Label_Sample->SetName("Label_Sample");
     Label_Sample->SetAutoSize(true);

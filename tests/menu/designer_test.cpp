@@ -524,3 +524,59 @@ TEST_F(DesignerTest, TheStartUpMakesTheDesignerAndItsTextDialogInTheirPlaces)
     // The task chains find the designer by its name as their steps.
     EXPECT_EQ(FindTaskWindow<MenuDesignerSteps>(kMenuDesignerWindowName), designer);
 }
+
+TEST_F(DesignerTest, ATitleIsPlayedAndEditedInTheClipPropertyDialog)
+{
+    MakeDesigner();
+    designer->InitMenuDesigner(false);
+    testkit::ClipSpec spec;
+    spec.video = testkit::VideoCodec::Mpeg2;
+    spec.seconds = 3;
+    spec.container = "vob";
+    const std::string vob = media() + "Holiday.vob";
+    testkit::WriteClip(vob, spec);
+    TQV_Video_DVD_Clip_Property_Form& dialog = *QV_Video_DVD_Clip_Property_Form;
+    ShowDesigner([&] {
+        ScriptedDialogs().AnswerFiles({vob});
+        headless->ClickControl(*designer->kivImageButton_AddVOB);
+        ASSERT_TRUE(PumpUntil([&] { return !designer->FileLoader; }));
+        ASSERT_EQ(MyMovieImage.Length(), 1);
+        TQV_MovieImage& title = *MyMovieImage[0];
+
+        // Play runs the selected title's preview over the design area; Stop ends it.
+        headless->ClickControl(*designer->kivImageButton_Preview);
+        ASSERT_NE(GRAPH, nullptr);
+        EXPECT_TRUE(PumpUntil([&] { return designer->kivImagePanel_Preview->HasFrame(); }));
+        EXPECT_FALSE(title.Visible());   // the video has the whole area
+        EXPECT_FALSE(designer->Label_Title->Visible());
+        headless->ClickControl(*designer->kivImageButton_Stop);
+        EXPECT_EQ(GRAPH, nullptr);
+        EXPECT_TRUE(title.Visible());
+        EXPECT_TRUE(designer->Label_Title->Visible());
+        EXPECT_FALSE(designer->kivImagePanel_Preview->HasFrame());
+
+        // A double click opens the dialog on the title's clip with its caption; OK takes the new caption.
+        const TPoint at = At(title.Left() + 50, title.Top() + 38);
+        headless->OnNextModal([&](TCustomForm& shown) {
+            EXPECT_EQ(&shown, &dialog);
+            EXPECT_TRUE(dialog.PreviewOpen);
+            EXPECT_TRUE(dialog.kivEdit_Text->Visible());
+            EXPECT_EQ(dialog.kivEdit_Text->Text(), "Holiday");
+            dialog.kivEdit_Text->SetText("Our holiday");
+            headless->ClickControl(*dialog.kivImageButton_Ok);
+        });
+        headless->MouseMove(*designer, at.X, at.Y);
+        headless->DoubleClick(*designer, at.X, at.Y);
+        headless->MouseUp(*designer, at.X, at.Y);
+        EXPECT_EQ(designer->TitleLabels[0]->Caption(), "Our holiday");
+        EXPECT_FALSE(dialog.PreviewOpen);   // closed in every case
+        EXPECT_EQ(GRAPH, nullptr);
+        // The double click's own press starts no drag; the next press does.
+        const TRect before = title.BoundsRect();
+        EXPECT_FALSE(title.Dragging);
+        Move(title.Left() + 80, title.Top() + 60);
+        EXPECT_EQ(title.BoundsRect(), before);
+        Drag(title.Left() + 50, title.Top() + 38, 30, 30);
+        EXPECT_EQ(title.Left(), before.Left + 30);
+    });
+}

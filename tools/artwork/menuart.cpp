@@ -81,7 +81,7 @@ double Smooth(double edge0, double edge1, double v)
 double Star(double u, double v, unsigned seed)
 {
     const int cx = int(u * 180), cy = int(v * 144);
-    unsigned h = unsigned(cx * 73856093) ^ unsigned(cy * 19349663) ^ seed;
+    unsigned h = unsigned(cx) * 73856093u ^ unsigned(cy) * 19349663u ^ seed;
     h = (h ^ (h >> 13)) * 1274126177u;
     if ((h & 63) != 0) return 0;
     const double sx = (cx + ((h >> 8) & 255) / 255.0) / 180, sy = (cy + ((h >> 16) & 255) / 255.0) / 144;

@@ -155,6 +155,7 @@ private:
     void MakeTitleButton(TQV_MovieImage& clip, int index);
     void FreeTitleLabels();
     void StopPreview();
+    void ShowDesignArea(bool show);
     void ShowBackground(TBitmap& picture);
     // The first shipped background that loads, from k on; false when none does.
     bool SelectFirstBackground(int k);
