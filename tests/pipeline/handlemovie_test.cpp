@@ -102,7 +102,7 @@ TEST(WorkerLibraries, EntriesMissingAreReportedAsFailures)
     ASSERT_EQ(outsidetest::Run({helper, work}, &output), 0);
     const std::string mux = " Tormux.dll lacks MPlex or MUXGetPosition\n";
     EXPECT_EQ(output, "1235 0 9" + mux + "1235 0 7" + mux + "1235 0 7" + mux + "1234 0 " +
-                          IntToStr(kAuthorLibraryMissing) + " Can't GetProaddress\n");
+                          IntToStr(kAuthorLibraryMissing) + " Can't GetProaddress\nload 0 1 Can't GetProaddress\n");
     EXPECT_TRUE(FileExists(work + "clip.mpg"));
     EXPECT_TRUE(FileExists(work + "clip.ac3"));
 }
@@ -371,6 +371,7 @@ TEST(AuthorLibraryBinding, ProgressIsZeroWithoutALoadedLibrary)
     lib.Cancel();   // nothing loaded: nothing to reach
     EXPECT_EQ(lib.AuthorMain("/nowhere.xml"), kAuthorLibraryMissing);
     ASSERT_TRUE(lib.Load(AuthorLibrary::Counter::VobsMB)) << lib.LastError();
+    EXPECT_FALSE(lib.EntryMissing());
     EXPECT_EQ(lib.ReadProgress(), 0);
     EXPECT_EQ(lib.AuthorMain("/nowhere/Author.xml"), AUTHOR_MISSING_INPUT);
     EXPECT_FALSE(lib.LastError().empty());
@@ -397,11 +398,24 @@ TEST_F(WorkerTest, DeliveredMainMenuStreamsSuitTheirStandard)
     for (const bool pal : {true, false}) {
         const std::string stream = JoinPath(bin, pal ? "MainSubP.vob" : "MainSubN.vob");
         std::string probe;
-        const std::vector<std::string> ffprobe = {"ffprobe", "-v", "error", "-show_entries",
-                                                  "stream=codec_name,height,r_frame_rate", "-of", "csv=p=0", stream};
+        const std::vector<std::string> ffprobe = {
+            "ffprobe", "-v", "error", "-show_entries", "stream=codec_name,width,height,display_aspect_ratio,r_frame_rate",
+            "-of", "csv=p=0", stream};
         ASSERT_EQ(outsidetest::Run(ffprobe, &probe), 0);
-        EXPECT_NE(probe.find(pal ? "mpeg2video,576,25/1" : "mpeg2video,480,30000/1001"), std::string::npos) << probe;
+        EXPECT_NE(probe.find(pal ? "mpeg2video,720,576,4:3,25/1" : "mpeg2video,720,480,4:3,30000/1001"),
+                  std::string::npos)
+            << probe;
         EXPECT_NE(probe.find("dvd_subtitle"), std::string::npos) << probe;
+        // The menu that plays it names two buttons: the stream holds exactly two.
+        const std::string spu = work_ + "spu" + (pal ? "P" : "N");
+        ForceDirectories(spu);
+        ASSERT_EQ(outsidetest::Run({"spuunmux", "-o", spu + "/sp", stream}), 0);
+        const std::string subpictures = ReadText(spu + "/sp.xml");
+        int buttons = 0;
+        for (std::size_t at = subpictures.find("<button "); at != std::string::npos;
+             at = subpictures.find("<button ", at + 1))
+            ++buttons;
+        EXPECT_EQ(buttons, 2) << subpictures;
 
         const std::string tag = pal ? "P" : "N";
         const Streams s = MakeStreams(work_, pal ? Disc::DvdPal : Disc::DvdNtsc, 1.0, "title" + tag);

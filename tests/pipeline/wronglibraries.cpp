@@ -1,7 +1,9 @@
 // A helper program of the worker tests. Copied into a folder whose
 // "Tormux.dll" and "dvdauthor.dll" lack their entries, it runs a multiplex job
 // of each disc kind and an author job, and prints what each worker posted:
-// one "message wparam lparam reason" line per job.
+// one "message wparam lparam reason" line per job, then whether the authoring
+// library loads and lacks an entry.
+#include "pipeline/authorlibrary.h"
 #include "pipeline/handlemoviethread.h"
 #include "shell/burnpubfunction.h"
 #include "win32/messages.h"
@@ -60,6 +62,12 @@ int main(int argc, char** argv)
         worker.MenuXmlPath = work + "menu.xml";
         worker.JobCode = 210;
         print(next(), worker);
+    }
+    {
+        // The chapter pages' way: the library loads, an entry is missing.
+        AuthorLibrary library;
+        const bool loaded = library.Load(AuthorLibrary::Counter::SubtitlePercent);
+        std::printf("load %d %d %s\n", loaded ? 1 : 0, library.EntryMissing() ? 1 : 0, library.LastError().c_str());
     }
     DeallocateHWnd(window);
     return 0;
