@@ -8,6 +8,7 @@ target_sources(pipeline PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/src/discburnstage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/discvolumename.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/qv_videodvddiscbuilderform.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/subtitlestage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/pipelinewindows.cpp)
 target_link_libraries(pipeline PUBLIC shell skin vcl gfx)
 # The windows' pictures, drawn with the program's others (shell/CMakeLists.txt).

@@ -390,10 +390,7 @@ void TQV_Video_DVD_Disc_Builder_Form::OnAuthorDone(LPARAM result)
 }
 
 // --- the stages that join the run later --------------------------------------------------------
-bool TQV_Video_DVD_Disc_Builder_Form::StartSubtitleStage(int) { return false; }
-void TQV_Video_DVD_Disc_Builder_Form::SubtitleStageDone() { NextClip(); }
-void TQV_Video_DVD_Disc_Builder_Form::CancelSubtitleStage() {}
-int TQV_Video_DVD_Disc_Builder_Form::SubtitlePercent() const { return -1; }
+// The subtitle stage is in subtitlestage.cpp.
 
 // --- the chapter pages ---------------------------------------------------------------------------
 bool TQV_Video_DVD_Disc_Builder_Form::PumpWithinRun(std::uint64_t run)

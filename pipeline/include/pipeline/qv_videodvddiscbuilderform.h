@@ -16,6 +16,8 @@
 // The subtitle job of a clip ended (WPARAM 0, LPARAM 0).
 constexpr UINT MSG_SPUMUX_DONE = 1237;
 
+class SpumuxJob;
+
 class TQV_Video_DVD_Disc_Builder_Form : public TRunProcessForm, public DiscBuilderSteps {
 public:
     explicit TQV_Video_DVD_Disc_Builder_Form(TComponent* AOwner);
@@ -119,4 +121,5 @@ private:
     void TerminateRun(std::uint64_t run);
 
     std::unique_ptr<DiscBurnStage> burnStage_;
+    std::shared_ptr<SpumuxJob> spumuxJob_;   // the running subtitle job, shared with its thread
 };
