@@ -922,6 +922,10 @@ TCanvas* TCustomForm::Canvas()
 // --- painting ------------------------------------------------------------------
 void TCustomForm::InvalidateArea(const TRect& r)
 {
+    if (Parent()) {
+        InvalidateRectInForm(r); // an MDI child is painted with its frame
+        return;
+    }
     TRect clipped;
     if (!IntersectRect(clipped, r, ClientRect())) return;
     UnionRect(dirty_, dirty_, clipped);

@@ -77,6 +77,9 @@ TEST_F(VclMDI, ChildrenAreDrawnInsideTheFrameWithACaptionOfTheirOwn)
     EXPECT_EQ(frame->MDIChildren(0), child);
 
     child->SetColor(clWhite);
+    // The frame paints the child: the child itself has nothing to paint.
+    EXPECT_FALSE(child->Dirty());
+    EXPECT_TRUE(frame->Dirty());
     frame->PaintDirty();
     EXPECT_EQ(headless->PixelAt(*frame, 5, 100), ColorToRGB(clAppWorkSpace));       // the client round it
     EXPECT_EQ(headless->PixelAt(*frame, 60, 30 + 18 + 10), ColorToRGB(clActiveCaption)); // its caption strip

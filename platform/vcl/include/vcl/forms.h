@@ -129,7 +129,8 @@ public:
     void InvalidateArea(const TRect& r);
     // Drawing straight onto the back buffer outside a paint pass: shown at the next present.
     void MarkDrawn(const TRect& r);
-    bool Dirty() const { return !dirty_.IsEmpty() || !drawn_.IsEmpty() || frameDirty_; }
+    // (An MDI child never is: its frame paints it.)
+    bool Dirty() const { return !Parent() && (!dirty_.IsEmpty() || !drawn_.IsEmpty() || frameDirty_); }
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
