@@ -7,6 +7,7 @@
 #include "shell/qv_videodvdauthorform.h"
 #include "shell/qv_videodvdselectform.h"
 #include "shell/qv_videodvdsetupsourceclipsform.h"
+#include "shell/qv_videodvdsubtitlepropertyform.h"
 #include "shell/splashform.h"
 
 #include "rtl/sysutils.h"
@@ -37,7 +38,8 @@ std::vector<StartupWindow>& WindowList()
          [](TApplication& app) { app.CreateForm(QV_Video_DVD_Clip_Property_Form); }},
         {"QV_Video_DVD_Select_Form", [](TApplication& app) { app.CreateForm(QV_Video_DVD_Select_Form); }},
         {"Form_About", [](TApplication& app) { app.CreateForm(Form_About); }},
-        {"QV_Video_DVD_Subtitle_Property_Form", nullptr},
+        {"QV_Video_DVD_Subtitle_Property_Form",
+         [](TApplication& app) { app.CreateForm(QV_Video_DVD_Subtitle_Property_Form); }},
         {"QV_Video_DVD_Setup_Chapter_Form",
          [](TApplication& app) { app.CreateForm(QV_Video_DVD_Setup_Chapter_Form); }},
     };

@@ -27,5 +27,6 @@ keldara_test(shell_sourceclips_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/sourceclips_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sourceclips_load_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/subtitleform_test.cpp
   LIBS shell testkit)
 add_dependencies(shell_sourceclips_tests program_pictures)

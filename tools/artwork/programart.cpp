@@ -9,6 +9,7 @@
 
 #include "gfx/canvas.h"
 #include "shell/chapterlayout.h"
+#include "shell/subtitlelayout.h"
 #include "shell/clippropertylayout.h"
 #include "shell/mainlayout.h"
 #include "shell/selectlayout.h"
@@ -325,6 +326,7 @@ void SaveSelectPictures(const std::string& folder)
 
 namespace cl = clippropertylayout;
 namespace ch = chapterlayout;
+namespace st = subtitlelayout;
 
 // A dialog's skin: the program's window body, its title and line under it,
 // and the lighter panel its controls stand on.
@@ -355,6 +357,14 @@ void SaveDialogPictures(const std::string& folder)
     Strip4([&](int s) { return WordButtonState(chapter, ch::kCancel, "Cancel", false, false, s); }).SaveToFile(folder + ch::kCancelFile);
     Strip4([&](int s) { return WordButtonState(chapter, ch::kOk, "OK", true, false, s); }).SaveToFile(folder + ch::kOkFile);
     Strip4([&](int s) { return OrbState(chapter, ch::kClose, 4, s); }).SaveToFile(folder + ch::kCloseFile);
+
+    const TBitmap subtitle = DialogSkin(st::kWidth, st::kHeight, "Subtitle property",
+                                        "A subtitle file for the clip, its font and language", st::kBody);
+    subtitle.SaveToFile(folder + st::kSkinFile);
+    Strip4([&](int s) { return WordButtonState(subtitle, st::kCancel, "Cancel", false, false, s); })
+        .SaveToFile(folder + st::kCancelFile);
+    Strip4([&](int s) { return WordButtonState(subtitle, st::kOk, "OK", true, false, s); }).SaveToFile(folder + st::kOkFile);
+    Strip4([&](int s) { return OrbState(subtitle, st::kClose, 4, s); }).SaveToFile(folder + st::kCloseFile);
 }
 
 } // namespace
