@@ -1,0 +1,140 @@
+// Entry points of the VCD image library: vcdxbuild runs as a child program.
+#include "vcdimage/pellavcd.h"
+
+#include "toolrun/toolrun.h"
+#include "rtl/paths.h"
+#include "rtl/readfile.h"
+#include "rtl/sysutils.h"
+#include "vcdxbuildlog.h"
+
+#include <cstring>
+#include <exception>
+#include <mutex>
+
+#define VCD_EXPORT extern "C" __attribute__((visibility("default")))
+
+constexpr bool Same(int a, int b) { return a == b; }
+static_assert(Same(VCD_OK, toolrun::kOk) && Same(VCD_BAD_ARGUMENTS, toolrun::kBadArguments) &&
+              Same(VCD_MISSING_INPUT, toolrun::kMissingInput) && Same(VCD_TOOL_MISSING, toolrun::kToolMissing) &&
+              Same(VCD_FAILED, toolrun::kToolFailed) && Same(VCD_BAD_OUTPUT, toolrun::kBadOutput) &&
+              Same(VCD_CANCELLED, toolrun::kCancelled) && Same(VCD_BUSY, toolrun::kBusy));
+
+namespace {
+
+// The library's state lives as long as it is loaded: one image.
+toolrun::ToolJob g_job;
+toolrun::LastError g_lastError;
+int g_scan = 0;
+int g_write = 0;
+
+// Control files are small; anything larger is not one.
+constexpr std::int64_t kMaxControlFile = 16 * 1024 * 1024;
+
+int Fail(int code, std::string reason)
+{
+    g_lastError.Set(std::move(reason));
+    return code;
+}
+
+// A path field of the job: NUL-terminated within its 260 bytes, else "".
+std::string JobPath(const char (&field)[kVcdJobPathSize])
+{
+    const std::size_t length = strnlen(field, kVcdJobPathSize);
+    return length < kVcdJobPathSize ? std::string(field, length) : std::string();
+}
+
+// The image files are removed again unless the build succeeds, so that no
+// half-written or stale image is ever burnt.
+class ImageOutput {
+public:
+    ImageOutput(std::string cue, std::string bin) : cue_(std::move(cue)), bin_(std::move(bin)) {}
+    ~ImageOutput()
+    {
+        if (kept_) return;
+        DeleteFile(cue_);
+        DeleteFile(bin_);
+    }
+    ImageOutput(const ImageOutput&) = delete;
+    ImageOutput& operator=(const ImageOutput&) = delete;
+    void Keep() { kept_ = true; }
+
+private:
+    std::string cue_, bin_;
+    bool kept_ = false;
+};
+
+int Build(const VcdImageJob* job, int* resultCell)
+{
+    if (!job) return Fail(toolrun::kBadArguments, "vcdxbuild needs a job");
+    const std::string xmlArg = JobPath(job->XmlPath), cueArg = JobPath(job->CuePath), binArg = JobPath(job->BinPath);
+    if (xmlArg.empty() || cueArg.empty() || binArg.empty())
+        return Fail(toolrun::kBadArguments, "The image job needs a control file, a cue file and a bin file");
+    // Absolute, so that no name can read as an option.
+    const std::string xml = ExpandFileName(xmlArg), cue = ExpandFileName(cueArg), bin = ExpandFileName(binArg);
+    if (cue == bin || cue == xml || bin == xml)
+        return Fail(toolrun::kBadArguments, "The cue file, the bin file and the control file must differ");
+    std::string text;
+    if (!ReadWholeFile(xml, text, nullptr, kMaxControlFile) || text.empty())
+        return Fail(toolrun::kMissingInput, Format("The control file \"%s\" is missing or unreadable", xml));
+    for (const std::string& out : {cue, bin})
+        if (!DirectoryExists(ExtractFileDir(out)))
+            return Fail(toolrun::kBadArguments, Format("The folder of \"%s\" does not exist", out));
+
+    ProcessSpec spec;
+    spec.argv = {"vcdxbuild", "--gui", "-p", "--cue-file=" + cue, "--bin-file=" + bin, xml};
+    std::mutex logMutex;
+    VcdxbuildLog log(CountSequenceItems(text));
+    auto take = [&](const std::string& line) {
+        std::lock_guard<std::mutex> guard(logMutex);
+        log.Take(line);
+        const int scan = log.ScanPercent(), write = log.WritePercent();
+        toolrun::StoreCounter(g_scan, scan);
+        toolrun::StoreCounter(g_write, write);
+        if (resultCell) toolrun::StoreCounter(*resultCell, (scan + write) / 2);
+    };
+    ImageOutput output(cue, bin);
+    const toolrun::ToolJob::Outcome outcome = g_job.Run(spec, take, take, {});
+    std::lock_guard<std::mutex> guard(logMutex);   // the readers are done; this only orders the reads
+    if (outcome.code != toolrun::kOk)
+        return Fail(outcome.code, toolrun::DescribeFailure("vcdxbuild", outcome,
+                                                           log.Problem().empty() ? log.Warning() : log.Problem()));
+    if (!log.Problem().empty()) return Fail(toolrun::kToolFailed, "vcdxbuild: " + log.Problem());
+    if (FileSize64(cue) <= 0 || FileSize64(bin) <= 0)
+        return Fail(toolrun::kBadOutput, Format("vcdxbuild left no image in \"%s\"", bin));
+    output.Keep();
+    toolrun::StoreCounter(g_scan, 100);
+    toolrun::StoreCounter(g_write, 100);
+    if (resultCell) toolrun::StoreCounter(*resultCell, 100);
+    return toolrun::kOk;
+}
+
+} // namespace
+
+VCD_EXPORT int PellaBuildVCD(void*, const char*, VcdImageJob* job, int* resultCell)
+{
+    toolrun::BusyGuard busy(g_job);
+    if (!busy) return toolrun::kBusy;
+    toolrun::StoreCounter(g_scan, 0);
+    toolrun::StoreCounter(g_write, 0);
+    if (resultCell) toolrun::StoreCounter(*resultCell, 0);
+    g_lastError.Clear();
+    if (g_job.Cancelled()) return Fail(toolrun::kCancelled, "vcdxbuild was stopped");
+    try {
+        return Build(job, resultCell);
+    } catch (const std::exception& e) {
+        // Nothing may cross the C boundary.
+        return Fail(toolrun::kToolFailed, e.what());
+    } catch (...) {
+        return Fail(toolrun::kToolFailed, "vcdxbuild failed");
+    }
+}
+
+VCD_EXPORT void GetSWP(int* scan, int* write)
+{
+    if (scan) *scan = toolrun::LoadCounter(g_scan);
+    if (write) *write = toolrun::LoadCounter(g_write);
+}
+
+VCD_EXPORT void PellaCancel() { g_job.Cancel(); }
+
+VCD_EXPORT const char* PellaLastError() { return g_lastError.CStr(); }
