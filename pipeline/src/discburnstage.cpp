@@ -1,57 +1,116 @@
 #include "pipeline/discburnstage.h"
 
+#include "pipeline/burnstage.h"
 #include "pipeline/qv_videodvddiscbuilderform.h"
 
+#include "rtl/paths.h"
+#include "shell/burnpubfunction.h"
 #include "shell/projectdata.h"
+#include "shell/qv_movieimage.h"
+#include "skin/kivbutton.h"
 #include "skin/kivcombobox.h"
-#include "vcl/dialogs.h"
+#include "skin/kivedit.h"
+#include "skin/kivprogressbar.h"
+#include "vcl/timer.h"
+
+#include <algorithm>
 
 namespace {
 
-// The burn stage of a machine without a DVD writer: the run may go on, and
-// what it made stays in the working folder.
-class NoWriterBurnStage final : public DiscBurnStage {
+// The disc builder's controls as the burn stage sees them.
+class BuilderBurnView final : public BurnView {
+public:
+    TQV_Video_DVD_Disc_Builder_Form* window = nullptr;
+
+    HWND WindowHandle() override { return window->Handle(); }
+    void Log(const std::string& line) override { window->Log(line); }
+    void ClearDrives() override { window->kivComboBox_Drive->Items()->Clear(); }
+    void AddDrive(const std::string& name) override { window->kivComboBox_Drive->Items()->Add(name); }
+    void SelectDrive(int index) override { window->kivComboBox_Drive->SetItemIndex(index); }
+    void ClearSpeeds() override { window->kivComboBox_WriteSpeed->Items()->Clear(); }
+    void AddSpeed(const std::string& label) override { window->kivComboBox_WriteSpeed->Items()->Add(label); }
+    void SelectSpeed(int index) override { window->kivComboBox_WriteSpeed->SetItemIndex(index); }
+    int SelectedSpeed() override { return window->kivComboBox_WriteSpeed->ItemIndex(); }
+    void EnableSpeeds(bool enabled) override { window->kivComboBox_WriteSpeed->SetEnabled(enabled); }
+    void SetWriteBar(int percent) override { window->kivProgressBar->SetPosition(percent); }
+    void SetConvertingBar(int percent) override { window->kivProgressBar1->SetPosition(percent); }
+    void ShowWriting() override
+    {
+        window->kivImageButton_Start->SetVisible(false);
+        window->kivImageButton_Stop->SetVisible(true);
+    }
+    void Repaint() override { window->Repaint(); }
+    bool TimerOn() override { return window->Timer->Enabled(); }
+    void CountTick() override { window->SetUsedTime(++window->Encode().TickCount / 2); }
+    void FinishRun(bool finished) override
+    {
+        if (window->RunActive()) window->FinishRun(finished);
+    }
+    void ConvertingOver() override { window->Converting = false; }
+    void ImageReady(const std::string& cuePath, const std::string&) override
+    {
+        // The CD writers are not part of the program yet: the image waits in the working folder.
+        window->Log("No CD writer: the disc image stays in " + cuePath + ".");
+        FinishRun(true);
+    }
+};
+
+// The program's burn stage: the writing engine's DVD writers and the image library.
+class ProgramBurnStage final : public DiscBurnStage {
 public:
     bool InitBurner(TQV_Video_DVD_Disc_Builder_Form& window, int discType) override
     {
-        if (discType < 0 || discType > 3) {
-            MessageDlg("Burning mode error!", mtError, MsgButtons({mbOK}));
-            return false;
-        }
-        if (discType <= 1) window.Log("No DVD writer.");
-        window.kivComboBox_Drive->Items()->Clear();
-        window.kivComboBox_WriteSpeed->Items()->Clear();
-        window.kivComboBox_WriteSpeed->Items()->Add("No Support!");
-        window.kivComboBox_WriteSpeed->SetItemIndex(0);
-        window.kivComboBox_WriteSpeed->SetEnabled(false);
-        return true;
+        return On(window).InitBurner(discType);
     }
-    void OnDriveChange(TQV_Video_DVD_Disc_Builder_Form&, int) override {}
-    bool CheckDiscBeforeRun(TQV_Video_DVD_Disc_Builder_Form&) override
+    void OnDriveChange(TQV_Video_DVD_Disc_Builder_Form& window, int index) override
     {
-        return MessageDlg("No matched disc in burner.\nClick \"Yes\" to continue convert.\nClick \"Cancel\" to cancel "
-                          "progress!",
-                          mtConfirmation, MsgButtons({mbYes, mbCancel})) == mrYes;
+        On(window).OnDriveChange(index);
+    }
+    bool CheckDiscBeforeRun(TQV_Video_DVD_Disc_Builder_Form& window) override
+    {
+        return On(window).CheckDiscBeforeRun();
     }
     void StartDvdWrite(TQV_Video_DVD_Disc_Builder_Form& window, const std::string& discFolder,
-                       const std::string&) override
+                       const std::string& volumeLabel) override
     {
-        window.Log("No DVD writer: the DVD folder stays in " + discFolder + ".");
-        window.FinishRun(true);
+        On(window).StartDvdWrite(discFolder, volumeLabel);
     }
     void StartImageStage(TQV_Video_DVD_Disc_Builder_Form& window) override
     {
-        window.Converting = false;
-        window.Log("No CD writer: the MPEG files stay in " + s_WorkFolderPath + ".");
-        window.FinishRun(true);
+        std::vector<std::string> mpgs;
+        for (std::int64_t i = 0; i < MyMovieImage.Length(); ++i)
+            if (const TQV_MovieImage* clip = MyMovieImage[i])
+                mpgs.push_back(s_WorkFolderPath + StripFileExt(clip->OutputName) + ".mpg");
+        window.AuthorRun.EncodeStage = false;
+        std::int64_t bytes = 0;
+        for (const std::string& mpg : mpgs) bytes += std::max<std::int64_t>(FileSize64(mpg), 0);
+        window.AuthorRun.AuthorTotalMB = static_cast<int>(bytes / (1024 * 1024));
+        On(window).StartImageStage(window.OutputType, window.kivEdit_VolumeName->Text(), s_WorkFolderPath, mpgs);
     }
-    bool TimerTick(TQV_Video_DVD_Disc_Builder_Form&) override { return false; }
-    void WriterMessage(TQV_Video_DVD_Disc_Builder_Form&, UINT, WPARAM, LPARAM) override {}
-    void AbortWrite(TQV_Video_DVD_Disc_Builder_Form&) override {}
-    void CloseTray(TQV_Video_DVD_Disc_Builder_Form&) override {}
-    void Release(TQV_Video_DVD_Disc_Builder_Form&) override {}
+    bool TimerTick(TQV_Video_DVD_Disc_Builder_Form& window) override { return On(window).TimerTick(); }
+    void WriterMessage(TQV_Video_DVD_Disc_Builder_Form& window, UINT message, WPARAM wparam, LPARAM lparam) override
+    {
+        if (message == MSG_VCDIMAGE_DONE)
+            On(window).ImageDone(wparam, lparam);
+        else
+            On(window).WriterMessage(message, wparam);
+    }
+    void AbortWrite(TQV_Video_DVD_Disc_Builder_Form& window) override { On(window).AbortWrite(); }
+    void CloseTray(TQV_Video_DVD_Disc_Builder_Form& window) override { On(window).CloseTray(); }
+    void Release(TQV_Video_DVD_Disc_Builder_Form& window) override { On(window).Release(); }
+    void RunEnded(TQV_Video_DVD_Disc_Builder_Form& window) override { On(window).RunEnded(); }
+
+private:
+    BurnStage& On(TQV_Video_DVD_Disc_Builder_Form& window)
+    {
+        view_.window = &window;
+        return stage_;
+    }
+
+    BuilderBurnView view_;
+    BurnStage stage_{view_};
 };
 
 } // namespace
 
-std::unique_ptr<DiscBurnStage> MakeDiscBurnStage() { return std::make_unique<NoWriterBurnStage>(); }
+std::unique_ptr<DiscBurnStage> MakeDiscBurnStage() { return std::make_unique<ProgramBurnStage>(); }

@@ -522,6 +522,7 @@ bool TQV_Video_DVD_Disc_Builder_Form::ConfirmClose()
 void TQV_Video_DVD_Disc_Builder_Form::RunEnding(bool)
 {
     CancelSubtitleStage();
+    burnStage_->RunEnded(*this);
     Converting = false;
     kivEdit_VolumeName->SetText(SavedVolumeName);
     SetControlsEnabled(true, kivGroupBox4);
@@ -556,6 +557,7 @@ void TQV_Video_DVD_Disc_Builder_Form::WndProc(TMessage& Message)
     case MSG_WRITER_STATUS:
     case MSG_WRITER_CLOSING:
     case MSG_WRITER_PROGRESS:
+    case MSG_VCDIMAGE_DONE:
         burnStage_->WriterMessage(*this, Message.Msg, Message.WParam, Message.LParam);
         return;
     default:

@@ -69,7 +69,7 @@ TEST_F(BuilderRunTest, DvdWithoutMenuAuthorsTheFolderAndKeepsNothingElse)
               (Lines{"Convert Holiday.avi >>> DVD_DISC_1.vob", "Mux Holiday.avi >>>",
                      "Convert Garden party.avi >>> DVD_DISC_2.vob", "Mux Garden party.avi >>>",
                      "Create DVD directory >>>", "Starting to burn...", "Getting disc type...",
-                     "No DVD writer: the DVD folder stays in " + dest + ".", "Process finished."}));
+                     "No DVD writer.", "Process is terminated."}));
     const std::vector<disctest::DiscTitle> disc = disctest::ReadDisc(dest);
     ASSERT_EQ(disc.size(), 2u);
     EXPECT_NEAR(disc[0].length, 2.0, 0.3);
@@ -85,7 +85,7 @@ TEST_F(BuilderRunTest, DvdWithoutMenuAuthorsTheFolderAndKeepsNothingElse)
 
     // A second build into the same folder takes the next free name.
     Build(1);
-    EXPECT_EQ(BuilderLog().back(), "Process finished.");
+    EXPECT_EQ(BuilderLog().back(), "Process is terminated.");
     EXPECT_EQ(disctest::ReadDisc(work_ + "DVD_DISC_1").size(), 2u);
     EXPECT_EQ(disctest::ReadDisc(dest).size(), 2u);
 }
@@ -100,7 +100,7 @@ TEST_F(BuilderRunTest, TitleMenuGivesOneButtonPerTitleInBothMenusAndSkipsTheChap
               (Lines{"Convert first.avi >>> DVD_DISC_1.vob", "Mux first.avi >>>", "Convert second.avi >>> DVD_DISC_2.vob",
                      "Mux second.avi >>>", "Create \"TitleSub.vob\" >>>", "Create DVD directory >>>",
                      "Starting to burn...", "Getting disc type...",
-                     "No DVD writer: the DVD folder stays in " + work_ + "DVD_DISC.", "Process finished."}));
+                     "No DVD writer.", "Process is terminated."}));
     EXPECT_TRUE(FilesIn(work_).empty());   // Title.vob and TitleSub.vob too
     EXPECT_EQ(disctest::ReadDisc(work_ + "DVD_DISC").size(), 2u);
     // dvdunauthor's description of the disc: a menu with two buttons in the
@@ -176,7 +176,7 @@ TEST_F(BuilderRunTest, WideClipAfterANarrowOneIsLetterBoxedOnTheDisc)
     wide->AspectIndex = 2;
     wide->LetterBox = true;
     Build(1);
-    ASSERT_EQ(BuilderLog().back(), "Process finished.");
+    ASSERT_EQ(BuilderLog()[BuilderLog().size() - 2], "No DVD writer.");   // the folder authored, nothing to burn it
     const std::vector<disctest::DiscTitle> disc = disctest::ReadDisc(work_ + "DVD_DISC");
     ASSERT_EQ(disc.size(), 2u);
     EXPECT_EQ(disc[1].aspect, "4/3");
@@ -208,12 +208,48 @@ TEST_F(BuilderRunTest, SvcdRunKeepsItsMpegFilesForTheImageStage)
     EXPECT_TRUE(stage.Called("image"));
     EXPECT_EQ(FilesIn(work_), (Lines{"SVCD_DISC_1.mpg"}));
 
-    // The stage of a machine without writers keeps them too, and says where.
+    // The program's stage builds the image of the clips with vcdxbuild, named after the volume.
     builder->SetBurnStage(MakeDiscBurnStage());
+    AddClipFile("second.avi", 1);
     Build(3);
-    EXPECT_EQ(BuilderLog().back(), "Process finished.");
-    EXPECT_EQ(BuilderLog()[BuilderLog().size() - 2], "No CD writer: the MPEG files stay in " + work_ + ".");
+    EXPECT_EQ(BuilderLog(),
+              (Lines{"Convert clip.avi >>> VCD_DISC_1.mpg", "Mux clip.avi >>>", "Convert second.avi >>> VCD_DISC_2.mpg",
+                     "Mux second.avi >>>", "Generating Disc Image File...",
+                     "No CD writer: the disc image stays in " + work_ + "vcd_disc.cue.", "Process finished."}));
+    EXPECT_EQ(builder->kivProgressBar1->Position(), 100);
     EXPECT_TRUE(FileExists(work_ + "VCD_DISC_1.mpg"));
+    std::string info;
+    ASSERT_EQ(outsidetest::Run({"vcd-info", "--no-banner", "--cue-file", work_ + "vcd_disc.cue"}, &info), 0);
+    EXPECT_NE(info.find("VCD 2.0"), std::string::npos) << info;
+    EXPECT_NE(info.find("vcd_disc"), std::string::npos) << info;
+    EXPECT_EQ(FileSize64(work_ + "vcd_disc.bin") % 2352, 0);
+    EXPECT_TRUE(NoChildLeft());
+}
+
+TEST_F(BuilderRunTest, ImageBuildFailureEndsTheRunWithTheBuildersReasonAndStopKillsIt)
+{
+    AddClipFile("clip.avi", 1);
+    Fake("vcdxbuild", "echo '<log level=\"error\">input mpeg stream has been deemed invalid -- aborting</log>'\n"
+                      "echo partial > \"$(echo \"$3\" | cut -d= -f2)\"\nexit 1\n");
+    Build(2);
+    EXPECT_EQ(BuilderLog()[BuilderLog().size() - 2],
+              "Can not build the disc image: vcdxbuild: input mpeg stream has been deemed invalid -- aborting.");
+    EXPECT_EQ(BuilderLog().back(), "Process is terminated.");
+    EXPECT_EQ(FilesIn(work_), (Lines{"SVCD_DISC_1.mpg"}));   // no image, the clip kept
+
+    // A build that hangs: Stop ends the run and the builder with it.
+    Fake("vcdxbuild", "echo $$ > '" + root_ + "/vcdxbuild.pid'\nexec sleep 60\n");
+    ReadyBuilder(2);
+    StartBuilder();
+    ASSERT_TRUE(PumpUntil([&] { return FileSize64(root_ + "/vcdxbuild.pid") > 0; }, 300));
+    EXPECT_TRUE(builder->Converting);
+    builder->kivImageButton_StopClick(nullptr);
+    EXPECT_FALSE(builder->RunActive());
+    EXPECT_EQ(BuilderLog().back(), "Process is terminated.");
+    EXPECT_TRUE(NoChildLeft());
+    EXPECT_FALSE(FileExists(work_ + "svcd_disc.cue"));
+    Wait(1000);   // the build's end message of the stopped run says nothing
+    EXPECT_EQ(BuilderLog().back(), "Process is terminated.");
 }
 
 TEST_F(BuilderRunTest, FixNoteIsLoggedOnceWhileAuthoring)

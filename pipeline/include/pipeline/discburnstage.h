@@ -5,10 +5,11 @@
 // SVCD or VCD run, and the writer's messages. The stage works on the window's
 // controls and ends the run through the window's FinishRun.
 //
-// Until the burners are part of the program, the stage is the one of a
-// machine without a DVD writer (MakeDiscBurnStage): the set-up says "No DVD
-// writer." and shows "No Support!" for the speeds, a DVD run authors its
-// folder and keeps it, and an SVCD or VCD run keeps its MPEG files.
+// The program's stage (MakeDiscBurnStage) writes DVDs through the writing
+// engine and builds the SVCD or VCD image through the image library; until
+// the CD writers are part of the program, the image waits in the working
+// folder.
+#include "pipeline/burnstage.h"      // MSG_VCDIMAGE_DONE
 #include "shell/burnpubfunction.h"   // the writer messages
 #include "win32/messages.h"
 
@@ -53,7 +54,8 @@ public:
     // The window's 500 ms tick while a run is active: the stage's own
     // progress. True when the tick is the stage's alone (a CD is written).
     virtual bool TimerTick(TQV_Video_DVD_Disc_Builder_Form& window) = 0;
-    // One of the writing engine's messages (MSG_WRITER_MEDIA ... MSG_WRITER_PROGRESS).
+    // One of the writing engine's messages (MSG_WRITER_MEDIA ... MSG_WRITER_PROGRESS), or
+    // the end of the image build (MSG_VCDIMAGE_DONE).
     virtual void WriterMessage(TQV_Video_DVD_Disc_Builder_Form& window, UINT message, WPARAM wparam,
                                LPARAM lparam) = 0;
     // Close while the disc is written: the write is aborted.
@@ -62,6 +64,9 @@ public:
     virtual void CloseTray(TQV_Video_DVD_Disc_Builder_Form& window) = 0;
     // The window closes: what the stage holds of the burners is let go.
     virtual void Release(TQV_Video_DVD_Disc_Builder_Form& window) = 0;
+    // The run ended (finished, stopped or closed): what it still runs is stopped,
+    // and its late messages are not heard.
+    virtual void RunEnded(TQV_Video_DVD_Disc_Builder_Form&) {}
 };
 
 // The program's burn stage.
