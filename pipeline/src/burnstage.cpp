@@ -100,7 +100,12 @@ bool BurnStage::InitBurner(int discType)
         MessageDlg("Burning mode error!", mtError, MsgButtons({mbOK}));
         return false;
     }
-    if (discType >= 2) return true;   // the CD image is burnt by the window's CD burner
+    if (discType >= 2) {
+        // The CD writers are not part of the program yet: nothing to choose.
+        view_.ClearDrives();
+        NoSupport();
+        return true;
+    }
     // A set-up again (a second run's) starts with a fresh handle: the old one is given back first.
     if (engine_.EngineHandle != 0 && engine_.Hwe_Free) engine_.Hwe_Free(engine_.EngineHandle);
     engine_.EngineHandle = 0;

@@ -1,8 +1,10 @@
-// The disc builder in a real window, for screenshots: builderdemo [KIND]
-// (1 DVD, 2 SVCD, 3 VCD; default 1) builds three synthetic clips into a
-// temporary working folder, started a second after the window shows, with a
-// burn stage that lists one writer and takes the finished disc at once. The
-// window stays open when the run ends.
+// The disc builder in a real window, for screenshots: builderdemo [KIND
+// [real]] (1 DVD, 2 SVCD, 3 VCD; default 1) builds three synthetic clips into
+// a temporary working folder, started a second after the window shows, with a
+// burn stage that lists one writer and takes the finished disc at once; with
+// "real", the program's burn stage writes the disc (set
+// KELDARA_DVD_IMAGE_WRITER to burn into an image file) or builds the CD image.
+// The window stays open when the run ends.
 #include "pipeline/discburnstage.h"
 #include "pipeline/qv_videodvddiscbuilderform.h"
 #include "shell/burnpubfunction.h"
@@ -89,7 +91,7 @@ int main(int argc, char** argv)
     app.Initialize(QtBackendFactory(argc, argv), argc, argv);
     app.CreateForm(QV_Video_DVD_Disc_Builder_Form);
     TQV_Video_DVD_Disc_Builder_Form& form = *QV_Video_DVD_Disc_Builder_Form;
-    form.SetBurnStage(std::make_unique<DemoBurnStage>());
+    if (argc <= 2 || std::string(argv[2]) != "real") form.SetBurnStage(std::make_unique<DemoBurnStage>());
     form.InitDiscBuilder(kind);
     form.BuildWithoutMenu(0);
     form.kivEdit_WorkingFolder->SetText(folder.File("work") + "/");

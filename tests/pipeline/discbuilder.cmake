@@ -3,6 +3,7 @@ keldara_test(pipeline_discbuilder_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/discbuilder_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/discbuilderrun_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/builderburn_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/subtitlestage_test.cpp
     # The encoder creates the sample sinks by class identifier: registered for every test process.
     ${CMAKE_SOURCE_DIR}/tests/outside/encoder/sinkregistry.cpp
