@@ -232,6 +232,31 @@ TEST_F(SubtitleRunTest, SubtitledClipGetsOneSubpictureStreamInItsRegionsLanguage
     const std::string xml = outsidetest::ReadText(program_ + "RES/subtitle.xml");
     EXPECT_NE(xml.find("fontsize=\"28\" font=\"ARIAL.TTF\""), std::string::npos) << xml;
     EXPECT_TRUE(FilesIn(work_).empty());
+
+    // A picture of the subtitled title while the first cue shows (the second title starts at 2 s),
+    // with the subpictures drawn over it by ffmpeg and without: the cue adds light letters low
+    // on the picture. Kept with KELDARA_KEEP_TEST_OUTPUT=1.
+    outsidetest::OutputFolder frames("keldara-subtitle-frame");
+    const std::string vob = dest + "/VIDEO_TS/VTS_01_1.VOB";
+    ASSERT_TRUE(FileExists(vob));
+    auto frame = [&](bool overlay, const std::string& out) {
+        std::vector<std::string> argv = {"ffmpeg", "-nostdin", "-v", "error", "-y", "-probesize", "50M",
+                                         "-analyzeduration", "50M", "-i", vob};
+        if (overlay) argv.insert(argv.end(), {"-filter_complex", "[0:v][0:s:0]overlay"});
+        argv.insert(argv.end(), {"-ss", "2.8", "-frames:v", "1", out});
+        return outsidetest::Run(argv);
+    };
+    const std::string shown = frames.File("subtitled.png"), plain = frames.File("plain.png");
+    ASSERT_EQ(frame(true, shown), 0);
+    ASSERT_EQ(frame(false, plain), 0);
+    auto lightLow = [](const std::string& png) {   // light pixels in the lowest fifth
+        std::string gray;
+        outsidetest::Run({"ffmpeg", "-nostdin", "-v", "error", "-i", png, "-vf", "crop=iw:ih/5:0:ih*4/5", "-f",
+                          "rawvideo", "-pix_fmt", "gray", "-"},
+                         &gray);
+        return std::count_if(gray.begin(), gray.end(), [](char c) { return static_cast<unsigned char>(c) > 200; });
+    };
+    EXPECT_GT(lightLow(shown), lightLow(plain) + 200);
 }
 
 TEST_F(SubtitleRunTest, BrokenAndMissingSubtitleFilesSkipOnlyTheSubtitle)

@@ -2,6 +2,7 @@
 //   dialogdemo moment   the clip property dialog picking a chapter start
 //   dialogdemo text     the clip property dialog editing a title text
 //   dialogdemo chapter  the chapter setup dialog on the clip's chapters
+//   dialogdemo subtitle the subtitle dialog on an ISO-8859-1 file with accented text
 // The clip is a synthetic 60-second one trimmed to 10..50 s.
 #include "com/com.h"
 #include "com/widestring.h"
@@ -11,6 +12,8 @@
 #include "shell/qv_movieimage.h"
 #include "shell/qv_videodvdclippropertyform.h"
 #include "shell/qv_videodvdsetupchapterform.h"
+#include "shell/qv_videodvdsubtitlepropertyform.h"
+#include "shell/burnpubfunction.h"
 #include "gfx/graphics.h"
 #include "testkit/clips.h"
 #include "testkit/tempfolder.h"
@@ -75,13 +78,46 @@ int ShowChapterSetup()
     return 0;
 }
 
+// The clip's snapshot a picture ffmpeg draws, its subtitle file three Latin-1 cues.
+int ShowSubtitle(const testkit::TempFolder& folder)
+{
+    const std::string snapshot = folder.File("snapshot.bmp"), srt = folder.File("Vacances d'\xC3\xA9t\xC3\xA9.srt");
+    const std::string command = "ffmpeg -nostdin -v error -y -f lavfi -i mandelbrot=size=320x240 -ss 2 -frames:v 1 "
+                                "-pix_fmt bgr24 '" + snapshot + "'";
+    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "dialogdemo: ffmpeg drew no snapshot\n");
+    if (FILE* f = std::fopen(srt.c_str(), "wb")) {
+        std::fputs("1\r\n00:00:01,000 --> 00:00:03,000\r\nD\xE9j\xE0 vu \xE0 la plage, \xE7" "a c'est l'\xE9t\xE9 !\r\n\r\n"
+                   "2\r\n00:00:04,000 --> 00:00:06,000\r\nGr\xFC\xDF" "e aus K\xF6ln\r\n\r\n"
+                   "3\r\n00:00:07,000 --> 00:00:09,000\r\nNa\xEFve \xC9l\xE8ve\r\n",
+                   f);
+        std::fclose(f);
+    }
+    RegionLanguage.SetLength(3);
+    CharacterSet.SetLength(3);
+    const char* names[] = {"English", "French", "German"};
+    for (int i = 0; i < 3; ++i) RegionLanguage[i] = names[i], CharacterSet[i] = "ISO-8859-1";
+    TQV_MovieImage& clip = *MyMovieImage[0];
+    clip.Snapshot->LoadFromFile(snapshot);
+    clip.SubtitleFile = srt;
+    clip.SubtitleLanguage = 1;
+    clip.SubtitleFontName = "Liberation Sans";
+    clip.SubtitleFontSize = 28;
+    TQV_Video_DVD_Subtitle_Property_Form* form = nullptr;
+    Application->CreateForm(form);
+    form->PrepareSubtitleDialog(&clip, 1);
+    form->ShowSubtitleDialog();
+    std::printf("subtitle %s, %s %d, language %d\n", clip.SubtitleFile.c_str(), clip.SubtitleFontName.c_str(),
+                clip.SubtitleFontSize, clip.SubtitleLanguage);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const std::string what = argc > 1 ? argv[1] : "moment";
-    if (what != "moment" && what != "text" && what != "chapter") {
-        std::fprintf(stderr, "usage: dialogdemo moment|text|chapter\n");
+    if (what != "moment" && what != "text" && what != "chapter" && what != "subtitle") {
+        std::fprintf(stderr, "usage: dialogdemo moment|text|chapter|subtitle\n");
         return 2;
     }
     testkit::TempFolder folder("keldara-dialogdemo");
@@ -98,7 +134,9 @@ int main(int argc, char** argv)
     AddDemoClip(clip, duration, 10, 50);
     app.CreateForm(QV_Video_DVD_Clip_Property_Form);
     app.CreateForm(QV_Video_DVD_Setup_Chapter_Form);
-    const int code = what == "chapter" ? ShowChapterSetup() : ShowClipProperty(what == "text");
+    const int code = what == "subtitle"  ? ShowSubtitle(folder)
+                     : what == "chapter" ? ShowChapterSetup()
+                                         : ShowClipProperty(what == "text");
     MyMovieImage.Clear();
     CoUninitialize();
     return code;
