@@ -53,7 +53,12 @@ std::string ChapterTimeLabel(const MenuChapterPage& page, std::size_t j)
 {
     if (j == 0 || j >= page.Buttons.size())
         return FormatSecondsHms(0);
-    const double inTitle = page.Buttons[j].Time - page.TrimStart;
+    return TitleTimeLabel(page.Buttons[j].Time, page.TrimStart);
+}
+
+std::string TitleTimeLabel(double clipSeconds, double trimStart)
+{
+    const double inTitle = clipSeconds - trimStart;
     if (!std::isfinite(inTitle) || inTitle <= 0)
         return FormatSecondsHms(0);
     return FormatSecondsHms(static_cast<int>(std::min(inTitle, 1e9)));

@@ -177,9 +177,11 @@ TQV_Video_DVD_Setup_DVD_Menu_Form::TQV_Video_DVD_Setup_DVD_Menu_Form(TComponent*
     kivImageButton_Stop = NewPictureButton(this, "kivImageButton_Stop", kTitleButtons[3], kTitleButtonFiles[3], "",
                                            on(&Self::kivImageButton_StopClick));
     kivImageButton_PreviousChapter = NewPictureButton(this, "kivImageButton_PreviousChapter", kTitleButtons[4],
-                                                      kTitleButtonFiles[4], "Back to the title menu", nullptr);
+                                                      kTitleButtonFiles[4], "Back to the title menu",
+                                                      on(&Self::kivImageButton_PreviousChapterClick));
     kivImageButton_NextChapter = NewPictureButton(this, "kivImageButton_NextChapter", kTitleButtons[5],
-                                                  kTitleButtonFiles[5], "The selected title's chapter page", nullptr);
+                                                  kTitleButtonFiles[5], "The selected title's chapter page",
+                                                  on(&Self::kivImageButton_NextChapterClick));
     kivImageButton_PreviousChapter->SetEnabled(false);
     kivImageButton_NextChapter->SetEnabled(false);
 
@@ -241,8 +243,7 @@ TQV_Video_DVD_Setup_DVD_Menu_Form::TQV_Video_DVD_Setup_DVD_Menu_Form(TComponent*
     Timer->SetName("Timer");
     Timer->SetEnabled(false);
     Timer->SetInterval(1000);
-    // One shot: the chapter pages it starts are made elsewhere; here it only stops itself.
-    Timer->OnTimer = [this](TObject*) { Timer->SetEnabled(false); };
+    Timer->OnTimer = on(&Self::TimerTick);   // one shot: the automatic chapters
 
     OnShow = on(&Self::FormShow);
     OnClose = [this](TObject* sender, TCloseAction& action) { FormClose(sender, action); };
@@ -263,6 +264,8 @@ TQV_Video_DVD_Setup_DVD_Menu_Form::~TQV_Video_DVD_Setup_DVD_Menu_Form()
 {
     ForgetLoader();
     if (GRAPH) FreePreviewGraph();
+    FreeChapterPages();
+    MyDVDChapter.SetLength(0);
 }
 
 // --- the task's steps -------------------------------------------------------------------
@@ -303,6 +306,8 @@ bool TQV_Video_DVD_Setup_DVD_Menu_Form::InitMenuDesigner(bool fromClipList)
         SelectFirstBackground(0);
     }
     if (fromClipList) LayoutOnSelectedBackground();
+    ShowPage(-1);
+    FreeChapterPages();
     MyDVDChapter.SetLength(0);
     ChapterPage = -1;
     kivImageButton_PreviousChapter->SetEnabled(false);
@@ -371,9 +376,9 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::FormShow(TObject*)
     Shown = true;
     SetControlsEnabled(true, this);
     Panel_Progress->Hide();
-    // Chapter pages come with their own step; until then there is no page to go to.
-    kivImageButton_PreviousChapter->SetEnabled(ChapterPage != -1);
-    kivImageButton_NextChapter->SetEnabled(ChapterPage == -1 && !MyDVDChapter.empty());
+    // The page buttons serve once there are chapter pages.
+    kivImageButton_PreviousChapter->SetEnabled(!MyDVDChapter.empty());
+    kivImageButton_NextChapter->SetEnabled(!MyDVDChapter.empty());
     // The title the clips window had selected is the designer's too.
     if (!SelectedTitle() && SelectedIndex >= 0) OldMovieImage = TitleAt(SelectedIndex);
     for (std::int64_t i = 0; i < MyMovieImage.Length(); ++i)
@@ -549,6 +554,51 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::UpdateSizeGauge(bool quiet)
 }
 
 // --- dragging and resizing the title buttons ----------------------------------------------------
+void TQV_Video_DVD_Setup_DVD_Menu_Form::StartButtonDrag(TControl& button, int X, int Y)
+{
+    button.BringToFront();
+    ButtonMoveMode = button.Cursor() == crHandPoint;
+    // The edge taken stays the one resized, even when the mouse passes the button's middle.
+    resizeNearEdge_ = button.Cursor() == crSizeNS ? Y < button.Height() / 2 : X < button.Width() / 2;
+    DragStartCursor = Mouse->CursorPos();
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::DragButton(TControl& button, bool dragging, int X, int Y)
+{
+    const int width = button.Width(), height = button.Height();
+    if (!dragging) {
+        // Near the top or bottom edge resizes up and down, near the sides across, elsewhere moves.
+        if (Y < kResizeEdge || Y > height - kResizeEdge)
+            button.SetCursor(crSizeNS);
+        else if (X >= kResizeEdge && X <= width - kResizeEdge)
+            button.SetCursor(crHandPoint);
+        else
+            button.SetCursor(crSizeWE);
+        return;
+    }
+    DragCursor = Mouse->CursorPos();
+    const int dx = DragCursor.X - DragStartCursor.X, dy = DragCursor.Y - DragStartCursor.Y;
+    if (ButtonMoveMode) {
+        button.SetBounds(button.Left() + dx, button.Top() + dy, width, height);
+    } else if (button.Cursor() == crSizeNS) {
+        if (!resizeNearEdge_) {
+            button.SetHeight(std::clamp(height + dy, kMinButtonHeight, kMaxButtonHeight));
+        } else {
+            // The top edge moves; the bottom edge stays where it is.
+            const int newHeight = std::clamp(height - dy, kMinButtonHeight, kMaxButtonHeight);
+            button.SetBounds(button.Left(), button.Top() - (newHeight - height), width, newHeight);
+        }
+    } else {
+        if (!resizeNearEdge_) {
+            button.SetWidth(std::clamp(width + dx, kMinButtonWidth, kMaxButtonWidth));
+        } else {
+            const int newWidth = std::clamp(width - dx, kMinButtonWidth, kMaxButtonWidth);
+            button.SetBounds(button.Left() - (newWidth - width), button.Top(), newWidth, height);
+        }
+    }
+    DragStartCursor = DragCursor;
+}
+
 void TQV_Video_DVD_Setup_DVD_Menu_Form::TitleButtonMouseDown(TObject* Sender, TMouseButton, TShiftState, int X, int Y)
 {
     auto* button = dynamic_cast<TQV_MovieImage*>(Sender);
@@ -557,51 +607,16 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::TitleButtonMouseDown(TObject* Sender, TM
         SkipNextMouseDown = false;
         return;
     }
-    button->BringToFront();
-    ButtonMoveMode = button->Cursor() == crHandPoint;
-    // The edge taken stays the one resized, even when the mouse passes the button's middle.
-    resizeNearEdge_ = button->Cursor() == crSizeNS ? Y < button->Height() / 2 : X < button->Width() / 2;
+    StartButtonDrag(*button, X, Y);
     button->Dragging = true;
-    DragStartCursor = Mouse->CursorPos();
 }
 
 void TQV_Video_DVD_Setup_DVD_Menu_Form::TitleButtonMouseMove(TObject* Sender, TShiftState, int X, int Y)
 {
     auto* button = dynamic_cast<TQV_MovieImage*>(Sender);
     if (!button) return;
-    const int width = button->Width(), height = button->Height();
-    if (!button->Dragging) {
-        // Near the top or bottom edge resizes up and down, near the sides across, elsewhere moves.
-        if (Y < kResizeEdge || Y > height - kResizeEdge)
-            button->SetCursor(crSizeNS);
-        else if (X >= kResizeEdge && X <= width - kResizeEdge)
-            button->SetCursor(crHandPoint);
-        else
-            button->SetCursor(crSizeWE);
-        return;
-    }
-    DragCursor = Mouse->CursorPos();
-    const int dx = DragCursor.X - DragStartCursor.X, dy = DragCursor.Y - DragStartCursor.Y;
-    if (ButtonMoveMode) {
-        button->SetBounds(button->Left() + dx, button->Top() + dy, width, height);
-        PlaceTitleLabel(static_cast<int>(MyMovieImage.IndexOf(button)));
-    } else if (button->Cursor() == crSizeNS) {
-        if (!resizeNearEdge_) {
-            button->SetHeight(std::clamp(height + dy, kMinButtonHeight, kMaxButtonHeight));
-        } else {
-            // The top edge moves; the bottom edge stays where it is.
-            const int newHeight = std::clamp(height - dy, kMinButtonHeight, kMaxButtonHeight);
-            button->SetBounds(button->Left(), button->Top() - (newHeight - height), width, newHeight);
-        }
-    } else {
-        if (!resizeNearEdge_) {
-            button->SetWidth(std::clamp(width + dx, kMinButtonWidth, kMaxButtonWidth));
-        } else {
-            const int newWidth = std::clamp(width - dx, kMinButtonWidth, kMaxButtonWidth);
-            button->SetBounds(button->Left() - (newWidth - width), button->Top(), newWidth, height);
-        }
-    }
-    DragStartCursor = DragCursor;
+    DragButton(*button, button->Dragging, X, Y);
+    if (button->Dragging && ButtonMoveMode) PlaceTitleLabel(static_cast<int>(MyMovieImage.IndexOf(button)));
 }
 
 void TQV_Video_DVD_Setup_DVD_Menu_Form::TitleButtonMouseUp(TObject* Sender, TMouseButton, TShiftState, int, int)
@@ -887,6 +902,20 @@ MenuModel TQV_Video_DVD_Setup_DVD_Menu_Form::BuildMenuModel() const
                               {label->Left(), label->Top()}};
         }
         menu.Titles.push_back(std::move(button));
+    }
+    // One page per title, in title order, as the author file numbers them.
+    for (const DVDChapter& chapter : MyDVDChapter) {
+        MenuChapterPage page;
+        page.Background = CopyPicture(chapter.PageBackground);
+        page.TrimStart = chapter.Title ? chapter.Title->StartPoint : 0;
+        for (std::int64_t j = 0; j < chapter.ChapterButtons.Length(); ++j) {
+            const TQV_Image* button = chapter.ChapterButtons[j];
+            page.Buttons.push_back({button->BoundsRect(),
+                                    CopyPicture(j < chapter.ChapterThumbnails.Length() ? chapter.ChapterThumbnails[j]
+                                                                                       : nullptr),
+                                    ChapterTimeAt(chapter, j)});
+        }
+        menu.ChapterPages.push_back(std::move(page));
     }
     LoadCornerPictures(menu);
     return menu;

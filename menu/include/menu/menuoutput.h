@@ -29,3 +29,5 @@ bool WriteChapterMenuMasks(const MenuModel& menu, MenuOutput& out);
 // The text under chapter button j of a page: the chapter's point in title time
 // as "HH:MM:SS", the first chapter always "00:00:00".
 std::string ChapterTimeLabel(const MenuChapterPage& page, std::size_t j);
+// A point of the clip (seconds) in the time of a title that starts at trimStart, as "HH:MM:SS".
+std::string TitleTimeLabel(double clipSeconds, double trimStart);

@@ -14,6 +14,7 @@
 #include "vcl/forms.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,6 +45,32 @@ constexpr int kMaxBackgroundSide = 8192;
 // even after each addition), at 0.5 MB a second, against 4300 MB. Answers the
 // gauge's position, 100 when full.
 int MenuSizeGaugePosition(const std::vector<double>& titleSeconds, bool* full = nullptr);
+
+// Automatic chapters of a title L seconds long: one when the clip cannot seek
+// (or the interval is not positive), two when L is shorter than the interval,
+// else one for every whole interval, at most 12.
+int AutoChapterCount(double length, double interval, bool canSeek);
+// Where automatic chapter j starts, in clip seconds: StartPoint + j x interval,
+// or the middle of the trimmed span when that passes EndPoint.
+double AutoChapterTime(double startPoint, double endPoint, double interval, int j);
+
+// The graph chapter pictures are grabbed from. The designer makes a real one;
+// a test may put its own in.
+class ChapterGrabGraph {
+public:
+    virtual ~ChapterGrabGraph() = default;
+    // Builds the graph for the file, its video hidden on `window`.
+    virtual bool Open(const std::wstring& path, TWinControl& window) = 0;
+    virtual bool Seek(double seconds) = 0;
+    virtual bool Run() = 0;
+    virtual bool IsRunning() = 0;
+    // The frame on show as a BMP file.
+    virtual bool SaveFrame(const std::string& path) = 0;
+    virtual void Pause() = 0;
+    // Stops and releases the graph (the destructor does too).
+    virtual void Close() = 0;
+};
+std::unique_ptr<ChapterGrabGraph> NewChapterGrabGraph();
 
 class TQV_Video_DVD_Setup_DVD_Menu_Form : public TForm, public MenuDesignerSteps {
 public:
@@ -110,6 +137,10 @@ public:
     std::int32_t SelectedIndex = -1;
     double ChapterInterval = 600;
     bool FromClipList = false;
+    std::int32_t TotalChapters = 0;                // chapter pictures to grab, and grabbed
+    std::int32_t ChaptersDone = 0;
+    std::int32_t PopupChapterIndex = -1;           // the chapter under the last right click
+    std::function<std::unique_ptr<ChapterGrabGraph>()> MakeGrabGraph = NewChapterGrabGraph;
 
     // --- behaviour ----------------------------------------------------------------
     void LoadBackgroundList();
@@ -125,6 +156,21 @@ public:
     MenuModel BuildMenuModel() const;
     // The title text's width: caption length x font size.
     void SizeTitleText();
+
+    // --- chapter pages ---------------------------------------------------------------
+    // A page for every title by ChapterInterval, its pictures grabbed from the video.
+    void MakeAutoChapters();
+    void BuildChapterPage(int t, int count);
+    void GrabChapterThumbnails(int t);
+    void RebuildChapterPicture(int t, int j);
+    // Title t's chapter page on the design area, or the title menu for -1.
+    void ShowPage(int t);
+    void TimerTick(TObject* Sender);
+    void kivImageButton_NextChapterClick(TObject* Sender);
+    void kivImageButton_PreviousChapterClick(TObject* Sender);
+    void ChapterButtonMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void ChapterButtonMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    void ChapterButtonMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
 
     void FormShow(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action);
@@ -164,6 +210,14 @@ private:
     TQV_MovieImage* SelectedTitle() const;
     bool WriteMenus(bool withChapters);
     void ForgetLoader();
+    // The drag code title and chapter buttons share.
+    void StartButtonDrag(TControl& button, int X, int Y);
+    void DragButton(TControl& button, bool dragging, int X, int Y);
+    void FreeChapterPage(int t);
+    void FreeChapterPages();
+    void MakePageBackground(int t);
+    void AddChapterButton(int t, int j, double time);
+    bool GrabStopped();
 
     std::int32_t loaderSerial_ = 0;   // the current probe's LPARAM: a late word of an earlier one is not its
     bool inNext_ = false;

@@ -1,0 +1,380 @@
+// The designer's chapter pages: one per title, a picture button for every
+// chapter with its start in title time under it, made by interval when the
+// window opens, their pictures grabbed from the title's video.
+#include "menu/qv_videodvdsetupdvdmenuform.h"
+
+#include "menu/menumodel.h"
+#include "menu/menuoutput.h"
+#include "shell/programpictures.h"
+#include "shell/projectdata.h"
+#include "shell/qv_graphgroupclass.h"
+#include "shell/qv_movieimage.h"
+#include "shell/qv_pubfunction.h"
+
+#include "gfx/bitmap.h"
+#include "gfx/jpeg.h"
+#include "rtl/clock.h"
+#include "rtl/paths.h"
+#include "skin/kivbutton.h"
+#include "skin/kivimagepanel.h"
+#include "skin/kivprogressbar.h"
+#include "vcl/application.h"
+#include "vcl/stdctrls.h"
+#include "vcl/timer.h"
+#include "win32/progfolders.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kChapterWidth = 80, kChapterHeight = 60;
+constexpr int kChapterLefts[4] = {50, 140, 230, 320};
+constexpr int kChapterTop = 45, kChapterRowStep = 90, kChaptersPerRow = 4;
+constexpr int kLabelGap = 5;
+constexpr int kRunChecks = 100, kRunCheckMs = 10, kSettleMs = 800;
+constexpr const char* kChapterPlaceholder = "VideoP.bmp";
+constexpr const char* kGrabFile = "Snapshot/s-chapter.bmp";
+
+class GraphGroupGrab : public ChapterGrabGraph {
+public:
+    ~GraphGroupGrab() override { Close(); }
+    bool Open(const std::wstring& path, TWinControl& window) override
+    {
+        graph_ = std::make_unique<GraphGroup>();
+        graph_->GrabFrames = true;
+        graph_->MuteAudio = true;
+        if (FAILED(graph_->BuildGraph()) || FAILED(graph_->RenderClip(path))) return false;
+        // Only the grabber's frames are wanted; no video shows.
+        graph_->SetVideoWindow(window.Handle(), Rect(0, 0, window.Width(), window.Height()));
+        graph_->ShowVideo(false);
+        return true;
+    }
+    bool Seek(double seconds) override
+    {
+        return SUCCEEDED(graph_->SeekTo(static_cast<LONGLONG>(seconds * kGraphUnitsPerSecond)));
+    }
+    bool Run() override { return SUCCEEDED(graph_->Run()); }
+    bool IsRunning() override { return graph_->State == GraphGroup::Running; }
+    bool SaveFrame(const std::string& path) override { return SUCCEEDED(graph_->SaveFrameBitmap(path)); }
+    void Pause() override { graph_->Pause(); }
+    void Close() override
+    {
+        if (!graph_) return;
+        graph_->Stop();
+        graph_->ReleaseGraph();
+        graph_.reset();
+    }
+
+private:
+    std::unique_ptr<GraphGroup> graph_;
+};
+
+// Closes the grab's graph however the grab ends.
+struct GraphCloser {
+    ChapterGrabGraph* graph;
+    ~GraphCloser()
+    {
+        if (graph) graph->Close();
+    }
+};
+
+} // namespace
+
+std::unique_ptr<ChapterGrabGraph> NewChapterGrabGraph() { return std::make_unique<GraphGroupGrab>(); }
+
+int AutoChapterCount(double length, double interval, bool canSeek)
+{
+    // A zero, negative or damaged interval would divide by nothing: one chapter.
+    if (!canSeek || !(interval > 0) || !std::isfinite(interval)) return 1;
+    if (!(length >= interval)) return 2;
+    return static_cast<int>(std::min(std::trunc(length / interval), double{kMaxChapterPoints}));
+}
+
+double AutoChapterTime(double startPoint, double endPoint, double interval, int j)
+{
+    const double time = startPoint + j * interval;
+    return time > endPoint ? (startPoint + endPoint) / 2 : time;
+}
+
+// --- making the pages -------------------------------------------------------------------------
+void TQV_Video_DVD_Setup_DVD_Menu_Form::TimerTick(TObject*)
+{
+    Timer->SetEnabled(false);
+    if (MyMovieImage.empty()) return;
+    SetControlsEnabled(false, this);
+    SetControlsEnabled(true, kivImagePanel_Preview);
+    SetControlsEnabled(true, Panel_Progress);
+    kivImageButton_Exit->SetEnabled(true);
+    kivProgressBar1->SetPosition(0);
+    Panel_Progress->Show();
+    Panel_Progress->BringToFront();
+    Repaint();
+    MakeAutoChapters();
+    Panel_Progress->Hide();
+    SetControlsEnabled(true, this);
+    kivImageButton_PreviousChapter->SetEnabled(!MyDVDChapter.empty());
+    kivImageButton_NextChapter->SetEnabled(!MyDVDChapter.empty());
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::MakeAutoChapters()
+{
+    ShowPage(-1);
+    FreeChapterPages();
+    MyDVDChapter.SetLength(MyMovieImage.Length());
+    std::vector<int> counts;
+    TotalChapters = 0;
+    for (std::int64_t i = 0; i < MyMovieImage.Length(); ++i) {
+        const TQV_MovieImage* clip = MyMovieImage[i];
+        const int count = clip ? AutoChapterCount(clip->EndPoint - clip->StartPoint, ChapterInterval, clip->SupportsSeek)
+                               : 0;
+        counts.push_back(count);
+        TotalChapters += count;
+    }
+    ChaptersDone = 0;
+    for (std::int64_t i = 0; i < MyMovieImage.Length() && !GrabStopped(); ++i)
+        BuildChapterPage(static_cast<int>(i), counts[static_cast<std::size_t>(i)]);
+    kivImageButton_PreviousChapter->SetEnabled(true);
+    kivImageButton_NextChapter->SetEnabled(true);
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::MakePageBackground(int t)
+{
+    DVDChapter& page = ChapterListAt(t);
+    delete page.PageBackground;
+    page.PageBackground = new TBitmap(kDesignWidth, kDesignHeight, pf24bit);
+    if (BackgroundList.empty()) return;
+    const std::size_t k = BackgroundList.size() > 2 ? 1 : 0;
+    const std::string file = ShippedBackgroundFile(BackgroundList[k]);
+    if (file.empty()) return;
+    try {
+        TJPEGImage jpeg;
+        jpeg.LoadFromFile(file);
+        TBitmap picture;
+        picture.Assign(jpeg);
+        if (!picture.Empty()) page.PageBackground->Assign(picture);
+    } catch (const std::exception&) {
+        // A picture that cannot be read leaves the page plain.
+    }
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::AddChapterButton(int t, int j, double time)
+{
+    DVDChapter& page = ChapterListAt(t);
+    const TQV_MovieImage* clip = TitleAt(t);
+    auto* button = new TQV_Image(this);
+    button->SetStretch(true);
+    button->SetBounds(kChapterLefts[j % kChaptersPerRow], kChapterTop + kChapterRowStep * (j / kChaptersPerRow),
+                      kChapterWidth, kChapterHeight);
+    button->SetCursor(crHandPoint);
+    button->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+        ChapterButtonMouseDown(s, b, sh, x, y);
+    };
+    button->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) { ChapterButtonMouseMove(s, sh, x, y); };
+    button->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+        ChapterButtonMouseUp(s, b, sh, x, y);
+    };
+    auto* thumbnail = new TBitmap;
+    LoadProgramPicture(kChapterPlaceholder, *thumbnail);
+    auto* label = new TLabel(this);
+    label->SetTransparent(true);
+    label->SetAutoSize(true);
+    label->Font()->SetName("Arial");
+    label->Font()->SetSize(10);
+    label->Font()->SetColor(clWhite);
+    // The label shows the chapter's start in the title, as the menu shows it.
+    label->SetCaption(TitleTimeLabel(time, clip ? clip->StartPoint : 0));
+    label->SetBounds(button->Left(), button->Top() + button->Height() + kLabelGap, label->Width(), label->Height());
+    page.ChapterTimes.SetLength(j + 1);
+    page.ChapterButtons.SetLength(j + 1);
+    page.ChapterThumbnails.SetLength(j + 1);
+    page.ChapterLabels.SetLength(j + 1);
+    page.ChapterTimes[j] = time;
+    page.ChapterButtons[j] = button;
+    page.ChapterThumbnails[j] = thumbnail;
+    page.ChapterLabels[j] = label;
+    RebuildChapterPicture(t, j);
+    if (ChapterPage == t) {
+        button->SetParent(kivImagePanel_Preview);
+        label->SetParent(kivImagePanel_Preview);
+    }
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::BuildChapterPage(int t, int count)
+{
+    TQV_MovieImage* clip = TitleAt(t);
+    if (!clip || t >= MyDVDChapter.Length()) return;
+    FreeChapterPage(t);
+    ChapterListAt(t).Title = clip;
+    MakePageBackground(t);
+    for (int j = 0; j < count; ++j)
+        AddChapterButton(t, j, AutoChapterTime(clip->StartPoint, clip->EndPoint, ChapterInterval, j));
+    GrabChapterThumbnails(t);
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::RebuildChapterPicture(int t, int j)
+{
+    DVDChapter& page = ChapterListAt(t);
+    if (j < 0 || j >= page.ChapterButtons.Length()) return;
+    TQV_Image* button = page.ChapterButtons[j];
+    TBitmap tile;
+    FitSnapshotToTile(tile, *page.ChapterThumbnails[j], button->Width(), button->Height());
+    button->Picture()->SetGraphic(&tile);
+}
+
+// --- grabbing the pictures ------------------------------------------------------------------------
+bool TQV_Video_DVD_Setup_DVD_Menu_Form::GrabStopped()
+{
+    // Exit (or any close) during the grab ends it at its next wait.
+    return ModalResult() != mrNone;
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::GrabChapterThumbnails(int t)
+{
+    TQV_MovieImage* clip = TitleAt(t);
+    if (!clip || t >= MyDVDChapter.Length() || !MakeGrabGraph) return;
+    std::unique_ptr<ChapterGrabGraph> graph = MakeGrabGraph();
+    if (!graph) return;
+    GraphCloser closer{graph.get()};
+    // A graph that cannot be built leaves the placeholders.
+    if (!graph->Open(clip->WidePath, *kivImagePanel_Preview)) return;
+    const std::string file = JoinPath(ProgramFolder(), kGrabFile);
+    ForceDirectories(ExtractFilePath(file));
+    DVDChapter& page = ChapterListAt(t);
+    for (std::int64_t j = 0; j < page.ChapterTimes.Length(); ++j) {
+        if (GrabStopped()) return;
+        if (clip->SupportsSeek && !graph->Seek(std::trunc(page.ChapterTimes[j]))) continue;
+        if (!graph->Run()) continue;
+        for (int check = 0; check < kRunChecks && !graph->IsRunning() && !GrabStopped(); ++check) {
+            Sleep(kRunCheckMs);
+            Application->ProcessMessages();
+        }
+        // Let a picture of the new place arrive, the window answering meanwhile.
+        const std::uint32_t since = GetTickCount();
+        while (GetTickCount() - since < kSettleMs && !GrabStopped()) {
+            Sleep(kRunCheckMs);
+            Application->ProcessMessages();
+        }
+        if (GrabStopped()) return;
+        DeleteFile(file);
+        if (graph->SaveFrame(file)) {
+            try {
+                TBitmap grabbed;
+                grabbed.LoadFromFile(file);
+                if (!grabbed.Empty()) page.ChapterThumbnails[j]->Assign(grabbed);
+            } catch (const std::exception&) {
+                // An unreadable grab leaves the placeholder.
+            }
+        }
+        graph->Pause();
+        RebuildChapterPicture(t, static_cast<int>(j));
+        ++ChaptersDone;
+        if (TotalChapters > 0) kivProgressBar1->SetPosition(ChaptersDone * 100 / TotalChapters);
+    }
+}
+
+// --- pages on show ----------------------------------------------------------------------------------
+void TQV_Video_DVD_Setup_DVD_Menu_Form::ShowPage(int t)
+{
+    if (t < -1 || t >= MyDVDChapter.Length()) return;
+    auto showTitleMenu = [this](TWinControl* parent) {
+        for (std::int64_t i = 0; i < MyMovieImage.Length(); ++i)
+            if (TQV_MovieImage* clip = MyMovieImage[i]) clip->SetParent(parent);
+        for (TLabel* label : TitleLabels)
+            if (label) label->SetParent(parent);
+        Label_Title->SetParent(parent);
+    };
+    auto showChapterPage = [this](int page, TWinControl* parent) {
+        if (page < 0 || page >= MyDVDChapter.Length()) return;
+        DVDChapter& chapter = ChapterListAt(page);
+        for (TQV_Image* button : chapter.ChapterButtons) button->SetParent(parent);
+        for (TLabel* label : chapter.ChapterLabels) label->SetParent(parent);
+    };
+    StopPreview();
+    if (ChapterPage == -1)
+        showTitleMenu(nullptr);
+    else
+        showChapterPage(ChapterPage, nullptr);
+    ChapterPage = t;
+    if (t == -1) {
+        showTitleMenu(kivImagePanel_Preview);
+        ShowBackground(*BackgroundPicture);
+    } else {
+        showChapterPage(t, kivImagePanel_Preview);
+        TBitmap plain(kDesignWidth, kDesignHeight, pf24bit);
+        TBitmap* background = ChapterListAt(t).PageBackground;
+        ShowBackground(background ? *background : plain);
+    }
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::kivImageButton_NextChapterClick(TObject*)
+{
+    if (SelectedIndex < 0 || SelectedIndex >= MyDVDChapter.Length() || ChapterPage == SelectedIndex) return;
+    ShowPage(SelectedIndex);
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::kivImageButton_PreviousChapterClick(TObject*)
+{
+    if (ChapterPage != -1) ShowPage(-1);
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::FreeChapterPage(int t)
+{
+    if (t < 0 || t >= MyDVDChapter.Length()) return;
+    DVDChapter& page = ChapterListAt(t);
+    if (ChapterButton && std::find(page.ChapterButtons.begin(), page.ChapterButtons.end(), ChapterButton) !=
+                             page.ChapterButtons.end())
+        ChapterButton = nullptr;
+    for (TQV_Image* button : page.ChapterButtons) button->Free();
+    for (TLabel* label : page.ChapterLabels) label->Free();
+    for (TBitmap* thumbnail : page.ChapterThumbnails) delete thumbnail;
+    delete page.PageBackground;
+    page.PageBackground = nullptr;
+    page.ChapterButtons.SetLength(0);
+    page.ChapterLabels.SetLength(0);
+    page.ChapterThumbnails.SetLength(0);
+    page.ChapterTimes.SetLength(0);
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::FreeChapterPages()
+{
+    for (std::int64_t t = 0; t < MyDVDChapter.Length(); ++t) FreeChapterPage(static_cast<int>(t));
+}
+
+// --- chapter buttons under the mouse ------------------------------------------------------------------
+void TQV_Video_DVD_Setup_DVD_Menu_Form::ChapterButtonMouseDown(TObject* Sender, TMouseButton, TShiftState, int X,
+                                                               int Y)
+{
+    auto* button = dynamic_cast<TQV_Image*>(Sender);
+    if (!button) return;
+    if (SkipNextMouseDown) {
+        SkipNextMouseDown = false;
+        return;
+    }
+    StartButtonDrag(*button, X, Y);
+    ChapterButton = button;
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::ChapterButtonMouseMove(TObject* Sender, TShiftState, int X, int Y)
+{
+    auto* button = dynamic_cast<TQV_Image*>(Sender);
+    if (button) DragButton(*button, ChapterButton == button, X, Y);
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::ChapterButtonMouseUp(TObject* Sender, TMouseButton Button, TShiftState,
+                                                             int, int)
+{
+    auto* button = dynamic_cast<TQV_Image*>(Sender);
+    if (!button || ChapterPage < 0 || ChapterPage >= MyDVDChapter.Length()) return;
+    DVDChapter& page = ChapterListAt(ChapterPage);
+    const auto found = std::find(page.ChapterButtons.begin(), page.ChapterButtons.end(), button);
+    if (found == page.ChapterButtons.end()) return;
+    const int j = static_cast<int>(found - page.ChapterButtons.begin());
+    if (ChapterButton == button && !ButtonMoveMode) RebuildChapterPicture(ChapterPage, j);
+    const TRect r = ClampToDesignArea(button->BoundsRect(), CornerPictureHeight);
+    button->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+    TLabel* label = page.ChapterLabels[j];
+    label->SetBounds(r.Left, r.Top + r.Height() + kLabelGap, label->Width(), label->Height());
+    if (Button == mbRight) PopupChapterIndex = j;
+    ChapterButton = nullptr;
+}

@@ -1,0 +1,287 @@
+// The designer's chapter pages: how many chapters an interval gives and
+// where they start, the pages the one-shot timer makes with their grid and
+// title-time labels, pictures grabbed on a fake graph (and Exit stopping the
+// grab), showing a page, and Next writing the pages.
+#include "designerfixture.h"
+#include "fakerunwindows.h"
+
+#include "shell/dvdchapter.h"
+#include "shell/programpictures.h"
+#include "skin/kivbutton.h"
+#include "skin/kivprogressbar.h"
+#include "vcl/timer.h"
+
+#include <cmath>
+
+namespace {
+
+// What the fake graph was asked to do, shared with the test.
+struct GrabLog {
+    int opens = 0, runs = 0, saves = 0, closes = 0;
+    bool openFails = false;
+    std::vector<double> seeks;
+    std::function<void()> onRun;   // e.g. the user pressing Exit during the grab
+};
+
+// The picture of second s: its own red level.
+TColor ColourOfSecond(double s) { return static_cast<TColor>(static_cast<int>(s) % 256); }
+
+class FakeGrabGraph : public ChapterGrabGraph {
+public:
+    explicit FakeGrabGraph(GrabLog& log) : log_(log) {}
+    ~FakeGrabGraph() override { Close(); }
+    bool Open(const std::wstring&, TWinControl&) override
+    {
+        ++log_.opens;
+        open_ = !log_.openFails;
+        return open_;
+    }
+    bool Seek(double seconds) override
+    {
+        log_.seeks.push_back(seconds);
+        at_ = seconds;
+        return true;
+    }
+    bool Run() override
+    {
+        ++log_.runs;
+        if (log_.onRun) log_.onRun();
+        return true;
+    }
+    bool IsRunning() override { return true; }
+    bool SaveFrame(const std::string& path) override
+    {
+        ++log_.saves;
+        TBitmap frame(32, 24, pf24bit);
+        frame.Canvas()->Brush()->SetColor(ColourOfSecond(at_));
+        frame.Canvas()->FillRect(Rect(0, 0, 32, 24));
+        frame.SaveToFile(path);
+        return true;
+    }
+    void Pause() override {}
+    void Close() override
+    {
+        if (!closed_) ++log_.closes;
+        closed_ = true;
+    }
+
+private:
+    GrabLog& log_;
+    double at_ = 0;
+    bool open_ = false;
+    bool closed_ = false;
+};
+
+class ChapterPagesTest : public DesignerTest {
+protected:
+    void MakeFakeDesigner()
+    {
+        MakeDesigner();
+        designer->MakeGrabGraph = [this] { return std::make_unique<FakeGrabGraph>(grabs); };
+    }
+    // Shows the designer with automatic chapters by `interval`, runs `step` once they are made.
+    int ShowWithAutoChapters(double interval, std::function<void()> step = {})
+    {
+        designer->InitMenuDesigner(true);
+        designer->StartAutoChapters(interval);
+        return ShowDesigner([&] {
+            EXPECT_TRUE(PumpUntil([&] { return TimerFired(); }));
+            if (step) step();
+        });
+    }
+    // The test's clock moves on a little; true once the one-shot timer has fired.
+    bool TimerFired()
+    {
+        Sleep(100);
+        return !designer->Timer->Enabled();
+    }
+    static std::vector<std::string> Labels(const DVDChapter& page)
+    {
+        std::vector<std::string> labels;
+        for (const TLabel* label : page.ChapterLabels) labels.push_back(label->Caption());
+        return labels;
+    }
+
+    GrabLog grabs;
+};
+
+} // namespace
+
+TEST(AutoChapters, CountsAndStartsFollowTheIntervalWithinTheTrim)
+{
+    EXPECT_EQ(AutoChapterCount(600, 60, false), 1);    // no seeking: the title start only
+    EXPECT_EQ(AutoChapterCount(30, 600, true), 2);     // shorter than one interval
+    EXPECT_EQ(AutoChapterCount(130, 10, true), 12);    // thirteen intervals, at most twelve
+    EXPECT_EQ(AutoChapterCount(35, 10, true), 3);
+    EXPECT_EQ(AutoChapterCount(60, 0, true), 1);       // no interval: one chapter, not a division by zero
+    EXPECT_EQ(AutoChapterCount(60, -5, true), 1);
+    EXPECT_EQ(AutoChapterCount(60, std::nan(""), true), 1);
+    // A 30-second clip and a 600-second interval: its start and its middle.
+    EXPECT_EQ(AutoChapterTime(0, 30, 600, 0), 0);
+    EXPECT_EQ(AutoChapterTime(0, 30, 600, 1), 15);
+    // Trimmed to 20..50: the middle of the kept span.
+    EXPECT_EQ(AutoChapterTime(20, 50, 600, 1), 35);
+    EXPECT_EQ(AutoChapterTime(20, 50, 10, 2), 40);
+}
+
+TEST_F(ChapterPagesTest, TheTimerMakesAPagePerTitleOnceInAGridWithTitleTimeLabels)
+{
+    MakeFakeDesigner();
+    TQV_MovieImage* noSeek = MakeClip("still.mpg", 600);
+    noSeek->SupportsSeek = false;
+    MakeClip("short.avi", 8);
+    MakeClip("long.avi", 130);
+    TQV_MovieImage* trimmed = MakeClip("trimmed.avi", 100);
+    trimmed->StartPoint = 25;
+    trimmed->EndPoint = 70;
+    EXPECT_FALSE(designer->kivImageButton_NextChapter->Enabled());
+
+    ShowWithAutoChapters(10, [&] {
+        EXPECT_FALSE(designer->Panel_Progress->Visible());
+        EXPECT_TRUE(designer->kivImageButton_Next->Enabled());
+        EXPECT_TRUE(designer->kivImageButton_PreviousChapter->Enabled());
+        EXPECT_TRUE(designer->kivImageButton_NextChapter->Enabled());
+        EXPECT_EQ(designer->kivProgressBar1->Position(), 100);
+    });
+    ASSERT_EQ(MyDVDChapter.Length(), 4);
+    // The timer fired once: one graph per title, no more.
+    EXPECT_FALSE(designer->Timer->Enabled());
+    EXPECT_EQ(grabs.opens, 4);
+    EXPECT_EQ(grabs.closes, 4);
+    EXPECT_EQ(designer->TotalChapters, 1 + 2 + 12 + 4);
+    EXPECT_EQ(designer->ChaptersDone, designer->TotalChapters);
+
+    const DVDChapter& still = MyDVDChapter[0];
+    EXPECT_EQ(still.Title, noSeek);
+    ASSERT_EQ(still.ChapterTimes.Length(), 1);
+    EXPECT_EQ(still.ChapterTimes[0], 0);
+    EXPECT_EQ(Labels(still), (std::vector<std::string>{"00:00:00"}));
+
+    const DVDChapter& shortClip = MyDVDChapter[1];
+    ASSERT_EQ(shortClip.ChapterTimes.Length(), 2);
+    EXPECT_EQ(shortClip.ChapterTimes[1], 4);
+
+    const DVDChapter& grid = MyDVDChapter[2];
+    ASSERT_EQ(grid.ChapterButtons.Length(), 12);
+    for (int j = 0; j < 12; ++j) {
+        const TQV_Image* button = grid.ChapterButtons[j];
+        const int left = std::vector<int>{50, 140, 230, 320}[static_cast<std::size_t>(j % 4)];
+        EXPECT_EQ(button->BoundsRect(), Rect(left, 45 + 90 * (j / 4), left + 80, 45 + 90 * (j / 4) + 60)) << j;
+        EXPECT_EQ(grid.ChapterLabels[j]->Left(), left);
+        EXPECT_EQ(grid.ChapterLabels[j]->Top(), button->Top() + 65);
+        EXPECT_EQ(grid.ChapterTimes[j], 10.0 * j);
+        EXPECT_EQ(button->Parent(), nullptr);   // the title menu is on show
+    }
+    EXPECT_EQ(grid.ChapterLabels[11]->Caption(), "00:01:50");
+
+    // Trimmed to 25..70: starts in clip time, labels in title time.
+    const DVDChapter& trim = MyDVDChapter[3];
+    ASSERT_EQ(trim.ChapterTimes.Length(), 4);
+    EXPECT_EQ(trim.ChapterTimes[0], 25);
+    EXPECT_EQ(trim.ChapterTimes[3], 55);
+    EXPECT_EQ(Labels(trim), (std::vector<std::string>{"00:00:00", "00:00:10", "00:00:20", "00:00:30"}));
+
+    // The pictures are the frames at the chapters' whole seconds; the clip that cannot seek is not sought.
+    EXPECT_EQ(grabs.seeks.size(), 2u + 12u + 4u);
+    EXPECT_EQ(grabs.seeks.front(), 0);
+    EXPECT_EQ(grabs.seeks.back(), 55);
+    for (int j = 0; j < 4; ++j)
+        EXPECT_EQ(trim.ChapterThumbnails[j]->Canvas()->Pixels(16, 12), ColourOfSecond(25 + 10 * j)) << j;
+    // The button shows its picture fitted into it, black around.
+    const TBitmap* shown = trim.ChapterButtons[1]->Picture()->Bitmap();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->Width(), 80);
+    EXPECT_EQ(const_cast<TBitmap*>(shown)->Canvas()->Pixels(40, 30), ColourOfSecond(35));
+}
+
+TEST_F(ChapterPagesTest, AGraphThatCannotBeBuiltLeavesThePlaceholdersAndFreesTheWindow)
+{
+    MakeFakeDesigner();
+    grabs.openFails = true;
+    MakeClip("a.avi", 60);
+    ShowWithAutoChapters(20, [&] {
+        EXPECT_FALSE(designer->Panel_Progress->Visible());
+        EXPECT_TRUE(designer->kivImageButton_Next->Enabled());
+    });
+    ASSERT_EQ(MyDVDChapter[0].ChapterThumbnails.Length(), 3);
+    TBitmap placeholder;
+    ASSERT_TRUE(LoadProgramPicture("VideoP.bmp", placeholder));
+    EXPECT_EQ(MyDVDChapter[0].ChapterThumbnails[2]->Width(), placeholder.Width());
+    EXPECT_EQ(grabs.runs, 0);
+    EXPECT_EQ(grabs.closes, 1);
+    EXPECT_EQ(designer->ChaptersDone, 0);
+}
+
+TEST_F(ChapterPagesTest, ExitDuringTheGrabStopsItAndClosesTheWindow)
+{
+    MakeFakeDesigner();
+    MakeClip("a.avi", 130);
+    MakeClip("b.avi", 130);
+    designer->InitMenuDesigner(true);
+    designer->StartAutoChapters(10);
+    grabs.onRun = [&] {
+        if (grabs.runs == 3) headless->ClickControl(*designer->kivImageButton_Exit);
+    };
+    EXPECT_EQ(ShowDesigner([&] { EXPECT_TRUE(PumpUntil([&] { return TimerFired(); })); }), 3);
+    EXPECT_EQ(grabs.runs, 3);
+    EXPECT_EQ(grabs.saves, 2);   // the third picture was not taken
+    EXPECT_EQ(grabs.opens, 1);   // the second title was not started
+    EXPECT_EQ(grabs.closes, 1);  // and nothing is left running
+    EXPECT_FALSE(designer->Timer->Enabled());
+}
+
+TEST_F(ChapterPagesTest, ShowPageSwapsTheTitleMenuAndAPage)
+{
+    UseBackgrounds({{"One", {{40, 90}}, clNavy}, {"Two", {{10, 10}}, clMaroon}, {"Three", {{10, 10}}, clGreen}});
+    MakeFakeDesigner();
+    MakeClip("a.avi", 60);
+    MakeClip("b.avi", 60);
+    designer->SetSelectedClipIndex(1);
+    ShowWithAutoChapters(30, [&] {
+        TWinControl* area = designer->kivImagePanel_Preview;
+        const DVDChapter& page = MyDVDChapter[1];
+        headless->ClickControl(*designer->kivImageButton_NextChapter);
+        EXPECT_EQ(designer->ChapterPage, 1);
+        EXPECT_EQ(MyMovieImage[0]->Parent(), nullptr);
+        EXPECT_EQ(designer->TitleLabels[1]->Parent(), nullptr);
+        EXPECT_EQ(designer->Label_Title->Parent(), nullptr);
+        EXPECT_EQ(page.ChapterButtons[1]->Parent(), area);
+        EXPECT_EQ(page.ChapterLabels[1]->Parent(), area);
+        EXPECT_EQ(MyDVDChapter[0].ChapterButtons[0]->Parent(), nullptr);
+        // With more than two backgrounds the pages take the second.
+        TBitmap* shown = designer->Image->Picture()->Bitmap();
+        const TColor page1 = shown->Canvas()->Pixels(5, 5);
+        EXPECT_NEAR(GetRValue(page1), GetRValue(clMaroon), 12);
+        EXPECT_NEAR(GetBValue(page1), GetBValue(clMaroon), 12);
+        // A background click changes nothing while a page is on show.
+        headless->ClickControl(*designer->kivImageButton_PreviousChapter);
+        EXPECT_EQ(designer->ChapterPage, -1);
+        EXPECT_EQ(MyMovieImage[0]->Parent(), area);
+        EXPECT_EQ(designer->Label_Title->Parent(), area);
+        EXPECT_EQ(page.ChapterButtons[1]->Parent(), nullptr);
+        const TColor menu = designer->Image->Picture()->Bitmap()->Canvas()->Pixels(5, 5);
+        EXPECT_NEAR(GetBValue(menu), GetBValue(clNavy), 12);
+    });
+}
+
+TEST_F(ChapterPagesTest, NextWritesThePagesForTheDiscBuilder)
+{
+    auto* run = new TFakeRunWindows(app.get(), kDiscBuilderWindowName);
+    MakeFakeDesigner();
+    MakeClip("a.avi", 60);
+    MakeClip("b.avi", 35);
+    ShowWithAutoChapters(10, [&] {
+        const MenuModel menu = designer->BuildMenuModel();
+        ASSERT_EQ(menu.ChapterPages.size(), 2u);
+        ASSERT_EQ(menu.ChapterPages[0].Buttons.size(), 6u);
+        EXPECT_EQ(menu.ChapterPages[0].Buttons[5].Time, 50);
+        EXPECT_EQ(menu.ChapterPages[0].Buttons[5].Rect, Rect(140, 135, 220, 195));
+        EXPECT_NE(menu.ChapterPages[1].Background, nullptr);
+        headless->ClickControl(*designer->kivImageButton_Next);
+        designer->SetModalResult(mrCancel);
+    });
+    EXPECT_EQ(run->calls, (std::vector<std::string>{"builder init 0", "builder menu 1", "builder show"}));
+    for (const char* file : {"Chapter_0_backbitmap.bmp", "Chapter_1_backbitmap.jpg", "Chapter_1_P.xml",
+                             "Chapter_1_highlight_N.png"})
+        EXPECT_TRUE(FileExists(program_ + "RES/" + file)) << file;
+}
