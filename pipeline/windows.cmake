@@ -1,5 +1,5 @@
-# The run windows: the convert window and the disc builder on the run-window base, and their place
-# among the program's start-up windows.
+# The run windows: the convert window and the disc builder on the run-window base, the disc-burner
+# setup, and their place among the program's start-up windows.
 target_sources(pipeline PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/src/titlestill.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/chapterpages.cpp
@@ -9,10 +9,14 @@ target_sources(pipeline PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/src/discvolumename.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/qv_videodvddiscbuilderform.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/subtitlestage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/burnfilelist.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/qv_videodvdsetupdiscburnerform.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/pipelinewindows.cpp)
 target_link_libraries(pipeline PUBLIC shell skin vcl gfx)
 # The windows' pictures, drawn with the program's others (shell/CMakeLists.txt).
 set_property(GLOBAL APPEND PROPERTY KELDARA_MORE_PROGRAM_PICTURES
   ConvertSkin.bmp ConvertStart.bmp ConvertStop.bmp ConvertBrowse.bmp ConvertCheck.bmp ConvertClose.bmp
   BuilderSkin.bmp BuilderStart.bmp BuilderStop.bmp BuilderBrowse.bmp BuilderCheck.bmp BuilderClose.bmp
-  BuilderBack.bmp BuilderMin.bmp)
+  BuilderBack.bmp BuilderMin.bmp
+  BurnerSkin.bmp BurnerAddFiles.bmp BurnerAddFolder.bmp BurnerBurn.bmp BurnerClose.bmp
+  BurnerVolume.bmp BurnerSVCD.bmp BurnerVCD.bmp)

@@ -2,6 +2,7 @@
 
 #include "pipeline/qv_videodvdconvertprocessform.h"
 #include "pipeline/qv_videodvddiscbuilderform.h"
+#include "pipeline/qv_videodvdsetupdiscburnerform.h"
 
 #include "shell/projectdata.h"
 #include "shell/startup.h"
@@ -14,4 +15,6 @@ void RegisterPipelineWindows()
                             [](TApplication& app) { app.CreateForm(QV_Video_DVD_Convert_Process_Form); });
     SetStartupWindowCreator(kDiscBuilderWindowName,
                             [](TApplication& app) { app.CreateForm(QV_Video_DVD_Disc_Builder_Form); });
+    SetStartupWindowCreator(kDiscBurnerSetupWindowName,
+                            [](TApplication& app) { app.CreateForm(QV_Video_DVD_Setup_Disc_Burner_Form); });
 }

@@ -401,6 +401,7 @@ int main(int argc, char** argv)
         SaveDialogPictures(folder);
         SaveClipsPictures(folder);
         SaveRunWindowPictures(folder);
+        SaveBurnerPictures(folder);
         SaveMenuPictures(folder);
         if (argc == 3) SaveMenuBackgrounds(std::string(argv[2]) + "/");
     } catch (const std::exception& e) {

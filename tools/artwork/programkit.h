@@ -38,6 +38,8 @@ TBitmap WordButtonState(const TBitmap& skin, const Place& p, const std::string& 
 void SaveClipsPictures(const std::string& folder);
 // The run windows' pictures (runart.cpp).
 void SaveRunWindowPictures(const std::string& folder);
+// The disc-burner setup window's pictures (burnerart.cpp).
+void SaveBurnerPictures(const std::string& folder);
 
 // The menu designer's and the text dialog's pictures (menuart.cpp).
 void SaveMenuPictures(const std::string& folder);
