@@ -10,9 +10,10 @@ target_sources(pipeline PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/src/qv_videodvddiscbuilderform.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/subtitlestage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/burnfilelist.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/cdburnstage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/qv_videodvdsetupdiscburnerform.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/pipelinewindows.cpp)
-target_link_libraries(pipeline PUBLIC shell skin vcl gfx)
+target_link_libraries(pipeline PUBLIC shell skin vcl gfx discrec)
 # The windows' pictures, drawn with the program's others (shell/CMakeLists.txt).
 set_property(GLOBAL APPEND PROPERTY KELDARA_MORE_PROGRAM_PICTURES
   ConvertSkin.bmp ConvertStart.bmp ConvertStop.bmp ConvertBrowse.bmp ConvertCheck.bmp ConvertClose.bmp
