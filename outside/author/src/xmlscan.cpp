@@ -8,27 +8,6 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 bool IsNameChar(char c) { return !IsBlank(c) && c != '/' && c != '>' && c != '=' && c != '<' && c != '"' && c != '\''; }
 
-void AppendUtf8(std::string& out, std::uint32_t cp)
-{
-    if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        cp = 0xFFFD;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Skips past `end` from position i; npos when it never comes.
 std::size_t SkipPast(std::string_view text, std::size_t i, std::string_view end)
 {
@@ -124,56 +103,3 @@ std::vector<XmlTag> ScanStartTags(std::string_view text)
     }
     return tags;
 }
-
-std::string XmlUnescape(std::string_view raw)
-{
-    std::string out;
-    out.reserve(raw.size());
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] != '&') {
-            out += raw[i];
-            continue;
-        }
-        // An entity is short: look for its end no further than its longest form,
-        // so a text of many '&' is read in linear time.
-        const std::size_t semiAt = raw.substr(i, 13).find(';');
-        const std::size_t semi = semiAt == std::string_view::npos ? semiAt : i + semiAt;
-        if (semi == std::string_view::npos || semi - i > 12) {
-            out += raw[i];
-            continue;
-        }
-        std::string_view entity = raw.substr(i + 1, semi - i - 1);
-        if (entity == "amp") out += '&';
-        else if (entity == "lt") out += '<';
-        else if (entity == "gt") out += '>';
-        else if (entity == "quot") out += '"';
-        else if (entity == "apos") out += '\'';
-        else if (entity.size() > 1 && entity[0] == '#') {
-            const bool hex = entity[1] == 'x' || entity[1] == 'X';
-            std::uint32_t cp = 0;
-            bool ok = entity.size() > (hex ? 2u : 1u);
-            for (std::size_t k = hex ? 2 : 1; k < entity.size() && ok; ++k) {
-                char c = entity[k];
-                int digit = c >= '0' && c <= '9' ? c - '0'
-                            : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
-                            : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                          : -1;
-                if (digit < 0 || cp > 0x10FFFF)
-                    ok = false;
-                else
-                    cp = cp * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit);
-            }
-            if (!ok) {
-                out += raw[i];
-                continue;
-            }
-            AppendUtf8(out, cp);
-        } else {
-            out += raw[i];
-            continue;
-        }
-        i = semi;
-    }
-    return out;
-}
-

@@ -1,7 +1,7 @@
 #pragma once
 // Just enough XML for the control files the authoring library is handed:
 // the start tags with their attributes, where each value sits in the text,
-// and escaping for values written back (XmlEscape, from rtl).
+// and escaping for values written back (XmlEscape and XmlUnescape, from rtl).
 #include "rtl/sysutils.h"
 
 #include <cstddef>
@@ -26,5 +26,3 @@ struct XmlTag {
 // processing instructions, CDATA and end tags are passed over. A malformed
 // tag ends the scan: what came before it is answered.
 std::vector<XmlTag> ScanStartTags(std::string_view text);
-
-std::string XmlUnescape(std::string_view raw);

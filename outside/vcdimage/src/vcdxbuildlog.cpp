@@ -1,5 +1,7 @@
 #include "vcdxbuildlog.h"
 
+#include "rtl/sysutils.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
@@ -38,29 +40,6 @@ int Percent(std::int64_t position, std::int64_t size)
     return static_cast<int>(position * 100 / size);
 }
 
-// The five entities XML text may hold; anything else stays as written.
-std::string Unescape(std::string_view text)
-{
-    static constexpr std::pair<std::string_view, char> kEntities[] = {
-        {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'}, {"&apos;", '\''}};
-    std::string out;
-    for (std::size_t i = 0; i < text.size();) {
-        bool replaced = false;
-        if (text[i] == '&') {
-            for (const auto& [entity, c] : kEntities) {
-                if (text.substr(i, entity.size()) == entity) {
-                    out += c;
-                    i += entity.size();
-                    replaced = true;
-                    break;
-                }
-            }
-        }
-        if (!replaced) out += text[i++];
-    }
-    return out;
-}
-
 std::string_view Trimmed(std::string_view s)
 {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -91,7 +70,7 @@ void VcdxbuildLog::Take(const std::string& rawLine)
         if (!line.starts_with(start)) continue;
         std::string_view text = line.substr(start.size());
         if (const std::size_t end = text.rfind("</log>"); end != std::string_view::npos) text = text.substr(0, end);
-        if (std::string reason = Unescape(Trimmed(text)); !reason.empty()) *kept = std::move(reason);
+        if (std::string reason = XmlUnescape(Trimmed(text)); !reason.empty()) *kept = std::move(reason);
     }
 }
 

@@ -122,6 +122,9 @@ std::string QuotedStr(std::string_view s);                  // 'it''s'
 // For XML attribute values and text: & < > " ' become entities; every other byte
 // is kept (the text stays UTF-8).
 std::string XmlEscape(std::string_view text);
+// The five named entities and numeric character references decoded (a
+// reference to no character gives U+FFFD); anything else is kept as written.
+std::string XmlUnescape(std::string_view raw);
 
 enum TReplaceFlag : unsigned { rfReplaceAll = 1, rfIgnoreCase = 2 };
 std::string StringReplace(std::string_view s, std::string_view from, std::string_view to, unsigned flags);
