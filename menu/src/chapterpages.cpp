@@ -19,6 +19,8 @@
 #include "skin/kivimagepanel.h"
 #include "skin/kivprogressbar.h"
 #include "vcl/application.h"
+#include "vcl/dialogs.h"
+#include "vcl/menus.h"
 #include "vcl/stdctrls.h"
 #include "vcl/timer.h"
 #include "win32/progfolders.h"
@@ -102,6 +104,13 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::TimerTick(TObject*)
 {
     Timer->SetEnabled(false);
     if (MyMovieImage.empty()) return;
+    BeginChapterWork();
+    MakeAutoChapters();
+    EndChapterWork();
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::BeginChapterWork()
+{
     SetControlsEnabled(false, this);
     SetControlsEnabled(true, kivImagePanel_Preview);
     SetControlsEnabled(true, Panel_Progress);
@@ -110,7 +119,10 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::TimerTick(TObject*)
     Panel_Progress->Show();
     Panel_Progress->BringToFront();
     Repaint();
-    MakeAutoChapters();
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::EndChapterWork()
+{
     Panel_Progress->Hide();
     SetControlsEnabled(true, this);
     kivImageButton_PreviousChapter->SetEnabled(!MyDVDChapter.empty());
@@ -174,6 +186,7 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::AddChapterButton(int t, int j, double ti
     button->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
         ChapterButtonMouseUp(s, b, sh, x, y);
     };
+    button->OnDblClick = [this](TObject* s) { EditChapterButton(s); };
     auto* thumbnail = new TBitmap;
     LoadProgramPicture(kChapterPlaceholder, *thumbnail);
     auto* label = new TLabel(this);
@@ -375,6 +388,145 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::ChapterButtonMouseUp(TObject* Sender, TM
     button->SetBounds(r.Left, r.Top, r.Width(), r.Height());
     TLabel* label = page.ChapterLabels[j];
     label->SetBounds(r.Left, r.Top + r.Height() + kLabelGap, label->Width(), label->Height());
-    if (Button == mbRight) PopupChapterIndex = j;
     ChapterButton = nullptr;
+    if (Button == mbRight) {
+        PopupChapterIndex = j;
+        PostMessage(Handle(), kMsgChapterPopup, 0, 0);
+    }
+}
+
+// --- chapters by hand -----------------------------------------------------------------------------------
+namespace {
+
+template <class T>
+void EraseAt(TDynArray<T>& items, std::int64_t j)
+{
+    for (std::int64_t k = j; k + 1 < items.Length(); ++k) items[k] = items[k + 1];
+    items.SetLength(items.Length() - 1);
+}
+
+} // namespace
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::MakeChapterPopup()
+{
+    PopupMenu = new TPopupMenu(this);
+    PopupMenu->SetName("PopupMenu");
+    auto item = [this](const char* name, const char* caption, void (TQV_Video_DVD_Setup_DVD_Menu_Form::*handler)(TObject*)) {
+        auto* menuItem = new TMenuItem(PopupMenu);
+        menuItem->SetName(name);
+        menuItem->SetCaption(caption);
+        menuItem->OnClick = [this, handler](TObject* sender) { (this->*handler)(sender); };
+        PopupMenu->Items()->Add(menuItem);
+        return menuItem;
+    };
+    CreateChpaterbyManual1 = item("CreateChpaterbyManual1", "Create Chpater by Manual",
+                                  &TQV_Video_DVD_Setup_DVD_Menu_Form::MakeManualChapters);
+    DeleteChapter1 = item("DeleteChapter1", "Delete Selected Chapter", &TQV_Video_DVD_Setup_DVD_Menu_Form::DeleteChapter);
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::ShowChapterPopup()
+{
+    if (ChapterPage < 0 || !Enabled()) return;
+    const TPoint at = Mouse->CursorPos();
+    PopupMenu->Popup(at.X, at.Y);
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::MakeManualChapters(TObject*)
+{
+    const int t = ChapterPage;
+    TQV_MovieImage* clip = TitleAt(t);
+    if (!clip || t >= MyDVDChapter.Length()) return;
+    if (!clip->SupportsSeek) {
+        MessageDlg("Can not create DVD chapter because this clip can't support seek!", mtInformation,
+                   MsgButtons({mbOK}));
+        return;
+    }
+    auto* dialog = FindTaskWindow<ChapterSetupSteps>(kSetupChapterWindowName);
+    if (!dialog) {
+        ShowTaskNotAvailable();
+        return;
+    }
+    dialog->LoadClipChapters(t);
+    if (dialog->ShowChapterSetup() != mrOk) return;
+    std::vector<std::int32_t> points = dialog->ChapterPoints();
+    if (points.size() > static_cast<std::size_t>(kMaxChapterPoints)) points.resize(kMaxChapterPoints);
+    FreeChapterPage(t);
+    ChapterListAt(t).Title = clip;
+    BeginChapterWork();
+    MakePageBackground(t);
+    for (std::size_t j = 0; j < points.size(); ++j) AddChapterButton(t, static_cast<int>(j), points[j]);
+    TotalChapters = static_cast<std::int32_t>(points.size());
+    ChaptersDone = 0;
+    GrabChapterThumbnails(t);
+    EndChapterWork();
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::DeleteChapter(TObject*)
+{
+    if (MessageDlg("Delete operation can not get back.\nSure to delete?", mtConfirmation,
+                   MsgButtons({mbYes, mbNo})) != mrYes)
+        return;
+    if (ChapterPage < 0 || ChapterPage >= MyDVDChapter.Length()) return;
+    DVDChapter& page = ChapterListAt(ChapterPage);
+    const std::int64_t j = PopupChapterIndex;
+    if (j == 0) {
+        MessageDlg("Can not delete the first chapter!", mtInformation, MsgButtons({mbOK}));
+        return;
+    }
+    if (page.ChapterButtons.Length() < 2) {
+        MessageDlg("The menu must has one chapter at least!", mtInformation, MsgButtons({mbOK}));
+        return;
+    }
+    if (j < 0 || j >= page.ChapterButtons.Length()) return;
+    if (ChapterButton == page.ChapterButtons[j]) ChapterButton = nullptr;
+    page.ChapterButtons[j]->Free();
+    page.ChapterLabels[j]->Free();
+    delete page.ChapterThumbnails[j];
+    // The others keep their places: a gap stays where the chapter was.
+    EraseAt(page.ChapterButtons, j);
+    EraseAt(page.ChapterLabels, j);
+    EraseAt(page.ChapterThumbnails, j);
+    EraseAt(page.ChapterTimes, j);
+    PopupChapterIndex = -1;
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::EditChapterButton(TObject* Sender)
+{
+    SkipNextMouseDown = true;
+    ChapterButton = nullptr;
+    const int t = ChapterPage;
+    if (t < 0 || t >= MyDVDChapter.Length()) return;
+    DVDChapter& page = ChapterListAt(t);
+    const auto found = std::find(page.ChapterButtons.begin(), page.ChapterButtons.end(), Sender);
+    if (found == page.ChapterButtons.end()) return;
+    const auto j = static_cast<std::int64_t>(found - page.ChapterButtons.begin());
+    StopPreview();   // the dialog makes the one preview graph its own
+    auto* dialog = FindTaskWindow<ClipPropertySteps>(kClipPropertyWindowName);
+    if (!dialog) {
+        ShowTaskNotAvailable();
+        return;
+    }
+    if (!dialog->OpenClipPreview(t)) return;
+    dialog->ShowTextControls(false);
+    if (dialog->ShowClipProperty() == mrOk && j < page.ChapterButtons.Length()) {
+        const std::string file = JoinPath(ProgramFolder(), "Snapshot/t-1.bmp");
+        if (GRAPH && SUCCEEDED(GRAPH->SaveFrameBitmap(file))) {
+            try {
+                TBitmap grabbed;
+                grabbed.LoadFromFile(file);
+                if (!grabbed.Empty()) page.ChapterThumbnails[j]->Assign(grabbed);
+                RebuildChapterPicture(t, static_cast<int>(j));
+            } catch (const std::exception&) {
+                // An unreadable grab leaves the picture it had.
+            }
+        }
+        // The first chapter is the title's start: its picture may change, its time does not.
+        if (j > 0) {
+            const TQV_MovieImage* clip = TitleAt(t);
+            page.ChapterTimes[j] = dialog->PickedTime();
+            page.ChapterLabels[j]->SetCaption(TitleTimeLabel(page.ChapterTimes[j], clip ? clip->StartPoint : 0));
+        }
+    }
+    dialog->ClosePreview();
+    SkipNextMouseDown = true;
 }

@@ -244,6 +244,7 @@ TQV_Video_DVD_Setup_DVD_Menu_Form::TQV_Video_DVD_Setup_DVD_Menu_Form(TComponent*
     Timer->SetEnabled(false);
     Timer->SetInterval(1000);
     Timer->OnTimer = on(&Self::TimerTick);   // one shot: the automatic chapters
+    MakeChapterPopup();
 
     OnShow = on(&Self::FormShow);
     OnClose = [this](TObject* sender, TCloseAction& action) { FormClose(sender, action); };
@@ -411,6 +412,9 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::WndProc(TMessage& Message)
             while (SUCCEEDED(GRAPH->EventEx->GetEvent(&code, &p1, &p2, 0)))
                 GRAPH->EventEx->FreeEventParams(code, p1, p2);
         }
+        return;
+    case kMsgChapterPopup:
+        ShowChapterPopup();
         return;
     case MSG_LOAD_FAILED:
     case MSG_LOAD_GAVE_UP:

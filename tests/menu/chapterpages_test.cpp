@@ -7,8 +7,11 @@
 
 #include "shell/dvdchapter.h"
 #include "shell/programpictures.h"
+#include "shell/qv_videodvdsetupchapterform.h"
+#include "skin/kivedit.h"
 #include "skin/kivbutton.h"
 #include "skin/kivprogressbar.h"
+#include "vcl/menus.h"
 #include "vcl/timer.h"
 
 #include <cmath>
@@ -94,6 +97,23 @@ protected:
     {
         Sleep(100);
         return !designer->Timer->Enabled();
+    }
+    // Right-clicks chapter button j of the page on show, picks `caption` from the popup, and
+    // runs `then` in the window the item opens.
+    void ChooseFromPopup(int j, const char* caption, THeadlessBackend::ModalStep then = {})
+    {
+        headless->OnNextModal([this, caption](TCustomForm& f) {
+            auto& menu = dynamic_cast<TMenuWindow&>(f);
+            const TRect r = menu.ItemRect(designer->PopupMenu->Items()->Find(caption));
+            headless->Click(f, r.Left + 5, r.Top + 3);
+        });
+        if (then) headless->OnNextModal(then);
+        const TQV_Image& button = *MyDVDChapter[designer->ChapterPage].ChapterButtons[j];
+        const TPoint p = At(button.Left() + 40, button.Top() + 30);
+        headless->MouseMove(*designer, p.X, p.Y);
+        headless->MouseDown(*designer, p.X, p.Y, mbRight);
+        headless->MouseUp(*designer, p.X, p.Y, mbRight);
+        app->ProcessMessages();
     }
     static std::vector<std::string> Labels(const DVDChapter& page)
     {
@@ -284,4 +304,120 @@ TEST_F(ChapterPagesTest, NextWritesThePagesForTheDiscBuilder)
     for (const char* file : {"Chapter_0_backbitmap.bmp", "Chapter_1_backbitmap.jpg", "Chapter_1_P.xml",
                              "Chapter_1_highlight_N.png"})
         EXPECT_TRUE(FileExists(program_ + "RES/" + file)) << file;
+}
+
+// --- chapters by hand ------------------------------------------------------------------------------
+TEST_F(ChapterPagesTest, TheChapterDialogMakesThePageByHandAndDeleteKeepsTheGaps)
+{
+    MakeFakeDesigner();
+    app->CreateForm(QV_Video_DVD_Setup_Chapter_Form);
+    MakeClip("a.avi", 100);
+    TQV_MovieImage* still = MakeClip("still.mpg", 100);
+    still->SupportsSeek = false;
+    designer->SetSelectedClipIndex(0);
+    ShowWithAutoChapters(50, [&] {
+        headless->ClickControl(*designer->kivImageButton_NextChapter);
+        ASSERT_EQ(designer->ChapterPage, 0);
+        ASSERT_EQ(MyDVDChapter[0].ChapterButtons.Length(), 2);
+
+        // The dialog gets the page's chapters; its points become the page.
+        TQV_Video_DVD_Setup_Chapter_Form& chapters = *QV_Video_DVD_Setup_Chapter_Form;
+        ChooseFromPopup(0, "Create Chpater by Manual", [&](TCustomForm& shown) {
+            EXPECT_EQ(&shown, &chapters);
+            EXPECT_EQ(chapters.ChapterCount, 2);
+            chapters.ChapterSeconds = {0, 10, 20, 30, 40, 50};
+            chapters.ChapterCount = 6;
+            headless->ClickControl(*chapters.kivImageButton_Ok);
+        });
+        const DVDChapter& page = MyDVDChapter[0];
+        ASSERT_EQ(page.ChapterButtons.Length(), 6);
+        EXPECT_EQ(page.ChapterTimes[5], 50);
+        EXPECT_EQ(page.ChapterLabels[5]->Caption(), "00:00:50");
+        EXPECT_EQ(page.ChapterButtons[5]->BoundsRect(), Rect(140, 135, 220, 195));
+        EXPECT_EQ(page.ChapterButtons[5]->Parent(), designer->kivImagePanel_Preview);
+        EXPECT_EQ(designer->ChaptersDone, 6);
+        EXPECT_FALSE(designer->Panel_Progress->Visible());
+        EXPECT_TRUE(designer->kivImageButton_Next->Enabled());
+
+        // Cancel changes nothing.
+        ChooseFromPopup(2, "Create Chpater by Manual", [&](TCustomForm&) { chapters.SetModalResult(mrCancel); });
+        EXPECT_EQ(page.ChapterButtons.Length(), 6);
+
+        // Delete: No keeps it, the first chapter is refused, a middle one leaves its gap.
+        headless->AnswerNextMessageBox(mrNo);
+        ChooseFromPopup(2, "Delete Selected Chapter");
+        EXPECT_EQ(page.ChapterButtons.Length(), 6);
+        const std::size_t boxes = headless->MessageBoxes().size();
+        headless->AnswerNextMessageBox(mrYes);
+        ChooseFromPopup(0, "Delete Selected Chapter");
+        ASSERT_EQ(headless->MessageBoxes().size(), boxes + 2);
+        EXPECT_EQ(headless->MessageBoxes().back().text, "Can not delete the first chapter!");
+        headless->AnswerNextMessageBox(mrYes);
+        ChooseFromPopup(2, "Delete Selected Chapter");
+        ASSERT_EQ(page.ChapterButtons.Length(), 5);
+        EXPECT_EQ(page.ChapterTimes[2], 30);
+        EXPECT_EQ(page.ChapterButtons[2]->Left(), 320);   // the third place stays empty
+        EXPECT_EQ(page.ChapterLabels[2]->Caption(), "00:00:30");
+
+        // The clip that cannot seek gets no chapter dialog.
+        designer->SetSelectedClipIndex(1);
+        headless->ClickControl(*designer->kivImageButton_PreviousChapter);
+        headless->ClickControl(*designer->kivImageButton_NextChapter);
+        ASSERT_EQ(designer->ChapterPage, 1);
+        ChooseFromPopup(0, "Create Chpater by Manual");
+        EXPECT_EQ(headless->MessageBoxes().back().text,
+                  "Can not create DVD chapter because this clip can't support seek!");
+        EXPECT_EQ(MyDVDChapter[1].ChapterButtons.Length(), 1);
+        headless->AnswerNextMessageBox(mrYes);
+        ChooseFromPopup(0, "Delete Selected Chapter");
+        EXPECT_EQ(MyDVDChapter[1].ChapterButtons.Length(), 1);
+    });
+}
+
+TEST_F(ChapterPagesTest, TheClipDialogMovesAChapterButNotTheTitleStart)
+{
+    MakeFakeDesigner();
+    designer->InitMenuDesigner(false);
+    testkit::ClipSpec spec;
+    spec.video = testkit::VideoCodec::Mpeg2;
+    spec.seconds = 3;
+    spec.container = "vob";
+    const std::string vob = media() + "Holiday.vob";
+    testkit::WriteClip(vob, spec);
+    TQV_Video_DVD_Clip_Property_Form& dialog = *QV_Video_DVD_Clip_Property_Form;
+    ShowDesigner([&] {
+        ScriptedDialogs().AnswerFiles({vob});
+        headless->ClickControl(*designer->kivImageButton_AddVOB);
+        ASSERT_TRUE(PumpUntil([&] { return !designer->FileLoader; }));
+        ASSERT_EQ(MyMovieImage.Length(), 1);
+        designer->ChapterInterval = 1;
+        designer->MakeAutoChapters();
+        designer->ShowPage(0);
+        const DVDChapter& page = MyDVDChapter[0];
+        ASSERT_GE(page.ChapterButtons.Length(), 2);
+
+        auto edit = [&](int j, double picked) {
+            headless->OnNextModal([&, picked](TCustomForm& shown) {
+                EXPECT_EQ(&shown, &dialog);
+                EXPECT_TRUE(dialog.PreviewOpen);
+                EXPECT_FALSE(dialog.kivEdit_Text->Visible());   // a moment, no text
+                dialog.ChosenTime = picked;
+                headless->ClickControl(*dialog.kivImageButton_Ok);
+            });
+            const TQV_Image& button = *page.ChapterButtons[j];
+            const TPoint at = At(button.Left() + 40, button.Top() + 30);
+            headless->MouseMove(*designer, at.X, at.Y);
+            headless->DoubleClick(*designer, at.X, at.Y);
+            headless->MouseUp(*designer, at.X, at.Y);
+            EXPECT_FALSE(dialog.PreviewOpen);
+        };
+        edit(1, 2.5);
+        EXPECT_EQ(page.ChapterTimes[1], 2.5);
+        EXPECT_EQ(page.ChapterLabels[1]->Caption(), "00:00:02");
+        edit(0, 1.5);
+        EXPECT_EQ(page.ChapterTimes[0], 0);
+        EXPECT_EQ(page.ChapterLabels[0]->Caption(), "00:00:00");
+        // The double click's own press starts no drag.
+        EXPECT_EQ(designer->ChapterButton, nullptr);
+    });
 }

@@ -23,7 +23,9 @@ struct MenuModel;
 class TBitmap;
 class TImage;
 class TLabel;
+class TMenuItem;
 class TOpenDialog;
+class TPopupMenu;
 class TQV_Image;
 class TQV_LoadFile;
 class TQV_MovieImage;
@@ -113,6 +115,9 @@ public:
     TkivProgressBar* kivProgressBar1 = nullptr;
     TOpenDialog* OpenDialog = nullptr;
     TTimer* Timer = nullptr;
+    TPopupMenu* PopupMenu = nullptr;               // a chapter button's right click
+    TMenuItem* CreateChpaterbyManual1 = nullptr;
+    TMenuItem* DeleteChapter1 = nullptr;
 
     // --- window state -------------------------------------------------------------
     TPoint DragStartCursor;                        // screen cursor at the last drag step
@@ -171,6 +176,11 @@ public:
     void ChapterButtonMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     void ChapterButtonMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
     void ChapterButtonMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    // The chapter dialog's points become the page on show.
+    void MakeManualChapters(TObject* Sender);
+    void DeleteChapter(TObject* Sender);
+    // A moment of the clip picked in the clip property dialog becomes the chapter.
+    void EditChapterButton(TObject* Sender);
 
     void FormShow(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action);
@@ -218,6 +228,13 @@ private:
     void MakePageBackground(int t);
     void AddChapterButton(int t, int j, double time);
     bool GrabStopped();
+    void MakeChapterPopup();
+    // The popup opens from the message loop, so its items may free the button right-clicked.
+    static constexpr unsigned kMsgChapterPopup = 0x0400 + 400;
+    void ShowChapterPopup();
+    // The window while chapter pictures are grabbed: only the design area, the progress and Exit answer.
+    void BeginChapterWork();
+    void EndChapterWork();
 
     std::int32_t loaderSerial_ = 0;   // the current probe's LPARAM: a late word of an earlier one is not its
     bool inNext_ = false;
