@@ -162,7 +162,14 @@ void CdBurnStage::OnDriveChange(int index)
     if (supported && SetSpeedOnDriveChange) burner_->SetWriteSpeed(max);
 }
 
-bool CdBurnStage::CheckDiscBeforeRun() { return burner_->TestUnitReady(5000); }
+bool CdBurnStage::CheckDiscBeforeRun()
+{
+    if (burner_->TestUnitReady(5000)) return true;
+    // Yes goes on without a disc: the burn asks for one again.
+    return MessageDlg("No matched disc in burner.\nClick \"Yes\" to continue convert.\nClick \"Cancel\" to cancel "
+                      "progress!",
+                      mtConfirmation, MsgButtons({mbYes, mbCancel})) == mrYes;
+}
 
 bool CdBurnStage::AskForDisc()
 {

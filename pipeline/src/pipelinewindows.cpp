@@ -2,6 +2,7 @@
 
 #include "pipeline/qv_videodvdconvertprocessform.h"
 #include "pipeline/qv_videodvddiscbuilderform.h"
+#include "pipeline/qv_videodvddiscburningprocessform.h"
 #include "pipeline/qv_videodvdsetupdiscburnerform.h"
 
 #include "shell/projectdata.h"
@@ -17,4 +18,6 @@ void RegisterPipelineWindows()
                             [](TApplication& app) { app.CreateForm(QV_Video_DVD_Disc_Builder_Form); });
     SetStartupWindowCreator(kDiscBurnerSetupWindowName,
                             [](TApplication& app) { app.CreateForm(QV_Video_DVD_Setup_Disc_Burner_Form); });
+    SetStartupWindowCreator(kBurningProcessWindowName,
+                            [](TApplication& app) { app.CreateForm(QV_Video_DVD_Disc_Burning_Process_Form); });
 }

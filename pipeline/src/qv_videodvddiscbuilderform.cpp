@@ -1,5 +1,7 @@
 #include "pipeline/qv_videodvddiscbuilderform.h"
 
+#include "pipeline/burnerdevicegroup.h"
+
 #include "pipeline/authorlibrary.h"
 #include "pipeline/chapterpages.h"
 #include "pipeline/discvolumename.h"
@@ -29,31 +31,6 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr int kVolumeNameLength = 12;
-
-mainlayout::Place Inside(const mainlayout::Place& group, const mainlayout::Place& p)
-{
-    return {p.left - group.left, p.top - group.top, p.width, p.height};
-}
-
-TkivComboBox* NewList(TWinControl* parent, const char* name, const mainlayout::Place& p)
-{
-    auto* list = new TkivComboBox(parent);
-    list->SetName(name);
-    list->SetStyle(csDropDownList);
-    list->SetParentFont(false);   // dark on the list's face, not the group's light caption
-    list->Font()->SetName("Arial");
-    list->Font()->SetSize(8);
-    list->Font()->SetColor(clWindowText);
-    list->SetBounds(p.left, p.top, p.width, p.height);
-    list->SetParent(parent);
-    return list;
-}
-
-} // namespace
-
 TQV_Video_DVD_Disc_Builder_Form::TQV_Video_DVD_Disc_Builder_Form(TComponent* AOwner)
     : TRunProcessForm(AOwner, runlayout::kDiscBuilder, kDiscBuilderWindowName, "Video DVD Disc Builder",
                       pipeline::ClipEncodeSequence::RunWindow::DiscBuilder),
@@ -66,32 +43,15 @@ TQV_Video_DVD_Disc_Builder_Form::TQV_Video_DVD_Disc_Builder_Form(TComponent* AOw
     kivComboBox_ConvertEngine->Items()->Add("Preference by max speed and min size");
 
     // The burner device.
-    kivGroupBox4 = new TkivGroupBox(this);
-    kivGroupBox4->SetName("kivGroupBox4");
-    kivGroupBox4->SetCaption("Burner Device");
-    kivGroupBox4->SetTransparent(true);
-    kivGroupBox4->Font()->SetName("Arial");
-    kivGroupBox4->Font()->SetSize(8);
-    kivGroupBox4->Font()->SetStyle(TFontStyles{fsBold});
-    kivGroupBox4->Font()->SetColor(kTextColor);
-    kivGroupBox4->SetBounds(b.burnerGroup.left, b.burnerGroup.top, b.burnerGroup.width, b.burnerGroup.height);
-    kivGroupBox4->SetParent(this);
-    NewLabel(kivGroupBox4, "Label_Drive", Inside(b.burnerGroup, b.driveLabel), kTextColor)->SetCaption("Device Name :");
-    NewLabel(kivGroupBox4, "Label_Speed", Inside(b.burnerGroup, b.speedLabel), kTextColor)->SetCaption("Write Speed :");
-    NewLabel(kivGroupBox4, "Label_Volume", Inside(b.burnerGroup, b.volumeLabel), kTextColor)->SetCaption("Disc Volume :");
-    kivComboBox_Drive = NewList(kivGroupBox4, "kivComboBox_Drive", Inside(b.burnerGroup, b.drive));
+    const BurnerDeviceGroup device =
+        NewBurnerDeviceGroup(this, "kivGroupBox4",
+                             {b.burnerGroup, b.driveLabel, b.drive, b.speedLabel, b.speed, b.volumeLabel, b.volume},
+                             kTextColor);
+    kivGroupBox4 = device.group;
+    kivComboBox_Drive = device.drive;
     kivComboBox_Drive->OnChange = [this](TObject* sender) { kivComboBox_DriveChange(sender); };
-    kivComboBox_WriteSpeed = NewList(kivGroupBox4, "kivComboBox_WriteSpeed", Inside(b.burnerGroup, b.speed));
-    kivEdit_VolumeName = new TkivEdit(this);
-    kivEdit_VolumeName->SetName("kivEdit_VolumeName");
-    kivEdit_VolumeName->SetMaxLength(kVolumeNameLength);
-    kivEdit_VolumeName->SetParentFont(false);
-    kivEdit_VolumeName->Font()->SetName("Arial");
-    kivEdit_VolumeName->Font()->SetSize(8);
-    kivEdit_VolumeName->Font()->SetColor(clWindowText);
-    const Place volume = Inside(b.burnerGroup, b.volume);
-    kivEdit_VolumeName->SetBounds(volume.left, volume.top, volume.width, volume.height);
-    kivEdit_VolumeName->SetParent(kivGroupBox4);
+    kivComboBox_WriteSpeed = device.speed;
+    kivEdit_VolumeName = device.volume;
     kivEdit_VolumeName->SetText(DefaultVolumeName(OutputType));
 
     kivImageButton_Back = NewPictureButton(this, "kivImageButton_Back", b.back, b.backFile, "Back", nullptr);

@@ -402,6 +402,7 @@ int main(int argc, char** argv)
         SaveClipsPictures(folder);
         SaveRunWindowPictures(folder);
         SaveBurnerPictures(folder);
+        SaveBurningPictures(folder);
         SaveMenuPictures(folder);
         if (argc == 3) SaveMenuBackgrounds(std::string(argv[2]) + "/");
     } catch (const std::exception& e) {

@@ -176,3 +176,22 @@ TBitmap WordButtonState(const TBitmap& skin, const Place& p, const std::string& 
     PaintShape(b, x + w + 6, y + 2 + int(o), 9, 13, words, [](double px, double py) { return InTriangle(px, py, 1, 1, 8, 6.5, 1, 12); });
     return b;
 }
+
+// Stop: a red face with a square before the word.
+TBitmap StopState(const TBitmap& skin, const Place& p, int state)
+{
+    TBitmap b = Crop(skin, p);
+    const bool hot = state == 1, down = state == 2, off = state == 3;
+    const double o = down ? 1 : 0;
+    Rgb top = Hex(0xF08A6E), bottom = Hex(0xA8301C), border = hot ? Hex(0xFFD0C0) : Hex(0x3A0A04);
+    if (hot) top = Lighter(top, 0.2), bottom = Lighter(bottom, 0.15);
+    if (down) top = Darker(top, 0.2), bottom = Darker(bottom, 0.15);
+    if (off) top = Grey(top), bottom = Grey(bottom), border = Grey(border);
+    PaintBox(b, {1 + o, 1 + o, p.width - 1 + o, p.height - 1 + o, 8, top, bottom, border, down ? 0.1 : 0.35, false, true});
+    const Rgb white = off ? Hex(0xE6E6E6) : Hex(0xFFFFFF);
+    const int w = TextWidth(b, "Stop", 10, true), x = (p.width - w - 16) / 2 + int(o), y = (p.height - 16) / 2;
+    PaintShape(b, x, y + 3 + int(o), 10, 10, white, [](double px, double py) { return px > 0.5 && px < 9.5 && py > 0.5 && py < 9.5; });
+    Text(b, x + 17, y + 1 + int(o), "Stop", 10, Hex(0x3A0A04), true);
+    Text(b, x + 16, y + int(o), "Stop", 10, white, true);
+    return b;
+}

@@ -33,6 +33,8 @@ TBitmap OrbState(const TBitmap& skin, const Place& p, int which, int state);
 // button that goes on, `arrow` for a pointer after the word.
 TBitmap WordButtonState(const TBitmap& skin, const Place& p, const std::string& word, bool accent, bool arrow,
                         int state);
+// A run window's Stop button state over the skin at `p`: a red face, a square before the word.
+TBitmap StopState(const TBitmap& skin, const Place& p, int state);
 
 // The source clips window's pictures (clipsart.cpp).
 void SaveClipsPictures(const std::string& folder);
@@ -40,6 +42,8 @@ void SaveClipsPictures(const std::string& folder);
 void SaveRunWindowPictures(const std::string& folder);
 // The disc-burner setup window's pictures (burnerart.cpp).
 void SaveBurnerPictures(const std::string& folder);
+// The burning-process window's pictures (burningart.cpp).
+void SaveBurningPictures(const std::string& folder);
 
 // The menu designer's and the text dialog's pictures (menuart.cpp).
 void SaveMenuPictures(const std::string& folder);

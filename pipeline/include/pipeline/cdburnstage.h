@@ -91,7 +91,7 @@ public:
     bool InitBurner();
     // Another drive chosen: its speeds listed ("Max." chosen), or "No Support!".
     void OnDriveChange(int index);
-    // Before a run: the drive answers.
+    // Before a run: the drive answers, or the user goes on without a disc.
     bool CheckDiscBeforeRun();
     // The image is built: asks for a writable disc, checks it and the image
     // and starts the write; the run ends through FinishRun on every failure.
