@@ -289,8 +289,13 @@ TEST_F(SubtitleRunTest, StopWhileSpumuxRunsLeavesNoChildAndIgnoresALateMessage)
     TQV_MovieImage* clip = AddClipFile("Holiday.avi", 1);
     clip->SubtitleFile = Srt("cues.srt", kLatin1Srt);
     ReadyBuilder(1);
+    builder->Label4->SetChecked(false);   // an NTSC run
+    builder->Label5->SetChecked(true);
     StartBuilder();
     ASSERT_TRUE(PumpUntil([&] { return FileExists(pidFile) && !ReadBytes(pidFile).empty(); }, 120));
+    const std::string xml = outsidetest::ReadText(program_ + "RES/subtitle.xml");
+    EXPECT_NE(xml.find("subtitle-fps=\"29.97\" movie-fps=\"29.97\""), std::string::npos) << xml;
+    EXPECT_NE(xml.find("movie-height=\"480\""), std::string::npos) << xml;
     headless->ClickControl(*builder->kivImageButton_Stop);
     EXPECT_FALSE(builder->RunActive());
     EXPECT_EQ(BuilderLog().back(), "Process is terminated.");
