@@ -4,12 +4,16 @@
 //   shipped  the same on a shipped background chosen in the column, scrolled;
 //   clips    clip-list mode (no Add or Remove, a Back button) on the first background;
 //   play     as shipped, the selected title playing over the design area;
-//   text     the text property dialog over the designer.
+//   text     the text property dialog over the designer;
+//   chapters clip-list mode with automatic chapters every second: the pictures
+//            being grabbed, then the last title's page of twelve chapters;
+//   chapteredit  that page with one chapter made bigger and one moved by hand.
 #include "com/com.h"
 #include "dshow/mediafilters.h"
 #include "menu/qv_videodvdsetupdvdmenuform.h"
 #include "menu/qv_videodvdtextpropertyform.h"
 #include "shell/burnpubfunction.h"
+#include "shell/dvdchapter.h"
 #include "shell/projectdata.h"
 #include "shell/qv_loadfile.h"
 #include "shell/qv_movieimage.h"
@@ -21,6 +25,7 @@
 #include "gfx/canvas.h"
 #include "gfx/jpeg.h"
 #include "rtl/paths.h"
+#include "skin/kivbutton.h"
 #include "skin/kivtrackbar.h"
 #include "vcl/application.h"
 #include "vcl/dialogs.h"
@@ -80,6 +85,7 @@ void WriteOwnPicture(const std::string& path)
 int main(int argc, char** argv)
 {
     const std::string mode = argc > 1 ? argv[1] : "own";
+    const bool chapters = mode == "chapters" || mode == "chapteredit";
     testkit::TempFolder folder("keldara-menudemo");
     setenv("KELDARA_AUDIO", "null", 1);
     setenv("KELDARA_REGISTRY", folder.File("registry").c_str(), 1);
@@ -90,7 +96,7 @@ int main(int argc, char** argv)
     const char* names[4] = {"Summer holiday.vob", "Birthday party.vob", "Garden.vob", "School play.vob"};
     for (int i = 0; i < 4; ++i) {
         testkit::ClipSpec spec;
-        spec.seconds = 6 + 2 * i;
+        spec.seconds = chapters ? 4 + 3 * i : 6 + 2 * i;
         spec.width = 352;
         spec.height = 288;
         spec.video = testkit::VideoCodec::Mpeg2;
@@ -157,12 +163,38 @@ int main(int argc, char** argv)
                 form.SelectTitle(MyMovieImage[1]);
                 if (mode == "play") form.kivImageButton_PreviewClick(nullptr);
             }
+            if (chapters) {
+                form.SelectTitle(MyMovieImage[3]);
+                form.StartAutoChapters(1);
+                step = 3;
+                return;
+            }
             if (mode == "text") {
                 QV_Video_DVD_Text_Property_Form->SetTextProperties(*form.Label_Title->Font(),
                                                                     form.Label_Title->Caption());
                 QV_Video_DVD_Text_Property_Form->ShowModal();
             }
             std::printf("designer ready with %lld titles\n", static_cast<long long>(MyMovieImage.Length()));
+            std::fflush(stdout);
+        }
+        if (step == 3 && !form.Timer->Enabled() && form.kivImageButton_NextChapter->Enabled()) {
+            step = 4;
+            form.kivImageButton_NextChapterClick(nullptr);
+            if (mode == "chapteredit") {
+                // By hand: the first chapter made bigger, one moved away (its place stays empty).
+                DVDChapter& page = MyDVDChapter[3];
+                auto drop = [&](int j, int left, int top, int width, int height) {
+                    TQV_Image& button = *page.ChapterButtons[j];
+                    button.SetBounds(left, top, width, height);
+                    form.ChapterButton = &button;
+                    form.ButtonMoveMode = false;
+                    form.ChapterButtonMouseUp(&button, mbLeft, 0, 0, 0);
+                };
+                drop(0, 30, 30, 150, 112);
+                drop(5, 380, 250, 80, 60);
+            }
+            std::printf("chapter page %d with %lld chapters\n", form.ChapterPage,
+                        static_cast<long long>(MyDVDChapter[3].ChapterButtons.Length()));
             std::fflush(stdout);
         }
     };
