@@ -421,3 +421,44 @@ TEST_F(ChapterPagesTest, TheClipDialogMovesAChapterButNotTheTitleStart)
         EXPECT_EQ(designer->ChapterButton, nullptr);
     });
 }
+
+TEST_F(ChapterPagesTest, ThePicturesComeFromTheVideoAtTheirChapterTimes)
+{
+    MakeDesigner();   // the real graph
+    designer->InitMenuDesigner(false);
+    testkit::ClipSpec spec;
+    spec.video = testkit::VideoCodec::Mpeg2;
+    spec.seconds = 5;
+    spec.container = "vob";
+    const std::string vob = media() + "Counter.vob";
+    testkit::WriteClip(vob, spec);
+    ShowDesigner([&] {
+        ScriptedDialogs().AnswerFiles({vob});
+        headless->ClickControl(*designer->kivImageButton_AddVOB);
+        ASSERT_TRUE(PumpUntil([&] { return !designer->FileLoader; }));
+        ASSERT_EQ(MyMovieImage.Length(), 1);
+        designer->ChapterInterval = 1;
+        designer->MakeAutoChapters();
+    });
+    const DVDChapter& page = MyDVDChapter[0];
+    ASSERT_GE(page.ChapterThumbnails.Length(), 4);
+    EXPECT_EQ(designer->ChaptersDone, designer->TotalChapters);
+    EXPECT_EQ(designer->kivProgressBar1->Position(), 100);
+    for (std::int64_t j = 0; j < page.ChapterThumbnails.Length(); ++j) {
+        TBitmap& picture = *page.ChapterThumbnails[j];
+        ASSERT_EQ(picture.Width(), 320) << j;   // a frame, not the placeholder
+        std::vector<std::uint8_t> rgb(320 * 240 * 3);
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x) {
+                const TColor c = picture.Canvas()->Pixels(x, y);
+                std::uint8_t* p = &rgb[static_cast<std::size_t>((y * 320 + x) * 3)];
+                p[0] = c & 0xFF;
+                p[1] = c >> 8 & 0xFF;
+                p[2] = c >> 16 & 0xFF;
+            }
+        const int frame = testkit::ReadFrameCounter({rgb.data(), 320, 240, 320 * 3, false, false});
+        // The picture of the chapter's second, shown a moment after the seek.
+        EXPECT_GE(frame, 25 * j) << j;
+        EXPECT_LT(frame, 25 * j + 50) << j;   // a loaded machine may play on a little
+    }
+}
