@@ -500,26 +500,11 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::EditChapterButton(TObject* Sender)
     const auto found = std::find(page.ChapterButtons.begin(), page.ChapterButtons.end(), Sender);
     if (found == page.ChapterButtons.end()) return;
     const auto j = static_cast<std::int64_t>(found - page.ChapterButtons.begin());
-    StopPreview();   // the dialog makes the one preview graph its own
-    auto* dialog = FindTaskWindow<ClipPropertySteps>(kClipPropertyWindowName);
-    if (!dialog) {
-        ShowTaskNotAvailable();
-        return;
-    }
-    if (!dialog->OpenClipPreview(t)) return;
+    ClipPropertySteps* dialog = OpenClipDialog(t);
+    if (!dialog) return;
     dialog->ShowTextControls(false);
     if (dialog->ShowClipProperty() == mrOk && j < page.ChapterButtons.Length()) {
-        const std::string file = JoinPath(ProgramFolder(), "Snapshot/t-1.bmp");
-        if (GRAPH && SUCCEEDED(GRAPH->SaveFrameBitmap(file))) {
-            try {
-                TBitmap grabbed;
-                grabbed.LoadFromFile(file);
-                if (!grabbed.Empty()) page.ChapterThumbnails[j]->Assign(grabbed);
-                RebuildChapterPicture(t, static_cast<int>(j));
-            } catch (const std::exception&) {
-                // An unreadable grab leaves the picture it had.
-            }
-        }
+        if (GrabDialogFrame(*page.ChapterThumbnails[j])) RebuildChapterPicture(t, static_cast<int>(j));
         // The first chapter is the title's start: its picture may change, its time does not.
         if (j > 0) {
             const TQV_MovieImage* clip = TitleAt(t);

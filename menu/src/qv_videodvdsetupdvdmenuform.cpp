@@ -642,13 +642,8 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::EditTitleButton(TObject* Sender)
     const int i = static_cast<int>(MyMovieImage.IndexOf(button));
     if (!button || i < 0) return;
     button->Dragging = false;
-    StopPreview();   // the dialog makes the one preview graph its own
-    auto* dialog = FindTaskWindow<ClipPropertySteps>(kClipPropertyWindowName);
-    if (!dialog) {
-        ShowTaskNotAvailable();
-        return;
-    }
-    if (!dialog->OpenClipPreview(i)) return;
+    ClipPropertySteps* dialog = OpenClipDialog(i);
+    if (!dialog) return;
     TLabel* label = i < static_cast<int>(TitleLabels.size()) ? TitleLabels[static_cast<std::size_t>(i)] : nullptr;
     if (label) dialog->SetFontControls(*label->Font(), label->Caption());
     dialog->ShowTextControls(true);
@@ -661,18 +656,36 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::EditTitleButton(TObject* Sender)
             PlaceTitleLabel(i);
         }
         // The moment picked becomes the button's picture.
-        const std::string file = JoinPath(ProgramFolder(), "Snapshot/t-1.bmp");
-        if (GRAPH && SUCCEEDED(GRAPH->SaveFrameBitmap(file))) {
-            try {
-                button->Snapshot->LoadFromFile(file);
-                FitSnapshotToTile(*button);
-            } catch (const std::exception&) {
-                // An unreadable grab leaves the picture it had.
-            }
-        }
+        if (GrabDialogFrame(*button->Snapshot)) FitSnapshotToTile(*button);
     }
     dialog->ClosePreview();
     SkipNextMouseDown = true;
+}
+
+ClipPropertySteps* TQV_Video_DVD_Setup_DVD_Menu_Form::OpenClipDialog(int clipIndex)
+{
+    StopPreview();   // the dialog makes the one preview graph its own
+    auto* dialog = FindTaskWindow<ClipPropertySteps>(kClipPropertyWindowName);
+    if (!dialog) {
+        ShowTaskNotAvailable();
+        return nullptr;
+    }
+    return dialog->OpenClipPreview(clipIndex) ? dialog : nullptr;
+}
+
+bool TQV_Video_DVD_Setup_DVD_Menu_Form::GrabDialogFrame(TBitmap& into)
+{
+    const std::string file = JoinPath(ProgramFolder(), "Snapshot/t-1.bmp");
+    if (!GRAPH || FAILED(GRAPH->SaveFrameBitmap(file))) return false;
+    try {
+        TBitmap grabbed;
+        grabbed.LoadFromFile(file);
+        if (grabbed.Empty()) return false;
+        into.Assign(grabbed);
+        return true;
+    } catch (const std::exception&) {
+        return false;   // an unreadable grab leaves the picture it had
+    }
 }
 
 // --- the title text --------------------------------------------------------------------------

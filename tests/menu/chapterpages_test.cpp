@@ -378,17 +378,10 @@ TEST_F(ChapterPagesTest, TheClipDialogMovesAChapterButNotTheTitleStart)
 {
     MakeFakeDesigner();
     designer->InitMenuDesigner(false);
-    testkit::ClipSpec spec;
-    spec.video = testkit::VideoCodec::Mpeg2;
-    spec.seconds = 3;
-    spec.container = "vob";
-    const std::string vob = media() + "Holiday.vob";
-    testkit::WriteClip(vob, spec);
+    const std::string vob = WriteVob("Holiday.vob", 3);
     TQV_Video_DVD_Clip_Property_Form& dialog = *QV_Video_DVD_Clip_Property_Form;
     ShowDesigner([&] {
-        ScriptedDialogs().AnswerFiles({vob});
-        headless->ClickControl(*designer->kivImageButton_AddVOB);
-        ASSERT_TRUE(PumpUntil([&] { return !designer->FileLoader; }));
+        AddVobTitle(vob);
         ASSERT_EQ(MyMovieImage.Length(), 1);
         designer->ChapterInterval = 1;
         designer->MakeAutoChapters();
@@ -426,16 +419,9 @@ TEST_F(ChapterPagesTest, ThePicturesComeFromTheVideoAtTheirChapterTimes)
 {
     MakeDesigner();   // the real graph
     designer->InitMenuDesigner(false);
-    testkit::ClipSpec spec;
-    spec.video = testkit::VideoCodec::Mpeg2;
-    spec.seconds = 5;
-    spec.container = "vob";
-    const std::string vob = media() + "Counter.vob";
-    testkit::WriteClip(vob, spec);
+    const std::string vob = WriteVob("Counter.vob", 5);
     ShowDesigner([&] {
-        ScriptedDialogs().AnswerFiles({vob});
-        headless->ClickControl(*designer->kivImageButton_AddVOB);
-        ASSERT_TRUE(PumpUntil([&] { return !designer->FileLoader; }));
+        AddVobTitle(vob);
         ASSERT_EQ(MyMovieImage.Length(), 1);
         designer->ChapterInterval = 1;
         designer->MakeAutoChapters();

@@ -529,17 +529,10 @@ TEST_F(DesignerTest, ATitleIsPlayedAndEditedInTheClipPropertyDialog)
 {
     MakeDesigner();
     designer->InitMenuDesigner(false);
-    testkit::ClipSpec spec;
-    spec.video = testkit::VideoCodec::Mpeg2;
-    spec.seconds = 3;
-    spec.container = "vob";
-    const std::string vob = media() + "Holiday.vob";
-    testkit::WriteClip(vob, spec);
+    const std::string vob = WriteVob("Holiday.vob", 3);
     TQV_Video_DVD_Clip_Property_Form& dialog = *QV_Video_DVD_Clip_Property_Form;
     ShowDesigner([&] {
-        ScriptedDialogs().AnswerFiles({vob});
-        headless->ClickControl(*designer->kivImageButton_AddVOB);
-        ASSERT_TRUE(PumpUntil([&] { return !designer->FileLoader; }));
+        AddVobTitle(vob);
         ASSERT_EQ(MyMovieImage.Length(), 1);
         TQV_MovieImage& title = *MyMovieImage[0];
 

@@ -88,6 +88,24 @@ protected:
         return designer->ShowMenuDesigner();
     }
 
+    // An MPEG-2 VOB of the test's media folder.
+    std::string WriteVob(const std::string& name, double seconds)
+    {
+        testkit::ClipSpec spec;
+        spec.video = testkit::VideoCodec::Mpeg2;
+        spec.seconds = seconds;
+        spec.container = "vob";
+        testkit::WriteClip(media() + name, spec);
+        return media() + name;
+    }
+    // Adds the file as a title through Add and the probe (menu-only mode, the designer shown).
+    void AddVobTitle(const std::string& vob)
+    {
+        ScriptedDialogs().AnswerFiles({vob});
+        headless->ClickControl(*designer->kivImageButton_AddVOB);
+        ASSERT_TRUE(PumpUntil([&] { return !designer->FileLoader; }));
+    }
+
     // Form coordinates of a design-area point.
     TPoint At(int x, int y) const
     {

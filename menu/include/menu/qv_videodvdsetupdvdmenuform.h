@@ -229,6 +229,10 @@ private:
     void AddChapterButton(int t, int j, double time);
     bool GrabStopped();
     void MakeChapterPopup();
+    // The clip dialog with clip i's preview open, the designer's own preview stopped; null when it cannot open.
+    ClipPropertySteps* OpenClipDialog(int clipIndex);
+    // The clip dialog's frame on show into `into`; false (nothing changed) without one.
+    bool GrabDialogFrame(TBitmap& into);
     // The popup opens from the message loop, so its items may free the button right-clicked.
     static constexpr unsigned kMsgChapterPopup = 0x0400 + 400;
     void ShowChapterPopup();
