@@ -105,8 +105,8 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::TimerTick(TObject*)
     Timer->SetEnabled(false);
     if (MyMovieImage.empty()) return;
     BeginChapterWork();
+    const ChapterWorkScope scope{*this};
     MakeAutoChapters();
-    EndChapterWork();
 }
 
 void TQV_Video_DVD_Setup_DVD_Menu_Form::BeginChapterWork()
@@ -453,12 +453,12 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::MakeManualChapters(TObject*)
     FreeChapterPage(t);
     ChapterListAt(t).Title = clip;
     BeginChapterWork();
+    const ChapterWorkScope scope{*this};
     MakePageBackground(t);
     for (std::size_t j = 0; j < points.size(); ++j) AddChapterButton(t, static_cast<int>(j), points[j]);
     TotalChapters = static_cast<std::int32_t>(points.size());
     ChaptersDone = 0;
     GrabChapterThumbnails(t);
-    EndChapterWork();
 }
 
 void TQV_Video_DVD_Setup_DVD_Menu_Form::DeleteChapter(TObject*)

@@ -239,6 +239,11 @@ private:
     // The window while chapter pictures are grabbed: only the design area, the progress and Exit answer.
     void BeginChapterWork();
     void EndChapterWork();
+    // Ends the chapter work however it ends, an exception included.
+    struct ChapterWorkScope {
+        TQV_Video_DVD_Setup_DVD_Menu_Form& form;
+        ~ChapterWorkScope() { form.EndChapterWork(); }
+    };
 
     std::int32_t loaderSerial_ = 0;   // the current probe's LPARAM: a late word of an earlier one is not its
     bool inNext_ = false;
