@@ -126,17 +126,17 @@ CdBurnStage::~CdBurnStage()
 
 bool CdBurnStage::Writing() const { return writing_; }
 
-bool CdBurnStage::InitBurner()
+bool CdBurnStage::InitBurner(bool tellWhy)
 {
     burner_->InitializeASPI(false);
     if (!burner_->ASPIInitialized()) burner_->InitializeASPI(true);
     if (!burner_->ASPIInitialized()) {
-        ErrorBox(kCdNoLayerText);
+        if (tellWhy) ErrorBox(kCdNoLayerText);
         return false;
     }
     const std::vector<std::string> devices = burner_->Devices();
     if (devices.empty()) {
-        ErrorBox(kCdNoDevicesText);
+        if (tellWhy) ErrorBox(kCdNoDevicesText);
         return false;
     }
     view_.ClearDrives();

@@ -1,6 +1,7 @@
 #include "pipeline/discburnstage.h"
 
 #include "pipeline/burnstage.h"
+#include "pipeline/cdburnstage.h"
 #include "pipeline/qv_videodvddiscbuilderform.h"
 
 #include "rtl/paths.h"
@@ -18,7 +19,7 @@
 namespace {
 
 // The disc builder's controls as the burn stage sees them.
-class BuilderBurnView final : public BurnView {
+class BuilderBurnView final : public BurnView, public CdBurnView {
 public:
     TQV_Video_DVD_Disc_Builder_Form* window = nullptr;
 
@@ -32,7 +33,11 @@ public:
     void SelectSpeed(int index) override { window->kivComboBox_WriteSpeed->SetItemIndex(index); }
     int SelectedSpeed() override { return window->kivComboBox_WriteSpeed->ItemIndex(); }
     void EnableSpeeds(bool enabled) override { window->kivComboBox_WriteSpeed->SetEnabled(enabled); }
-    void SetWriteBar(int percent) override { window->kivProgressBar->SetPosition(percent); }
+    void SetWriteBar(int percent) override
+    {
+        window->kivProgressBar->SetMax(100);
+        window->kivProgressBar->SetPosition(percent);
+    }
     void SetConvertingBar(int percent) override { window->kivProgressBar1->SetPosition(percent); }
     void ShowWriting() override
     {
@@ -47,27 +52,48 @@ public:
         if (window->RunActive()) window->FinishRun(finished);
     }
     void ConvertingOver() override { window->Converting = false; }
-    void ImageReady(const std::string& cuePath, const std::string&) override
+    void ImageReady(const std::string& cuePath, const std::string& binPath) override
     {
-        // The CD writers are not part of the program yet: the image waits in the working folder.
+        if (cd && cdReady) return cd->Burn(cuePath, binPath);
+        // Without a CD writer the image waits in the working folder.
         window->Log("No CD writer: the disc image stays in " + cuePath + ".");
         FinishRun(true);
     }
+    std::string VolumeName() override { return window->kivEdit_VolumeName->Text(); }
+    void CdBurnStarting() override
+    {
+        window->kivProgressBar1->SetPosition(100);
+        window->kivProgressBar2->SetPosition(0);
+    }
+    void SetCdProgress(int position, int maximum) override
+    {
+        window->kivProgressBar->SetMax(maximum > 0 ? maximum : 1);
+        window->kivProgressBar->SetPosition(position);
+    }
+
+    CdBurnStage* cd = nullptr;
+    bool cdReady = false;   // a CD writer was set up for this run's kind
 };
 
 // The program's burn stage: the writing engine's DVD writers and the image library.
 class ProgramBurnStage final : public DiscBurnStage {
 public:
+    ProgramBurnStage() { view_.cd = &cd_; }
     bool InitBurner(TQV_Video_DVD_Disc_Builder_Form& window, int discType) override
     {
-        return On(window).InitBurner(discType);
+        const bool ready = On(window).InitBurner(discType);
+        // A machine without a CD writer still builds the image: it then waits in the working folder.
+        view_.cdReady = ready && discType >= 2 && cd_.InitBurner(false);
+        return ready;
     }
     void OnDriveChange(TQV_Video_DVD_Disc_Builder_Form& window, int index) override
     {
+        if (UsesCd(window)) return cd_.OnDriveChange(index);
         On(window).OnDriveChange(index);
     }
     bool CheckDiscBeforeRun(TQV_Video_DVD_Disc_Builder_Form& window) override
     {
+        if (UsesCd(window)) return cd_.CheckDiscBeforeRun();
         return On(window).CheckDiscBeforeRun();
     }
     void StartDvdWrite(TQV_Video_DVD_Disc_Builder_Form& window, const std::string& discFolder,
@@ -87,16 +113,31 @@ public:
         window.AuthorRun.AuthorTotalMB = static_cast<int>(bytes / (1024 * 1024));
         On(window).StartImageStage(window.OutputType, window.kivEdit_VolumeName->Text(), s_WorkFolderPath, mpgs);
     }
-    bool TimerTick(TQV_Video_DVD_Disc_Builder_Form& window) override { return On(window).TimerTick(); }
+    bool TimerTick(TQV_Video_DVD_Disc_Builder_Form& window) override
+    {
+        if (UsesCd(window) && cd_.TimerTick()) return true;
+        return On(window).TimerTick();
+    }
     void WriterMessage(TQV_Video_DVD_Disc_Builder_Form& window, UINT message, WPARAM wparam, LPARAM lparam) override
     {
-        if (message == MSG_VCDIMAGE_DONE)
+        if (message == MSG_CDWRITE_DONE) {
+            On(window);
+            cd_.WriteDone(wparam);
+        } else if (message == MSG_VCDIMAGE_DONE)
             On(window).ImageDone(wparam, lparam);
         else
             On(window).WriterMessage(message, wparam);
     }
-    void AbortWrite(TQV_Video_DVD_Disc_Builder_Form& window) override { On(window).AbortWrite(); }
-    void CloseTray(TQV_Video_DVD_Disc_Builder_Form& window) override { On(window).CloseTray(); }
+    void AbortWrite(TQV_Video_DVD_Disc_Builder_Form& window) override
+    {
+        On(window).AbortWrite();
+        cd_.AbortBurn();   // a CD write is aborted and waited for
+    }
+    void CloseTray(TQV_Video_DVD_Disc_Builder_Form& window) override
+    {
+        if (UsesCd(window)) return cd_.CloseTray();
+        On(window).CloseTray();
+    }
     void Release(TQV_Video_DVD_Disc_Builder_Form& window) override { On(window).Release(); }
     void RunEnded(TQV_Video_DVD_Disc_Builder_Form& window) override { On(window).RunEnded(); }
 
@@ -106,9 +147,16 @@ private:
         view_.window = &window;
         return stage_;
     }
+    // The run's kind is a CD one and a CD writer was set up for it.
+    bool UsesCd(TQV_Video_DVD_Disc_Builder_Form& window)
+    {
+        view_.window = &window;
+        return view_.cdReady;
+    }
 
     BuilderBurnView view_;
     BurnStage stage_{view_};
+    CdBurnStage cd_{view_, MakeCueBurner()};
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "pipeline/qv_videodvddiscbuilderform.h"
 
 #include "pipeline/burnerdevicegroup.h"
+#include "pipeline/cdburnstage.h"
 
 #include "pipeline/authorlibrary.h"
 #include "pipeline/chapterpages.h"
@@ -518,6 +519,7 @@ void TQV_Video_DVD_Disc_Builder_Form::WndProc(TMessage& Message)
     case MSG_WRITER_CLOSING:
     case MSG_WRITER_PROGRESS:
     case MSG_VCDIMAGE_DONE:
+    case MSG_CDWRITE_DONE:
         burnStage_->WriterMessage(*this, Message.Msg, Message.WParam, Message.LParam);
         return;
     default:

@@ -7,10 +7,10 @@ keldara_test(pipeline_discbuilder_tests
     ${CMAKE_CURRENT_LIST_DIR}/subtitlestage_test.cpp
     # The encoder creates the sample sinks by class identifier: registered for every test process.
     ${CMAKE_SOURCE_DIR}/tests/outside/encoder/sinkregistry.cpp
-  LIBS pipeline shell outside_testmedia testkit win32 rtl)
+  LIBS pipeline shell outside_testmedia testkit testkit_scsi win32 rtl)
 target_include_directories(pipeline_discbuilder_tests PRIVATE
   ${CMAKE_SOURCE_DIR}/outside/mux/include ${CMAKE_SOURCE_DIR}/outside/author/include)
-add_dependencies(pipeline_discbuilder_tests audio video regsvr32 Tormux dvdauthor_lib program_pictures)
+add_dependencies(pipeline_discbuilder_tests audio video regsvr32 Tormux dvdauthor_lib program_pictures WNASPI32)
 # The disc builder in a real window, for screenshots.
 if(TARGET vcl_qt)
   add_executable(builderdemo ${CMAKE_CURRENT_LIST_DIR}/builderdemo.cpp)

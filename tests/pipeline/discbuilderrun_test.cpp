@@ -8,6 +8,9 @@
 #include "author/dvdauthorlib.h"
 #include "skin/kivbutton.h"
 #include "skin/kivprogressbar.h"
+#include "skin/kivcombobox.h"
+#include "testkit/fakescsi.h"
+#include "testkit/recorder.h"
 
 namespace {
 
@@ -224,6 +227,31 @@ TEST_F(BuilderRunTest, SvcdRunKeepsItsMpegFilesForTheImageStage)
     EXPECT_NE(info.find("vcd_disc"), std::string::npos) << info;
     EXPECT_EQ(FileSize64(work_ + "vcd_disc.bin") % 2352, 0);
     EXPECT_TRUE(NoChildLeft());
+}
+
+TEST_F(BuilderRunTest, AVcdRunBurnsItsImageOntoTheRecorder)
+{
+    testkit::FakeScsiSystem scsi;   // the virtual recorder and no real drive
+    testkit::RecorderConfig config;
+    config.imagePath = root_ + "/burned.img";
+    testkit::RegisteredRecorder recorder(config, "virtual recorder");
+    recorder->InsertMedium(testkit::Medium::Blank(testkit::MediumKind::CdR));
+    builder->SetBurnStage(MakeDiscBurnStage());
+    AddClipFile("clip.avi", 1);
+    Build(3);
+    const Lines log = BuilderLog();
+    const auto image = std::find(log.begin(), log.end(), "Generating Disc Image File...");
+    ASSERT_NE(image, log.end());
+    EXPECT_EQ(Lines(image, log.end()),
+              (Lines{"Generating Disc Image File...", "Starting to burn...", "Getting disc type...", "CD-R disc..",
+                     "Check disc free space...", "Burning disc image,Please waiting...", "Burn Done !",
+                     "Process finished."}));
+    EXPECT_EQ(builder->kivComboBox_WriteSpeed->Items()->Get(builder->kivComboBox_WriteSpeed->ItemIndex()), "Max.");
+    EXPECT_TRUE(recorder->DiscComplete());
+    EXPECT_FALSE(recorder->Locked());
+    EXPECT_TRUE(recorder->TrayOpen());
+    EXPECT_FALSE(FileExists(work_ + "vcd_disc.bin"));   // burnt, then deleted
+    EXPECT_TRUE(FileExists(work_ + "VCD_DISC_1.mpg"));
 }
 
 TEST_F(BuilderRunTest, ImageBuildFailureEndsTheRunWithTheBuildersReasonAndStopKillsIt)

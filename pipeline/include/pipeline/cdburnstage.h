@@ -87,8 +87,8 @@ public:
     CdBurnStage& operator=(const CdBurnStage&) = delete;
 
     // The set-up: the layer bound, the drives listed, the first chosen; false
-    // with a box when the writers cannot be used.
-    bool InitBurner();
+    // when the writers cannot be used, saying why in a box when `tellWhy`.
+    bool InitBurner(bool tellWhy = true);
     // Another drive chosen: its speeds listed ("Max." chosen), or "No Support!".
     void OnDriveChange(int index);
     // Before a run: the drive answers, or the user goes on without a disc.

@@ -6,9 +6,9 @@
 // controls and ends the run through the window's FinishRun.
 //
 // The program's stage (MakeDiscBurnStage) writes DVDs through the writing
-// engine and builds the SVCD or VCD image through the image library; until
-// the CD writers are part of the program, the image waits in the working
-// folder.
+// engine, builds the SVCD or VCD image through the image library and writes
+// it with the CD burn stage; on a machine without a CD writer the image waits
+// in the working folder.
 #include "pipeline/burnstage.h"      // MSG_VCDIMAGE_DONE
 #include "shell/burnpubfunction.h"   // the writer messages
 #include "win32/messages.h"
