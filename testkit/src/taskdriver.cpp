@@ -1,0 +1,134 @@
+#include "testkit/taskdriver.h"
+
+#include "shell/startup.h"
+#include "shell/taskwindows.h"
+
+#include "vcl/application.h"
+#include "vcl/dialogs.h"
+#include "vcl/headless.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace testkit {
+
+void TaskClock::SleepMs(std::uint32_t ms)
+{
+    now_ += ms;
+    std::this_thread::sleep_for(std::chrono::microseconds(std::uint64_t{ms} * 100));
+}
+
+TaskDriver::TaskDriver(int watchdogSeconds) : scope_(std::make_unique<ScopedClock>(clock_))
+{
+    ScriptedDialogs().Reset();
+    watchdog_ = std::thread([this, watchdogSeconds] { Watch(watchdogSeconds); });
+}
+
+TaskDriver::~TaskDriver()
+{
+    EndProgram();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        done_ = true;
+    }
+    wake_.notify_all();
+    watchdog_.join();
+    scope_.reset();
+}
+
+void TaskDriver::StartProgram()
+{
+    app_ = std::make_unique<TApplication>();
+    app_->SetBackend(std::make_unique<THeadlessBackend>());
+    screen_ = HeadlessBackend();
+    for (const StartupWindow& window : StartupWindows())
+        if (window.create) window.create(*app_);
+}
+
+void TaskDriver::EndProgram()
+{
+    app_.reset();
+    screen_ = nullptr;
+}
+
+TApplication& TaskDriver::App()
+{
+    if (!app_) throw std::runtime_error("the program is not started");
+    return *app_;
+}
+
+THeadlessBackend& TaskDriver::Screen()
+{
+    if (!screen_) throw std::runtime_error("the program is not started");
+    return *screen_;
+}
+
+TComponent* TaskDriver::FindWindow(const std::string& name) { return app_ ? FindProgramWindow(name) : nullptr; }
+
+void TaskDriver::OnNextModal(std::function<void(TCustomForm&)> step) { Screen().OnNextModal(std::move(step)); }
+
+void TaskDriver::Click(TControl& control)
+{
+    Sample();
+    Screen().ClickControl(control);
+}
+
+void TaskDriver::AnswerFiles(std::vector<std::string> files) { ScriptedDialogs().AnswerFiles(std::move(files)); }
+
+void TaskDriver::AnswerNextMessageBox(int answer) { Screen().AnswerNextMessageBox(answer); }
+
+bool TaskDriver::PumpUntil(const std::function<bool()>& done, int seconds)
+{
+    const auto begin = std::chrono::steady_clock::now();
+    auto last = begin;
+    while (std::chrono::steady_clock::now() - begin < std::chrono::seconds(seconds)) {
+        App().ProcessMessages();
+        Sample();
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const auto now = std::chrono::steady_clock::now();
+        clock_.Advance(static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now - last).count()));
+        last = now;
+    }
+    return false;
+}
+
+void TaskDriver::Step(const std::string& what)
+{
+    Sample();
+    std::lock_guard<std::mutex> lock(mutex_);
+    steps_.push_back(what);
+}
+
+void TaskDriver::WatchLog(std::function<std::vector<std::string>()> log) { log_ = std::move(log); }
+
+std::vector<std::string> TaskDriver::Steps() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return steps_;
+}
+
+void TaskDriver::Sample()
+{
+    if (!log_) return;
+    std::vector<std::string> lines = log_();
+    std::lock_guard<std::mutex> lock(mutex_);
+    lastLog_ = std::move(lines);
+}
+
+void TaskDriver::Watch(int seconds)
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (wake_.wait_for(lock, std::chrono::seconds(seconds), [this] { return done_; })) return;
+    // The program's thread is stuck somewhere no step returns from: say where
+    // the script was and what the run logged, and end the test process.
+    std::fprintf(stderr, "task watchdog: no end after %d s\nsteps:\n", seconds);
+    for (const std::string& step : steps_) std::fprintf(stderr, "  %s\n", step.c_str());
+    std::fprintf(stderr, "run log:\n");
+    for (const std::string& line : lastLog_) std::fprintf(stderr, "  %s\n", line.c_str());
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
+} // namespace testkit
