@@ -4,6 +4,7 @@
 #include "shell/taskwindows.h"
 
 #include "vcl/application.h"
+#include "vcl/controls.h"
 #include "vcl/dialogs.h"
 #include "vcl/headless.h"
 
@@ -72,6 +73,20 @@ void TaskDriver::Click(TControl& control)
 {
     Sample();
     Screen().ClickControl(control);
+}
+
+void TaskDriver::Drag(TControl& grip, TControl& onto, int x, int y)
+{
+    TCustomForm* form = grip.ParentForm();
+    if (!form || onto.ParentForm() != form) throw std::runtime_error("a drag stays within one window");
+    const TPoint from = form->ScreenToClient(grip.ClientToScreen(Point(grip.Width() / 2, grip.Height() / 2)));
+    const TPoint to = form->ScreenToClient(onto.ClientToScreen(Point(x, y)));
+    Sample();
+    Screen().MouseMove(*form, from.X, from.Y);
+    Screen().MouseDown(*form, from.X, from.Y);
+    Screen().MouseMove(*form, (from.X + to.X) / 2, (from.Y + to.Y) / 2);
+    Screen().MouseMove(*form, to.X, to.Y);
+    Screen().MouseUp(*form, to.X, to.Y);
 }
 
 void TaskDriver::AnswerFiles(std::vector<std::string> files) { ScriptedDialogs().AnswerFiles(std::move(files)); }

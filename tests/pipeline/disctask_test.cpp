@@ -30,6 +30,7 @@
 #include "skin/kivbutton.h"
 #include "skin/kivedit.h"
 #include "skin/kivmemo.h"
+#include "skin/kivtrackbar.h"
 #include "vcl/dialogs.h"
 #include "vcl/headless.h"
 #include "win32/process.h"
@@ -37,6 +38,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include <unistd.h>
 
 namespace {
 
@@ -132,14 +135,24 @@ protected:
         return log;
     }
 
-    // The main window's disc-build task up to the clips window's Next, with
-    // DVD chosen and `clips` added in one open dialog; `inClips` runs in the
-    // clips window before Next, `inBuilder` in the builder Next opens.
-    void BuildTask(const std::vector<std::string>& clips, bool withMenu, const std::function<void()>& inBuilder)
+    // The main window's disc-build task: DVD chosen, `clips` added in one
+    // open dialog, "Add DVD menu." as asked, `inClips` in the clips window,
+    // Next; with a menu the designer's Next, `inBuilder` in the builder, Close,
+    // the designer's Exit; without, `inBuilder`, Close and the clips window's Exit.
+    void BuildTask(const std::vector<std::string>& clips, bool withMenu, const std::function<void()>& inClips,
+                   const std::function<void()>& inBuilder)
     {
         auto& main = task_->Window<TQV_Video_DVD_Author_Form>("QV_Video_DVD_Author_Form");
         auto& choice = task_->Window<TQV_Video_DVD_Select_Form>(kSelectWindowName);
         auto& clipsForm = task_->Window<TQV_Video_DVD_Setup_Source_Clips_Form>(kSourceClipsWindowName);
+        auto& designer = task_->Window<TQV_Video_DVD_Setup_DVD_Menu_Form>(kMenuDesignerWindowName);
+        const auto builderStep = [&](TCustomForm& run) {
+            task_->Step("disc builder");
+            ASSERT_EQ(&run, builder());
+            inBuilder();
+            task_->Step("disc builder: Close");
+            task_->Click(*builder()->kivImageButton1);
+        };
         main.Show();
         task_->OnNextModal([&](TCustomForm& shown) {
             task_->Step("choice window");
@@ -156,13 +169,19 @@ protected:
             ASSERT_EQ(MyMovieImage.Length(), static_cast<std::int64_t>(clips.size()));
             if (clipsForm.kivCheckBox1->Checked() != withMenu) task_->Click(*clipsForm.kivCheckBox1);
             ASSERT_EQ(clipsForm.kivCheckBox1->Checked(), withMenu);
-            if (!withMenu) {
-                task_->OnNextModal([&](TCustomForm& run) {
-                    task_->Step("disc builder");
-                    ASSERT_EQ(&run, builder());
-                    inBuilder();
-                    task_->Click(*builder()->kivImageButton1);
+            if (inClips) inClips();
+            if (withMenu) {
+                task_->OnNextModal([&](TCustomForm& shown2) {
+                    task_->Step("menu designer");
+                    ASSERT_EQ(&shown2, &designer);
+                    task_->OnNextModal(builderStep);
+                    task_->Step("menu designer: Next");
+                    task_->Click(*designer.kivImageButton_Next);
+                    task_->Step("menu designer: Exit");
+                    task_->Click(*designer.kivImageButton_Exit);
                 });
+            } else {
+                task_->OnNextModal(builderStep);
             }
             task_->Step("clips window: Next");
             task_->Click(*clipsForm.kivImageButton_Burn);
@@ -195,6 +214,27 @@ protected:
     }
     static TQV_Video_DVD_Disc_Builder_Form* builder() { return QV_Video_DVD_Disc_Builder_Form; }
 
+    // No child process of the test is running (zombies not counted), within ten seconds.
+    static bool NoChildLeft()
+    {
+        const std::string self = std::to_string(getpid());
+        return outsidetest::WaitUntil([&] {
+            std::error_code ec;
+            for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
+                const std::string name = entry.path().filename().string();
+                if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+                const std::string stat = Bytes("/proc/" + name + "/stat");
+                const std::size_t close = stat.rfind(')');
+                if (close == std::string::npos) continue;
+                std::istringstream rest(stat.substr(close + 2));
+                std::string state, parent;
+                rest >> state >> parent;
+                if (parent == self && state != "Z") return false;
+            }
+            return true;
+        });
+    }
+
     QuietLauncher launcher_;
     std::unique_ptr<testkit::TaskDriver> task_;
     std::string work_, media_;
@@ -204,7 +244,7 @@ TEST_F(DiscTaskTest, WithoutMenuTheClipsWindowGoesStraightToTheBuilderAndTheDisc
 {
     const std::string first = Clip("Holiday.mp4", 3), second = Clip("Garden party.mkv", 2);
     const std::string firstBytes = Bytes(first), secondBytes = Bytes(second);
-    BuildTask({first, second}, false, [this] { StartAndRun(); });
+    BuildTask({first, second}, false, nullptr, [this] { StartAndRun(); });
     const std::string dest = work_ + "DVD_DISC";
     EXPECT_EQ(WithoutFixNote(BuilderLog()),
               (Lines{"Convert Holiday.mp4 >>> DVD_DISC_1.vob", "Mux Holiday.mp4 >>>",
@@ -230,13 +270,84 @@ TEST_F(DiscTaskTest, FailingAuthoringProgramEndsTheRunKeepsTheVobsAndNeverBurns)
     outsidetest::FakePrograms programs(fakes);
     programs.Add("dvdauthor", "echo 'ERR: the disc cannot be made' >&2\nexit 1\n");
     const std::string first = Clip("Holiday.mp4", 2), second = Clip("Garden party.mkv", 1);
-    BuildTask({first, second}, false, [this] { StartAndRun(); });
+    BuildTask({first, second}, false, nullptr, [this] { StartAndRun(); });
     const Lines log = BuilderLog();
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log.back(), "Process is terminated.");
     EXPECT_EQ(std::find(log.begin(), log.end(), "Starting to burn..."), log.end());
     EXPECT_TRUE(FileExists(work_ + "DVD_DISC_1.vob"));
     EXPECT_TRUE(FileExists(work_ + "DVD_DISC_2.vob"));
+}
+
+TEST_F(DiscTaskTest, WithATitleMenuTheTrimmedClipAndTheOtherBecomeTitlesTheMenusLeadTo)
+{
+    const std::string first = Clip("Holiday.mp4", 20), second = Clip("Garden party.mkv", 12);
+    const std::string firstBytes = Bytes(first), secondBytes = Bytes(second);
+    double begin = 0;
+    BuildTask({first, second}, true,
+              [&] {
+                  // Clip 1 previewed, the play bar dragged to about 4 s, Set begin.
+                  auto& clips = task_->Window<TQV_Video_DVD_Setup_Source_Clips_Form>(kSourceClipsWindowName);
+                  task_->Step("clips window: trim clip 1");
+                  task_->Click(*MyMovieImage[0]);
+                  ASSERT_EQ(clips.SelectedIndex, 0);
+                  task_->Click(*clips.kivImageButton_Preview);
+                  ASSERT_TRUE(task_->PumpUntil([&] { return GRAPH && clips.CurrentPosition > 0; }, 60));
+                  TkivTrackBar& bar = *clips.kivTrackBar;
+                  const int lane = bar.Width() - bar.Slider()->Width();
+                  const double target = 4.0 / clips.PreviewDuration;   // of the bar
+                  task_->Drag(*bar.Slider(), bar, static_cast<int>(target * lane) + bar.Slider()->Width() / 2,
+                              bar.Height() / 2);
+                  ASSERT_TRUE(task_->PumpUntil([&] { return clips.CurrentPosition >= 3.6; }, 60));
+                  task_->Click(*clips.kivImageButton_SetBegin);
+                  begin = MyMovieImage[0]->StartPoint;
+                  EXPECT_NEAR(begin, 4, 0.7);
+              },
+              [this] { StartAndRun(); });
+    const std::string dest = work_ + "DVD_DISC";
+    EXPECT_EQ(WithoutFixNote(BuilderLog()),
+              (Lines{"Convert Holiday.mp4 >>> DVD_DISC_1.vob", "Mux Holiday.mp4 >>>",
+                     "Convert Garden party.mkv >>> DVD_DISC_2.vob", "Mux Garden party.mkv >>>",
+                     "Create \"TitleSub.vob\" >>>", "Create DVD directory >>>", "Starting to burn...",
+                     "Getting disc type...", "No DVD writer: the DVD folder stays in " + dest + ".",
+                     "Process finished."}));
+    ExpectOnlyTheDiscQuestion();
+
+    // The disc: title 1 as long as its kept span, title 2 as its clip, within a GOP; AC-3 at 48 kHz.
+    const std::vector<disctest::DiscTitle> disc = disctest::ReadDisc(dest);
+    ASSERT_EQ(disc.size(), 2u);
+    EXPECT_NEAR(disc[0].length, 20 - begin, 0.6);
+    EXPECT_NEAR(disc[1].length, 12, 0.6);
+    std::string audio;
+    ASSERT_EQ(outsidetest::Run({"lsdvd", "-a", dest}, &audio), 0);
+    EXPECT_NE(audio.find("Format: ac3"), std::string::npos) << audio;
+    EXPECT_NE(audio.find("Frequency: 48000"), std::string::npos) << audio;
+
+    // dvdunauthor's description: the VMGM menu and the root menu, each with a button a title.
+    const std::string back = root_ + "/unauthored";
+    ForceDirectories(back);
+    ASSERT_EQ(outsidetest::Run({"sh", "-c", "cd '" + back + "' && dvdunauthor '" + dest + "' >/dev/null 2>&1"}), 0);
+    const std::string xml = Bytes(back + "/dvdauthor.xml");
+    const std::size_t vmgm = xml.find("<vmgm"), titleset = xml.find("<titleset");
+    ASSERT_NE(vmgm, std::string::npos);
+    ASSERT_NE(titleset, std::string::npos);
+    const auto buttons = [&](std::size_t from, std::size_t to) {
+        int n = 0;
+        for (std::size_t at = xml.find("<button name", from); at < to; at = xml.find("<button name", at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(buttons(vmgm, titleset), 2);
+    EXPECT_EQ(buttons(titleset, xml.find("<titles>", titleset)), 2);
+
+    // Afterwards: only the disc in the working folder, nothing in RES/, the sources untouched, no child left.
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(work_, ec))
+        EXPECT_TRUE(entry.is_directory()) << entry.path();
+    for (const auto& entry : std::filesystem::directory_iterator(program_ + "RES", ec))
+        ADD_FAILURE() << "left in RES: " << entry.path();
+    EXPECT_EQ(Bytes(first), firstBytes);
+    EXPECT_EQ(Bytes(second), secondBytes);
+    EXPECT_TRUE(NoChildLeft());
 }
 
 } // namespace

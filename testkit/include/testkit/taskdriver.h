@@ -66,6 +66,8 @@ public:
     // The next modal window runs `step` inside its loop.
     void OnNextModal(std::function<void(TCustomForm&)> step);
     void Click(TControl& control);
+    // Presses the mouse on `grip`'s centre, moves it to (x, y) of `onto` and releases it there.
+    void Drag(TControl& grip, TControl& onto, int x, int y);
     // The next open dialog answers these files; the next message box this button.
     void AnswerFiles(std::vector<std::string> files);
     void AnswerNextMessageBox(int answer);
