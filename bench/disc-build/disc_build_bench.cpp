@@ -7,6 +7,7 @@
 //
 //   bench_disc-build [--repetitions N]
 //   bench_disc-build --stand-in CLIP WORK   (one build into WORK/DVD_DISC; used by the above)
+#include "childrun.h"
 #include "pipeline/pipelinewindows.h"
 #include "pipeline/qv_videodvddiscbuilderform.h"
 #include "menu/menuwindows.h"
@@ -27,8 +28,6 @@
 #include "win32/process.h"
 #include "win32/progfolders.h"
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -39,13 +38,11 @@
 
 namespace {
 
-constexpr double kClipSeconds = 60.0;
+using benchkit::BinDir;
+using benchkit::Median;
+using benchkit::RegisterSinks;
 
-std::string BinDir()
-{
-    if (const char* dir = std::getenv("KELDARA_BIN_DIR")) return dir;
-    return (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin").string();
-}
+constexpr double kClipSeconds = 60.0;
 
 // ---- the stand-in's side: one build in this process ----
 
@@ -94,65 +91,6 @@ int BuildOnce(const std::string& clipPath, const std::string& work)
 
 // ---- the measuring side ----
 
-bool RegisterSinks(const std::string& registry)
-{
-    for (const char* server : {"audio.dll", "video.dll"}) {
-        ProcessSpec spec;
-        spec.argv = {JoinPath(BinDir(), "regsvr32"), "/s", server};
-        spec.extraEnv = {{"KELDARA_REGISTRY", registry}};
-        if (!RunProcess(spec, 30000).Succeeded()) return false;
-    }
-    return true;
-}
-
-double ChildrenCpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_CHILDREN, &u);
-    return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
-}
-
-struct Figures {
-    double wall = 0;     // seconds
-    double cpu = 0;      // user + system seconds
-    double peakMb = 0;   // the largest process of the side
-};
-
-// Runs a command under GNU time (for its peak memory); wall and CPU time from here.
-bool Measure(const std::vector<std::string>& argv, const std::string& peakFile,
-             const std::vector<std::pair<std::string, std::string>>& env, Figures* f)
-{
-    ProcessSpec spec;
-    spec.argv = {"/usr/bin/time", "-f", "%M", "-o", peakFile};
-    spec.argv.insert(spec.argv.end(), argv.begin(), argv.end());
-    spec.extraEnv = env;
-    spec.captureOutput = true;
-    const double cpu0 = ChildrenCpuSeconds();
-    const auto t0 = std::chrono::steady_clock::now();
-    const ProcessResult r = RunProcess(spec, 1800000);
-    f->wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    f->cpu = ChildrenCpuSeconds() - cpu0;
-    if (!r.Succeeded()) {
-        std::fprintf(stderr, "%s failed: %s%s\n", argv[0].c_str(), r.errors.c_str(), r.error.c_str());
-        return false;
-    }
-    double peakKb = 0;
-    if (std::FILE* file = std::fopen(peakFile.c_str(), "r")) {
-        if (std::fscanf(file, "%lf", &peakKb) != 1) peakKb = 0;
-        std::fclose(file);
-    }
-    f->peakMb = peakKb / 1024.0;
-    return true;
-}
-
-double Median(std::vector<double> v)
-{
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 int Compare(int repetitions)
 {
     testkit::TempFolder folder("keldara-bench-disc");
@@ -170,8 +108,8 @@ int Compare(int repetitions)
         const std::string ours = folder.File("ours" + std::to_string(rep));
         const std::string theirs = folder.File("theirs" + std::to_string(rep));
         std::filesystem::create_directories(ours);
-        Figures s, f;
-        if (!Measure({self, "--stand-in", clip, ours + "/"}, folder.File("ours.peak"), env, &s)) return 1;
+        benchkit::ChildRun s, f;
+        if (!benchkit::MeasureChild({self, "--stand-in", clip, ours + "/"}, folder.File("ours.peak"), env, &s)) return 1;
         // The builder's disc holds the whole clip.
         ProcessSpec lsdvd;
         lsdvd.argv = {"lsdvd", ours + "/DVD_DISC"};
@@ -187,7 +125,7 @@ int Compare(int repetitions)
         const std::string script = "ffmpeg -nostdin -v error -y -i '" + clip + "' -target pal-dvd -aspect 4:3 '" +
                                    theirs + ".mpg' >/dev/null 2>&1 && VIDEO_FORMAT=PAL dvdauthor -o '" + theirs + "' -t '" +
                                    theirs + ".mpg' >/dev/null 2>&1 && VIDEO_FORMAT=PAL dvdauthor -o '" + theirs + "' -T >/dev/null 2>&1";
-        if (!Measure({"sh", "-c", script}, folder.File("theirs.peak"), {}, &f)) return 1;
+        if (!benchkit::MeasureChild({"sh", "-c", script}, folder.File("theirs.peak"), {}, &f)) return 1;
         std::printf("run=%d ours_wall_s=%.3f ours_cpu_s=%.3f ours_cores=%.2f ours_peak_mb=%.1f theirs_wall_s=%.3f "
                     "theirs_cpu_s=%.3f theirs_cores=%.2f theirs_peak_mb=%.1f ratio=%.3f\n",
                     rep, s.wall, s.cpu, s.cpu / s.wall, s.peakMb, f.wall, f.cpu, f.cpu / f.wall, f.peakMb,

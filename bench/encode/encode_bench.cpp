@@ -7,6 +7,7 @@
 //   bench_encode [--repetitions N]
 //   bench_encode --stand-in CLIP BASE     (one encode to BASE.mpg and BASE.ac3; used by the above)
 //   bench_encode --make-clip FOLDER       (writes the clip, for profiling one side by hand)
+#include "childrun.h"
 #include "encoder/kvrencoder.h"
 #include "pipeline/encodeparams.h"
 #include "rtl/paths.h"
@@ -14,8 +15,6 @@
 #include "testkit/reference.h"
 #include "testkit/tempfolder.h"
 #include "win32/process.h"
-
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -26,6 +25,10 @@
 #include <vector>
 
 namespace {
+
+using benchkit::BinDir;
+using benchkit::Median;
+using benchkit::RegisterSinks;
 
 constexpr double kClipSeconds = 60.0;
 
@@ -70,41 +73,6 @@ int EncodeOnce(const std::string& clip, const std::string& base)
 
 // ---- the measuring side ----
 
-std::string BinDir()
-{
-    if (const char* dir = std::getenv("KELDARA_BIN_DIR")) return dir;
-    return (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin").string();
-}
-
-// The sinks are created by class identifier: registered as the program does.
-bool RegisterSinks(const std::string& registry)
-{
-    for (const char* server : {"audio.dll", "video.dll"}) {
-        ProcessSpec spec;
-        spec.argv = {JoinPath(BinDir(), "regsvr32"), "/s", server};
-        spec.extraEnv = {{"KELDARA_REGISTRY", registry}};
-        if (!RunProcess(spec, 30000).Succeeded()) return false;
-    }
-    return true;
-}
-
-double ChildrenCpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_CHILDREN, &u);
-    return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
-}
-
-double LoadAverage()
-{
-    double load = -1;
-    if (std::FILE* f = std::fopen("/proc/loadavg", "r")) {
-        if (std::fscanf(f, "%lf", &load) != 1) load = -1;
-        std::fclose(f);
-    }
-    return load;
-}
-
 struct Figures {
     double wall = 0;            // seconds
     double cpu = 0;             // user + system seconds
@@ -117,31 +85,13 @@ struct Figures {
     double load = 0;            // 1-minute load average when the run began
 };
 
-// Runs a command under GNU time (for its peak memory); wall and CPU time from here.
+// Runs one side and takes its times and peak memory.
 bool Measure(const std::vector<std::string>& argv, const std::string& peakFile,
              const std::vector<std::pair<std::string, std::string>>& env, Figures* f)
 {
-    ProcessSpec spec;
-    spec.argv = {"/usr/bin/time", "-f", "%M", "-o", peakFile};
-    spec.argv.insert(spec.argv.end(), argv.begin(), argv.end());
-    spec.extraEnv = env;
-    spec.captureOutput = true;
-    f->load = LoadAverage();
-    const double cpu0 = ChildrenCpuSeconds();
-    const auto t0 = std::chrono::steady_clock::now();
-    ProcessResult r = RunProcess(spec, 600000);
-    f->wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    f->cpu = ChildrenCpuSeconds() - cpu0;
-    if (!r.Succeeded()) {
-        std::fprintf(stderr, "%s failed: %s%s\n", argv[0].c_str(), r.errors.c_str(), r.error.c_str());
-        return false;
-    }
-    double peakKb = 0;
-    if (std::FILE* file = std::fopen(peakFile.c_str(), "r")) {
-        if (std::fscanf(file, "%lf", &peakKb) != 1) peakKb = 0;
-        std::fclose(file);
-    }
-    f->peakMb = peakKb / 1024.0;
+    benchkit::ChildRun run;
+    if (!benchkit::MeasureChild(argv, peakFile, env, &run, 600000)) return false;
+    f->wall = run.wall, f->cpu = run.cpu, f->peakMb = run.peakMb, f->load = run.load;
     return true;
 }
 
@@ -182,14 +132,6 @@ bool Judge(const std::string& video, const std::string& clip, Figures* f)
     f->videoBytes = VideoStreamBytes(video);
     f->cpuPerPicture = f->pictures > 0 ? f->cpu / f->pictures * 1000.0 : 0;
     return true;
-}
-
-double Median(std::vector<double> v)
-{
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 // key=value pairs of one side's figures, prefixed with the side's name.
