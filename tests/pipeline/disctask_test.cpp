@@ -1,7 +1,9 @@
 // The disc-build task as a user does it, through the program's real windows:
 // the main window's task, DVD in the choice window, two clips added in one
-// open dialog, Next, Start in the disc builder and the DVD folder read back
-// with lsdvd; and the same task with an authoring program that fails.
+// open dialog, clip 1 trimmed with the preview's play bar, the designer's
+// automatic chapter pages, Start in the disc builder and the DVD folder read
+// back with lsdvd and dvdunauthor; the same task without a menu; and with an
+// authoring program that fails.
 #include "discfixture.h"
 #include "shellfixture.h"
 
@@ -13,6 +15,7 @@
 #include "pipeline/qv_videodvdconvertprocessform.h"
 #include "pipeline/qv_videodvddiscbuilderform.h"
 #include "shell/burnpubfunction.h"
+#include "shell/dvdchapter.h"
 #include "shell/projectdata.h"
 #include "shell/qv_movieimage.h"
 #include "shell/aboutform.h"
@@ -201,6 +204,15 @@ protected:
                 task_->OnNextModal([&](TCustomForm& shown2) {
                     task_->Step("menu designer");
                     ASSERT_EQ(&shown2, &designer);
+                    if (clipsForm.kivCheckBox_Chapter->Checked()) {
+                        // The automatic chapters appear: a page for each title.
+                        ASSERT_TRUE(task_->PumpUntil([&] { return MyDVDChapter.Length() == MyMovieImage.Length(); }, 60));
+                        for (const DVDChapter& page : MyDVDChapter) {
+                            chapterPoints_.emplace_back();
+                            for (std::int64_t j = 0; j < page.ChapterTimes.Length(); ++j)
+                                chapterPoints_.back().push_back(page.ChapterTimes[j]);
+                        }
+                    }
                     task_->OnNextModal(builderStep);
                     task_->Step("menu designer: Next");
                     task_->Click(*designer.kivImageButton_Next);
@@ -262,6 +274,7 @@ protected:
         });
     }
 
+    std::vector<std::vector<double>> chapterPoints_;   // each title's stored chapter points, when the designer made them
     QuietLauncher launcher_;
     std::unique_ptr<testkit::TaskDriver> task_;
     std::string work_, media_;
@@ -308,7 +321,7 @@ TEST_F(DiscTaskTest, FailingAuthoringProgramEndsTheRunKeepsTheVobsAndNeverBurns)
     EXPECT_TRUE(NoChildLeft());
 }
 
-TEST_F(DiscTaskTest, WithATitleMenuTheTrimmedClipAndTheOtherBecomeTitlesTheMenusLeadTo)
+TEST_F(DiscTaskTest, WithMenusTheTrimmedClipAndItsChaptersBecomeTitlesTheMenusLeadTo)
 {
     // Generated clips of 20 s and 12 s in two containers, or a person's own two.
     std::vector<std::string> clips = OwnClips();
@@ -361,12 +374,22 @@ TEST_F(DiscTaskTest, WithATitleMenuTheTrimmedClipAndTheOtherBecomeTitlesTheMenus
     ASSERT_EQ(disc.size(), 2u);
     EXPECT_NEAR(disc[0].length, firstLength - begin, 0.6);
     EXPECT_NEAR(disc[1].length, secondLength, 0.6);
+    // The automatic chapters: as many as the stored points, each at its point less the trim start.
+    ASSERT_EQ(chapterPoints_.size(), 2u);
+    for (std::size_t t = 0; t < 2; ++t) {
+        ASSERT_EQ(disc[t].chapters, static_cast<int>(chapterPoints_[t].size())) << "title " << t + 1;
+        const double trim = t == 0 ? begin : 0;
+        for (std::size_t c = 0; c < chapterPoints_[t].size(); ++c)
+            EXPECT_NEAR(disc[t].starts[c], chapterPoints_[t][c] - trim, 0.6) << "title " << t + 1 << " chapter " << c + 1;
+    }
+    EXPECT_GT(disc[0].chapters + disc[1].chapters, 2);
     std::string audio;
     ASSERT_EQ(outsidetest::Run({"lsdvd", "-a", dest}, &audio), 0);
     EXPECT_NE(audio.find("Format: ac3"), std::string::npos) << audio;
     EXPECT_NE(audio.find("Frequency: 48000"), std::string::npos) << audio;
 
-    // dvdunauthor's description: the VMGM menu and the root menu, each with a button a title.
+    // dvdunauthor's description: the VMGM menu with a button a title; in the title set the root menu
+    // with the corner button and one a title, and each chapter page with the corner button and one a chapter.
     const std::string back = root_ + "/unauthored";
     ForceDirectories(back);
     ASSERT_EQ(outsidetest::Run({"sh", "-c", "cd '" + back + "' && dvdunauthor '" + dest + "' >/dev/null 2>&1"}), 0);
@@ -380,7 +403,14 @@ TEST_F(DiscTaskTest, WithATitleMenuTheTrimmedClipAndTheOtherBecomeTitlesTheMenus
         return n;
     };
     EXPECT_EQ(buttons(vmgm, titleset), 2);
-    EXPECT_EQ(buttons(titleset, xml.find("<titles>", titleset)), 2);
+    const std::size_t titles = xml.find("<titles>", titleset);
+    std::vector<int> menuButtons;
+    for (std::size_t pgc = xml.find("<pgc", titleset); pgc < titles; pgc = xml.find("<pgc", pgc + 1))
+        menuButtons.push_back(buttons(pgc, std::min(xml.find("</pgc>", pgc), titles)));
+    std::vector<int> expected{3};
+    for (const std::vector<double>& points : chapterPoints_) expected.push_back(1 + static_cast<int>(points.size()));
+    expected.push_back(0);   // the chapter entry
+    EXPECT_EQ(menuButtons, expected) << xml;
 
     // Afterwards: only the disc in the working folder, nothing in RES/, the sources untouched, no child left.
     std::error_code ec;
