@@ -1,6 +1,7 @@
 // The disc-build task as a user does it, through the program's real windows:
 // the main window's task, DVD in the choice window, two clips added in one
-// open dialog, clip 1 trimmed with the preview's play bar, the designer's
+// open dialog, clip 1 trimmed with the preview's play bar, a subtitle file on
+// clip 2 through the subtitle dialog, the designer's
 // automatic chapter pages, Start in the disc builder and the DVD folder read
 // back with lsdvd and dvdunauthor; the same task without a menu; and with an
 // authoring program that fails.
@@ -24,6 +25,7 @@
 #include "shell/qv_videodvdselectform.h"
 #include "shell/qv_videodvdsetupchapterform.h"
 #include "shell/qv_videodvdsetupsourceclipsform.h"
+#include "shell/qv_videodvdsubtitlepropertyform.h"
 #include "shell/startup.h"
 #include "testkit/clips.h"
 #include "testkit/taskdriver.h"
@@ -31,6 +33,7 @@
 #include "com/com.h"
 #include "dshow/mediafilters.h"
 #include "skin/kivbutton.h"
+#include "skin/kivcombobox.h"
 #include "skin/kivedit.h"
 #include "skin/kivmemo.h"
 #include "skin/kivtrackbar.h"
@@ -110,6 +113,10 @@ protected:
         media_ = root_ + "/media/";
         ForceDirectories(media_);
         CreateAppFolders();
+        // The language regions as the program ships them.
+        if (const char* source = std::getenv("KELDARA_SOURCE_DIR"))
+            std::filesystem::copy_file(std::filesystem::path(source) / "assets/Language.ini", program_ + "Language.ini");
+        ReadLanguageRegions();
         RegisterPipelineWindows();
         RegisterMenuWindows();
         task_ = std::make_unique<testkit::TaskDriver>();
@@ -128,12 +135,16 @@ protected:
                               reinterpret_cast<void**>(&QV_Video_DVD_Clip_Property_Form),
                               reinterpret_cast<void**>(&QV_Video_DVD_Setup_Source_Clips_Form),
                               reinterpret_cast<void**>(&QV_Video_DVD_Setup_Chapter_Form),
+                              reinterpret_cast<void**>(&QV_Video_DVD_Subtitle_Property_Form),
                               reinterpret_cast<void**>(&QV_Video_DVD_Setup_DVD_Menu_Form),
                               reinterpret_cast<void**>(&QV_Video_DVD_Text_Property_Form),
                               reinterpret_cast<void**>(&QV_Video_DVD_Disc_Builder_Form),
                               reinterpret_cast<void**>(&QV_Video_DVD_Convert_Process_Form),
                               reinterpret_cast<void**>(&Form_About)})
             *global = nullptr;
+        CharacterSet.SetLength(0);
+        LanguageCode.SetLength(0);
+        RegionLanguage.SetLength(0);
         CoUninitialize();
         SetLauncher(nullptr);
         ShellTest::TearDown();
@@ -331,6 +342,15 @@ TEST_F(DiscTaskTest, WithMenusTheTrimmedClipAndItsChaptersBecomeTitlesTheMenusLe
     } else {
         clips = {Clip("Holiday.mp4", 20), Clip("Garden party.mkv", 12)};
     }
+    // Three cues spread over clip 2.
+    const std::string srt = media_ + "Garden party.srt";
+    {
+        std::ofstream cues(srt, std::ios::binary);
+        cues << "1\r\n00:00:01,000 --> 00:00:02,500\r\nGood evening\r\n\r\n"
+                "2\r\n00:00:05,000 --> 00:00:06,500\r\nin the garden\r\n\r\n"
+                "3\r\n00:00:09,000 --> 00:00:10,500\r\nGood night\r\n";
+    }
+    const std::string srtBytes = Bytes(srt);
     const std::uint64_t firstDigest = Digest(clips[0]), secondDigest = Digest(clips[1]);
     double begin = 0, firstLength = 0, secondLength = 0;
     BuildTask(clips, true,
@@ -354,6 +374,22 @@ TEST_F(DiscTaskTest, WithMenusTheTrimmedClipAndItsChaptersBecomeTitlesTheMenusLe
                   task_->Click(*form.kivImageButton_SetBegin);
                   begin = MyMovieImage[0]->StartPoint;
                   EXPECT_NEAR(begin, want, 0.7);
+
+                  // "Setup Subtitle" on clip 2: the .srt loaded in the subtitle dialog, region 0, OK.
+                  task_->Step("clips window: subtitle on clip 2");
+                  task_->Click(*MyMovieImage[1]);
+                  ASSERT_EQ(form.SelectedIndex, 1);
+                  auto& dialog = task_->Window<TQV_Video_DVD_Subtitle_Property_Form>(kSubtitlePropertyWindowName);
+                  task_->OnNextModal([&](TCustomForm& shown) {
+                      ASSERT_EQ(&shown, &dialog);
+                      task_->AnswerFiles({srt});
+                      task_->Click(*dialog.kivButton_LoadSubtitle);
+                      EXPECT_EQ(dialog.kivComboBox_Language->ItemIndex(), 0);
+                      task_->Click(*dialog.kivImageButton2);
+                  });
+                  task_->Click(*form.kivButton_LoadSubtitle);
+                  EXPECT_EQ(MyMovieImage[1]->SubtitleFile, srt);
+                  EXPECT_EQ(MyMovieImage[1]->SubtitleLanguage, 0);
               },
               [this] { StartAndRun(); });
     const std::string dest = work_ + "DVD_DISC";
@@ -361,7 +397,7 @@ TEST_F(DiscTaskTest, WithMenusTheTrimmedClipAndItsChaptersBecomeTitlesTheMenusLe
     EXPECT_EQ(WithoutFixNote(BuilderLog()),
               (Lines{"Convert " + first + " >>> DVD_DISC_1.vob", "Mux " + first + " >>>",
                      "Convert " + second + " >>> DVD_DISC_2.vob", "Mux " + second + " >>>",
-                     "Create \"TitleSub.vob\" >>>", "Create DVD directory >>>", "Starting to burn...",
+                     "Add subtitle to " + second + " >>>", "Create \"TitleSub.vob\" >>>", "Create DVD directory >>>", "Starting to burn...",
                      "Getting disc type...", "No DVD writer.", "Process is terminated."}));
     ExpectOnlyTheDiscQuestion();
     if (const char* keep = std::getenv("KELDARA_KEEP_TEST_OUTPUT"); keep && std::string(keep) == "1") {
@@ -383,6 +419,14 @@ TEST_F(DiscTaskTest, WithMenusTheTrimmedClipAndItsChaptersBecomeTitlesTheMenusLe
             EXPECT_NEAR(disc[t].starts[c], chapterPoints_[t][c] - trim, 0.6) << "title " << t + 1 << " chapter " << c + 1;
     }
     EXPECT_GT(disc[0].chapters + disc[1].chapters, 2);
+    // One subpicture stream, in region 0's language, on title 2 only.
+    std::string streams;
+    ASSERT_EQ(outsidetest::Run({"lsdvd", "-s", dest}, &streams), 0);
+    const std::size_t title2 = streams.find("Title: 02");
+    ASSERT_NE(title2, std::string::npos) << streams;
+    const std::size_t subtitle = streams.find("Subtitle: 01, Language: en");
+    EXPECT_TRUE(subtitle != std::string::npos && subtitle > title2) << streams;
+    EXPECT_EQ(streams.find("Subtitle: 02"), std::string::npos) << streams;
     std::string audio;
     ASSERT_EQ(outsidetest::Run({"lsdvd", "-a", dest}, &audio), 0);
     EXPECT_NE(audio.find("Format: ac3"), std::string::npos) << audio;
@@ -420,6 +464,7 @@ TEST_F(DiscTaskTest, WithMenusTheTrimmedClipAndItsChaptersBecomeTitlesTheMenusLe
         ADD_FAILURE() << "left in RES: " << entry.path();
     EXPECT_EQ(Digest(clips[0]), firstDigest);
     EXPECT_EQ(Digest(clips[1]), secondDigest);
+    EXPECT_EQ(Bytes(srt), srtBytes);
     EXPECT_TRUE(NoChildLeft());
 }
 
