@@ -3,6 +3,7 @@
 #include "shell/startup.h"
 #include "shell/taskwindows.h"
 
+#include "gfx/bitmap.h"
 #include "vcl/application.h"
 #include "vcl/controls.h"
 #include "vcl/dialogs.h"
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 namespace testkit {
 
@@ -87,6 +89,14 @@ void TaskDriver::Drag(TControl& grip, TControl& onto, int x, int y)
     Screen().MouseMove(*form, (from.X + to.X) / 2, (from.Y + to.Y) / 2);
     Screen().MouseMove(*form, to.X, to.Y);
     Screen().MouseUp(*form, to.X, to.Y);
+}
+
+void TaskDriver::Shoot(TCustomForm& window, const std::string& name)
+{
+    const char* folder = std::getenv("KELDARA_TASK_SHOTS");
+    if (!folder || !*folder) return;
+    std::filesystem::create_directories(folder);
+    Screen().Snapshot(window)->SaveToFile((std::filesystem::path(folder) / (name + ".bmp")).string());
 }
 
 void TaskDriver::AnswerFiles(std::vector<std::string> files) { ScriptedDialogs().AnswerFiles(std::move(files)); }

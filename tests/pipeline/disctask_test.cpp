@@ -128,6 +128,8 @@ protected:
         EXPECT_TRUE(task_->Screen().UnscriptedModals().empty());
         EXPECT_TRUE(ScriptedDialogs().Unscripted().empty());
         ReleaseHandleMovieThread(true);
+        // The windows go first: the designer frees its chapter pages with itself.
+        task_->EndProgram();
         ReleaseProjectData();
         task_.reset();
         for (auto** global : {reinterpret_cast<void**>(&QV_Video_DVD_Author_Form),
@@ -191,6 +193,7 @@ protected:
             task_->Step("disc builder");
             ASSERT_EQ(&run, builder());
             inBuilder();
+            task_->Shoot(*builder(), "5-disc-builder");
             task_->Step("disc builder: Close");
             task_->Click(*builder()->kivImageButton1);
         };
@@ -199,6 +202,7 @@ protected:
             task_->Step("choice window");
             ASSERT_EQ(&shown, &choice);
             task_->Click(*choice.kivImageButton_SelectDVD);
+            task_->Shoot(choice, "1-choice");
             task_->Click(*choice.kivImageButton2);
         });
         task_->OnNextModal([&](TCustomForm& shown) {
@@ -211,6 +215,7 @@ protected:
             if (clipsForm.kivCheckBox1->Checked() != withMenu) task_->Click(*clipsForm.kivCheckBox1);
             ASSERT_EQ(clipsForm.kivCheckBox1->Checked(), withMenu);
             if (inClips) inClips();
+            task_->Shoot(clipsForm, "2-clips");
             if (withMenu) {
                 task_->OnNextModal([&](TCustomForm& shown2) {
                     task_->Step("menu designer");
@@ -223,6 +228,13 @@ protected:
                             for (std::int64_t j = 0; j < page.ChapterTimes.Length(); ++j)
                                 chapterPoints_.back().push_back(page.ChapterTimes[j]);
                         }
+                        task_->Shoot(designer, "3-designer-title-menu");
+                        // Clip 2's chapter page, looked at and left.
+                        task_->Click(*MyMovieImage[1]);
+                        task_->Click(*designer.kivImageButton_NextChapter);
+                        task_->Shoot(designer, "4-designer-chapter-page");
+                        task_->Click(*designer.kivImageButton_PreviousChapter);
+                        ASSERT_EQ(designer.ChapterPage, -1);
                     }
                     task_->OnNextModal(builderStep);
                     task_->Step("menu designer: Next");

@@ -76,6 +76,11 @@ public:
     // pace with real time; false after `seconds` of real time.
     bool PumpUntil(const std::function<bool()>& done, int seconds = 300);
 
+    // The window's picture as the screen shows it, saved as NAME.bmp into the
+    // folder KELDARA_TASK_SHOTS names (nothing without it): a person looks at
+    // each window as the task passes it.
+    void Shoot(TCustomForm& window, const std::string& name);
+
     // --- what the watchdog tells ---------------------------------------------------
     // A step of the script, noted for the report of a run that hangs.
     void Step(const std::string& what);
