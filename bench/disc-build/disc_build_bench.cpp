@@ -15,7 +15,7 @@
 #include "shell/projectdata.h"
 #include "shell/qv_movieimage.h"
 #include "testkit/clips.h"
-#include "testkit/taskdriver.h"
+#include "taskdriver.h"
 #include "testkit/tempfolder.h"
 
 #include "com/com.h"

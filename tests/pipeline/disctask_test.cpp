@@ -28,7 +28,7 @@
 #include "shell/qv_videodvdsubtitlepropertyform.h"
 #include "shell/startup.h"
 #include "testkit/clips.h"
-#include "testkit/taskdriver.h"
+#include "taskdriver.h"
 
 #include "com/com.h"
 #include "dshow/mediafilters.h"

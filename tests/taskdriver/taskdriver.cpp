@@ -1,4 +1,4 @@
-#include "testkit/taskdriver.h"
+#include "taskdriver.h"
 
 #include "shell/startup.h"
 #include "shell/taskwindows.h"
