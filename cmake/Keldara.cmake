@@ -22,3 +22,17 @@ function(keldara_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "KELDARA_BIN_DIR=${KELDARA_BIN_DIR};KELDARA_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()
+
+# keldara_entry_points(TARGET SYMBOL...)
+# A library loaded by name exports its entry points (names or globs) and
+# nothing else: the layers linked into it stay private, so they never bind to
+# the host's copies, no process-wide unique symbol keeps it mapped after the
+# host frees it, and every reference is resolved when it links.
+function(keldara_entry_points target)
+  list(JOIN ARGN ";\n    " symbols)
+  set(map ${CMAKE_CURRENT_BINARY_DIR}/${target}.map)
+  file(CONFIGURE OUTPUT ${map} CONTENT "{\n  global:\n    ${symbols};\n  local:\n    *;\n};\n")
+  target_compile_options(${target} PRIVATE -fno-gnu-unique)
+  target_link_options(${target} PRIVATE -Wl,--version-script=${map} -Wl,--no-undefined)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${map})
+endfunction()

@@ -6,7 +6,7 @@ foreach(variant whole lacksunused lacksused)
   add_library(fakeengine_${variant} SHARED ${CMAKE_CURRENT_LIST_DIR}/fakeengine.cpp)
   target_include_directories(fakeengine_${variant} PRIVATE ${CMAKE_SOURCE_DIR}/outside/dvdwrite/include)
   target_link_libraries(fakeengine_${variant} PRIVATE Threads::Threads)
-  target_compile_options(fakeengine_${variant} PRIVATE -fvisibility=hidden -fno-gnu-unique)
+  keldara_entry_points(fakeengine_${variant} Hwe_* FakeEngine*)
   set_target_properties(fakeengine_${variant} PROPERTIES
     OUTPUT_NAME dvdwrite_hwe
     LIBRARY_OUTPUT_DIRECTORY ${KELDARA_BIN_DIR}/fakeengine/${variant})

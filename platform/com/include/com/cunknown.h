@@ -3,6 +3,7 @@
 // aggregation. An object made inside an outer object delegates its IUnknown
 // to the outer one; the outer one reaches the inner object's interfaces through
 // the non-delegating unknown.
+#include "com/export.h"
 #include "com/unknown.h"
 
 #include <atomic>
@@ -17,7 +18,7 @@ protected:
     ~INonDelegatingUnknown() = default;
 };
 
-class CUnknown : public INonDelegatingUnknown {
+class COM_API CUnknown : public INonDelegatingUnknown {
 public:
     // outer null: the object is its own owner.
     CUnknown(const char* name, IUnknown* outer);
@@ -63,7 +64,7 @@ private:
 };
 
 // Hands out ppv = p with a reference (the usual tail of a QueryInterface).
-HRESULT GetInterface(IUnknown* p, void** ppv);
+COM_API HRESULT GetInterface(IUnknown* p, void** ppv);
 
 // The IUnknown of a class that derives from CUnknown and from interfaces:
 // every call goes to the owner.
@@ -76,5 +77,5 @@ HRESULT GetInterface(IUnknown* p, void** ppv);
     ULONG STDMETHODCALLTYPE Release() override { return GetOwner()->Release(); }
 
 // Module lock count for IClassFactory::LockServer.
-void ModuleLock(bool lock);
-long ModuleLocks();
+COM_API void ModuleLock(bool lock);
+COM_API long ModuleLocks();

@@ -1,5 +1,6 @@
 #pragma once
 // Globally unique identifiers and their "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" texts.
+#include "com/export.h"
 #include "com/hresult.h"
 #include "com/types.h"
 
@@ -42,12 +43,12 @@ inline constexpr const GUID& CLSID_NULL = GUID_NULL;
 inline constexpr const GUID& IID_NULL = GUID_NULL;
 
 // Upper-case braced text, 38 characters.
-std::string GuidToString(const GUID& guid);
+COM_API std::string GuidToString(const GUID& guid);
 // Accepts the braced form (braces optional), either case; nothing else.
-std::optional<GUID> GuidFromString(std::string_view text);
+COM_API std::optional<GUID> GuidFromString(std::string_view text);
 
 // Writes the braced text and its terminating zero into buffer; answers the
 // number of characters written including the zero, or 0 when it does not fit.
-int StringFromGUID2(REFGUID guid, LPOLESTR buffer, int capacity);
-HRESULT CLSIDFromString(LPCOLESTR text, CLSID* clsid);   // CO_E_CLASSSTRING when malformed
-HRESULT IIDFromString(LPCOLESTR text, IID* iid);
+COM_API int StringFromGUID2(REFGUID guid, LPOLESTR buffer, int capacity);
+COM_API HRESULT CLSIDFromString(LPCOLESTR text, CLSID* clsid);   // CO_E_CLASSSTRING when malformed
+COM_API HRESULT IIDFromString(LPCOLESTR text, IID* iid);

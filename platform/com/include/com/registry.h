@@ -13,6 +13,7 @@
 // HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS and
 // HKEY_CURRENT_CONFIG; HKLM\SOFTWARE\Classes and HKCU\Software\Classes are the
 // same keys as HKEY_CLASSES_ROOT. Texts are UTF-8.
+#include "com/export.h"
 #include "com/hresult.h"
 #include "com/types.h"
 
@@ -31,7 +32,7 @@ constexpr DWORD REG_DWORD = 4;
 constexpr DWORD REG_MULTI_SZ = 7;
 constexpr DWORD REG_QWORD = 11;
 
-struct RegValue {
+struct COM_API RegValue {
     std::string name;                 // "" is the key's default value
     DWORD type = REG_NONE;
     std::vector<BYTE> data;           // texts as UTF-8 without terminator; MULTI_SZ items separated by 0
@@ -43,7 +44,7 @@ struct RegValue {
     static RegValue Binary(std::string name, std::vector<BYTE> bytes);
 };
 
-class RegKey {
+class COM_API RegKey {
 public:
     explicit RegKey(std::string name) : name_(std::move(name)) {}
     const std::string& Name() const { return name_; }
@@ -76,7 +77,7 @@ constexpr std::size_t kRegMaxKeyName = 255;
 
 // The whole store in memory. Paths are "ROOT\sub\key"; roots may be abbreviated
 // (HKCR, HKCU, HKLM).
-class RegistryTree {
+class COM_API RegistryTree {
 public:
     RegistryTree();
     // Null when absent or the root is unknown. The key lives as long as the tree:
@@ -103,16 +104,16 @@ private:
 };
 
 // Where the store lives now (see above).
-std::string RegistryFilePath();
+COM_API std::string RegistryFilePath();
 // A snapshot of the store (an empty tree when the file is missing).
-RegistryTree ReadRegistry();
+COM_API RegistryTree ReadRegistry();
 // Locked read-modify-write. change answers false to abandon (nothing is written).
 // Answers false with error set when the file cannot be read, parsed or written.
-bool UpdateRegistry(const std::function<bool(RegistryTree&)>& change, std::string* error = nullptr);
+COM_API bool UpdateRegistry(const std::function<bool(RegistryTree&)>& change, std::string* error = nullptr);
 // Imports registry-file bytes (UTF-16 with byte-order mark, UTF-8, or REGEDIT4 text).
-bool ImportRegistryText(std::string_view bytes, std::string* error);
+COM_API bool ImportRegistryText(std::string_view bytes, std::string* error);
 // The text of registry-file bytes, as ImportRegistryText reads them.
-std::string RegistryFileText(std::string_view bytes);
+COM_API std::string RegistryFileText(std::string_view bytes);
 
 // ---------------------------------------------------------------------------
 // The platform's calls, over the store. A key handle names a path; it holds
@@ -122,11 +123,11 @@ using PHKEY = HKEY*;
 using REGSAM = DWORD;
 using LSTATUS = LONG;
 
-extern const HKEY HKEY_CLASSES_ROOT;
-extern const HKEY HKEY_CURRENT_USER;
-extern const HKEY HKEY_LOCAL_MACHINE;
-extern const HKEY HKEY_USERS;
-extern const HKEY HKEY_CURRENT_CONFIG;
+extern COM_API const HKEY HKEY_CLASSES_ROOT;
+extern COM_API const HKEY HKEY_CURRENT_USER;
+extern COM_API const HKEY HKEY_LOCAL_MACHINE;
+extern COM_API const HKEY HKEY_USERS;
+extern COM_API const HKEY HKEY_CURRENT_CONFIG;
 
 constexpr LSTATUS ERROR_SUCCESS = 0;
 constexpr LSTATUS ERROR_FILE_NOT_FOUND = 2;
@@ -144,21 +145,21 @@ constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
 constexpr DWORD REG_CREATED_NEW_KEY = 1;
 constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
-LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, DWORD reserved, char* keyClass, DWORD options,
-                        REGSAM sam, void* security, PHKEY result, DWORD* disposition);
-LSTATUS RegCreateKeyA(HKEY key, const char* subKey, PHKEY result);
-LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, REGSAM sam, PHKEY result);
-LSTATUS RegOpenKeyA(HKEY key, const char* subKey, PHKEY result);
-LSTATUS RegCloseKey(HKEY key);
+COM_API LSTATUS RegCreateKeyExA(HKEY key, const char* subKey, DWORD reserved, char* keyClass, DWORD options,
+                                REGSAM sam, void* security, PHKEY result, DWORD* disposition);
+COM_API LSTATUS RegCreateKeyA(HKEY key, const char* subKey, PHKEY result);
+COM_API LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, REGSAM sam, PHKEY result);
+COM_API LSTATUS RegOpenKeyA(HKEY key, const char* subKey, PHKEY result);
+COM_API LSTATUS RegCloseKey(HKEY key);
 // Texts are stored as given up to their first zero byte.
-LSTATUS RegSetValueExA(HKEY key, const char* name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
+COM_API LSTATUS RegSetValueExA(HKEY key, const char* name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
 // size in: the buffer's capacity; out: the bytes needed (texts with their terminator).
 // data null asks the size only; a short buffer gives ERROR_MORE_DATA.
-LSTATUS RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size);
-LSTATUS RegDeleteValueA(HKEY key, const char* name);
-LSTATUS RegDeleteKeyA(HKEY key, const char* subKey);      // only a key without subkeys
-LSTATUS RegDeleteTreeA(HKEY key, const char* subKey);     // the key and all below it
-LSTATUS RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved, char* keyClass,
-                      DWORD* classSize, void* lastWrite);
+COM_API LSTATUS RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size);
+COM_API LSTATUS RegDeleteValueA(HKEY key, const char* name);
+COM_API LSTATUS RegDeleteKeyA(HKEY key, const char* subKey);      // only a key without subkeys
+COM_API LSTATUS RegDeleteTreeA(HKEY key, const char* subKey);     // the key and all below it
+COM_API LSTATUS RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved, char* keyClass,
+                              DWORD* classSize, void* lastWrite);
 // The path a handle names ("" for an invalid handle).
-std::string RegKeyPath(HKEY key);
+COM_API std::string RegKeyPath(HKEY key);

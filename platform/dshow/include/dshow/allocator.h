@@ -2,6 +2,7 @@
 // Media samples and the memory allocator that lends them. A sample goes back
 // to its allocator when its last reference is released; GetBuffer waits for
 // one while all are lent.
+#include "dshow/export.h"
 #include "com/cunknown.h"
 #include "dshow/interfaces.h"
 
@@ -12,7 +13,7 @@
 
 class CBaseAllocator;
 
-class CMediaSample : public IMediaSample {
+class DSHOW_API CMediaSample : public IMediaSample {
 public:
     CMediaSample(CBaseAllocator* allocator, BYTE* buffer, LONG length);
     virtual ~CMediaSample();
@@ -57,7 +58,7 @@ private:
     std::atomic<long> ref_{0};
 };
 
-class CBaseAllocator : public CUnknown, public IMemAllocator {
+class DSHOW_API CBaseAllocator : public CUnknown, public IMemAllocator {
 public:
     CBaseAllocator(const char* name, IUnknown* outer, HRESULT* hr);
     ~CBaseAllocator() override;
@@ -95,7 +96,7 @@ protected:
 };
 
 // Buffers in one block of ordinary memory.
-class CMemAllocator : public CBaseAllocator {
+class DSHOW_API CMemAllocator : public CBaseAllocator {
 public:
     CMemAllocator(const char* name, IUnknown* outer, HRESULT* hr);
     ~CMemAllocator() override;

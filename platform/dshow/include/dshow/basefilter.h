@@ -2,6 +2,7 @@
 // The base of every filter: state, clock, graph membership and events. A
 // derived filter supplies its pins (GetPinCount/GetPin); the pins belong to
 // the filter and share its reference count.
+#include "dshow/export.h"
 #include "com/cunknown.h"
 #include "dshow/interfaces.h"
 #include "rtl/syncobjs.h"
@@ -26,7 +27,7 @@ private:
 
 class CBasePin;
 
-class CBaseFilter : public CUnknown, public IBaseFilter {
+class DSHOW_API CBaseFilter : public CUnknown, public IBaseFilter {
 public:
     CBaseFilter(const char* name, IUnknown* outer, CCritSec* lock, REFCLSID clsid);
     ~CBaseFilter() override;

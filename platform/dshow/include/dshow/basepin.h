@@ -1,13 +1,14 @@
 #pragma once
 // Pins: the connection protocol, and the output and input halves of sample
 // delivery. Pins are owned by their filter and count references with it.
+#include "dshow/export.h"
 #include "dshow/basefilter.h"
 
 #include <atomic>
 #include <mutex>
 #include <string>
 
-class CBasePin : public CUnknown, public IPin {
+class DSHOW_API CBasePin : public CUnknown, public IPin {
 public:
     CBasePin(const char* objectName, CBaseFilter* filter, CCritSec* lock, HRESULT* hr, LPCWSTR pinName,
              PIN_DIRECTION dir);
@@ -73,7 +74,7 @@ protected:
     std::atomic<bool> m_bRunTimeError{false};   // set and cleared by the graph, read while streaming
 };
 
-class CBaseOutputPin : public CBasePin {
+class DSHOW_API CBaseOutputPin : public CBasePin {
 public:
     CBaseOutputPin(const char* objectName, CBaseFilter* filter, CCritSec* lock, HRESULT* hr, LPCWSTR pinName);
 
@@ -107,7 +108,7 @@ protected:
     IMemInputPin* m_pInputPin = nullptr;     // referenced
 };
 
-class CBaseInputPin : public CBasePin, public IMemInputPin {
+class DSHOW_API CBaseInputPin : public CBasePin, public IMemInputPin {
 public:
     CBaseInputPin(const char* objectName, CBaseFilter* filter, CCritSec* lock, HRESULT* hr, LPCWSTR pinName);
     ~CBaseInputPin() override;
@@ -144,7 +145,7 @@ protected:
 
 // An input pin of a filter that ends a stream: the end of stream while
 // running (or the first run after it) raises EC_COMPLETE once.
-class CRenderedInputPin : public CBaseInputPin {
+class DSHOW_API CRenderedInputPin : public CBaseInputPin {
 public:
     CRenderedInputPin(const char* objectName, CBaseFilter* filter, CCritSec* lock, HRESULT* hr, LPCWSTR pinName);
 

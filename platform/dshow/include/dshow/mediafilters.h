@@ -4,6 +4,7 @@
 // grabber and the media detector (the last two are in dshow/qedit.h). Call
 // RegisterMediaFilters once before creating one of them by class, or before
 // RenderFile or automatic graph building should find them; later calls do nothing.
+#include "dshow/export.h"
 #include "com/guid.h"
 
 // The file source and decoder: one output pin per audio or video stream.
@@ -19,4 +20,4 @@ inline constexpr CLSID CLSID_NullRenderer{0xC1F400A4, 0x3F08, 0x11D3, {0x9F, 0x0
 // Loads the decoding engine's filters into the process and makes them known to
 // CoCreateInstance and graph building. False, with the reason written to
 // standard error once, when the engine cannot be loaded.
-bool RegisterMediaFilters();
+DSHOW_API bool RegisterMediaFilters();

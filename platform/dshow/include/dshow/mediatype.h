@@ -1,5 +1,6 @@
 #pragma once
 // Media types and the format blocks the program reads and writes.
+#include "dshow/export.h"
 #include "com/unknown.h"
 #include "dshow/uuids.h"
 
@@ -72,16 +73,16 @@ constexpr WORD WAVE_FORMAT_IEEE_FLOAT = 3;
 constexpr WORD WAVE_FORMAT_EXTENSIBLE = 0xFFFE;
 
 // Frees the format block and the held unknown; the structure itself stays.
-void FreeMediaType(AM_MEDIA_TYPE& mt);
+DSHOW_API void FreeMediaType(AM_MEDIA_TYPE& mt);
 // Frees a type made by CreateMediaType (or handed out by an enumerator) and the structure.
-void DeleteMediaType(AM_MEDIA_TYPE* mt);
+DSHOW_API void DeleteMediaType(AM_MEDIA_TYPE* mt);
 // Deep copy into dest (whose old contents are not freed).
-HRESULT CopyMediaType(AM_MEDIA_TYPE* dest, const AM_MEDIA_TYPE* source);
+DSHOW_API HRESULT CopyMediaType(AM_MEDIA_TYPE* dest, const AM_MEDIA_TYPE* source);
 // A CoTaskMemAlloc copy, for enumerators and GetMediaType; null when out of memory.
-AM_MEDIA_TYPE* CreateMediaType(const AM_MEDIA_TYPE* source);
+DSHOW_API AM_MEDIA_TYPE* CreateMediaType(const AM_MEDIA_TYPE* source);
 
 // A media type that owns its format block.
-class CMediaType : public AM_MEDIA_TYPE {
+class DSHOW_API CMediaType : public AM_MEDIA_TYPE {
 public:
     CMediaType();
     explicit CMediaType(const GUID& major);
@@ -123,10 +124,10 @@ public:
 };
 
 // Checked views of a type's format block: null unless the format type and size fit.
-const VIDEOINFOHEADER* VideoInfo(const AM_MEDIA_TYPE& mt);
-const VIDEOINFOHEADER2* VideoInfo2(const AM_MEDIA_TYPE& mt);
-const WAVEFORMATEX* WaveFormat(const AM_MEDIA_TYPE& mt);
+DSHOW_API const VIDEOINFOHEADER* VideoInfo(const AM_MEDIA_TYPE& mt);
+DSHOW_API const VIDEOINFOHEADER2* VideoInfo2(const AM_MEDIA_TYPE& mt);
+DSHOW_API const WAVEFORMATEX* WaveFormat(const AM_MEDIA_TYPE& mt);
 // The bitmap header of either video format, or null.
-const BITMAPINFOHEADER* VideoBitmapHeader(const AM_MEDIA_TYPE& mt);
+DSHOW_API const BITMAPINFOHEADER* VideoBitmapHeader(const AM_MEDIA_TYPE& mt);
 // Bytes of one uncompressed bottom-up frame: rows padded to 4 bytes.
-DWORD DibImageSize(const BITMAPINFOHEADER& header);
+DSHOW_API DWORD DibImageSize(const BITMAPINFOHEADER& header);

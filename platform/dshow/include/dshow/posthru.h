@@ -1,12 +1,13 @@
 #pragma once
 // Seeking pass-through: a filter that is not a source answers IMediaSeeking
 // and IMediaPosition by forwarding them to the pin upstream of its input pin.
+#include "dshow/export.h"
 #include "com/cunknown.h"
 #include "dshow/control.h"
 
 #include <mutex>
 
-class CPosPassThru : public CUnknown, public IMediaSeeking, public IMediaPosition {
+class DSHOW_API CPosPassThru : public CUnknown, public IMediaSeeking, public IMediaPosition {
 public:
     // pin: this filter's input pin (not referenced; it lives as long as the filter).
     CPosPassThru(const char* name, IUnknown* outer, HRESULT* hr, IPin* pin);
@@ -59,7 +60,7 @@ private:
 
 // The pass-through of a renderer: the current position is the start time of
 // the sample presented last plus its segment's start.
-class CRendererPosPassThru : public CPosPassThru {
+class DSHOW_API CRendererPosPassThru : public CPosPassThru {
 public:
     CRendererPosPassThru(const char* name, IUnknown* outer, HRESULT* hr, IPin* pin);
 

@@ -1,13 +1,14 @@
 #pragma once
 // The system reference clock: monotonic time in 100 ns units, with advise
 // requests served by one timer thread.
+#include "dshow/export.h"
 #include "com/cunknown.h"
 #include "dshow/interfaces.h"
 
 #include <functional>
 #include <memory>
 
-class CSystemClock : public CUnknown, public IReferenceClock {
+class DSHOW_API CSystemClock : public CUnknown, public IReferenceClock {
 public:
     CSystemClock(const char* name, IUnknown* outer, HRESULT* hr);
     ~CSystemClock() override;
@@ -32,4 +33,4 @@ private:
 // Waits until clock reaches time, or until wake() answers true (checked at
 // least every few milliseconds). Answers true when the time was reached.
 // Helper for renderers that present against a clock.
-bool WaitForClock(IReferenceClock* clock, REFERENCE_TIME time, const std::function<bool()>& wake);
+DSHOW_API bool WaitForClock(IReferenceClock* clock, REFERENCE_TIME time, const std::function<bool()>& wake);

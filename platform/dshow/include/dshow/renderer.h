@@ -5,6 +5,7 @@
 // without a clock or time stamps. The end of stream raises EC_COMPLETE once
 // it is reached while running. Stop, flush and pause release a waiting
 // Receive at once.
+#include "dshow/export.h"
 #include "dshow/basepin.h"
 #include "dshow/posthru.h"
 
@@ -14,7 +15,7 @@
 
 class CBaseRenderer;
 
-class CRendererInputPin : public CBaseInputPin {
+class DSHOW_API CRendererInputPin : public CBaseInputPin {
 public:
     CRendererInputPin(CBaseRenderer* renderer, HRESULT* hr, LPCWSTR pinName);
 
@@ -35,7 +36,7 @@ private:
     CBaseRenderer* renderer_;
 };
 
-class CBaseRenderer : public CBaseFilter, public IAMFilterMiscFlags {
+class DSHOW_API CBaseRenderer : public CBaseFilter, public IAMFilterMiscFlags {
 public:
     CBaseRenderer(REFCLSID clsid, const char* name, IUnknown* outer, HRESULT* hr);
     ~CBaseRenderer() override;

@@ -21,6 +21,7 @@
 // the class named under HKCR\Media Type\Extensions\<.ext> "Source Filter", then
 // the file sources registered with RegisterProcessFileSource, best merit first;
 // each is created, asked for IFileSourceFilter and Load-ed until one takes the file.
+#include "dshow/export.h"
 #include "com/com.h"
 #include "com/cunknown.h"
 #include "dshow/interfaces.h"
@@ -72,24 +73,24 @@ struct CFactoryTemplate {
 };
 
 // The module helpers behind the exports.
-HRESULT ServerGetClassObject(const CFactoryTemplate* templates, int count, REFCLSID clsid, REFIID riid, void** ppv);
-HRESULT ServerCanUnloadNow();
+DSHOW_API HRESULT ServerGetClassObject(const CFactoryTemplate* templates, int count, REFCLSID clsid, REFIID riid, void** ppv);
+DSHOW_API HRESULT ServerCanUnloadNow();
 // module: any address inside the server module (its path is found from it).
-HRESULT ServerRegister(const CFactoryTemplate* templates, int count, const void* module, bool doRegister);
+DSHOW_API HRESULT ServerRegister(const CFactoryTemplate* templates, int count, const void* module, bool doRegister);
 
 // Filter data in the registry, as DllRegisterServer writes it.
-HRESULT RegisterFilterData(const AMOVIESETUP_FILTER& filter);
-HRESULT UnregisterFilterData(REFCLSID clsid);
-HRESULT RegisterComClass(REFCLSID clsid, const std::string& name, const std::string& modulePath,
-                         const std::string& threadingModel = "Both");
-HRESULT UnregisterComClass(REFCLSID clsid);
+DSHOW_API HRESULT RegisterFilterData(const AMOVIESETUP_FILTER& filter);
+DSHOW_API HRESULT UnregisterFilterData(REFCLSID clsid);
+DSHOW_API HRESULT RegisterComClass(REFCLSID clsid, const std::string& name, const std::string& modulePath,
+                                   const std::string& threadingModel = "Both");
+DSHOW_API HRESULT UnregisterComClass(REFCLSID clsid);
 
 // Classes built into the process with their filter data (for automatic graph
 // building), and file sources for RenderFile.
-void RegisterProcessFilter(const AMOVIESETUP_FILTER& filter, ClassCreateFunction create);
-void RegisterProcessFileSource(REFCLSID clsid, DWORD merit, ClassCreateFunction create);
+DSHOW_API void RegisterProcessFilter(const AMOVIESETUP_FILTER& filter, ClassCreateFunction create);
+DSHOW_API void RegisterProcessFileSource(REFCLSID clsid, DWORD merit, ClassCreateFunction create);
 // Makes a ClassCreateFunction from a template creator.
-ClassCreateFunction MakeClassCreator(LPFNNewCOMObject create);
+DSHOW_API ClassCreateFunction MakeClassCreator(LPFNNewCOMObject create);
 
 // What automatic graph building sees: registry and process filters, merged.
 struct RegPinInfo {
@@ -103,8 +104,8 @@ struct RegFilterInfo {
     DWORD merit = 0;
     std::vector<RegPinInfo> pins;
 };
-std::vector<RegFilterInfo> EnumerateRegisteredFilters();   // best merit first
-std::vector<CLSID> FileSourcesFor(const std::wstring& file); // RenderFile's order
+DSHOW_API std::vector<RegFilterInfo> EnumerateRegisteredFilters();   // best merit first
+DSHOW_API std::vector<CLSID> FileSourcesFor(const std::wstring& file); // RenderFile's order
 
 // Defines the four exports of a server module over its template array.
 #define KELDARA_SERVER_EXPORTS(templates)                                                                  \

@@ -1,6 +1,7 @@
 #pragma once
 // Source filters: each output pin runs its own streaming thread from pause to
 // stop, filling buffers until FillBuffer reports the end of the stream.
+#include "dshow/export.h"
 #include "dshow/basepin.h"
 
 #include <atomic>
@@ -10,7 +11,7 @@
 
 class CSourceStream;
 
-class CSource : public CBaseFilter {
+class DSHOW_API CSource : public CBaseFilter {
 public:
     CSource(const char* name, IUnknown* outer, REFCLSID clsid, HRESULT* hr);
     ~CSource() override;
@@ -28,7 +29,7 @@ protected:
     std::vector<CSourceStream*> m_paStreams;
 };
 
-class CSourceStream : public CBaseOutputPin {
+class DSHOW_API CSourceStream : public CBaseOutputPin {
 public:
     CSourceStream(const char* objectName, HRESULT* hr, CSource* filter, LPCWSTR pinName);
     ~CSourceStream() override;
@@ -65,7 +66,7 @@ private:
 
 // IMediaSeeking for a source pin in media time. The derived pin calls
 // through to it from its QueryInterface and supplies the reaction to changes.
-class CSourceSeeking : public IMediaSeeking {
+class DSHOW_API CSourceSeeking : public IMediaSeeking {
 public:
     explicit CSourceSeeking(CCritSec* lock);
 

@@ -2,6 +2,7 @@
 // A filter with one input and one output pin that turns each input sample
 // into one output sample. Stream calls (end of stream, flush, new segment) go
 // on downstream; seeking on the output pin goes upstream.
+#include "dshow/export.h"
 #include "dshow/basepin.h"
 #include "dshow/posthru.h"
 
@@ -9,7 +10,7 @@
 
 class CTransformFilter;
 
-class CTransformInputPin : public CBaseInputPin {
+class DSHOW_API CTransformInputPin : public CBaseInputPin {
 public:
     CTransformInputPin(const char* objectName, CTransformFilter* filter, HRESULT* hr, LPCWSTR pinName);
 
@@ -29,7 +30,7 @@ private:
     CTransformFilter* m_pTransformFilter;
 };
 
-class CTransformOutputPin : public CBaseOutputPin {
+class DSHOW_API CTransformOutputPin : public CBaseOutputPin {
 public:
     CTransformOutputPin(const char* objectName, CTransformFilter* filter, HRESULT* hr, LPCWSTR pinName);
 
@@ -49,7 +50,7 @@ private:
     std::unique_ptr<CPosPassThru> m_pPosition;
 };
 
-class CTransformFilter : public CBaseFilter {
+class DSHOW_API CTransformFilter : public CBaseFilter {
 public:
     CTransformFilter(const char* name, IUnknown* outer, REFCLSID clsid);
     ~CTransformFilter() override;

@@ -1,6 +1,7 @@
 #pragma once
 // Identifiers of the media-graph layer: media and format types, time formats,
 // interfaces and the classes the program creates.
+#include "dshow/export.h"
 #include "com/guid.h"
 
 // A media subtype made from a four-character code or wave format tag.
@@ -68,8 +69,8 @@ inline constexpr CLSID CLSID_SystemClock{0xE436EBB1, 0x524F, 0x11CE, {0x9F, 0x53
 // The classes built into this layer. They are defined beside their
 // implementations, so a program that names one links the class and its
 // registration with CoCreateInstance.
-extern const CLSID CLSID_FilterGraph;            // {E436EBB3-524F-11CE-9F53-0020AF0BA770}
-extern const CLSID CLSID_CaptureGraphBuilder2;   // {BF87B6E1-8C27-11D0-B3F0-00AA003761C5}
+extern DSHOW_API const CLSID CLSID_FilterGraph;            // {E436EBB3-524F-11CE-9F53-0020AF0BA770}
+extern DSHOW_API const CLSID CLSID_CaptureGraphBuilder2;   // {BF87B6E1-8C27-11D0-B3F0-00AA003761C5}
 
 // The registry category under which filters are registered for automatic graph building.
 inline constexpr CLSID CLSID_LegacyAmFilterCategory{0x083863F1, 0x70DE, 0x11D0, {0xBD, 0x40, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};

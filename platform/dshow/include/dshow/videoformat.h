@@ -2,6 +2,7 @@
 // The uncompressed picture layouts the media graph carries, their media types,
 // and conversion of raw pictures from one layout and size to another. Provided
 // by the decoding engine's module (dshow_filters).
+#include "dshow/export.h"
 #include "dshow/mediatype.h"
 
 #include <cstddef>
@@ -12,19 +13,19 @@
 // byte order, rows padded to 4 bytes. YUV layouts are top-down.
 enum class PixelLayout { RGB24, RGB32, YUY2, UYVY, YV12, I420 };
 
-int BitsPerPixel(PixelLayout layout);
+DSHOW_API int BitsPerPixel(PixelLayout layout);
 // Bytes of one picture in the layout; 0 when the size is not valid for it.
-std::size_t PictureBytes(PixelLayout layout, int width, int height);
+DSHOW_API std::size_t PictureBytes(PixelLayout layout, int width, int height);
 // Bytes per row of an RGB picture (padded to 4) or of the luma plane of a YUV one.
-int RowBytes(PixelLayout layout, int width);
+DSHOW_API int RowBytes(PixelLayout layout, int width);
 
 // Subtype of a layout, and the layout of a subtype (false when it is not one of ours).
-const GUID& SubtypeOf(PixelLayout layout);
-bool LayoutOfSubtype(const GUID& subtype, PixelLayout* layout);
+DSHOW_API const GUID& SubtypeOf(PixelLayout layout);
+DSHOW_API bool LayoutOfSubtype(const GUID& subtype, PixelLayout* layout);
 
 // An uncompressed video type (FORMAT_VideoInfo, fixed-size samples) of the given size;
 // frameDuration in 100 ns units (0 when unknown).
-CMediaType VideoMediaType(PixelLayout layout, int width, int height, REFERENCE_TIME frameDuration);
+DSHOW_API CMediaType VideoMediaType(PixelLayout layout, int width, int height, REFERENCE_TIME frameDuration);
 
 // What a connection type asks for, read back from its format block; false when
 // the type is not one of the layouts above at a size a picture can have.
@@ -34,10 +35,10 @@ struct VideoShape {
     int height = 0;   // always positive
     std::size_t bytes = 0;
 };
-bool ReadVideoShape(const AM_MEDIA_TYPE& mt, VideoShape* shape);
+DSHOW_API bool ReadVideoShape(const AM_MEDIA_TYPE& mt, VideoShape* shape);
 
 // Scales and converts raw pictures; keeps its scaler between calls of the same shape.
-class PictureConverter {
+class DSHOW_API PictureConverter {
 public:
     PictureConverter();
     ~PictureConverter();

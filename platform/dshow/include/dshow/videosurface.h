@@ -2,6 +2,7 @@
 // The video renderer's window side: whoever shows pictures in its own windows
 // (the framework) installs a surface factory; each renderer made afterwards
 // gets a surface of its own and reports window settings and new pictures to it.
+#include "dshow/export.h"
 #include "dshow/interfaces.h"
 
 #include <cstdint>
@@ -36,10 +37,10 @@ public:
 };
 using VideoSurfaceFactory = std::function<std::unique_ptr<VideoSurface>(class IVideoFrameAccess* renderer)>;
 // Answers the factory it replaces.
-VideoSurfaceFactory SetVideoSurfaceFactory(VideoSurfaceFactory factory);
+DSHOW_API VideoSurfaceFactory SetVideoSurfaceFactory(VideoSurfaceFactory factory);
 // What a video renderer calls once it is made: the installed factory's surface,
 // or null when there is no factory.
-std::unique_ptr<VideoSurface> CreateVideoSurface(class IVideoFrameAccess* renderer);
+DSHOW_API std::unique_ptr<VideoSurface> CreateVideoSurface(class IVideoFrameAccess* renderer);
 
 inline constexpr IID IID_IVideoFrameAccess{0x66BAC460, 0xBB93, 0x48E5, {0x8D, 0xA9, 0xCA, 0x9C, 0x9E, 0x0A, 0x51, 0x60}};
 

@@ -2,6 +2,7 @@
 // A device-independent bitmap: 1, 4 or 8 bits with a palette, 15/16, 24 or 32
 // bits of colour. Rows are stored bottom-up and padded to four bytes, as in a
 // BMP file; ScanLine(0) is the top row. A 0 x 0 bitmap is empty.
+#include "gfx/export.h"
 #include "gfx/graphics.h"
 
 #include <cstdint>
@@ -12,7 +13,7 @@ enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit,
 // Automatic transparency takes the bottom-left pixel's colour.
 enum TTransparentMode { tmAuto, tmFixed };
 
-class TBitmap : public TGraphic {
+class GFX_API TBitmap : public TGraphic {
 public:
     TBitmap();
     TBitmap(int width, int height, TPixelFormat format = pf24bit);
@@ -94,7 +95,7 @@ private:
 };
 
 // Bytes of one stored row: bits per pixel * width rounded up to four bytes.
-int BytesPerScanline(int width, int bitsPerPixel);
+GFX_API int BytesPerScanline(int width, int bitsPerPixel);
 // The default colour tables: black/white, the 16 VGA colours, and 256 entries
 // (the 16 VGA colours, a 6x6x6 cube, then greys).
-std::vector<TRGBQuad> DefaultPalette(int bitsPerPixel);
+GFX_API std::vector<TRGBQuad> DefaultPalette(int bitsPerPixel);

@@ -4,6 +4,7 @@
 // outline, nearest-neighbour stretching unless HALFTONE is asked for.
 // Coordinates are logical: device = logical + ViewportOrg. One thread at a time
 // (Lock/Unlock let a worker hold it).
+#include "gfx/export.h"
 #include "gfx/graphics.h"
 #include "gfx/region.h"
 #include "gfx/types.h"
@@ -22,7 +23,7 @@ struct TTextMetric;
 using TCopyMode = std::uint32_t;
 enum TFillStyle { fsSurface, fsBorder };
 
-class TCanvas : public TObject {
+class GFX_API TCanvas : public TObject {
 public:
     explicit TCanvas(TBitmap* target = nullptr);
     ~TCanvas() override;

@@ -2,6 +2,7 @@
 // Fonts through FreeType and fontconfig: the desktop's family names map to
 // installed fonts ("Arial" -> Liberation Sans, "Tahoma"/"MS Sans Serif" ->
 // DejaVu Sans or Liberation Sans). The engine behind it is shared and locked.
+#include "gfx/export.h"
 #include "gfx/graphics.h"
 
 #include <string>
@@ -51,24 +52,24 @@ public:
     virtual std::vector<TFontFamily> FamilyFonts(const std::string& family) = 0;
 };
 // The enumerator in use: fontconfig's unless a test installed another.
-IFontEnumerator& FontEnumerator();
+GFX_API IFontEnumerator& FontEnumerator();
 // Installs an enumerator for the whole process (not owned); nullptr restores fontconfig's.
-void SetFontEnumerator(IFontEnumerator* enumerator);
+GFX_API void SetFontEnumerator(IFontEnumerator* enumerator);
 
 // The enumerator's families and the fonts of one family. Printers draw with the
 // same installed fonts, so a printer's list is this one too.
-std::vector<TFontFamily> EnumFontFamilies();
-std::vector<TFontFamily> EnumFontFamily(const std::string& family);
+GFX_API std::vector<TFontFamily> EnumFontFamilies();
+GFX_API std::vector<TFontFamily> EnumFontFamily(const std::string& family);
 // Family names only, as Screen.Fonts lists them.
-std::vector<std::string> ScreenFonts();
+GFX_API std::vector<std::string> ScreenFonts();
 // The file that draws a family with a style; "" when no font is installed at all.
-std::string ResolveFontFile(const std::string& family, TFontStyles style = {});
+GFX_API std::string ResolveFontFile(const std::string& family, TFontStyles style = {});
 // The installed family a desktop name maps to ("Arial" -> "Liberation Sans").
-std::string ResolveFontFamily(const std::string& family);
+GFX_API std::string ResolveFontFamily(const std::string& family);
 // A font file by its desktop file name, case-insensitively ("ARIAL.TTF",
 // "arialbd.ttf", "tahoma.ttf"): an installed file of that name, else the
 // matching family's file; "" when nothing fits.
-std::string FindFontFile(const std::string& fileName);
+GFX_API std::string FindFontFile(const std::string& fileName);
 
 // Metrics of a font at 96 dpi.
-TTextMetric FontMetrics(const TFont& font);
+GFX_API TTextMetric FontMetrics(const TFont& font);

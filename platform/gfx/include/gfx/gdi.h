@@ -2,6 +2,7 @@
 // The desktop's drawing calls over canvases: block transfers with raster
 // operations, stretching modes and formatted text. A TCanvas* stands where a
 // device context would.
+#include "gfx/export.h"
 #include "gfx/canvas.h"
 
 #include <cstdint>
@@ -59,18 +60,18 @@ constexpr int OPAQUE = 2;
 // destination's stretch; a negative destination size mirrors, covering the
 // pixels from x back to x + width + 1. The pattern is the destination
 // canvas's brush. Answers false without a target bitmap.
-bool BitBlt(TCanvas* dest, int x, int y, int width, int height, TCanvas* source, int sx, int sy, std::uint32_t rop);
-bool StretchBlt(TCanvas* dest, int x, int y, int width, int height, TCanvas* source, int sx, int sy, int sw, int sh,
-                std::uint32_t rop);
-bool PatBlt(TCanvas* dest, int x, int y, int width, int height, std::uint32_t rop);
+GFX_API bool BitBlt(TCanvas* dest, int x, int y, int width, int height, TCanvas* source, int sx, int sy, std::uint32_t rop);
+GFX_API bool StretchBlt(TCanvas* dest, int x, int y, int width, int height, TCanvas* source, int sx, int sy, int sw, int sh,
+                        std::uint32_t rop);
+GFX_API bool PatBlt(TCanvas* dest, int x, int y, int width, int height, std::uint32_t rop);
 // Copies (stretching) every source pixel except those of the key colour.
-bool TransparentBlt(TCanvas* dest, int x, int y, int width, int height, TCanvas* source, int sx, int sy, int sw,
-                    int sh, TColor key);
-int SetStretchBltMode(TCanvas* canvas, int mode);
-int GetStretchBltMode(TCanvas* canvas);
-int SetBkMode(TCanvas* canvas, int mode);
-TColor SetBkColor(TCanvas* canvas, TColor color);
-TColor SetTextColor(TCanvas* canvas, TColor color); // sets the font colour; answers the previous one
+GFX_API bool TransparentBlt(TCanvas* dest, int x, int y, int width, int height, TCanvas* source, int sx, int sy, int sw,
+                            int sh, TColor key);
+GFX_API int SetStretchBltMode(TCanvas* canvas, int mode);
+GFX_API int GetStretchBltMode(TCanvas* canvas);
+GFX_API int SetBkMode(TCanvas* canvas, int mode);
+GFX_API TColor SetBkColor(TCanvas* canvas, TColor color);
+GFX_API TColor SetTextColor(TCanvas* canvas, TColor color); // sets the font colour; answers the previous one
 
 // DrawText flags.
 constexpr unsigned DT_TOP = 0x0;
@@ -105,5 +106,5 @@ constexpr unsigned DT_PREFIXONLY = 0x200000;
 // nothing and sets the rectangle's right to its left plus the widest line and
 // its bottom to its top plus the text height. Answers the text height (with
 // DT_VCENTER/DT_BOTTOM: from the rectangle's top to the text's bottom).
-int DrawText(TCanvas* canvas, std::string_view text, TRect& rect, unsigned format);
-bool DrawFocusRect(TCanvas* canvas, const TRect& rect);
+GFX_API int DrawText(TCanvas* canvas, std::string_view text, TRect& rect, unsigned format);
+GFX_API bool DrawFocusRect(TCanvas* canvas, const TRect& rect);

@@ -1,5 +1,6 @@
 #pragma once
 // Colours, drawing tools (pen, brush, font) and the graphic base class.
+#include "gfx/export.h"
 #include "gfx/types.h"
 #include "rtl/system.h"
 #include "rtl/sysutils.h"
@@ -90,9 +91,9 @@ constexpr TColor clMenuBar = SystemColor(30);
 
 // Plain colours pass unchanged (their high byte cleared); system colours come
 // from a fixed table of the classic desktop scheme; clNone is white, clDefault black.
-TColor ColorToRGB(TColor color);
+GFX_API TColor ColorToRGB(TColor color);
 // The system-colour table itself: index 0..30, else 0.
-TColor GetSysColor(int index);
+GFX_API TColor GetSysColor(int index);
 // One named colour of the colour table.
 struct TIdentMapEntry {
     TColor Value;
@@ -101,16 +102,16 @@ struct TIdentMapEntry {
 // The named colours in their fixed order, the one colour lists show: the 16
 // standard colours (clBlack .. clWhite), the 4 extended ones (clMoneyGreen,
 // clSkyBlue, clCream, clMedGray), the system colours by index, then clNone and clDefault.
-std::span<const TIdentMapEntry> ColorIdents();
+GFX_API std::span<const TIdentMapEntry> ColorIdents();
 // "clRed" style names for the named and system colours; hex "$00BBGGRR" otherwise.
-std::string ColorToString(TColor color);
+GFX_API std::string ColorToString(TColor color);
 // Accepts the names above, "$00BBGGRR" hex and decimal; false when neither.
-bool IdentToColor(const std::string& text, TColor& color);
-TColor StringToColor(const std::string& text); // EConvertError when unknown
+GFX_API bool IdentToColor(const std::string& text, TColor& color);
+GFX_API TColor StringToColor(const std::string& text); // EConvertError when unknown
 
 // ---------------------------------------------------------------------------
 // Drawing tools. Changing a property fires OnChange.
-class TGraphicsObject : public TObject {
+class GFX_API TGraphicsObject : public TObject {
 public:
     TNotifyEvent OnChange;
 
@@ -125,7 +126,7 @@ enum TPenMode {
     pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
 };
 
-class TPen : public TGraphicsObject {
+class GFX_API TPen : public TGraphicsObject {
 public:
     TColor Color() const { return color_; }
     void SetColor(TColor value);
@@ -148,7 +149,7 @@ class TBitmap;
 
 enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
 
-class TBrush : public TGraphicsObject {
+class GFX_API TBrush : public TGraphicsObject {
 public:
     TColor Color() const { return color_; }
     void SetColor(TColor value);
@@ -208,7 +209,7 @@ enum TFontQuality { fqDefault, fqDraft, fqProof, fqNonAntialiased, fqAntialiased
 
 // Fonts at 96 pixels per inch: Size in points, Height in pixels (negative = the
 // character height without internal leading, as the framework keeps it).
-class TFont : public TGraphicsObject {
+class GFX_API TFont : public TGraphicsObject {
 public:
     static constexpr int PixelsPerInch = 96;
 
@@ -270,7 +271,7 @@ inline TRGBQuad ColorToQuad(TColor c)
 // ---------------------------------------------------------------------------
 // Base of every picture kind (bitmap, JPEG, icon, PNG). Pictures are drawn on a
 // canvas into a rectangle (stretching) and read from / written to streams.
-class TGraphic : public TObject {
+class GFX_API TGraphic : public TObject {
 public:
     int Width() const { return GetWidth(); }
     int Height() const { return GetHeight(); }

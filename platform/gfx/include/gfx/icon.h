@@ -1,9 +1,10 @@
 #pragma once
 // Icons: one picture with its transparency mask, read from .ico files (the
 // 16 x 16 entry when there is one, else the first).
+#include "gfx/export.h"
 #include "gfx/bitmap.h"
 
-class TIcon : public TGraphic {
+class GFX_API TIcon : public TGraphic {
 public:
     TIcon();
     ~TIcon() override;

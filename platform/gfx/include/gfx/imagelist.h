@@ -1,11 +1,12 @@
 #pragma once
 // A list of equal-size images with masks, drawn normal or disabled (greyed).
+#include "gfx/export.h"
 #include "gfx/bitmap.h"
 
 #include <memory>
 #include <vector>
 
-class TImageList : public TObject {
+class GFX_API TImageList : public TObject {
 public:
     explicit TImageList(int width = 16, int height = 16);
 

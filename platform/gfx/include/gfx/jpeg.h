@@ -1,13 +1,14 @@
 #pragma once
 // JPEG pictures through libjpeg: read, write with a quality, convert to and
 // from bitmaps.
+#include "gfx/export.h"
 #include "gfx/bitmap.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-class TJPEGImage : public TGraphic {
+class GFX_API TJPEGImage : public TGraphic {
 public:
     TJPEGImage();
     ~TJPEGImage() override;
@@ -53,4 +54,4 @@ private:
 };
 
 // Whole-file helpers: writes a bitmap as a JPEG file with the quality.
-void SaveBitmapAsJpeg(const TBitmap& bitmap, const std::string& path, int quality = 75);
+GFX_API void SaveBitmapAsJpeg(const TBitmap& bitmap, const std::string& path, int quality = 75);

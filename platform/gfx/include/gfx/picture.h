@@ -1,6 +1,7 @@
 #pragma once
 // A picture holder of any registered kind, chosen by file extension:
 // "bmp", "jpg"/"jpeg", "ico"; other layers register more (PNG).
+#include "gfx/export.h"
 #include "gfx/graphics.h"
 
 #include <functional>
@@ -9,7 +10,7 @@
 
 class TBitmap;
 
-class TPicture : public TObject {
+class GFX_API TPicture : public TObject {
 public:
     TPicture();
     ~TPicture() override;

@@ -1,10 +1,11 @@
 #pragma once
 // Regions: sets of pixels held as sorted, non-overlapping rectangles in bands.
+#include "gfx/export.h"
 #include "gfx/types.h"
 
 #include <vector>
 
-class TRegion {
+class GFX_API TRegion {
 public:
     TRegion() = default;
     explicit TRegion(const TRect& r);
@@ -41,10 +42,10 @@ enum { RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5 };
 
 inline TRegion CreateRectRgn(int left, int top, int right, int bottom) { return TRegion(Rect(left, top, right, bottom)); }
 inline TRegion CreateRectRgnIndirect(const TRect& r) { return TRegion(r); }
-TRegion CreateRoundRectRgn(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight);
-TRegion CreateEllipticRgn(int left, int top, int right, int bottom);
+GFX_API TRegion CreateRoundRectRgn(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight);
+GFX_API TRegion CreateEllipticRgn(int left, int top, int right, int bottom);
 // dest := a op b (b unused for RGN_COPY); answers the kind of the result.
-int CombineRgn(TRegion& dest, const TRegion& a, const TRegion& b, int mode);
+GFX_API int CombineRgn(TRegion& dest, const TRegion& a, const TRegion& b, int mode);
 inline bool PtInRegion(const TRegion& rgn, int x, int y) { return rgn.Contains(x, y); }
 inline void OffsetRgn(TRegion& rgn, int dx, int dy) { rgn.Offset(dx, dy); }
-int GetRgnBox(const TRegion& rgn, TRect& box);
+GFX_API int GetRgnBox(const TRegion& rgn, TRect& box);

@@ -1,5 +1,6 @@
 #pragma once
 // Lists of texts and pointers, and streams.
+#include "rtl/export.h"
 #include "rtl/system.h"
 
 #include <cstdint>
@@ -12,7 +13,7 @@
 // ---------------------------------------------------------------------------
 // Texts with optional objects. Indexes are checked: a bad index raises
 // EStringListError("List index out of bounds (%d)").
-class TStrings : public TObject {
+class RTL_API TStrings : public TObject {
 public:
     virtual int Count() const = 0;
     virtual std::string Get(int index) const = 0;
@@ -80,7 +81,7 @@ private:
 
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
-class TStringList : public TStrings {
+class RTL_API TStringList : public TStrings {
 public:
     TStringList() = default;
     ~TStringList() override;
@@ -137,7 +138,7 @@ private:
 
 // ---------------------------------------------------------------------------
 // A list of untyped pointers. A bad index raises EListError("List index out of bounds (%d)").
-class TList : public TObject {
+class RTL_API TList : public TObject {
 public:
     int Count() const { return static_cast<int>(items_.size()); }
     void* Items(int index) const;
@@ -165,7 +166,7 @@ private:
 // Streams with 64-bit positions.
 enum TSeekOrigin { soBeginning, soCurrent, soEnd };
 
-class TStream : public TObject {
+class RTL_API TStream : public TObject {
 public:
     // Reads/writes up to count bytes; answers how many were moved.
     virtual std::int64_t Read(void* buffer, std::int64_t count) = 0;
@@ -183,7 +184,7 @@ public:
     virtual void SetSize(std::int64_t size);
 };
 
-class TMemoryStream : public TStream {
+class RTL_API TMemoryStream : public TStream {
 public:
     std::int64_t Read(void* buffer, std::int64_t count) override;
     std::int64_t Write(const void* buffer, std::int64_t count) override;
@@ -217,7 +218,7 @@ enum : unsigned {
     fmCreate = 0xFF00,       // create or truncate, read/write
 };
 
-class TFileStream : public TStream {
+class RTL_API TFileStream : public TStream {
 public:
     // EFOpenError("Cannot open file \"%s\". %s") or EFCreateError("Cannot create file \"%s\". %s").
     TFileStream(const std::string& path, unsigned mode);

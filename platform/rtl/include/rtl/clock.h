@@ -1,6 +1,8 @@
 #pragma once
 // The one clock and sleeper the program's polling loops use. Tests install a
 // ManualClock so that loops of "sleep 500 ms, try again" run without real waiting.
+#include "rtl/export.h"
+
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -12,18 +14,18 @@ public:
     virtual void SleepMs(std::uint32_t ms) = 0;
 };
 
-Clock& SystemClock();
-Clock& CurrentClock();
+RTL_API Clock& SystemClock();
+RTL_API Clock& CurrentClock();
 // Installs a clock for the whole process (nullptr restores the system clock).
-void SetCurrentClock(Clock* clock);
+RTL_API void SetCurrentClock(Clock* clock);
 
 // The framework's names, through the current clock.
-std::uint32_t GetTickCount();
-std::uint64_t GetTickCount64();
-void Sleep(std::uint32_t ms);
+RTL_API std::uint32_t GetTickCount();
+RTL_API std::uint64_t GetTickCount64();
+RTL_API void Sleep(std::uint32_t ms);
 
 // A clock whose sleeps advance time at once; thread-safe. Sleep(0) only yields.
-class ManualClock : public Clock {
+class RTL_API ManualClock : public Clock {
 public:
     std::uint64_t NowMs() override { return now_.load(); }
     void SleepMs(std::uint32_t ms) override;

@@ -8,13 +8,14 @@
 // or a name or value with a line break (it would plant other keys), raises
 // EIniFileException("Unable to write to %s"); callers decide what to do. Writes go
 // to a temporary file beside the settings file and are renamed over it.
+#include "rtl/export.h"
 #include "rtl/system.h"
 
 #include <string>
 
 class TStrings;
 
-class TIniFile : public TObject {
+class RTL_API TIniFile : public TObject {
 public:
     explicit TIniFile(std::string fileName);
     const std::string& FileName() const { return fileName_; }

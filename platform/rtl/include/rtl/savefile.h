@@ -7,15 +7,17 @@
 // the reason in *error. A link at the target is written through: the file it
 // names is replaced and the link stays. A replaced file keeps its permission
 // bits; a new one gets `newFileMode` less the umask.
+#include "rtl/export.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
 
 class TStream;
 
-bool SaveFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr,
-                        unsigned newFileMode = 0666);
+RTL_API bool SaveFileAtomically(const std::string& path, std::string_view bytes, std::string* error = nullptr,
+                                unsigned newFileMode = 0666);
 // The writer puts the file's bytes into the stream it is given; an exception it
 // raises fails the save with the exception's text.
-bool SaveFileAtomically(const std::string& path, const std::function<void(TStream&)>& writer,
-                        std::string* error = nullptr, unsigned newFileMode = 0666);
+RTL_API bool SaveFileAtomically(const std::string& path, const std::function<void(TStream&)>& writer,
+                                std::string* error = nullptr, unsigned newFileMode = 0666);

@@ -1,5 +1,6 @@
 #pragma once
 // Locks and events shared between threads.
+#include "rtl/export.h"
 #include "rtl/system.h"
 
 #include <condition_variable>
@@ -25,7 +26,7 @@ private:
 enum TWaitResult { wrSignaled, wrTimeout, wrAbandoned, wrError };
 constexpr std::uint32_t INFINITE = 0xFFFFFFFFu;
 
-class TEvent : public TObject {
+class RTL_API TEvent : public TObject {
 public:
     explicit TEvent(bool manualReset = true, bool initialState = false);
     void SetEvent();

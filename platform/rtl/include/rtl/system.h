@@ -1,11 +1,13 @@
 #pragma once
 // The root object and the event signatures every layer shares.
+#include "rtl/export.h"
+
 #include <cstdint>
 #include <functional>
 
 // Root of the framework's object hierarchy: lets lists, events and owners hold
 // any object by a common base.
-class TObject {
+class RTL_API TObject {
 public:
     TObject() = default;
     TObject(const TObject&) = delete;

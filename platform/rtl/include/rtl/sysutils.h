@@ -1,5 +1,7 @@
 #pragma once
 // Exceptions, conversions and text helpers of the runtime.
+#include "rtl/export.h"
+
 #include <cstdint>
 #include <exception>
 #include <string>
@@ -9,7 +11,7 @@
 #include <vector>
 
 // Base of every exception the framework and the program raise.
-class Exception : public std::exception {
+class RTL_API Exception : public std::exception {
 public:
     explicit Exception(std::string message);
     const std::string& Message() const noexcept { return message_; }
@@ -19,8 +21,10 @@ private:
     std::string message_;
 };
 
+// Exported from whichever library declares one, so that every library raising
+// or catching it shares one type.
 #define KELDARA_EXCEPTION(Name, Base)          \
-    class Name : public Base {                 \
+    class RTL_API Name : public Base {         \
     public:                                    \
         using Base::Base;                      \
     }
@@ -44,12 +48,12 @@ KELDARA_EXCEPTION(EInvalidPointer, Exception);
 KELDARA_EXCEPTION(EOutOfResources, Exception);
 
 // Raises EAbort.
-[[noreturn]] void Abort();
+[[noreturn]] RTL_API void Abort();
 
 // Checked element access: raises ERangeError("Range check error") outside 0..size-1.
 template <class C>
 auto& CheckedAt(C& container, std::int64_t index);
-[[noreturn]] void RaiseRangeError();
+[[noreturn]] RTL_API void RaiseRangeError();
 
 template <class C>
 auto& CheckedAt(C& container, std::int64_t index)
@@ -61,19 +65,19 @@ auto& CheckedAt(C& container, std::int64_t index)
 
 // Numbers and texts. Integer parsing accepts optional sign, decimal, "$" hex and
 // "0x" hex, surrounding blanks refused, as the framework does.
-std::string IntToStr(std::int64_t value);
-std::string IntToHex(std::uint64_t value, int digits);
-bool TryStrToInt(std::string_view text, int& value);
-bool TryStrToInt64(std::string_view text, std::int64_t& value);
-int StrToInt(std::string_view text);                       // EConvertError when not a number
-int StrToIntDef(std::string_view text, int fallback);
-std::int64_t StrToInt64Def(std::string_view text, std::int64_t fallback);
-bool TryStrToFloat(std::string_view text, double& value);   // '.' is the decimal separator
-double StrToFloat(std::string_view text);
-double StrToFloatDef(std::string_view text, double fallback);
-std::string FloatToStr(double value);                       // shortest of 15 significant digits, as the framework prints
-std::string FormatFloat(std::string_view format, double value); // "0.00", "#,##0.0" style
-std::string BoolToStr(bool value, bool asWords = false);     // "-1"/"0" or "True"/"False"
+RTL_API std::string IntToStr(std::int64_t value);
+RTL_API std::string IntToHex(std::uint64_t value, int digits);
+RTL_API bool TryStrToInt(std::string_view text, int& value);
+RTL_API bool TryStrToInt64(std::string_view text, std::int64_t& value);
+RTL_API int StrToInt(std::string_view text);                       // EConvertError when not a number
+RTL_API int StrToIntDef(std::string_view text, int fallback);
+RTL_API std::int64_t StrToInt64Def(std::string_view text, std::int64_t fallback);
+RTL_API bool TryStrToFloat(std::string_view text, double& value);   // '.' is the decimal separator
+RTL_API double StrToFloat(std::string_view text);
+RTL_API double StrToFloatDef(std::string_view text, double fallback);
+RTL_API std::string FloatToStr(double value);                       // shortest of 15 significant digits, as the framework prints
+RTL_API std::string FormatFloat(std::string_view format, double value); // "0.00", "#,##0.0" style
+RTL_API std::string BoolToStr(bool value, bool asWords = false);     // "-1"/"0" or "True"/"False"
 
 // Delphi-style Format: %d %u %x %X %s %f %g %e %n %p %%, with "index:", width, '-' and
 // precision (for example "%.2f", "%5d", "%-10s", "%.3d", "%1:s", "%*d"). Hex digits are
@@ -81,7 +85,7 @@ std::string BoolToStr(bool value, bool asWords = false);     // "-1"/"0" or "Tru
 // ("%02d"). Widths count characters, not bytes. A mismatched or missing argument raises
 // EConvertError("Format '...' invalid or incompatible with argument").
 using FormatArg = std::variant<std::int64_t, std::uint64_t, double, std::string, const void*>;
-std::string FormatArgs(std::string_view format, const std::vector<FormatArg>& args);
+RTL_API std::string FormatArgs(std::string_view format, const std::vector<FormatArg>& args);
 
 namespace detail {
 inline FormatArg ToFormatArg(const std::string& v) { return v; }
@@ -109,30 +113,30 @@ std::string Format(std::string_view format, const A&... args)
 
 // Text helpers. Case rules are ASCII (the program's texts are English); UTF-8
 // bytes above 127 pass unchanged.
-std::string Trim(std::string_view s);       // drops control characters and blanks (<= ' ') at both ends
-std::string TrimLeft(std::string_view s);
-std::string TrimRight(std::string_view s);
-std::string UpperCase(std::string_view s);
-std::string LowerCase(std::string_view s);
-int CompareText(std::string_view a, std::string_view b);   // case-insensitive, <0, 0, >0
-bool SameText(std::string_view a, std::string_view b);
-bool StartsText(std::string_view prefix, std::string_view s);
-bool EndsText(std::string_view suffix, std::string_view s);
-std::string QuotedStr(std::string_view s);                  // 'it''s'
+RTL_API std::string Trim(std::string_view s);       // drops control characters and blanks (<= ' ') at both ends
+RTL_API std::string TrimLeft(std::string_view s);
+RTL_API std::string TrimRight(std::string_view s);
+RTL_API std::string UpperCase(std::string_view s);
+RTL_API std::string LowerCase(std::string_view s);
+RTL_API int CompareText(std::string_view a, std::string_view b);   // case-insensitive, <0, 0, >0
+RTL_API bool SameText(std::string_view a, std::string_view b);
+RTL_API bool StartsText(std::string_view prefix, std::string_view s);
+RTL_API bool EndsText(std::string_view suffix, std::string_view s);
+RTL_API std::string QuotedStr(std::string_view s);                  // 'it''s'
 // For XML attribute values and text: & < > " ' become entities; every other byte
 // is kept (the text stays UTF-8).
-std::string XmlEscape(std::string_view text);
+RTL_API std::string XmlEscape(std::string_view text);
 // The five named entities and numeric character references decoded (a
 // reference to no character gives U+FFFD); anything else is kept as written.
-std::string XmlUnescape(std::string_view raw);
+RTL_API std::string XmlUnescape(std::string_view raw);
 
 enum TReplaceFlag : unsigned { rfReplaceAll = 1, rfIgnoreCase = 2 };
-std::string StringReplace(std::string_view s, std::string_view from, std::string_view to, unsigned flags);
+RTL_API std::string StringReplace(std::string_view s, std::string_view from, std::string_view to, unsigned flags);
 
 // Date and time as the framework holds them: days since 1899-12-30, fraction = time of day.
 using TDateTime = double;
-TDateTime Now();
-TDateTime EncodeDate(int year, int month, int day);              // EConvertError on a bad date
-TDateTime EncodeTime(int hour, int minute, int second, int msec);
-void DecodeDate(TDateTime t, int& year, int& month, int& day);
-void DecodeTime(TDateTime t, int& hour, int& minute, int& second, int& msec);
+RTL_API TDateTime Now();
+RTL_API TDateTime EncodeDate(int year, int month, int day);              // EConvertError on a bad date
+RTL_API TDateTime EncodeTime(int hour, int minute, int second, int msec);
+RTL_API void DecodeDate(TDateTime t, int& year, int& month, int& day);
+RTL_API void DecodeTime(TDateTime t, int& hour, int& minute, int& second, int& msec);

@@ -1,6 +1,7 @@
 #pragma once
 // Worker threads. Stopping is cooperative: Terminate sets a flag that Execute
 // polls; there is no Suspend.
+#include "rtl/export.h"
 #include "rtl/system.h"
 
 #include <atomic>
@@ -18,9 +19,9 @@ enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest,
 // tpTimeCritical where allowed. A lower priority is taken only when the thread
 // may later return to normal (an unprivileged thread could not), so asking
 // never leaves a thread slower than it should be. False when nothing changed.
-bool SetCurrentThreadPriority(TThreadPriority priority);
+RTL_API bool SetCurrentThreadPriority(TThreadPriority priority);
 
-class TThread : public TObject {
+class RTL_API TThread : public TObject {
 public:
     // A suspended thread starts on Start (or Resume). A thread started from this
     // constructor may reach Execute before the derived constructor has run, so a derived

@@ -11,6 +11,8 @@
 // it only after the event in SRB_PostProc is signalled (flag SRB_EVENT_NOTIFY),
 // or after an abort request for it (SC_ABORT_SRB) has returned. Once complete,
 // the layer never touches it again.
+#include "win32/export.h"
+
 #include <cstdint>
 
 class TEvent;
@@ -143,7 +145,7 @@ using TSendASPI32Command = std::uint32_t (*)(TSRB_Header* srb); // the SRB statu
 // Runs an execute request on an opened drive and fills in its outcome (see
 // SetSrbOutcome); a null drive fails the request with openError as if the
 // pass-through call had failed. Answers the SRB status.
-std::uint8_t ExecuteScsiSrb(ScsiDriveHandle* drive, TSRB_ExecSCSICmd& srb, int openError = 0);
+WIN32_API std::uint8_t ExecuteScsiSrb(ScsiDriveHandle* drive, TSRB_ExecSCSICmd& srb, int openError = 0);
 
 // How a pass-through outcome reads as an SRB:
 //   all well                         status SS_COMP
@@ -157,4 +159,4 @@ std::uint8_t ExecuteScsiSrb(ScsiDriveHandle* drive, TSRB_ExecSCSICmd& srb, int o
 //   any other host status            SS_ERR, host-adapter status 20
 //   the call itself failed           SS_ERR, SRB_SysError = errno
 // A residual (fewer bytes than asked for) is no error.
-void SetSrbOutcome(TSRB_ExecSCSICmd& srb, const ScsiResult& result);
+WIN32_API void SetSrbOutcome(TSRB_ExecSCSICmd& srb, const ScsiResult& result);

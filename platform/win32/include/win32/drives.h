@@ -2,6 +2,8 @@
 // Volumes and free space, read from the mount table and statvfs. The mount
 // table and the block-device information are injectable so that tests can
 // describe any set of volumes.
+#include "win32/export.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -38,13 +40,13 @@ struct DiskSpace {
 // Every mounted file system, in mount-table order, pseudo file systems
 // (proc, sysfs, cgroup, ...) left out. A mount point listed twice keeps its
 // last entry (the one in effect).
-std::vector<Volume> EnumerateVolumes();
+WIN32_API std::vector<Volume> EnumerateVolumes();
 // The volume holding path (the longest mount point that is a prefix of it).
-std::optional<Volume> VolumeOf(const std::string& path);
+WIN32_API std::optional<Volume> VolumeOf(const std::string& path);
 // DRIVE_NO_ROOT_DIR when path does not exist.
-unsigned GetDriveType(const std::string& path);
+WIN32_API unsigned GetDriveType(const std::string& path);
 // False when path cannot be examined.
-bool GetDiskFreeSpace(const std::string& path, DiskSpace& space);
+WIN32_API bool GetDiskFreeSpace(const std::string& path, DiskSpace& space);
 
 // Where the volume information comes from. Empty fields mean the real system.
 struct DriveSource {
@@ -55,4 +57,4 @@ struct DriveSource {
     std::function<std::optional<DiskSpace>(const std::string& path)> space;
 };
 // Installs a source for the whole process; a default DriveSource restores the real one.
-void SetDriveSource(const DriveSource& source);
+WIN32_API void SetDriveSource(const DriveSource& source);

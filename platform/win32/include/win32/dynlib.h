@@ -2,6 +2,8 @@
 // Libraries loaded at run time by the names the program knows them by:
 // "Name.dll" (or ".ax", ".DLL") is found as libName.so, then Name.so, beside
 // the executable, then on the normal library search path.
+#include "win32/export.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,19 +13,19 @@ using HMODULE = HMODULE__*;
 using HINSTANCE = HMODULE;
 
 // nullptr on failure, with LastLibraryError() telling why.
-HMODULE LoadLibrary(std::string_view name);
+WIN32_API HMODULE LoadLibrary(std::string_view name);
 // nullptr when the symbol is missing (LastLibraryError() set).
-void* GetProcAddress(HMODULE module, const char* symbol);
-bool FreeLibrary(HMODULE module);
+WIN32_API void* GetProcAddress(HMODULE module, const char* symbol);
+WIN32_API bool FreeLibrary(HMODULE module);
 // The reason of this thread's last failed call.
-std::string LastLibraryError();
+WIN32_API std::string LastLibraryError();
 
 // The files LoadLibrary tries for name, in order (full paths for the
 // executable's folder, bare names for the search path).
-std::vector<std::string> LibraryCandidates(std::string_view name);
+WIN32_API std::vector<std::string> LibraryCandidates(std::string_view name);
 
 // Owns one loaded library.
-class Library {
+class WIN32_API Library {
 public:
     Library() = default;
     explicit Library(std::string_view name) { Load(name); }

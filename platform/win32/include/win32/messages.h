@@ -5,6 +5,8 @@
 //
 // Handles are never reused: a message posted late to a destroyed window is
 // dropped, never delivered to whatever window came after it.
+#include "win32/export.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -52,7 +54,7 @@ enum class GetResult { Message, Quit, Timeout };
 // thread; getting, peeking and dispatching belong to the owner thread (the one
 // that constructed the queue). Messages sent from other threads are handled
 // inside Get/Peek on the owner thread, before posted messages.
-class MessageQueue {
+class WIN32_API MessageQueue {
 public:
     MessageQueue();
     ~MessageQueue();
@@ -93,33 +95,33 @@ private:
 };
 
 // Handles bound to a queue; the window procedure runs on the queue's thread.
-HWND AllocateHWnd(MessageQueue& queue, WindowProc windowProc);
+WIN32_API HWND AllocateHWnd(MessageQueue& queue, WindowProc windowProc);
 // Destroys the handle: queued messages for it are discarded, senders waiting
 // on it get 0. Safe from inside its own window procedure.
-void DeallocateHWnd(HWND hwnd);
-bool IsWindow(HWND hwnd);
+WIN32_API void DeallocateHWnd(HWND hwnd);
+WIN32_API bool IsWindow(HWND hwnd);
 // Replaces the procedure of a live handle (false for a dead one).
-bool SetWindowProc(HWND hwnd, WindowProc windowProc);
+WIN32_API bool SetWindowProc(HWND hwnd, WindowProc windowProc);
 // The queue a live handle belongs to (nullptr for a dead one).
-MessageQueue* QueueOfWindow(HWND hwnd);
+WIN32_API MessageQueue* QueueOfWindow(HWND hwnd);
 
 // Thread-safe; false (message dropped) for 0 or a dead handle.
-bool PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+WIN32_API bool PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // On the owner thread: a direct call. From another thread: queued for the
 // owner, which handles it while it gets or peeks messages; the caller waits
 // (handling messages sent to its own queue meanwhile) and gets 0 when the
 // handle dies first. 0 for 0 or a dead handle.
-LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+WIN32_API LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Calls the procedure of msg.hwnd; 0 for thread messages and dead handles.
-LRESULT DispatchMessage(const MSG& msg);
+WIN32_API LRESULT DispatchMessage(const MSG& msg);
 // Quit for the calling thread's queue (ignored on a thread without one).
-void PostQuitMessage(int exitCode);
+WIN32_API void PostQuitMessage(int exitCode);
 
 // One stable number per name, case-insensitive, from 0xC000 up; 0 for an
 // empty name or when the range is used up.
-UINT RegisterWindowMessage(std::string_view name);
+WIN32_API UINT RegisterWindowMessage(std::string_view name);
 
 // For tests and modal loops: retrieves and dispatches every message queued
 // (also those the handlers post meanwhile), leaving WM_QUIT in place.
 // Answers how many were dispatched.
-int PumpPending(MessageQueue& queue);
+WIN32_API int PumpPending(MessageQueue& queue);

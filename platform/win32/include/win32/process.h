@@ -3,6 +3,7 @@
 // shell string), its own process group so a cancel reaches every
 // grandchild, all other descriptors closed, every child reaped, and none
 // left running when the program ends.
+#include "win32/export.h"
 #include "rtl/syncobjs.h"
 
 #include <cstdint>
@@ -45,7 +46,7 @@ struct ProcessResult {
 using LineCallback = std::function<void(const std::string& line)>;
 
 // A child process owned by this object: destroying a running child cancels it.
-class ChildProcess {
+class WIN32_API ChildProcess {
 public:
     ChildProcess();
     ~ChildProcess();
@@ -84,12 +85,12 @@ private:
 };
 
 // Runs and waits; on timeout the child is cancelled and timedOut is set.
-ProcessResult RunProcess(const ProcessSpec& spec, std::uint32_t timeoutMs = INFINITE,
-                         LineCallback onStdoutLine = {}, LineCallback onStderrLine = {});
+WIN32_API ProcessResult RunProcess(const ProcessSpec& spec, std::uint32_t timeoutMs = INFINITE,
+                                   LineCallback onStdoutLine = {}, LineCallback onStderrLine = {});
 
 // Splits a command line into arguments: blanks separate, double quotes group,
 // backslash-quote is a literal quote. No other shell meaning.
-std::vector<std::string> SplitCommandLine(std::string_view commandLine);
+WIN32_API std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
 // Who launches programs for the layers above. Tests of later layers install a
 // recording fake with SetLauncher.
@@ -104,22 +105,22 @@ public:
 };
 
 // The real launcher: Launch detaches a ChildProcess, ShellOpen runs xdg-open.
-class SystemLauncher : public Launcher {
+class WIN32_API SystemLauncher : public Launcher {
 public:
     bool Launch(const ProcessSpec& spec) override;
     ProcessResult Run(const ProcessSpec& spec, std::uint32_t timeoutMs) override;
     bool ShellOpen(const std::string& target) override;
 };
 
-Launcher& CurrentLauncher();
+WIN32_API Launcher& CurrentLauncher();
 // nullptr restores the system launcher. The launcher must outlive its use.
-void SetLauncher(Launcher* launcher);
+WIN32_API void SetLauncher(Launcher* launcher);
 
 // Through the current launcher.
-bool LaunchHidden(const ProcessSpec& spec);
-ProcessResult RunHidden(const ProcessSpec& spec, std::uint32_t timeoutMs = INFINITE);
-bool ShellOpen(const std::string& target);
+WIN32_API bool LaunchHidden(const ProcessSpec& spec);
+WIN32_API ProcessResult RunHidden(const ProcessSpec& spec, std::uint32_t timeoutMs = INFINITE);
+WIN32_API bool ShellOpen(const std::string& target);
 // WinExec-like: the command line is split (SplitCommandLine), a trailing ".exe"
 // of the program is dropped and the program is looked for beside the
 // executable first, then in PATH; run hidden without waiting.
-bool WinExec(std::string_view commandLine);
+WIN32_API bool WinExec(std::string_view commandLine);

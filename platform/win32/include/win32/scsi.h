@@ -10,6 +10,8 @@
 // Set KELDARA_VIRTUAL_RECORDER to "<medium>:<image path>" and the first look at
 // the table loads the recorder plug-in (KeldaraRecorder.dll), which registers a
 // virtual recorder that writes what it is sent into the image file.
+#include "win32/export.h"
+
 #include <array>
 #include <compare>
 #include <cstddef>
@@ -98,8 +100,8 @@ struct ScsiDriveInfo {
 // in the order of the system's host and channel numbers), targets and LUNs
 // kept. Virtual drives sit on one more host adapter of their own, targets 0, 1,
 // 2 in number order.
-std::vector<ScsiDriveInfo> EnumerateScsiDrives();
-std::optional<ScsiDriveInfo> FindScsiDrive(int number);
+WIN32_API std::vector<ScsiDriveInfo> EnumerateScsiDrives();
+WIN32_API std::optional<ScsiDriveInfo> FindScsiDrive(int number);
 
 // One opened drive. Execute and Reset may be called from several threads at once.
 class ScsiDriveHandle {
@@ -131,19 +133,19 @@ struct ScsiOpenError {
 // Opens /dev/srN read-write, else read-only (both non-blocking, so a drive
 // without a disc opens too). nullptr when it cannot be opened, with the reason
 // in error. A read-only handle refuses writing commands with EPERM.
-std::shared_ptr<ScsiDriveHandle> OpenScsiDrive(int number, ScsiOpenMode mode = ScsiOpenMode::Shared,
-                                               ScsiOpenError* error = nullptr);
+WIN32_API std::shared_ptr<ScsiDriveHandle> OpenScsiDrive(int number, ScsiOpenMode mode = ScsiOpenMode::Shared,
+                                                         ScsiOpenError* error = nullptr);
 
 // The user's text for a system error on a drive: "no permission on /dev/sr0"
 // for EACCES and EPERM (writing needs the group that owns the drive, usually
 // cdrom), else a short description.
-std::string ScsiSystemErrorText(int code, const std::string& path);
+WIN32_API std::string ScsiSystemErrorText(int code, const std::string& path);
 
 // Adds a virtual drive under the lowest free number from 32 to 61 and answers
 // it (-1 when all are taken). The table keeps the target alive until it is
 // unregistered; handles opened on it keep it alive until they are closed.
-int RegisterVirtualScsiDrive(std::shared_ptr<ScsiTarget> target, std::string name);
-bool UnregisterVirtualScsiDrive(int number);
+WIN32_API int RegisterVirtualScsiDrive(std::shared_ptr<ScsiTarget> target, std::string name);
+WIN32_API bool UnregisterVirtualScsiDrive(int number);
 
 // Where the drives come from. Empty fields mean the real system.
 struct ScsiSource {
@@ -155,4 +157,4 @@ struct ScsiSource {
     std::function<void(int fd)> close;
 };
 // Installs a source for the whole process; a default ScsiSource restores the real one.
-void SetScsiSource(const ScsiSource& source);
+WIN32_API void SetScsiSource(const ScsiSource& source);

@@ -1,5 +1,6 @@
 #pragma once
 // Conversion of decoded frames to the uncompressed layouts the media graph carries.
+#include "dshow/export.h"
 #include "dshow/videoformat.h"
 #include "dshow_ffmpeg/mediafile.h"
 
@@ -16,7 +17,7 @@ using ::PictureBytes;
 using ::PixelLayout;
 using ::RowBytes;
 
-class VideoConverter {
+class DSHOW_API VideoConverter {
 public:
     VideoConverter();
     ~VideoConverter();
@@ -35,7 +36,7 @@ private:
 };
 
 // Audio to interleaved signed 16-bit PCM at a chosen rate and channel count.
-class AudioConverter {
+class DSHOW_API AudioConverter {
 public:
     AudioConverter();
     ~AudioConverter();

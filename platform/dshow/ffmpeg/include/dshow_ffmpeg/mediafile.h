@@ -3,6 +3,8 @@
 // into frames time-stamped in 100 ns units from the start of the file.
 // One object serves one streaming thread; Seek, Abort and Read may be called from
 // different threads (calls are serialised, Abort interrupts a blocked read).
+#include "dshow/export.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -68,9 +70,9 @@ enum class ReadResult { Frame, EndOfStream, Error, Aborted, CutShort };
 // thread, with the file's path and the flag a stop sets; a test holds it to
 // stand for a read that hangs on a slow share or a dying disk. None by default.
 using ReadHook = std::function<void(const std::string& path, const std::atomic<bool>& stop)>;
-void SetReadHook(ReadHook hook);
+DSHOW_API void SetReadHook(ReadHook hook);
 
-class MediaFile {
+class DSHOW_API MediaFile {
 public:
     // Opens and probes the file; nullptr with `error` set when FFmpeg cannot read it
     // or it has no audio or video stream.

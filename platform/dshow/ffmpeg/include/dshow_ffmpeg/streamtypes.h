@@ -1,5 +1,6 @@
 #pragma once
 // Media types of the uncompressed streams the FFmpeg filters carry.
+#include "dshow/export.h"
 #include "dshow/mediatype.h"
 #include "dshow_ffmpeg/converters.h"
 #include "dshow_ffmpeg/mediafile.h"
@@ -16,12 +17,12 @@ using ::VideoMediaType;
 using ::VideoShape;
 
 // A 16-bit PCM type (FORMAT_WaveFormatEx, 18-byte WAVEFORMATEX).
-CMediaType AudioMediaType(int sampleRate, int channels);
+DSHOW_API CMediaType AudioMediaType(int sampleRate, int channels);
 
 // The types a source pin offers for a stream, preferred first: video in every
 // layout at its own size; audio at its own rate (at most two channels), then the
 // disc rates 48 and 44.1 kHz in stereo.
-std::vector<CMediaType> OfferedTypes(const StreamInfo& stream);
+DSHOW_API std::vector<CMediaType> OfferedTypes(const StreamInfo& stream);
 
 // What an audio connection type asks for; false when it is not 16-bit PCM a
 // pin of ours can produce.
@@ -29,6 +30,6 @@ struct AudioShape {
     int sampleRate = 0;
     int channels = 0;
 };
-bool ReadAudioShape(const AM_MEDIA_TYPE& mt, AudioShape* shape);
+DSHOW_API bool ReadAudioShape(const AM_MEDIA_TYPE& mt, AudioShape* shape);
 
 } // namespace ffmpeg
