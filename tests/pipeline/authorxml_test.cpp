@@ -138,7 +138,7 @@ TEST_F(AuthorRunTest, RegionsOutsideLanguageIniTakeRegionZero)
         const std::string xml = Read(AuthorXmlPath());
         EXPECT_NE(xml.find("<menus lang=\"EN\">"), std::string::npos) << xml;
         EXPECT_NE(xml.find("<subpicture lang=\"EN\"/>"), std::string::npos) << xml;
-        EXPECT_EQ(xml.find("DE"), std::string::npos) << xml;
+        EXPECT_EQ(xml.find("lang=\"DE\""), std::string::npos) << xml;
     }
     // A file without any region: the code its reader defaults to.
     LanguageCode.SetLength(0);
