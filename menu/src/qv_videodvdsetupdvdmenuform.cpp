@@ -955,6 +955,12 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::NextToDiscBuilder(TObject*)
 {
     if (inNext_) return;   // one Next at a time
     TFlagScope busy(inNext_);
+    // Next before the automatic chapters were made: make them now, or the menu goes without its
+    // chapter pages and the timer would fire under the disc builder.
+    if (Timer->Enabled()) {
+        TimerTick(Timer);
+        if (ModalResult() != mrNone) return;   // Exit during the grab
+    }
     auto* builder = FindTaskWindow<DiscBuilderSteps>(kDiscBuilderWindowName);
     if (!builder) {
         ShowTaskNotAvailable();

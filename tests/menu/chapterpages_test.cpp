@@ -1,7 +1,8 @@
 // The designer's chapter pages: how many chapters an interval gives and
 // where they start, the pages the one-shot timer makes with their grid and
 // title-time labels, pictures grabbed on a fake graph (and Exit stopping the
-// grab), showing a page, and Next writing the pages.
+// grab), showing a page, and Next writing the pages (made first when Next
+// comes before the timer).
 #include "designerfixture.h"
 #include "fakerunwindows.h"
 
@@ -303,6 +304,33 @@ TEST_F(ChapterPagesTest, NextWritesThePagesForTheDiscBuilder)
     EXPECT_EQ(run->calls, (std::vector<std::string>{"builder init 0", "builder menu 1", "builder show"}));
     for (const char* file : {"Chapter_0_backbitmap.bmp", "Chapter_1_backbitmap.jpg", "Chapter_1_P.xml",
                              "Chapter_1_highlight_N.png"})
+        EXPECT_TRUE(FileExists(program_ + "RES/" + file)) << file;
+}
+
+TEST_F(ChapterPagesTest, NextBeforeTheTimerMakesThePagesFirstAndTheTimerStaysOff)
+{
+    auto* run = new TFakeRunWindows(app.get(), kDiscBuilderWindowName);
+    MakeFakeDesigner();
+    MakeClip("a.avi", 60);
+    MakeClip("b.avi", 35);
+    ManualClock still;   // time stands: the one-shot timer cannot fire before Next
+    SetCurrentClock(&still);
+    designer->InitMenuDesigner(true);
+    designer->StartAutoChapters(10);
+    ShowDesigner([&] {
+        ASSERT_TRUE(designer->Timer->Enabled());
+        headless->ClickControl(*designer->kivImageButton_Next);
+        EXPECT_FALSE(designer->Timer->Enabled());
+        EXPECT_FALSE(designer->Panel_Progress->Visible());
+        designer->SetModalResult(mrCancel);
+    });
+    SetCurrentClock(&clock10);
+    ASSERT_EQ(MyDVDChapter.Length(), 2);
+    EXPECT_EQ(MyDVDChapter[0].ChapterButtons.Length(), 6);
+    EXPECT_EQ(grabs.opens, 2);
+    EXPECT_EQ(run->calls, (std::vector<std::string>{"builder init 0", "builder menu 1", "builder show"}));
+    for (const char* file : {"Chapter_0_backbitmap.bmp", "Chapter_0_P.xml", "Chapter_1_backbitmap.jpg",
+                             "Chapter_1_P.xml", "Chapter_1_highlight_N.png"})
         EXPECT_TRUE(FileExists(program_ + "RES/" + file)) << file;
 }
 
