@@ -114,6 +114,9 @@ int RunStartup(TApplication& app)
         Form1 = nullptr;
         splash->Free();
         app.Run();
+        // The windows go before the project data: the menu designer frees its chapter pages
+        // through MyDVDChapter, which the release empties.
+        app.DestroyComponents();
         ReleaseProjectData();
         return 0;
     } catch (const EStartupAbort& e) {

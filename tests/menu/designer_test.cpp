@@ -2,11 +2,12 @@
 // probe: both modes, adding and removing titles, the layout on a background's
 // points and in the overflow row, moving and resizing by the mouse with the
 // design area's limits, the title text, the gauge, the background list and
-// the user's own picture, and where Next leads.
+// the user's own picture, where Next leads, and the chapter pages freed at exit.
 #include "designerfixture.h"
 #include "fakerunwindows.h"
 
 #include "menu/menuwindows.h"
+#include "shell/qv_videodvdauthorform.h"
 #include "shell/startup.h"
 #include "skin/kivbutton.h"
 #include "skin/kivcombobox.h"
@@ -523,6 +524,35 @@ TEST_F(DesignerTest, TheStartUpMakesTheDesignerAndItsTextDialogInTheirPlaces)
     designer = QV_Video_DVD_Setup_DVD_Menu_Form;
     // The task chains find the designer by its name as their steps.
     EXPECT_EQ(FindTaskWindow<MenuDesignerSteps>(kMenuDesignerWindowName), designer);
+}
+
+TEST_F(DesignerTest, AtExitTheDesignerFreesItsChapterPagesBeforeTheProjectDataGoes)
+{
+    // A page background that counts its own freeing.
+    struct CountedBitmap : TBitmap {
+        explicit CountedBitmap(int& freed) : TBitmap(8, 8, pf24bit), freed_(freed) {}
+        ~CountedBitmap() override { ++freed_; }
+        int& freed_;
+    };
+    int freed = 0;
+    // The start-up makes every window itself, the source clips window too.
+    form->Free();
+    form = nullptr;
+    QV_Video_DVD_Setup_Source_Clips_Form = nullptr;
+    RegisterMenuWindows();
+    TTimer exitLater(nullptr);
+    exitLater.SetInterval(3000);
+    exitLater.OnTimer = [&](TObject*) {
+        exitLater.SetEnabled(false);
+        ASSERT_NE(QV_Video_DVD_Setup_DVD_Menu_Form, nullptr);
+        MyDVDChapter.SetLength(1);
+        MyDVDChapter[0].PageBackground = new CountedBitmap(freed);
+        ASSERT_NE(QV_Video_DVD_Author_Form, nullptr);
+        QV_Video_DVD_Author_Form->Button_ExitClick(nullptr);
+    };
+    EXPECT_EQ(RunStartup(*app), 0);
+    for (const auto& box : headless->MessageBoxes()) ADD_FAILURE() << box.text;
+    EXPECT_EQ(freed, 1);
 }
 
 TEST_F(DesignerTest, ATitleIsPlayedAndEditedInTheClipPropertyDialog)

@@ -99,6 +99,18 @@ TEST_F(StartupTest, StartShowsTheSplashMakesTheWindowsAndRunsUntilExit)
         exitLater.SetEnabled(false);
         ASSERT_NE(QV_Video_DVD_Author_Form, nullptr);
         mainShownAtExit = headless->WindowVisible(*QV_Video_DVD_Author_Form);
+        // The windows as the loop has them (they are gone once the start-up returns).
+        EXPECT_EQ(app->MainForm(), QV_Video_DVD_Author_Form);
+        EXPECT_NE(Form_About, nullptr);
+        ASSERT_NE(QV_Video_DVD_Select_Form, nullptr);
+        EXPECT_EQ(app->FindComponent(kSelectWindowName), QV_Video_DVD_Select_Form);
+        // The menu designer's dialogs, in their places and found as it finds them.
+        ASSERT_NE(QV_Video_DVD_Clip_Property_Form, nullptr);
+        ASSERT_NE(QV_Video_DVD_Setup_Chapter_Form, nullptr);
+        EXPECT_EQ(FindTaskWindow<ClipPropertySteps>(kClipPropertyWindowName), QV_Video_DVD_Clip_Property_Form);
+        EXPECT_EQ(FindTaskWindow<ChapterSetupSteps>(kSetupChapterWindowName), QV_Video_DVD_Setup_Chapter_Form);
+        EXPECT_LT(QV_Video_DVD_Clip_Property_Form->ComponentIndex(), QV_Video_DVD_Select_Form->ComponentIndex());
+        EXPECT_GT(QV_Video_DVD_Setup_Chapter_Form->ComponentIndex(), Form_About->ComponentIndex());
         QV_Video_DVD_Author_Form->Button_ExitClick(nullptr);
     };
 
@@ -109,18 +121,7 @@ TEST_F(StartupTest, StartShowsTheSplashMakesTheWindowsAndRunsUntilExit)
     for (int a : Range(245, 5, -10)) expected.push_back(a);
     EXPECT_EQ(splashAlphas, expected);
     EXPECT_EQ(Form1, nullptr);   // the splash is gone before the loop
-    ASSERT_NE(QV_Video_DVD_Author_Form, nullptr);
-    EXPECT_EQ(app->MainForm(), QV_Video_DVD_Author_Form);
-    EXPECT_NE(Form_About, nullptr);
-    ASSERT_NE(QV_Video_DVD_Select_Form, nullptr);
-    EXPECT_EQ(app->FindComponent(kSelectWindowName), QV_Video_DVD_Select_Form);
-    // The menu designer's dialogs, in their places and found as it finds them.
-    ASSERT_NE(QV_Video_DVD_Clip_Property_Form, nullptr);
-    ASSERT_NE(QV_Video_DVD_Setup_Chapter_Form, nullptr);
-    EXPECT_EQ(FindTaskWindow<ClipPropertySteps>(kClipPropertyWindowName), QV_Video_DVD_Clip_Property_Form);
-    EXPECT_EQ(FindTaskWindow<ChapterSetupSteps>(kSetupChapterWindowName), QV_Video_DVD_Setup_Chapter_Form);
-    EXPECT_LT(QV_Video_DVD_Clip_Property_Form->ComponentIndex(), QV_Video_DVD_Select_Form->ComponentIndex());
-    EXPECT_GT(QV_Video_DVD_Setup_Chapter_Form->ComponentIndex(), Form_About->ComponentIndex());
+    EXPECT_EQ(app->ComponentCount(), 0);   // the windows went before the project data
     EXPECT_TRUE(mainShownAtExit);
     EXPECT_TRUE(app->Terminated());
 }
