@@ -258,7 +258,9 @@ TEST_F(ClipPropertyTest, AClipThatCannotBePreviewedLeavesNoGraph)
     EXPECT_FALSE(form->OpenClipPreview(-1));
     EXPECT_EQ(GRAPH, nullptr);
 
-    // Opening a removed file over an open preview closes that one too.
+    // Opening a removed file over an open preview closes that one too. Closing
+    // joins the ticker, so the gate is opened first or the join waits on it.
+    clock.SetOpen(true);
     AddClip(0, 5);
     ASSERT_TRUE(form->OpenClipPreview(2));
     ASSERT_NE(GRAPH, nullptr);
