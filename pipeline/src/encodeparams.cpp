@@ -115,4 +115,14 @@ bool TrimmedToNothing(double startPoint, double endPoint, double videoDuration, 
     return supportsSeek && !untrimmed && !(endPoint > startPoint);
 }
 
+double KeptSeconds(double startPoint, double endPoint, double videoDuration, double audioDuration,
+                   bool supportsSeek)
+{
+    const double longer = std::max(videoDuration, audioDuration);
+    const EncoderTrim trim = EncoderTrimOf(startPoint, endPoint, videoDuration, supportsSeek);
+    if (trim.Whole()) return longer;
+    const double end = longer > 0 ? std::min(trim.end, longer) : trim.end;
+    return std::max(0.0, end - trim.start);
+}
+
 } // namespace pipeline

@@ -50,7 +50,7 @@ ClipEncodeSequence::ClipEncodeSequence(RunWindow window, EncoderLibrary& library
 
 double ClipEncodeSequence::ClipLength(const EncodeClipInfo& clip) const
 {
-    return std::max(clip.AudioDuration, clip.VideoDuration);
+    return KeptSeconds(clip);
 }
 
 void ClipEncodeSequence::Start(std::vector<EncodeClipInfo> clips, int outputType, bool pal,

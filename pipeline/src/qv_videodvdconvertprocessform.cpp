@@ -135,7 +135,7 @@ void TQV_Video_DVD_Convert_Process_Form::kivImageButton_StartClick(TObject*)
     Encode().CurrentClipIndex = 0;
     Encode().TickCount = 0;
     if (const TQV_MovieImage* first = MyMovieImage[0])
-        Encode().ClipSeconds = std::max(first->AudioDuration, first->VideoDuration);
+        Encode().ClipSeconds = pipeline::KeptSeconds(*first);
     if (AuthorOnly()) {
         if (!ComposeTitleStill()) FinishRun(false);
         return;

@@ -253,7 +253,7 @@ double TRunProcessForm::ClipsTotalSeconds()
     double total = 0;
     for (std::int64_t i = 0; i < MyMovieImage.Length(); ++i)
         if (const TQV_MovieImage* clip = MyMovieImage[i])
-            total += std::max(clip->AudioDuration, clip->VideoDuration);
+            total += pipeline::KeptSeconds(*clip);
     return total;
 }
 
@@ -426,7 +426,7 @@ void TRunProcessForm::MuxClip(int clipIndex)
     ClipEncodeSequence& run = *encode_;
     const EncodeClipInfo* clip = RunClip(clipIndex);
     run.Muxing = true;
-    if (clip) run.DoneSeconds += std::max(clip->AudioDuration, clip->VideoDuration);
+    if (clip) run.DoneSeconds += pipeline::KeptSeconds(*clip);
     const std::string base = s_WorkFolderPath + (clip ? StripFileExt(clip->OutputName) : std::string());
     const std::string audio = pipeline::AudioOutputPath(base, run.OutputType);
     const std::string video = pipeline::VideoOutputPath(base, run.OutputType);

@@ -213,6 +213,9 @@ TEST_F(BuilderTest, EveryDvdClipIsEncodedAtTheFirstClipsShape)
     ReadyBuilder(1);
     StartBuilder();
     ASSERT_TRUE(builder->RunActive());
+    // The run's length counts the kept second of the trimmed clip, not its two.
+    EXPECT_EQ(builder->Label_TotalTime->Caption(), "00:00:03");
+    EXPECT_DOUBLE_EQ(builder->Encode().TotalSeconds, 3);
     // The first clip's block, then the second's once the first is done.
     builder->Encode().EncoderRunning = false;
     builder->Encode().CurrentClipIndex = 1;

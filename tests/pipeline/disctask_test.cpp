@@ -41,6 +41,7 @@
 #include "vcl/headless.h"
 #include "win32/process.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -365,6 +366,7 @@ TEST_F(DiscTaskTest, WithMenusTheTrimmedClipAndItsChaptersBecomeTitlesTheMenusLe
     const std::string srtBytes = Bytes(srt);
     const std::uint64_t firstDigest = Digest(clips[0]), secondDigest = Digest(clips[1]);
     double begin = 0, firstLength = 0, secondLength = 0;
+    std::string totalTime;
     BuildTask(clips, true,
               [&] {
                   // Clip 1 previewed, the play bar dragged to a fifth of it (4 s of 20 s), Set begin.
@@ -403,7 +405,10 @@ TEST_F(DiscTaskTest, WithMenusTheTrimmedClipAndItsChaptersBecomeTitlesTheMenusLe
                   EXPECT_EQ(MyMovieImage[1]->SubtitleFile, srt);
                   EXPECT_EQ(MyMovieImage[1]->SubtitleLanguage, 0);
               },
-              [this] { StartAndRun(); });
+              [&] {
+                  StartAndRun();
+                  totalTime = builder()->Label_TotalTime->Caption();
+              });
     const std::string dest = work_ + "DVD_DISC";
     const std::string first = ExtractFileName(clips[0]), second = ExtractFileName(clips[1]);
     EXPECT_EQ(WithoutFixNote(BuilderLog()),
@@ -422,6 +427,13 @@ TEST_F(DiscTaskTest, WithMenusTheTrimmedClipAndItsChaptersBecomeTitlesTheMenusLe
     ASSERT_EQ(disc.size(), 2u);
     EXPECT_NEAR(disc[0].length, firstLength - begin, 0.6);
     EXPECT_NEAR(disc[1].length, secondLength, 0.6);
+    // The builder's "Total Time" is the kept spans' sum in whole seconds, as long as the disc's titles.
+    const TQV_MovieImage& clip2 = *MyMovieImage[1];
+    const double kept = firstLength - begin + std::max(clip2.AudioDuration, clip2.VideoDuration);
+    EXPECT_EQ(totalTime, FormatSecondsHms(static_cast<int>(kept)));
+    int hours = 0, minutes = 0, seconds = 0;
+    ASSERT_EQ(std::sscanf(totalTime.c_str(), "%d:%d:%d", &hours, &minutes, &seconds), 3) << totalTime;
+    EXPECT_NEAR(hours * 3600 + minutes * 60 + seconds, disc[0].length + disc[1].length, 1.6) << totalTime;
     // The automatic chapters: as many as the stored points, each at its point less the trim start.
     ASSERT_EQ(chapterPoints_.size(), 2u);
     for (std::size_t t = 0; t < 2; ++t) {

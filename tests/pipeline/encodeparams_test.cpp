@@ -135,4 +135,23 @@ TEST(EncoderTrim, WholeClipUnlessTrimmedAndSeekable)
     EXPECT_FALSE(EncoderTrimOf(0, 8, 12.6, true).Whole());    // only the end trimmed
 }
 
+TEST(KeptSeconds, TheKeptSpanOfATrimmedClipElseItsLongerStream)
+{
+    EXPECT_DOUBLE_EQ(KeptSeconds(0, 12, 12.6, 12.9, true), 12.9);   // untrimmed: the longer stream
+    EXPECT_DOUBLE_EQ(KeptSeconds(0, 12, 12.6, 0, true), 12.6);      // no sound
+    EXPECT_DOUBLE_EQ(KeptSeconds(4, 20, 20.04, 20.0, true), 16);    // begin set at 4 s
+    EXPECT_DOUBLE_EQ(KeptSeconds(0, 8, 12.6, 12.6, true), 8);       // only the end trimmed
+    EXPECT_DOUBLE_EQ(KeptSeconds(3, 8, 12.6, 12.6, false), 12.6);   // cannot seek: encoded whole
+    EXPECT_DOUBLE_EQ(KeptSeconds(3, 40, 12.6, 12.6, true), 9.6);    // an end past the clip counts to its end
+    EXPECT_DOUBLE_EQ(KeptSeconds(9, 5, 12.6, 12.6, true), 0);       // trimmed to nothing
+    EXPECT_DOUBLE_EQ(KeptSeconds(2, 7, 0, 0, true), 5);             // length unknown: the span as set
+
+    // A record with the clip's fields, as the run windows pass the project's clips.
+    struct {
+        double StartPoint = 4, EndPoint = 20, VideoDuration = 20.04, AudioDuration = 20.0;
+        bool SupportsSeek = true;
+    } clip;
+    EXPECT_DOUBLE_EQ(KeptSeconds(clip), 16);
+}
+
 } // namespace

@@ -57,6 +57,18 @@ EncoderTrim EncoderTrimOf(double startPoint, double endPoint, double videoDurati
 // or after its end (the clips window allows it behind a warning). The encoder
 // would take it for the whole clip or for the rest of it.
 bool TrimmedToNothing(double startPoint, double endPoint, double videoDuration, bool supportsSeek);
+// How long the encoded clip runs, in seconds: its kept span (end point less
+// begin point, an end past the clip's length counting to its end) when the
+// encoder is asked for a part, else the longer of its streams. The run's
+// "Total Time", its bars and the disc-size estimate count this.
+double KeptSeconds(double startPoint, double endPoint, double videoDuration, double audioDuration,
+                   bool supportsSeek);
+// The same for any clip record with the clip's fields (the project's clips, the encode step's copies).
+template <class Clip>
+double KeptSeconds(const Clip& clip)
+{
+    return KeptSeconds(clip.StartPoint, clip.EndPoint, clip.VideoDuration, clip.AudioDuration, clip.SupportsSeek);
+}
 
 std::string AudioOutputPath(const std::string& outputBase, int outputType);
 std::string VideoOutputPath(const std::string& outputBase, int outputType);
