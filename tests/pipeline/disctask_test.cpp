@@ -24,6 +24,7 @@
 #include "shell/qv_videodvdclippropertyform.h"
 #include "shell/qv_videodvdselectform.h"
 #include "shell/qv_videodvdsetupchapterform.h"
+#include "shell/taskwindows.h"
 #include "shell/qv_videodvdsetupsourceclipsform.h"
 #include "shell/qv_videodvdsubtitlepropertyform.h"
 #include "shell/startup.h"
@@ -41,6 +42,7 @@
 #include "vcl/headless.h"
 #include "win32/process.h"
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -183,8 +185,9 @@ protected:
     // open dialog, "Add DVD menu." as asked, `inClips` in the clips window,
     // Next; with a menu the designer's Next, `inBuilder` in the builder, Close,
     // the designer's Exit; without, `inBuilder`, Close and the clips window's Exit.
+    // `inChapterPage` runs while the designer shows clip 2's chapter page.
     void BuildTask(const std::vector<std::string>& clips, bool withMenu, const std::function<void()>& inClips,
-                   const std::function<void()>& inBuilder)
+                   const std::function<void()>& inBuilder, const std::function<void()>& inChapterPage = nullptr)
     {
         auto& main = task_->Window<TQV_Video_DVD_Author_Form>("QV_Video_DVD_Author_Form");
         auto& choice = task_->Window<TQV_Video_DVD_Select_Form>(kSelectWindowName);
@@ -224,18 +227,20 @@ protected:
                     if (clipsForm.kivCheckBox_Chapter->Checked()) {
                         // The automatic chapters appear: a page for each title.
                         ASSERT_TRUE(task_->PumpUntil([&] { return MyDVDChapter.Length() == MyMovieImage.Length(); }, 60));
+                        task_->Shoot(designer, "3-designer-title-menu");
+                        // Clip 2's chapter page, looked at, maybe edited, and left.
+                        task_->Click(*MyMovieImage[1]);
+                        task_->Click(*designer.kivImageButton_NextChapter);
+                        ASSERT_EQ(designer.ChapterPage, 1);
+                        if (inChapterPage) inChapterPage();
+                        task_->Shoot(designer, "4-designer-chapter-page");
+                        task_->Click(*designer.kivImageButton_PreviousChapter);
+                        ASSERT_EQ(designer.ChapterPage, -1);
                         for (const DVDChapter& page : MyDVDChapter) {
                             chapterPoints_.emplace_back();
                             for (std::int64_t j = 0; j < page.ChapterTimes.Length(); ++j)
                                 chapterPoints_.back().push_back(page.ChapterTimes[j]);
                         }
-                        task_->Shoot(designer, "3-designer-title-menu");
-                        // Clip 2's chapter page, looked at and left.
-                        task_->Click(*MyMovieImage[1]);
-                        task_->Click(*designer.kivImageButton_NextChapter);
-                        task_->Shoot(designer, "4-designer-chapter-page");
-                        task_->Click(*designer.kivImageButton_PreviousChapter);
-                        ASSERT_EQ(designer.ChapterPage, -1);
                     }
                     task_->OnNextModal(builderStep);
                     task_->Step("menu designer: Next");
@@ -367,6 +372,7 @@ TEST_F(DiscTaskTest, WithMenusTheTrimmedClipAndItsChaptersBecomeTitlesTheMenusLe
     const std::uint64_t firstDigest = Digest(clips[0]), secondDigest = Digest(clips[1]);
     double begin = 0, firstLength = 0, secondLength = 0;
     std::string totalTime;
+    double manual = 0;   // the chapter added by hand on clip 2
     BuildTask(clips, true,
               [&] {
                   // Clip 1 previewed, the play bar dragged to a fifth of it (4 s of 20 s), Set begin.
@@ -408,6 +414,35 @@ TEST_F(DiscTaskTest, WithMenusTheTrimmedClipAndItsChaptersBecomeTitlesTheMenusLe
               [&] {
                   StartAndRun();
                   totalTime = builder()->Label_TotalTime->Caption();
+              },
+              [&] {
+                  // A chapter by hand at two thirds of clip 2 (8 s of 12 s): the first chapter's
+                  // right click, "Create Chpater by Manual", the time typed into the chapter dialog, Insert, OK.
+                  task_->Step("menu designer: a chapter by hand on clip 2");
+                  auto& designer = task_->Window<TQV_Video_DVD_Setup_DVD_Menu_Form>(kMenuDesignerWindowName);
+                  auto& dialog = task_->Window<TQV_Video_DVD_Setup_Chapter_Form>(kSetupChapterWindowName);
+                  const DVDChapter& page = MyDVDChapter[1];
+                  const auto holds = [&](double t) {
+                      return std::find(page.ChapterTimes.begin(), page.ChapterTimes.end(), t) != page.ChapterTimes.end();
+                  };
+                  manual = std::round(secondLength * 2 / 3);
+                  while (holds(manual)) ++manual;   // a person's clip may have an automatic chapter there
+                  const std::int64_t before = page.ChapterTimes.Length();
+                  ASSERT_LT(before, 12);
+                  task_->OnNextModal([&](TCustomForm& menu) { task_->ChooseMenuItem(menu, *designer.CreateChpaterbyManual1); });
+                  task_->OnNextModal([&](TCustomForm& shown) {
+                      ASSERT_EQ(&shown, &dialog);
+                      const int t = static_cast<int>(manual);
+                      task_->TypeInto(*dialog.kivSpinEdit_Hour, std::to_string(t / 3600));
+                      task_->TypeInto(*dialog.kivSpinEdit_Min, std::to_string(t / 60 % 60));
+                      task_->TypeInto(*dialog.kivSpinEdit_Sec, std::to_string(t % 60));
+                      task_->Click(*dialog.kivButton_Insert);
+                      EXPECT_EQ(dialog.ChapterCount, before + 1);
+                      task_->Click(*dialog.kivImageButton_Ok);
+                  });
+                  task_->RightClick(*page.ChapterButtons[0]);
+                  ASSERT_TRUE(task_->PumpUntil([&] { return holds(manual) && !designer.Panel_Progress->Visible(); }, 120));
+                  EXPECT_EQ(page.ChapterTimes.Length(), before + 1);
               });
     const std::string dest = work_ + "DVD_DISC";
     const std::string first = ExtractFileName(clips[0]), second = ExtractFileName(clips[1]);
@@ -443,6 +478,10 @@ TEST_F(DiscTaskTest, WithMenusTheTrimmedClipAndItsChaptersBecomeTitlesTheMenusLe
             EXPECT_NEAR(disc[t].starts[c], chapterPoints_[t][c] - trim, 0.6) << "title " << t + 1 << " chapter " << c + 1;
     }
     EXPECT_GT(disc[0].chapters + disc[1].chapters, 2);
+    // The chapter added by hand is among title 2's chapter starts.
+    EXPECT_TRUE(std::any_of(disc[1].starts.begin(), disc[1].starts.end(),
+                            [&](double start) { return std::abs(start - manual) <= 0.6; }))
+        << "no chapter of title 2 starts near " << manual << " s";
     // One subpicture stream, in region 0's language, on title 2 only.
     std::string streams;
     ASSERT_EQ(outsidetest::Run({"lsdvd", "-s", dest}, &streams), 0);

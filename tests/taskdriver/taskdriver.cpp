@@ -8,6 +8,7 @@
 #include "vcl/controls.h"
 #include "vcl/dialogs.h"
 #include "vcl/headless.h"
+#include "vcl/menus.h"
 
 #include <chrono>
 #include <cstdio>
@@ -89,6 +90,34 @@ void TaskDriver::Drag(TControl& grip, TControl& onto, int x, int y)
     Screen().MouseMove(*form, (from.X + to.X) / 2, (from.Y + to.Y) / 2);
     Screen().MouseMove(*form, to.X, to.Y);
     Screen().MouseUp(*form, to.X, to.Y);
+}
+
+void TaskDriver::RightClick(TControl& control)
+{
+    TCustomForm* form = control.ParentForm();
+    if (!form) throw std::runtime_error("a right click needs a control in a window");
+    const TPoint at = form->ScreenToClient(control.ClientToScreen(Point(control.Width() / 2, control.Height() / 2)));
+    Sample();
+    Screen().MouseMove(*form, at.X, at.Y);
+    Screen().MouseDown(*form, at.X, at.Y, mbRight);
+    Screen().MouseUp(*form, at.X, at.Y, mbRight);
+}
+
+void TaskDriver::ChooseMenuItem(TCustomForm& menu, const TMenuItem& item)
+{
+    auto* window = dynamic_cast<TMenuWindow*>(&menu);
+    if (!window) throw std::runtime_error("the modal window is not a popup menu");
+    const TRect r = window->ItemRect(&item);
+    if (r.Width() <= 0 || r.Height() <= 0) throw std::runtime_error("the popup menu does not show " + item.Caption());
+    Sample();
+    Screen().Click(menu, r.Left + r.Width() / 2, r.Top + r.Height() / 2);
+}
+
+void TaskDriver::TypeInto(TControl& edit, const std::string& text)
+{
+    Click(edit);
+    Screen().PressKey('A', ssCtrl);
+    Screen().TypeText(text);
 }
 
 void TaskDriver::Shoot(TCustomForm& window, const std::string& name)

@@ -21,6 +21,7 @@ class TComponent;
 class TControl;
 class TCustomForm;
 class THeadlessBackend;
+class TMenuItem;
 
 namespace testkit {
 
@@ -68,6 +69,12 @@ public:
     void Click(TControl& control);
     // Presses the mouse on `grip`'s centre, moves it to (x, y) of `onto` and releases it there.
     void Drag(TControl& grip, TControl& onto, int x, int y);
+    // Presses and releases the right button on the control's centre, as for its popup menu.
+    void RightClick(TControl& control);
+    // In a popup menu's window (the modal step a right click opens), clicks `item`.
+    void ChooseMenuItem(TCustomForm& menu, const TMenuItem& item);
+    // Clicks into the edit, selects its text (Ctrl+A) and types `text` over it.
+    void TypeInto(TControl& edit, const std::string& text);
     // The next open dialog answers these files; the next message box this button.
     void AnswerFiles(std::vector<std::string> files);
     void AnswerNextMessageBox(int answer);
