@@ -213,6 +213,8 @@ void Engine::RunWrite(WritePlan plan, std::shared_ptr<toolrun::ToolJob> job)
     const std::string program = plan.spec.argv.empty() ? "" : plan.spec.argv.front();
     std::string reason = toolrun::DescribeFailure(program, outcome, progress.LastError());
     if (succeeded && plan.finish) {
+        // The image is whole before it is put in place, even one too small for the tool to count.
+        progress.AllWritten();
         progress.Closing();
         succeeded = plan.finish();
         if (!succeeded)

@@ -48,6 +48,8 @@ public:
     // Progress measured from outside (how much of the input was read): used
     // only while the tool prints none of its own.
     void Measured(int value);
+    // The tool ended well: every byte is written, whether or not it told so.
+    void AllWritten() { Progress(65535); }
     // The writer has begun to flush and close: HWE_EVENT_CLOSING, once.
     void Closing();
     bool ClosingBegan() const { return closing_.load(); }

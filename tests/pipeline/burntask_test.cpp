@@ -1,0 +1,433 @@
+// The burn task end to end, as a user runs it: two clips encoded and
+// multiplexed by the convert window, the files added in the disc-burner
+// setup, Burn, and Start in the burning-process window, the disc read back
+// with the real readers. SVCD and VCD images are burnt disc-at-once onto the
+// virtual recorder through both SCSI layers, also with the recorder's faults;
+// a two-title DVD folder is written through the engine's image-file writer.
+#include "builderfixture.h"
+#include "discfixture.h"
+
+#include "author/dvdauthorlib.h"
+#include "discrec/dkaspi.h"
+#include "discrec/dkspti.h"
+#include "pipeline/authorlibrary.h"
+#include "pipeline/qv_videodvddiscburningprocessform.h"
+#include "pipeline/qv_videodvdsetupdiscburnerform.h"
+#include "skin/kivbutton.h"
+#include "skin/kivcombobox.h"
+#include "skin/kivedit.h"
+#include "skin/kivmemo.h"
+#include "skin/kivprogressbar.h"
+#include "testkit/fakescsi.h"
+#include "testkit/recorder.h"
+
+#include <cstdlib>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+constexpr std::uint8_t kSynchronizeCache = 0x35;
+constexpr std::uint8_t kWrite10 = 0x2A;
+
+// The lines of `log` from `first` on.
+Lines From(const Lines& log, const std::string& first)
+{
+    return Lines(std::find(log.begin(), log.end(), first), log.end());
+}
+
+// "name=value" lines of udfinfo.
+std::string UdfField(const std::string& text, const std::string& name)
+{
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        if (line.starts_with(name + "=")) return line.substr(name.size() + 1);
+    return {};
+}
+
+// A queued writer message and how many log lines the window held when it came.
+struct Arrival {
+    UINT message = 0;
+    WPARAM value = 0;
+    std::size_t linesBefore = 0;
+};
+
+class BurnTaskTest : public BuilderTest {
+protected:
+    void SetUp() override
+    {
+        BuilderTest::SetUp();
+        app->CreateForm(QV_Video_DVD_Setup_Disc_Burner_Form);
+        app->CreateForm(QV_Video_DVD_Disc_Burning_Process_Form);
+        setup = QV_Video_DVD_Setup_Disc_Burner_Form;
+        burning = QV_Video_DVD_Disc_Burning_Process_Form;
+        if (const char* keep = std::getenv("KELDARA_KEEP_TEST_OUTPUT"); keep && std::string(keep) == "1") {
+            kept_ = std::make_unique<outsidetest::OutputFolder>("keldara-burntask");   // says where when it goes
+            out_ = kept_->Path() + "/";
+        } else {
+            out_ = root_ + "/out/";
+            ForceDirectories(out_);
+        }
+        app->OnMessage = [this](MSG& msg, bool&) {
+            if (msg.message == MSG_WRITER_STATUS || msg.message == MSG_WRITER_CLOSING ||
+                msg.message == MSG_WRITER_PROGRESS)
+                arrivals_.push_back({msg.message, msg.wParam, static_cast<std::size_t>(burning->Memo1->Lines()->Count())});
+        };
+    }
+    void TearDown() override
+    {
+        // A writer held by a fault never outlives the test: the faults go, the held command is let through.
+        if (recorder_) {
+            (*recorder_)->SetFaults({});
+            (*recorder_)->ReleaseStall();
+        }
+        SetCurrentClock(&clock);
+        app->OnMessage = nullptr;
+        BuilderTest::TearDown();   // the windows go, their writers ended
+        QV_Video_DVD_Setup_Disc_Burner_Form = nullptr;
+        QV_Video_DVD_Disc_Burning_Process_Form = nullptr;
+        recorder_.reset();
+        ResetLayer();
+        SetAspiLibraryLoader(TAspiLibraryLoader{});
+        unsetenv("KELDARA_DVD_IMAGE_WRITER");
+    }
+
+    // The SCSI layer let go, so that the next set-up binds one afresh.
+    static void ResetLayer()
+    {
+        _DeInitializeASPI();
+        SPTIDeInit();
+        ASPIDLLLoaded = false;
+    }
+    // The ASPI library cannot be loaded: the set-up falls back to the built-in layer.
+    static void HideAspiLibrary()
+    {
+        TAspiLibraryLoader loader;
+        loader.Load = [](const std::string&) -> HMODULE { return nullptr; };
+        SetAspiLibraryLoader(loader);
+    }
+
+    // A recorder with `medium` in its tray, the burnt sectors going to out/name.
+    testkit::VirtualRecorder& Recorder(const testkit::Medium& medium, const std::string& name)
+    {
+        if (recorder_) {
+            (*recorder_)->SetFaults({});
+            (*recorder_)->ReleaseStall();
+        }
+        recorder_.reset();
+        testkit::RecorderConfig config;
+        config.imagePath = out_ + name;
+        std::filesystem::remove(config.imagePath);
+        recorder_ = std::make_unique<testkit::RegisteredRecorder>(config, "virtual recorder");
+        (*recorder_)->InsertMedium(medium);
+        return recorder_->Recorder();
+    }
+
+    // The two clips: a person's own named in KELDARA_E2E_CLIPS ("first:second"),
+    // else two synthetic 5 s stereo clips, at 25 or 29.97 frames.
+    void AddTwoClips(bool pal)
+    {
+        ReleaseProjectData();
+        if (const char* named = std::getenv("KELDARA_E2E_CLIPS"); named && *named) {
+            std::istringstream list(named);
+            for (std::string clip; std::getline(list, clip, ':');) {
+                if (clip.empty()) continue;
+                ASSERT_TRUE(FileExists(clip)) << clip;
+                std::string shape;
+                ASSERT_EQ(outsidetest::Run({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+                                            "stream=width,height:format=duration", "-of", "csv=p=0:nk=1", clip},
+                                           &shape),
+                          0);
+                int width = 0, height = 0;
+                double seconds = 0;
+                std::istringstream fields(StringReplace(shape, ",", " ", rfReplaceAll));
+                fields >> width >> height >> seconds;
+                AddClip(clip, seconds, width, height);
+            }
+            ASSERT_EQ(MyMovieImage.Length(), 2) << "KELDARA_E2E_CLIPS names two clips separated by ':'";
+            return;
+        }
+        for (const char* name : {"Holiday", "Garden party"}) {
+            testkit::ClipSpec spec;
+            spec.width = 160;
+            spec.height = 120;
+            spec.seconds = 5;
+            spec.fpsNum = pal ? 25 : 30000;
+            spec.fpsDen = pal ? 1 : 1001;
+            const std::string path = media_ + name + (pal ? " PAL.avi" : " NTSC.avi");
+            testkit::WriteClip(path, spec);
+            AddClip(path, spec.seconds, spec.width, spec.height)->FrameRate = pal ? 25 : 29.97;
+        }
+    }
+    // The clips converted by the convert window (kind 1 DVD, 2 SVCD, 3 VCD), the
+    // files moved out of the working folder into media/<name>/.
+    Lines ConvertClips(int kind, bool pal, const std::string& name)
+    {
+        Ready(false, kind);
+        form->Label5->SetChecked(!pal);
+        form->Label5Click(nullptr);
+        Start();
+        EXPECT_TRUE(RunToEnd());
+        EXPECT_EQ(LogLines().back(), "Process finished.");
+        const std::string folder = media_ + name + "/";
+        ForceDirectories(folder);
+        Lines files;
+        for (const std::string& file : FilesIn(work_)) {
+            std::filesystem::rename(work_ + file, folder + file);
+            files.push_back(folder + file);
+        }
+        return files;
+    }
+
+    Lines BurnLog() const
+    {
+        Lines lines;
+        for (int i = 0; i < burning->Memo1->Lines()->Count(); ++i) lines.push_back(burning->Memo1->Lines()->Get(i));
+        return lines;
+    }
+
+    // The burn task: the setup window for `kind` with `files` added through its
+    // open dialog (kind 2, 3) or its folder button (kind 1), Burn, and in the
+    // burning-process window `inWindow`, then its close button (Yes when asked).
+    void BurnTask(int kind, const Lines& files, const std::function<void()>& inWindow)
+    {
+        setup->InitBurnFileList(kind);
+        setup->Show();
+        if (kind == 1) {
+            ScriptedDialogs().AnswerFolder(files.at(0));
+            headless->ClickControl(*setup->kivImageButton2);
+        } else {
+            ScriptedDialogs().AnswerFiles(files);
+            headless->ClickControl(*setup->kivImageButton_AddFile);
+        }
+        bool shown = false;
+        headless->OnNextModal([&](TCustomForm& modal) {
+            shown = &modal == burning;
+            if (shown) inWindow();
+            if (burning->Running()) headless->AnswerNextMessageBox(mrYes);
+            headless->ClickControl(*burning->kivImageButton1);
+        });
+        headless->ClickControl(*setup->kivImageButton3);
+        EXPECT_TRUE(shown) << ::testing::PrintToString(BoxTexts());
+        headless->ClickControl(*setup->kivImageButton_Close);   // the list goes with the window
+        EXPECT_TRUE(setup->Model.Files->MpgFiles.empty() && setup->Model.Files->IfoFiles.empty());
+    }
+
+    // In the burning-process window: Start, and the run to its end. With a
+    // CD image, the writer is held at its closing SYNCHRONIZE CACHE, when every
+    // sector is sent, so that the image can be kept before a good burn deletes it.
+    struct CdRun {
+        Lines log;
+        std::string cue, bin;   // the built image, kept in out/
+        bool held = false;
+        bool trayOut = false;
+        int position = -1, maximum = -1;
+    };
+    CdRun StartCdBurn(testkit::VirtualRecorder& recorder, const std::string& keepAs)
+    {
+        CdRun run;
+        testkit::RecorderFaults faults = recorder.Faults();
+        faults.stallOpcode = kSynchronizeCache;
+        recorder.SetFaults(faults);
+        headless->ClickControl(*burning->kivImageButton_Start);
+        EXPECT_TRUE(PumpUntil([&] { return recorder.Stalled() || !burning->Running(); }, 120));
+        if (recorder.Stalled()) {
+            run.held = true;
+            run.cue = out_ + keepAs + ".cue";
+            run.bin = out_ + keepAs + ".bin";
+            EXPECT_TRUE(CopyFile(burning->CdStage().CuePath(), run.cue, false));
+            EXPECT_TRUE(CopyFile(burning->CdStage().BinPath(), run.bin, false));
+            recorder.ReleaseStall();
+        }
+        EXPECT_TRUE(PumpUntil([&] { return !burning->Running(); }, 120));
+        run.log = BurnLog();
+        run.trayOut = recorder.TrayOpen();   // the close button puts it back in
+        run.position = burning->kivProgressBar->Position();
+        run.maximum = burning->kivProgressBar->Max();
+        return run;
+    }
+
+    // The recorder's image is the .bin, sector for sector, and vcd-info reads
+    // it as the disc kind with the volume id the window gave.
+    void ExpectBurntImage(const CdRun& run, const std::string& burnt, int kind, const std::string& volume)
+    {
+        ASSERT_TRUE(run.held);
+        const std::string bin = ReadBytes(run.bin), image = ReadBytes(burnt);
+        ASSERT_GT(bin.size(), 0u);
+        ASSERT_EQ(bin.size() % 2352, 0u);
+        ASSERT_EQ(image.size(), bin.size());
+        for (std::size_t sector = 0; sector < bin.size() / 2352; ++sector)
+            ASSERT_EQ(image.compare(sector * 2352, 2352, bin, sector * 2352, 2352), 0) << "sector " << sector;
+        std::string cue = ReadBytes(run.cue);
+        const std::size_t open = cue.find('"'), close = cue.find('"', open + 1);
+        ASSERT_NE(close, std::string::npos) << cue;
+        cue.replace(open + 1, close - open - 1, burnt);
+        const std::string burntCue = ChangeFileExt(burnt, ".cue");   // vcd-info finds the .bin beside it
+        outsidetest::WriteText(burntCue, cue);
+        std::string info;
+        ASSERT_EQ(outsidetest::Run({"vcd-info", "--no-banner", "--cue-file", burntCue}, &info), 0);
+        EXPECT_NE(info.find(kind == 2 ? "SVCD detected" : "VCD 2.0 detected"), std::string::npos) << info;
+        EXPECT_NE(info.find(" volume id: `" + volume + "'"), std::string::npos) << info;
+        std::cout << "vcd-info of the burnt disc:\n" << info.substr(0, 1200) << "\n";
+    }
+    // A good burn: the run's lines, the bar at its end, the disc closed, the tray unlocked and out, the image gone.
+    void ExpectGoodBurn(const CdRun& run, testkit::VirtualRecorder& recorder)
+    {
+        EXPECT_EQ(From(run.log, "Starting to burn..."),
+                  (Lines{"Starting to burn...", "Getting disc type...", "CD-R disc..", "Check disc free space...",
+                         "Burning disc image,Please waiting...", "Burn Done !", "Process finished."}))
+            << ::testing::PrintToString(run.log);
+        EXPECT_GT(run.maximum, 1);
+        EXPECT_EQ(run.position, run.maximum);
+        EXPECT_TRUE(recorder.DiscComplete());
+        EXPECT_FALSE(recorder.Locked());
+        EXPECT_TRUE(run.trayOut);
+        EXPECT_FALSE(FileExists(burning->CdStage().CuePath()));
+        EXPECT_FALSE(FileExists(burning->CdStage().BinPath()));
+        // The disc-at-once write began with the pregap, which the recorder takes only as zeros.
+        const std::vector<testkit::RecordedCommand> writes = recorder.CommandsWithOpcode(kWrite10);
+        ASSERT_FALSE(writes.empty());
+        EXPECT_EQ(writes.front().cdb[2], 0xFF);
+        EXPECT_EQ((writes.front().cdb[4] << 8 | writes.front().cdb[5]), 0xFF6A);   // LBA -150
+        for (const testkit::RecordedCommand& write : writes) EXPECT_EQ(write.status, 0);
+        EXPECT_TRUE(BoxTexts().empty()) << ::testing::PrintToString(BoxTexts());
+    }
+
+    testkit::FakeScsiSystem scsi_;   // the virtual recorder and no real drive
+    TQV_Video_DVD_Setup_Disc_Burner_Form* setup = nullptr;
+    TQV_Video_DVD_Disc_Burning_Process_Form* burning = nullptr;
+    std::unique_ptr<testkit::RegisteredRecorder> recorder_;
+    std::unique_ptr<outsidetest::OutputFolder> kept_;
+    std::string out_;
+    std::vector<Arrival> arrivals_;
+};
+
+TEST_F(BurnTaskTest, VcdAndSvcdBurnDiscAtOnceOntoTheRecorderThroughEitherLayer)
+{
+    // A PAL VCD through the ASPI library.
+    AddTwoClips(true);
+    const Lines vcd = ConvertClips(3, true, "vcd");
+    ASSERT_EQ(vcd.size(), 2u);
+    testkit::VirtualRecorder* recorder = &Recorder(testkit::Medium::Blank(testkit::MediumKind::CdR), "vcd-burnt.bin");
+    CdRun run;
+    BurnTask(3, vcd, [&] {
+        EXPECT_EQ(ASPILayerName(), "WNASPI32.DLL");
+        EXPECT_EQ(burning->kivEdit_VolumeName->Text(), "VCD_DISC");
+        run = StartCdBurn(*recorder, "vcd");
+    });
+    ExpectGoodBurn(run, *recorder);
+    ExpectBurntImage(run, out_ + "vcd-burnt.bin", 3, "vcd_disc");
+
+    // An NTSC SVCD through the built-in layer, under a name of the user's.
+    ResetLayer();
+    HideAspiLibrary();
+    AddTwoClips(false);
+    const Lines svcd = ConvertClips(2, false, "svcd");
+    ASSERT_EQ(svcd.size(), 2u);
+    recorder = &Recorder(testkit::Medium::Blank(testkit::MediumKind::CdR), "svcd-burnt.bin");
+    BurnTask(2, svcd, [&] {
+        EXPECT_EQ(ASPILayerName(), "DKASPI32");
+        burning->kivEdit_VolumeName->SetText("GARDEN_2026");
+        run = StartCdBurn(*recorder, "svcd");
+    });
+    ExpectGoodBurn(run, *recorder);
+    // The image's volume id is the name's first ten characters in lower case.
+    ExpectBurntImage(run, out_ + "svcd-burnt.bin", 2, "garden_202");
+    for (const std::string& mpeg : svcd) EXPECT_TRUE(FileExists(mpeg));   // the sources stay
+    EXPECT_TRUE(NoChildLeft());
+}
+
+TEST_F(BurnTaskTest, ATwoTitleDvdFolderIsWrittenThroughTheEngineIntoTheImageFile)
+{
+    AddTwoClips(true);
+    const Lines vobs = ConvertClips(1, true, "vobs");
+    ASSERT_EQ(vobs.size(), 2u);
+    // Authored with chapters: three in title 1, two in title 2.
+    const std::string dest = media_ + "Holiday disc", xml = media_ + "Author.xml";
+    outsidetest::WriteText(xml, "<dvdauthor dest=\"" + dest + "\">\n <vmgm />\n <titleset>\n  <titles>\n"
+                                "   <pgc>\n    <vob file=\"" + vobs[0] + "\" chapters=\"0,00:00:02.000,00:00:04.000\" />\n"
+                                "   </pgc>\n   <pgc>\n    <vob file=\"" + vobs[1] + "\" chapters=\"0,00:00:02.500\" />\n"
+                                "   </pgc>\n  </titles>\n </titleset>\n</dvdauthor>\n");
+    {
+        AuthorLibrary author;
+        ASSERT_TRUE(author.Load(AuthorLibrary::Counter::VobsMB)) << author.LastError();
+        ASSERT_EQ(author.AuthorMain(xml), AUTHOR_OK) << author.LastError();
+    }
+    const std::vector<disctest::DiscTitle> source = disctest::ReadDisc(dest);
+    ASSERT_EQ(source.size(), 2u);
+    const Lines names = FilesIn(dest + "/VIDEO_TS");
+    std::vector<std::string> sources;
+    for (const std::string& name : names) sources.push_back(ReadBytes(dest + "/VIDEO_TS/" + name));
+
+    const std::string iso = out_ + "dvd.iso";
+    setenv("KELDARA_DVD_IMAGE_WRITER", iso.c_str(), 1);
+    Lines log;
+    int bar = -1;
+    BurnTask(1, {dest}, [&] {
+        ASSERT_EQ(burning->kivComboBox_Drive->Items()->Count(), 1);
+        EXPECT_EQ(burning->kivComboBox_Drive->Items()->Get(0), "Image file writer (" + iso + ")");
+        burning->kivEdit_VolumeName->SetText("HOLIDAY_2026");
+        headless->ClickControl(*burning->kivImageButton_Start);
+        EXPECT_TRUE(burning->Running());
+        EXPECT_TRUE(PumpUntil([&] { return !burning->Running(); }, 120));
+        log = BurnLog();
+        bar = burning->kivProgressBar->Position();
+    });
+    EXPECT_EQ(bar, 100);
+    EXPECT_TRUE(BoxTexts().empty()) << ::testing::PrintToString(BoxTexts());
+
+    // The engine's messages in order (a run of one kind as one), each logging its line as it came.
+    std::vector<Arrival> kinds;
+    int lastProgress = -1;
+    for (const Arrival& a : arrivals_) {
+        if (a.message == MSG_WRITER_PROGRESS) {
+            EXPECT_GE(static_cast<int>(a.value), lastProgress);
+            EXPECT_LE(a.value, 65535u);
+            lastProgress = static_cast<int>(a.value);
+        }
+        if (kinds.empty() || kinds.back().message != a.message || a.message == MSG_WRITER_STATUS) kinds.push_back(a);
+    }
+    ASSERT_EQ(kinds.size(), 4u) << ::testing::PrintToString(log);
+    EXPECT_EQ(kinds[0].message, MSG_WRITER_STATUS);
+    EXPECT_EQ(kinds[0].value, 0u);
+    EXPECT_EQ(kinds[1].message, MSG_WRITER_PROGRESS);
+    EXPECT_EQ(kinds[2].message, MSG_WRITER_CLOSING);
+    EXPECT_EQ(kinds[3].message, MSG_WRITER_STATUS);
+    EXPECT_EQ(kinds[3].value, 17u);
+    const auto lineAt = [&](std::size_t at) { return at < log.size() ? log[at] : std::string("(none)"); };
+    EXPECT_EQ(lineAt(kinds[0].linesBefore), "Write init ok - write process has started.");
+    EXPECT_EQ(lineAt(kinds[2].linesBefore), "Closing session >>>");
+    EXPECT_EQ(Lines(log.begin() + static_cast<std::ptrdiff_t>(std::min(kinds[3].linesBefore, log.size())), log.end()),
+              (Lines{"Write is complete and sucessful.", "Ejecting the disc >>>", "Process finished."}))
+        << ::testing::PrintToString(log);
+    EXPECT_EQ(From(log, "Starting to burn...").size(), log.size() - 1) << ::testing::PrintToString(log);
+
+    // The image as the readers see it: the window's volume name, UDF 1.02, the
+    // authored titles and chapters, and every file of VIDEO_TS as it was.
+    std::string volume, udf, dvd;
+    ASSERT_EQ(outsidetest::Run({"isoinfo", "-d", "-i", iso}, &volume), 0);
+    EXPECT_NE(volume.find("Volume id: HOLIDAY_2026\n"), std::string::npos) << volume;
+    ASSERT_EQ(outsidetest::Run({"udfinfo", iso}, &udf), 0);
+    EXPECT_EQ(UdfField(udf, "udfrev"), "1.02") << udf;
+    EXPECT_EQ(UdfField(udf, "label"), "HOLIDAY_2026") << udf;
+    ASSERT_EQ(outsidetest::Run({"lsdvd", iso}, &dvd), 0);
+    std::cout << "isoinfo -d:\n" << volume.substr(0, 600) << "udfinfo:\n" << udf.substr(0, 400) << "lsdvd:\n" << dvd;
+    const std::vector<disctest::DiscTitle> burnt = disctest::ReadDisc(iso);
+    ASSERT_EQ(burnt.size(), 2u);
+    EXPECT_EQ(burnt[0].chapters, 3);
+    EXPECT_EQ(burnt[1].chapters, 2);
+    for (std::size_t t = 0; t < 2; ++t) {
+        EXPECT_EQ(burnt[t].chapters, source[t].chapters);
+        EXPECT_EQ(burnt[t].length, source[t].length);
+    }
+    ASSERT_GE(names.size(), 5u);   // VIDEO_TS.IFO/BUP, VTS_01_0.IFO/BUP, a VOB at least
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string copy = out_ + "extracted_" + names[i];
+        ASSERT_EQ(outsidetest::Run({"sh", "-c", "isoinfo -i \"$0\" -x \"/VIDEO_TS/$1;1\" > \"$2\"", iso, names[i], copy}), 0);
+        EXPECT_TRUE(ReadBytes(copy) == sources[i]) << names[i];
+        EXPECT_TRUE(ReadBytes(dest + "/VIDEO_TS/" + names[i]) == sources[i]) << names[i];   // the source untouched
+    }
+    EXPECT_TRUE(NoChildLeft());
+}
+
+} // namespace
