@@ -397,9 +397,14 @@ TEST_F(BurnTaskTest, ATwoTitleDvdFolderIsWrittenThroughTheEngineIntoTheImageFile
     const auto lineAt = [&](std::size_t at) { return at < log.size() ? log[at] : std::string("(none)"); };
     EXPECT_EQ(lineAt(kinds[0].linesBefore), "Write init ok - write process has started.");
     EXPECT_EQ(lineAt(kinds[2].linesBefore), "Closing session >>>");
-    EXPECT_EQ(Lines(log.begin() + static_cast<std::ptrdiff_t>(std::min(kinds[3].linesBefore, log.size())), log.end()),
+    // The eject takes the disc out: the engine's media message may follow the run's last line.
+    const Lines end(log.begin() + static_cast<std::ptrdiff_t>(std::min(kinds[3].linesBefore, log.size())), log.end());
+    ASSERT_GE(end.size(), 3u) << ::testing::PrintToString(log);
+    EXPECT_EQ(Lines(end.begin(), end.begin() + 3),
               (Lines{"Write is complete and sucessful.", "Ejecting the disc >>>", "Process finished."}))
         << ::testing::PrintToString(log);
+    for (std::size_t i = 3; i < end.size(); ++i)
+        EXPECT_TRUE(end[i] == "Unknown type media inserted" || end[i] == "No media inserted") << end[i];
     EXPECT_EQ(From(log, "Starting to burn...").size(), log.size() - 1) << ::testing::PrintToString(log);
 
     // The image as the readers see it: the window's volume name, UDF 1.02, the
