@@ -1,10 +1,11 @@
 // The disc-build task as a user does it, through the program's real windows:
 // the main window's task, DVD in the choice window, two clips added in one
 // open dialog, clip 1 trimmed with the preview's play bar, a subtitle file on
-// clip 2 through the subtitle dialog, the designer's
-// automatic chapter pages, Start in the disc builder and the DVD folder read
-// back with lsdvd and dvdunauthor; the same task without a menu; and with an
-// authoring program that fails.
+// clip 2 through the subtitle dialog, the designer's automatic chapter pages
+// and a chapter added by hand, Start in the disc builder and the DVD folder
+// read back with lsdvd, dvdunauthor and spuunmux (the menus' button
+// highlights); the same task without a menu; and with an authoring program
+// that fails.
 #include "discfixture.h"
 #include "shellfixture.h"
 
@@ -46,9 +47,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <regex>
 #include <sstream>
 #include <thread>
 
+#include <png.h>
 #include <unistd.h>
 
 namespace {
@@ -95,6 +99,97 @@ std::string Bytes(const std::string& path)
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
+}
+
+// A menu's button pictures as spuunmux draws them from a menu stream dvdunauthor
+// wrote back: the button rectangles and the highlight and select pictures, RGBA.
+struct MenuSubpictures {
+    struct Picture {
+        int width = 0, height = 0;
+        std::vector<std::uint8_t> rgba;
+    };
+    std::vector<TRect> buttons;   // frame coordinates, right and bottom included
+    int xoffset = 0, yoffset = 0;   // where the pictures lie in the frame
+    Picture highlight, select;
+};
+
+bool ReadRgba(const std::string& path, MenuSubpictures::Picture& picture)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_RGBA;
+    picture.width = static_cast<int>(image.width);
+    picture.height = static_cast<int>(image.height);
+    picture.rgba.resize(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, picture.rgba.data(), 0, nullptr)) return true;
+    png_image_free(&image);
+    return false;
+}
+
+// spuunmux run on `vob` into `folder`; false with the reason in `why`.
+bool UnmuxMenu(const std::string& vob, const std::string& folder, MenuSubpictures& menu, std::string& why)
+{
+    ForceDirectories(folder);
+    if (outsidetest::Run({"spuunmux", "-o", folder + "/sp", vob}) != 0) return why = "spuunmux failed", false;
+    std::string xml;
+    {
+        std::ifstream in(folder + "/sp.xml", std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        xml = text.str();
+    }
+    const std::regex button(R"re(<button name="\d+" x0="(\d+)" y0="(\d+)" x1="(\d+)" y1="(\d+)")re");
+    for (std::sregex_iterator it(xml.begin(), xml.end(), button), end; it != end; ++it)
+        menu.buttons.push_back(
+            Rect(std::stoi((*it)[1]), std::stoi((*it)[2]), std::stoi((*it)[3]), std::stoi((*it)[4])));
+    std::smatch found;
+    if (std::regex_search(xml, found, std::regex(R"re(xoffset="(\d+)" yoffset="(\d+)")re"))) {
+        menu.xoffset = std::stoi(found[1]);
+        menu.yoffset = std::stoi(found[2]);
+    }
+    for (const auto& [attribute, picture] : {std::pair{"highlight", &menu.highlight}, std::pair{"select", &menu.select}}) {
+        if (!std::regex_search(xml, found, std::regex(std::string(attribute) + R"re(="([^"]+)")re")))
+            return why = std::string("no ") + attribute + " picture in " + xml, false;
+        // spuunmux names the pictures with its output prefix: here a whole path.
+        const std::string name = found[1].str();
+        if (!ReadRgba(name.front() == '/' ? name : folder + "/" + name, *picture))
+            return why = "libpng cannot read " + found[1].str(), false;
+    }
+    return true;
+}
+
+// Every drawn pixel of the picture lies on a button (in `colour`, when given, within
+// the rounding of the disc's colour space), and every button has drawn pixels.
+std::string CheckButtonPicture(const MenuSubpictures& menu, const MenuSubpictures::Picture& picture,
+                               std::optional<TColor> colour)
+{
+    std::vector<int> drawn(menu.buttons.size(), 0);
+    int astray = 0, offColour = 0;
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x) {
+            const std::uint8_t* p = &picture.rgba[(static_cast<std::size_t>(y) * picture.width + x) * 4];
+            if (p[3] == 0) continue;
+            if (colour && (std::abs(p[0] - GetRValue(*colour)) > 3 || std::abs(p[1] - GetGValue(*colour)) > 3 ||
+                           std::abs(p[2] - GetBValue(*colour)) > 3))
+                ++offColour;
+            const int fx = x + menu.xoffset, fy = y + menu.yoffset;
+            bool onButton = false;
+            for (std::size_t b = 0; b < menu.buttons.size(); ++b) {
+                const TRect& r = menu.buttons[b];
+                if (fx >= r.Left && fx <= r.Right && fy >= r.Top && fy <= r.Bottom) {
+                    ++drawn[b];
+                    onButton = true;
+                }
+            }
+            if (!onButton) ++astray;
+        }
+    std::ostringstream faults;
+    if (astray) faults << astray << " drawn pixels off the buttons; ";
+    if (offColour) faults << offColour << " pixels in another colour; ";
+    for (std::size_t b = 0; b < drawn.size(); ++b)
+        if (drawn[b] == 0) faults << "button " << b + 1 << " not drawn; ";
+    return faults.str();
 }
 
 class DiscTaskTest : public ShellTest {
@@ -518,6 +613,24 @@ TEST_F(DiscTaskTest, WithMenusTheTrimmedClipAndItsChaptersBecomeTitlesTheMenusLe
     for (const std::vector<double>& points : chapterPoints_) expected.push_back(1 + static_cast<int>(points.size()));
     expected.push_back(0);   // the chapter entry
     EXPECT_EQ(menuButtons, expected) << xml;
+
+    // The highlights: spuunmux draws each menu's highlight and select pictures from the button
+    // colours dvdunauthor read back. The title set's menus show the designer's colours on every
+    // button and nowhere else; the first menu (the program's own stream) shows its two buttons.
+    MenuSubpictures playMenu;
+    std::string why;
+    ASSERT_TRUE(UnmuxMenu(back + "/vob_00m_001.vob", back + "/spu-vmgm", playMenu, why)) << why;
+    EXPECT_EQ(playMenu.buttons.size(), 2u);
+    EXPECT_EQ(CheckButtonPicture(playMenu, playMenu.highlight, std::nullopt), "");
+    EXPECT_EQ(CheckButtonPicture(playMenu, playMenu.select, std::nullopt), "");
+    for (std::size_t m = 0; m + 1 < expected.size(); ++m) {
+        const std::string vob = back + "/vob_01m_00" + std::to_string(m + 1) + ".vob";
+        MenuSubpictures menu;
+        ASSERT_TRUE(UnmuxMenu(vob, back + "/spu-" + std::to_string(m + 1), menu, why)) << vob << ": " << why;
+        EXPECT_EQ(static_cast<int>(menu.buttons.size()), expected[m]) << vob;
+        EXPECT_EQ(CheckButtonPicture(menu, menu.highlight, RGB(0, 0, 255)), "") << vob << " highlight";
+        EXPECT_EQ(CheckButtonPicture(menu, menu.select, RGB(255, 251, 240)), "") << vob << " select";
+    }
 
     // Afterwards: only the disc in the working folder, nothing in RES/, the sources untouched, no child left.
     std::error_code ec;
