@@ -110,6 +110,7 @@ protected:
     // A recorder with `medium` in its tray, the burnt sectors going to out/name.
     testkit::VirtualRecorder& Recorder(const testkit::Medium& medium, const std::string& name)
     {
+        ResetLayer();
         if (recorder_) {
             (*recorder_)->SetFaults({});
             (*recorder_)->ReleaseStall();
@@ -179,6 +180,11 @@ protected:
         return files;
     }
 
+    Lines BoxesSince(std::size_t first) const
+    {
+        const Lines all = BoxTexts();
+        return Lines(all.begin() + static_cast<std::ptrdiff_t>(std::min(first, all.size())), all.end());
+    }
     Lines BurnLog() const
     {
         Lines lines;
@@ -271,7 +277,7 @@ protected:
         std::cout << "vcd-info of the burnt disc:\n" << info.substr(0, 1200) << "\n";
     }
     // A good burn: the run's lines, the bar at its end, the disc closed, the tray unlocked and out, the image gone.
-    void ExpectGoodBurn(const CdRun& run, testkit::VirtualRecorder& recorder)
+    void ExpectGoodBurn(const CdRun& run, testkit::VirtualRecorder& recorder, int busyWrites = 0)
     {
         EXPECT_EQ(From(run.log, "Starting to burn..."),
                   (Lines{"Starting to burn...", "Getting disc type...", "CD-R disc..", "Check disc free space...",
@@ -289,7 +295,13 @@ protected:
         ASSERT_FALSE(writes.empty());
         EXPECT_EQ(writes.front().cdb[2], 0xFF);
         EXPECT_EQ((writes.front().cdb[4] << 8 | writes.front().cdb[5]), 0xFF6A);   // LBA -150
-        for (const testkit::RecordedCommand& write : writes) EXPECT_EQ(write.status, 0);
+        int busy = 0;
+        for (const testkit::RecordedCommand& write : writes) {
+            if (write.status == 0) continue;
+            ++busy;
+            EXPECT_EQ(write.senseKey << 16 | write.asc << 8 | write.ascq, 0x020408);   // long write in progress
+        }
+        EXPECT_EQ(busy, busyWrites);
         EXPECT_TRUE(BoxTexts().empty()) << ::testing::PrintToString(BoxTexts());
     }
 
@@ -334,6 +346,155 @@ TEST_F(BurnTaskTest, VcdAndSvcdBurnDiscAtOnceOntoTheRecorderThroughEitherLayer)
     // The image's volume id is the name's first ten characters in lower case.
     ExpectBurntImage(run, out_ + "svcd-burnt.bin", 2, "garden_202");
     for (const std::string& mpeg : svcd) EXPECT_TRUE(FileExists(mpeg));   // the sources stay
+    EXPECT_TRUE(NoChildLeft());
+}
+
+// Track 2's first sector in a disc-at-once .cue of one file.
+std::int32_t SecondTrackStart(const std::string& cue)
+{
+    std::istringstream lines(cue);
+    bool second = false;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string word, number, time;
+        words >> word >> number >> time;
+        if (word == "TRACK") second = number == "02";
+        if (second && word == "INDEX" && number == "01")
+            return std::stoi(time.substr(0, 2)) * 4500 + std::stoi(time.substr(3, 2)) * 75 + std::stoi(time.substr(6, 2));
+    }
+    return -1;
+}
+
+TEST_F(BurnTaskTest, CdBurnFaultsEndAsTheUserIsToldAndKeepTheImage)
+{
+    AddTwoClips(true);
+    const Lines vcd = ConvertClips(3, true, "vcd");
+    ASSERT_EQ(vcd.size(), 2u);
+
+    // Thirty busy writes: the burner waits them out and the disc is still the image.
+    {
+        SCOPED_TRACE("busy writes");
+        testkit::VirtualRecorder& recorder = Recorder(testkit::Medium::Blank(testkit::MediumKind::CdR), "busy-burnt.bin");
+        testkit::RecorderFaults faults;
+        faults.longWriteBusyWrites = 30;
+        recorder.SetFaults(faults);
+        CdRun run;
+        BurnTask(3, vcd, [&] { run = StartCdBurn(recorder, "busy"); });
+        ExpectGoodBurn(run, recorder, 30);
+        ExpectBurntImage(run, out_ + "busy-burnt.bin", 3, "vcd_disc");
+    }
+
+    // A hard write error in track 2 ends the run with the drive's reason, the image kept.
+    {
+        SCOPED_TRACE("hard write error");
+        testkit::VirtualRecorder& recorder = Recorder(testkit::Medium::Blank(testkit::MediumKind::CdR), "error-burnt.bin");
+        testkit::RecorderFaults faults;
+        faults.stallOpcode = 0x5D;   // held at the cue sheet, when the image is built
+        recorder.SetFaults(faults);
+        Lines log;
+        std::int32_t failedAt = -1;
+        BurnTask(3, vcd, [&] {
+            headless->ClickControl(*burning->kivImageButton_Start);
+            ASSERT_TRUE(PumpUntil([&] { return recorder.Stalled() || !burning->Running(); }, 120));
+            ASSERT_TRUE(recorder.Stalled()) << ::testing::PrintToString(BurnLog());
+            failedAt = SecondTrackStart(ReadBytes(burning->CdStage().CuePath())) + 40;
+            ASSERT_GT(failedAt, 40);
+            testkit::RecorderFaults hard;
+            hard.hardWriteErrorAt = failedAt;
+            recorder.SetFaults(hard);
+            recorder.ReleaseStall();
+            EXPECT_TRUE(PumpUntil([&] { return !burning->Running(); }, 120));
+            log = BurnLog();
+            EXPECT_FALSE(recorder.Locked());
+        });
+        const std::string reason = "WRITER ERROR [MEDIUM ERROR (WRITE ERROR)]";
+        EXPECT_EQ(From(log, "Burning disc image,Please waiting..."),
+                  (Lines{"Burning disc image,Please waiting...", reason, "Process is terminated."}))
+            << ::testing::PrintToString(log);
+        ASSERT_EQ(headless->MessageBoxes().size(), 1u);
+        EXPECT_EQ(headless->MessageBoxes()[0].text, reason);
+        EXPECT_EQ(headless->MessageBoxes()[0].caption, "Error");
+        EXPECT_TRUE(FileExists(burning->CdStage().CuePath()));
+        EXPECT_TRUE(FileExists(burning->CdStage().BinPath()));
+        const std::vector<testkit::RecordedCommand> writes = recorder.CommandsWithOpcode(kWrite10);
+        ASSERT_FALSE(writes.empty());
+        const testkit::RecordedCommand& last = writes.back();
+        EXPECT_EQ(last.senseKey << 16 | last.asc << 8 | last.ascq, 0x030C00);
+        const std::int32_t lba = last.cdb[2] << 24 | last.cdb[3] << 16 | last.cdb[4] << 8 | last.cdb[5];
+        const int count = last.cdb[7] << 8 | last.cdb[8];
+        EXPECT_TRUE(lba <= failedAt && failedAt < lba + count) << lba << " " << count;
+    }
+
+    // The close button during the write: asked, the write aborted and waited for, the
+    // tray unlocked, and nothing said once the window is gone. The drive stays busy
+    // (the writer retries on the system clock) until the write is aborted.
+    {
+        SCOPED_TRACE("close during the write");
+        const std::size_t boxes = BoxTexts().size();
+        testkit::VirtualRecorder& recorder = Recorder(testkit::Medium::Blank(testkit::MediumKind::CdR), "closed-burnt.bin");
+        testkit::RecorderFaults faults;
+        faults.longWriteBusyWrites = 1 << 30;
+        recorder.SetFaults(faults);
+        SetCurrentClock(nullptr);
+        BurnTask(3, vcd, [&] {
+            headless->ClickControl(*burning->kivImageButton_Start);
+            EXPECT_TRUE(PumpUntil([&] { return !recorder.CommandsWithOpcode(kWrite10).empty() || !burning->Running(); }, 120));
+            EXPECT_TRUE(burning->Running()) << ::testing::PrintToString(BurnLog());
+        });
+        SetCurrentClock(&clock);
+        recorder.SetFaults({});
+        const Lines log = BurnLog();
+        EXPECT_NE(std::find(log.begin(), log.end(), "OPERATION ABORTED BY USER"), log.end()) << ::testing::PrintToString(log);
+        EXPECT_EQ(log.back(), "Process is terminated.");
+        EXPECT_EQ(BoxesSince(boxes), (Lines{"Sure to close?\nDisc may be damaged!"}));
+        EXPECT_FALSE(recorder.Locked());
+        EXPECT_LT(recorder.RecordedSectors(), FileSize64(burning->CdStage().BinPath()) / 2352);
+        EXPECT_FALSE(burning->CdStage().Writing());
+        EXPECT_TRUE(FileExists(burning->CdStage().BinPath()));
+        PumpUntil([] { return false; }, 1);
+        EXPECT_EQ(BurnLog(), log);
+        EXPECT_EQ(BoxTexts().size(), boxes + 1);
+    }
+
+    // An image larger than the blank disc: No at the question writes nothing.
+    {
+        SCOPED_TRACE("image too large");
+        const std::size_t boxes = BoxTexts().size();
+        testkit::VirtualRecorder& recorder =
+            Recorder(testkit::Medium::Blank(testkit::MediumKind::CdR, 300), "small-burnt.bin");
+        Lines log;
+        BurnTask(3, vcd, [&] {
+            headless->AnswerNextMessageBox(mrNo);
+            log = StartCdBurn(recorder, "small").log;
+        });
+        EXPECT_EQ(BoxesSince(boxes), (Lines{kCdImageTooLargeText}));
+        EXPECT_EQ(From(log, "Check disc free space..."), (Lines{"Check disc free space...", "Process is terminated."}));
+        EXPECT_TRUE(recorder.CommandsWithOpcode(kWrite10).empty());
+        EXPECT_TRUE(recorder.CommandsWithOpcode(0x5D).empty());
+        EXPECT_TRUE(FileExists(burning->CdStage().BinPath()));
+    }
+
+    // A full CD-RW: the tray opens with the prompt for a blank disc, and Cancel ends the run.
+    {
+        SCOPED_TRACE("full CD-RW");
+        const std::size_t boxes = BoxTexts().size();
+        testkit::VirtualRecorder& recorder = Recorder(testkit::Medium::Complete(testkit::MediumKind::CdRw), "full-burnt.bin");
+        Lines log;
+        BurnTask(3, vcd, [&] {
+            headless->AnswerNextMessageBox(mrCancel);
+            log = StartCdBurn(recorder, "full").log;
+        });
+        EXPECT_EQ(BoxesSince(boxes), (Lines{kCdInsertDiscText}));
+        EXPECT_EQ(From(log, "Starting to burn..."),
+                  (Lines{"Starting to burn...", "Getting disc type...", "Process is terminated."}));
+        EXPECT_TRUE(recorder.CommandsWithOpcode(kWrite10).empty());
+        // The tray went out with the prompt and back in after it.
+        const std::vector<testkit::RecordedCommand> loads = recorder.CommandsWithOpcode(0x1B);
+        const auto eject = std::find_if(loads.begin(), loads.end(), [](const auto& c) { return (c.cdb[4] & 0x03) == 0x02; });
+        ASSERT_NE(eject, loads.end());
+        EXPECT_TRUE(std::any_of(eject, loads.end(), [](const auto& c) { return (c.cdb[4] & 0x03) == 0x03; }));
+        EXPECT_FALSE(recorder.TrayOpen());
+    }
     EXPECT_TRUE(NoChildLeft());
 }
 
