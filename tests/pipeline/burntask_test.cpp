@@ -13,6 +13,7 @@
 #include "pipeline/authorlibrary.h"
 #include "pipeline/qv_videodvddiscburningprocessform.h"
 #include "pipeline/qv_videodvdsetupdiscburnerform.h"
+#include "pipeline/vcdimagexml.h"
 #include "skin/kivbutton.h"
 #include "skin/kivcombobox.h"
 #include "skin/kivedit.h"
@@ -68,10 +69,11 @@ protected:
             out_ = root_ + "/out/";
             ForceDirectories(out_);
         }
+        logOf_ = [this] { return BurnLog().size(); };
         app->OnMessage = [this](MSG& msg, bool&) {
             if (msg.message == MSG_WRITER_STATUS || msg.message == MSG_WRITER_CLOSING ||
                 msg.message == MSG_WRITER_PROGRESS)
-                arrivals_.push_back({msg.message, msg.wParam, static_cast<std::size_t>(burning->Memo1->Lines()->Count())});
+                arrivals_.push_back({msg.message, msg.wParam, logOf_()});
         };
     }
     void TearDown() override
@@ -224,7 +226,8 @@ protected:
     // sector is sent, so that the image can be kept before a good burn deletes it.
     struct CdRun {
         Lines log;
-        std::string cue, bin;   // the built image, kept in out/
+        std::string cue, bin;             // the built image, kept in out/
+        std::string imageCue, imageBin;   // where it was built
         bool held = false;
         bool trayOut = false;
         int position = -1, maximum = -1;
@@ -237,12 +240,14 @@ protected:
         recorder.SetFaults(faults);
         headless->ClickControl(*burning->kivImageButton_Start);
         EXPECT_TRUE(PumpUntil([&] { return recorder.Stalled() || !burning->Running(); }, 120));
+        run.imageCue = burning->CdStage().CuePath();
+        run.imageBin = burning->CdStage().BinPath();
         if (recorder.Stalled()) {
             run.held = true;
             run.cue = out_ + keepAs + ".cue";
             run.bin = out_ + keepAs + ".bin";
-            EXPECT_TRUE(CopyFile(burning->CdStage().CuePath(), run.cue, false));
-            EXPECT_TRUE(CopyFile(burning->CdStage().BinPath(), run.bin, false));
+            EXPECT_TRUE(CopyFile(run.imageCue, run.cue, false));
+            EXPECT_TRUE(CopyFile(run.imageBin, run.bin, false));
             recorder.ReleaseStall();
         }
         EXPECT_TRUE(PumpUntil([&] { return !burning->Running(); }, 120));
@@ -288,8 +293,9 @@ protected:
         EXPECT_TRUE(recorder.DiscComplete());
         EXPECT_FALSE(recorder.Locked());
         EXPECT_TRUE(run.trayOut);
-        EXPECT_FALSE(FileExists(burning->CdStage().CuePath()));
-        EXPECT_FALSE(FileExists(burning->CdStage().BinPath()));
+        EXPECT_FALSE(run.imageCue.empty());
+        EXPECT_FALSE(FileExists(run.imageCue));
+        EXPECT_FALSE(FileExists(run.imageBin));
         // The disc-at-once write began with the pregap, which the recorder takes only as zeros.
         const std::vector<testkit::RecordedCommand> writes = recorder.CommandsWithOpcode(kWrite10);
         ASSERT_FALSE(writes.empty());
@@ -305,6 +311,82 @@ protected:
         EXPECT_TRUE(BoxTexts().empty()) << ::testing::PrintToString(BoxTexts());
     }
 
+    // The engine's messages in order (a run of one kind as one), each logging its line as it came.
+    void ExpectWriterMessages(const Lines& log)
+    {
+        std::vector<Arrival> kinds;
+        int lastProgress = -1;
+        for (const Arrival& a : arrivals_) {
+            if (a.message == MSG_WRITER_PROGRESS) {
+                EXPECT_GE(static_cast<int>(a.value), lastProgress);
+                EXPECT_LE(a.value, 65535u);
+                lastProgress = static_cast<int>(a.value);
+            }
+            if (kinds.empty() || kinds.back().message != a.message || a.message == MSG_WRITER_STATUS)
+                kinds.push_back(a);
+        }
+        ASSERT_EQ(kinds.size(), 4u) << ::testing::PrintToString(log);
+        EXPECT_EQ(kinds[0].message, MSG_WRITER_STATUS);
+        EXPECT_EQ(kinds[0].value, 0u);
+        EXPECT_EQ(kinds[1].message, MSG_WRITER_PROGRESS);
+        EXPECT_EQ(kinds[2].message, MSG_WRITER_CLOSING);
+        EXPECT_EQ(kinds[3].message, MSG_WRITER_STATUS);
+        EXPECT_EQ(kinds[3].value, 17u);
+        const auto lineAt = [&](std::size_t at) { return at < log.size() ? log[at] : std::string("(none)"); };
+        EXPECT_EQ(lineAt(kinds[0].linesBefore), "Write init ok - write process has started.");
+        EXPECT_EQ(lineAt(kinds[2].linesBefore), "Closing session >>>");
+        // The eject takes the disc out: the engine's media message may follow the run's last line.
+        const Lines end(log.begin() + static_cast<std::ptrdiff_t>(std::min(kinds[3].linesBefore, log.size())), log.end());
+        ASSERT_GE(end.size(), 3u) << ::testing::PrintToString(log);
+        EXPECT_EQ(Lines(end.begin(), end.begin() + 3),
+                  (Lines{"Write is complete and sucessful.", "Ejecting the disc >>>", "Process finished."}))
+            << ::testing::PrintToString(log);
+        for (std::size_t i = 3; i < end.size(); ++i)
+            EXPECT_TRUE(end[i] == "Unknown type media inserted" || end[i] == "No media inserted") << end[i];
+    }
+
+    // An authored folder: its titles as lsdvd reads them and its VIDEO_TS files.
+    struct DvdFolder {
+        std::string path;
+        std::vector<disctest::DiscTitle> titles;
+        Lines names;
+        Lines bytes;
+    };
+    static DvdFolder ReadFolder(const std::string& path)
+    {
+        DvdFolder folder{path, disctest::ReadDisc(path), FilesIn(path + "/VIDEO_TS"), {}};
+        for (const std::string& name : folder.names) folder.bytes.push_back(ReadBytes(path + "/VIDEO_TS/" + name));
+        return folder;
+    }
+    // The image as the readers see it: the volume name, UDF 1.02, the folder's
+    // titles and chapters, and every file of VIDEO_TS as it was.
+    void ExpectDvdImage(const std::string& iso, const DvdFolder& source, const std::string& volume)
+    {
+        std::string iso9660, udf, dvd;
+        ASSERT_EQ(outsidetest::Run({"isoinfo", "-d", "-i", iso}, &iso9660), 0);
+        EXPECT_NE(iso9660.find("Volume id: " + volume + "\n"), std::string::npos) << iso9660;
+        ASSERT_EQ(outsidetest::Run({"udfinfo", iso}, &udf), 0);
+        EXPECT_EQ(UdfField(udf, "udfrev"), "1.02") << udf;
+        EXPECT_EQ(UdfField(udf, "label"), volume) << udf;
+        ASSERT_EQ(outsidetest::Run({"lsdvd", iso}, &dvd), 0);
+        std::cout << "lsdvd of the image:\n" << dvd;
+        const std::vector<disctest::DiscTitle> burnt = disctest::ReadDisc(iso);
+        ASSERT_EQ(burnt.size(), source.titles.size());
+        for (std::size_t t = 0; t < burnt.size(); ++t) {
+            EXPECT_EQ(burnt[t].chapters, source.titles[t].chapters) << "title " << t + 1;
+            EXPECT_EQ(burnt[t].length, source.titles[t].length) << "title " << t + 1;
+        }
+        ASSERT_GE(source.names.size(), 5u);   // VIDEO_TS.IFO/BUP, VTS_01_0.IFO/BUP, a VOB at least
+        for (std::size_t i = 0; i < source.names.size(); ++i) {
+            const std::string& name = source.names[i];
+            const std::string copy = out_ + "extracted_" + name;
+            ASSERT_EQ(outsidetest::Run({"sh", "-c", "isoinfo -i \"$0\" -x \"/VIDEO_TS/$1;1\" > \"$2\"", iso, name, copy}),
+                      0);
+            EXPECT_TRUE(ReadBytes(copy) == source.bytes[i]) << name;
+            EXPECT_TRUE(ReadBytes(source.path + "/VIDEO_TS/" + name) == source.bytes[i]) << name;   // untouched
+        }
+    }
+
     testkit::FakeScsiSystem scsi_;   // the virtual recorder and no real drive
     TQV_Video_DVD_Setup_Disc_Burner_Form* setup = nullptr;
     TQV_Video_DVD_Disc_Burning_Process_Form* burning = nullptr;
@@ -312,6 +394,7 @@ protected:
     std::unique_ptr<outsidetest::OutputFolder> kept_;
     std::string out_;
     std::vector<Arrival> arrivals_;
+    std::function<std::size_t()> logOf_;   // the run log's length, for the arrivals
 };
 
 TEST_F(BurnTaskTest, VcdAndSvcdBurnDiscAtOnceOntoTheRecorderThroughEitherLayer)
@@ -514,11 +597,10 @@ TEST_F(BurnTaskTest, ATwoTitleDvdFolderIsWrittenThroughTheEngineIntoTheImageFile
         ASSERT_TRUE(author.Load(AuthorLibrary::Counter::VobsMB)) << author.LastError();
         ASSERT_EQ(author.AuthorMain(xml), AUTHOR_OK) << author.LastError();
     }
-    const std::vector<disctest::DiscTitle> source = disctest::ReadDisc(dest);
-    ASSERT_EQ(source.size(), 2u);
-    const Lines names = FilesIn(dest + "/VIDEO_TS");
-    std::vector<std::string> sources;
-    for (const std::string& name : names) sources.push_back(ReadBytes(dest + "/VIDEO_TS/" + name));
+    const DvdFolder source = ReadFolder(dest);
+    ASSERT_EQ(source.titles.size(), 2u);
+    EXPECT_EQ(source.titles[0].chapters, 3);
+    EXPECT_EQ(source.titles[1].chapters, 2);
 
     const std::string iso = out_ + "dvd.iso";
     setenv("KELDARA_DVD_IMAGE_WRITER", iso.c_str(), 1);
@@ -536,64 +618,63 @@ TEST_F(BurnTaskTest, ATwoTitleDvdFolderIsWrittenThroughTheEngineIntoTheImageFile
     });
     EXPECT_EQ(bar, 100);
     EXPECT_TRUE(BoxTexts().empty()) << ::testing::PrintToString(BoxTexts());
-
-    // The engine's messages in order (a run of one kind as one), each logging its line as it came.
-    std::vector<Arrival> kinds;
-    int lastProgress = -1;
-    for (const Arrival& a : arrivals_) {
-        if (a.message == MSG_WRITER_PROGRESS) {
-            EXPECT_GE(static_cast<int>(a.value), lastProgress);
-            EXPECT_LE(a.value, 65535u);
-            lastProgress = static_cast<int>(a.value);
-        }
-        if (kinds.empty() || kinds.back().message != a.message || a.message == MSG_WRITER_STATUS) kinds.push_back(a);
-    }
-    ASSERT_EQ(kinds.size(), 4u) << ::testing::PrintToString(log);
-    EXPECT_EQ(kinds[0].message, MSG_WRITER_STATUS);
-    EXPECT_EQ(kinds[0].value, 0u);
-    EXPECT_EQ(kinds[1].message, MSG_WRITER_PROGRESS);
-    EXPECT_EQ(kinds[2].message, MSG_WRITER_CLOSING);
-    EXPECT_EQ(kinds[3].message, MSG_WRITER_STATUS);
-    EXPECT_EQ(kinds[3].value, 17u);
-    const auto lineAt = [&](std::size_t at) { return at < log.size() ? log[at] : std::string("(none)"); };
-    EXPECT_EQ(lineAt(kinds[0].linesBefore), "Write init ok - write process has started.");
-    EXPECT_EQ(lineAt(kinds[2].linesBefore), "Closing session >>>");
-    // The eject takes the disc out: the engine's media message may follow the run's last line.
-    const Lines end(log.begin() + static_cast<std::ptrdiff_t>(std::min(kinds[3].linesBefore, log.size())), log.end());
-    ASSERT_GE(end.size(), 3u) << ::testing::PrintToString(log);
-    EXPECT_EQ(Lines(end.begin(), end.begin() + 3),
-              (Lines{"Write is complete and sucessful.", "Ejecting the disc >>>", "Process finished."}))
-        << ::testing::PrintToString(log);
-    for (std::size_t i = 3; i < end.size(); ++i)
-        EXPECT_TRUE(end[i] == "Unknown type media inserted" || end[i] == "No media inserted") << end[i];
     EXPECT_EQ(From(log, "Starting to burn...").size(), log.size() - 1) << ::testing::PrintToString(log);
-
-    // The image as the readers see it: the window's volume name, UDF 1.02, the
-    // authored titles and chapters, and every file of VIDEO_TS as it was.
-    std::string volume, udf, dvd;
-    ASSERT_EQ(outsidetest::Run({"isoinfo", "-d", "-i", iso}, &volume), 0);
-    EXPECT_NE(volume.find("Volume id: HOLIDAY_2026\n"), std::string::npos) << volume;
-    ASSERT_EQ(outsidetest::Run({"udfinfo", iso}, &udf), 0);
-    EXPECT_EQ(UdfField(udf, "udfrev"), "1.02") << udf;
-    EXPECT_EQ(UdfField(udf, "label"), "HOLIDAY_2026") << udf;
-    ASSERT_EQ(outsidetest::Run({"lsdvd", iso}, &dvd), 0);
-    std::cout << "isoinfo -d:\n" << volume.substr(0, 600) << "udfinfo:\n" << udf.substr(0, 400) << "lsdvd:\n" << dvd;
-    const std::vector<disctest::DiscTitle> burnt = disctest::ReadDisc(iso);
-    ASSERT_EQ(burnt.size(), 2u);
-    EXPECT_EQ(burnt[0].chapters, 3);
-    EXPECT_EQ(burnt[1].chapters, 2);
-    for (std::size_t t = 0; t < 2; ++t) {
-        EXPECT_EQ(burnt[t].chapters, source[t].chapters);
-        EXPECT_EQ(burnt[t].length, source[t].length);
-    }
-    ASSERT_GE(names.size(), 5u);   // VIDEO_TS.IFO/BUP, VTS_01_0.IFO/BUP, a VOB at least
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        const std::string copy = out_ + "extracted_" + names[i];
-        ASSERT_EQ(outsidetest::Run({"sh", "-c", "isoinfo -i \"$0\" -x \"/VIDEO_TS/$1;1\" > \"$2\"", iso, names[i], copy}), 0);
-        EXPECT_TRUE(ReadBytes(copy) == sources[i]) << names[i];
-        EXPECT_TRUE(ReadBytes(dest + "/VIDEO_TS/" + names[i]) == sources[i]) << names[i];   // the source untouched
-    }
+    ExpectWriterMessages(log);
+    ExpectDvdImage(iso, source, "HOLIDAY_2026");
     EXPECT_TRUE(NoChildLeft());
 }
 
+// The disc builder from clips to disc: an SVCD onto the recorder, a DVD into the image file.
+TEST_F(BurnTaskTest, TheDiscBuilderBurnsAnSvcdOntoTheRecorderAndWritesADvdIntoTheImageFile)
+{
+    AddTwoClips(true);
+    testkit::VirtualRecorder& recorder = Recorder(testkit::Medium::Blank(testkit::MediumKind::CdR), "builder-burnt.bin");
+    testkit::RecorderFaults faults;
+    faults.stallOpcode = kSynchronizeCache;   // held when every sector is sent, to keep the image
+    recorder.SetFaults(faults);
+    builder->SetBurnStage(MakeDiscBurnStage());
+    ReadyBuilder(2);
+    EXPECT_EQ(ASPILayerName(), "WNASPI32.DLL");
+    StartBuilder();
+    ASSERT_TRUE(PumpUntil([&] { return recorder.Stalled() || !builder->RunActive(); }, 300));
+    CdRun run;
+    const std::string base = work_ + VcdImageBaseName(builder->kivEdit_VolumeName->Text(), 2);
+    run.imageCue = base + ".cue";
+    run.imageBin = base + ".bin";
+    if (recorder.Stalled()) {
+        run.held = true;
+        run.cue = out_ + "builder.cue";
+        run.bin = out_ + "builder.bin";
+        EXPECT_TRUE(CopyFile(run.imageCue, run.cue, false));
+        EXPECT_TRUE(CopyFile(run.imageBin, run.bin, false));
+        recorder.ReleaseStall();
+    }
+    ASSERT_TRUE(BuildToEnd());
+    run.log = BuilderLog();
+    run.trayOut = recorder.TrayOpen();
+    run.position = builder->kivProgressBar->Position();
+    run.maximum = builder->kivProgressBar->Max();
+    ExpectGoodBurn(run, recorder);
+    ExpectBurntImage(run, out_ + "builder-burnt.bin", 2, "svcd_disc");
+    EXPECT_EQ(FilesIn(work_), (Lines{"SVCD_DISC_1.mpg", "SVCD_DISC_2.mpg"}));
+
+    // The DVD run writes through the engine's image-file writer.
+    for (const std::string& mpeg : FilesIn(work_)) DeleteFile(work_ + mpeg);
+    const std::string iso = out_ + "builder.iso";
+    setenv("KELDARA_DVD_IMAGE_WRITER", iso.c_str(), 1);
+    arrivals_.clear();
+    logOf_ = [this] { return BuilderLog().size(); };
+    ReadyBuilder(1);
+    ASSERT_EQ(builder->kivComboBox_Drive->Items()->Count(), 1);
+    StartBuilder();
+    ASSERT_TRUE(BuildToEnd());
+    const Lines log = BuilderLog();
+    EXPECT_EQ(builder->kivProgressBar->Position(), 100);
+    ExpectWriterMessages(log);
+    const DvdFolder source = ReadFolder(work_ + "DVD_DISC");
+    ASSERT_EQ(source.titles.size(), 2u);
+    ExpectDvdImage(iso, source, "DVD_DISC");
+    EXPECT_TRUE(BoxTexts().empty()) << ::testing::PrintToString(BoxTexts());
+    EXPECT_TRUE(NoChildLeft());
+}
 } // namespace
