@@ -5,7 +5,7 @@ keldara_test(pipeline_burntask_tests
     ${CMAKE_CURRENT_LIST_DIR}/burntask_test.cpp
     # The encoder creates the sample sinks by class identifier: registered for every test process.
     ${CMAKE_SOURCE_DIR}/tests/outside/encoder/sinkregistry.cpp
-  LIBS pipeline shell outside_testmedia testkit testkit_scsi discrec win32 rtl)
+  LIBS pipeline shell outside_testmedia testkit testkit_scsi task_driver discrec win32 rtl)
 target_include_directories(pipeline_burntask_tests PRIVATE
   ${CMAKE_SOURCE_DIR}/outside/mux/include ${CMAKE_SOURCE_DIR}/outside/author/include)
 add_dependencies(pipeline_burntask_tests audio video regsvr32 Tormux dvdauthor_lib program_pictures WNASPI32

@@ -21,6 +21,7 @@
 #include "skin/kivprogressbar.h"
 #include "testkit/fakescsi.h"
 #include "testkit/recorder.h"
+#include "taskdriver.h"
 
 #include <cstdlib>
 
@@ -208,10 +209,12 @@ protected:
             ScriptedDialogs().AnswerFiles(files);
             headless->ClickControl(*setup->kivImageButton_AddFile);
         }
+        testkit::ShootWindow(*headless, *setup, shotName_ + "-1-setup");
         bool shown = false;
         headless->OnNextModal([&](TCustomForm& modal) {
             shown = &modal == burning;
             if (shown) inWindow();
+            testkit::ShootWindow(*headless, *burning, shotName_ + "-3-after");
             if (burning->Running()) headless->AnswerNextMessageBox(mrYes);
             headless->ClickControl(*burning->kivImageButton1);
         });
@@ -243,6 +246,7 @@ protected:
         run.imageCue = burning->CdStage().CuePath();
         run.imageBin = burning->CdStage().BinPath();
         if (recorder.Stalled()) {
+            testkit::ShootWindow(*headless, *burning, shotName_ + "-2-writing");
             run.held = true;
             run.cue = out_ + keepAs + ".cue";
             run.bin = out_ + keepAs + ".bin";
@@ -395,6 +399,7 @@ protected:
     std::string out_;
     std::vector<Arrival> arrivals_;
     std::function<std::size_t()> logOf_;   // the run log's length, for the arrivals
+    std::string shotName_ = "burn";          // the windows' pictures with KELDARA_TASK_SHOTS
 };
 
 TEST_F(BurnTaskTest, VcdAndSvcdBurnDiscAtOnceOntoTheRecorderThroughEitherLayer)
@@ -405,6 +410,7 @@ TEST_F(BurnTaskTest, VcdAndSvcdBurnDiscAtOnceOntoTheRecorderThroughEitherLayer)
     ASSERT_EQ(vcd.size(), 2u);
     testkit::VirtualRecorder* recorder = &Recorder(testkit::Medium::Blank(testkit::MediumKind::CdR), "vcd-burnt.bin");
     CdRun run;
+    shotName_ = "vcd";
     BurnTask(3, vcd, [&] {
         EXPECT_EQ(ASPILayerName(), "WNASPI32.DLL");
         EXPECT_EQ(burning->kivEdit_VolumeName->Text(), "VCD_DISC");
@@ -420,6 +426,7 @@ TEST_F(BurnTaskTest, VcdAndSvcdBurnDiscAtOnceOntoTheRecorderThroughEitherLayer)
     const Lines svcd = ConvertClips(2, false, "svcd");
     ASSERT_EQ(svcd.size(), 2u);
     recorder = &Recorder(testkit::Medium::Blank(testkit::MediumKind::CdR), "svcd-burnt.bin");
+    shotName_ = "svcd";
     BurnTask(2, svcd, [&] {
         EXPECT_EQ(ASPILayerName(), "DKASPI32");
         burning->kivEdit_VolumeName->SetText("GARDEN_2026");
@@ -457,6 +464,7 @@ TEST_F(BurnTaskTest, CdBurnFaultsEndAsTheUserIsToldAndKeepTheImage)
     // Thirty busy writes: the burner waits them out and the disc is still the image.
     {
         SCOPED_TRACE("busy writes");
+        shotName_ = "fault-busy";
         testkit::VirtualRecorder& recorder = Recorder(testkit::Medium::Blank(testkit::MediumKind::CdR), "busy-burnt.bin");
         testkit::RecorderFaults faults;
         faults.longWriteBusyWrites = 30;
@@ -470,6 +478,7 @@ TEST_F(BurnTaskTest, CdBurnFaultsEndAsTheUserIsToldAndKeepTheImage)
     // A hard write error in track 2 ends the run with the drive's reason, the image kept.
     {
         SCOPED_TRACE("hard write error");
+        shotName_ = "fault-error";
         testkit::VirtualRecorder& recorder = Recorder(testkit::Medium::Blank(testkit::MediumKind::CdR), "error-burnt.bin");
         testkit::RecorderFaults faults;
         faults.stallOpcode = 0x5D;   // held at the cue sheet, when the image is built
@@ -513,6 +522,7 @@ TEST_F(BurnTaskTest, CdBurnFaultsEndAsTheUserIsToldAndKeepTheImage)
     // (the writer retries on the system clock) until the write is aborted.
     {
         SCOPED_TRACE("close during the write");
+        shotName_ = "fault-closed";
         const std::size_t boxes = BoxTexts().size();
         testkit::VirtualRecorder& recorder = Recorder(testkit::Medium::Blank(testkit::MediumKind::CdR), "closed-burnt.bin");
         testkit::RecorderFaults faults;
@@ -542,6 +552,7 @@ TEST_F(BurnTaskTest, CdBurnFaultsEndAsTheUserIsToldAndKeepTheImage)
     // An image larger than the blank disc: No at the question writes nothing.
     {
         SCOPED_TRACE("image too large");
+        shotName_ = "fault-toolarge";
         const std::size_t boxes = BoxTexts().size();
         testkit::VirtualRecorder& recorder =
             Recorder(testkit::Medium::Blank(testkit::MediumKind::CdR, 300), "small-burnt.bin");
@@ -560,6 +571,7 @@ TEST_F(BurnTaskTest, CdBurnFaultsEndAsTheUserIsToldAndKeepTheImage)
     // A full CD-RW: the tray opens with the prompt for a blank disc, and Cancel ends the run.
     {
         SCOPED_TRACE("full CD-RW");
+        shotName_ = "fault-fullrw";
         const std::size_t boxes = BoxTexts().size();
         testkit::VirtualRecorder& recorder = Recorder(testkit::Medium::Complete(testkit::MediumKind::CdRw), "full-burnt.bin");
         Lines log;
@@ -606,12 +618,14 @@ TEST_F(BurnTaskTest, ATwoTitleDvdFolderIsWrittenThroughTheEngineIntoTheImageFile
     setenv("KELDARA_DVD_IMAGE_WRITER", iso.c_str(), 1);
     Lines log;
     int bar = -1;
+    shotName_ = "dvd";
     BurnTask(1, {dest}, [&] {
         ASSERT_EQ(burning->kivComboBox_Drive->Items()->Count(), 1);
         EXPECT_EQ(burning->kivComboBox_Drive->Items()->Get(0), "Image file writer (" + iso + ")");
         burning->kivEdit_VolumeName->SetText("HOLIDAY_2026");
         headless->ClickControl(*burning->kivImageButton_Start);
         EXPECT_TRUE(burning->Running());
+        testkit::ShootWindow(*headless, *burning, "dvd-2-writing");
         EXPECT_TRUE(PumpUntil([&] { return !burning->Running(); }, 120));
         log = BurnLog();
         bar = burning->kivProgressBar->Position();

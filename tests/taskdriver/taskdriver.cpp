@@ -120,13 +120,15 @@ void TaskDriver::TypeInto(TControl& edit, const std::string& text)
     Screen().TypeText(text);
 }
 
-void TaskDriver::Shoot(TCustomForm& window, const std::string& name)
+void ShootWindow(THeadlessBackend& screen, TCustomForm& window, const std::string& name)
 {
     const char* folder = std::getenv("KELDARA_TASK_SHOTS");
     if (!folder || !*folder) return;
     std::filesystem::create_directories(folder);
-    Screen().Snapshot(window)->SaveToFile((std::filesystem::path(folder) / (name + ".bmp")).string());
+    screen.Snapshot(window)->SaveToFile((std::filesystem::path(folder) / (name + ".bmp")).string());
 }
+
+void TaskDriver::Shoot(TCustomForm& window, const std::string& name) { ShootWindow(Screen(), window, name); }
 
 void TaskDriver::AnswerFiles(std::vector<std::string> files) { ScriptedDialogs().AnswerFiles(std::move(files)); }
 

@@ -38,6 +38,10 @@ private:
     std::atomic<std::uint64_t> now_{1000};
 };
 
+// The window's picture as the headless screen shows it, saved as NAME.bmp into
+// the folder KELDARA_TASK_SHOTS names (nothing without it).
+void ShootWindow(THeadlessBackend& screen, TCustomForm& window, const std::string& name);
+
 class TaskDriver {
 public:
     // The watchdog fires when the whole task takes longer than this.
