@@ -1,5 +1,7 @@
 #include "taskdriver.h"
 
+#include "scriptedqt.h"
+
 #include "shell/startup.h"
 #include "shell/taskwindows.h"
 
@@ -44,7 +46,14 @@ TaskDriver::~TaskDriver()
 void TaskDriver::StartProgram()
 {
     app_ = std::make_unique<TApplication>();
-    app_->SetBackend(std::make_unique<THeadlessBackend>());
+    // KELDARA_TASK_BACKEND=qt shows the task on the display's real windows.
+    const char* backend = std::getenv("KELDARA_TASK_BACKEND");
+    if (backend && std::string(backend) == "qt") {
+        if (!std::getenv("DISPLAY")) throw std::runtime_error("KELDARA_TASK_BACKEND=qt needs a display (run under xvfb-run)");
+        app_->SetBackend(std::make_unique<TScriptedQtBackend>());
+    } else {
+        app_->SetBackend(std::make_unique<THeadlessBackend>());
+    }
     screen_ = HeadlessBackend();
     for (const StartupWindow& window : StartupWindows())
         if (window.create) window.create(*app_);
@@ -125,7 +134,11 @@ void ShootWindow(THeadlessBackend& screen, TCustomForm& window, const std::strin
     const char* folder = std::getenv("KELDARA_TASK_SHOTS");
     if (!folder || !*folder) return;
     std::filesystem::create_directories(folder);
-    screen.Snapshot(window)->SaveToFile((std::filesystem::path(folder) / (name + ".bmp")).string());
+    // On real windows, what the display shows; headless, the window's picture in memory.
+    auto* qt = dynamic_cast<TScriptedQtBackend*>(&screen);
+    std::unique_ptr<TBitmap> picture = qt ? qt->WindowPicture(window) : nullptr;
+    if (!picture) picture = screen.Snapshot(window);
+    picture->SaveToFile((std::filesystem::path(folder) / (name + ".bmp")).string());
 }
 
 void TaskDriver::Shoot(TCustomForm& window, const std::string& name) { ShootWindow(Screen(), window, name); }

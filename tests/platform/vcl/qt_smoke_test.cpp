@@ -60,6 +60,32 @@ TEST_F(VclQtSmoke, WindowShowsTheBackBufferWithTheFormsStyle)
     EXPECT_EQ(QtWindowPicture(*form)->Pixel(50, 110), clBlue);
 }
 
+TEST_F(VclQtSmoke, ScreenPictureIsWhatTheScreenShowsThere)
+{
+    auto* form = NewForm<TDemoForm>(app.get());
+    form->Show();
+    const TRect r = form->BoundsRect();
+    // The window paints on the platform's own turn (an update request): the
+    // loop waits for its events a few times.
+    std::unique_ptr<TBitmap> shot;
+    for (int pass = 0; pass < 50 && !(shot && shot->Pixel(5, 5) == clNavy); ++pass) {
+        app->ProcessMessages();
+        app->GetBackend().WaitForWork(app->Queue(), 10);
+        shot = QtScreenPicture(r);
+    }
+    ASSERT_NE(shot, nullptr);
+    ASSERT_EQ(shot->Width(), r.Width());
+    ASSERT_EQ(shot->Height(), r.Height());
+    EXPECT_EQ(shot->Pixel(5, 5), clNavy);
+    EXPECT_EQ(shot->Pixel(50, 110), clLime);
+    // A part of the screen only: the button's corner at the picture's origin.
+    auto part = QtScreenPicture(Rect(r.Left + 50, r.Top + 110, r.Left + 60, r.Top + 120));
+    ASSERT_NE(part, nullptr);
+    EXPECT_EQ(part->Width(), 10);
+    EXPECT_EQ(part->Pixel(0, 0), clLime);
+    EXPECT_EQ(QtScreenPicture(Rect(0, 0, 0, 10)), nullptr);   // an empty rectangle
+}
+
 TEST_F(VclQtSmoke, LoopWakesForWorkerPostsAndTimers)
 {
     auto* form = NewForm<TDemoForm>(app.get());

@@ -583,21 +583,44 @@ BackendFactory QtBackendFactory(int& argc, char** argv)
     return [pargc, argv] { return CreateQtBackend(*pargc, argv); };
 }
 
+namespace {
+
+std::unique_ptr<TBitmap> BitmapOf(const QImage& image)
+{
+    const QImage rgb = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
+                           ? image
+                           : image.convertToFormat(QImage::Format_RGB32);
+    auto bmp = std::make_unique<TBitmap>(rgb.width(), rgb.height(), pf24bit);
+    for (int y = 0; y < rgb.height(); ++y) {
+        auto* row = reinterpret_cast<const std::uint32_t*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) {
+            std::uint32_t p = row[x];
+            bmp->SetPixel(x, y, RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+        }
+    }
+    return bmp;
+}
+
+} // namespace
+
 std::unique_ptr<TBitmap> QtWindowPicture(TCustomForm& form)
 {
     QtBackend* qt = CurrentQt();
     if (!qt) return nullptr;
     FormWindow* w = qt->Find(form);
     if (!w || w->image.isNull()) return nullptr;
-    auto bmp = std::make_unique<TBitmap>(w->image.width(), w->image.height(), pf24bit);
-    for (int y = 0; y < w->image.height(); ++y) {
-        auto* row = reinterpret_cast<const std::uint32_t*>(w->image.constScanLine(y));
-        for (int x = 0; x < w->image.width(); ++x) {
-            std::uint32_t p = row[x];
-            bmp->SetPixel(x, y, RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
-        }
-    }
-    return bmp;
+    return BitmapOf(w->image);
+}
+
+std::unique_ptr<TBitmap> QtScreenPicture(const TRect& screenRect)
+{
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return nullptr;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || screenRect.Width() <= 0 || screenRect.Height() <= 0) return nullptr;
+    const QImage shot =
+        screen->grabWindow(0, screenRect.Left, screenRect.Top, screenRect.Width(), screenRect.Height()).toImage();
+    if (shot.isNull()) return nullptr;
+    return BitmapOf(shot);
 }
 
 QtWindowState QtWindowStateOf(TCustomForm& form)

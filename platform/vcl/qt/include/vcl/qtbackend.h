@@ -15,6 +15,9 @@ BackendFactory QtBackendFactory(int& argc, char** argv);
 
 // What the form's window shows now (nullptr when it has no window), for checks.
 std::unique_ptr<TBitmap> QtWindowPicture(TCustomForm& form);
+// The display's pixels in a screen rectangle, as a screenshot takes them
+// (nullptr without Qt's application object or a screen).
+std::unique_ptr<TBitmap> QtScreenPicture(const TRect& screenRect);
 // The window's current native state, for checks: visible, opacity (0..255), frameless, on top.
 struct QtWindowState {
     bool exists = false;
