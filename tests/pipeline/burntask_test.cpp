@@ -95,6 +95,15 @@ protected:
         unsetenv("KELDARA_DVD_IMAGE_WRITER");
     }
 
+    // No command is held, nor will be; the other faults stay.
+    void LetWriterGo()
+    {
+        if (!recorder_) return;
+        testkit::RecorderFaults faults = (*recorder_)->Faults();
+        faults.stallOpcode = 0;
+        (*recorder_)->SetFaults(faults);
+        (*recorder_)->ReleaseStall();
+    }
     // The SCSI layer let go, so that the next set-up binds one afresh.
     static void ResetLayer()
     {
@@ -215,6 +224,7 @@ protected:
             shown = &modal == burning;
             if (shown) inWindow();
             testkit::ShootWindow(*headless, *burning, shotName_ + "-3-after");
+            LetWriterGo();   // a step that failed half way leaves no writer held for the close to wait on
             if (burning->Running()) headless->AnswerNextMessageBox(mrYes);
             headless->ClickControl(*burning->kivImageButton1);
         });
