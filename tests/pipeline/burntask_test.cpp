@@ -56,6 +56,8 @@ struct Arrival {
 
 class BurnTaskTest : public BuilderTest {
 protected:
+    // With KELDARA_TASK_BACKEND=qt under Xvfb the windows are real, and so are their pictures.
+    std::unique_ptr<THeadlessBackend> MakeScreen() override { return testkit::MakeTaskScreen(); }
     void SetUp() override
     {
         BuilderTest::SetUp();

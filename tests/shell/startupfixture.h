@@ -65,9 +65,11 @@ protected:
             }
         }
         app = std::make_unique<TApplication>();
-        app->SetBackend(std::make_unique<THeadlessBackend>());
+        app->SetBackend(MakeScreen());
         headless = HeadlessBackend();
     }
+    // The screen the program's windows are made on: headless unless a test shows them.
+    virtual std::unique_ptr<THeadlessBackend> MakeScreen() { return std::make_unique<THeadlessBackend>(); }
     void TearDown() override
     {
         app.reset();

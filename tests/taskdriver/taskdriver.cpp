@@ -43,17 +43,19 @@ TaskDriver::~TaskDriver()
     scope_.reset();
 }
 
+std::unique_ptr<THeadlessBackend> MakeTaskScreen()
+{
+    // KELDARA_TASK_BACKEND=qt shows the task on the display's real windows.
+    const char* backend = std::getenv("KELDARA_TASK_BACKEND");
+    if (!backend || std::string(backend) != "qt") return std::make_unique<THeadlessBackend>();
+    if (!std::getenv("DISPLAY")) throw std::runtime_error("KELDARA_TASK_BACKEND=qt needs a display (run under xvfb-run)");
+    return std::make_unique<TScriptedQtBackend>();
+}
+
 void TaskDriver::StartProgram()
 {
     app_ = std::make_unique<TApplication>();
-    // KELDARA_TASK_BACKEND=qt shows the task on the display's real windows.
-    const char* backend = std::getenv("KELDARA_TASK_BACKEND");
-    if (backend && std::string(backend) == "qt") {
-        if (!std::getenv("DISPLAY")) throw std::runtime_error("KELDARA_TASK_BACKEND=qt needs a display (run under xvfb-run)");
-        app_->SetBackend(std::make_unique<TScriptedQtBackend>());
-    } else {
-        app_->SetBackend(std::make_unique<THeadlessBackend>());
-    }
+    app_->SetBackend(MakeTaskScreen());
     screen_ = HeadlessBackend();
     for (const StartupWindow& window : StartupWindows())
         if (window.create) window.create(*app_);

@@ -38,6 +38,10 @@ private:
     std::atomic<std::uint64_t> now_{1000};
 };
 
+// The screen a task runs on: headless, or the display's real windows with
+// KELDARA_TASK_BACKEND=qt (which needs DISPLAY, as under xvfb-run).
+std::unique_ptr<THeadlessBackend> MakeTaskScreen();
+
 // The window's picture as the headless screen shows it, saved as NAME.bmp into
 // the folder KELDARA_TASK_SHOTS names (nothing without it).
 void ShootWindow(THeadlessBackend& screen, TCustomForm& window, const std::string& name);
