@@ -45,10 +45,10 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -139,22 +139,30 @@ bool UnmuxMenu(const std::string& vob, const std::string& folder, MenuSubpicture
         text << in.rdbuf();
         xml = text.str();
     }
-    const std::regex button(R"re(<button name="\d+" x0="(\d+)" y0="(\d+)" x1="(\d+)" y1="(\d+)")re");
-    for (std::sregex_iterator it(xml.begin(), xml.end(), button), end; it != end; ++it)
-        menu.buttons.push_back(
-            Rect(std::stoi((*it)[1]), std::stoi((*it)[2]), std::stoi((*it)[3]), std::stoi((*it)[4])));
-    std::smatch found;
-    if (std::regex_search(xml, found, std::regex(R"re(xoffset="(\d+)" yoffset="(\d+)")re"))) {
-        menu.xoffset = std::stoi(found[1]);
-        menu.yoffset = std::stoi(found[2]);
+    // An attribute's value within [from, to), or "" without it.
+    const auto attribute = [&](const std::string& name, std::size_t from, std::size_t to) {
+        const std::string key = " " + name + "=\"";
+        const std::size_t at = xml.find(key, from);
+        if (at == std::string::npos || at >= to) return std::string();
+        const std::size_t begin = at + key.size(), end = xml.find('"', begin);
+        return end == std::string::npos ? std::string() : xml.substr(begin, end - begin);
+    };
+    const auto number = [](const std::string& text) { return text.empty() ? -1 : std::atoi(text.c_str()); };
+    for (std::size_t at = xml.find("<button "); at != std::string::npos; at = xml.find("<button ", at + 1)) {
+        const std::size_t end = xml.find("/>", at);
+        menu.buttons.push_back(Rect(number(attribute("x0", at, end)), number(attribute("y0", at, end)),
+                                    number(attribute("x1", at, end)), number(attribute("y1", at, end))));
     }
-    for (const auto& [attribute, picture] : {std::pair{"highlight", &menu.highlight}, std::pair{"select", &menu.select}}) {
-        if (!std::regex_search(xml, found, std::regex(std::string(attribute) + R"re(="([^"]+)")re")))
-            return why = std::string("no ") + attribute + " picture in " + xml, false;
+    const std::size_t spu = xml.find("<spu "), spuEnd = xml.find('>', spu);
+    if (spu == std::string::npos) return why = "no subpicture in " + xml, false;
+    menu.xoffset = std::max(0, number(attribute("xoffset", spu, spuEnd)));
+    menu.yoffset = std::max(0, number(attribute("yoffset", spu, spuEnd)));
+    for (const auto& [kind, picture] : {std::pair{"highlight", &menu.highlight}, std::pair{"select", &menu.select}}) {
         // spuunmux names the pictures with its output prefix: here a whole path.
-        const std::string name = found[1].str();
+        const std::string name = attribute(kind, spu, spuEnd);
+        if (name.empty()) return why = std::string("no ") + kind + " picture in " + xml, false;
         if (!ReadRgba(name.front() == '/' ? name : folder + "/" + name, *picture))
-            return why = "libpng cannot read " + found[1].str(), false;
+            return why = "libpng cannot read " + name, false;
     }
     return true;
 }
