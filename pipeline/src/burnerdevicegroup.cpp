@@ -65,3 +65,12 @@ BurnerDeviceGroup NewBurnerDeviceGroup(TWinControl* form, const char* groupName,
     g.volume->SetParent(g.group);
     return g;
 }
+
+void BurnerComboLists::ClearDrives() { DriveList()->Items()->Clear(); }
+void BurnerComboLists::AddDrive(const std::string& name) { DriveList()->Items()->Add(name); }
+void BurnerComboLists::SelectDrive(int index) { DriveList()->SetItemIndex(index); }
+void BurnerComboLists::ClearSpeeds() { SpeedList()->Items()->Clear(); }
+void BurnerComboLists::AddSpeed(const std::string& label) { SpeedList()->Items()->Add(label); }
+void BurnerComboLists::SelectSpeed(int index) { SpeedList()->SetItemIndex(index); }
+int BurnerComboLists::SelectedSpeed() { return SpeedList()->ItemIndex(); }
+void BurnerComboLists::EnableSpeeds(bool enabled) { SpeedList()->SetEnabled(enabled); }

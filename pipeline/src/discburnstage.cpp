@@ -1,5 +1,6 @@
 #include "pipeline/discburnstage.h"
 
+#include "pipeline/burnerdevicegroup.h"
 #include "pipeline/burnstage.h"
 #include "pipeline/cdburnstage.h"
 #include "pipeline/qv_videodvddiscbuilderform.h"
@@ -19,20 +20,12 @@
 namespace {
 
 // The disc builder's controls as the burn stage sees them.
-class BuilderBurnView final : public BurnView, public CdBurnView {
+class BuilderBurnView final : public BurnView, public CdBurnView, public BurnerComboLists {
 public:
     TQV_Video_DVD_Disc_Builder_Form* window = nullptr;
 
     HWND WindowHandle() override { return window->Handle(); }
     void Log(const std::string& line) override { window->Log(line); }
-    void ClearDrives() override { window->kivComboBox_Drive->Items()->Clear(); }
-    void AddDrive(const std::string& name) override { window->kivComboBox_Drive->Items()->Add(name); }
-    void SelectDrive(int index) override { window->kivComboBox_Drive->SetItemIndex(index); }
-    void ClearSpeeds() override { window->kivComboBox_WriteSpeed->Items()->Clear(); }
-    void AddSpeed(const std::string& label) override { window->kivComboBox_WriteSpeed->Items()->Add(label); }
-    void SelectSpeed(int index) override { window->kivComboBox_WriteSpeed->SetItemIndex(index); }
-    int SelectedSpeed() override { return window->kivComboBox_WriteSpeed->ItemIndex(); }
-    void EnableSpeeds(bool enabled) override { window->kivComboBox_WriteSpeed->SetEnabled(enabled); }
     void SetWriteBar(int percent) override
     {
         window->kivProgressBar->SetMax(100);
@@ -73,6 +66,10 @@ public:
 
     CdBurnStage* cd = nullptr;
     bool cdReady = false;   // a CD writer was set up for this run's kind
+
+private:
+    TkivComboBox* DriveList() override { return window->kivComboBox_Drive; }
+    TkivComboBox* SpeedList() override { return window->kivComboBox_WriteSpeed; }
 };
 
 // The program's burn stage: the writing engine's DVD writers and the image library.

@@ -274,17 +274,6 @@ void TQV_Video_DVD_Disc_Burning_Process_Form::WndProc(TMessage& Message)
 // --- what the stages show -------------------------------------------------------------------------
 HWND TQV_Video_DVD_Disc_Burning_Process_Form::WindowHandle() { return Handle(); }
 void TQV_Video_DVD_Disc_Burning_Process_Form::Log(const std::string& line) { Memo1->Lines()->Add(line); }
-void TQV_Video_DVD_Disc_Burning_Process_Form::ClearDrives() { kivComboBox_Drive->Items()->Clear(); }
-void TQV_Video_DVD_Disc_Burning_Process_Form::AddDrive(const std::string& name) { kivComboBox_Drive->Items()->Add(name); }
-void TQV_Video_DVD_Disc_Burning_Process_Form::SelectDrive(int index) { kivComboBox_Drive->SetItemIndex(index); }
-void TQV_Video_DVD_Disc_Burning_Process_Form::ClearSpeeds() { kivComboBox_WriteSpeed->Items()->Clear(); }
-void TQV_Video_DVD_Disc_Burning_Process_Form::AddSpeed(const std::string& label)
-{
-    kivComboBox_WriteSpeed->Items()->Add(label);
-}
-void TQV_Video_DVD_Disc_Burning_Process_Form::SelectSpeed(int index) { kivComboBox_WriteSpeed->SetItemIndex(index); }
-int TQV_Video_DVD_Disc_Burning_Process_Form::SelectedSpeed() { return kivComboBox_WriteSpeed->ItemIndex(); }
-void TQV_Video_DVD_Disc_Burning_Process_Form::EnableSpeeds(bool enabled) { kivComboBox_WriteSpeed->SetEnabled(enabled); }
 void TQV_Video_DVD_Disc_Burning_Process_Form::SetWriteBar(int percent)
 {
     kivProgressBar->SetMax(100);

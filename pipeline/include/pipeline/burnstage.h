@@ -4,6 +4,7 @@
 // run, the write of an authored DVD folder through the writing engine with its
 // messages, abort, tray and release, and the image of an SVCD or VCD run. A
 // window shows it through a BurnView.
+#include "pipeline/burnerview.h"
 #include "pipeline/writingengine.h"
 #include "win32/messages.h"
 
@@ -17,29 +18,16 @@ class ThreadVCDImager;
 // The image build of a run ended (WPARAM the build's result, LPARAM the run it belongs to).
 constexpr UINT MSG_VCDIMAGE_DONE = 1238;
 
-// What the stage shows and asks of its window. Boxes are the framework's
-// message dialogs, which tests answer from a script.
-class BurnView {
+// What the stage shows and asks of its window besides the writer's part.
+// Boxes are the framework's message dialogs, which tests answer from a script.
+class BurnView : public virtual BurnerView {
 public:
-    virtual ~BurnView() = default;
-    virtual HWND WindowHandle() = 0;
-    virtual void Log(const std::string& line) = 0;
-    virtual void ClearDrives() = 0;
-    virtual void AddDrive(const std::string& name) = 0;
-    virtual void SelectDrive(int index) = 0;
-    virtual void ClearSpeeds() = 0;
-    virtual void AddSpeed(const std::string& label) = 0;
-    virtual void SelectSpeed(int index) = 0;
-    virtual int SelectedSpeed() = 0;
-    virtual void EnableSpeeds(bool enabled) = 0;
     virtual void SetWriteBar(int percent) = 0;       // "Burning Process"
     virtual void SetConvertingBar(int percent) = 0;  // "Converting Process"
     virtual void ShowWriting() = 0;                  // Start hidden, Stop shown
-    virtual void Repaint() = 0;
     virtual bool TimerOn() = 0;
     // Seconds since the run began, for the time label.
     virtual void CountTick() = 0;
-    virtual void FinishRun(bool finished) = 0;
     // The convert part of the run is over (image built or building ends).
     virtual void ConvertingOver() = 0;
     // The CD image is ready: the CD burn of the window takes over.

@@ -9,6 +9,7 @@
 // The burner ends a write on its own writer thread: the stage only keeps the
 // burner's text and posts MSG_CDWRITE_DONE to the window, which hands it back
 // to WriteDone on the user-interface thread.
+#include "pipeline/burnerview.h"
 #include "win32/messages.h"
 
 #include <cstdint>
@@ -56,27 +57,14 @@ public:
 // (cache 4 MB, underrun protection, no test write, no OPC).
 std::unique_ptr<CdBurner> MakeCueBurner();
 
-// What the stage shows and asks of its window.
-class CdBurnView {
+// What the stage shows and asks of its window besides the writer's part.
+class CdBurnView : public virtual BurnerView {
 public:
-    virtual ~CdBurnView() = default;
-    virtual HWND WindowHandle() = 0;
-    virtual void Log(const std::string& line) = 0;
-    virtual void ClearDrives() = 0;
-    virtual void AddDrive(const std::string& name) = 0;
-    virtual void SelectDrive(int index) = 0;
-    virtual void ClearSpeeds() = 0;
-    virtual void AddSpeed(const std::string& label) = 0;
-    virtual void SelectSpeed(int index) = 0;
-    virtual int SelectedSpeed() = 0;
-    virtual void EnableSpeeds(bool enabled) = 0;
     virtual std::string VolumeName() = 0;
     // The write begins: the window sets its bars for it.
     virtual void CdBurnStarting() = 0;
     // The write's progress in kB of the image.
     virtual void SetCdProgress(int position, int maximum) = 0;
-    virtual void Repaint() = 0;
-    virtual void FinishRun(bool finished) = 0;
 };
 
 class CdBurnStage {

@@ -5,6 +5,7 @@
 // The DVD write and the image build are the burn stage's (BurnStage), the CD
 // write the CD burn stage's (CdBurnStage); the window shows both and keeps
 // the run's time.
+#include "pipeline/burnerdevicegroup.h"
 #include "pipeline/burningprocess.h"
 #include "pipeline/burnstage.h"
 #include "pipeline/cdburnstage.h"
@@ -28,7 +29,8 @@ class TTimer;
 class TQV_Video_DVD_Disc_Burning_Process_Form : public TForm,
                                                 public BurningProcessSteps,
                                                 public BurnView,
-                                                public CdBurnView {
+                                                public CdBurnView,
+                                                public BurnerComboLists {
 public:
     explicit TQV_Video_DVD_Disc_Burning_Process_Form(TComponent* AOwner);
     ~TQV_Video_DVD_Disc_Burning_Process_Form() override;
@@ -76,14 +78,6 @@ public:
     // --- what the stages show ---------------------------------------------------------------
     HWND WindowHandle() override;
     void Log(const std::string& line) override;
-    void ClearDrives() override;
-    void AddDrive(const std::string& name) override;
-    void SelectDrive(int index) override;
-    void ClearSpeeds() override;
-    void AddSpeed(const std::string& label) override;
-    void SelectSpeed(int index) override;
-    int SelectedSpeed() override;
-    void EnableSpeeds(bool enabled) override;
     void SetWriteBar(int percent) override;
     void SetConvertingBar(int percent) override;
     void ShowWriting() override;
@@ -98,6 +92,8 @@ public:
     void SetCdProgress(int position, int maximum) override;
 
 private:
+    TkivComboBox* DriveList() override { return kivComboBox_Drive; }
+    TkivComboBox* SpeedList() override { return kivComboBox_WriteSpeed; }
     bool CdKind() const { return DiscType >= 2; }
     // Start hidden, Stop shown and the burner's controls locked, or the other way round.
     void ShowRunning(bool running);
