@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace {
@@ -14,9 +15,17 @@ int g_argc = 1;
 char g_name[] = "keldara-task";
 char* g_argv[] = {g_name, nullptr};
 
+std::unique_ptr<Backend> MakeQtBackend()
+{
+    // Without a session bus (as on a private display) Qt is told there is none
+    // rather than left to start one, which it never frees.
+    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
+    return CreateQtBackend(g_argc, g_argv);
+}
+
 } // namespace
 
-TScriptedQtBackend::TScriptedQtBackend() : qt_(CreateQtBackend(g_argc, g_argv)) {}
+TScriptedQtBackend::TScriptedQtBackend() : qt_(MakeQtBackend()) {}
 
 TScriptedQtBackend::~TScriptedQtBackend() = default;
 
