@@ -12,7 +12,6 @@
 #include "xmlscan.h"
 
 #include <cstdint>
-#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -116,25 +115,11 @@ void SetVideoFormat(ProcessSpec& spec, TvStandard standard)
         spec.extraEnv.emplace_back("VIDEO_FORMAT", name);
 }
 
-// Starts one entry call: one at a time, and none after a cancel.
+// Starts one entry call, its progress counter at 0.
 template <class Body>
 int Entry(const char* program, int& counter, Body body)
 {
-    toolrun::BusyGuard busy(g_job);
-    if (!busy)
-        return toolrun::kBusy;
-    toolrun::StoreCounter(counter, 0);
-    g_lastError.Clear();
-    if (g_job.Cancelled())
-        return Fail(toolrun::kCancelled, Format("%s was stopped", program));
-    try {
-        return body();
-    } catch (const std::exception& e) {
-        // Nothing may cross the C boundary.
-        return Fail(toolrun::kToolFailed, e.what());
-    } catch (...) {
-        return Fail(toolrun::kToolFailed, Format("%s failed", program));
-    }
+    return toolrun::Entry(g_job, g_lastError, program, [&] { toolrun::StoreCounter(counter, 0); }, body);
 }
 
 int RunSpumux(const char* xmlArg, const char* inputArg, const char* outputArg)

@@ -8,7 +8,6 @@
 #include "rtl/sysutils.h"
 
 #include <atomic>
-#include <exception>
 #include <mutex>
 #include <unistd.h>
 
@@ -104,21 +103,8 @@ int RunMux(int argc, char** argv)
 
 TORMUX_EXPORT int MPlex(int argc, char** argv)
 {
-    toolrun::BusyGuard busy(g_job);
-    if (!busy)
-        return toolrun::kBusy;
-    g_position.store(0);
-    g_lastError.Clear();
-    if (g_job.Cancelled())
-        return Fail(toolrun::kCancelled, "mplex was stopped");
-    try {
-        return RunMux(argc, argv);
-    } catch (const std::exception& e) {
-        // Nothing may cross the C boundary.
-        return Fail(toolrun::kToolFailed, e.what());
-    } catch (...) {
-        return Fail(toolrun::kToolFailed, "mplex failed");
-    }
+    return toolrun::Entry(g_job, g_lastError, "mplex", [] { g_position.store(0); },
+                          [&] { return RunMux(argc, argv); });
 }
 
 TORMUX_EXPORT int MUXGetPosition() { return g_position.load(); }

@@ -8,7 +8,6 @@
 #include "vcdxbuildlog.h"
 
 #include <cstring>
-#include <exception>
 #include <mutex>
 
 #define VCD_EXPORT extern "C" __attribute__((visibility("default")))
@@ -112,21 +111,12 @@ int Build(const VcdImageJob* job, int* resultCell)
 
 VCD_EXPORT int PellaBuildVCD(void*, const char*, VcdImageJob* job, int* resultCell)
 {
-    toolrun::BusyGuard busy(g_job);
-    if (!busy) return toolrun::kBusy;
-    toolrun::StoreCounter(g_scan, 0);
-    toolrun::StoreCounter(g_write, 0);
-    if (resultCell) toolrun::StoreCounter(*resultCell, 0);
-    g_lastError.Clear();
-    if (g_job.Cancelled()) return Fail(toolrun::kCancelled, "vcdxbuild was stopped");
-    try {
-        return Build(job, resultCell);
-    } catch (const std::exception& e) {
-        // Nothing may cross the C boundary.
-        return Fail(toolrun::kToolFailed, e.what());
-    } catch (...) {
-        return Fail(toolrun::kToolFailed, "vcdxbuild failed");
-    }
+    const auto start = [&] {
+        toolrun::StoreCounter(g_scan, 0);
+        toolrun::StoreCounter(g_write, 0);
+        if (resultCell) toolrun::StoreCounter(*resultCell, 0);
+    };
+    return toolrun::Entry(g_job, g_lastError, "vcdxbuild", start, [&] { return Build(job, resultCell); });
 }
 
 VCD_EXPORT void GetSWP(int* scan, int* write)
