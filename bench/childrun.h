@@ -59,6 +59,7 @@ struct ChildRun {
     double cpu = 0;      // user + system seconds
     double peakMb = 0;   // the side's largest process
     double load = 0;     // 1-minute load average when the run began
+    std::string output;  // what the side printed
 };
 
 // Runs a command under GNU time (for its peak memory); wall and CPU time from here.
@@ -77,6 +78,7 @@ inline bool MeasureChild(const std::vector<std::string>& argv, const std::string
     const ProcessResult r = RunProcess(spec, timeoutMs);
     run->wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     run->cpu = ChildrenCpuSeconds() - cpu0;
+    run->output = r.output;
     if (!r.Succeeded()) {
         std::fprintf(stderr, "%s failed: %s%s\n", argv[0].c_str(), r.errors.c_str(), r.error.c_str());
         return false;

@@ -46,8 +46,11 @@ constexpr double kClipSeconds = 60.0;
 
 // ---- the stand-in's side: one build in this process ----
 
+// Prints the seconds from this process's start to Start and from Start to the
+// run's end ("setup_s=... run_s=..."), for the measuring side.
 int BuildOnce(const std::string& clipPath, const std::string& work)
 {
+    const auto began = std::chrono::steady_clock::now();
     testkit::TempFolder program("keldara-bench-program");
     SetProgramFolder(program.Path() + "/");
     const std::filesystem::path pictures = std::filesystem::path(BinDir()) / "BMP";
@@ -77,10 +80,14 @@ int BuildOnce(const std::string& clipPath, const std::string& work)
             builder.BuildWithoutMenu(0);
             builder.kivEdit_WorkingFolder->SetText(work);
             task.AnswerNextMessageBox(mrYes);   // no disc in a burner: go on and author the folder
+            const auto start = std::chrono::steady_clock::now();
             task.Click(*builder.kivImageButton_Start);
             if (task.PumpUntil([&] { return !builder.RunActive(); }, 900) &&
                 std::filesystem::exists(JoinPath(work, "DVD_DISC/VIDEO_TS/VIDEO_TS.IFO")))
                 status = 0;
+            const auto end = std::chrono::steady_clock::now();
+            std::printf("setup_s=%.3f run_s=%.3f\n", std::chrono::duration<double>(start - began).count(),
+                        std::chrono::duration<double>(end - start).count());
         }
         ReleaseProjectData();
     }
@@ -121,15 +128,20 @@ int Compare(int repetitions)
             return 1;
         }
         std::printf("ours_title=\"%s\"\n", read.output.substr(title, 31).c_str());
+        // Where the builder's time goes: the program's start (its windows) and Start to the authored folder.
+        double setup = 0, run = 0;
+        const std::size_t phases = s.output.find("setup_s=");
+        if (phases != std::string::npos) std::sscanf(s.output.c_str() + phases, "setup_s=%lf run_s=%lf", &setup, &run);
         // The script: the DVD target with the clip's 4:3 shape, then the title and the table of contents.
         const std::string script = "ffmpeg -nostdin -v error -y -i '" + clip + "' -target pal-dvd -aspect 4:3 '" +
                                    theirs + ".mpg' >/dev/null 2>&1 && VIDEO_FORMAT=PAL dvdauthor -o '" + theirs + "' -t '" +
                                    theirs + ".mpg' >/dev/null 2>&1 && VIDEO_FORMAT=PAL dvdauthor -o '" + theirs + "' -T >/dev/null 2>&1";
         if (!benchkit::MeasureChild({"sh", "-c", script}, folder.File("theirs.peak"), {}, &f)) return 1;
-        std::printf("run=%d ours_wall_s=%.3f ours_cpu_s=%.3f ours_cores=%.2f ours_peak_mb=%.1f theirs_wall_s=%.3f "
-                    "theirs_cpu_s=%.3f theirs_cores=%.2f theirs_peak_mb=%.1f ratio=%.3f\n",
-                    rep, s.wall, s.cpu, s.cpu / s.wall, s.peakMb, f.wall, f.cpu, f.cpu / f.wall, f.peakMb,
-                    s.wall / f.wall);
+        std::printf("run=%d load=%.1f ours_wall_s=%.3f (setup %.3f, Start to folder %.3f) ours_cpu_s=%.3f ours_cores=%.2f "
+                    "ours_peak_mb=%.1f theirs_wall_s=%.3f theirs_cpu_s=%.3f theirs_cores=%.2f theirs_peak_mb=%.1f "
+                    "ratio=%.3f start_to_folder_ratio=%.3f\n",
+                    rep, s.load, s.wall, setup, run, s.cpu, s.cpu / s.wall, s.peakMb, f.wall, f.cpu, f.cpu / f.wall,
+                    f.peakMb, s.wall / f.wall, run / f.wall);
         std::fflush(stdout);
         ratios.push_back(s.wall / f.wall);
         ourWall.push_back(s.wall), ourCpu.push_back(s.cpu), ourPeak.push_back(s.peakMb);

@@ -16,6 +16,7 @@ extern "C" {
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <pthread.h>
@@ -115,6 +116,9 @@ void Drain(AVCodecContext* encoder, AVPacket* packet, const AVFrame* frame, Stre
 
 constexpr std::size_t kQueuedPictures = 6;
 constexpr int kSliceThreads = 4;
+// Letter-boxing a picture takes about as long as encoding it: two threads
+// scale pictures in turn and hand them on in order.
+constexpr int kScalingThreads = 2;
 
 } // namespace
 
@@ -127,6 +131,7 @@ struct PictureWork {
     std::vector<std::uint8_t> bytes;
     std::shared_ptr<const std::uint8_t> held;
     PictureShape shape;
+    std::int64_t order = 0;        // its place in the hand-over to the encoding thread
     std::int64_t pts = 0;
     std::int64_t count = 0;
     bool end = false;
@@ -141,7 +146,7 @@ struct FrameWork {
 };
 
 // Three stages run at once: the graph's streaming thread copies or holds each
-// picture, the scaling thread letter-boxes it, the encoding thread encodes.
+// picture, the scaling threads letter-box them, the encoding thread encodes.
 struct VideoEncoder::State {
     AVRational rate{25, 1};
     int width = 0, height = 0;
@@ -152,6 +157,7 @@ struct VideoEncoder::State {
 
     // Streaming thread.
     std::int64_t next = 0;         // number of the next output picture
+    std::int64_t queued = 0;       // pictures handed to the scaling threads
     bool havePicture = false;
 
     WorkQueue<PictureWork> pictures{kQueuedPictures};
@@ -160,10 +166,14 @@ struct VideoEncoder::State {
     std::vector<std::vector<std::uint8_t>> spare;   // copies handed back for reuse
     std::string error;
     bool done = false;             // the file is complete
-    std::thread scaling, encoding;
+    std::vector<std::thread> scaling;
+    std::thread encoding;
 
-    // Scaling thread.
-    ScalerPtr scaler;
+    // Scaling threads: each has its scaler; they pass pictures on in the order they came.
+    std::mutex turnMutex;
+    std::condition_variable turnChanged;
+    std::int64_t turn = 0;         // the order of the picture to hand on next
+    bool stopped = false;          // a failure or a stop: no picture is handed on any more
     // Encoding thread.
     FramePtr last;                 // the picture shown now, repeated to fill the rate
 
@@ -214,14 +224,14 @@ struct VideoEncoder::State {
 
     // Pictures that need no scaling: YUY2 already at the size inside the bars
     // only has its chroma rows paired, which reads no further than the picture,
-    // so the scaling thread can do it straight from the source's buffer.
+    // so a scaling thread can do it straight from the source's buffer.
     bool Unscaled(const PictureShape& shape) const
     {
         return shape.layout == PictureLayout::Yuy2 && shape.width == innerWidth && shape.height == innerHeight;
     }
 
     // The decoded picture at the frame's size, inside its bars.
-    FramePtr Place(const PictureShape& shape, const std::uint8_t* data)
+    FramePtr Place(ScalerPtr& scaler, const PictureShape& shape, const std::uint8_t* data)
     {
         FramePtr picture = NewPicture(bars);
         const bool rgb = shape.layout == PictureLayout::Rgb24;
@@ -246,28 +256,60 @@ struct VideoEncoder::State {
             std::lock_guard lock(mutex);
             if (error.empty()) error = why;
         }
+        StopHandingOn();
         pictures.Close();
         frames.Close();
+    }
+
+    void StopHandingOn()
+    {
+        std::lock_guard lock(turnMutex);
+        stopped = true;
+        turnChanged.notify_all();
+    }
+
+    // Waits for the picture's turn; false once stopped.
+    bool AwaitTurn(std::int64_t order)
+    {
+        std::unique_lock lock(turnMutex);
+        turnChanged.wait(lock, [&] { return stopped || turn == order; });
+        return !stopped;
+    }
+
+    void PassTurn()
+    {
+        std::lock_guard lock(turnMutex);
+        ++turn;
+        turnChanged.notify_all();
     }
 
     void Scale()
     {
         try {
+            ScalerPtr scaler;
             while (std::optional<PictureWork> work = pictures.Pop()) {
                 FrameWork frame;
                 frame.pts = work->pts;
                 frame.count = work->count;
                 frame.end = work->end;
                 if (work->held) {
-                    frame.picture = Place(work->shape, work->held.get());
+                    frame.picture = Place(scaler, work->shape, work->held.get());
                     work->held.reset();   // the source may fill the buffer again
                 } else if (!work->bytes.empty()) {
-                    frame.picture = Place(work->shape, work->bytes.data());
+                    frame.picture = Place(scaler, work->shape, work->bytes.data());
                     std::lock_guard lock(mutex);
-                    if (spare.size() < kQueuedPictures) spare.push_back(std::move(work->bytes));
+                    if (spare.size() < kQueuedPictures + kScalingThreads) spare.push_back(std::move(work->bytes));
                 }
                 const bool end = frame.end;
-                if (!frames.Push(std::move(frame)) || end) return;
+                if (!AwaitTurn(work->order)) return;
+                const bool handed = frames.Push(std::move(frame));
+                PassTurn();
+                if (!handed) return;
+                if (end) {
+                    // The last picture is on: the other scaling threads wait for none.
+                    pictures.Close();
+                    return;
+                }
             }
         } catch (const std::exception& e) {
             Fail(e.what());
@@ -305,6 +347,7 @@ struct VideoEncoder::State {
     // Hands work on, raising the failure of a later stage.
     void Push(PictureWork work)
     {
+        work.order = queued++;
         if (pictures.Push(std::move(work))) return;
         std::lock_guard lock(mutex);
         if (!error.empty()) throw EncodeFailure(error);
@@ -321,12 +364,14 @@ struct VideoEncoder::State {
 
     void Join()
     {
-        if (scaling.joinable()) scaling.join();
+        for (std::thread& thread : scaling)
+            if (thread.joinable()) thread.join();
         if (encoding.joinable()) encoding.join();
     }
 
     void Stop()
     {
+        StopHandingOn();
         pictures.Close();
         frames.Close();
         Join();
@@ -382,10 +427,11 @@ VideoEncoder::VideoEncoder(const ClipJob& job) : state_(std::make_unique<State>(
     s.top = std::clamp(job.marginTop & ~1, 0, job.height - s.innerHeight);
     s.bars = s.innerWidth != job.width || s.innerHeight != job.height;
     s.MakePool();
-    s.scaling = std::thread([&s] {
-        pthread_setname_np(pthread_self(), "kvr-scale");   // for profilers
-        s.Scale();
-    });
+    for (int i = 0; i < kScalingThreads; ++i)
+        s.scaling.emplace_back([&s] {
+            pthread_setname_np(pthread_self(), "kvr-scale");   // for profilers
+            s.Scale();
+        });
     s.encoding = std::thread([&s] {
         pthread_setname_np(pthread_self(), "kvr-encode");
         s.Encode();

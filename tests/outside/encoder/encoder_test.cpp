@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <thread>
 
@@ -550,6 +551,47 @@ TEST(EncoderOutputs, LetterBoxBarsAreBlackAndPictureFillsTheRest)
         // The top of the picture holds the bright colour blocks.
         EXPECT_GT(RowMean(luma, 720, bar + 20), 50) << pal;
     }
+}
+
+// Each picture keeps its place however many threads letter-box the pictures:
+// a clip the ffmpeg program made, four steps brighter every picture, comes out
+// brightening picture by picture.
+TEST(EncoderOutputs, LetterBoxedPicturesKeepTheirOrder)
+{
+    testkit::TempFolder folder;
+    const std::string clip = folder.File("ramp.avi");
+    ProcessSpec make;
+    make.argv = {"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+                 "color=c=black:s=320x240:r=25:d=2,format=yuv420p,geq=lum='16+4*N':cb=128:cr=128", "-c:v", "mpeg4",
+                 "-q:v", "2", "-an", clip};
+    ASSERT_TRUE(RunProcess(make, 60000).Succeeded());
+    int margins[4] = {72, 72, 0, 0};
+    EncoderRun run;
+    run.Prepare(clip, folder.File("ramp_out"), {1, true}, 1, margins);
+    ASSERT_EQ(run.RunToEnd(), kEncoderDoneSilentAudio);
+
+    const std::string raw = folder.File("ramp.gray");
+    ProcessSpec read;
+    read.argv = {"ffmpeg", "-v", "error", "-y", "-i", run.video, "-f", "rawvideo", "-pix_fmt", "gray", raw};
+    ASSERT_TRUE(RunProcess(read, 60000).Succeeded());
+    std::vector<unsigned char> luma;
+    {
+        std::ifstream in(raw, std::ios::binary);
+        luma.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    const std::size_t frame = 720 * 576;
+    ASSERT_EQ(luma.size() % frame, 0u);
+    ASSERT_EQ(luma.size() / frame, 50u);
+    std::vector<double> brightness;
+    for (std::size_t f = 0; f < 50; ++f) {
+        double sum = 0;
+        for (int y = 200; y < 376; ++y)
+            for (int x = 200; x < 520; ++x) sum += luma[f * frame + static_cast<std::size_t>(y) * 720 + x];
+        brightness.push_back(sum / (176 * 320));
+    }
+    for (std::size_t f = 1; f < brightness.size(); ++f)
+        EXPECT_GT(brightness[f], brightness[f - 1] + 1) << "picture " << f;
+    EXPECT_GT(brightness.back() - brightness.front(), 150);
 }
 
 TEST(EncoderControl, StopPostsNothingAndInfoIsZeroWhenIdle)
