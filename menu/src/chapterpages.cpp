@@ -11,6 +11,8 @@
 #include "shell/qv_movieimage.h"
 #include "shell/qv_pubfunction.h"
 
+#include "dshow/mediatype.h"
+#include "dshow/qedit.h"
 #include "gfx/bitmap.h"
 #include "gfx/jpeg.h"
 #include "rtl/clock.h"
@@ -26,6 +28,7 @@
 #include "win32/progfolders.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 namespace {
@@ -35,8 +38,31 @@ constexpr int kChapterLefts[4] = {50, 140, 230, 320};
 constexpr int kChapterTop = 45, kChapterRowStep = 90, kChaptersPerRow = 4;
 constexpr int kLabelGap = 5;
 constexpr int kRunChecks = 100, kRunCheckMs = 10, kSettleMs = 800;
+// How much longer a busy machine is given for the first picture of the new place.
+constexpr std::uint32_t kFirstFrameMs = 5000;
 constexpr const char* kChapterPlaceholder = "VideoP.bmp";
 constexpr const char* kGrabFile = "Snapshot/s-chapter.bmp";
+
+// Counts the pictures that reach the grabber.
+class FrameCounter : public ISampleGrabberCB {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (!ppv) return E_POINTER;
+        *ppv = riid == IID_IUnknown || riid == IID_ISampleGrabberCB ? this : nullptr;
+        return *ppv ? S_OK : E_NOINTERFACE;
+    }
+    // Lives as long as the grab that owns it, which closes its graph first.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE SampleCB(double, IMediaSample*) override
+    {
+        ++frames;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE BufferCB(double, BYTE*, LONG) override { return S_OK; }
+    std::atomic<long> frames{0};
+};
 
 class GraphGroupGrab : public ChapterGrabGraph {
 public:
@@ -47,6 +73,13 @@ public:
         graph_->GrabFrames = true;
         graph_->MuteAudio = true;
         if (FAILED(graph_->BuildGraph()) || FAILED(graph_->RenderClip(path))) return false;
+        // Pictures are counted only where the video reaches the grabber: a file without
+        // one never sends any, and is not waited for.
+        AM_MEDIA_TYPE mt{};
+        if (graph_->Grabber && SUCCEEDED(graph_->Grabber->GetConnectedMediaType(&mt))) {
+            FreeMediaType(mt);
+            counting_ = SUCCEEDED(graph_->Grabber->SetCallback(&counter_, 0));
+        }
         // Only the grabber's frames are wanted; no video shows.
         graph_->SetVideoWindow(window.Handle(), Rect(0, 0, window.Width(), window.Height()));
         graph_->ShowVideo(false);
@@ -54,8 +87,12 @@ public:
     }
     bool Seek(double seconds) override
     {
-        return SUCCEEDED(graph_->SeekTo(static_cast<LONGLONG>(seconds * kGraphUnitsPerSecond)));
+        const bool moved = SUCCEEDED(graph_->SeekTo(static_cast<LONGLONG>(seconds * kGraphUnitsPerSecond)));
+        // The seek has flushed what was on its way: pictures counted from now are of the new place.
+        seekedAt_ = counter_.frames.load();
+        return moved;
     }
+    bool FrameSinceSeek() override { return !counting_ || counter_.frames.load() > seekedAt_; }
     bool Run() override { return SUCCEEDED(graph_->Run()); }
     bool IsRunning() override { return graph_->State == GraphGroup::Running; }
     bool SaveFrame(const std::string& path) override { return SUCCEEDED(graph_->SaveFrameBitmap(path)); }
@@ -69,6 +106,9 @@ public:
     }
 
 private:
+    FrameCounter counter_;   // before the graph: it outlives the grabber that calls it
+    long seekedAt_ = 0;
+    bool counting_ = false;
     std::unique_ptr<GraphGroup> graph_;
 };
 
@@ -265,6 +305,13 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::GrabChapterThumbnails(int t)
         // Let a picture of the new place arrive, the window answering meanwhile.
         const std::uint32_t since = GetTickCount();
         while (GetTickCount() - since < kSettleMs && !GrabStopped()) {
+            Sleep(kRunCheckMs);
+            Application->ProcessMessages();
+        }
+        // A loaded machine may not have shown a picture of the new place yet: the one
+        // held would be the last chapter's.
+        const std::uint32_t late = GetTickCount();
+        while (!graph->FrameSinceSeek() && GetTickCount() - late < kFirstFrameMs && !GrabStopped()) {
             Sleep(kRunCheckMs);
             Application->ProcessMessages();
         }

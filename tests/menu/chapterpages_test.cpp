@@ -23,6 +23,7 @@ namespace {
 struct GrabLog {
     int opens = 0, runs = 0, saves = 0, closes = 0;
     bool openFails = false;
+    int lateChecks = 0;   // asked this often after a seek before the new place's picture arrives
     std::vector<double> seeks;
     std::function<void()> onRun;   // e.g. the user pressing Exit during the grab
 };
@@ -44,7 +45,14 @@ public:
     {
         log_.seeks.push_back(seconds);
         at_ = seconds;
+        late_ = log_.lateChecks;
+        if (late_ == 0) shown_ = at_;
         return true;
+    }
+    bool FrameSinceSeek() override
+    {
+        if (late_ > 0 && --late_ == 0) shown_ = at_;
+        return late_ == 0;
     }
     bool Run() override
     {
@@ -57,7 +65,7 @@ public:
     {
         ++log_.saves;
         TBitmap frame(32, 24, pf24bit);
-        frame.Canvas()->Brush()->SetColor(ColourOfSecond(at_));
+        frame.Canvas()->Brush()->SetColor(ColourOfSecond(shown_));
         frame.Canvas()->FillRect(Rect(0, 0, 32, 24));
         frame.SaveToFile(path);
         return true;
@@ -71,7 +79,8 @@ public:
 
 private:
     GrabLog& log_;
-    double at_ = 0;
+    double at_ = 0, shown_ = 0;   // sought, and the picture the grabber holds
+    int late_ = 0;
     bool open_ = false;
     bool closed_ = false;
 };
@@ -213,6 +222,32 @@ TEST_F(ChapterPagesTest, TheTimerMakesAPagePerTitleOnceInAGridWithTitleTimeLabel
     ASSERT_NE(shown, nullptr);
     EXPECT_EQ(shown->Width(), 80);
     EXPECT_EQ(const_cast<TBitmap*>(shown)->Canvas()->Pixels(40, 30), ColourOfSecond(35));
+}
+
+TEST_F(ChapterPagesTest, APictureLateAfterItsSeekIsWaitedFor)
+{
+    MakeFakeDesigner();
+    MakeClip("busy.avi", 40);
+    grabs.lateChecks = 30;   // a loaded machine: the picture of the new place comes late
+    ShowWithAutoChapters(10);
+    ASSERT_EQ(MyDVDChapter.Length(), 1);
+    const DVDChapter& page = MyDVDChapter[0];
+    ASSERT_EQ(page.ChapterThumbnails.Length(), 4);
+    for (int j = 0; j < 4; ++j)
+        EXPECT_EQ(page.ChapterThumbnails[j]->Canvas()->Pixels(16, 12), ColourOfSecond(10 * j)) << j;
+}
+
+TEST_F(ChapterPagesTest, APictureThatNeverComesEndsTheWaitAndTheGrabGoesOn)
+{
+    MakeFakeDesigner();
+    MakeClip("stuck.avi", 15);
+    grabs.lateChecks = 1 << 30;
+    ShowWithAutoChapters(10);
+    ASSERT_EQ(MyDVDChapter.Length(), 1);
+    EXPECT_GE(grabs.saves, 1);
+    EXPECT_EQ(grabs.saves, designer->TotalChapters);   // each chapter still gets the picture the grabber holds
+    EXPECT_EQ(designer->ChaptersDone, designer->TotalChapters);
+    EXPECT_EQ(designer->kivProgressBar1->Position(), 100);
 }
 
 TEST_F(ChapterPagesTest, AGraphThatCannotBeBuiltLeavesThePlaceholdersAndFreesTheWindow)

@@ -66,6 +66,8 @@ public:
     virtual bool Seek(double seconds) = 0;
     virtual bool Run() = 0;
     virtual bool IsRunning() = 0;
+    // A picture has come through since the last seek.
+    virtual bool FrameSinceSeek() { return true; }
     // The frame on show as a BMP file.
     virtual bool SaveFrame(const std::string& path) = 0;
     virtual void Pause() = 0;
