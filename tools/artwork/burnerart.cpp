@@ -13,13 +13,8 @@ namespace bl = burnerlayout;
 TBitmap BurnerSkin()
 {
     TBitmap b = WindowBody(bl::kWidth, bl::kHeight, bl::kBandHeight);
-    Disc(b, 32, 27, 17);
-    Text(b, 62, 9, "Disc burner", 15, Hex(0x08162E), true);
-    Text(b, 60, 7, "Disc burner", 15, Hex(0xFFFFFF), true);
-    Text(b, 62, 32, "Burn a DVD folder or SVCD/VCD MPEG files you already have", 8, Hex(0xCFE2FA));
-    const bl::Place& p = bl::kBody;
-    PaintBox(b, {double(p.left), double(p.top), double(p.left + p.width), double(p.top + p.height), 12, Hex(0x24487E),
-                 Hex(0x15305A), Hex(0x3D6AAA), 0.05, false, true});
+    WindowHeading(b, "Disc burner", "Burn a DVD folder or SVCD/VCD MPEG files you already have");
+    BodyPanel(b, bl::kBody);
     Text(b, 20, bl::kHeight - 30, "Right-click a file to take it off the list.", 8, Hex(0x7F9CC4));
     return b;
 }

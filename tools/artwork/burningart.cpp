@@ -12,13 +12,8 @@ namespace bl = burninglayout;
 TBitmap BurningSkin()
 {
     TBitmap b = WindowBody(bl::kWidth, bl::kHeight, bl::kBandHeight);
-    Disc(b, 32, 27, 17);
-    Text(b, 62, 9, "Burning process", 15, Hex(0x08162E), true);
-    Text(b, 60, 7, "Burning process", 15, Hex(0xFFFFFF), true);
-    Text(b, 62, 32, "The listed files written to a blank disc", 8, Hex(0xCFE2FA));
-    const bl::Place& p = bl::kBody;
-    PaintBox(b, {double(p.left), double(p.top), double(p.left + p.width), double(p.top + p.height), 12, Hex(0x24487E),
-                 Hex(0x15305A), Hex(0x3D6AAA), 0.05, false, true});
+    WindowHeading(b, "Burning process", "The listed files written to a blank disc");
+    BodyPanel(b, bl::kBody);
     // The time box: a warm well with a rule between its two lines.
     const bl::Place& s = bl::kStatus;
     PaintBox(b, {double(s.left), double(s.top), double(s.left + s.width), double(s.top + s.height), 8,

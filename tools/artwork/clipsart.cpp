@@ -12,7 +12,6 @@ namespace {
 
 namespace cl = clipslayout;
 
-const Rgb kPanelTop = Hex(0x24487E), kPanelBottom = Hex(0x15305A), kPanelBorder = Hex(0x3D6AAA);
 const Rgb kWell = Hex(0x0A1A36), kWellDeep = Hex(0x06101F);
 
 // A box sunk into the panel: darker inside, a dark rule above and a light one below.
@@ -26,11 +25,8 @@ void Recess(TBitmap& b, double left, double top, double right, double bottom, Rg
 TBitmap ClipsSkin()
 {
     TBitmap b = WindowBody(cl::kWidth, cl::kHeight, cl::kBandHeight);
-    Disc(b, 32, 27, 17);
-    Text(b, 62, 9, "Setup source clips", 15, Hex(0x08162E), true);
-    Text(b, 60, 7, "Setup source clips", 15, Hex(0xFFFFFF), true);
-    Text(b, 62, 32, "Add, order, preview and trim the clips of your disc", 8, Hex(0xCFE2FA));
-    PaintBox(b, {12, 58, double(cl::kWidth - 12), 582, 12, kPanelTop, kPanelBottom, kPanelBorder, 0.05, false, true});
+    WindowHeading(b, "Setup source clips", "Add, order, preview and trim the clips of your disc");
+    BodyPanel(b, 12, 58, cl::kWidth - 12, 582);
 
     // The clip strip: a dark well with a faint frame where each thumbnail goes.
     const Place& s = cl::kClipPanel;

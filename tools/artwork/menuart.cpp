@@ -16,7 +16,6 @@ namespace {
 
 namespace ml = menulayout;
 
-const Rgb kPanelTop = Hex(0x24487E), kPanelBottom = Hex(0x15305A), kPanelBorder = Hex(0x3D6AAA);
 const Rgb kWell = Hex(0x0A1A36), kWellDeep = Hex(0x06101F);
 
 void Recess(TBitmap& b, const Place& p, double margin, Rgb fill, double radius = 6)
@@ -28,12 +27,8 @@ void Recess(TBitmap& b, const Place& p, double margin, Rgb fill, double radius =
 TBitmap MenuSkin()
 {
     TBitmap b = WindowBody(ml::kWidth, ml::kHeight, ml::kBandHeight);
-    Disc(b, 32, 27, 17);
-    Text(b, 62, 9, "Setup DVD menu", 15, Hex(0x08162E), true);
-    Text(b, 60, 7, "Setup DVD menu", 15, Hex(0xFFFFFF), true);
-    Text(b, 62, 32, "Choose a background, then place the title buttons and the title text", 8, Hex(0xCFE2FA));
-    PaintBox(b, {12, 58, double(ml::kWidth - 12), double(ml::kHeight - 58), 12, kPanelTop, kPanelBottom, kPanelBorder,
-                 0.05, false, true});
+    WindowHeading(b, "Setup DVD menu", "Choose a background, then place the title buttons and the title text");
+    BodyPanel(b, 12, 58, ml::kWidth - 12, ml::kHeight - 58);
     // The design area's bezel, the gauge's groove and the background column's well.
     const Place& p = ml::kPreview;
     PaintBox(b, {p.left - 4.0, p.top - 4.0, p.left + p.width + 4.0, p.top + p.height + 4.0, 5, Hex(0x2A3646),
@@ -241,13 +236,8 @@ void SaveMenuPictures(const std::string& folder)
 
     namespace tl = ml::text;
     TBitmap text = WindowBody(tl::kWidth, tl::kHeight, 52);
-    Disc(text, 32, 27, 17);
-    Text(text, 62, 9, "Text property", 15, Hex(0x08162E), true);
-    Text(text, 60, 7, "Text property", 15, Hex(0xFFFFFF), true);
-    Text(text, 62, 32, "The menu title's words and look", 8, Hex(0xCFE2FA));
-    PaintBox(text, {double(tl::kBody.left), double(tl::kBody.top), double(tl::kBody.left + tl::kBody.width),
-                    double(tl::kBody.top + tl::kBody.height), 12, kPanelTop, kPanelBottom, kPanelBorder, 0.05, false,
-                    true});
+    WindowHeading(text, "Text property", "The menu title's words and look");
+    BodyPanel(text, tl::kBody);
     text.SaveToFile(folder + tl::kSkinFile);
     Strip4([&](int s) { return WordButtonState(text, tl::kCancel, "Cancel", false, false, s); })
         .SaveToFile(folder + tl::kCancelFile);

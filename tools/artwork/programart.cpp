@@ -32,7 +32,7 @@ TBitmap Skin()
     Text(b, 64, 8, "Keldara DVD Maker", 17, Hex(0xFFFFFF), true);
     Text(b, 66, 37, "Video clips to DVD, SVCD and VCD discs", 8, Hex(0xCFE2FA));
     // The panel the task buttons sit on.
-    PaintBox(b, {20, 72, double(kWidth - 20), 372, 12, Hex(0x24487E), Hex(0x15305A), Hex(0x3D6AAA), 0.05, false, true});
+    BodyPanel(b, 20, 72, kWidth - 20, 372);
     Text(b, 28, 387, "Choose a task to begin.", 9, Hex(0xAFC8EA));
     Text(b, kWidth - 28 - TextWidth(b, "Version 1.0", 8, false), 389, "Version 1.0", 8, Hex(0x7F9CC4));
     return b;
@@ -249,11 +249,8 @@ namespace sl = selectlayout;
 TBitmap SelectSkin()
 {
     TBitmap b = WindowBody(sl::kWidth, sl::kHeight, 52);
-    Disc(b, 32, 27, 17);
-    Text(b, 62, 9, "Choose the disc type", 15, Hex(0x08162E), true);
-    Text(b, 60, 7, "Choose the disc type", 15, Hex(0xFFFFFF), true);
-    Text(b, 62, 32, "DVD, Super Video CD or Video CD", 8, Hex(0xCFE2FA));
-    PaintBox(b, {20, 60, double(sl::kWidth - 20), 222, 12, Hex(0x24487E), Hex(0x15305A), Hex(0x3D6AAA), 0.05, false, true});
+    WindowHeading(b, "Choose the disc type", "DVD, Super Video CD or Video CD");
+    BodyPanel(b, 20, 60, sl::kWidth - 20, 222);
     const sl::Place& m = sl::kMemo;
     const Rgb memo = FromColor(sl::kMemoColor);
     PaintBox(b, {m.left - 8.0, m.top - 6.0, m.left + m.width + 8.0, m.top + m.height + 6.0, 8, memo, memo,
@@ -333,12 +330,8 @@ namespace st = subtitlelayout;
 TBitmap DialogSkin(int width, int height, const char* title, const char* line, const sl::Place& body)
 {
     TBitmap b = WindowBody(width, height, 52);
-    Disc(b, 32, 27, 17);
-    Text(b, 62, 9, title, 15, Hex(0x08162E), true);
-    Text(b, 60, 7, title, 15, Hex(0xFFFFFF), true);
-    Text(b, 62, 32, line, 8, Hex(0xCFE2FA));
-    PaintBox(b, {double(body.left), double(body.top), double(body.left + body.width), double(body.top + body.height), 12,
-                 Hex(0x24487E), Hex(0x15305A), Hex(0x3D6AAA), 0.05, false, true});
+    WindowHeading(b, title, line);
+    BodyPanel(b, body);
     return b;
 }
 

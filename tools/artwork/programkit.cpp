@@ -195,3 +195,21 @@ TBitmap StopState(const TBitmap& skin, const Place& p, int state)
     Text(b, x + 16, y + int(o), "Stop", 10, white, true);
     return b;
 }
+
+void WindowHeading(TBitmap& b, const std::string& title, const std::string& line)
+{
+    Disc(b, 32, 27, 17);
+    Text(b, 62, 9, title, 15, Hex(0x08162E), true);
+    Text(b, 60, 7, title, 15, Hex(0xFFFFFF), true);
+    Text(b, 62, 32, line, 8, Hex(0xCFE2FA));
+}
+
+void BodyPanel(TBitmap& b, double left, double top, double right, double bottom)
+{
+    PaintBox(b, {left, top, right, bottom, 12, Hex(0x24487E), Hex(0x15305A), Hex(0x3D6AAA), 0.05, false, true});
+}
+
+void BodyPanel(TBitmap& b, const Place& p)
+{
+    BodyPanel(b, p.left, p.top, p.left + p.width, p.top + p.height);
+}

@@ -26,6 +26,11 @@ TBitmap Strip4(const std::function<TBitmap(int state)>& paint);
 // A window body: deep navy with rounded, keyed corners and a glassy title band
 // `band` pixels high over a light rule.
 TBitmap WindowBody(int w, int h, int band);
+// A window's heading in its title band: the disc, the title over its shadow and the line under it.
+void WindowHeading(TBitmap& b, const std::string& title, const std::string& line);
+// The lighter navy panel a window's controls stand on.
+void BodyPanel(TBitmap& b, double left, double top, double right, double bottom);
+void BodyPanel(TBitmap& b, const Place& p);
 // One small title-band button state over the skin at `p`: a glassy orb with
 // its glyph (0 i, 1 ?, 2 house, 3 minimise bar, 4 cross).
 TBitmap OrbState(const TBitmap& skin, const Place& p, int which, int state);

@@ -9,17 +9,12 @@ namespace {
 
 using runlayout::Layout;
 
-const Rgb kPanelTop = Hex(0x24487E), kPanelBottom = Hex(0x15305A), kPanelBorder = Hex(0x3D6AAA);
 
 TBitmap RunSkin(const Layout& l)
 {
     TBitmap b = WindowBody(l.width, l.height, l.bandHeight);
-    Disc(b, 32, 27, 17);
-    Text(b, 62, 9, l.title, 15, Hex(0x08162E), true);
-    Text(b, 60, 7, l.title, 15, Hex(0xFFFFFF), true);
-    Text(b, 62, 32, l.subtitle, 8, Hex(0xCFE2FA));
-    PaintBox(b, {12, double(l.bandHeight + 6), double(l.width - 12), double(l.height - 28), 12, kPanelTop, kPanelBottom,
-                 kPanelBorder, 0.05, false, true});
+    WindowHeading(b, l.title, l.subtitle);
+    BodyPanel(b, 12, l.bandHeight + 6, l.width - 12, l.height - 28);
     // The time box: a warm well, its lines drawn by the window.
     const runlayout::Place& s = l.status;
     PaintBox(b, {s.left - 0.0, s.top - 0.0, s.left + s.width + 0.0, s.top + s.height + 0.0, 8, FromColor(0x4A2612),
