@@ -9,7 +9,6 @@ namespace {
 
 using runlayout::Layout;
 
-
 TBitmap RunSkin(const Layout& l)
 {
     TBitmap b = WindowBody(l.width, l.height, l.bandHeight);
