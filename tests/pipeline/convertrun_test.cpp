@@ -5,6 +5,7 @@
 // Close while the multiplexer runs.
 #include "convertfixture.h"
 #include "discfixture.h"
+#include "../outside/encoder/heldreads.h"
 
 #include "author/dvdauthorlib.h"
 #include "skin/kivbutton.h"
@@ -133,10 +134,13 @@ TEST_F(ConvertRunTest, FailedMultiplexLogsItsLinesAndTheRunGoesOn)
 
 TEST_F(ConvertRunTest, StopDuringAnEncodeEndsItAndNothingArrivesLater)
 {
-    AddClipFile("long.avi", 60);
+    // The clip's reads are held back after its first packets, so the encode
+    // is still running when Stop is pressed, however fast the machine.
+    AddClipFile("long.avi", 10);
+    HeldReads reads(media_ + "long.avi");
     Ready(false, 1);
     Start();
-    ASSERT_TRUE(PumpUntil([&] { return form->Encode().TickCount >= 2; }, 60));
+    ASSERT_TRUE(PumpUntil([&] { return reads.Hung() && form->Encode().TickCount >= 2; }, 60));
     ASSERT_TRUE(form->Encode().EncoderRunning);
     headless->AnswerNextMessageBox(IDYES);
     headless->ClickControl(*form->kivImageButton_Stop);

@@ -4,6 +4,7 @@
 // reaches the burn stage, an SVCD run, and Stop at each step.
 #include "builderfixture.h"
 #include "discfixture.h"
+#include "../outside/encoder/heldreads.h"
 
 #include "author/dvdauthorlib.h"
 #include "skin/kivbutton.h"
@@ -297,10 +298,13 @@ TEST_F(BuilderRunTest, FixNoteIsLoggedOnceWhileAuthoring)
 
 TEST_F(BuilderRunTest, StopDuringAnEncodeLeavesNoChildAndNothingLater)
 {
-    AddClipFile("long.avi", 60);
+    // The clip's reads are held back after its first packets: the encode is
+    // still running when Stop is pressed, however fast the machine.
+    AddClipFile("long.avi", 10);
+    HeldReads reads(media_ + "long.avi");
     ReadyBuilder(1);
     StartBuilder();
-    ASSERT_TRUE(PumpUntil([&] { return builder->Encode().TickCount >= 2; }, 60));
+    ASSERT_TRUE(PumpUntil([&] { return reads.Hung() && builder->Encode().TickCount >= 2; }, 60));
     ASSERT_TRUE(builder->Encode().EncoderRunning);
     headless->ClickControl(*builder->kivImageButton_Stop);
     EXPECT_FALSE(builder->RunActive());

@@ -2,13 +2,11 @@
 // kind and TV standard read back with ffprobe, trimming, the silent track,
 // letter-box bars, completion and progress around D_Stop.
 #include "encoder_helpers.h"
-#include "dshow_ffmpeg/mediafile.h"
+#include "heldreads.h"
 #include "testkit/clips.h"
 #include "testkit/tempfolder.h"
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -409,61 +407,11 @@ TEST(EncoderOutputs, PicturesHeldThroughALongSoundShowProgressAndHonourAStop)
     }
 }
 
-// A source whose reads hang after a while, as on a slow share or a dying disk:
-// each read of the clip's file past the first few waits at the gate.
-class HangingReads {
-public:
-    explicit HangingReads(std::string path) : path_(std::move(path))
-    {
-        ffmpeg::SetReadHook([this](const std::string& file, const std::atomic<bool>& stop) { Read(file, stop); });
-    }
-    ~HangingReads()
-    {
-        Open();
-        ffmpeg::SetReadHook({});
-    }
-    // Reset for another run; `honourStop`: the hung read returns once a stop is asked.
-    void Arm(bool honourStop)
-    {
-        std::lock_guard lock(mutex_);
-        open_ = false;
-        honourStop_ = honourStop;
-        reads_ = 0;
-        hung_ = false;
-    }
-    bool Hung()
-    {
-        std::lock_guard lock(mutex_);
-        return hung_;
-    }
-    void Open()
-    {
-        std::lock_guard lock(mutex_);
-        open_ = true;
-        changed_.notify_all();
-    }
-
-private:
-    void Read(const std::string& file, const std::atomic<bool>& stop)
-    {
-        std::unique_lock lock(mutex_);
-        if (file != path_ || ++reads_ < 40) return;
-        hung_ = true;
-        while (!open_ && !(honourStop_ && stop.load())) changed_.wait_for(lock, std::chrono::milliseconds(1));
-    }
-
-    std::string path_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool open_ = false, honourStop_ = false, hung_ = false;
-    int reads_ = 0;
-};
-
 TEST(EncoderStop, AHangingSourceReadDoesNotHoldUpTheStop)
 {
     testkit::TempFolder folder;
     const std::string clip = testkit::MakeStandardClip(folder.Path());
-    HangingReads reads(clip);
+    HeldReads reads(clip, 39);
     for (bool honourStop : {true, false}) {
         SCOPED_TRACE(honourStop ? "a read the stop interrupts" : "a read nothing interrupts");
         reads.Arm(honourStop);
