@@ -16,6 +16,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -179,16 +180,133 @@ struct ChildSetup {
     bool endWithParent = true;
 };
 
+// What a new child tells the parent through the report pipe before it execs.
+struct Report {
+    enum Kind : int { kToolPid = 1, kExecFailed = 2 };
+    int kind = 0;
+    int value = 0;   // the tool's pid, or the errno of the failed start
+};
+
+void SendReport(int report, Report::Kind kind, int value)
+{
+    const Report message{kind, value};
+    // One message is far below PIPE_BUF: it arrives whole or not at all.
+    ssize_t ignored = ::write(report, &message, sizeof message);
+    (void)ignored;
+}
+
 [[noreturn]] void ChildFails(int report, int error)
 {
-    ssize_t ignored = ::write(report, &error, sizeof error);
-    (void)ignored;
+    SendReport(report, Report::kExecFailed, error);
     ::_exit(kExitCannotRun);
 }
 
-// Forks and executes; the child's pid, or -1 with *error set when it could not
-// be started (the child reports a failed exec through a pipe closed on exec).
-pid_t SpawnChild(const ChildSetup& setup, int* error)
+void ResetSignals()
+{
+    struct sigaction standard {};
+    standard.sa_handler = SIG_DFL;
+    for (int sig = 1; sig < NSIG; ++sig)
+        ::sigaction(sig, &standard, nullptr);
+}
+
+// Becomes the program: standard streams, folder, no other descriptor.
+[[noreturn]] void ExecTool(const ChildSetup& setup, int report)
+{
+    ResetSignals();
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (::dup2(setup.in, 0) < 0 || ::dup2(setup.out, 1) < 0 || ::dup2(setup.err, 2) < 0)
+        ChildFails(report, errno);
+    if (setup.folder && ::chdir(setup.folder) != 0)
+        ChildFails(report, errno);
+    // Every other descriptor goes; the report pipe closes at exec and tells of a failed one.
+    if (report > 3)
+        ::close_range(3, static_cast<unsigned>(report) - 1, 0);
+    ::close_range(static_cast<unsigned>(report) + 1, ~0u, 0);
+    ::execve(setup.path, setup.argv, setup.envp);
+    ChildFails(report, errno);
+}
+
+// The keeper's parent, the program, as it was when the keeper started.
+pid_t g_keeperParent = 0;
+
+// Sent to a keeper when the thread that started it, or the whole program, ends.
+constexpr int kParentGone = SIGUSR2;
+
+void KeeperParentGone(int)
+{
+    // Everything in the tool's group goes with the program, the keeper too.
+    if (::getppid() != g_keeperParent)
+        ::kill(0, SIGKILL);
+}
+
+// The keeper of one tool: the leader of the tool's process group, between
+// the program and the tool. The kernel tells it when the program ends, by
+// any signal, SIGKILL included, and it then kills the whole group: the
+// tool's own children as well as the tool, which the parent-death signal
+// alone never reaches. While the program lives it only waits for the tool
+// and ends as the tool did, so the program sees the tool's exit status.
+[[noreturn]] void RunKeeper(const ChildSetup& setup, int report, pid_t parent)
+{
+    ResetSignals();
+    g_keeperParent = parent;
+    struct sigaction gone {};
+    gone.sa_handler = KeeperParentGone;
+    sigfillset(&gone.sa_mask);
+    ::sigaction(kParentGone, &gone, nullptr);
+    ::prctl(PR_SET_PDEATHSIG, kParentGone);
+    // A parent gone already before this took effect is seen as a new parent.
+    if (::getppid() != parent)
+        ::_exit(kExitCannotRun);
+    // Only the parent's end reaches the keeper: a cancel's SIGTERM to the
+    // group is for the tool, and SIGKILL ends everything anyway.
+    sigset_t onlyGone;
+    sigfillset(&onlyGone);
+    sigdelset(&onlyGone, kParentGone);
+    ::sigprocmask(SIG_SETMASK, &onlyGone, nullptr);
+
+    // _Fork: the keeper came from a threaded program, so no fork handlers may run.
+    const pid_t tool = ::_Fork();
+    if (tool == 0) {
+        // The tool dies with its keeper too, should the keeper alone be killed.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        ExecTool(setup, report);
+    }
+    if (tool < 0)
+        ChildFails(report, errno);
+    SendReport(report, Report::kToolPid, static_cast<int>(tool));
+    // The keeper holds nothing open: the tool's pipes end with the tool.
+    ::close_range(0, ~0u, 0);
+    int status = 0;
+    while (::waitpid(tool, &status, 0) < 0) {
+        if (errno != EINTR)
+            ::_exit(kExitCannotRun);
+    }
+    if (WIFEXITED(status))
+        ::_exit(WEXITSTATUS(status));
+    const int sig = WIFSIGNALED(status) ? WTERMSIG(status) : SIGKILL;
+    // Ends by the tool's signal, without a core of its own.
+    struct rlimit noCore {};
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    struct sigaction standard {};
+    standard.sa_handler = SIG_DFL;
+    ::sigaction(sig, &standard, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, sig);
+    ::kill(::getpid(), sig);
+    ::sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    ::_exit(128 + sig);
+}
+
+// Forks and starts the tool, in a process group of its own, so that a
+// cancel reaches everything it starts. A tool that ends with the program
+// runs under a keeper (RunKeeper). Answers the group's leader, the process
+// this program waits for (the keeper or the tool itself), with *toolPid set
+// to the tool; -1 with *error set when it could not be started (the child
+// reports a failed exec through a pipe closed on exec).
+pid_t SpawnChild(const ChildSetup& setup, pid_t* toolPid, int* error)
 {
     int report[2];
     if (::pipe2(report, O_CLOEXEC) != 0) {
@@ -203,32 +321,10 @@ pid_t SpawnChild(const ChildSetup& setup, int* error)
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::close(report[0]);
-        // Its own process group, so a cancel reaches everything it starts.
         ::setpgid(0, 0);
-        if (setup.endWithParent) {
-            // Killed when the program ends, even by SIGKILL; a parent gone
-            // already before this took effect is seen as a new parent.
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-            if (::getppid() != parent)
-                ::_exit(kExitCannotRun);
-        }
-        struct sigaction standard {};
-        standard.sa_handler = SIG_DFL;
-        for (int sig = 1; sig < NSIG; ++sig)
-            ::sigaction(sig, &standard, nullptr);
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        if (::dup2(setup.in, 0) < 0 || ::dup2(setup.out, 1) < 0 || ::dup2(setup.err, 2) < 0)
-            ChildFails(report[1], errno);
-        if (setup.folder && ::chdir(setup.folder) != 0)
-            ChildFails(report[1], errno);
-        // Every other descriptor goes; the report pipe closes at exec and tells of a failed one.
-        if (report[1] > 3)
-            ::close_range(3, static_cast<unsigned>(report[1]) - 1, 0);
-        ::close_range(static_cast<unsigned>(report[1]) + 1, ~0u, 0);
-        ::execve(setup.path, setup.argv, setup.envp);
-        ChildFails(report[1], errno);
+        if (setup.endWithParent)
+            RunKeeper(setup, report[1], parent);
+        ExecTool(setup, report[1]);
     }
     const int forkError = errno;
     pthread_sigmask(SIG_SETMASK, &old, nullptr);
@@ -238,13 +334,28 @@ pid_t SpawnChild(const ChildSetup& setup, int* error)
         *error = forkError;
         return -1;
     }
+    // Messages until both the keeper and the tool have closed the pipe (at exec).
+    *toolPid = pid;
     int childError = 0;
-    ssize_t n;
-    do {
-        n = ::read(report[0], &childError, sizeof childError);
-    } while (n < 0 && errno == EINTR);
+    Report message;
+    std::size_t got = 0;
+    for (;;) {
+        ssize_t n = ::read(report[0], reinterpret_cast<char*>(&message) + got, sizeof message - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+        if (got < sizeof message)
+            continue;
+        got = 0;
+        if (message.kind == Report::kToolPid)
+            *toolPid = message.value;
+        else if (message.kind == Report::kExecFailed)
+            childError = message.value != 0 ? message.value : EIO;
+    }
     ::close(report[0]);
-    if (n == static_cast<ssize_t>(sizeof childError)) {
+    if (childError != 0) {
         int status = 0;
         while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
@@ -270,7 +381,8 @@ struct ChildProcess::State {
     mutable std::mutex mutex;
     std::condition_variable ended;
     std::thread reader;
-    pid_t pid = -1;
+    pid_t pid = -1;       // the process waited for, the leader of the tool's group
+    pid_t toolPid = -1;   // the tool itself (the same unless a keeper stands between)
     bool sweepGroup = false;   // the job's group goes with its leader
     bool started = false;
     bool finished = false;
@@ -503,13 +615,15 @@ bool ChildProcess::Start(const ProcessSpec& spec)
     setup.folder = spec.workingFolder.empty() ? nullptr : spec.workingFolder.c_str();
     setup.endWithParent = spec.endWithParent;
     int startError = 0;
-    const pid_t pid = SpawnChild(setup, &startError);
+    pid_t toolPid = -1;
+    const pid_t pid = SpawnChild(setup, &toolPid, &startError);
     if (pid < 0)
         return fail(startError == ENOENT ? kExitNotFound : kExitCannotRun,
                     Format("Cannot run \"%s\": %s", program, std::strerror(startError)));
 
     s.sweepGroup = spec.endWithParent;
     s.pid = pid;
+    s.toolPid = toolPid;
     s.started = true;
     s.out.fd = std::move(outRead);
     s.out.callback = s.onOut;
@@ -567,7 +681,7 @@ void ChildProcess::Detach()
     state_->reader.detach();
 }
 
-pid_t ChildProcess::Pid() const { return state_->pid; }
+pid_t ChildProcess::Pid() const { return state_->toolPid; }
 
 int ChildProcess::ExitCode() const
 {

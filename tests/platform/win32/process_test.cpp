@@ -235,32 +235,40 @@ TEST(Win32Process, GrandchildHoldingThePipeDoesNotHoldUpTheWait)
     ::kill(-child.Pid(), SIGKILL);   // the orphaned sleep
 }
 
-TEST(Win32Process, ChildrenEndWithTheProgram)
+// The program ends by SIGTERM or SIGKILL, without a chance to clean up:
+// the shell-script tool it was running goes, and so does the tool's own
+// child, which the kernel's parent-death signal alone would leave behind.
+TEST(Win32Process, ToolsAndTheirChildrenEndWithTheProgram)
 {
-    // The program is killed without a chance to clean up: the tool it was running goes too.
-    std::mutex mutex;
-    std::string line;
-    ChildProcess program;
-    program.OnStdoutLine([&](const std::string& text) {
-        std::lock_guard<std::mutex> guard(mutex);
-        line = text;
-    });
-    ProcessSpec spec;
-    spec.argv = {ExecutableFolder() + "child_holder"};
-    ASSERT_TRUE(program.Start(spec)) << program.Error();
-    pid_t tool = 0;
-    for (int i = 0; i < 2000 && tool == 0; ++i) {
-        {
+    for (int signal : {SIGTERM, SIGKILL}) {
+        SCOPED_TRACE(signal);
+        std::mutex mutex;
+        std::vector<pid_t> pids;
+        ChildProcess program;
+        program.OnStdoutLine([&](const std::string& text) {
             std::lock_guard<std::mutex> guard(mutex);
-            tool = std::atoi(line.c_str());
+            pids.push_back(std::atoi(text.c_str()));
+        });
+        ProcessSpec spec;
+        spec.argv = {ExecutableFolder() + "child_holder"};
+        ASSERT_TRUE(program.Start(spec)) << program.Error();
+        auto count = [&] {
+            std::lock_guard<std::mutex> guard(mutex);
+            return pids.size();
+        };
+        for (int i = 0; i < 2000 && count() < 2; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_EQ(count(), 2u);
+        for (pid_t pid : pids) {
+            ASSERT_GT(pid, 0);
+            EXPECT_FALSE(IsGone(pid)) << pid;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ::kill(program.Pid(), signal);   // the program alone, not its group
+        for (pid_t pid : pids)
+            EXPECT_TRUE(BecomesGone(pid)) << pid;
+        program.Wait();
+        EXPECT_EQ(program.Signal(), signal);
     }
-    ASSERT_GT(tool, 0);
-    EXPECT_FALSE(IsGone(tool));
-    ::kill(program.Pid(), SIGKILL);   // the program alone, not its group
-    EXPECT_TRUE(BecomesGone(tool));
-    program.Wait();
 }
 
 TEST(Win32Process, WhatAChildLeftRunningIsSweptWhenItEnds)

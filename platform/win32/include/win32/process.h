@@ -22,9 +22,11 @@ struct ProcessSpec {
     std::string stdinFile;           // "" = /dev/null
     std::string stdoutFile;          // "" = captured when captureOutput, else /dev/null
     bool captureOutput = false;      // keep stdout and stderr text (also needed for line callbacks)
-    // The child is killed when the thread that starts it (or the program) ends,
-    // and what it left running in its group is swept when it ends. Launches
-    // that should outlive the program (a viewer opened for the user) clear it.
+    // The child and everything it started in its group are killed when the
+    // thread that starts it or the program ends, however it ends (SIGTERM,
+    // SIGKILL, a crash), and what it left running in its group is swept when
+    // it ends. Launches that should outlive the program (a viewer opened for
+    // the user) clear it.
     bool endWithParent = true;
 };
 
@@ -69,6 +71,7 @@ public:
     // Leaves the child running on its own; it is still reaped when it ends.
     void Detach();
 
+    // The program started (a keeper process of ours leads its group, see process.cpp).
     pid_t Pid() const;
     int ExitCode() const;      // -1 while running
     int Signal() const;        // 0 unless a signal ended it
