@@ -280,6 +280,25 @@ TEST_F(SubtitleRunTest, BrokenAndMissingSubtitleFilesSkipOnlyTheSubtitle)
     EXPECT_TRUE(subpictures[1].empty());
 }
 
+TEST_F(SubtitleRunTest, ASpumuxThatLiesNeverTakesTheClipsPlace)
+{
+    // spumux says it succeeded over blocks of other bytes: the clip keeps its own stream.
+    ForceDirectories(root_ + "/fakebin");
+    outsidetest::FakePrograms fakes(root_ + "/fakebin");
+    fakes.Add("spumux", "cat >/dev/null\nhead -c 40960 /dev/urandom\n");
+    TQV_MovieImage* clip = AddClipFile("Holiday.avi", 1);
+    clip->SubtitleFile = Srt("cues.srt", kLatin1Srt);
+    Build();
+    const Lines log = BuilderLog();
+    ASSERT_GE(log.size(), 4u);
+    EXPECT_EQ(log[2], "Add subtitle to Holiday.avi >>>");
+    EXPECT_TRUE(log[3].starts_with("The subtitle of Holiday.avi is skipped: spumux: ")) << log[3];
+    EXPECT_EQ(log.back(), "Process finished.");
+    const std::vector<Lines> subpictures = SubpictureLines(work_ + "DVD_DISC");
+    ASSERT_EQ(subpictures.size(), 1u);   // the clip is on the disc, unsubtitled
+    EXPECT_TRUE(subpictures[0].empty());
+}
+
 TEST_F(SubtitleRunTest, StopWhileSpumuxRunsLeavesNoChildAndIgnoresALateMessage)
 {
     const std::string pidFile = root_ + "/spumux.pid";

@@ -3,6 +3,7 @@
 
 #include "authorlog.h"
 #include "gfx/fonts.h"
+#include "toolrun/outputcheck.h"
 #include "toolrun/toolrun.h"
 #include "rtl/paths.h"
 #include "rtl/readfile.h"
@@ -11,6 +12,7 @@
 #include "tvstandard.h"
 #include "xmlscan.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -109,6 +111,41 @@ private:
     bool kept_ = false;
 };
 
+// Whether a file starts with the given bytes.
+bool StartsWith(const std::string& path, const std::string& magic)
+{
+    toolrun::ReadOnlyFile file(path);
+    std::vector<std::uint8_t> head(magic.size());
+    return file.ReadAt(0, head) && std::equal(head.begin(), head.end(), magic.begin(),
+                                              [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); });
+}
+
+// "" when dest holds a VIDEO_TS as dvdauthor writes one: its VIDEO_TS.IFO
+// and at least one title set's VTS_nn_0.IFO, each starting as a DVD player
+// expects it to; else the reason.
+std::string CheckVideoTs(const std::string& dest)
+{
+    const std::string folder = JoinPath(dest, "VIDEO_TS");
+    const std::string vmg = JoinPath(folder, "VIDEO_TS.IFO");
+    if (!FileExists(vmg))
+        return Format("dvdauthor left no VIDEO_TS in \"%s\"", dest);
+    if (!StartsWith(vmg, "DVDVIDEO-VMG"))
+        return Format("dvdauthor wrote a VIDEO_TS.IFO that is not one in \"%s\"", folder);
+    int titleSets = 0;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != 12 || name.compare(0, 4, "VTS_") != 0 || name.compare(6, 6, "_0.IFO") != 0)
+            continue;
+        if (!StartsWith(it->path().string(), "DVDVIDEO-VTS"))
+            return Format("dvdauthor wrote a %s that is not one in \"%s\"", name, folder);
+        ++titleSets;
+    }
+    if (titleSets == 0)
+        return Format("dvdauthor left no title set in \"%s\"", folder);
+    return {};
+}
+
 void SetVideoFormat(ProcessSpec& spec, TvStandard standard)
 {
     if (std::string name = VideoFormatName(standard); !name.empty())
@@ -171,10 +208,10 @@ int RunSpumux(const char* xmlArg, const char* inputArg, const char* outputArg)
         DeleteFile(output);
         return Fail(toolrun::kToolFailed, "spumux: " + problem);
     }
-    const std::int64_t size = FileSize64(output);
-    if (size <= 0 || size % 2048 != 0) {
+    // Only a program stream of whole DVD packs may take the input's place.
+    if (std::string bad = toolrun::CheckProgramStream(output, 2048, false); !bad.empty()) {
         DeleteFile(output);
-        return Fail(toolrun::kBadOutput, Format("spumux wrote no whole DVD packs to \"%s\"", output));
+        return Fail(toolrun::kBadOutput, "spumux: " + bad);
     }
     toolrun::StoreCounter(g_subtitlePercent, 100);
     return toolrun::kOk;
@@ -210,8 +247,9 @@ int RunAuthor(const char* xmlArg)
         return Fail(outcome.code, toolrun::DescribeFailure("dvdauthor", outcome, log.Problem()));
     if (std::string problem = log.Problem(); !problem.empty())
         return Fail(toolrun::kToolFailed, "dvdauthor: " + problem);
-    if (!dest.empty() && !FileExists(JoinPath(JoinPath(dest, "VIDEO_TS"), "VIDEO_TS.IFO")))
-        return Fail(toolrun::kBadOutput, Format("dvdauthor left no VIDEO_TS in \"%s\"", dest));
+    if (!dest.empty())
+        if (std::string bad = CheckVideoTs(dest); !bad.empty())
+            return Fail(toolrun::kBadOutput, bad);
     output.Keep();
     return toolrun::kOk;
 }

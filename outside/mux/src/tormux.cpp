@@ -2,7 +2,7 @@
 #include "mux/tormux.h"
 
 #include "muxargs.h"
-#include "muxoutput.h"
+#include "toolrun/outputcheck.h"
 #include "toolrun/toolrun.h"
 #include "rtl/paths.h"
 #include "rtl/sysutils.h"
@@ -84,7 +84,7 @@ int RunMux(int argc, char** argv)
         DeleteFile(partPath);
         return Fail(outcome.code, toolrun::DescribeFailure("mplex", outcome, errors.Last()));
     }
-    if (std::string bad = CheckProgramStream(partPath, PackSizeOf(request.format), WantsNavPacks(request.format));
+    if (std::string bad = toolrun::CheckProgramStream(partPath, PackSizeOf(request.format), WantsNavPacks(request.format));
         !bad.empty()) {
         DeleteFile(partPath);
         return Fail(toolrun::kBadOutput, bad);

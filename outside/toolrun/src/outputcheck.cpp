@@ -1,42 +1,37 @@
-#include "muxoutput.h"
+#include "toolrun/outputcheck.h"
 
 #include "rtl/sysutils.h"
 
-#include <cstdint>
 #include <fcntl.h>
 #include <unistd.h>
-#include <vector>
+
+namespace toolrun {
+
+ReadOnlyFile::ReadOnlyFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+
+ReadOnlyFile::~ReadOnlyFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+std::int64_t ReadOnlyFile::Size() const { return fd_ >= 0 ? ::lseek(fd_, 0, SEEK_END) : -1; }
+
+bool ReadOnlyFile::ReadAt(std::int64_t offset, std::vector<std::uint8_t>& buffer) const
+{
+    if (fd_ < 0 || offset < 0)
+        return false;
+    std::size_t done = 0;
+    while (done < buffer.size()) {
+        ssize_t n = ::pread(fd_, buffer.data() + done, buffer.size() - done, offset + static_cast<off_t>(done));
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
 
 namespace {
-
-class ReadOnlyFile {
-public:
-    explicit ReadOnlyFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~ReadOnlyFile()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-    bool Valid() const { return fd_ >= 0; }
-    std::int64_t Size() const { return ::lseek(fd_, 0, SEEK_END); }
-    // Exactly buffer.size() bytes at offset, else false.
-    bool ReadAt(std::int64_t offset, std::vector<std::uint8_t>& buffer) const
-    {
-        std::size_t done = 0;
-        while (done < buffer.size()) {
-            ssize_t n = ::pread(fd_, buffer.data() + done, buffer.size() - done, offset + static_cast<off_t>(done));
-            if (n <= 0)
-                return false;
-            done += static_cast<std::size_t>(n);
-        }
-        return true;
-    }
-
-private:
-    int fd_;
-};
 
 bool IsPackHeader(const std::vector<std::uint8_t>& b)
 {
@@ -50,6 +45,10 @@ bool HoldsNavPacket(const std::vector<std::uint8_t>& pack)
             return true;
     return false;
 }
+
+// Packs looked at between the first and the last: enough to tell a stream
+// from other bytes, few enough to cost nothing on a disc-sized file.
+constexpr std::int64_t kSampledPacks = 64;
 
 } // namespace
 
@@ -69,9 +68,17 @@ std::string CheckProgramStream(const std::string& path, int packSize, bool navPa
     if (navPacks && !HoldsNavPacket(head))
         return Format("The output \"%s\" has no DVD navigation packs", path);
     if (packSize > 0) {
-        std::vector<std::uint8_t> last(4);
-        if (!file.ReadAt(size - packSize, last) || !IsPackHeader(last))
+        const std::int64_t packs = size / packSize;
+        std::vector<std::uint8_t> start(4);
+        for (std::int64_t i = 1; i <= kSampledPacks; ++i) {
+            const std::int64_t pack = packs * i / (kSampledPacks + 1);
+            if (pack > 0 && (!file.ReadAt(pack * packSize, start) || !IsPackHeader(start)))
+                return Format("The output \"%s\" holds a pack that is not one (pack %d)", path, pack);
+        }
+        if (!file.ReadAt(size - packSize, start) || !IsPackHeader(start))
             return Format("The output \"%s\" ends in a broken pack", path);
     }
     return {};
 }
+
+} // namespace toolrun

@@ -1,12 +1,16 @@
 // Entry points of the VCD image library: vcdxbuild runs as a child program.
 #include "vcdimage/pellavcd.h"
 
+#include "cdimage.h"
 #include "toolrun/toolrun.h"
 #include "rtl/paths.h"
 #include "rtl/readfile.h"
+#include "rtl/savefile.h"
 #include "rtl/sysutils.h"
 #include "vcdxbuildlog.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -42,23 +46,58 @@ std::string JobPath(const char (&field)[kVcdJobPathSize])
     return length < kVcdJobPathSize ? std::string(field, length) : std::string();
 }
 
-// The image files are removed again unless the build succeeds, so that no
-// half-written or stale image is ever burnt.
+// What a build writes: the image under working names beside its own, put
+// in place only once it is whole and checked, so that no half-written image
+// ever stands under the names a burn (or a user) looks for. Everything is
+// removed again unless the build succeeds, an old image too: a failed build
+// leaves nothing that could be burnt.
 class ImageOutput {
 public:
-    ImageOutput(std::string cue, std::string bin) : cue_(std::move(cue)), bin_(std::move(bin)) {}
+    ImageOutput(std::string cue, std::string bin)
+        : cue_(std::move(cue)), bin_(std::move(bin)), builtCue_(cue_ + ".part"), builtBin_(bin_ + ".part")
+    {
+        Remove();
+    }
     ~ImageOutput()
     {
-        if (kept_) return;
-        DeleteFile(cue_);
-        DeleteFile(bin_);
+        if (!kept_)
+            Remove();
     }
     ImageOutput(const ImageOutput&) = delete;
     ImageOutput& operator=(const ImageOutput&) = delete;
-    void Keep() { kept_ = true; }
+    const std::string& BuiltCue() const { return builtCue_; }
+    const std::string& BuiltBin() const { return builtBin_; }
+
+    // Checks the built image and gives it its names: "" or the reason it failed.
+    std::string PutInPlace()
+    {
+        std::string sheet, why;
+        if (!ReadWholeFile(builtCue_, sheet, nullptr, kMaxCueFile) || sheet.empty())
+            return Format("vcdxbuild left no cue sheet in \"%s\"", builtCue_);
+        std::string placed;
+        if (!PointCueAt(sheet, builtBin_, bin_, placed, &why))
+            return "vcdxbuild: " + why;
+        if (std::string bad = CheckCdImage(sheet, builtBin_); !bad.empty())
+            return "vcdxbuild: " + bad;
+        // The image first, then the sheet that points at it.
+        if (std::rename(builtBin_.c_str(), bin_.c_str()) != 0)
+            return Format("Cannot write \"%s\": %s", bin_, std::strerror(errno));
+        if (!SaveFileAtomically(cue_, placed, &why))
+            return Format("Cannot write \"%s\": %s", cue_, why);
+        DeleteFile(builtCue_);
+        kept_ = true;
+        return {};
+    }
 
 private:
-    std::string cue_, bin_;
+    // A cue sheet of 99 tracks is a few kilobytes.
+    static constexpr std::int64_t kMaxCueFile = 1024 * 1024;
+    void Remove()
+    {
+        for (const std::string* path : {&cue_, &bin_, &builtCue_, &builtBin_})
+            DeleteFile(*path);
+    }
+    std::string cue_, bin_, builtCue_, builtBin_;
     bool kept_ = false;
 };
 
@@ -70,7 +109,7 @@ int Build(const VcdImageJob* job, int* resultCell)
         return Fail(toolrun::kBadArguments, "The image job needs a control file, a cue file and a bin file");
     // Absolute, so that no name can read as an option.
     const std::string xml = ExpandFileName(xmlArg), cue = ExpandFileName(cueArg), bin = ExpandFileName(binArg);
-    if (cue == bin || cue == xml || bin == xml)
+    if (cue == bin || cue == xml || bin == xml || cue == bin + ".part" || bin == cue + ".part")
         return Fail(toolrun::kBadArguments, "The cue file, the bin file and the control file must differ");
     std::string text;
     if (!ReadWholeFile(xml, text, nullptr, kMaxControlFile) || text.empty())
@@ -79,8 +118,9 @@ int Build(const VcdImageJob* job, int* resultCell)
         if (!DirectoryExists(ExtractFileDir(out)))
             return Fail(toolrun::kBadArguments, Format("The folder of \"%s\" does not exist", out));
 
+    ImageOutput output(cue, bin);
     ProcessSpec spec;
-    spec.argv = {"vcdxbuild", "--gui", "-p", "--cue-file=" + cue, "--bin-file=" + bin, xml};
+    spec.argv = {"vcdxbuild", "--gui", "-p", "--cue-file=" + output.BuiltCue(), "--bin-file=" + output.BuiltBin(), xml};
     std::mutex logMutex;
     VcdxbuildLog log(CountSequenceItems(text));
     auto take = [&](const std::string& line) {
@@ -91,16 +131,13 @@ int Build(const VcdImageJob* job, int* resultCell)
         toolrun::StoreCounter(g_write, write);
         if (resultCell) toolrun::StoreCounter(*resultCell, (scan + write) / 2);
     };
-    ImageOutput output(cue, bin);
     const toolrun::ToolJob::Outcome outcome = g_job.Run(spec, take, take, {});
     std::lock_guard<std::mutex> guard(logMutex);   // the readers are done; this only orders the reads
     if (outcome.code != toolrun::kOk)
         return Fail(outcome.code, toolrun::DescribeFailure("vcdxbuild", outcome,
                                                            log.Problem().empty() ? log.Warning() : log.Problem()));
     if (!log.Problem().empty()) return Fail(toolrun::kToolFailed, "vcdxbuild: " + log.Problem());
-    if (FileSize64(cue) <= 0 || FileSize64(bin) <= 0)
-        return Fail(toolrun::kBadOutput, Format("vcdxbuild left no image in \"%s\"", bin));
-    output.Keep();
+    if (std::string bad = output.PutInPlace(); !bad.empty()) return Fail(toolrun::kBadOutput, bad);
     toolrun::StoreCounter(g_scan, 100);
     toolrun::StoreCounter(g_write, 100);
     if (resultCell) toolrun::StoreCounter(*resultCell, 100);

@@ -481,6 +481,20 @@ protected:
     FakePrograms fakes_;
 };
 
+// A program stream of 2048-byte packs, the first carrying `payload` after its pack header.
+std::string PackedStream(int packs, const std::string& payload = {})
+{
+    std::string stream;
+    for (int i = 0; i < packs; ++i) {
+        std::string pack(2048, '\xff');
+        pack.replace(0, 14, std::string("\x00\x00\x01\xba\x44\x00\x04\x00\x04\x01\x01\x89\xc3\xf8", 14));
+        if (i == 0 && !payload.empty())
+            pack.replace(14, payload.size(), payload);
+        stream += pack;
+    }
+    return stream;
+}
+
 TEST_F(FakeAuthoring, CancelKillsDvdauthorAndItsChildren)
 {
     fakes_.Add("dvdauthor", "echo $$ > '" + F("author.pid") + "'\nsleep 60 &\necho $! > '" + F("sleep.pid") +
@@ -576,6 +590,48 @@ TEST_F(FakeAuthoring, DvdauthorThatLeavesNoDiscFails)
     EXPECT_EQ(lib.Author(F("Author.xml")), AUTHOR_FAILED);
 }
 
+// Programs that say they succeeded (exit 0, no complaint) but wrote something
+// else than what they were asked for: the run fails with the reason, nothing
+// of theirs is kept, and an input is never replaced.
+TEST_F(FakeAuthoring, OutputsThatAreNotWhatTheProgramsMakeAreFailures)
+{
+    const std::string dest = F("DVD");
+    WriteText(F("Author.xml"), "<dvdauthor dest=\"" + XmlEscape(dest) + "\"><vmgm/></dvdauthor>\n");
+    const std::string ts = "mkdir -p '" + dest + "/VIDEO_TS' && cd '" + dest + "/VIDEO_TS' && ";
+    const std::string vmg = "printf 'DVDVIDEO-VMG' > VIDEO_TS.IFO && head -c 4096 /dev/zero >> VIDEO_TS.IFO";
+    const std::string vts = "printf 'DVDVIDEO-VTS' > VTS_01_0.IFO && head -c 4096 /dev/zero >> VTS_01_0.IFO";
+    const std::vector<std::pair<std::string, std::string>> liars = {
+        {"head -c 16384 /dev/urandom > VIDEO_TS.IFO && " + vts, "VIDEO_TS.IFO that is not one"},
+        {vmg + " && head -c 4096 /dev/urandom > VTS_01_0.IFO", "VTS_01_0.IFO that is not one"},
+        {vmg, "no title set"},
+    };
+    AuthorLib lib;
+    ASSERT_TRUE(lib.Ready());
+    for (const auto& [script, reason] : liars) {
+        SCOPED_TRACE(script);
+        fakes_.Add("dvdauthor", ts + script + "\n");
+        EXPECT_EQ(lib.Author(F("Author.xml")), AUTHOR_BAD_OUTPUT);
+        EXPECT_NE(std::string(lib.lastError()).find(reason), std::string::npos) << lib.lastError();
+        EXPECT_FALSE(DirectoryExists(dest));
+    }
+    fakes_.Add("dvdauthor", ts + vmg + " && " + vts + "\n");
+    EXPECT_EQ(lib.Author(F("Author.xml")), AUTHOR_OK) << lib.lastError();
+    EXPECT_TRUE(FileExists(dest + "/VIDEO_TS/VIDEO_TS.IFO"));
+
+    // spumux writing blocks of other bytes, or a stream that stops in the middle of a pack.
+    WriteText(F("in.vob"), PackedStream(8));
+    WriteText(F("menu.xml"), "<subpictures/>\n");
+    for (const std::string& output : {std::string("head -c 20480 /dev/urandom"),
+                                      "head -c 5000 '" + F("in.vob") + "'"}) {
+        SCOPED_TRACE(output);
+        fakes_.Add("spumux", "cat >/dev/null\n" + output + "\n");
+        EXPECT_EQ(lib.Spumux(F("menu.xml"), F("in.vob"), F("out.vob")), AUTHOR_BAD_OUTPUT);
+        EXPECT_NE(std::string(lib.lastError()).find("spumux: "), std::string::npos) << lib.lastError();
+        EXPECT_FALSE(FileExists(F("out.vob")));
+        EXPECT_EQ(ReadText(F("in.vob")), PackedStream(8));
+    }
+}
+
 TEST_F(FakeAuthoring, SubtitlePercentIsTheShareOfTheStreamFed)
 {
     // A PAL sequence header at the start of an otherwise blank stream.
@@ -586,7 +642,8 @@ TEST_F(FakeAuthoring, SubtitlePercentIsTheShareOfTheStreamFed)
     fakes_.Add("spumux", "echo \"$VIDEO_FORMAT $*\" > '" + F("args") + "'\n"
                          "head -c 100000 >/dev/null\ntouch '" + F("halfway") + "'\n"
                          "while [ ! -f '" + F("go") + "' ]; do sleep 0.02; done\n"
-                         "cat >/dev/null\nhead -c 4096 /dev/zero\n");
+                         "cat >/dev/null\ncat '" + F("packs.vob") + "'\n");
+    WriteText(F("packs.vob"), PackedStream(2));
     AuthorLib lib;
     ASSERT_TRUE(lib.Ready());
     int* percent = lib.subtitlePercent();
@@ -603,9 +660,7 @@ TEST_F(FakeAuthoring, SubtitlePercentIsTheShareOfTheStreamFed)
 
 TEST_F(FakeAuthoring, SubtitleFontIsTheInstalledFontTheGraphicsDrawArialWith)
 {
-    std::string stream(8192, '\0');
-    stream.replace(0, 12, std::string("\x00\x00\x01\xB3\x2D\x02\x40\x23\xFF\xFF\xE0\x00", 12));
-    WriteText(F("in.vob"), stream);
+    WriteText(F("in.vob"), PackedStream(4, std::string("\x00\x00\x01\xB3\x2D\x02\x40\x23\xFF\xFF\xE0\x00", 12)));
     WriteText(F("subtitle.xml"), SubtitleXml(F("Subtitle.srt"), "25", 576));
     fakes_.Add("spumux", "cp \"$3\" '" + F("seen.xml") + "'\necho \"$3\" > '" + F("seen.path") + "'\n"
                          "cat\necho 'INFO: 2 subtitles added, 0 subtitles skipped, stream: 32, offset: 0.16' >&2\n");

@@ -1,6 +1,6 @@
 // The multiplexer's argument reading and its check of finished output.
 #include "muxargs.h"
-#include "muxoutput.h"
+#include "toolrun/outputcheck.h"
 
 #include "rtl/paths.h"
 #include "testmedia.h"
@@ -113,16 +113,24 @@ protected:
 
 TEST_F(ProgramStreamCheck, AcceptsWholePacksAndRefusesTheRest)
 {
-    EXPECT_EQ(CheckProgramStream(Write("good.vob", Pack(2048, true) + Pack(2048)), 2048, true), "");
-    EXPECT_EQ(CheckProgramStream(Write("good.mpg", Pack(2324) + Pack(2324)), 2324, false), "");
-    EXPECT_NE(CheckProgramStream(folder_.File("none.vob"), 2048, false), "");
-    EXPECT_NE(CheckProgramStream(Write("empty.vob", ""), 2048, false), "");
-    EXPECT_NE(CheckProgramStream(Write("short.vob", Pack(2048) + std::string(2, '\0')), 2048, false), "");
-    EXPECT_NE(CheckProgramStream(Write("es.vob", std::string("\x00\x00\x01\xb3", 4) + Pack(2044)), 2048, false), "");
-    EXPECT_NE(CheckProgramStream(Write("nonav.vob", Pack(2048) + Pack(2048)), 2048, true), "");
+    EXPECT_EQ(toolrun::CheckProgramStream(Write("good.vob", Pack(2048, true) + Pack(2048)), 2048, true), "");
+    EXPECT_EQ(toolrun::CheckProgramStream(Write("good.mpg", Pack(2324) + Pack(2324)), 2324, false), "");
+    EXPECT_NE(toolrun::CheckProgramStream(folder_.File("none.vob"), 2048, false), "");
+    EXPECT_NE(toolrun::CheckProgramStream(Write("empty.vob", ""), 2048, false), "");
+    EXPECT_NE(toolrun::CheckProgramStream(Write("short.vob", Pack(2048) + std::string(2, '\0')), 2048, false), "");
+    EXPECT_NE(toolrun::CheckProgramStream(Write("es.vob", std::string("\x00\x00\x01\xb3", 4) + Pack(2044)), 2048, false), "");
+    EXPECT_NE(toolrun::CheckProgramStream(Write("nonav.vob", Pack(2048) + Pack(2048)), 2048, true), "");
     std::string brokenTail = Pack(2048) + std::string(2048, '\0');
-    EXPECT_NE(CheckProgramStream(Write("tail.vob", brokenTail), 2048, false), "");
-    EXPECT_NE(CheckProgramStream(Write("tiny.mpg", std::string("\x00\x00\x01", 3)), 0, false), "");
+    EXPECT_NE(toolrun::CheckProgramStream(Write("tail.vob", brokenTail), 2048, false), "");
+    EXPECT_NE(toolrun::CheckProgramStream(Write("tiny.mpg", std::string("\x00\x00\x01", 3)), 0, false), "");
+    // Good packs at both ends around other bytes are not a stream.
+    std::string middle = Pack(2048, true);
+    for (int i = 0; i < 200; ++i)
+        middle += Pack(2048);
+    EXPECT_EQ(toolrun::CheckProgramStream(Write("whole.vob", middle), 2048, true), "") << "every pack a pack";
+    for (std::size_t i = 2048; i + 2048 < middle.size(); i += 2048)
+        middle.replace(i, 4, "\x5a\x5a\x5a\x5a");
+    EXPECT_NE(toolrun::CheckProgramStream(Write("middle.vob", middle), 2048, true), "");
 }
 
 } // namespace
