@@ -140,6 +140,7 @@ void ClipEncodeSequence::SkipClip()
     EncoderRunning = false;
     if (const EncodeClipInfo* clip = ClipAt(CurrentClipIndex)) {
         view_.Log("Skip to convert " + clip->ClipName + " ...");
+        ++FailedClips;
         DoneSeconds += ClipLength(*clip);
         ++CurrentClipIndex;
     }

@@ -402,7 +402,12 @@ void TRunProcessForm::FinishRun(bool finished)
 {
     EndQuietly();
     RunEnding(finished);
-    Log(finished ? "Process finished." : "Process is terminated.");
+    const int failed = encode_->FailedClips;
+    if (finished && failed > 0)
+        // A run that lost clips is not told as a plain success.
+        Log("Process finished, but " + IntToStr(failed) + " of " + IntToStr(encode_->ClipCount) + " clips failed.");
+    else
+        Log(finished ? "Process finished." : "Process is terminated.");
 }
 
 void TRunProcessForm::StopRun()
@@ -433,6 +438,7 @@ void TRunProcessForm::MuxClip(int clipIndex)
     const std::string output = base + (run.OutputType <= 1 ? ".vob" : ".mpg");
     if (!clip || !FileExists(audio) || !FileExists(video)) {
         Log("Mux current file wrong, skip it...");
+        ++run.FailedClips;
         run.Muxing = false;   // the next clip's progress is polled again
         run.CurrentClipIndex = clipIndex + 1;
         run.EncodeClip();
@@ -445,6 +451,7 @@ void TRunProcessForm::MuxClip(int clipIndex)
 
 void TRunProcessForm::OnMuxDone(WPARAM wparam, LPARAM lparam)
 {
+    const std::string why = handleMovieThread ? handleMovieThread->LastErrorText : std::string();
     ReleaseHandleMovieThread(false);
     if (wparam == 0) {
         Log("Loading tormux.dll wrong.");
@@ -452,6 +459,9 @@ void TRunProcessForm::OnMuxDone(WPARAM wparam, LPARAM lparam)
             const EncodeClipInfo* clip = RunClip(encode_->CurrentClipIndex);
             Log("Can not mux " + (clip ? clip->ClipName : std::string()) + "!");
         }
+        // The multiplexer's own reason (a full disk, a stream it refused) under the two fixed lines.
+        if (!why.empty()) Log(why);
+        ++encode_->FailedClips;
     }
     encode_->Muxing = false;
     kivProgressBar2->SetPosition(0);

@@ -118,18 +118,27 @@ TEST_F(ConvertRunTest, EncodeFailureEndsTheRunAndTheLogSaysWhy)
     EXPECT_FALSE(FileExists(work_ + "VOB_2.vob"));
 }
 
-TEST_F(ConvertRunTest, FailedMultiplexLogsItsLinesAndTheRunGoesOn)
+TEST_F(ConvertRunTest, FailedMultiplexLogsItsLinesAndReasonTheRunGoesOnAndDoesNotEndAsASuccess)
 {
-    FakeMplex("exit 1\n");
+    // The first clip's multiplex fails as on a full disk; the second one's is real.
+    FakeMplex("case \"$*\" in *VOB_1*) echo '**ERROR: [mplex] Could not write the output: No space left on device' >&2\n"
+              "exit 1;; esac\nexec /usr/bin/mplex \"$@\"\n");
     AddClipFile("first.avi", 1);
+    AddClipFile("second.avi", 1);
     Convert(1);   // DVD: the multiplexer had nine arguments
+    const std::string reason = "mplex: **ERROR: [mplex] Could not write the output: No space left on device";
     EXPECT_EQ(LogLines(), (Lines{"Data preparation. >>>", "Convert first.avi >>> VOB_1.vob", "Mux first.avi >>>",
-                                 "Loading tormux.dll wrong.", "Can not mux first.avi!", "Process finished."}));
+                                 "Loading tormux.dll wrong.", "Can not mux first.avi!", reason,
+                                 "Convert second.avi >>> VOB_2.vob", "Mux second.avi >>>",
+                                 "Process finished, but 1 of 2 clips failed."}));
     EXPECT_TRUE(FileExists(work_ + "VOB_1.mpg"));   // the streams stay when the multiplex failed
     EXPECT_TRUE(FileExists(work_ + "VOB_1.ac3"));
+    EXPECT_FALSE(FileExists(work_ + "VOB_1.vob"));
+    EXPECT_TRUE(FileExists(work_ + "VOB_2.vob"));
     Convert(2);
     EXPECT_EQ(LogLines(), (Lines{"Data preparation. >>>", "Convert first.avi >>> VOB_1.mpg", "Mux first.avi >>>",
-                                 "Loading tormux.dll wrong.", "Process finished."}));
+                                 "Loading tormux.dll wrong.", reason, "Convert second.avi >>> VOB_2.mpg",
+                                 "Mux second.avi >>>", "Process finished, but 1 of 2 clips failed."}));
 }
 
 TEST_F(ConvertRunTest, StopDuringAnEncodeEndsItAndNothingArrivesLater)

@@ -257,7 +257,7 @@ TEST_F(ConvertTest, ClipWithoutEncoderOutputsIsSkippedAndTheRunGoesOn)
     ASSERT_TRUE(PumpUntil([&] { return !form->RunActive(); }, 30));
     EXPECT_EQ(LogLines(), (Lines{"Data preparation. >>>", "Convert first.avi >>> VOB_1.vob",
                                  "Mux current file wrong, skip it...", "Convert second.avi >>> VOB_2.vob",
-                                 "Mux current file wrong, skip it...", "Process finished."}));
+                                 "Mux current file wrong, skip it...", "Process finished, but 2 of 2 clips failed."}));
     EXPECT_EQ(handleMovieThread, nullptr);
     EXPECT_EQ(form->kivProgressBar->Position(), 100);
     EXPECT_TRUE(form->kivImageButton_Start->Visible());

@@ -129,6 +129,32 @@ TEST_F(BuilderRunTest, TitleMenuGivesOneButtonPerTitleInBothMenusAndSkipsTheChap
     EXPECT_TRUE(NoChildLeft());
 }
 
+TEST_F(BuilderRunTest, FailedMultiplexLogsItsReasonAndTheRunNeverEndsAsAPlainSuccess)
+{
+    // The first clip's multiplex fails as on a full disk; the second one's is real.
+    RecordingBurnStage& stage = Record();
+    Fake("mplex", "case \"$*\" in *_DISC_1[._]*) echo '**ERROR: [mplex] Could not write: No space left on device' >&2\n"
+                  "exit 1;; esac\nexec /usr/bin/mplex \"$@\"\n");
+    AddClipFile("Holiday.avi", 1);
+    AddClipFile("Garden party.avi", 1);
+    const std::string reason = "mplex: **ERROR: [mplex] Could not write: No space left on device";
+    Build(1);
+    EXPECT_EQ(BuilderLog(), (Lines{"Convert Holiday.avi >>> DVD_DISC_1.vob", "Mux Holiday.avi >>>",
+                                   "Loading tormux.dll wrong.", "Can not mux Holiday.avi!", reason,
+                                   "Convert Garden party.avi >>> DVD_DISC_2.vob", "Mux Garden party.avi >>>",
+                                   "Process is terminated."}));
+    EXPECT_EQ(BoxTexts(), (Lines{"Can not find \n" + work_ + "DVD_DISC_1.vob. \nProcess is terminated!"}));
+    EXPECT_FALSE(stage.Called("write"));
+
+    // An SVCD run whose image stage takes what there is still says that a clip failed.
+    Build(2);
+    EXPECT_EQ(BuilderLog(), (Lines{"Convert Holiday.avi >>> SVCD_DISC_1.mpg", "Mux Holiday.avi >>>",
+                                   "Loading tormux.dll wrong.", reason,
+                                   "Convert Garden party.avi >>> SVCD_DISC_2.mpg", "Mux Garden party.avi >>>",
+                                   "Process finished, but 1 of 2 clips failed."}));
+    EXPECT_TRUE(stage.Called("image"));
+}
+
 TEST_F(BuilderRunTest, FailedAuthorJobKeepsTheVobsAndNeverBurns)
 {
     RecordingBurnStage& stage = Record();

@@ -228,6 +228,7 @@ TEST_F(EncodeSequenceTest, StalledClipIsStoppedAndSkippedOnTheEleventhUnchangedT
     EXPECT_EQ(library.calls[1], "init");
     EXPECT_EQ(view.log[view.log.size() - 2], "Skip to convert stuck.avi ...");
     EXPECT_EQ(view.log.back(), "Convert next.avi >>> next.vob");
+    EXPECT_EQ(sequence->FailedClips, 1);   // the run will not end as a plain success
     EXPECT_DOUBLE_EQ(sequence->DoneSeconds, 6.4);
     EXPECT_EQ(sequence->StallTicks, 0);
 

@@ -88,6 +88,9 @@ public:
     int LastFrameRate = 0;
     int LastPosition = 0;
     int StallTicks = 0;
+    // Clips of the run that came to nothing: given up while encoding, or not
+    // multiplexed (counted by the window).
+    int FailedClips = 0;
     EncoderParams Params{};
     EncoderAdvSettings AdvSettings{};
     EncoderInfo Info{};

@@ -148,7 +148,9 @@ protected:
     bool ClipStageRunning() const { return clipStage_; }
     // The clip of the run at an index (nullptr outside the run's clips).
     const pipeline::EncodeClipInfo* RunClip(int index) const;
-    // Ends a run: timer off, Start back, the controls enabled, the last log line.
+    // Ends a run: timer off, Start back, the controls enabled, the last log
+    // line: "Process is terminated.", "Process finished.", or, when clips of
+    // a finished run failed, "Process finished, but N of M clips failed.".
     void FinishRun(bool finished);
     // Stops what runs (the encoder, the worker's job) and finishes as terminated.
     void StopRun();
