@@ -75,10 +75,9 @@ std::vector<MpegVideoShape> DetectMpegVideo(const std::string& path)
         detector->get_FrameRate(&shape.FrameRate);
         AM_MEDIA_TYPE mt{};
         if (SUCCEEDED(detector->get_StreamMediaType(&mt))) {
-            if (mt.formattype == FORMAT_VideoInfo && mt.pbFormat && mt.cbFormat >= sizeof(VIDEOINFOHEADER)) {
-                const BITMAPINFOHEADER& bih = reinterpret_cast<const VIDEOINFOHEADER*>(mt.pbFormat)->bmiHeader;
-                shape.Width = bih.biWidth;
-                shape.Height = bih.biHeight < 0 ? -bih.biHeight : bih.biHeight;
+            if (const BITMAPINFOHEADER* bih = VideoBitmapHeader(mt)) {
+                shape.Width = bih->biWidth;
+                shape.Height = bih->biHeight < 0 ? -bih->biHeight : bih->biHeight;
                 shape.Opened = true;
             }
             FreeMediaType(mt);

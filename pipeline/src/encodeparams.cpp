@@ -82,7 +82,12 @@ bool FillEncoderParams(const ClipEncodeInput& clip, int outputType, bool pal, En
     p.FrameHeight = pal ? t.heightPal : t.heightNtsc;
     p.VideoBitRate = t.videoBitRate;
     p.FrameRate = pal ? 25.0f : 29.97f;
-    Margins m = LetterBoxMargins(clip.videoWidth, clip.videoHeight, p.FrameWidth, p.FrameHeight,
+    // The picture keeps the shape it is shown at, which for pixels that are not
+    // square is the one its file declares, not its size's.
+    const bool declared =
+        clip.pictureAspectX > 0 && clip.pictureAspectY > 0 && clip.videoWidth > 0 && clip.videoHeight > 0;
+    Margins m = LetterBoxMargins(declared ? clip.pictureAspectX : clip.videoWidth,
+                                 declared ? clip.pictureAspectY : clip.videoHeight, p.FrameWidth, p.FrameHeight,
                                  clip.aspectIndex, clip.letterBox);
     p.MarginTop = m.top;
     p.MarginBottom = m.bottom;

@@ -104,6 +104,8 @@ void ClipEncodeSequence::EncodeClip()
     input.outputBase = workFolder_ + StripFileExt(clip.OutputName);
     input.videoWidth = clip.VideoWidth;
     input.videoHeight = clip.VideoHeight;
+    input.pictureAspectX = clip.PictureAspectX;
+    input.pictureAspectY = clip.PictureAspectY;
     input.aspectIndex = clip.AspectIndex;
     input.letterBox = clip.LetterBox;
     input.engineItem = engineItem_;

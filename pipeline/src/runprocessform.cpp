@@ -362,6 +362,8 @@ std::vector<EncodeClipInfo> TRunProcessForm::RunClips() const
             info.SupportsSeek = clip->SupportsSeek;
             info.VideoWidth = clip->VideoWidth;
             info.VideoHeight = clip->VideoHeight;
+            info.PictureAspectX = clip->PictureAspectX;
+            info.PictureAspectY = clip->PictureAspectY;
             info.AspectIndex = clip->AspectIndex;
             info.LetterBox = clip->LetterBox;
         }

@@ -143,11 +143,17 @@ HRESULT TQV_LoadFile::ProbeClipFile()
             ++clip.VideoStreamCount;
             AM_MEDIA_TYPE mt{};
             if (SUCCEEDED(detector->get_StreamMediaType(&mt))) {
-                if (mt.formattype == FORMAT_VideoInfo && mt.pbFormat && mt.cbFormat >= sizeof(VIDEOINFOHEADER)) {
-                    const BITMAPINFOHEADER& bih = reinterpret_cast<const VIDEOINFOHEADER*>(mt.pbFormat)->bmiHeader;
-                    const bool known = bih.biWidth > 0 && bih.biHeight > 0;
-                    clip.VideoWidth = known ? bih.biWidth : 0;
-                    clip.VideoHeight = known ? bih.biHeight : 0;
+                if (const BITMAPINFOHEADER* bih = VideoBitmapHeader(mt)) {
+                    const bool known = bih->biWidth > 0 && bih->biHeight > 0;
+                    clip.VideoWidth = known ? bih->biWidth : 0;
+                    clip.VideoHeight = known ? bih->biHeight : 0;
+                }
+                // A picture of pixels that are not square comes with the shape it is shown at.
+                if (const VIDEOINFOHEADER2* vih2 = VideoInfo2(mt);
+                    vih2 && clip.VideoWidth > 0 && vih2->dwPictAspectRatioX > 0 && vih2->dwPictAspectRatioY > 0 &&
+                    vih2->dwPictAspectRatioX <= 0xFFFF && vih2->dwPictAspectRatioY <= 0xFFFF) {
+                    clip.PictureAspectX = static_cast<int>(vih2->dwPictAspectRatioX);
+                    clip.PictureAspectY = static_cast<int>(vih2->dwPictAspectRatioY);
                 }
                 FreeMediaType(mt);
             }

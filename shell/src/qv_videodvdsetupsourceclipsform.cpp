@@ -872,8 +872,11 @@ void TQV_Video_DVD_Setup_Source_Clips_Form::ApplyVideoRect()
 {
     const TQV_MovieImage* clip = SelectedClip();
     if (!GRAPH || !clip) return;
-    const TRect rect = LetterBoxRect(kivImagePanel_Preview->Width(), kivImagePanel_Preview->Height(), clip->VideoWidth,
-                                     clip->VideoHeight, kivCheckBox->Checked());
+    // Pixels that are not square: the picture is shown at the shape its file declares.
+    const bool declared = clip->PictureAspectX > 0 && clip->PictureAspectY > 0 && clip->VideoWidth > 0;
+    const TRect rect = LetterBoxRect(kivImagePanel_Preview->Width(), kivImagePanel_Preview->Height(),
+                                     declared ? clip->PictureAspectX : clip->VideoWidth,
+                                     declared ? clip->PictureAspectY : clip->VideoHeight, kivCheckBox->Checked());
     kivImagePanel_Preview->ClearFrame();
     GRAPH->SetVideoWindow(kivImagePanel_Preview->Handle(), rect);
 }

@@ -37,6 +37,7 @@
 #include "skin/kivbutton.h"
 #include "skin/kivcombobox.h"
 #include "skin/kivedit.h"
+#include "skin/kivradiogroup.h"
 #include "skin/kivmemo.h"
 #include "skin/kivtrackbar.h"
 #include "vcl/dialogs.h"
@@ -198,6 +199,49 @@ std::string CheckButtonPicture(const MenuSubpictures& menu, const MenuSubpicture
     for (std::size_t b = 0; b < drawn.size(); ++b)
         if (drawn[b] == 0) faults << "button " << b + 1 << " not drawn; ";
     return faults.str();
+}
+
+// A clip as the ffmpeg program writes it: MPEG-4 in AVI with MP2 sound, a white
+// disc on grey that is round as the picture is shown, and the display shape
+// ("16:9", "4:3") flagged in the stream, or nothing for square pixels.
+void WriteShapeClip(const std::string& path, int width, int height, int aspectX, int aspectY)
+{
+    // How much wider than high a pixel is shown; the disc is drawn that much narrower.
+    const double pixel = aspectX ? static_cast<double>(aspectX) * height / (static_cast<double>(aspectY) * width) : 1.0;
+    const std::string rate = height == 480 ? "30000/1001" : "25";
+    char disc[160];
+    std::snprintf(disc, sizeof disc, "geq=lum='if(lte(hypot((X-W/2)*%.6f,Y-H/2),%d),235,128)'", pixel, height * 7 / 20);
+    std::vector<std::string> argv = {
+        "ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi",
+        "-i", "nullsrc=s=" + std::to_string(width) + "x" + std::to_string(height) + ":r=" + rate + ":d=2,format=gray," + disc,
+        "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=2"};
+    if (aspectX) argv.insert(argv.end(), {"-aspect", std::to_string(aspectX) + ":" + std::to_string(aspectY)});
+    argv.insert(argv.end(), {"-c:v", "mpeg4", "-q:v", "2", "-pix_fmt", "yuv420p", "-c:a", "mp2", "-b:a", "192k", path});
+    ASSERT_EQ(outsidetest::Run(argv), 0) << path;
+}
+
+// The white disc in a grey picture of a decoded frame (PGM): its width over its
+// height as shown, the frame shown at `aspect` (4/3 or 16/9). From the spread
+// of its pixels, which for a filled ellipse is a quarter of each squared half-axis.
+double DiscShapeAsShown(const std::string& pgm, double aspect, std::string* why)
+{
+    const std::string bytes = Bytes(pgm);
+    int width = 0, height = 0, depth = 0, used = 0;
+    if (std::sscanf(bytes.c_str(), "P5 %d %d %d%n", &width, &height, &depth, &used) != 3 || depth != 255 ||
+        bytes.size() < static_cast<std::size_t>(used + 1) + static_cast<std::size_t>(width) * height)
+        return *why = "not a grey PGM: " + pgm, 0;
+    const auto* pixels = reinterpret_cast<const unsigned char*>(bytes.data() + used + 1);
+    double n = 0, sx = 0, sy = 0, sxx = 0, syy = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (pixels[static_cast<std::size_t>(y) * width + x] > (235 + 128) / 2) {
+                n += 1, sx += x, sy += y, sxx += double(x) * x, syy += double(y) * y;
+            }
+    if (n < 1000) return *why = "no disc in " + pgm, 0;
+    const double vx = sxx / n - (sx / n) * (sx / n), vy = syy / n - (sy / n) * (sy / n);
+    if (std::abs(sx / n - width / 2.0) > 4 || std::abs(sy / n - height / 2.0) > 4)
+        *why = "the disc is off the centre of " + pgm;
+    return std::sqrt(vx / vy) * aspect * height / width;
 }
 
 class DiscTaskTest : public ShellTest {
@@ -433,6 +477,78 @@ TEST_F(DiscTaskTest, WithoutMenuTheClipsWindowGoesStraightToTheBuilderAndTheDisc
     EXPECT_EQ(Bytes(first), firstBytes);
     EXPECT_EQ(Bytes(second), secondBytes);
     ExpectOnlyTheDiscQuestion();
+}
+
+TEST_F(DiscTaskTest, ClipsFlaggedWideOrNarrowKeepTheirShapeOnBothKindsOfDisc)
+{
+    // 720x576 and 720x480 flagged 16:9 and 4:3 (their pixels not square), and a
+    // square-pixel 1280x720, as the ffmpeg program writes them.
+    struct Shape {
+        const char* name;
+        int width, height, aspectX, aspectY;
+    };
+    const Shape shapes[] = {{"pal-wide.avi", 720, 576, 16, 9}, {"pal-tv.avi", 720, 576, 4, 3},
+                            {"ntsc-wide.avi", 720, 480, 16, 9}, {"ntsc-tv.avi", 720, 480, 4, 3},
+                            {"web.avi", 1280, 720, 0, 0}};
+    std::vector<std::string> clips;
+    for (const Shape& shape : shapes) {
+        clips.push_back(media_ + shape.name);
+        WriteShapeClip(clips.back(), shape.width, shape.height, shape.aspectX, shape.aspectY);
+    }
+    // A PAL disc at 4:3 (the clips window's choice as it comes), then an NTSC disc at 16:9.
+    for (const bool wide : {false, true}) {
+        SCOPED_TRACE(wide ? "NTSC 16:9 disc" : "PAL 4:3 disc");
+        ReleaseProjectData();
+        std::filesystem::remove_all(work_);
+        BuildTask(clips, false,
+                  [&] {
+                      auto& form = task_->Window<TQV_Video_DVD_Setup_Source_Clips_Form>(kSourceClipsWindowName);
+                      for (std::int64_t i = 0; i < MyMovieImage.Length(); ++i) {
+                          EXPECT_EQ(MyMovieImage[i]->PictureAspectX, shapes[i].aspectX) << shapes[i].name;
+                          EXPECT_EQ(MyMovieImage[i]->PictureAspectY, shapes[i].aspectY) << shapes[i].name;
+                      }
+                      if (!wide) return;
+                      task_->Click(*MyMovieImage[0]);
+                      task_->Click(*form.kivRadioGroup->Buttons(2));   // 16:9 (the disc takes clip 1's)
+                      ASSERT_EQ(MyMovieImage[0]->AspectIndex, 2);
+                  },
+                  [&] {
+                      if (wide) task_->Click(*builder()->Label5);   // NTSC
+                      StartAndRun();
+                  });
+        const std::vector<disctest::DiscTitle> disc = disctest::ReadDisc(work_ + "DVD_DISC");
+        ASSERT_EQ(disc.size(), std::size(shapes));
+        // The middle picture of each title (each 2 s) from the title set's VOB.
+        const int perTitle = wide ? 60 : 50;
+        std::string pick;
+        for (std::size_t t = 0; t < disc.size(); ++t) {
+            EXPECT_EQ(disc[t].aspect, wide ? "16/9" : "4/3");
+            EXPECT_NEAR(disc[t].length, 2, 0.3);
+            pick += (t ? "+" : "") + std::string("eq(n\\,") + std::to_string(perTitle * t + perTitle / 2) + ")";
+        }
+        const std::string frames = root_ + (wide ? "/wide-%d.pgm" : "/tv-%d.pgm");
+        ASSERT_EQ(outsidetest::Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-i",
+                                    work_ + "DVD_DISC/VIDEO_TS/VTS_01_1.VOB", "-vf", "select=" + pick, "-vsync", "0",
+                                    "-pix_fmt", "gray", frames}),
+                  0);
+        for (std::size_t t = 0; t < disc.size(); ++t) {
+            char frame[64];
+            std::snprintf(frame, sizeof frame, wide ? "/wide-%zu.pgm" : "/tv-%zu.pgm", t + 1);
+            std::string why;
+            const double shape = DiscShapeAsShown(root_ + frame, wide ? 16.0 / 9 : 4.0 / 3, &why);
+            EXPECT_EQ(why, "") << shapes[t].name;
+            EXPECT_NEAR(shape, 1.0, 0.02) << shapes[t].name << ": the round disc came out this much wider than high";
+        }
+        if (const char* keep = std::getenv("KELDARA_KEEP_TEST_OUTPUT"); keep && std::string(keep) == "1") {
+            outsidetest::OutputFolder kept(wide ? "keldara-shape-wide" : "keldara-shape-tv");   // says where when it goes
+            for (std::size_t t = 0; t < disc.size(); ++t)
+                std::filesystem::copy_file(root_ + (wide ? "/wide-" : "/tv-") + std::to_string(t + 1) + ".pgm",
+                                           kept.File(std::string(shapes[t].name) + ".pgm"));
+        }
+        const std::vector<HeadlessMessageBox>& boxes = task_->Screen().MessageBoxes();
+        ASSERT_EQ(boxes.size(), wide ? 2u : 1u);   // only the burner's question, once a build
+        EXPECT_EQ(boxes.back().text.rfind("No matched disc in burner.", 0), 0u) << boxes.back().text;
+    }
 }
 
 TEST_F(DiscTaskTest, FailingAuthoringProgramEndsTheRunKeepsTheVobsAndNeverBurns)

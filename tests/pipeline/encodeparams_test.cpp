@@ -56,6 +56,45 @@ TEST(LetterBox, NarrowClipGetsSideBarsAndSpecialCases)
     EXPECT_EQ(square.left, 0);
 }
 
+TEST(LetterBox, PixelsThatAreNotSquareTakeTheShapeTheFileDeclares)
+{
+    testkit::TempFolder folder;
+    ClipEncodeInput clip;
+    clip.sourcePath = folder.File("in.mpg");
+    clip.outputBase = folder.File("clip");
+    clip.videoWidth = 720;
+    clip.videoHeight = 576;
+    clip.letterBox = true;
+    EncoderParams p{};
+    EncoderAdvSettings adv{};
+    // Flagged 16:9 into a 4:3 frame: bars above and below, none at the sides.
+    clip.pictureAspectX = 16;
+    clip.pictureAspectY = 9;
+    ASSERT_TRUE(FillEncoderParams(clip, 1, true, &p, &adv));
+    EXPECT_EQ(DwordAt(p, 0x334), 72);
+    EXPECT_EQ(DwordAt(p, 0x338), 72);
+    EXPECT_EQ(DwordAt(p, 0x33C), 0);
+    // Flagged 4:3 into a 4:3 frame (PAL or NTSC): the whole frame.
+    clip.pictureAspectX = 4;
+    clip.pictureAspectY = 3;
+    for (bool pal : {true, false}) {
+        ASSERT_TRUE(FillEncoderParams(clip, 1, pal, &p, &adv));
+        EXPECT_EQ(DwordAt(p, 0x334), 4);
+        EXPECT_EQ(DwordAt(p, 0x33C), 0);
+        EXPECT_EQ(DwordAt(p, 0x340), 0);
+    }
+    // ... and into a 16:9 frame: bars at the sides, a quarter of the width.
+    clip.aspectIndex = 2;
+    ASSERT_TRUE(FillEncoderParams(clip, 1, true, &p, &adv));
+    EXPECT_EQ(DwordAt(p, 0x33C), 90);
+    EXPECT_EQ(DwordAt(p, 0x340), 90);
+    // Nothing declared: the stored size is the shape (720x576 is 1.25, narrower than 4:3).
+    clip.aspectIndex = 1;
+    clip.pictureAspectX = clip.pictureAspectY = 0;
+    ASSERT_TRUE(FillEncoderParams(clip, 1, true, &p, &adv));
+    EXPECT_EQ(DwordAt(p, 0x33C), 22);
+}
+
 TEST(EncoderBlock, TablesOffsetsAndOldOutputsRemoved)
 {
     testkit::TempFolder folder;

@@ -69,7 +69,10 @@ int main(int argc, char** argv)
         spec.seconds = 6 + 4 * i;
         spec.width = i % 2 ? 352 : 320;
         spec.height = i % 2 ? 240 : 240;
-        if (i == 2) spec.width = 480, spec.height = 270;   // a wide clip, letter-boxed in the preview
+        if (i == 2) {   // a TV recording flagged 16:9, letter-boxed in the preview at that shape
+            spec.width = 720, spec.height = 576;
+            spec.sarNum = 64, spec.sarDen = 45;
+        }
         spec.video = i % 2 ? testkit::VideoCodec::Mpeg2 : testkit::VideoCodec::Mpeg4;
         files.push_back(folder.File(names[i]));
         testkit::WriteClip(files.back(), spec);

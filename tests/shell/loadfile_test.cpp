@@ -224,8 +224,36 @@ TEST_F(LoadFileTest, NtscClipFactsComeFromTheDetector)
     EXPECT_NEAR(r.clip->Duration, 3.0, 0.15);
     EXPECT_EQ(r.clip->VideoWidth, 352);
     EXPECT_EQ(r.clip->VideoHeight, 240);
+    EXPECT_EQ(r.clip->PictureAspectX, 0);   // square pixels: the size is the shape
+    EXPECT_EQ(r.clip->PictureAspectY, 0);
     EXPECT_EQ(r.clip->Snapshot->Width(), 352);
     EXPECT_TRUE(FileExists(program + "Snapshot/t-0-2-0.bmp"));
+}
+
+TEST_F(LoadFileTest, ClipsOfPixelsThatAreNotSquareKeepTheShapeTheirFilesDeclare)
+{
+    PictureClock clock;
+    ScopedClock scoped(clock);
+    // 720x576 MPEG-2 flagged 16:9, and 720x480 MPEG-4 in AVI flagged 4:3 (pixels 8:9).
+    Result wide = Probe(testkit::MakeWideClip(folder.Path()), 0, 0);
+    ASSERT_TRUE(wide.clip);
+    EXPECT_EQ(wide.clip->VideoWidth, 720);
+    EXPECT_EQ(wide.clip->VideoHeight, 576);
+    EXPECT_EQ(wide.clip->PictureAspectX, 16);
+    EXPECT_EQ(wide.clip->PictureAspectY, 9);
+    testkit::ClipSpec spec;
+    spec.width = 720;
+    spec.height = 480;
+    spec.sarNum = 8;
+    spec.sarDen = 9;
+    spec.seconds = 2;
+    testkit::WriteClip(folder.File("dv.avi"), spec);
+    Result tv = Probe(folder.File("dv.avi"), 1, 0);
+    ASSERT_TRUE(tv.clip);
+    EXPECT_EQ(tv.clip->VideoWidth, 720);
+    EXPECT_EQ(tv.clip->VideoHeight, 480);
+    EXPECT_EQ(tv.clip->PictureAspectX, 4);
+    EXPECT_EQ(tv.clip->PictureAspectY, 3);
 }
 
 TEST_F(LoadFileTest, UnusableFilesAreRefusedWithNoClip)

@@ -26,9 +26,9 @@ struct Margins {
     int top = 0, bottom = 0, left = 0, right = 0;
 };
 
-// Bars that show a square-pixel picture of W x H at its own shape inside a
-// frame of w x h shown at 4:3 (aspectIndex 1) or 16:9 (2); aspectIndex 0 and an
-// unknown picture size keep 4 lines top and bottom only.
+// Bars that show a picture shown at W:H (its size, for square pixels) at its
+// own shape inside a frame of w x h shown at 4:3 (aspectIndex 1) or 16:9 (2);
+// aspectIndex 0 and an unknown picture size keep 4 lines top and bottom only.
 Margins LetterBoxMargins(int W, int H, int w, int h, int aspectIndex, bool letterBox);
 
 // What FillEncoderParams reads of a clip.
@@ -37,6 +37,8 @@ struct ClipEncodeInput {
     std::string outputBase;   // work folder + output name without its extension
     int videoWidth = 0;
     int videoHeight = 0;
+    int pictureAspectX = 0;   // the shape the file declares for pixels that are not square; 0 when none
+    int pictureAspectY = 0;
     int aspectIndex = 1;
     bool letterBox = false;
     int engineItem = 0;       // item index of the "Convert Engine" list

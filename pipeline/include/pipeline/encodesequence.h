@@ -57,6 +57,7 @@ struct EncodeClipInfo {
     double VideoDuration = 0, AudioDuration = 0;
     bool SupportsSeek = true;
     int VideoWidth = 0, VideoHeight = 0;
+    int PictureAspectX = 0, PictureAspectY = 0;   // the declared display shape, 0 for square pixels
     int AspectIndex = 1;                   // 0 = 1:1, 1 = 4:3, 2 = 16:9
     bool LetterBox = false;
 };

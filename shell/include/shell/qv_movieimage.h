@@ -36,6 +36,10 @@ public:
     int VideoStreamCount = 0;
     int VideoWidth = 0;
     int VideoHeight = 0;
+    // The shape the picture is shown at when its file says its pixels are not
+    // square (16 and 9 for a 720x576 clip flagged 16:9); 0 and 0 otherwise.
+    int PictureAspectX = 0;
+    int PictureAspectY = 0;
     int AspectIndex = 1;            // 0 1:1, 1 4:3, 2 16:9
     bool SupportsSeek = true;
     int ClipIndex = 0;

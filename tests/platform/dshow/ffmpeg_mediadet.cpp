@@ -69,6 +69,25 @@ TEST_F(FfmpegGraphTest, MediaDetectorReportsTheStreamsOfAClip)
     EXPECT_EQ(det->put_CurrentStream(2), E_INVALIDARG);
     EXPECT_EQ(det->put_CurrentStream(-1), E_INVALIDARG);
 
+    // A picture of pixels that are not square says the shape it is shown at.
+    ASSERT_EQ(PutFile(det.Get(), testkit::MakeWideClip(folder.Path())), S_OK);
+    for (LONG i = 0; i < 2; ++i) {
+        det->put_CurrentStream(i);
+        GUID type{};
+        det->get_StreamType(&type);
+        if (type != MEDIATYPE_Video) continue;
+        AM_MEDIA_TYPE mt{};
+        ASSERT_EQ(det->get_StreamMediaType(&mt), S_OK);
+        const VIDEOINFOHEADER2* vih2 = VideoInfo2(mt);
+        ASSERT_TRUE(vih2);
+        EXPECT_EQ(vih2->bmiHeader.biWidth, 720);
+        EXPECT_EQ(vih2->bmiHeader.biHeight, 576);
+        EXPECT_EQ(vih2->dwPictAspectRatioX, 16u);
+        EXPECT_EQ(vih2->dwPictAspectRatioY, 9u);
+        EXPECT_EQ(vih2->AvgTimePerFrame, 400000);
+        FreeMediaType(mt);
+    }
+
     // Other clips: NTSC rate, no audio, no video.
     ASSERT_EQ(PutFile(det.Get(), testkit::MakeNtscClip(folder.Path())), S_OK);
     for (LONG i = 0; i < 2; ++i) {

@@ -43,6 +43,25 @@ BITMAPINFOHEADER Rgb24Header(LONG width, LONG height)
     return h;
 }
 
+// The same picture type told with the shape it is shown at, for a stream whose
+// pixels are not square (a 720x576 picture shown at 16:9); false when out of memory.
+bool AddPictureAspect(CMediaType& mt, int aspectX, int aspectY)
+{
+    const VIDEOINFOHEADER* vih = VideoInfo(mt);
+    if (!vih || aspectX <= 0 || aspectY <= 0) return true;
+    VIDEOINFOHEADER2 vih2{};
+    vih2.rcSource = vih->rcSource;
+    vih2.rcTarget = vih->rcTarget;
+    vih2.dwBitRate = vih->dwBitRate;
+    vih2.dwBitErrorRate = vih->dwBitErrorRate;
+    vih2.AvgTimePerFrame = vih->AvgTimePerFrame;
+    vih2.dwPictAspectRatioX = static_cast<DWORD>(aspectX);
+    vih2.dwPictAspectRatioY = static_cast<DWORD>(aspectY);
+    vih2.bmiHeader = vih->bmiHeader;
+    mt.SetFormatType(&FORMAT_VideoInfo2);
+    return mt.SetFormat(reinterpret_cast<const BYTE*>(&vih2), sizeof vih2);
+}
+
 } // namespace
 
 CMediaDet::CMediaDet(IUnknown* outer) : CUnknown("MediaDet", outer) {}
@@ -247,6 +266,10 @@ HRESULT CMediaDet::get_StreamMediaType(AM_MEDIA_TYPE* mt)
     if (!s) return E_INVALIDARG;
     std::vector<CMediaType> types = OfferedTypes(*s);
     if (types.empty()) return VFW_E_INVALIDMEDIATYPE;
+    // Square pixels keep the plain video type; other pixels say what shape they make.
+    if (s->kind == StreamKind::Video && s->sarNum != s->sarDen &&
+        !AddPictureAspect(types.front(), s->aspectX, s->aspectY))
+        return E_OUTOFMEMORY;
     // The caller frees the format block with FreeMediaType.
     return CopyMediaType(mt, &types.front());
 }
