@@ -73,8 +73,9 @@ bool WriteTitleMenuBackground(const MenuModel& menu, MenuOutput& out)
     DrawMenuText(*pal.Canvas(), menu.Title, {});
     const int cornerHeight = CornerPictureHeight(menu);
     for (const MenuTitleButton& title : menu.Titles) {
-        // The caption moves with its button when the button is moved into the frame.
-        const TRect r = ClampToDesignArea(title.Rect, cornerHeight);
+        // The button where the designer has it; only one reaching past the
+        // picture is moved in (see KeepOnPicture), its caption moved along.
+        const TRect r = KeepOnPicture(title.Rect, cornerHeight);
         DrawTile(pal, title.Snapshot, r);
         DrawMenuText(*pal.Canvas(), title.Caption, {r.Left - title.Rect.Left, r.Top - title.Rect.Top});
     }
@@ -98,7 +99,7 @@ bool WriteChapterMenuBackgrounds(const MenuModel& menu, MenuOutput& out)
         TCanvas& canvas = *pal.Canvas();
         canvas.Brush()->SetStyle(bsClear);
         for (std::size_t j = 0; j < page.Buttons.size(); ++j) {
-            const TRect r = ClampToDesignArea(page.Buttons[j].Rect, cornerHeight);
+            const TRect r = KeepOnPicture(page.Buttons[j].Rect, cornerHeight);
             DrawTile(pal, page.Buttons[j].Thumbnail, r);
             canvas.TextOut(MenuScaleX(r.Left),
                            MenuScaleY(r.Top, kPalHeight) + MenuScaleY(r.Height(), kPalHeight) + 5,

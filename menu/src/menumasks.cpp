@@ -28,7 +28,7 @@ constexpr TColor kSelectColour = RGB(255, 251, 240);
 // One menu's buttons as the masks and the description see them.
 struct MenuButtons {
     std::string prefix;            // "" for the title menu, "Chapter_<n>_" for a page
-    std::vector<TRect> buttons;    // design rectangles, moved into the frame
+    std::vector<TRect> buttons;    // design rectangles, as the stills place them
     bool corner = false;
     TRect cornerRect;
 };
@@ -146,8 +146,10 @@ bool WriteTitleMenuMasks(const MenuModel& menu, MenuOutput& out)
     MenuButtons b;
     if (!StartMasks(menu, out, b))
         return false;
+    // A button at (0, 0) is written as (0, 0)-(155, 124): only a button reaching past
+    // the picture is moved in, since its subpicture button would lie outside the frame.
     for (const MenuTitleButton& title : menu.Titles)
-        b.buttons.push_back(ClampToDesignArea(title.Rect, CornerPictureHeight(menu)));
+        b.buttons.push_back(KeepOnPicture(title.Rect, CornerPictureHeight(menu)));
     return WriteMasks(menu, out, b);
 }
 
@@ -160,7 +162,7 @@ bool WriteChapterMenuMasks(const MenuModel& menu, MenuOutput& out)
         b.prefix = "Chapter_" + IntToStr(static_cast<std::int64_t>(n)) + "_";
         b.buttons.clear();
         for (const MenuChapterButton& button : menu.ChapterPages[n].Buttons)
-            b.buttons.push_back(ClampToDesignArea(button.Rect, CornerPictureHeight(menu)));
+            b.buttons.push_back(KeepOnPicture(button.Rect, CornerPictureHeight(menu)));
         if (!WriteMasks(menu, out, b))
             return false;
     }

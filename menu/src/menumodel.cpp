@@ -49,6 +49,13 @@ TRect ClampToDesignArea(const TRect& rect, int cornerPictureHeight)
                 std::clamp(r.Bottom, 0, kDesignHeight));
 }
 
+TRect KeepOnPicture(const TRect& rect, int cornerPictureHeight)
+{
+    const bool onPicture = rect.Left >= 0 && rect.Top >= 0 && rect.Right <= kDesignWidth &&
+                           rect.Bottom <= kDesignHeight && rect.Left <= rect.Right && rect.Top <= rect.Bottom;
+    return onPicture ? rect : ClampToDesignArea(rect, cornerPictureHeight);
+}
+
 int MenuScaleX(int x)
 {
     return x * kMenuWidth / kDesignWidth;

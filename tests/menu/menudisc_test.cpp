@@ -30,6 +30,7 @@ struct Layout {
     int titles = 1;
     bool dragged = false;        // buttons dragged past the frame
     bool noCorner = false;       // both corner pictures missing
+    bool edges = false;          // buttons on the picture's very edges, written where they are
 };
 
 ProcessResult RunTool(const std::vector<std::string>& argv, bool pal, const std::string& in = {},
@@ -107,8 +108,11 @@ protected:
             TRect r = Bounds(40 + 140 * t, 90, 101, 76);
             if (layout.dragged && t == 0) r = Bounds(-35, 300, 101, 76);    // past the bottom left
             if (layout.dragged && t == 2) r = Bounds(430, -20, 120, 90);    // past the top right
+            if (layout.edges && t == 0) r = Bounds(0, 0, 101, 76);          // the top left corner
+            if (layout.edges && t == 2) r = Bounds(367, 276, 101, 76);      // the bottom right corner
             m.Titles.push_back({r, snapshots_[static_cast<std::size_t>(t)],
-                                {"Clip " + IntToStr(t + 1), {"Arial", 12, {}, clWhite}, {r.Left + 28, r.Bottom + 3}}});
+                                {"Clip " + IntToStr(t + 1), {"Arial", 12, {}, clWhite},
+                                 {r.Left + 28, std::min<int>(r.Bottom + 3, 334)}}});
         }
         for (std::size_t t = 0; t < layout.chapters.size(); ++t) {
             MenuChapterPage page;
@@ -116,6 +120,7 @@ protected:
             for (int j = 0; j < layout.chapters[t]; ++j) {
                 TRect r = Bounds(50 + 90 * (j % 4), 45 + 90 * (j / 4), 80, 60);
                 if (layout.dragged && j == 1) r = Bounds(420, 330, 80, 60);
+                if (layout.edges && j == 1) r = Bounds(388, 0, 80, 60);
                 page.Buttons.push_back({r, snapshots_[(t + static_cast<std::size_t>(j)) % 3], double(j)});
             }
             m.ChapterPages.push_back(page);
@@ -318,6 +323,7 @@ TEST_P(MenuDisc, EveryLayoutIsMuxedAuthoredAndNavigable)
     Run({"three_titles", {12, 5, 1}, 3});
     Run({"dragged", {12, 5, 1}, 3, true});
     Run({"no_corner_pictures", {12, 5, 1}, 3, false, true});
+    Run({"at_the_edges", {12, 5, 1}, 3, false, false, true});
 }
 
 INSTANTIATE_TEST_SUITE_P(Standards, MenuDisc, ::testing::Values(true, false),

@@ -123,6 +123,19 @@ TEST(MenuModel, ScalesProductFirstAndClampsLikeTheDesigner)
     }
 }
 
+TEST(MenuModel, ButtonsOnThePictureStayWhereTheyAreOnlyOnesPastItsEdgeMoveIn)
+{
+    // On the picture, however near its edges: as they are.
+    EXPECT_EQ(KeepOnPicture(Rect(0, 0, 101, 76), 24), Rect(0, 0, 101, 76));
+    EXPECT_EQ(KeepOnPicture(Rect(367, 276, 468, 352), 24), Rect(367, 276, 468, 352));
+    EXPECT_EQ(KeepOnPicture(Rect(360, 216, 461, 292), 24), Rect(360, 216, 461, 292));
+    // One pixel past an edge: moved in as the drag clamp moves it.
+    EXPECT_EQ(KeepOnPicture(Rect(368, 100, 469, 176), 24), Rect(357, 100, 458, 176));
+    EXPECT_EQ(KeepOnPicture(Rect(-1, 100, 100, 176), 24), Rect(10, 100, 111, 176));
+    EXPECT_EQ(KeepOnPicture(Rect(100, 277, 201, 353), 24), Rect(100, 252, 201, 328));
+    EXPECT_EQ(KeepOnPicture(Rect(0, 0, 600, 400), 24), Rect(0, 0, 458, 328));
+}
+
 TEST(MenuModel, CornerRectangleFollowsTheShapeOrFallsBack)
 {
     MenuModel m;
@@ -190,6 +203,32 @@ TEST_F(MenuWriters, TitleDescriptionsWithoutAndWithTheCorner)
     EXPECT_EQ(out.CornerButtonRect, Rect(5, 337, 45, 347));
     EXPECT_EQ(ReadFile(File("Menu_P.xml")),
               Expected(kTitleXmlP, res_, "    <button x0=\"7\" y0=\"551\" x1=\"69\" y1=\"567\"/>\r\n"));
+}
+
+TEST_F(MenuWriters, AButtonAtTheCornerOfThePictureIsWrittenWhereItIs)
+{
+    MenuModel m = TwoTitles(res_, false);
+    m.Titles[0].Rect = Rect(0, 0, 101, 76);
+    m.Titles[0].Caption.Position = {20, 79};
+    MenuOutput out;
+    ASSERT_TRUE(WriteTitleMenuBackground(m, out)) << out.ErrorText;
+    ASSERT_TRUE(WriteTitleMenuMasks(m, out)) << out.ErrorText;
+    EXPECT_NE(ReadFile(File("Menu_P.xml")).find("\r\n    <button x0=\"0\" y0=\"0\" x1=\"155\" y1=\"124\"/>\r\n"),
+              std::string::npos);
+    EXPECT_NE(ReadFile(File("Menu_N.xml")).find("\r\n    <button x0=\"0\" y0=\"0\" x1=\"155\" y1=\"103\"/>\r\n"),
+              std::string::npos);
+    // Its 4:3 red picture fills the tile (0, 0)-(155, 124) from the still's first column.
+    TBitmap pal;
+    pal.LoadFromFile(File("backbitmap_P.bmp"));
+    EXPECT_EQ(pal.Pixel(0, 62), clRed);
+    EXPECT_EQ(pal.Pixel(154, 62), clRed);
+    EXPECT_EQ(pal.Pixel(155, 62), RGB(40, 80, 160));
+    // Its frame in the mask is cut by the picture's edge, the rest drawn.
+    const Mask highlight = ReadMask(File("highlight_P.png"));
+    EXPECT_EQ(highlight.AtDesign(1, 40), kBlue);
+    EXPECT_EQ(highlight.AtDesign(40, 1), kBlue);
+    EXPECT_EQ(highlight.AtDesign(40, 40), kKey);
+    EXPECT_EQ(highlight.AtDesign(101, 40), kBlue);
 }
 
 TEST_F(MenuWriters, PageDescriptionsNameTheirMasksAndCarryTheCorner)

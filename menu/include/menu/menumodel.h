@@ -82,6 +82,11 @@ TRect CornerButtonRect(const MenuModel& menu);
 // 352 - cornerPictureHeight. The designer's drag clamp. A rectangle too big to
 // fit is cut to the design area.
 TRect ClampToDesignArea(const TRect& rect, int cornerPictureHeight);
+// Where a laid-out or written button goes: where it is while it lies wholly on
+// the picture (0, 0)-(468, 352), however near the edge; one that reaches past
+// the picture's edge is moved in as the drag clamp moves it, since the still
+// would cut it and its subpicture button would lie outside the frame.
+TRect KeepOnPicture(const TRect& rect, int cornerPictureHeight);
 
 // Design to output coordinates: the product first, then truncating division.
 int MenuScaleX(int x);
