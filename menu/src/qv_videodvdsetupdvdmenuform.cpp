@@ -54,6 +54,8 @@ TLabel* NewDesignLabel(TComponent* owner, TWinControl* parent, int fontSize, boo
 {
     auto* label = new TLabel(owner);
     label->SetTransparent(true);
+    // Captions are the user's words, as the menu shows them: "&" is a letter, no accelerator mark.
+    label->SetShowAccelChar(false);
     label->Font()->SetName("Arial");
     label->Font()->SetSize(fontSize);
     label->Font()->SetStyle(bold ? TFontStyles{fsBold} : TFontStyles{});
@@ -470,10 +472,13 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::AddTitleDone()
     FitSnapshotToTile(*clip);
     MakeTitleButton(*clip, static_cast<int>(last));
     if (!SelectedTitle()) SelectTitle(MyMovieImage[0]);
+    // A shipped background lays every title out on its points; on the user's own
+    // picture the titles placed stay where the user put them and the new one
+    // takes its place in the row under them.
     if (SelectedBackground != -1)
         LayoutOnSelectedBackground();
     else
-        LayoutTitles(static_cast<int>(MyMovieImage.Length()), {});
+        PlaceTitle(static_cast<int>(last), OverflowPlace(static_cast<int>(last)));
     UpdateSizeGauge(true);
 }
 
@@ -510,21 +515,26 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::LayoutTitles(int count, const std::vecto
 {
     int overflow = 0;
     for (int i = 0; i < count; ++i) {
-        TQV_MovieImage* clip = TitleAt(i);
-        if (!clip) continue;
-        TPoint at;
-        if (i < static_cast<int>(points.size())) {
-            at = points[static_cast<std::size_t>(i)];
-        } else {
-            at = {std::min(kOverflowLeft + kOverflowStep * overflow, kOverflowLastLeft), kOverflowTop};
-            ++overflow;
-        }
-        // A point of a data file may lie anywhere: the button stays in the area.
-        const TRect r = ClampToDesignArea(Rect(at.X, at.Y, at.X + clip->Width(), at.Y + clip->Height()),
-                                          CornerPictureHeight);
-        clip->SetBounds(r.Left, r.Top, r.Width(), r.Height());
-        PlaceTitleLabel(i);
+        if (!TitleAt(i)) continue;
+        PlaceTitle(i, i < static_cast<int>(points.size()) ? points[static_cast<std::size_t>(i)]
+                                                           : OverflowPlace(overflow++));
     }
+}
+
+TPoint TQV_Video_DVD_Setup_DVD_Menu_Form::OverflowPlace(int k)
+{
+    return {std::min(kOverflowLeft + kOverflowStep * k, kOverflowLastLeft), kOverflowTop};
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::PlaceTitle(int i, TPoint at)
+{
+    TQV_MovieImage* clip = TitleAt(i);
+    if (!clip) return;
+    // A point of a data file may lie anywhere, a resized button may be wide: one
+    // that would reach past the picture is moved in.
+    const TRect r = KeepOnPicture(Rect(at.X, at.Y, at.X + clip->Width(), at.Y + clip->Height()), CornerPictureHeight);
+    clip->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+    PlaceTitleLabel(i);
 }
 
 void TQV_Video_DVD_Setup_DVD_Menu_Form::LayoutOnSelectedBackground()
@@ -540,8 +550,11 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::PlaceTitleLabel(int i)
     const TQV_MovieImage* clip = TitleAt(i);
     if (!clip || i >= static_cast<int>(TitleLabels.size()) || !TitleLabels[static_cast<std::size_t>(i)]) return;
     TLabel* label = TitleLabels[static_cast<std::size_t>(i)];
-    label->SetTop(clip->Top() + clip->Height() + 3);
-    label->SetLeft(clip->Left() + (clip->Width() - label->Width()) / 2);
+    // Centred under its button, but never past the picture's edge, where a long
+    // clip name would lose its first or last letters on the menu.
+    label->SetTop(std::min(clip->Top() + clip->Height() + 3, std::max(kDesignHeight - label->Height(), 0)));
+    label->SetLeft(std::clamp(clip->Left() + (clip->Width() - label->Width()) / 2, 0,
+                              std::max(kDesignWidth - label->Width(), 0)));
 }
 
 void TQV_Video_DVD_Setup_DVD_Menu_Form::UpdateSizeGauge(bool quiet)
@@ -834,8 +847,26 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::ThumbnailClick(TObject* Sender)
     const auto found = std::find(BackgroundThumbnails.begin(), BackgroundThumbnails.end(), Sender);
     if (found == BackgroundThumbnails.end()) return;
     const int k = static_cast<int>(found - BackgroundThumbnails.begin());
-    if (ChapterPage != -1) return;   // chapter pages come with their own backgrounds
-    if (k != SelectedBackground && SelectBackground(k)) LayoutOnSelectedBackground();
+    if (ChapterPage == -1) {
+        if (k != SelectedBackground && SelectBackground(k)) LayoutOnSelectedBackground();
+        return;
+    }
+    // A chapter page on show takes the picture for itself; the title menu keeps its own.
+    const std::string file = ShippedBackgroundFile(BackgroundList[static_cast<std::size_t>(k)]);
+    if (file.empty()) return;
+    try {
+        SetPageBackground(LoadPictureFile(file));
+    } catch (const std::exception&) {
+        // A picture that cannot be read leaves the page as it was.
+    }
+}
+
+void TQV_Video_DVD_Setup_DVD_Menu_Form::SetPageBackground(const TBitmap& picture)
+{
+    DVDChapter& page = ChapterListAt(ChapterPage);
+    if (!page.PageBackground) page.PageBackground = new TBitmap;
+    page.PageBackground->Assign(picture);
+    ShowBackground(*page.PageBackground);
 }
 
 void TQV_Video_DVD_Setup_DVD_Menu_Form::kivImageButton_LoadImageClick(TObject*)
@@ -850,6 +881,10 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::kivImageButton_LoadImageClick(TObject*)
         picture = LoadPictureFile(file);
     } catch (const std::exception&) {
         MessageDlg("Can not load this bitmap file.Please reinstall...", mtInformation, MsgButtons({mbOK}));
+        return;
+    }
+    if (ChapterPage != -1) {
+        SetPageBackground(picture);   // the page on show only
         return;
     }
     ShowBackground(picture);

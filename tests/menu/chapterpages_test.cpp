@@ -309,7 +309,8 @@ TEST_F(ChapterPagesTest, ShowPageSwapsTheTitleMenuAndAPage)
         const TColor page1 = shown->Canvas()->Pixels(5, 5);
         EXPECT_NEAR(GetRValue(page1), GetRValue(clMaroon), 12);
         EXPECT_NEAR(GetBValue(page1), GetBValue(clMaroon), 12);
-        // A background click changes nothing while a page is on show.
+        // Back on the title menu: its own background shows again. (A background chosen
+        // while a page is on show changes only that page: the menu task test.)
         headless->ClickControl(*designer->kivImageButton_PreviousChapter);
         EXPECT_EQ(designer->ChapterPage, -1);
         EXPECT_EQ(MyMovieImage[0]->Parent(), area);

@@ -182,13 +182,13 @@ TEST(MenuSizeGauge, HalfMegabyteASecondAgainst4300RoundingHalvesToEven)
 }
 
 // --- the layout and the mouse ------------------------------------------------------------------
-TEST_F(DesignerTest, TitlesBeyondThePointsGoToTheOverflowRowAndStayInTheArea)
+TEST_F(DesignerTest, TitlesBeyondThePointsGoToTheOverflowRowUpToLeft360AndOffPictureOnesMoveIn)
 {
     UseBackgrounds({{"Two", {{40, 90}, {500, 400}}}});
     MakeDesigner();
     for (int i = 0; i < 12; ++i) MakeClip("t" + std::to_string(i) + ".vob", 10);
     designer->InitMenuDesigner(true);
-    // The second point lies outside the area: the button is kept inside.
+    // The second point would put the button past the picture: it is moved in.
     EXPECT_EQ(MyMovieImage[1]->BoundsRect(), Rect(458 - 101, 352 - designer->CornerPictureHeight - 76, 458,
                                                   352 - designer->CornerPictureHeight));
     std::vector<int> lefts;
@@ -196,8 +196,9 @@ TEST_F(DesignerTest, TitlesBeyondThePointsGoToTheOverflowRowAndStayInTheArea)
         EXPECT_EQ(MyMovieImage[i]->Top(), 216);
         lefts.push_back(MyMovieImage[i]->Left());
     }
-    EXPECT_EQ(lefts, (std::vector<int>{20, 60, 100, 140, 180, 220, 260, 300, 340, 357}));
-    // 380 would pass the right limit; the row's last place, 360, is too: 458 - 101.
+    // The row's last place is 360 (the tenth and later overflow titles all sit there):
+    // a 101-wide button there ends at 461, still on the 468-wide picture.
+    EXPECT_EQ(lefts, (std::vector<int>{20, 60, 100, 140, 180, 220, 260, 300, 340, 360}));
     // Each caption sits 3 under its button, centred on it.
     for (std::int64_t i = 0; i < 12; ++i) {
         const TQV_MovieImage& b = *MyMovieImage[i];

@@ -7,20 +7,15 @@
 // highlights); the same task without a menu; and with an authoring program
 // that fails.
 #include "discfixture.h"
-#include "shellfixture.h"
+#include "programtask.h"
 
-#include "menu/menuwindows.h"
 #include "menu/qv_videodvdsetupdvdmenuform.h"
-#include "menu/qv_videodvdtextpropertyform.h"
-#include "pipeline/handlemoviethread.h"
-#include "pipeline/pipelinewindows.h"
 #include "pipeline/qv_videodvdconvertprocessform.h"
 #include "pipeline/qv_videodvddiscbuilderform.h"
 #include "shell/burnpubfunction.h"
 #include "shell/dvdchapter.h"
 #include "shell/projectdata.h"
 #include "shell/qv_movieimage.h"
-#include "shell/aboutform.h"
 #include "shell/qv_videodvdauthorform.h"
 #include "shell/qv_videodvdclippropertyform.h"
 #include "shell/qv_videodvdselectform.h"
@@ -32,8 +27,6 @@
 #include "testkit/clips.h"
 #include "taskdriver.h"
 
-#include "com/com.h"
-#include "dshow/mediafilters.h"
 #include "skin/kivbutton.h"
 #include "skin/kivcombobox.h"
 #include "skin/kivedit.h"
@@ -59,14 +52,6 @@
 namespace {
 
 using Lines = std::vector<std::string>;
-
-// Starts nothing: the registration commands and help files of the main window stay unrun.
-class QuietLauncher : public Launcher {
-public:
-    bool Launch(const ProcessSpec&) override { return true; }
-    ProcessResult Run(const ProcessSpec&, std::uint32_t) override { return {}; }
-    bool ShellOpen(const std::string&) override { return true; }
-};
 
 // A file's FNV-1a digest, read in pieces (a person's own clips may be large).
 std::uint64_t Digest(const std::string& path)
@@ -244,74 +229,12 @@ double DiscShapeAsShown(const std::string& pgm, double aspect, std::string* why)
     return std::sqrt(vx / vy) * aspect * height / width;
 }
 
-class DiscTaskTest : public ShellTest {
+class DiscTaskTest : public ProgramTaskTest {
 protected:
     void SetUp() override
     {
-        ShellTest::SetUp();
-        SetLauncher(&launcher_);
-        if (const char* bin = std::getenv("KELDARA_BIN_DIR")) {
-            const std::filesystem::path pictures = std::filesystem::path(bin) / "BMP";
-            if (std::filesystem::exists(pictures / "MainSkin.bmp"))
-                std::filesystem::copy(pictures, program_ + "BMP", std::filesystem::copy_options::recursive);
-        }
-        setenv("KELDARA_AUDIO", "null", 1);
-        CoInitialize(nullptr);
-        RegisterMediaFilters();
-        UseVolumes({{"data", "/dev/sda1", "rw", 100000}});
-        work_ = Mount("data") + "/work/";
-        media_ = root_ + "/media/";
-        ForceDirectories(media_);
-        CreateAppFolders();
-        // The language regions as the program ships them.
-        if (const char* source = std::getenv("KELDARA_SOURCE_DIR"))
-            std::filesystem::copy_file(std::filesystem::path(source) / "assets/Language.ini", program_ + "Language.ini");
-        ReadLanguageRegions();
-        RegisterPipelineWindows();
-        RegisterMenuWindows();
-        task_ = std::make_unique<testkit::TaskDriver>();
-        task_->StartProgram();
+        ProgramTaskTest::SetUp();
         task_->WatchLog([this] { return BuilderLog(); });
-    }
-    void TearDown() override
-    {
-        EXPECT_TRUE(task_->Screen().UnscriptedModals().empty());
-        EXPECT_TRUE(ScriptedDialogs().Unscripted().empty());
-        ReleaseHandleMovieThread(true);
-        // The windows go first: the designer frees its chapter pages with itself.
-        task_->EndProgram();
-        ReleaseProjectData();
-        task_.reset();
-        for (auto** global : {reinterpret_cast<void**>(&QV_Video_DVD_Author_Form),
-                              reinterpret_cast<void**>(&QV_Video_DVD_Select_Form),
-                              reinterpret_cast<void**>(&QV_Video_DVD_Clip_Property_Form),
-                              reinterpret_cast<void**>(&QV_Video_DVD_Setup_Source_Clips_Form),
-                              reinterpret_cast<void**>(&QV_Video_DVD_Setup_Chapter_Form),
-                              reinterpret_cast<void**>(&QV_Video_DVD_Subtitle_Property_Form),
-                              reinterpret_cast<void**>(&QV_Video_DVD_Setup_DVD_Menu_Form),
-                              reinterpret_cast<void**>(&QV_Video_DVD_Text_Property_Form),
-                              reinterpret_cast<void**>(&QV_Video_DVD_Disc_Builder_Form),
-                              reinterpret_cast<void**>(&QV_Video_DVD_Convert_Process_Form),
-                              reinterpret_cast<void**>(&Form_About)})
-            *global = nullptr;
-        CharacterSet.SetLength(0);
-        LanguageCode.SetLength(0);
-        RegionLanguage.SetLength(0);
-        CoUninitialize();
-        SetLauncher(nullptr);
-        ShellTest::TearDown();
-    }
-
-    // A synthetic clip with sound, written by the ffmpeg libraries.
-    std::string Clip(const std::string& name, double seconds)
-    {
-        testkit::ClipSpec spec;
-        spec.width = 160;
-        spec.height = 120;
-        spec.seconds = seconds;
-        spec.gop = 25;
-        testkit::WriteClip(media_ + name, spec);
-        return media_ + name;
     }
 
     Lines BuilderLog() const
@@ -451,9 +374,6 @@ protected:
     }
 
     std::vector<std::vector<double>> chapterPoints_;   // each title's stored chapter points, when the designer made them
-    QuietLauncher launcher_;
-    std::unique_ptr<testkit::TaskDriver> task_;
-    std::string work_, media_;
 };
 
 TEST_F(DiscTaskTest, WithoutMenuTheClipsWindowGoesStraightToTheBuilderAndTheDiscHasBothTitles)

@@ -218,6 +218,12 @@ private:
     // The first shipped background that loads, from k on; false when none does.
     bool SelectFirstBackground(int k);
     void LayoutOnSelectedBackground();
+    // Title i at `at`, moved in when it would reach past the picture, its caption under it.
+    void PlaceTitle(int i, TPoint at);
+    // Place k of the row under the laid-out titles: Top 216, Left 20 + 40 k, at most 360.
+    static TPoint OverflowPlace(int k);
+    // The chapter page on show takes the picture as its background.
+    void SetPageBackground(const TBitmap& picture);
     TQV_MovieImage* TitleAt(int i) const;
     TQV_MovieImage* SelectedTitle() const;
     bool WriteMenus(bool withChapters);

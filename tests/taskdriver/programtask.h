@@ -1,0 +1,112 @@
+#pragma once
+// What the tests of whole tasks share: the program started as the start-up
+// starts it, with every window of the shell, the pipeline and the menu
+// designer, the task driver to act in them, the built pictures, the media
+// filters, one roomy data volume, the language regions as the program ships
+// them, and no outside program started for real.
+#include "shellfixture.h"
+#include "startupfixture.h"
+#include "taskdriver.h"
+
+#include "menu/menuwindows.h"
+#include "pipeline/handlemoviethread.h"
+#include "pipeline/pipelinewindows.h"
+#include "pipeline/qv_videodvdconvertprocessform.h"
+#include "pipeline/qv_videodvddiscbuilderform.h"
+#include "menu/qv_videodvdsetupdvdmenuform.h"
+#include "menu/qv_videodvdtextpropertyform.h"
+#include "shell/aboutform.h"
+#include "shell/burnpubfunction.h"
+#include "shell/projectdata.h"
+#include "shell/qv_videodvdauthorform.h"
+#include "shell/qv_videodvdclippropertyform.h"
+#include "shell/qv_videodvdselectform.h"
+#include "shell/qv_videodvdsetupchapterform.h"
+#include "shell/qv_videodvdsetupsourceclipsform.h"
+#include "shell/qv_videodvdsubtitlepropertyform.h"
+#include "testkit/clips.h"
+
+#include "com/com.h"
+#include "dshow/mediafilters.h"
+#include "vcl/dialogs.h"
+#include "vcl/headless.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+class ProgramTaskTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        SetLauncher(&launcher_);
+        if (const char* bin = std::getenv("KELDARA_BIN_DIR")) {
+            const std::filesystem::path pictures = std::filesystem::path(bin) / "BMP";
+            if (std::filesystem::exists(pictures / "MainSkin.bmp"))
+                std::filesystem::copy(pictures, program_ + "BMP", std::filesystem::copy_options::recursive);
+        }
+        setenv("KELDARA_AUDIO", "null", 1);
+        CoInitialize(nullptr);
+        RegisterMediaFilters();
+        UseVolumes({{"data", "/dev/sda1", "rw", 100000}});
+        work_ = Mount("data") + "/work/";
+        media_ = root_ + "/media/";
+        ForceDirectories(media_);
+        CreateAppFolders();
+        // The language regions as the program ships them.
+        if (const char* source = std::getenv("KELDARA_SOURCE_DIR"))
+            std::filesystem::copy_file(std::filesystem::path(source) / "assets/Language.ini", program_ + "Language.ini");
+        ReadLanguageRegions();
+        RegisterPipelineWindows();
+        RegisterMenuWindows();
+        task_ = std::make_unique<testkit::TaskDriver>();
+        task_->StartProgram();
+    }
+    void TearDown() override
+    {
+        EXPECT_TRUE(task_->Screen().UnscriptedModals().empty());
+        EXPECT_TRUE(ScriptedDialogs().Unscripted().empty());
+        ReleaseHandleMovieThread(true);
+        // The windows go first: the designer frees its chapter pages with itself.
+        task_->EndProgram();
+        ReleaseProjectData();
+        task_.reset();
+        for (auto** global : {reinterpret_cast<void**>(&QV_Video_DVD_Author_Form),
+                              reinterpret_cast<void**>(&QV_Video_DVD_Select_Form),
+                              reinterpret_cast<void**>(&QV_Video_DVD_Clip_Property_Form),
+                              reinterpret_cast<void**>(&QV_Video_DVD_Setup_Source_Clips_Form),
+                              reinterpret_cast<void**>(&QV_Video_DVD_Setup_Chapter_Form),
+                              reinterpret_cast<void**>(&QV_Video_DVD_Subtitle_Property_Form),
+                              reinterpret_cast<void**>(&QV_Video_DVD_Setup_DVD_Menu_Form),
+                              reinterpret_cast<void**>(&QV_Video_DVD_Text_Property_Form),
+                              reinterpret_cast<void**>(&QV_Video_DVD_Disc_Builder_Form),
+                              reinterpret_cast<void**>(&QV_Video_DVD_Convert_Process_Form),
+                              reinterpret_cast<void**>(&Form_About)})
+            *global = nullptr;
+        CharacterSet.SetLength(0);
+        LanguageCode.SetLength(0);
+        RegionLanguage.SetLength(0);
+        CoUninitialize();
+        SetLauncher(nullptr);
+        ShellTest::TearDown();
+    }
+
+    // A synthetic clip with sound, written by the ffmpeg libraries into the media folder.
+    std::string Clip(const std::string& name, double seconds)
+    {
+        testkit::ClipSpec spec;
+        spec.width = 160;
+        spec.height = 120;
+        spec.seconds = seconds;
+        spec.gop = 25;
+        testkit::WriteClip(media_ + name, spec);
+        return media_ + name;
+    }
+
+    // Starts nothing: the registration commands and help files of the main window stay unrun.
+    RecordingLauncher launcher_;
+    std::unique_ptr<testkit::TaskDriver> task_;
+    std::string work_, media_;
+};
