@@ -495,7 +495,7 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::MakeManualChapters(TObject*)
     }
     dialog->LoadClipChapters(t);
     if (dialog->ShowChapterSetup() != mrOk) return;
-    std::vector<std::int32_t> points = dialog->ChapterPoints();
+    std::vector<double> points = dialog->ChapterPoints();
     if (points.size() > static_cast<std::size_t>(kMaxChapterPoints)) points.resize(kMaxChapterPoints);
     FreeChapterPage(t);
     ChapterListAt(t).Title = clip;

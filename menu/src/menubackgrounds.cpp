@@ -8,6 +8,7 @@
 #include "gfx/gdi.h"
 #include "rtl/sysutils.h"
 #include "shell/burnpubfunction.h"
+#include "shell/dvdchapter.h"
 #include "shell/qv_pubfunction.h"
 
 #include <cmath>
@@ -58,10 +59,7 @@ std::string ChapterTimeLabel(const MenuChapterPage& page, std::size_t j)
 
 std::string TitleTimeLabel(double clipSeconds, double trimStart)
 {
-    const double inTitle = clipSeconds - trimStart;
-    if (!std::isfinite(inTitle) || inTitle <= 0)
-        return FormatSecondsHms(0);
-    return FormatSecondsHms(static_cast<int>(std::min(inTitle, 1e9)));
+    return FormatSecondsHms(std::max(0, WholeTitleSeconds(clipSeconds, trimStart)));
 }
 
 bool WriteTitleMenuBackground(const MenuModel& menu, MenuOutput& out)

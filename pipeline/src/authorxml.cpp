@@ -273,9 +273,10 @@ std::vector<int> TitleChapterSeconds(const std::vector<double>& clipTimes, doubl
     std::vector<int> seconds{0};
     for (double t : clipTimes) {
         const double inTitle = t - trimStart;
-        if (!std::isfinite(inTitle) || inTitle < 0 || (length > 0 && inTitle >= length) || inTitle > 86400)
+        const int whole = WholeTitleSeconds(t, trimStart);
+        if (whole < 0 || (length > 0 && inTitle >= length) || inTitle > 86400)
             continue;
-        seconds.push_back(static_cast<int>(inTitle));
+        seconds.push_back(whole);
     }
     std::sort(seconds.begin(), seconds.end());
     seconds.erase(std::unique(seconds.begin(), seconds.end()), seconds.end());
@@ -284,10 +285,10 @@ std::vector<int> TitleChapterSeconds(const std::vector<double>& clipTimes, doubl
 
 int ChapterOfPoint(const std::vector<int>& written, double clipTime, double trimStart)
 {
-    const double inTitle = clipTime - trimStart;
+    const int inTitle = WholeTitleSeconds(clipTime, trimStart);
     int chapter = 1;
     for (std::size_t i = 0; i < written.size(); ++i)
-        if (std::isfinite(inTitle) && written[i] <= inTitle)
+        if (written[i] <= inTitle)
             chapter = static_cast<int>(i) + 1;
     return chapter;
 }

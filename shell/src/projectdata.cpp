@@ -5,6 +5,8 @@
 #include "shell/qv_movieimage.h"
 #include "shell/qv_pubfunction.h"
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <utility>
 
@@ -39,6 +41,14 @@ DVDChapter& ChapterListAt(std::int64_t index)
 double ChapterTimeAt(const DVDChapter& chapter, std::int64_t index)
 {
     return chapter.ChapterTimes[index];
+}
+
+int WholeTitleSeconds(double clipSeconds, double trimStart)
+{
+    constexpr double kHair = 1e-6;   // far below a frame
+    const double inTitle = clipSeconds - trimStart;
+    if (!std::isfinite(inTitle) || inTitle < -kHair) return -1;
+    return static_cast<int>(std::min(std::floor(inTitle + kHair), 1e9));
 }
 
 void AssignClipOutputNames(const std::string& base, int outputType)

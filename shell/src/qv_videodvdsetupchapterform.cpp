@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace {
 
@@ -29,14 +28,6 @@ constexpr const char* kModifyStartText = "Can not modify chapter start point!";
 constexpr const char* kDeleteStartText = "Can not delete chapter start point!";
 
 void Inform(const char* text) { MessageDlg(text, mtInformation, MsgButtons({mbOK})); }
-
-// Seconds truncated toward zero, kept within what the chapter table holds.
-std::int32_t WholeSeconds(double seconds)
-{
-    if (std::isnan(seconds)) return 0;
-    constexpr double lo = std::numeric_limits<std::int32_t>::min(), hi = std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(std::clamp(seconds, lo, hi));
-}
 
 TkivSpinEdit* NewTimeField(TWinControl* parent, const char* name, int top, int maxValue)
 {
@@ -120,12 +111,17 @@ void TQV_Video_DVD_Setup_Chapter_Form::LoadClipChapters(int clipIndex)
     const TQV_MovieImage* clip = MyMovieImage[clipIndex];
     ClipIndex = clipIndex;
     kivListBox_Time->Items()->Clear();
-    ChapterCount = 0;
-    for (std::int64_t j = 0; j < chapter.ChapterTimes.Length() && ChapterCount < kMaxChapterPoints; ++j)
-        ChapterSeconds[static_cast<std::size_t>(ChapterCount++)] = WholeSeconds(ChapterTimeAt(chapter, j));
     Duration = clip->Duration;
-    StartPoint = clip->StartPoint;
+    StartPoint = std::isfinite(clip->StartPoint) ? std::max(0.0, clip->StartPoint) : 0;
     EndPoint = clip->EndPoint;
+    ChapterCount = 0;
+    loadedTimes_.clear();
+    for (std::int64_t j = 0; j < chapter.ChapterTimes.Length() && ChapterCount < kMaxChapterPoints; ++j) {
+        const double time = ChapterTimeAt(chapter, j);
+        loadedTimes_.push_back(time);
+        // A point before the trim shows as the title's start, as on the chapter page.
+        ChapterSeconds[static_cast<std::size_t>(ChapterCount++)] = std::max(0, TitleSeconds(time));
+    }
     SortChapters();
     ListChapters(ChapterCount > 0 ? ChapterSeconds[0] : 0);
     ShowTime(0);
@@ -133,9 +129,18 @@ void TQV_Video_DVD_Setup_Chapter_Form::LoadClipChapters(int clipIndex)
 
 int TQV_Video_DVD_Setup_Chapter_Form::ShowChapterSetup() { return ShowModal(); }
 
-std::vector<std::int32_t> TQV_Video_DVD_Setup_Chapter_Form::ChapterPoints() const
+std::vector<double> TQV_Video_DVD_Setup_Chapter_Form::ChapterPoints() const
 {
-    return std::vector<std::int32_t>(ChapterSeconds.begin(), ChapterSeconds.begin() + ChapterCount);
+    std::vector<double> points;
+    for (int i = 0; i < ChapterCount; ++i) {
+        const std::int32_t seconds = ChapterSeconds[static_cast<std::size_t>(i)];
+        // An untouched chapter keeps its own time (the title's start its exact
+        // trim), so that opening and closing the dialog moves nothing.
+        const auto kept = std::find_if(loadedTimes_.begin(), loadedTimes_.end(),
+                                       [&](double time) { return TitleSeconds(time) == seconds; });
+        points.push_back(kept != loadedTimes_.end() ? *kept : StartPoint + seconds);
+    }
+    return points;
 }
 
 std::int32_t TQV_Video_DVD_Setup_Chapter_Form::InputSeconds() const
@@ -217,7 +222,7 @@ void TQV_Video_DVD_Setup_Chapter_Form::ShowTime(std::int32_t seconds)
 
 void TQV_Video_DVD_Setup_Chapter_Form::SortChapters()
 {
-    std::vector<std::int32_t> points = ChapterPoints();
+    std::vector<std::int32_t> points(ChapterSeconds.begin(), ChapterSeconds.begin() + ChapterCount);
     QuickSortInts(points, 0, static_cast<int>(points.size()) - 1);
     std::copy(points.begin(), points.end(), ChapterSeconds.begin());
 }
@@ -230,8 +235,13 @@ bool TQV_Video_DVD_Setup_Chapter_Form::Holds(std::int32_t seconds) const
 
 bool TQV_Video_DVD_Setup_Chapter_Form::WithinTitle(std::int32_t seconds) const
 {
-    const std::int32_t first = ChapterCount > 0 ? ChapterSeconds[0] : WholeSeconds(StartPoint);
+    const std::int32_t first = ChapterCount > 0 ? ChapterSeconds[0] : 0;
     // A clip never probed has no end yet: its length stands in.
     const double end = EndPoint > 0 ? EndPoint : Duration;
-    return seconds >= first && seconds <= end;
+    return seconds >= first && StartPoint + seconds <= end;
+}
+
+std::int32_t TQV_Video_DVD_Setup_Chapter_Form::TitleSeconds(double clipSeconds) const
+{
+    return WholeTitleSeconds(clipSeconds, StartPoint);
 }

@@ -11,6 +11,7 @@
 #include "shell/qv_videodvdsetupchapterform.h"
 #include "skin/kivedit.h"
 #include "skin/kivbutton.h"
+#include "skin/kivlistbox.h"
 #include "skin/kivprogressbar.h"
 #include "vcl/menus.h"
 #include "vcl/timer.h"
@@ -435,6 +436,58 @@ TEST_F(ChapterPagesTest, TheChapterDialogMakesThePageByHandAndDeleteKeepsTheGaps
         headless->AnswerNextMessageBox(mrYes);
         ChooseFromPopup(0, "Delete Selected Chapter");
         EXPECT_EQ(MyDVDChapter[1].ChapterButtons.Length(), 1);
+    });
+}
+
+TEST_F(ChapterPagesTest, TheChapterDialogCountsFromTheTitlesStartAsThePageDoes)
+{
+    MakeFakeDesigner();
+    app->CreateForm(QV_Video_DVD_Setup_Chapter_Form);
+    TQV_MovieImage* clip = MakeClip("trimmed.avi", 100);
+    clip->StartPoint = 4.1;
+    designer->SetSelectedClipIndex(0);
+    TQV_Video_DVD_Setup_Chapter_Form& chapters = *QV_Video_DVD_Setup_Chapter_Form;
+    std::vector<std::string> listed;
+    const auto lines = [&] {
+        std::vector<std::string> shown;
+        for (int i = 0; i < chapters.kivListBox_Time->Items()->Count(); ++i)
+            shown.push_back(chapters.kivListBox_Time->Items()->Get(i));
+        return shown;
+    };
+    const auto type = [&](TControl& field, const std::string& text) {
+        headless->ClickControl(field);
+        headless->PressKey('A', ssCtrl);
+        headless->TypeText(text);
+    };
+    ShowWithAutoChapters(30, [&] {
+        headless->ClickControl(*designer->kivImageButton_NextChapter);
+        const DVDChapter& page = MyDVDChapter[0];
+        EXPECT_EQ(Labels(page), (std::vector<std::string>{"00:00:00", "00:00:30", "00:01:00"}));
+        EXPECT_EQ(page.ChapterTimes[2], 64.1);
+
+        // The dialog lists what the page shows; 12 typed is 12 s into the title.
+        ChooseFromPopup(0, "Create Chpater by Manual", [&](TCustomForm&) {
+            listed = lines();
+            type(*chapters.kivSpinEdit_Sec, "12");
+            headless->ClickControl(*chapters.kivButton_Insert);
+            headless->ClickControl(*chapters.kivImageButton_Ok);
+        });
+        EXPECT_EQ(listed, (std::vector<std::string>{"00:00:00", "00:00:30", "00:01:00"}));
+        ASSERT_EQ(page.ChapterButtons.Length(), 4);
+        EXPECT_EQ(Labels(page), (std::vector<std::string>{"00:00:00", "00:00:12", "00:00:30", "00:01:00"}));
+        // Kept on the clip's time line: the trim start, the typed point after it, the untouched one as it was.
+        EXPECT_EQ(page.ChapterTimes[0], 4.1);
+        EXPECT_EQ(page.ChapterTimes[1], 4.1 + 12);
+        EXPECT_EQ(page.ChapterTimes[3], 64.1);
+
+        // Opened again and closed with OK, nothing moves.
+        ChooseFromPopup(0, "Create Chpater by Manual", [&](TCustomForm&) {
+            listed = lines();
+            headless->ClickControl(*chapters.kivImageButton_Ok);
+        });
+        EXPECT_EQ(listed, (std::vector<std::string>{"00:00:00", "00:00:12", "00:00:30", "00:01:00"}));
+        EXPECT_EQ(page.ChapterTimes[1], 4.1 + 12);
+        EXPECT_EQ(page.ChapterTimes[3], 64.1);
     });
 }
 

@@ -287,6 +287,8 @@ TEST(ChapterPoints, AreWrittenInTitleTime)
     EXPECT_EQ(TitleChapterSeconds({0, 30, 12.5, 12.9, 95, 200}, 10, 90), (std::vector<int>{0, 2, 20, 85}));
     EXPECT_EQ(TitleChapterSeconds({}, 0, 10), (std::vector<int>{0}));
     EXPECT_EQ(TitleChapterSeconds({5, std::nan("")}, 0, 0), (std::vector<int>{0, 5}));
+    // 64.1 - 4.1 falls a rounding hair short of 60: still the 60th second, as the page shows it.
+    EXPECT_EQ(TitleChapterSeconds({4.1, 34.1, 64.1, 64.0999}, 4.1, 100), (std::vector<int>{0, 30, 59, 60}));
     // Buttons: a dropped point jumps to the chapter before it.
     const std::vector<int> written{0, 2, 20, 85};
     EXPECT_EQ(ChapterOfPoint(written, 0, 10), 1);

@@ -72,7 +72,7 @@ int ShowChapterSetup()
     form.LoadClipChapters(0);
     const int result = form.ShowChapterSetup();
     std::printf("result %d, chapters", result);
-    for (std::int32_t s : form.ChapterPoints()) std::printf(" %d", s);
+    for (double s : form.ChapterPoints()) std::printf(" %g", s);
     std::printf("\n");
     MyDVDChapter.clear();
     return 0;

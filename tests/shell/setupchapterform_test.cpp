@@ -113,6 +113,7 @@ protected:
 };
 
 using Lines_ = std::vector<std::string>;
+using Points = std::vector<double>;
 
 TEST_F(SetupChapterTest, ATitleLoadsSortedWholeSecondsWithTheFirstLineSelected)
 {
@@ -123,7 +124,7 @@ TEST_F(SetupChapterTest, ATitleLoadsSortedWholeSecondsWithTheFirstLineSelected)
     EXPECT_EQ(form->kivListBox_Time->ItemIndex(), 0);
     EXPECT_EQ(Fields(), (Lines_{"0", "0", "0"}));
     EXPECT_EQ(form->ChapterCount, 3);
-    EXPECT_EQ(form->ChapterPoints(), (std::vector<std::int32_t>{0, 120, 300}));
+    EXPECT_EQ(form->ChapterPoints(), (Points{0, 120.4, 300.9}));   // each line keeps its stored time
     EXPECT_EQ(form->Duration, 600.0);
 
     // More than twelve stored times: the first twelve.
@@ -162,7 +163,7 @@ TEST_F(SetupChapterTest, InsertKeepsTheListSortedAndRefusesAThirteenthARepeatAnd
                   EXPECT_EQ(Lines().size(), 4u);
               }),
               mrOk);
-    EXPECT_EQ(form->ChapterPoints(), (std::vector<std::int32_t>{0, 300, 600, 3725}));
+    EXPECT_EQ(form->ChapterPoints(), (Points{0, 300, 600, 3725}));
     EXPECT_EQ(headless->MessageBoxes().back().flags & 0xF0, unsigned(MB_ICONINFORMATION));
 
     std::vector<double> twelve;
@@ -175,42 +176,52 @@ TEST_F(SetupChapterTest, InsertKeepsTheListSortedAndRefusesAThirteenthARepeatAnd
     });
 }
 
-TEST_F(SetupChapterTest, ATrimmedTitleTakesPointsOnlyInsideItsTrim)
+TEST_F(SetupChapterTest, ATrimmedTitleShowsAndTakesTimesFromTheTitlesStart)
 {
-    // Trimmed to 30..90 s; the points are times on the clip, the first its start.
-    const int title = AddTitle(120, 30, 90, {30, 45});
+    // Trimmed to 30.4..90 s: the lines count from the title's start, as the
+    // chapter page and the disc do; the caller gets times on the clip back.
+    const int title = AddTitle(120, 30.4, 90, {30.4, 45.9});
     Edit(title, [&] {
-        EXPECT_EQ(Lines().front(), "00:00:30");
-        Type(0, 0, 10);
-        Press(form->kivButton_Insert);
-        Type(0, 1, 35);
-        Press(form->kivButton_Insert);
-        EXPECT_EQ(Boxes(), (Lines_{kExceeding, kExceeding}));
+        EXPECT_EQ(Lines(), (Lines_{"00:00:00", "00:00:15"}));
+        // 59 s into the title is 89.4 s of the clip; 60 s would pass its end.
         Type(0, 1, 0);
         Press(form->kivButton_Insert);
-        EXPECT_TRUE(Boxes().empty());
-        EXPECT_EQ(Lines(), (Lines_{"00:00:30", "00:00:45", "00:01:00"}));
-        // Modify is held to the same span.
-        ClickLine(1);
-        Type(0, 0, 20);
-        Press(form->kivButton_Modify);
         EXPECT_EQ(Boxes(), (Lines_{kExceeding}));
-        Type(0, 1, 30);
-        Press(form->kivButton_Modify);
-        EXPECT_EQ(Lines(), (Lines_{"00:00:30", "00:01:00", "00:01:30"}));
-        EXPECT_EQ(SelectedLine(), "00:01:30");
-    });
-    EXPECT_EQ(form->ChapterPoints(), (std::vector<std::int32_t>{30, 60, 90}));
-
-    // A title with no points yet starts at the trim.
-    Edit(AddTitle(120, 30, 90, {}), [&] {
-        Type(0, 0, 29);
+        Type(0, 0, 59);
         Press(form->kivButton_Insert);
-        EXPECT_EQ(Boxes(), (Lines_{kExceeding}));
+        EXPECT_TRUE(Boxes().empty());
         Type(0, 0, 30);
         Press(form->kivButton_Insert);
-        EXPECT_EQ(Lines(), (Lines_{"00:00:30"}));
+        EXPECT_EQ(Lines(), (Lines_{"00:00:00", "00:00:15", "00:00:30", "00:00:59"}));
+        // Modify is held to the same span.
+        ClickLine(2);
+        EXPECT_EQ(Fields(), (Lines_{"0", "0", "30"}));
+        Type(0, 1, 5);
+        Press(form->kivButton_Modify);
+        EXPECT_EQ(Boxes(), (Lines_{kExceeding}));
+        Type(0, 0, 20);
+        Press(form->kivButton_Modify);
+        EXPECT_EQ(Lines(), (Lines_{"00:00:00", "00:00:15", "00:00:20", "00:00:59"}));
+        EXPECT_EQ(SelectedLine(), "00:00:20");
     });
+    // The untouched chapters keep their exact times; the typed ones are the trim start plus their seconds.
+    EXPECT_EQ(form->ChapterPoints(), (Points{30.4, 45.9, 30.4 + 20, 30.4 + 59}));
+
+    // A point stored before the trim shows as the title's start and comes back as it.
+    form->LoadClipChapters(AddTitle(120, 30.4, 90, {12, 50}));
+    EXPECT_EQ(Lines(), (Lines_{"00:00:00", "00:00:19"}));
+    EXPECT_EQ(form->ChapterPoints(), (Points{30.4, 50}));
+
+    // A title with no points yet takes any time inside the trim as its first.
+    Edit(AddTitle(120, 30, 90, {}), [&] {
+        Type(0, 1, 1);
+        Press(form->kivButton_Insert);
+        EXPECT_EQ(Boxes(), (Lines_{kExceeding}));
+        Type(0, 0, 0);
+        Press(form->kivButton_Insert);
+        EXPECT_EQ(Lines(), (Lines_{"00:00:00"}));
+    });
+    EXPECT_EQ(form->ChapterPoints(), (Points{30}));
 }
 
 TEST_F(SetupChapterTest, TheFirstLineStaysAndAChapterCannotBeMovedOntoItself)
@@ -259,7 +270,7 @@ TEST_F(SetupChapterTest, DeleteRemovesOnlyTheChapterEvenPastADay)
         EXPECT_EQ(Fields(), (Lines_{"0", "0", "0"}));
         EXPECT_EQ(Lines(), (Lines_{"00:00:00", "More than 1 day", "More than 1 day"}));
     });
-    EXPECT_EQ(form->ChapterPoints(), (std::vector<std::int32_t>{0, 90000, 93000}));
+    EXPECT_EQ(form->ChapterPoints(), (Points{0, 90000, 93000}));
 }
 
 TEST_F(SetupChapterTest, TimeFieldsAreReadWithinTheirRanges)

@@ -24,6 +24,13 @@ struct DVDChapter {
 
 constexpr int kMaxChapterPoints = 12;
 
+// Whole seconds from the title's start of a time on the clip's time line,
+// as the chapter page, the chapter dialog and the disc count them; -1 before
+// the start or for no number. A difference a rounding hair below a whole
+// second (64.1 - 4.1) counts as that second, so that a point typed as 60 s
+// into the title, kept as the trim start plus 60, reads back as 60.
+int WholeTitleSeconds(double clipSeconds, double trimStart);
+
 // Checked element access: ERangeError outside 0..length-1 (an empty array too).
 DVDChapter& ChapterListAt(std::int64_t index);
 double ChapterTimeAt(const DVDChapter& chapter, std::int64_t index);

@@ -188,9 +188,9 @@ public:
     virtual void LoadClipChapters(int clipIndex) = 0;
     // Shown modally; answers its modal result (1 OK, 2 cancelled or closed).
     virtual int ShowChapterSetup() = 0;
-    // The edited chapter points: whole seconds on the clip's own time line,
-    // ascending, the title's start first, at most 12.
-    virtual std::vector<std::int32_t> ChapterPoints() const = 0;
+    // The edited chapter points as times on the clip's own time line (the one
+    // StartPoint uses), ascending, the title's start first, at most 12.
+    virtual std::vector<double> ChapterPoints() const = 0;
 };
 
 // The application's window of that name, nullptr when it has none.
