@@ -53,7 +53,8 @@ TQV_Video_DVD_Disc_Builder_Form::TQV_Video_DVD_Disc_Builder_Form(TComponent* AOw
     kivComboBox_Drive->OnChange = [this](TObject* sender) { kivComboBox_DriveChange(sender); };
     kivComboBox_WriteSpeed = device.speed;
     kivEdit_VolumeName = device.volume;
-    kivEdit_VolumeName->SetText(DefaultVolumeName(OutputType));
+    volumeBase_ = DefaultVolumeName(OutputType);
+    ShowVolumeName(volumeBase_);
 
     kivImageButton_Back = NewPictureButton(this, "kivImageButton_Back", b.back, b.backFile, "Back", nullptr);
     kivImageButton_Back->SetVisible(false);
@@ -94,7 +95,8 @@ bool TQV_Video_DVD_Disc_Builder_Form::InitDiscBuilder(int outputType)
     Label4->SetChecked(ReadOutputSetup());
     Label5->SetChecked(!Label4->Checked());
     kivEdit_WorkingFolder->SetText(GetWorkingFolder());
-    kivEdit_VolumeName->SetText(DefaultVolumeName(OutputType));
+    volumeBase_ = DefaultVolumeName(OutputType);
+    ShowVolumeName(volumeBase_);
     ShowFreeVolumeName();
     SavedVolumeName = kivEdit_VolumeName->Text();
     return burnStage_->InitBurner(*this, OutputType);
@@ -122,11 +124,23 @@ std::string TQV_Video_DVD_Disc_Builder_Form::MissingFolderText() const
 
 void TQV_Video_DVD_Disc_Builder_Form::WorkFolderChosen() { ShowFreeVolumeName(); }
 
+std::string TQV_Video_DVD_Disc_Builder_Form::VolumeNameBase() const
+{
+    const std::string& text = kivEdit_VolumeName->Text();
+    return text == shownVolume_ ? volumeBase_ : DiscVolumeName(text, OutputType);
+}
+
+void TQV_Video_DVD_Disc_Builder_Form::ShowVolumeName(const std::string& name)
+{
+    shownVolume_ = name;
+    kivEdit_VolumeName->SetText(name);
+}
+
 void TQV_Video_DVD_Disc_Builder_Form::ShowFreeVolumeName()
 {
-    const std::string name = DiscVolumeName(kivEdit_VolumeName->Text(), OutputType);
+    volumeBase_ = VolumeNameBase();
     const std::string folder = kivEdit_WorkingFolder->Text();
-    kivEdit_VolumeName->SetText(folder.empty() ? name : FreeVolumeName(folder, name));
+    ShowVolumeName(folder.empty() ? volumeBase_ : FreeVolumeName(folder, volumeBase_));
 }
 
 // --- Start ----------------------------------------------------------------------------------
@@ -148,8 +162,8 @@ void TQV_Video_DVD_Disc_Builder_Form::kivImageButton_StartClick(TObject*)
         Timer->SetEnabled(false);
         return;
     }
-    const std::string volume = DiscVolumeName(kivEdit_VolumeName->Text(), OutputType);
-    kivEdit_VolumeName->SetText(volume);
+    volumeBase_ = VolumeNameBase();
+    ShowVolumeName(kivEdit_VolumeName->Text().empty() ? volumeBase_ : kivEdit_VolumeName->Text());
     if (clipCount == 0) {
         Log("No file to convert.");
         return;
@@ -162,8 +176,8 @@ void TQV_Video_DVD_Disc_Builder_Form::kivImageButton_StartClick(TObject*)
     }
     s_WorkFolderPath = folder;
     kivEdit_WorkingFolder->SetText(folder);
-    SavedVolumeName = volume;
-    kivEdit_VolumeName->SetText(FreeVolumeName(folder, volume));
+    SavedVolumeName = kivEdit_VolumeName->Text();
+    ShowVolumeName(FreeVolumeName(folder, volumeBase_));
     AssignClipOutputNames(kivEdit_VolumeName->Text(), OutputType);
     if (!SourcesUntouched()) return;
     if (!ForceDirectories(ProgramFolder() + "RES/")) {
@@ -311,7 +325,7 @@ void TQV_Video_DVD_Disc_Builder_Form::StartAuthoring()
         FinishRun(false);
         return;
     }
-    kivEdit_VolumeName->SetText(AuthorRun.VolumeName);   // the writer takes "_n" when the folder appeared meanwhile
+    ShowVolumeName(AuthorRun.VolumeName);   // the writer takes "_n" when the folder appeared meanwhile
     Encode().EncodeStage = AuthorRun.EncodeStage;
     ReplaceWorker();
     handleMovieThread->WithMenu = WithMenu();
@@ -485,7 +499,7 @@ void TQV_Video_DVD_Disc_Builder_Form::RunEnding(bool)
     CancelSubtitleStage();
     burnStage_->RunEnded(*this);
     Converting = false;
-    kivEdit_VolumeName->SetText(SavedVolumeName);
+    ShowVolumeName(SavedVolumeName);
     SetControlsEnabled(true, kivGroupBox4);
 }
 

@@ -84,16 +84,68 @@ TEST_F(BuilderTest, InitWithoutWriterLeavesTheWindowUsable)
     EXPECT_EQ(builder->kivEdit_VolumeName->Text(), "VCD_DISC");
 }
 
-TEST_F(BuilderTest, BrowseNamesTheVolumeForTheChosenFolder)
+TEST_F(BuilderTest, BrowseNamesTheVolumeForTheChosenFolderFromTheDefaultOrTheTypedName)
 {
+    FakeEncoder encoder;
+    encoder.answer = 0;   // the clip never ends
+    builder->SetEncoderLibrary(encoder);
+    Record();
+    {
+        TIniFile ini(Config());
+        ini.WriteString("Config", "Working Folder", work_);
+    }
+    ForceDirectories(work_ + "DVD_DISC");
+    AddClip(media_ + "a.avi", 2);
     ASSERT_TRUE(builder->InitDiscBuilder(1));
-    const std::string other = Mount("data") + "/other";
-    ForceDirectories(other + "/DVD_DISC");
-    ForceDirectories(other + "/DVD_DISC_1");
-    ScriptedDialogs().AnswerFolder(other);
-    headless->ClickControl(*builder->kivImageButton_Browse);
-    EXPECT_EQ(builder->kivEdit_WorkingFolder->Text(), other + "/");
-    EXPECT_EQ(builder->kivEdit_VolumeName->Text(), "DVD_DISC_2");
+    builder->BuildWithoutMenu(0);
+    EXPECT_EQ(builder->kivEdit_VolumeName->Text(), "DVD_DISC_1");
+    const auto type = [&](const std::string& name) {
+        headless->ClickControl(*builder->kivEdit_VolumeName);
+        headless->PressKey('A', ssCtrl);
+        headless->TypeText(name);
+    };
+    const auto browse = [&](const std::string& folder) {
+        ScriptedDialogs().AnswerFolder(folder);
+        headless->ClickControl(*builder->kivImageButton_Browse);
+        EXPECT_EQ(builder->kivEdit_WorkingFolder->Text(), folder + "/");
+    };
+
+    headless->OnNextModal([&](TCustomForm&) {
+        // An empty folder: the default name again, not the suffixed one, and the files take it.
+        const std::string other = Mount("data") + "/other", empty = Mount("data") + "/empty";
+        ForceDirectories(empty);
+        browse(empty);
+        EXPECT_EQ(builder->kivEdit_VolumeName->Text(), "DVD_DISC");
+        headless->ClickControl(*builder->kivImageButton_Start);
+        ASSERT_TRUE(builder->RunActive());
+        EXPECT_EQ(MyMovieImage[0]->OutputName, "DVD_DISC_1.vob");
+        headless->AnswerNextMessageBox(IDYES);
+        headless->ClickControl(*builder->kivImageButton_Stop);
+        EXPECT_FALSE(builder->RunActive());
+        EXPECT_EQ(builder->kivEdit_VolumeName->Text(), "DVD_DISC");
+
+        // Each folder names the volume from the default, not from the suffix the last one needed.
+        ForceDirectories(other + "/DVD_DISC");
+        ForceDirectories(other + "/DVD_DISC_1");
+        browse(other);
+        EXPECT_EQ(builder->kivEdit_VolumeName->Text(), "DVD_DISC_2");
+        browse(empty);
+        EXPECT_EQ(builder->kivEdit_VolumeName->Text(), "DVD_DISC");
+
+        // A name the user typed is kept, with only the suffix a clash needs.
+        ForceDirectories(other + "/Holiday");
+        type("Holiday");
+        browse(other);
+        EXPECT_EQ(builder->kivEdit_VolumeName->Text(), "Holiday_1");
+        browse(empty);
+        EXPECT_EQ(builder->kivEdit_VolumeName->Text(), "Holiday");
+        // Typed with a suffix of its own, it is kept as typed.
+        type("Holiday_1");
+        browse(other);
+        EXPECT_EQ(builder->kivEdit_VolumeName->Text(), "Holiday_1");
+        builder->SetModalResult(mrCancel);
+    });
+    builder->ShowDiscBuilder();
 }
 
 TEST_F(BuilderTest, StartRefusesWithoutAChosenWriterOrClips)

@@ -102,7 +102,13 @@ protected:
     virtual bool MuxChapterPages();
 
 private:
-    // The volume name of the edit as one folder name of the working folder, not yet taken there.
+    // The name the volume is made from: the one the user typed into the edit,
+    // else the one the window last worked from (the disc kind's default at
+    // first). A suffix the window added for a clash is never built upon.
+    std::string VolumeNameBase() const;
+    // The edit shows the name the window chose (so that it can tell a typed one).
+    void ShowVolumeName(const std::string& name);
+    // The base name as one folder name of the working folder, not yet taken there.
     void ShowFreeVolumeName();
     // False (after its box) when the run would write over or delete a file of the user's.
     bool SourcesUntouched();
@@ -121,5 +127,7 @@ private:
     void TerminateRun(std::uint64_t run);
 
     std::unique_ptr<DiscBurnStage> burnStage_;
-    std::shared_ptr<SpumuxJob> spumuxJob_;   // the running subtitle job, shared with its thread
+    std::shared_ptr<SpumuxJob> spumuxJob_;
+    std::string volumeBase_;   // see VolumeNameBase
+    std::string shownVolume_;  // what the window last put into the edit   // the running subtitle job, shared with its thread
 };
