@@ -32,11 +32,15 @@
 #include <cmath>
 #include <utility>
 
+// The first entry also lists the other kinds the media layer reads, the most
+// common clips on this system among them; the last lets any file be chosen
+// (one the probe cannot read is reported after the add).
 const char* const kClipsOpenFilter =
-    "All Supported Video Media Format|*.avi;*.divx;*.div;*.mpeg;*.mpg;*.wmv;*.rm;*rmvb;*.dat;*.asf;*.mov;*.swf|"
+    "All Supported Video Media Format|*.avi;*.divx;*.div;*.mpeg;*.mpg;*.wmv;*.rm;*rmvb;*.dat;*.asf;*.mov;*.swf;"
+    "*.mp4;*.m4v;*.mkv;*.webm;*.ts;*.m2ts;*.mts;*.flv;*.3gp;*.vob;*.ogv|"
     "AVI (*.avi)|*.avi|Divx (*.divx,*.div)|*.divx;*.div|Mpeg (*.mpeg,*.mpg)|*.mpeg;*.mpg|WMV (*.wmv)|*.wmv|"
     "Real Player Format (*.rm,*rmvb)|*.rm;*rmvb|VCD Format (*.dat)|*.dat|ASF (*.asf)|*.asf|"
-    "Quick Time Format (*.mov)|*.mov|Flash Format (*.swf)|*.swf";
+    "Quick Time Format (*.mov)|*.mov|Flash Format (*.swf)|*.swf|All files (*)|*";
 const char* const kClipsLoadFailedHead =
     "No matched codecs in you system, this file maybe can't be conveted!\nYou need to install some codec,\n"
     "please see Help File or visite:\n";
@@ -562,7 +566,8 @@ void TQV_Video_DVD_Setup_Source_Clips_Form::LoadReport()
     AdoptNewClips();
     if (MyMovieImage.Length() > 0) ClipClick(MyMovieImage[MyMovieImage.Length() - 1]);
     SetScrollMaximum();
-    LayoutClips();
+    // The selected clip, the last one added, is brought into view.
+    ScrollToSelection();
     CheckDiscSpace(true);
     SetTrimControlsEnabled(false);
     PendingFiles.clear();

@@ -2,7 +2,8 @@
 // (1 DVD, 2 SVCD, 3 VCD; default 1) prepares the disc build's clips window.
 // Scenes: "clips" (default) adds six synthetic clips through its own Add button,
 // selects the third and previews it; "empty" leaves the list empty; "trim" also
-// sets the third clip's begin and end while it plays, then pauses it.
+// sets the third clip's begin and end while it plays, then pauses it; "open"
+// opens Add's own file dialog in the clips' folder and leaves it open.
 #include "com/com.h"
 #include "dshow/mediafilters.h"
 #include "shell/projectdata.h"
@@ -23,6 +24,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,8 +55,8 @@ int main(int argc, char** argv)
 {
     const int kind = argc > 1 ? std::atoi(argv[1]) : 1;
     const std::string scene = argc > 2 ? argv[2] : "clips";
-    if (scene != "clips" && scene != "empty" && scene != "trim") {
-        std::fprintf(stderr, "usage: clipsdemo [KIND] [clips|empty|trim]\n");
+    if (scene != "clips" && scene != "empty" && scene != "trim" && scene != "open") {
+        std::fprintf(stderr, "usage: clipsdemo [KIND] [clips|empty|trim|open]\n");
         return 2;
     }
     testkit::TempFolder folder("keldara-clipsdemo");
@@ -62,7 +65,7 @@ int main(int argc, char** argv)
     SetProgramFolder(folder.Path() + "/");
     ForceDirectories(folder.Path() + "/Snapshot");
     std::vector<std::string> files;
-    const char* names[6] = {"Holiday at the sea.avi", "Birthday.mpg", "Garden party.avi", "School play.avi",
+    const char* names[6] = {"Holiday at the sea.mp4", "Birthday.mpg", "Garden party.mkv", "School play.avi",
                             "Wedding dance.mpg", "First steps.avi"};
     for (int i = 0; i < 6; ++i) {
         testkit::ClipSpec spec;
@@ -82,7 +85,12 @@ int main(int argc, char** argv)
 
     TApplication app;
     app.Initialize(QtBackendFactory(argc, argv), argc, argv);
-    InstallDialogProvider(app.GetBackend().Name(), std::make_unique<DemoDialogs>(files));
+    if (scene == "open") {
+        std::ofstream(folder.File("Shopping list.txt")) << "not a clip\n";
+        std::filesystem::current_path(folder.Path());   // where the dialog opens
+    } else {
+        InstallDialogProvider(app.GetBackend().Name(), std::make_unique<DemoDialogs>(files));
+    }
     app.CreateForm(QV_Video_DVD_Setup_Source_Clips_Form);
     TQV_Video_DVD_Setup_Source_Clips_Form& form = *QV_Video_DVD_Setup_Source_Clips_Form;
     form.PrepareClipsForm(0, kind);
@@ -95,6 +103,11 @@ int main(int argc, char** argv)
         if (step == 0) {
             if (scene == "empty") {
                 step = 5;
+                return;
+            }
+            if (scene == "open") {
+                step = 6;   // the dialog runs its own loop: this timer may tick inside it
+                form.kivImageButton_AddClick(nullptr);
                 return;
             }
             form.kivImageButton_AddClick(nullptr);

@@ -30,3 +30,11 @@ keldara_test(shell_sourceclips_tests
     ${CMAKE_CURRENT_LIST_DIR}/subtitleform_test.cpp
   LIBS shell testkit)
 add_dependencies(shell_sourceclips_tests program_pictures)
+
+# Add with Qt's own file dialog, on Qt's offscreen platform.
+if(TARGET vcl_qt)
+  keldara_test(shell_sourceclips_qt_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/sourceclips_qtdialog_test.cpp
+    LIBS shell testkit vcl_qt)
+  add_dependencies(shell_sourceclips_qt_tests program_pictures)
+endif()

@@ -70,13 +70,20 @@ TEST_F(SourceClipsLoadTest, AFileThatFailsIsReportedAndTheOthersKeepTheirOrder)
     ASSERT_EQ(ScriptedDialogs().Requests().size(), 1u);
     const TFileDialogRequest& request = ScriptedDialogs().Requests()[0].file;
     EXPECT_TRUE(request.MultiSelect);
-    ASSERT_EQ(request.Filters.size(), 10u);
+    ASSERT_EQ(request.Filters.size(), 11u);
     EXPECT_EQ(request.Filters[0].Text, "All Supported Video Media Format");
     EXPECT_TRUE(FilterMatches(request.Filters[0], "MOVIE.AVI"));
     EXPECT_TRUE(FilterMatches(request.Filters[0], "talk.rmvb"));
     EXPECT_TRUE(FilterMatches(request.Filters[0], "x.DAT"));
     EXPECT_FALSE(FilterMatches(request.Filters[0], "notes.txt"));
     EXPECT_EQ(request.Filters[5].Text, "Real Player Format (*.rm,*rmvb)");
+    // Besides the kinds the dialog always named, every kind the media layer reads.
+    for (const char* name : {"clip.mp4", "Caf\xC3\xA9 \xC3\xA9t\xC3\xA9.mkv", "a.M4V", "b.webm", "c.ts", "d.m2ts",
+                             "e.MTS", "f.flv", "g.3gp", "VTS_01_1.VOB", "h.ogv"})
+        EXPECT_TRUE(FilterMatches(request.Filters[0], name)) << name;
+    EXPECT_EQ(request.Filters[10].Text, "All files (*)");
+    EXPECT_TRUE(FilterMatches(request.Filters[10], "notes.txt"));
+    EXPECT_TRUE(FilterMatches(request.Filters[10], "README"));
 
     ASSERT_EQ(headless->MessageBoxes().size(), 1u);
     const HeadlessMessageBox& box = headless->MessageBoxes()[0];
@@ -151,7 +158,7 @@ TEST_F(SourceClipsLoadTest, ThreeClipsOfOneNameGetNumberedOutputNames)
     for (std::int64_t i = 0; i < 3; ++i) EXPECT_EQ(MyMovieImage[i]->SourcePath, files[i]);
 }
 
-TEST_F(SourceClipsLoadTest, SixClipsScrollByOneAndFiveFitTheStrip)
+TEST_F(SourceClipsLoadTest, SixClipsScrollByOneAndTheAddedClipIsScrolledIntoView)
 {
     std::vector<std::string> files;
     for (int i = 0; i < 6; ++i) files.push_back(WriteClip(media() + "clip" + std::to_string(i) + ".avi", 1));
@@ -163,10 +170,24 @@ TEST_F(SourceClipsLoadTest, SixClipsScrollByOneAndFiveFitTheStrip)
         EXPECT_EQ(form->kivTrackBar_Image->Max(), 1);
         EXPECT_EQ(Names().back(), "clip5.avi");
         EXPECT_EQ(MyMovieImage[5]->ClipIndex, 5);
-        // Scrolling moves the strip by one clip.
-        form->kivTrackBar_Image->SetPosition(1);
+        // The sixth, selected, is in view: the strip has moved on by one clip.
+        EXPECT_EQ(form->SelectedIndex, 5);
+        EXPECT_EQ(form->kivTrackBar_Image->Position(), 1);
         EXPECT_EQ(MyMovieImage[0]->Top(), -100);
         EXPECT_EQ(MyMovieImage[5]->Top(), 410);
+        EXPECT_EQ(form->ClipCaptions[4]->Caption(), "clip5.avi");
+        // Scrolling back shows the first five.
+        form->kivTrackBar_Image->SetPosition(0);
+        EXPECT_EQ(MyMovieImage[0]->Top(), 10);
+        EXPECT_EQ(form->ClipCaptions[4]->Caption(), "clip4.avi");
+        form->kivImageButton_ExitClick(nullptr);
+    });
+    // Six added at once into a new list: the last in view as well.
+    ASSERT_TRUE(form->PrepareClipsForm(0, 3));
+    ShowWizard([&] {
+        Add(files);
+        EXPECT_EQ(form->SelectedIndex, 5);
+        EXPECT_EQ(form->kivTrackBar_Image->Position(), 1);
         EXPECT_EQ(form->ClipCaptions[4]->Caption(), "clip5.avi");
         form->kivImageButton_ExitClick(nullptr);
     });

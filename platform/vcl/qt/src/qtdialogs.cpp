@@ -4,13 +4,72 @@
 #include "vcl/dialogs.h"
 
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
+#include <QLineEdit>
+#include <QListView>
 #include <QStringList>
 #include <QTimer>
 
+#include <memory>
+#include <optional>
+#include <utility>
+
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Text the next file dialog gets typed into its name field before it is accepted (checks only).
+std::optional<std::string>& TypedForNextFileDialog()
+{
+    static std::optional<std::string> text;
+    return text;
+}
+
+QLineEdit* FileNameField(QFileDialog& dlg) { return dlg.findChild<QLineEdit*>("fileNameEdit"); }
+
+// Once the dialog lists its folder (the listing comes from a thread of Qt's,
+// a few seconds at most), `text` is typed over the name field and the dialog
+// accepted, as a user's Enter would.
+void TypeWhenListed(QFileDialog& dlg, const QString& text)
+{
+    auto* poll = new QTimer(&dlg);
+    auto waited = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, &dlg, [&dlg, poll, waited, text] {
+        const QListView* list = dlg.findChild<QListView*>("listView");
+        const bool listed = list && list->model() && list->model()->rowCount(list->rootIndex()) > 0;
+        if (!listed && ++*waited < 250) return;
+        poll->stop();
+        if (QLineEdit* field = FileNameField(dlg)) {
+            field->setFocus();
+            field->selectAll();
+            field->insert(text);
+        }
+        static_cast<QDialog&>(dlg).accept();
+    });
+    poll->start(20);
+}
+
+// The names in the dialog's name field, as the dialog reads them: one name,
+// or several each in double quotes; relative ones in the dialog's folder.
+QStringList TypedFiles(QFileDialog& dlg)
+{
+    QLineEdit* field = FileNameField(dlg);
+    const QString text = field ? field->text().trimmed() : QString();
+    QStringList names;
+    if (!text.contains(u'"')) {
+        if (!text.isEmpty()) names << text;
+    } else {
+        const QStringList parts = text.split(u'"');
+        for (qsizetype i = 1; i < parts.size(); i += 2)
+            if (!parts[i].isEmpty()) names << parts[i];
+    }
+    QStringList files;
+    for (const QString& name : names)
+        files << QDir::cleanPath(QFileInfo(name).isAbsolute() ? name : dlg.directory().filePath(name));
+    return files;
+}
 
 // "Text (*.a *.b)" as Qt writes a filter; our texts already show the masks, so they are added plainly.
 QString QtFilter(const TFileFilter& f)
@@ -42,9 +101,24 @@ public:
         if (!req.InitialDir.empty()) dlg.setDirectory(Q(req.InitialDir));
         if (!req.FileName.empty()) dlg.selectFile(Q(req.FileName));
         if (!req.DefaultExt.empty()) dlg.setDefaultSuffix(Q(req.DefaultExt));
+        if (std::optional<std::string> typed = std::exchange(TypedForNextFileDialog(), std::nullopt))
+            TypeWhenListed(dlg, Q(*typed));
         if (dlg.exec() != QDialog::Accepted) return false;
+        // Qt answers the names its list shows selected, which leaves out a
+        // typed name the filter hides (or one that does not exist): every name
+        // typed into the field is answered, so that the caller loads it or
+        // says why it cannot.
+        QStringList chosen = dlg.selectedFiles();
+        if (req.MultiSelect) {
+            QStringList typed = TypedFiles(dlg);
+            if (!typed.isEmpty()) {
+                for (const QString& f : chosen)
+                    if (!typed.contains(QDir::cleanPath(f))) typed << f;
+                chosen = typed;
+            }
+        }
         answer.Files.clear();
-        for (const QString& f : dlg.selectedFiles()) answer.Files.push_back(f.toStdString());
+        for (const QString& f : chosen) answer.Files.push_back(f.toStdString());
         answer.FilterIndex = filters.isEmpty() ? req.FilterIndex : static_cast<int>(filters.indexOf(dlg.selectedNameFilter())) + 1;
         if (answer.FilterIndex < 1) answer.FilterIndex = req.FilterIndex;
         return !answer.Files.empty();
@@ -115,3 +189,7 @@ public:
 } // namespace
 
 void InstallQtDialogs() { InstallDialogProvider("qt", std::make_unique<QtDialogs>()); }
+
+std::unique_ptr<TDialogProvider> MakeQtDialogs() { return std::make_unique<QtDialogs>(); }
+
+void QtTypeIntoNextFileDialog(const std::string& text) { TypedForNextFileDialog() = text; }
