@@ -41,8 +41,8 @@ std::string SpeedText(std::uint16_t speed, bool cd)
 // closes the disc and reports through the burner's OnWriteDone.
 class TThreadedWrite : public TThread {
 public:
-    TThreadedWrite(TCueBurner& burner, std::shared_ptr<TCueCacheThread> cache, std::int64_t bytesToWrite)
-        : TThread(true), burner_(burner), cache_(std::move(cache)), bytesToWrite_(bytesToWrite)
+    TThreadedWrite(TCueBurner& burner, std::shared_ptr<TCueCacheThread> cache)
+        : TThread(true), burner_(burner), cache_(std::move(cache))
     {
     }
     ~TThreadedWrite() override
@@ -65,7 +65,6 @@ private:
 
     TCueBurner& burner_;
     std::shared_ptr<TCueCacheThread> cache_;
-    std::int64_t bytesToWrite_;
 };
 
 std::string TThreadedWrite::WriteBlock(std::int32_t address, std::uint16_t sectors, const std::uint8_t* data,
@@ -375,7 +374,7 @@ bool TCueBurner::DoBurn()
     std::lock_guard<std::mutex> guard(burnMutex_);
     if (!cache_)
         return false;
-    writer_ = std::make_unique<TThreadedWrite>(*this, cache_, BytesToWrite.load());
+    writer_ = std::make_unique<TThreadedWrite>(*this, cache_);
     writer_->Start();
     return true;
 }

@@ -25,15 +25,13 @@ std::int64_t Total(const std::vector<TQueEntry>& que)
 } // namespace
 
 TCueCacheThread::TCueCacheThread(std::int64_t CacheSize, std::vector<TQueEntry> Que, std::int64_t GapBytes,
-                                 std::int64_t BytesToWrite)
+                                 std::int64_t /*BytesToWrite*/)
     : TThread(true),
       cacheSize_(CacheSize),
       maxBlocks_(static_cast<int>(std::max<std::int64_t>(CacheSize / TCacheBlock::kDataSpace, 2))),
       que_(std::move(Que)),
-      gapBytes_(GapBytes),
-      bytesToWrite_(BytesToWrite)
+      gapBytes_(GapBytes)
 {
-    // What is left to deliver comes from the queue itself.
     totalBytes_ = Total(que_);
     remaining_ = totalBytes_;
     Start();

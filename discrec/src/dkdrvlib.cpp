@@ -467,13 +467,13 @@ void TSCSIDevice::LogCommand(const TSRB_ExecSCSICmd& srb, const TScsiErrorRecord
                        IntToHex(srb.CDBByte[0], 2) + ") {" + IntToHex(srb.SRB_Flags, 2) + "|" +
                        IntToHex(srb.SRB_CDBLen, 2) + "} - ";
     for (int i = 1; i < 16; ++i)
-        line += " " + IntToHex(srb.CDBByte[i], 2);
+        line.append(" ").append(IntToHex(srb.CDBByte[i], 2));
     line += " " + std::string(CommandName(srb.CDBByte[0])) + "|";
     if (srb.SRB_BufPointer) {
         const auto* data = static_cast<const std::uint8_t*>(srb.SRB_BufPointer);
         const std::uint32_t count = std::min<std::uint32_t>(srb.SRB_BufLen, 256);
         for (std::uint32_t i = 0; i < count; ++i)
-            line += " " + IntToHex(data[i], 2);
+            line.append(" ").append(IntToHex(data[i], 2));
     }
     const std::uint64_t ms = GetTickCount64();
     line += " " + Format("%.2d:%.2d:%.3d ", static_cast<int>(ms / 60000 % 60), static_cast<int>(ms / 1000 % 60),

@@ -344,7 +344,7 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::ShowPage(int t)
             if (label) label->SetParent(parent);
         Label_Title->SetParent(parent);
     };
-    auto showChapterPage = [this](int page, TWinControl* parent) {
+    auto showChapterPage = [](int page, TWinControl* parent) {
         if (page < 0 || page >= MyDVDChapter.Length()) return;
         DVDChapter& chapter = ChapterListAt(page);
         for (TQV_Image* button : chapter.ChapterButtons) button->SetParent(parent);

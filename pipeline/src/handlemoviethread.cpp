@@ -53,16 +53,10 @@ HandleMovieThread::~HandleMovieThread()
 void HandleMovieThread::StartMux(int OutputType, const std::string& output, const std::string& video,
                                  const std::string& audio)
 {
-    if (OutputType == 2) {
-        Argc = 7;
-        FormatText = "4";
-    } else if (OutputType == 3) {
-        Argc = 7;
-        FormatText = "1";
-    } else {
-        Argc = 9;
-        FormatText = "8";
-    }
+    // The multiplexer's format: 4 SVCD, 1 VCD, 8 DVD (with two more arguments).
+    const bool cd = OutputType == 2 || OutputType == 3;
+    Argc = cd ? 7 : 9;
+    FormatText.assign(1, OutputType == 2 ? '4' : OutputType == 3 ? '1' : '8');
     OutputPath = output;
     VideoPath = video;
     AudioPath = audio;

@@ -461,7 +461,8 @@ void TPNGObject::LoadFromStream(TStream& stream)
         }
         if (name == "IDAT") imageDataSeen = true;
         std::unique_ptr<TChunk> chunk = CreateChunkByName(this, name);
-        if (typeid(*chunk) == typeid(TChunk) && (head[4] & 0x20) == 0)
+        const TChunk& made = *chunk;
+        if (typeid(made) == typeid(TChunk) && (head[4] & 0x20) == 0)
             throw EPNGUnknownCriticalChunk(pnglang::EPNGUnknownCriticalChunkText);
         // A chunk joins the list only once it loaded, so a failed load never leaves a
         // header without pixel storage behind.

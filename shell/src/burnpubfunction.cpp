@@ -254,7 +254,7 @@ void DeleteStringAt(int index, std::vector<std::string>& array)
 
 std::string PadTwoDigits(int n)
 {
-    return n >= 0 && n < 10 ? "0" + IntToStr(n) : IntToStr(n);
+    return n >= 0 && n < 10 ? Format("%02d", n) : IntToStr(n);
 }
 
 std::string FormatSecondsHms(int seconds)

@@ -287,7 +287,7 @@ void TQV_Video_DVD_Subtitle_Property_Form::DrawSubtitlePreview()
     b.SetSize(width, height);
     TCanvas& c = *b.Canvas();
     c.Brush()->SetColor(clBlack);
-    c.FillRect(TRect(0, 0, width, height));
+    c.FillRect(Rect(0, 0, width, height));
     // The snapshot keeps its shape, centred between black bars; none leaves the picture black.
     if (Clip && Clip->Snapshot && !Clip->Snapshot->Empty()) {
         TBitmap& shot = *Clip->Snapshot;
@@ -297,7 +297,7 @@ void TQV_Video_DVD_Subtitle_Property_Form::DrawSubtitlePreview()
         const int h = std::max(1, static_cast<int>(shot.Height() * scale + 0.5));
         const int x = (width - w) / 2, y = (height - h) / 2;
         const int mode = c.SetStretchBltMode(COLORONCOLOR);
-        c.StretchDraw(TRect(x, y, x + w, y + h), shot);
+        c.StretchDraw(Rect(x, y, x + w, y + h), shot);
         c.SetStretchBltMode(mode);
     }
     if (!SubtitleFileName.empty()) {

@@ -34,8 +34,9 @@ bool AcceptsPicture(const CMediaType& mt)
            (mt.subtype == MEDIASUBTYPE_YUY2 || mt.subtype == MEDIASUBTYPE_RGB24);
 }
 
-// A host reads the whole header its format type names, so the block must hold it.
-bool HasVideoHeader(const CMediaType& mt) { return VideoInfo(mt) != nullptr || VideoInfo2(mt) != nullptr; }
+// A host reads the whole header its format type names, so the block must hold it
+// (the audio sink's build never asks).
+[[maybe_unused]] bool HasVideoHeader(const CMediaType& mt) { return VideoInfo(mt) != nullptr || VideoInfo2(mt) != nullptr; }
 
 } // namespace
 

@@ -392,10 +392,9 @@ ScsiResult ReadFormatCapacities(RecorderState& s, const RecorderConfig&, const S
 {
     const MediumKind kind = s.medium.kind;
     const bool present = kind != MediumKind::None && !s.trayOpen;
-    std::vector<std::uint8_t> reply(4, 0);
+    std::vector<std::uint8_t> reply = GrowingReply(4);
     auto descriptor = [&](std::uint32_t blocks, std::uint8_t typeByte, std::uint32_t parameter) {
-        const std::size_t at = reply.size();
-        reply.resize(at + 8, 0);
+        const std::size_t at = AppendZeros(reply, 8);
         Put32(reply, at, blocks);
         reply[at + 4] = typeByte;
         reply[at + 5] = static_cast<std::uint8_t>(parameter >> 16);
@@ -434,15 +433,14 @@ ScsiResult GetPerformance(RecorderState& s, const RecorderConfig& config, const 
 {
     const std::uint8_t type = command.cdb[10];
     const std::uint32_t most = Get16(&command.cdb[8]);
-    std::vector<std::uint8_t> reply(8, 0);
+    std::vector<std::uint8_t> reply = GrowingReply(8);
     if (type == 0x03) {   // write speed descriptors
         if (s.medium.kind == MediumKind::None || s.trayOpen)
             return Check(0x02, 0x3A, s.trayOpen ? 0x02 : 0x01);
         for (std::uint16_t speed : WriteSpeeds(s, config)) {
             if ((reply.size() - 8) / 16 >= most)
                 break;
-            const std::size_t at = reply.size();
-            reply.resize(at + 16, 0);
+            const std::size_t at = AppendZeros(reply, 16);
             Put32(reply, at + 4, s.capacity);
             Put32(reply, at + 8, config.maxReadSpeed);
             Put32(reply, at + 12, speed);
@@ -450,7 +448,7 @@ ScsiResult GetPerformance(RecorderState& s, const RecorderConfig& config, const 
     } else if (type == 0x00) {   // nominal performance over the disc
         const bool write = command.cdb[1] & 0x04;
         if (most > 0) {
-            reply.resize(24, 0);
+            AppendZeros(reply, 16);
             Put32(reply, 8, 0);
             Put32(reply, 12, write ? MaxWriteSpeed(s, config) : config.maxReadSpeed);
             Put32(reply, 16, s.capacity ? s.capacity - 1 : 0);
@@ -491,10 +489,10 @@ ScsiResult GetEventStatus(RecorderState& s, const RecorderConfig&, const ScsiCom
 {
     if (!(command.cdb[1] & 0x01))   // only polled requests
         return Check(0x05, 0x24, 0x00);
-    std::vector<std::uint8_t> reply(4, 0);
+    std::vector<std::uint8_t> reply = GrowingReply(4);
     reply[3] = 0x10;   // media events supported
     if (command.cdb[4] & 0x10) {
-        reply.resize(8, 0);
+        AppendZeros(reply, 4);
         reply[2] = 0x04;   // media class
         reply[5] = static_cast<std::uint8_t>((s.trayOpen ? 0x01 : 0) |
                                              (s.medium.kind != MediumKind::None && !s.trayOpen ? 0x02 : 0));

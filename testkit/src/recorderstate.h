@@ -21,6 +21,22 @@ inline void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v)
     Put16(b, at, v >> 16);
     Put16(b, at + 2, v & 0xFFFF);
 }
+// A reply of `size` zero bytes that descriptors are appended to: room for
+// the longest reply is made at once.
+inline std::vector<std::uint8_t> GrowingReply(std::size_t size)
+{
+    std::vector<std::uint8_t> b;
+    b.reserve(256);
+    b.resize(size, 0);
+    return b;
+}
+// Appends `count` zero bytes to a reply; where they start.
+inline std::size_t AppendZeros(std::vector<std::uint8_t>& b, std::size_t count)
+{
+    const std::size_t at = b.size();
+    b.resize(at + count, 0);
+    return at;
+}
 inline std::uint32_t Get16(const std::uint8_t* p) { return (std::uint32_t{p[0]} << 8) | p[1]; }
 inline std::uint32_t Get24(const std::uint8_t* p) { return (std::uint32_t{p[0]} << 16) | Get16(p + 1); }
 inline std::uint32_t Get32(const std::uint8_t* p) { return (Get16(p) << 16) | Get16(p + 2); }

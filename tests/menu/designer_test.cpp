@@ -186,7 +186,7 @@ TEST_F(DesignerTest, TitlesBeyondThePointsGoToTheOverflowRowUpToLeft360AndOffPic
 {
     UseBackgrounds({{"Two", {{40, 90}, {500, 400}}}});
     MakeDesigner();
-    for (int i = 0; i < 12; ++i) MakeClip("t" + std::to_string(i) + ".vob", 10);
+    for (int i = 0; i < 12; ++i) MakeClip(Format("t%d.vob", i), 10);
     designer->InitMenuDesigner(true);
     // The second point would put the button past the picture: it is moved in.
     EXPECT_EQ(MyMovieImage[1]->BoundsRect(), Rect(458 - 101, 352 - designer->CornerPictureHeight - 76, 458,

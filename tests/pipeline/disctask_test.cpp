@@ -341,7 +341,7 @@ protected:
         task_->Step("disc builder: Start");
         task_->Click(*builder()->kivImageButton_Start);
         ASSERT_TRUE(builder()->RunActive());
-        ASSERT_TRUE(task_->PumpUntil([this] { return !builder()->RunActive(); }, 480));
+        ASSERT_TRUE(task_->PumpUntil([] { return !builder()->RunActive(); }, 480));
         task_->Step("disc builder: run ended");
     }
     void ExpectOnlyTheDiscQuestion()

@@ -43,7 +43,7 @@ public:
         chooser = new TfsChooseFolder(this);
         chooser->SetTitle("Please select DVD directory in your hard disk.");
         chooser->SetHandleCallBack(true);
-        chooser->OnCallBack = [this](HWND, UINT msg, LPARAM, LPARAM lParam) {
+        chooser->OnCallBack = [](HWND, UINT msg, LPARAM, LPARAM lParam) {
             if (msg == BFFM_SELCHANGED) std::printf("selected %s\n", reinterpret_cast<const char*>(lParam));
             else if (msg == BFFM_INITIALIZED) std::printf("dialog up\n");
             std::fflush(stdout);

@@ -97,7 +97,7 @@ protected:
     // `count` clips named c0.avi, c1.avi... taken in as the menu designer hands them back.
     void MakeClips(int count, int kind = 1, double seconds = 60)
     {
-        for (int i = 0; i < count; ++i) MakeClip("c" + std::to_string(i) + ".avi", seconds);
+        for (int i = 0; i < count; ++i) MakeClip(Format("c%d.avi", i), seconds);
         ASSERT_TRUE(form->PrepareClipsForm(1, kind));
     }
 

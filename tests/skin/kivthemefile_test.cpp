@@ -25,7 +25,7 @@ void WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes)
 
 void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v)
 {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    for (std::size_t i = 0; i < 4; ++i) b.at(at + i) = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 } // namespace

@@ -31,7 +31,8 @@ struct TCacheBlock {
 
 class TCueCacheThread : public TThread {
 public:
-    // Starts reading at once. GapBytes is kept only.
+    // Starts reading at once. GapBytes is kept only; what is left to deliver
+    // comes from the queue itself, not from BytesToWrite.
     TCueCacheThread(std::int64_t CacheSize, std::vector<TQueEntry> Que, std::int64_t GapBytes,
                     std::int64_t BytesToWrite);
     ~TCueCacheThread() override;
@@ -74,7 +75,6 @@ private:
     const int maxBlocks_;
     const std::vector<TQueEntry> que_;
     const std::int64_t gapBytes_;
-    const std::int64_t bytesToWrite_;
     std::int64_t totalBytes_ = 0;
 
     mutable std::mutex mutex_;

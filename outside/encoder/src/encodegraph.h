@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-struct IBaseFilter;
-struct IMediaSample;
+class IBaseFilter;
+class IMediaSample;
 
 namespace kvrencoder {
 

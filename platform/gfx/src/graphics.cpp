@@ -86,7 +86,9 @@ std::string ColorToString(TColor color)
 {
     for (const TIdentMapEntry& n : kColorNames)
         if (n.Value == color) return n.Name;
-    return "$" + IntToHex(static_cast<std::uint32_t>(color), 8);
+    std::string text = "$";
+    text += IntToHex(static_cast<std::uint32_t>(color), 8);
+    return text;
 }
 
 bool IdentToColor(const std::string& text, TColor& color)

@@ -167,8 +167,10 @@ bool MatchesMask(std::string_view name, std::string_view mask)
 
 bool SameFileExt(std::string_view path, std::string_view ext)
 {
-    const std::string want = !ext.empty() && ext.front() != '.' ? "." + std::string(ext) : std::string(ext);
-    return SameText(ExtractFileExt(path), want);
+    // The extension may be given with or without its dot.
+    const std::string have = ExtractFileExt(path);
+    if (ext.empty() || ext.front() == '.') return SameText(have, ext);
+    return !have.empty() && SameText(std::string_view(have).substr(1), ext);
 }
 
 bool FileExists(const std::string& path)

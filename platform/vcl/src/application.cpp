@@ -40,7 +40,7 @@ TApplication::TApplication() : TComponent(nullptr), guiThread_(std::this_thread:
         ownQueue_ = std::make_unique<MessageQueue>();
         queue_ = ownQueue_.get();
     }
-    handle_ = AllocateHWnd(*queue_, [this](UINT msg, WPARAM w, LPARAM) -> LRESULT {
+    handle_ = AllocateHWnd(*queue_, [](UINT msg, WPARAM w, LPARAM) -> LRESULT {
         if (msg == CM_SYNCHRONIZE) {
             auto* sync = reinterpret_cast<SyncCall*>(w);
             try {

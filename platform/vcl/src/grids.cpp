@@ -491,7 +491,9 @@ void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     if (Button == mbLeft) {
         selecting_ = false;
-        if (vbar_.Release() | hbar_.Release()) return;
+        // Both bars let go of the mouse, not only the first that held it.
+        const bool vertical = vbar_.Release(), horizontal = hbar_.Release();
+        if (vertical || horizontal) return;
     }
     TCustomControl::MouseUp(Button, Shift, X, Y);
 }

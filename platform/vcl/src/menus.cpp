@@ -22,7 +22,11 @@ bool HasVisibleItems(const TMenuItem* item)
 std::string KeyName(unsigned short key)
 {
     if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return std::string(1, static_cast<char>(key));
-    if (key >= VK_F1 && key <= VK_F1 + 11) return "F" + std::to_string(key - VK_F1 + 1);
+    if (key >= VK_F1 && key <= VK_F1 + 11) {
+        std::string name = "F";
+        name += std::to_string(key - VK_F1 + 1);
+        return name;
+    }
     switch (key) {
     case VK_BACK: return "BkSp";
     case VK_TAB: return "Tab";

@@ -953,7 +953,11 @@ void TCustomMemo::MouseMove(TShiftState Shift, int X, int Y)
 
 void TCustomMemo::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
-    if (Button == mbLeft && (vbar_.Release() | hbar_.Release())) return;
+    if (Button == mbLeft) {
+        // Both bars let go of the mouse, not only the first that held it.
+        const bool vertical = vbar_.Release(), horizontal = hbar_.Release();
+        if (vertical || horizontal) return;
+    }
     TCustomEdit::MouseUp(Button, Shift, X, Y);
 }
 

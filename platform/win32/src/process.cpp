@@ -135,7 +135,7 @@ std::string FindProgram(const std::string& program, const std::vector<std::strin
         std::size_t end = path.find(':', start);
         if (end == std::string::npos)
             end = path.size();
-        std::string folder = path.substr(start, end - start);
+        std::string_view folder = std::string_view(path).substr(start, end - start);
         if (folder.empty())
             folder = ".";
         std::string candidate = JoinPath(folder, program);

@@ -33,6 +33,7 @@ public:
     // colour is kept either way.
     void SetSelected(TColor value);
     TColorBoxStyles Style() const { return style_; }
+    using TkivCustomComboBox::SetStyle;   // the list's own style (simple, drop-down) stays
     // Builds the list again; the control is enabled only while a colour group
     // or "Custom..." is in the set.
     void SetStyle(TColorBoxStyles value);

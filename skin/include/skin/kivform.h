@@ -154,5 +154,4 @@ private:
     std::unique_ptr<TkivFrameLook> look_;
     TColor menuBarColor_ = clBtnFace;
     int menuBarHeight_ = 22;
-    bool placing_ = false;
 };

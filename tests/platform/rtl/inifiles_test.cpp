@@ -244,12 +244,12 @@ TEST(IniFile, ConcurrentWritersLoseNothing)
     std::vector<std::thread> writers;
     for (int t = 0; t < 4; ++t)
         writers.emplace_back([&, t] {
-            for (int i = 0; i < 10; ++i) ini.WriteInteger("S" + IntToStr(t), "k" + IntToStr(i), i);
+            for (int i = 0; i < 10; ++i) ini.WriteInteger(Format("S%d", t), Format("k%d", i), i);
         });
     for (auto& w : writers) w.join();
     for (int t = 0; t < 4; ++t) {
         TStringList keys;
-        ini.ReadSection("S" + IntToStr(t), keys);
+        ini.ReadSection(Format("S%d", t), keys);
         EXPECT_EQ(keys.Count(), 10);
     }
 }
@@ -261,7 +261,7 @@ TEST(IniFile, ManySectionsAndKeysAreListedOnceEach)
     std::string text;
     for (int i = 0; i < 50000; ++i) text += "[S" + std::to_string(i) + "]\nk=v\n";
     text += "[s7]\n[Keys]\n";
-    for (int i = 0; i < 50000; ++i) text += "K" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    for (int i = 0; i < 50000; ++i) text += Format("K%d=%d\n", i, i);
     text += "k7=again\n";
     WriteBytes(dir / "Big.ini", text);
     TIniFile ini(dir / "Big.ini");

@@ -241,11 +241,11 @@ TEST_F(VclFrame, MessageHooksSeeKeysAndQueuedMessagesFirst)
     std::vector<std::string> seen;
     int a = 0, b = 0;
     app->HookMessages(&a, [&](MSG& msg) {
-        if (msg.message == WM_KEYDOWN) seen.push_back("a" + std::to_string(msg.wParam));
+        if (msg.message == WM_KEYDOWN) seen.push_back(Format("a%d", msg.wParam));
         return msg.message == WM_KEYDOWN && msg.wParam == 'X';
     });
     app->HookMessages(&b, [&](MSG& msg) {
-        if (msg.message == WM_KEYDOWN) seen.push_back("b" + std::to_string(msg.wParam));
+        if (msg.message == WM_KEYDOWN) seen.push_back(Format("b%d", msg.wParam));
         if (msg.message == WM_USER + 7) {
             app->UnhookMessages(&a); // hooks may leave while they run
             return true;

@@ -92,12 +92,12 @@ TEST_F(VclQtSmoke, LoopWakesForWorkerPostsAndTimers)
     form->Show();
     constexpr UINT kPing = WM_USER + 7;
     int pings = 0;
-    form->WindowProc = [form, &pings, kPing](TMessage& m) {
+    form->WindowProc = [form, &pings](TMessage& m) {
         if (m.Msg == kPing) ++pings;
         else form->WndProc(m);
     };
     HWND h = form->Handle();
-    std::thread worker([h, kPing] {
+    std::thread worker([h] {
         for (int i = 0; i < 3; ++i) PostMessage(h, kPing, 0, 0);
     });
     worker.join();

@@ -1,5 +1,6 @@
 #include "win32/aspi.h"
 #include "win32/scsi.h"
+#include "rtl/sysutils.h"
 
 #include "testkit/fakescsi.h"
 
@@ -105,7 +106,7 @@ TEST_F(Win32Scsi, VirtualDrivesRunOutAfterThirtyAndHandlesKeepTheirTargetAlive)
 {
     auto target = std::make_shared<AnsweringTarget>();
     for (int i = 0; i < 30; ++i)
-        virtuals_.push_back(RegisterVirtualScsiDrive(target, "v" + std::to_string(i)));
+        virtuals_.push_back(RegisterVirtualScsiDrive(target, Format("v%d", i)));
     EXPECT_EQ(virtuals_.back(), 61);
     EXPECT_EQ(RegisterVirtualScsiDrive(target, "one too many"), -1);
     EXPECT_EQ(RegisterVirtualScsiDrive(nullptr, "none"), -1);

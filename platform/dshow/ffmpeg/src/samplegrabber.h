@@ -18,7 +18,8 @@ public:
     DECLARE_IUNKNOWN
     HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID riid, void** ppv) override;
 
-    // ISampleGrabber
+    // ISampleGrabber; the filter's own SetMediaType (per pin) stays as the base class has it.
+    using CTransformFilter::SetMediaType;
     HRESULT STDMETHODCALLTYPE SetOneShot(BOOL oneShot) override;
     HRESULT STDMETHODCALLTYPE SetMediaType(const AM_MEDIA_TYPE* mt) override;
     HRESULT STDMETHODCALLTYPE GetConnectedMediaType(AM_MEDIA_TYPE* mt) override;

@@ -181,6 +181,7 @@ public:
 
 protected:
     virtual bool CanChange();
+    using TCustomControl::Click;   // the control's plain click stays
     virtual void Click(TUDBtnType Button);
     void Paint() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
