@@ -188,7 +188,8 @@ TEST_F(DesignerTest, TitlesBeyondThePointsGoToTheOverflowRowUpToLeft360AndOffPic
     MakeDesigner();
     for (int i = 0; i < 12; ++i) MakeClip(Format("t%d.vob", i), 10);
     designer->InitMenuDesigner(true);
-    // The second point would put the button past the picture: it is moved in.
+    // The second point would put the button past the picture: it is moved in (a deliberate
+    // deviation from placing titles on the points as they stand; on the picture they do).
     EXPECT_EQ(MyMovieImage[1]->BoundsRect(), Rect(458 - 101, 352 - designer->CornerPictureHeight - 76, 458,
                                                   352 - designer->CornerPictureHeight));
     std::vector<int> lefts;

@@ -129,7 +129,8 @@ TEST(MenuModel, ButtonsOnThePictureStayWhereTheyAreOnlyOnesPastItsEdgeMoveIn)
     EXPECT_EQ(KeepOnPicture(Rect(0, 0, 101, 76), 24), Rect(0, 0, 101, 76));
     EXPECT_EQ(KeepOnPicture(Rect(367, 276, 468, 352), 24), Rect(367, 276, 468, 352));
     EXPECT_EQ(KeepOnPicture(Rect(360, 216, 461, 292), 24), Rect(360, 216, 461, 292));
-    // One pixel past an edge: moved in as the drag clamp moves it.
+    // One pixel past an edge: moved in as the drag clamp moves it (a deviation kept on
+    // purpose: written where it is, the button would lie partly outside the output frame).
     EXPECT_EQ(KeepOnPicture(Rect(368, 100, 469, 176), 24), Rect(357, 100, 458, 176));
     EXPECT_EQ(KeepOnPicture(Rect(-1, 100, 100, 176), 24), Rect(10, 100, 111, 176));
     EXPECT_EQ(KeepOnPicture(Rect(100, 277, 201, 353), 24), Rect(100, 252, 201, 328));
@@ -162,6 +163,8 @@ TEST(MenuModel, CornerRectangleFollowsTheShapeOrFallsBack)
     EXPECT_EQ(outside, 0);
 }
 
+// The labels count from the title's start, as the disc's chapters do, not in the
+// clip's own seconds: a deliberate deviation for trimmed clips.
 TEST(ChapterTimeLabel, ShowsTitleTimeAndTheFirstAsZero)
 {
     MenuChapterPage page;
@@ -390,7 +393,8 @@ TEST_F(MenuWriters, StillsCarryBackgroundTilesTextsAndCorner)
     EXPECT_EQ(pal.Pixel(383 + 77, 129 + 62), clLime);
     // Title 2 without a picture: a black tile.
     EXPECT_EQ(pal.Pixel(75 + 77, 327 + 62), clBlack);
-    // Title 3 dragged past the frame sits at (357, 252) with its caption moved along.
+    // Title 3 dragged past the frame sits at (357, 252) with its caption moved along (a
+    // deliberate deviation from writing every button as it stands: see KeepOnPicture).
     EXPECT_EQ(pal.Pixel(MenuScaleX(357) + 5, MenuScaleY(252, 576) + 5), clAqua);
     auto countNot = [&](const TRect& r, TColor colour) {
         int n = 0;

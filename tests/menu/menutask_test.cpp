@@ -126,7 +126,8 @@ TEST_F(MenuTaskTest, AddingATitleOnTheUsersOwnPictureKeepsThePlacedTitlesAndLong
         ASSERT_EQ(designer.SelectedBackground, -1);
 
         // The first title takes the row under the menu; its long caption, centred under
-        // it, would start 60 pixels left of the picture: it starts at the picture's edge.
+        // it, would start left of the picture: it starts at the picture's edge instead (a
+        // deliberate deviation from centring, which would cut its first letters).
         AddTitle(first);
         ASSERT_EQ(MyMovieImage.Length(), 1);
         TQV_MovieImage& one = *MyMovieImage[0];
