@@ -136,6 +136,12 @@ void WriteClip(const std::string& path, const ClipSpec& spec)
         c->bit_rate = static_cast<int64_t>(spec.width) * spec.height * 8;   // high: the bars stay crisp
         c->qmin = 2;
         c->qmax = 6;
+        if (spec.grain) {   // as a person's file: its rate bounded, the grain kept only in part
+            c->bit_rate = 8000000;
+            c->rc_max_rate = 12000000;
+            c->rc_buffer_size = 12000000;
+            c->qmax = 31;
+        }
         if (fmt->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         Check(avcodec_open2(c, enc, nullptr), "open video encoder");
         Check(avcodec_parameters_from_context(video.stream->codecpar, c), "video parameters");
@@ -205,7 +211,10 @@ void WriteClip(const std::string& path, const ClipSpec& spec)
         double audioTime = nextSample < sampleCount ? static_cast<double>(nextSample) / spec.sampleRate : 1e30;
         if (videoTime <= audioTime) {
             AVCodecContext* c = video.codec.get();
-            DrawFrame(static_cast<int>(nextFrame), c->width, c->height, rgb.data(), c->width * 3);
+            if (spec.grain)
+                DrawGrainFrame(static_cast<int>(nextFrame), c->width, c->height, rgb.data(), c->width * 3);
+            else
+                DrawFrame(static_cast<int>(nextFrame), c->width, c->height, rgb.data(), c->width * 3);
             Check(av_frame_make_writable(yuv.get()), "frame buffer");
             const uint8_t* src[1] = {rgb.data()};
             int srcStride[1] = {c->width * 3};
@@ -337,10 +346,29 @@ std::string MakeBenchClip(const std::string& folder, double seconds)
     s.width = 720;
     s.height = 576;
     s.seconds = seconds;
+    s.sarNum = 16;   // shown at 4:3, as PAL pictures are
+    s.sarDen = 15;
     s.video = VideoCodec::Mpeg2;
     s.sampleRate = 48000;
     s.container = "mpeg";
     std::string path = InFolder(folder, "bench720x576.mpg");
+    WriteClip(path, s);
+    return path;
+}
+
+std::string MakeGrainBenchClip(const std::string& folder, double seconds)
+{
+    ClipSpec s;
+    s.width = 720;
+    s.height = 576;
+    s.seconds = seconds;
+    s.video = VideoCodec::Mpeg4;
+    s.sampleRate = 48000;
+    s.sarNum = 16;   // shown at 4:3
+    s.sarDen = 15;
+    s.gop = 250;   // as camcorder and web files come: a key picture every ten seconds
+    s.grain = true;
+    std::string path = InFolder(folder, "grain720x576.avi");
     WriteClip(path, s);
     return path;
 }

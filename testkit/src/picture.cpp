@@ -1,5 +1,7 @@
 #include "testkit/clips.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
@@ -53,6 +55,52 @@ void DrawFrame(int index, int width, int height, std::uint8_t* rgb, int stride)
             row[3 * x] = c.r;
             row[3 * x + 1] = c.g;
             row[3 * x + 2] = c.b;
+        }
+    }
+}
+
+void DrawGrainFrame(int index, int width, int height, std::uint8_t* rgb, int stride)
+{
+    // Smooth texture from three waves, looked up rather than computed per pixel.
+    static const auto wave = [] {
+        std::array<int, 1024> w{};
+        for (int i = 0; i < 1024; ++i) w[i] = static_cast<int>(std::lround(40 * std::sin(i * 2 * std::numbers::pi / 1024)));
+        return w;
+    }();
+    const int panX = 3 * index, panY = index;   // the camera pans right and a little down
+    struct Disc {
+        int x, y, r;
+        Rgb colour;
+    };
+    const Disc discs[3] = {{(40 + 7 * index) % (width + 120) - 60, height / 3, 50, {240, 200, 60}},
+                           {width - (11 * index) % (width + 160) + 80, height * 2 / 3, 70, {60, 200, 240}},
+                           {width / 2 + static_cast<int>(200 * std::sin(index / 20.0)), height / 2 +
+                                static_cast<int>(150 * std::cos(index / 27.0)), 40, {230, 80, 160}}};
+    // Grain: a fresh pseudo-random value per pixel and frame (xorshift), triangular.
+    std::uint32_t seed = 0x9E3779B9u ^ static_cast<std::uint32_t>(index * 2654435761u);
+    auto next = [&seed] {
+        seed ^= seed << 13;
+        seed ^= seed >> 17;
+        seed ^= seed << 5;
+        return seed;
+    };
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = rgb + static_cast<std::ptrdiff_t>(y) * stride;
+        const int ty = y + panY;
+        for (int x = 0; x < width; ++x) {
+            const int tx = x + panX;
+            const int t = wave[(tx * 5) & 1023] + wave[(ty * 7) & 1023] + wave[((tx + ty) * 3) & 1023] / 2;
+            int r = 120 + t, g = 110 + t / 2 + wave[(ty * 3) & 1023] / 2, b = 100 - t / 2 + wave[(tx * 2) & 1023] / 2;
+            for (const Disc& d : discs) {
+                const int dx = x - d.x, dy = y - d.y;
+                if (dx * dx + dy * dy <= d.r * d.r) r = d.colour.r, g = d.colour.g, b = d.colour.b;
+            }
+            const std::uint32_t n = next();
+            const int grain = (static_cast<int>(n & 31) + static_cast<int>((n >> 5) & 31) - 31) * 7 / 8;   // -27..27
+            const int chroma = (static_cast<int>((n >> 10) & 15) - 8) / 2;
+            row[3 * x] = static_cast<std::uint8_t>(std::clamp(r + grain + chroma, 0, 255));
+            row[3 * x + 1] = static_cast<std::uint8_t>(std::clamp(g + grain, 0, 255));
+            row[3 * x + 2] = static_cast<std::uint8_t>(std::clamp(b + grain - chroma, 0, 255));
         }
     }
 }

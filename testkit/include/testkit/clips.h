@@ -31,6 +31,7 @@ struct ClipSpec {
     int sampleRate = 44100;
     int channels = 2;
     int gop = 12;             // key frame distance in frames
+    bool grain = false;       // film grain and motion (DrawGrainFrame) instead of the test pattern
     std::string container;    // FFmpeg muxer name; empty = guessed from the file extension
 };
 
@@ -50,8 +51,12 @@ std::string MakeAudioOnlyFile(const std::string& folder);  // 3 s 44.1 kHz stere
 std::string MakeWideClip(const std::string& folder);       // 2 s 720x576 MPEG-2 PS, 16:9 pixel aspect
 std::string MakeTruncatedClip(const std::string& folder);  // the standard clip cut to 40 % of its bytes
 std::string MakeNotMediaFile(const std::string& folder);   // a text file named .avi
-// A 720x576 25 fps MPEG-2 PS with stereo MP2 for benchmarks (seconds bounded as above).
+// A 720x576 25 fps MPEG-2 PS flagged 4:3 with stereo MP2 for benchmarks (seconds bounded as above).
 std::string MakeBenchClip(const std::string& folder, double seconds);
+// A clip like a person's own for benchmarks: 720x576 25 fps MPEG-4 AVI flagged
+// 4:3 with stereo MP2 at 48 kHz, film grain over a panning picture with moving discs,
+// hard enough to code that a DVD's rate leaves it near 38 dB.
+std::string MakeGrainBenchClip(const std::string& folder, double seconds);
 
 // ---- picture content ----
 struct Rgb {
@@ -63,6 +68,9 @@ Rgb RegionColour(int region);
 
 // Draws frame `index` into a top-down RGB24 buffer (r, g, b byte order).
 void DrawFrame(int index, int width, int height, std::uint8_t* rgb, int stride);
+// The same for a grain clip: a textured picture panning a few pixels a frame,
+// bright discs crossing it, and fresh grain in every pixel of every frame.
+void DrawGrainFrame(int index, int width, int height, std::uint8_t* rgb, int stride);
 
 // A picture to read back: 24-bit rows of `stride` bytes, bytes in r,g,b or b,g,r order,
 // top-down or bottom-up (as DIBs are).
