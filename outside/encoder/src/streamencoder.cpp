@@ -222,12 +222,28 @@ struct VideoEncoder::State {
         pool.reset(av_buffer_pool_init(sample->buf[0]->size, nullptr));
     }
 
-    // Pictures that need no scaling: YUY2 already at the size inside the bars
-    // only has its chroma rows paired, which reads no further than the picture,
-    // so a scaling thread can do it straight from the source's buffer.
+    // A picture of the frame's own size whose bars take no more than this share
+    // of a side (the few lines every frame keeps free at top and bottom) is not
+    // squeezed into the space between them: the bars cover its edges instead.
+    // Its shape stays exact, and it is not resampled, which would soften it
+    // and cost as much as encoding it.
+    static constexpr int kCoveredShare = 50;   // 2 %
+
+    // The picture keeps its size and its edges go under the bars.
+    bool Covered(const PictureShape& shape) const
+    {
+        return shape.width == width && shape.height == height && (width - innerWidth) * kCoveredShare <= width &&
+               (height - innerHeight) * kCoveredShare <= height;
+    }
+
+    // Pictures that need no scaling: YUY2 at the size inside the bars, or
+    // covered at its edges, only has its chroma rows paired, which reads no
+    // further than the picture, so a scaling thread can do it straight from the
+    // source's buffer.
     bool Unscaled(const PictureShape& shape) const
     {
-        return shape.layout == PictureLayout::Yuy2 && shape.width == innerWidth && shape.height == innerHeight;
+        return shape.layout == PictureLayout::Yuy2 &&
+               ((shape.width == innerWidth && shape.height == innerHeight) || Covered(shape));
     }
 
     // The decoded picture at the frame's size, inside its bars.
@@ -235,18 +251,26 @@ struct VideoEncoder::State {
     {
         FramePtr picture = NewPicture(bars);
         const bool rgb = shape.layout == PictureLayout::Rgb24;
-        scaler.reset(sws_getCachedContext(scaler.release(), shape.width, shape.height,
+        // A covered picture gives only what lies between the bars, from where it lies.
+        const bool covered = Covered(shape);
+        const int inWidth = covered ? innerWidth : shape.width, inHeight = covered ? innerHeight : shape.height;
+        scaler.reset(sws_getCachedContext(scaler.release(), inWidth, inHeight,
                                           rgb ? AV_PIX_FMT_BGR24 : AV_PIX_FMT_YUYV422, innerWidth, innerHeight,
                                           AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
         if (!scaler) throw EncodeFailure("cannot scale the picture");
         // Bottom-up rows are read from the last one with a negative stride.
-        const std::uint8_t* in[4] = {rgb ? data + static_cast<std::size_t>(shape.height - 1) * shape.stride : data};
+        const int firstRow = covered ? top : 0;
+        const std::size_t firstByte = covered ? static_cast<std::size_t>(left) * (rgb ? 3 : 2) : 0;
+        const std::uint8_t* in[4] = {
+            (rgb ? data + static_cast<std::size_t>(shape.height - 1 - firstRow) * shape.stride
+                 : data + static_cast<std::size_t>(firstRow) * shape.stride) +
+            firstByte};
         const int inStride[4] = {rgb ? -shape.stride : shape.stride};
         std::uint8_t* dst[4] = {picture->data[0] + top * picture->linesize[0] + left,
                                 picture->data[1] + top / 2 * picture->linesize[1] + left / 2,
                                 picture->data[2] + top / 2 * picture->linesize[2] + left / 2, nullptr};
         const int dstStride[4] = {picture->linesize[0], picture->linesize[1], picture->linesize[2], 0};
-        sws_scale(scaler.get(), in, inStride, 0, shape.height, dst, dstStride);
+        sws_scale(scaler.get(), in, inStride, 0, inHeight, dst, dstStride);
         return picture;
     }
 
