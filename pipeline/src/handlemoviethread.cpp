@@ -3,7 +3,6 @@
 #include "author/dvdauthorlib.h"
 #include "mux/tormux.h"
 #include "rtl/paths.h"
-#include "rtl/syncobjs.h"
 #include "rtl/sysutils.h"
 #include "shell/burnpubfunction.h"
 #include "shell/projectdata.h"
@@ -21,6 +20,16 @@ bool IsMuxJob(int code)
 }
 
 } // namespace
+
+JobCodeField& JobCodeField::operator=(int code)
+{
+    {
+        std::lock_guard lock(mutex_);
+        code_.store(code);
+    }
+    changed_.notify_all();
+    return *this;
+}
 
 int AuthorProgressPercent(int vobProgressMB, int authorTotalMB)
 {
@@ -114,14 +123,11 @@ void ReleaseHandleMovieThread(bool stopRun)
 
 void HandleMovieThread::Execute()
 {
-    TEvent wake(true, false);
+    // Every 100 ms, or as soon as a job is set, the worker acts on the job code.
+    const auto isJob = [](int code) { return IsMuxJob(code) || code == 210; };
     while (!Terminated()) {
-        if (wake.WaitFor(100) != wrTimeout) {
-            wake.ResetEvent();
-            continue;
-        }
-        const int job = JobCode.load();
-        if (!IsMuxJob(job) && job != 210)
+        const int job = JobCode.WaitFor(isJob, 100);
+        if (!isJob(job))
             continue;
         // Whatever goes wrong, the window still hears that the job ended.
         try {

@@ -17,6 +17,8 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -27,6 +29,29 @@ constexpr UINT MSG_MUX_DONE = 1235;
 // The author job's share done for the run window's timer, 0..100: titles under
 // one megabyte in all count as 0 MB, which must not divide by zero.
 int AuthorProgressPercent(int vobProgressMB, int authorTotalMB);
+
+// The worker's job code. Setting it wakes the worker at once: a job never
+// waits for the worker's next look, which it takes every 100 ms besides.
+class JobCodeField {
+public:
+    explicit JobCodeField(int code) : code_(code) {}
+    JobCodeField& operator=(int code);
+    int load() const { return code_.load(); }
+    operator int() const { return load(); }
+    // Waits until the code is one of `wanted`'s, at most `ms`; answers the code.
+    template <class Wanted>
+    int WaitFor(Wanted wanted, int ms)
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return wanted(code_.load()); });
+        return code_.load();
+    }
+
+private:
+    std::atomic<int> code_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+};
 
 class HandleMovieThread : public TThread {
 public:
@@ -50,7 +75,7 @@ public:
     std::string OutputPath, VideoPath, AudioPath;
     std::string FormatText = "8";
     std::atomic<HWND> OwnerWindow{nullptr}; // receiver of 1234 and 1235; null: post nothing
-    std::atomic<int> JobCode{100};          // 201, 203, 204, 211 multiplex; 210 author; other: idle
+    JobCodeField JobCode{100};              // 201, 203, 204, 211 multiplex; 210 author; other: idle
     std::string MenuXmlPath;
     std::atomic<bool> MuxRunning{false};
     bool WithMenu = true;
