@@ -3,7 +3,11 @@
 #include "rtl/paths.h"
 #include "rtl/sysutils.h"
 
+#include <algorithm>
+#include <cmath>
+#include <fstream>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -92,12 +96,39 @@ std::vector<std::string> MplexCommand(const MuxRequest& request, const std::stri
 {
     std::vector<std::string> command = {"mplex", "-v", "1", "-M", "-f", IntToStr(request.format)};
     command.insert(command.end(), request.options.begin(), request.options.end());
+    const bool ownRunIn = std::find(request.options.begin(), request.options.end(), "-R") != request.options.end();
+    if (request.runIn > 0 && !ownRunIn) {
+        command.push_back("-R");
+        command.push_back(IntToStr(request.runIn));
+    }
     command.push_back("-o");
     command.push_back(outputName);
     // Input names that start with '-' must not read as options.
     command.push_back("--");
     command.insert(command.end(), request.inputs.begin(), request.inputs.end());
     return command;
+}
+
+int RunInFrames(const std::string& videoPath)
+{
+    // The first sequence header lies at the start of an encoder's stream.
+    std::ifstream in(videoPath, std::ios::binary);
+    std::vector<unsigned char> head(4096);
+    in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    for (std::size_t i = 0; i + 12 <= head.size(); ++i) {
+        if (head[i] != 0 || head[i + 1] != 0 || head[i + 2] != 1 || head[i + 3] != 0xB3)
+            continue;
+        const unsigned char* h = &head[i + 4];
+        static constexpr double kRates[9] = {0, 24000.0 / 1001, 24, 25, 30000.0 / 1001, 30, 50, 60000.0 / 1001, 60};
+        const int rateCode = h[3] & 0x0F;
+        const long bitRate = ((long(h[4]) << 10) | (long(h[5]) << 2) | (h[6] >> 6)) * 400L;
+        const long bufferBits = (((long(h[6]) & 0x1F) << 5) | (h[7] >> 3)) * 16384L;
+        if (rateCode < 1 || rateCode > 8 || bitRate <= 0 || bitRate == 0x3FFFFL * 400 || bufferBits <= 0)
+            return 0;
+        return static_cast<int>(std::ceil(static_cast<double>(bufferBits) / bitRate * kRates[rateCode]));
+    }
+    return 0;
 }
 
 int PackSizeOf(int format)

@@ -62,6 +62,9 @@ int RunMux(int argc, char** argv)
     for (const std::string& input : request.inputs)
         if (FileSize64(input) <= 0)
             return Fail(toolrun::kMissingInput, Format("The stream \"%s\" is missing or empty", input));
+    // DVD and SVCD streams are VBR: the decoder's buffer is given its time to fill before the first picture.
+    if (WantsNavPacks(request.format) || request.format == 4)
+        request.runIn = RunInFrames(request.inputs.front());
     const std::string folder = ExtractFileDir(request.output);
     if (!DirectoryExists(folder.empty() ? "/" : folder))
         return Fail(toolrun::kBadArguments, Format("The folder of \"%s\" does not exist", request.output));

@@ -66,6 +66,24 @@ TEST(MuxArguments, CommandKeepsOneOutputAndEndsOptionsBeforeInputs)
     EXPECT_EQ(command[command.size() - 2], "/w/-v.mpg");
 }
 
+TEST(MuxArguments, RunInGoesToMplexUnlessTheCallerGaveOne)
+{
+    MuxRequest request;
+    ASSERT_EQ(Parse({"x", "-f", "8", "-o", "/w/out.vob", "/w/a.mpg", "/w/a.ac3", "-O", "0"}, request), "");
+    request.runIn = 6;
+    std::vector<std::string> command = MplexCommand(request, ".part");
+    auto at = [&](const std::string& s) { return std::find(command.begin(), command.end(), s) - command.begin(); };
+    ASSERT_LT(at("-R"), at("--"));
+    EXPECT_EQ(command[at("-R") + 1], "6");
+    ASSERT_EQ(Parse({"x", "-f", "8", "-R", "2", "-o", "/w/out.vob", "/w/a.mpg", "/w/a.ac3"}, request), "");
+    request.runIn = 6;
+    command = MplexCommand(request, ".part");
+    EXPECT_EQ(std::count(command.begin(), command.end(), "-R"), 1);
+    EXPECT_EQ(command[at("-R") + 1], "2");
+    // Nothing to read: mplex decides.
+    EXPECT_EQ(RunInFrames("/nonexistent/a.mpg"), 0);
+}
+
 TEST(MuxArguments, RelativePathsBecomeAbsolute)
 {
     MuxRequest request;

@@ -4,6 +4,7 @@
 #include "rtl/sysutils.h"
 #include "win32/process.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -43,6 +44,8 @@ Shape ShapeOf(Disc disc)
         return {720, 480, "30000/1001", "mpeg2video", "mpeg2video", "4M", "4:3", "ac3", 48000, "192k", ".mpg", ".ac3"};
     case Disc::DvdPalWide:
         return {720, 576, "25", "mpeg2video", "mpeg2video", "4M", "16:9", "ac3", 48000, "192k", ".mpg", ".ac3"};
+    case Disc::DvdPalGrain:
+        return {720, 576, "25", "mpeg2video", "mpeg2video", "6M", "4:3", "ac3", 48000, "192k", ".mpg", ".ac3"};
     case Disc::Svcd:
         return {480, 576, "25", "mpeg2video", "mpeg2video", "2M", "4:3", "mp2", 44100, "224k", "_vid.mpg", "_aud.mpa"};
     case Disc::Vcd:
@@ -79,6 +82,12 @@ Streams MakeStreams(const std::string& folder, Disc disc, double seconds, const 
         "-map", "0:v", "-c:v", s.videoCodec, "-b:v", s.videoRate, "-g", "12", "-bf", "2", "-aspect", s.aspect,
         "-f", s.videoFormat, streams.video,
         "-map", "1:a", "-c:a", s.audioCodec, "-b:a", s.audioRate, "-ac", "2", "-f", s.audioCodec, streams.audio};
+    if (disc == Disc::DvdPalGrain) {
+        // The grain, and the DVD encoders' rate ceiling and buffer, in place of the B pictures.
+        const auto bf = std::find(argv.begin(), argv.end(), "-bf");
+        bf[1] = "0";
+        argv.insert(bf, {"-vf", "noise=alls=40:allf=t", "-maxrate", "9M", "-bufsize", "1835k"});
+    }
     if (Run(argv) != 0)
         throw std::runtime_error("ffmpeg could not make the test streams");
     return streams;

@@ -8,7 +8,9 @@
 
 namespace outsidetest {
 
-enum class Disc { DvdPal, DvdNtsc, DvdPalWide, Svcd, Vcd };
+// DvdPalGrain: film grain, coded at the DVD rates (6 Mbit/s, at most 9 in a
+// 224 KB buffer, I and P pictures), so that the buffer starts nearly full.
+enum class Disc { DvdPal, DvdNtsc, DvdPalWide, DvdPalGrain, Svcd, Vcd };
 
 struct Streams {
     std::string video;
