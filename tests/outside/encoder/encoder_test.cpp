@@ -501,6 +501,39 @@ TEST(EncoderOutputs, LetterBoxBarsAreBlackAndPictureFillsTheRest)
     }
 }
 
+// A picture of the frame's own size keeps it under the few lines of bars every
+// frame has: they cover its edges, it is not squeezed between them. Wider bars
+// take it between them. Read on thin bright lines across a PAL picture.
+TEST(EncoderOutputs, FrameSizedPicturesAreCoveredByNarrowBarsAndSqueezedBetweenWideOnes)
+{
+    testkit::TempFolder folder;
+    const std::string clip = folder.File("lines.avi");
+    ProcessSpec make;
+    make.argv = {"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+                 "color=c=black:s=720x576:r=25:d=1,format=yuv420p,"
+                 "geq=lum='if(between(Y\\,100\\,101)+between(Y\\,470\\,471)\\,235\\,64)':cb=128:cr=128",
+                 "-c:v", "mpeg4", "-q:v", "2", "-an", clip};
+    ASSERT_TRUE(RunProcess(make, 60000).Succeeded());
+    struct Case {
+        int bar;
+        std::vector<int> lines;   // where the two bright lines come out (their first rows)
+    };
+    for (const Case& c : {Case{4, {100, 470}}, Case{20, {20 + 100 * 536 / 576, 20 + 470 * 536 / 576}}}) {
+        int margins[4] = {c.bar, c.bar, 0, 0};
+        EncoderRun run;
+        run.Prepare(clip, folder.File("lines_" + std::to_string(c.bar)), {1, true}, 1, margins);
+        ASSERT_EQ(run.RunToEnd(), kEncoderDoneSilentAudio);
+        auto luma = FirstLuma(run.video, folder.Path(), 720, 576);
+        ASSERT_FALSE(luma.empty());
+        EXPECT_LT(RowMean(luma, 720, 1), 24) << c.bar;
+        EXPECT_LT(RowMean(luma, 720, 574), 24) << c.bar;
+        std::vector<int> bright;
+        for (int y = 1; y < 576; ++y)
+            if (RowMean(luma, 720, y) > 150 && RowMean(luma, 720, y - 1) <= 150) bright.push_back(y);
+        EXPECT_EQ(bright, c.lines) << "bars of " << c.bar << " lines";
+    }
+}
+
 // Each picture keeps its place however many threads letter-box the pictures:
 // a clip the ffmpeg program made, four steps brighter every picture, comes out
 // brightening picture by picture.
