@@ -121,7 +121,7 @@ void CueBurn(benchmark::State& state)
         state.counters["RSS growth MB"] = static_cast<double>(peak - before) / 1024.0;
         state.counters["limit MB"] = static_cast<double>(burner.CacheSize()) / 1048576.0 + 4;
         state.SetIterationTime(seconds);
-        burner.DeInitializeASPI();
+        (void)burner.DeInitializeASPI();   // the next round binds afresh either way
         SPTIDeInit();
         ASPIDLLLoaded = false;
     }

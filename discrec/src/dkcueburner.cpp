@@ -57,6 +57,8 @@ protected:
 private:
     // WRITE (10) of one block, retried while the drive is busy; "" or the reason it failed.
     std::string WriteBlock(std::int32_t address, std::uint16_t sectors, const std::uint8_t* data, std::uint32_t bytes);
+    // Flushes and closes the disc and lets the tray go; "" or why the disc may not be closed.
+    std::string Close(std::uint8_t kind);
     void StopCache()
     {
         cache_->Abort();
@@ -106,23 +108,27 @@ void TThreadedWrite::Execute()
     SetCurrentThreadPriority(tpTimeCritical);   // best effort
     b.BytesWritten = 0;
     const std::uint8_t kind = b.DiscType();
-    b.TestUnitReady(5000);
-    b.LoadMedium(false);
-    b.TestUnitReady(5000);
-    b.Rewind();
-    b.SetCDSpeed(b.ReadSpeed(), b.WriteSpeed());
+    // The drive is woken, loaded and wound back; SEND CUE SHEET below tells
+    // whether it took the disc, so these answers decide nothing by themselves.
+    (void)b.TestUnitReady(5000);
+    (void)b.LoadMedium(false);
+    (void)b.TestUnitReady(5000);
+    (void)b.Rewind();
+    (void)b.SetCDSpeed(b.ReadSpeed(), b.WriteSpeed());   // a refused speed leaves the drive's own
     const std::uint16_t speed = b.CurrentWriteSpeed();
-    b.SetWriteParamsAudio(b.UnderrunProtection, false, 0, false, false);
-    b.ReadDiscInformation();
+    std::string error;
+    if (!b.SetWriteParamsAudio(b.UnderrunProtection, false, 0, false, false))
+        error = CommandFailedText(0x55, b.LastError());
+    (void)b.ReadDiscInformation();   // only for the debug lines: the disc was checked before the burn
     b.DebugMsg(Format(std::string(MSG_WRITESTART), std::string(DiscTypeString.at(kind)), SpeedText(speed, IsCDKind(kind))),
                1);
     if (b.TestWrite)
         b.DebugMsg(std::string(MSG_TESTWRITE), 1);
 
-    std::string error;
     const std::vector<std::uint8_t> sheet = b.CueSheet();
-    if (!b.SendCueSheet(sheet.data(), static_cast<std::uint32_t>(sheet.size()))) {
+    if (error.empty() && !b.SendCueSheet(sheet.data(), static_cast<std::uint32_t>(sheet.size())))
         error = std::string(CUESEND_ERR) + " [" + b.LastError() + "]";
+    if (!error.empty()) {
         b.DebugMsg(">>> BURN PROCESS START FAILED", 1);
         StopCache();
         Sleep(1000);
@@ -160,7 +166,7 @@ void TThreadedWrite::Execute()
                 std::memmove(data + i * size, data + i * kRawSector + 16, size);
         if (++blocks % 5 == 0) {
             std::uint32_t total = 0, free = 0;
-            b.ReadBufferCapacity(total, free);
+            (void)b.ReadBufferCapacity(total, free);   // only refreshes the buffer figures
         }
         error = WriteBlock(address, sectors, data, sectors * size);
         if (!error.empty()) {
@@ -170,22 +176,40 @@ void TThreadedWrite::Execute()
         address += sectors;
     }
 
-    b.mediumCommand_ = true;
-    b.FlushCache(120000, true);
-    b.WaitForReady(240000, 5000);
-    b.SetWriteParams(false, b.UnderrunProtection, dkCDR);
-    b.LoadMedium(false);
-    b.LockMedium(true);
-    b.mediumCommand_ = false;
-    if (kind != dkDVDR && kind != dkDVDRAM && kind != dkDVDRWRestricted && kind != dkDVDRWSequential &&
-        kind != dkDVDPLUSRW)
-        b.Rewind();
+    const std::string closeError = Close(kind);
     if (error.empty())
         error = cache_->Error();
+    if (error.empty())
+        error = closeError;
     if (!error.empty())
         StopCache();
     cache_->WaitFor();
     b.FinishBurn(error);
+}
+
+std::string TThreadedWrite::Close(std::uint8_t kind)
+{
+    TCueBurner& b = burner_;
+    std::string error;
+    b.mediumCommand_ = true;
+    // The disc is closed once the drive has written what it holds: a flush that
+    // fails or never ends leaves a disc that is not closed.
+    if (!b.FlushCache(120000, true))
+        error = CommandFailedText(0x35, b.LastError());
+    else if (!b.WaitForReady(240000, 5000))
+        error = CommandFailedText(0x35, std::string(ERR_TIMEOUT));
+    // The next burn writes its own page: a refused reset leaves nothing wrong.
+    (void)b.SetWriteParams(false, b.UnderrunProtection, dkCDR);
+    // The disc stayed in the drive throughout: a refused load changes nothing.
+    (void)b.LoadMedium(false);
+    // A tray that stays locked keeps the disc from the user: that is a failure too.
+    if (!b.LockMedium(true) && error.empty())
+        error = CommandFailedText(0x1E, b.LastError());
+    b.mediumCommand_ = false;
+    if (kind != dkDVDR && kind != dkDVDRAM && kind != dkDVDRWRestricted && kind != dkDVDRWSequential &&
+        kind != dkDVDPLUSRW)
+        (void)b.Rewind();   // positioning only
+    return error;
 }
 
 TCueBurner::TCueBurner(TComponent* AOwner) : TSCSIDevice(AOwner) {}
@@ -246,11 +270,10 @@ int TCueBurner::BufferProgress() const
 bool TCueBurner::SetWriteParamsAudio(bool Underrun, bool MultiSession, std::uint8_t SessionFormat, bool CopyBit,
                                      bool Closing)
 {
-    std::vector<std::uint8_t> reply;
-    std::size_t at = 0;
-    if (!ReadModePage(0x05, false, 512, reply, at) || reply.size() < at + 16)
+    TModePage mode;
+    if (!ReadModePage(0x05, false, 512, mode) || mode.length < 16)   // up to the audio pause length
         return false;
-    std::uint8_t* p = &reply[at];
+    std::uint8_t* p = mode.Bytes();
     const bool tao = WriteMethod == wmTAO;
     std::uint8_t byte2 = tao ? 1 : 2;
     if (Underrun && Capabilities().Contains(dcUnderrunProtection))
@@ -271,7 +294,7 @@ bool TCueBurner::SetWriteParamsAudio(bool Underrun, bool MultiSession, std::uint
     p[8] = Closing ? 0 : SessionFormat;
     p[14] = 0;
     p[15] = 150;
-    return WriteModePage(reply, at);
+    return WriteModePage(mode);
 }
 
 void TCueBurner::Fail(const std::string& text)

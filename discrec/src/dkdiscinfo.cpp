@@ -2,6 +2,7 @@
 #include "discrec/dkdrvlib.h"
 
 #include "discrec/dkaspi.h"
+#include "dkreply.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,18 +11,17 @@ namespace {
 
 constexpr std::uint32_t kCdSectorBytes = 2352;
 
-std::uint16_t Be16(const std::uint8_t* p) { return static_cast<std::uint16_t>((p[0] << 8) | p[1]); }
-std::uint32_t Be32(const std::uint8_t* p)
-{
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
-}
-
 // CD blocks of an absolute MSF time (LBA 0 is 00:02:00).
 std::uint32_t MsfToBlocks(std::uint8_t m, std::uint8_t s, std::uint8_t f)
 {
     const std::int64_t frames = std::int64_t{m} * 4500 + s * 75 + f - 150;
     return frames > 0 ? static_cast<std::uint32_t>(frames) : 0;
 }
+
+// The ATIP of a CD as READ TOC/PMA/ATIP format 4 returned it: its 4-byte header
+// (the data length in bytes 0-1), then the descriptor.
+constexpr std::uint16_t kAtipLength = 26;
+TReply Atip(const std::uint8_t* bytes, std::uint32_t returned) { return TReply(bytes, returned).Within(0, 2); }
 
 bool ErasableProfile(std::uint16_t profile)
 {
@@ -82,19 +82,25 @@ bool CDImageFits(std::uint64_t BinBytes, std::uint32_t FreeBlocks) { return CDIm
 
 std::uint16_t TSCSIDevice::CurrentProfile()
 {
-    alignas(8) std::uint8_t reply[114] = {};
-    if (!GetConfigData(0, 0, reply, sizeof reply))
+    alignas(8) std::uint8_t bytes[114] = {};
+    std::uint32_t returned = 0;
+    if (!GetConfigData(0, 0, bytes, sizeof bytes, &returned))
         return 0;
-    return Be16(reply + 6);
+    // The feature header: data length (bytes 0-3), then the current profile at bytes 6-7.
+    return TReply(bytes, returned).Within(0, 4).Be16(6);
 }
 
 std::uint8_t TSCSIDevice::DiscType()
 {
     std::uint8_t kind = DiscKindOfProfile(CurrentProfile());
     if (kind == dkUnknown) {
-        alignas(8) std::uint8_t atip[28] = {};
-        if (ReadTOC(4, atip, 26, 0, true, 0))
-            kind = (atip[6] & 0x80) ? ((atip[6] & 0x40) ? dkCDRW : dkCDR) : dkCDROM;
+        alignas(8) std::uint8_t bytes[kAtipLength] = {};
+        std::uint32_t returned = 0;
+        if (ReadTOC(4, bytes, kAtipLength, 0, true, 0, &returned)) {
+            const TReply atip = Atip(bytes, returned);
+            if (atip.Has(6))
+                kind = (atip.U8(6) & 0x80) ? ((atip.U8(6) & 0x40) ? dkCDRW : dkCDR) : dkCDROM;
+        }
     }
     if (kind == dkUnknown) {
         std::array<std::uint8_t, 56> info{};
@@ -110,8 +116,17 @@ std::uint8_t TSCSIDevice::DiscType()
 bool TSCSIDevice::ReadDiscInformationInto(std::array<std::uint8_t, 56>& info)
 {
     info.fill(0);
-    if (!ReadDiscInformationRaw(info.data(), static_cast<std::uint16_t>(info.size())))
+    std::uint32_t returned = 0;
+    if (!ReadDiscInformationRaw(info.data(), static_cast<std::uint16_t>(info.size()), &returned))
         return false;
+    // Only what the reply's own length (bytes 0-1) covers counts; without the
+    // disc status (byte 2) it says nothing.
+    const TReply reply = TReply(info.data(), returned).Within(0, 2);
+    if (!reply.Has(2)) {
+        info.fill(0);
+        return false;
+    }
+    std::fill(info.begin() + static_cast<std::ptrdiff_t>(reply.Size()), info.end(), 0);
     std::swap(info[0], info[1]);   // the length word in host order
     return true;
 }
@@ -175,16 +190,23 @@ bool TSCSIDevice::ReadTrackInformation(std::uint32_t Track)
     cdb[3] = static_cast<std::uint8_t>(Track >> 16);
     cdb[4] = static_cast<std::uint8_t>(Track >> 8);
     cdb[5] = static_cast<std::uint8_t>(Track);
-    const bool ok = Run(std::vector<std::uint8_t>(cdb, cdb + sizeof cdb), SRB_DIR_IN, info.Bytes.data(),
-                        static_cast<std::uint32_t>(info.Bytes.size()), 60000);
+    std::uint32_t returned = 0;
+    bool ok = Run(std::vector<std::uint8_t>(cdb, cdb + sizeof cdb), SRB_DIR_IN, info.Bytes.data(),
+                  static_cast<std::uint32_t>(info.Bytes.size()), 60000, nullptr, &returned);
+    // The fields count as far as the reply's own length (bytes 0-1) covers them;
+    // one without even the track start tells nothing.
+    const TReply reply = TReply(info.Bytes.data(), returned).Within(0, 2);
+    ok = ok && reply.Has(8, 4);
     if (ok) {
-        const std::uint8_t* b = info.Bytes.data();
-        info.TrackStart = Be32(b + 8);
-        info.NextWritable = Be32(b + 12);
-        info.FreeBlocks = Be32(b + 16);
-        info.PacketSize = Be32(b + 20);
-        info.TrackSize = Be32(b + 24);
-        info.LastRecorded = Be32(b + 28);
+        std::fill(info.Bytes.begin() + static_cast<std::ptrdiff_t>(reply.Size()), info.Bytes.end(), 0);
+        info.TrackStart = reply.Be32(8);
+        info.NextWritable = reply.Be32(12);
+        info.FreeBlocks = reply.Be32(16);
+        info.PacketSize = reply.Be32(20);
+        info.TrackSize = reply.Be32(24);
+        info.LastRecorded = reply.Be32(28);
+    } else {
+        info.Bytes.fill(0);
     }
     std::lock_guard<std::mutex> guard(stateMutex_);
     trackInfo_ = info;
@@ -199,25 +221,28 @@ TSCSIDevice::TTrackInfo TSCSIDevice::TrackInfo() const
 
 bool TSCSIDevice::GetFormatCapacity(std::uint32_t& Capacity, std::uint32_t& BlockLength)
 {
-    std::vector<std::uint8_t> reply(248, 0);
+    std::vector<std::uint8_t> bytes(248, 0);
     std::uint8_t cdb[10] = {0x23, 0, 0, 0, 0, 0, 0, 0, 248, 0};
     BlockLength = 2048;
-    if (!Run(std::vector<std::uint8_t>(cdb, cdb + sizeof cdb), SRB_DIR_IN, reply.data(), 248, 10000))
+    std::uint32_t returned = 0;
+    if (!Run(std::vector<std::uint8_t>(cdb, cdb + sizeof cdb), SRB_DIR_IN, bytes.data(), 248, 10000, nullptr,
+             &returned))
         return false;
-    const std::size_t end = std::min<std::size_t>(4 + reply[3], reply.size());
-    if (end < 12)
+    // The capacity list length (byte 3) counts the descriptors after the 4-byte header.
+    const TReply reply = TReply(bytes.data(), returned).Within(3, 1);
+    if (!reply.Has(4, 8))
         return false;
     // The first descriptor tells the capacity as it stands (type in bits 0-1 of
     // byte 4: 1 unformatted, 2 formatted, 3 no disc); an unformatted DVD+RW
     // gives its size in the format-type 0x26 descriptor.
-    const std::uint8_t type = reply[8] & 0x03;
+    const std::uint8_t type = reply.U8(8) & 0x03;
     if (type == 3)
         return false;
-    Capacity = Be32(&reply[4]);
+    Capacity = reply.Be32(4);
     if (type == 1)
-        for (std::size_t at = 12; at + 8 <= end; at += 8)
-            if (reply[at + 4] == (0x26 << 2)) {
-                Capacity = Be32(&reply[at]);
+        for (std::size_t at = 12; reply.Has(at, 8); at += 8)
+            if (reply.U8(at + 4) == (0x26 << 2)) {
+                Capacity = reply.Be32(at);
                 break;
             }
     return true;
@@ -227,7 +252,9 @@ std::uint32_t TSCSIDevice::GetLastRecordedAddress()
 {
     std::vector<std::uint8_t> sector(2048);
     for (std::uint32_t lba = 16; lba <= 32; ++lba) {
-        if (!Read10(lba, 1, sector.data(), 2048))
+        std::uint32_t returned = 0;
+        // A short sector is no volume descriptor (the zeros past what came do not match).
+        if (!Read10(lba, 1, sector.data(), 2048, &returned) || returned < 84)
             continue;
         if ((sector[0] == 1 || sector[0] == 2) && std::memcmp(&sector[1], "CD001", 5) == 0)
             return std::uint32_t{sector[80]} | (std::uint32_t{sector[81]} << 8) | (std::uint32_t{sector[82]} << 16) |
@@ -240,14 +267,16 @@ std::uint32_t TSCSIDevice::FreeBlocksOnDisc()
 {
     const std::uint8_t kind = DiscType();
     // The drive tells the room of the write mode in force: write the page the burn will use.
-    SetWriteParams(false, true, kind);
-    ReadDiscInformation();
+    // A drive that refuses the page tells the room of the mode it keeps.
+    (void)SetWriteParams(false, true, kind);
+    if (!ReadDiscInformation())
+        return 0;
     const std::uint8_t track = DiscInfo()[6];
     if (!IsCDKind(kind))
         return DvdFreeBlocks(kind, track);
-    if (DiscStatus() == 2)
+    const std::int16_t status = DiscStatus();   // read again: the page may have changed what the drive tells
+    if (status == 2 || status < 0)
         return 0;
-    ReadDiscInformation();
     if (!ReadTrackInformation(track) && !ReadTrackInformation(track))
         return 0;
     const TTrackInfo info = TrackInfo();
@@ -296,10 +325,12 @@ std::uint32_t TSCSIDevice::TotalBlocksOnDisc()
 {
     const std::uint8_t kind = DiscType();
     if (IsCDKind(kind)) {
-        alignas(8) std::uint8_t atip[28] = {};
+        alignas(8) std::uint8_t bytes[kAtipLength] = {};
+        std::uint32_t returned = 0;
         std::uint32_t total = 0;
-        if (ReadTOC(4, atip, 26, 0, true, 0))
-            total = MsfToBlocks(atip[12], atip[13], atip[14]);
+        // The lead-out's possible start: ATIP bytes 12-14 (MSF).
+        if (ReadTOC(4, bytes, kAtipLength, 0, true, 0, &returned) && Atip(bytes, returned).Has(12, 3))
+            total = MsfToBlocks(bytes[12], bytes[13], bytes[14]);
         std::uint32_t lba = 0, blockLength = 0;
         if (total < 20000 && ReadCapacity(lba, blockLength))
             total = std::max(total, lba + 1);
@@ -308,8 +339,7 @@ std::uint32_t TSCSIDevice::TotalBlocksOnDisc()
     std::uint32_t capacity = 0, blockLength = 0;
     if (GetFormatCapacity(capacity, blockLength))
         return capacity;
-    ReadDiscInformation();
-    if (ReadTrackInformation(DiscInfo()[6])) {
+    if (ReadDiscInformation() && ReadTrackInformation(DiscInfo()[6])) {
         const TTrackInfo info = TrackInfo();
         return info.TrackStart + info.FreeBlocks;
     }
@@ -320,18 +350,20 @@ TDisc TSCSIDevice::GetDiscInformation()
 {
     TDisc disc;
     if (!TestUnitReady(5000)) {
-        WaitForReady(3000, 5000);
+        (void)WaitForReady(3000, 5000);   // however the wait ends, the test after it decides
         if (!TestUnitReady(5000))
             return disc;
     }
     disc.Present = true;
     alignas(8) std::uint8_t toc[804] = {};
-    if (ReadTOC(0, toc, sizeof toc, 0, false, 0)) {
+    std::uint32_t returned = 0;
+    // The first and last track numbers follow the TOC's data length (bytes 0-1).
+    if (ReadTOC(0, toc, sizeof toc, 0, false, 0, &returned) && TReply(toc, returned).Within(0, 2).Has(2, 2)) {
         disc.FirstTrack = toc[2];
         disc.LastTrack = toc[3];
     }
-    alignas(8) std::uint8_t atip[28] = {};
-    if (ReadTOC(4, atip, 26, 0, true, 0))
+    alignas(8) std::uint8_t atip[kAtipLength] = {};
+    if (ReadTOC(4, atip, kAtipLength, 0, true, 0, &returned) && Atip(atip, returned).Has(12, 3))
         disc.LeadOut = MsfToBlocks(atip[12], atip[13], atip[14]);
     disc.CurrentProfile = CurrentProfile();
     disc.Description = MediumDescription(disc.CurrentProfile);

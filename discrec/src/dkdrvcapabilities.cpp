@@ -1,6 +1,7 @@
 // TSCSIDevice: the capabilities page, speeds, write parameters and waiting for the drive.
 #include "discrec/dkdrvlib.h"
 
+#include "dkreply.h"
 #include "rtl/clock.h"
 
 #include <algorithm>
@@ -11,31 +12,39 @@ constexpr std::uint8_t kPageWriteParameters = 0x05;
 constexpr std::uint8_t kPageCapabilities = 0x2A;
 constexpr std::uint8_t kPageJustLink = 0x30;
 constexpr std::uint16_t kSlowestCdSpeed = 1385;   // kB/s a drive that reports 0 is taken to write at
-
-std::uint16_t Be16(const std::uint8_t* p) { return static_cast<std::uint16_t>((p[0] << 8) | p[1]); }
+// Bytes a page must hold to be read: the capabilities page of the oldest
+// drives (up to the maximum write speed, bytes 18-19), the write parameters
+// page up to its audio pause length (bytes 14-15).
+constexpr std::size_t kCapabilitiesPageBytes = 20;
+constexpr std::size_t kWriteParametersPageBytes = 16;
 
 // Whether GET CONFIGURATION answered the feature asked for, and its first data byte.
-bool FeatureReturned(const std::vector<std::uint8_t>& reply, std::uint16_t feature, std::uint8_t& data)
+bool FeatureReturned(const std::uint8_t* bytes, std::uint32_t returned, std::uint16_t feature, std::uint8_t& data)
 {
-    const std::uint32_t length = (std::uint32_t{reply[0]} << 24) | (reply[1] << 16) | (reply[2] << 8) | reply[3];
-    if (length < 8 || Be16(&reply[8]) != feature)
+    // The data length (bytes 0-3) counts what follows it; the feature header is bytes 8-11.
+    const TReply reply = TReply(bytes, returned).Within(0, 4);
+    if (!reply.Has(8, 4) || reply.Be16(8) != feature)
         return false;
-    data = reply[11] > 0 ? reply[12] : 0;
+    data = reply.U8(11) > 0 ? reply.U8(12) : 0;
     return true;
 }
 
 } // namespace
 
-bool TSCSIDevice::ReadModePage(std::uint8_t page, bool defaults, std::uint16_t allocation,
-                               std::vector<std::uint8_t>& reply, std::size_t& at)
+bool TSCSIDevice::ReadModePage(std::uint8_t page, bool defaults, std::uint16_t allocation, TModePage& mode)
 {
-    reply.assign(allocation, 0);
-    if (!ModeSense10(page, reply.data(), defaults, allocation))
+    mode.reply.assign(allocation, 0);
+    mode.at = mode.length = 0;
+    std::uint32_t returned = 0;
+    if (!ModeSense10(page, mode.reply.data(), defaults, allocation, &returned))
         return false;
+    // The mode data length (bytes 0-1) counts what follows it.
+    const TReply reply = TReply(mode.reply.data(), returned).Within(0, 2);
     // The page follows the 8-byte header and its block descriptors; some drives
     // misreport the descriptor length, so the usual places are looked at too.
-    const std::size_t described = 8 + Be16(&reply[6]);
-    auto holds = [&](std::size_t i) { return i + 2 <= reply.size() && (reply[i] & 0x3F) == page; };
+    auto holds = [&](std::size_t i) { return reply.Has(i, 2) && (reply.U8(i) & 0x3F) == page; };
+    const std::size_t described = 8 + std::size_t{reply.Be16(6)};
+    std::size_t at = 0;
     if (holds(described))
         at = described;
     else if (holds(16))
@@ -46,23 +55,25 @@ bool TSCSIDevice::ReadModePage(std::uint8_t page, bool defaults, std::uint16_t a
         at = 7;
     else
         return false;
+    mode.at = at;
+    // The page's own length (byte 1) counts what follows it, as far as it came.
+    mode.length = reply.Part(at, reply.Size()).Within(1, 1).Size();
     return true;
 }
 
-bool TSCSIDevice::WriteModePage(std::vector<std::uint8_t>& reply, std::size_t at)
+bool TSCSIDevice::WriteModePage(TModePage& mode)
 {
     // On MODE SELECT the mode data length and the page's PS bit are reserved: drives refuse them set.
-    reply[0] = reply[1] = 0;
-    reply[at] &= 0x3F;
-    const std::size_t length = std::min<std::size_t>(reply.size(), at + 2 + reply[at + 1]);
-    return ModeSelect10(reply.data(), static_cast<std::uint16_t>(length));
+    mode.reply[0] = mode.reply[1] = 0;
+    mode.reply[mode.at] &= 0x3F;
+    mode.reply[mode.at + 1] = static_cast<std::uint8_t>(mode.length - 2);
+    return ModeSelect10(mode.reply.data(), static_cast<std::uint16_t>(mode.at + mode.length));
 }
 
 bool TSCSIDevice::IsJustLinkCapable()
 {
-    std::vector<std::uint8_t> reply;
-    std::size_t at = 0;
-    return ReadModePage(kPageJustLink, false, 255, reply, at);
+    TModePage mode;
+    return ReadModePage(kPageJustLink, false, 255, mode);
 }
 
 bool TSCSIDevice::GetDeviceCapabilities(bool Default)
@@ -70,41 +81,40 @@ bool TSCSIDevice::GetDeviceCapabilities(bool Default)
     TScsiDeviceCapabilities caps;
     deviceMaxWriteSpeed_ = 0;
     deviceMaxReadSpeed_ = 0;
-    std::vector<std::uint8_t> reply;
-    std::size_t at = 0;
-    if (!ReadModePage(kPageCapabilities, Default, 255, reply, at)) {
+    TModePage mode;
+    if (!ReadModePage(kPageCapabilities, Default, 255, mode) || mode.length < kCapabilitiesPageBytes) {
         std::lock_guard<std::mutex> guard(stateMutex_);
         capabilities_ = caps;
         capabilityPage_ = TCapabilityPage{};
         return false;
     }
-    const std::uint8_t* p = &reply[at];
+    const TReply p(mode.Bytes(), mode.length);
     const TScsiDeviceCapability reads[] = {dcReadCDR, dcReadCDRW, dcReadMethod2, dcReadDVD};
     for (int bit = 0; bit < 4; ++bit)
-        if (p[2] & (1 << bit))
+        if (p.U8(2) & (1 << bit))
             caps.Include(reads[bit]);
-    if (p[2] & 0x10) {
+    if (p.U8(2) & 0x10) {
         caps.Include(dcReadDVDR);
         caps.Include(dcReadDVDRW);
     }
-    if (p[2] & 0x20)
+    if (p.U8(2) & 0x20)
         caps.Include(dcReadDVDRAM);
-    if (p[3] & 0x01)
+    if (p.U8(3) & 0x01)
         caps.Include(dcWriteCDR);
-    if (p[3] & 0x02)
+    if (p.U8(3) & 0x02)
         caps.Include(dcWriteCDRW);
-    if (p[3] & 0x04)
+    if (p.U8(3) & 0x04)
         caps.Include(dcWriteTest);
-    if (p[3] & 0x10) {
+    if (p.U8(3) & 0x10) {
         caps.Include(dcWriteDVDR);
         caps.Include(dcWriteDVDRW);
     }
-    if (p[3] & 0x20)
+    if (p.U8(3) & 0x20)
         caps.Include(dcWriteDVDRAM);
-    if ((p[4] & 0x80) || flagA_ || IsJustLinkCapable())
+    if ((p.U8(4) & 0x80) || flagA_ || IsJustLinkCapable())
         caps.Include(dcUnderrunProtection);
-    std::uint16_t maxWrite = Be16(p + 18);
-    std::uint16_t maxRead = Be16(p + 8);
+    std::uint16_t maxWrite = p.Be16(18);
+    std::uint16_t maxRead = p.Be16(8);
     if (caps.Contains(dcWriteDVDRAM)) {
         maxWrite = maxWrite ? maxWrite : 1;
         maxRead = maxRead ? maxRead : 1;
@@ -114,8 +124,9 @@ bool TSCSIDevice::GetDeviceCapabilities(bool Default)
 
     // DVD+RW: the feature's Write bit. DVD-R/-RW: the feature says DVD-R writing, its DVD-RW bit DVD-RW writing.
     std::vector<std::uint8_t> config(114, 0);
+    std::uint32_t returned = 0;
     std::uint8_t data = 0;
-    if (GetConfigData(2, 0x2A, config.data(), 114) && FeatureReturned(config, 0x2A, data)) {
+    if (GetConfigData(2, 0x2A, config.data(), 114, &returned) && FeatureReturned(config.data(), returned, 0x2A, data)) {
         caps.Include(dcReadDVDPLUSR);
         caps.Include(dcReadDVDPLUSRW);
         if (data & 0x01) {
@@ -123,8 +134,7 @@ bool TSCSIDevice::GetDeviceCapabilities(bool Default)
             caps.Include(dcWriteDVDPLUSRW);
         }
     }
-    std::fill(config.begin(), config.end(), 0);
-    if (GetConfigData(2, 0x2F, config.data(), 114) && FeatureReturned(config, 0x2F, data)) {
+    if (GetConfigData(2, 0x2F, config.data(), 114, &returned) && FeatureReturned(config.data(), returned, 0x2F, data)) {
         caps.Include(dcReadDVDR);
         caps.Include(dcReadDVDRW);
         caps.Include(dcWriteDVDR);
@@ -133,23 +143,21 @@ bool TSCSIDevice::GetDeviceCapabilities(bool Default)
     }
 
     TCapabilityPage current;
-    if (ReadModePage(kPageCapabilities, false, 128, reply, at)) {
-        const std::size_t length = std::min<std::size_t>(reply.size() - at, std::size_t{reply[at + 1]} + 2);
-        current.Bytes.assign(reply.begin() + static_cast<std::ptrdiff_t>(at),
-                             reply.begin() + static_cast<std::ptrdiff_t>(at + length));
-        current.Bytes.resize(std::max<std::size_t>(current.Bytes.size(), 32), 0);
-        const std::uint8_t* c = current.Bytes.data();
-        current.MaxReadSpeed = Be16(c + 8);
-        current.BufferSizeKB = Be16(c + 12);
-        current.CurrentReadSpeed = Be16(c + 14);
-        current.MaxWriteSpeed = Be16(c + 18);
-        current.CurrentWriteSpeed = length >= 30 ? Be16(c + 28) : Be16(c + 20);
+    if (ReadModePage(kPageCapabilities, false, 128, mode) && mode.length >= kCapabilitiesPageBytes) {
+        current.Bytes.assign(mode.Bytes(), mode.Bytes() + mode.length);
+        const TReply c(current.Bytes.data(), current.Bytes.size());
+        current.MaxReadSpeed = c.Be16(8);
+        current.BufferSizeKB = c.Be16(12);
+        current.CurrentReadSpeed = c.Be16(14);
+        current.MaxWriteSpeed = c.Be16(18);
+        current.CurrentWriteSpeed = c.Has(28, 2) ? c.Be16(28) : c.Be16(20);
         if (current.MaxWriteSpeed == 0)
             current.MaxWriteSpeed = kSlowestCdSpeed;
         if (current.CurrentWriteSpeed == 0)
             current.CurrentWriteSpeed = kSlowestCdSpeed;
         deviceMaxWriteSpeed_ = std::max<std::uint16_t>(deviceMaxWriteSpeed_, current.MaxWriteSpeed);
         deviceMaxReadSpeed_ = std::max<std::uint16_t>(deviceMaxReadSpeed_, current.MaxReadSpeed);
+        current.Bytes.resize(std::max<std::size_t>(current.Bytes.size(), 32), 0);
     }
     std::lock_guard<std::mutex> guard(stateMutex_);
     capabilities_ = caps;
@@ -185,17 +193,17 @@ std::uint16_t TSCSIDevice::CurrentWriteSpeed()
 
 void TSCSIDevice::SetWriteSpeed(std::uint16_t S)
 {
-    SetCDSpeed(readSpeed_, S);
+    // A drive that refuses a speed writes at one of its own; WriteSpeed keeps what was asked for.
+    (void)SetCDSpeed(readSpeed_, S);
     writeSpeed_ = S;
 }
 
 bool TSCSIDevice::CheckWriteMethod(TWriteMethod wm)
 {
-    std::vector<std::uint8_t> reply;
-    std::size_t at = 0;
-    if (!ReadModePage(kPageWriteParameters, false, 512, reply, at) || reply.size() < at + 16)
+    TModePage mode;
+    if (!ReadModePage(kPageWriteParameters, false, 512, mode) || mode.length < kWriteParametersPageBytes)
         return false;
-    std::uint8_t* p = &reply[at];
+    std::uint8_t* p = mode.Bytes();
     const std::uint8_t type = wm == wmTAO ? 1 : wm == wmSAO ? 2 : 3;
     p[2] = static_cast<std::uint8_t>((p[2] & 0xF0) | type);
     p[3] = 0;
@@ -203,7 +211,7 @@ bool TSCSIDevice::CheckWriteMethod(TWriteMethod wm)
     p[8] = 0;
     p[14] = 0;
     p[15] = 150;
-    return WriteModePage(reply, at);
+    return WriteModePage(mode);
 }
 
 TWriteMethods TSCSIDevice::GetWriteMethods()
@@ -221,11 +229,10 @@ bool TSCSIDevice::SetWriteParams(bool TestWrite, bool BufferUnderrun, std::uint8
 {
     if (DiscKind == dkDVDRAM)
         return true;
-    std::vector<std::uint8_t> reply;
-    std::size_t at = 0;
-    if (!ReadModePage(kPageWriteParameters, false, 512, reply, at) || reply.size() < at + 16)
+    TModePage mode;
+    if (!ReadModePage(kPageWriteParameters, false, 512, mode) || mode.length < kWriteParametersPageBytes)
         return false;
-    std::uint8_t* p = &reply[at];
+    std::uint8_t* p = mode.Bytes();
     std::uint8_t byte2 = 0x01;   // CD: track at once
     std::uint8_t byte3 = 0x04;   // data track
     std::uint8_t link = 0;
@@ -256,7 +263,7 @@ bool TSCSIDevice::SetWriteParams(bool TestWrite, bool BufferUnderrun, std::uint8
     p[13] = static_cast<std::uint8_t>(packet);
     p[14] = 0;
     p[15] = 150;
-    return WriteModePage(reply, at);
+    return WriteModePage(mode);
 }
 
 bool TSCSIDevice::WaitForReady(int Timeout, int Interval)
@@ -281,7 +288,7 @@ bool TSCSIDevice::WaitForReady(int Timeout, int Interval)
             if (!pause(Interval))
                 return false;
     }
-    TestUnitReady(5000);
+    (void)TestUnitReady(5000);   // it only brings the sense data up to date: REQUEST SENSE below decides
     for (;;) {
         alignas(8) std::uint8_t sense[18] = {};
         if (!RequestSense(sense, sizeof sense) || !IsNotReadyYet(sense))

@@ -1,6 +1,9 @@
 // TSCSIDevice: one wrapper per SCSI/MMC command the library sends.
 #include "discrec/dkdrvlib.h"
 
+#include "dkreply.h"
+
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -40,11 +43,6 @@ constexpr std::uint8_t kNone = 0;
 constexpr std::uint8_t kIn = SRB_DIR_IN;
 constexpr std::uint8_t kOut = SRB_DIR_OUT;
 
-std::uint32_t GetBe32(const std::uint8_t* p)
-{
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
-}
-
 // Raises a flag for the length of a scope.
 class FlagScope {
 public:
@@ -68,7 +66,7 @@ private:
 } // namespace
 
 bool TSCSIDevice::Run(const std::vector<std::uint8_t>& cdb, std::uint8_t direction, void* buffer,
-                      std::uint32_t length, int timeout, TSRB_ExecSCSICmd* out)
+                      std::uint32_t length, int timeout, TSRB_ExecSCSICmd* out, std::uint32_t* returned)
 {
     TSRB_ExecSCSICmd srb;
     srb.SRB_Flags = static_cast<std::uint8_t>(SRB_EVENT_NOTIFY | direction);
@@ -77,18 +75,25 @@ bool TSCSIDevice::Run(const std::vector<std::uint8_t>& cdb, std::uint8_t directi
     srb.SRB_CDBLen = static_cast<std::uint8_t>(cdb.size());
     std::memcpy(srb.CDBByte, cdb.data(), cdb.size());
     ExecScsiCommand(srb, timeout);
+    const bool done = srb.SRB_Status == SS_COMP;
+    // What the drive did not return is not its reply: no stale or stray byte is read as one.
+    const std::uint32_t came = done ? srb.SRB_BufLen - std::min(srb.SRB_Residual, srb.SRB_BufLen) : 0;
+    if ((direction & SRB_DIR_IN) && srb.SRB_BufPointer && came < srb.SRB_BufLen)
+        std::memset(static_cast<std::uint8_t*>(srb.SRB_BufPointer) + came, 0, srb.SRB_BufLen - came);
+    if (returned)
+        *returned = came;
     if (out)
         *out = srb;
-    return srb.SRB_Status == SS_COMP;
+    return done;
 }
 
 bool TSCSIDevice::TestUnitReady(int Timeout) { return Run(Cdb(0x00, 6), kNone, nullptr, 0, Timeout); }
 
 bool TSCSIDevice::Rewind() { return Run(Cdb(0x01, 6).At(1, 1), kNone, nullptr, 0, 10000); }
 
-bool TSCSIDevice::RequestSense(void* Buf, std::uint8_t Len)
+bool TSCSIDevice::RequestSense(void* Buf, std::uint8_t Len, std::uint32_t* Returned)
 {
-    return Run(Cdb(0x03, 6).At(4, Len), kIn, Buf, Len, 10000);
+    return Run(Cdb(0x03, 6).At(4, Len), kIn, Buf, Len, 10000, nullptr, Returned);
 }
 
 bool TSCSIDevice::FormatUnit(std::uint8_t Flags, const void* Buf, std::uint32_t Len)
@@ -98,8 +103,14 @@ bool TSCSIDevice::FormatUnit(std::uint8_t Flags, const void* Buf, std::uint32_t 
 
 bool TSCSIDevice::Inquiry()
 {
-    return Run(Cdb(0x12, 6).At(4, 128), kIn, inquiryData_.data(), static_cast<std::uint32_t>(inquiryData_.size()),
-               10000);
+    std::uint32_t returned = 0;
+    if (!Run(Cdb(0x12, 6).At(4, 128), kIn, inquiryData_.data(), static_cast<std::uint32_t>(inquiryData_.size()),
+             10000, nullptr, &returned))
+        return false;
+    // Fields the drive did not return read as zeros (blanks in the names); a
+    // reply without its peripheral type tells nothing. The additional length
+    // (byte 4) is not trusted over the bytes: drives often leave it short.
+    return returned > 0;
 }
 
 bool TSCSIDevice::LoadMedium(bool Eject)
@@ -116,25 +127,29 @@ bool TSCSIDevice::LockMedium(bool Unlock)
 
 bool TSCSIDevice::ReadCapacity(std::uint32_t& LBA, std::uint32_t& BlockLen)
 {
-    alignas(8) std::uint8_t reply[8] = {};
-    if (!Run(Cdb(0x25, 10), kIn, reply, sizeof reply, 10000))
+    alignas(8) std::uint8_t bytes[8] = {};
+    std::uint32_t returned = 0;
+    if (!Run(Cdb(0x25, 10), kIn, bytes, sizeof bytes, 10000, nullptr, &returned) || returned < sizeof bytes)
         return false;
-    LBA = GetBe32(reply);
-    BlockLen = GetBe32(reply + 4);
+    const TReply reply(bytes, returned);
+    LBA = reply.Be32(0);
+    BlockLen = reply.Be32(4);
     return true;
 }
 
-bool TSCSIDevice::Read10(std::uint32_t LBA, std::uint16_t Blocks, void* Buf, std::uint32_t Len)
+bool TSCSIDevice::Read10(std::uint32_t LBA, std::uint16_t Blocks, void* Buf, std::uint32_t Len,
+                          std::uint32_t* Returned)
 {
-    return Run(Cdb(0x28, 10).Be32(2, LBA).Be16(7, Blocks), kIn, Buf, Len, 10000);
+    return Run(Cdb(0x28, 10).Be32(2, LBA).Be16(7, Blocks), kIn, Buf, Len, 10000, nullptr, Returned);
 }
 
 bool TSCSIDevice::Write10(std::int32_t LBA, std::uint16_t Blocks, const void* Buf, std::uint32_t Len,
                           std::uint8_t Flags)
 {
     TSRB_ExecSCSICmd srb;
-    Run(Cdb(0x2A, 10).Be32(2, static_cast<std::uint32_t>(LBA)).Be16(7, Blocks), Flags & ~SRB_EVENT_NOTIFY,
-        const_cast<void*>(Buf), Len, 120000, &srb);
+    // The outcome is judged from the request itself: a layer may leave it pending and still have sent it.
+    (void)Run(Cdb(0x2A, 10).Be32(2, static_cast<std::uint32_t>(LBA)).Be16(7, Blocks), Flags & ~SRB_EVENT_NOTIFY,
+              const_cast<void*>(Buf), Len, 120000, &srb);
     return srb.SRB_Status == SS_COMP || srb.SRB_Status == SS_PENDING;
 }
 
@@ -144,20 +159,21 @@ bool TSCSIDevice::FlushCache(int Timeout, bool Immed)
 }
 
 bool TSCSIDevice::ReadTOC(std::uint8_t Format, void* Buf, std::uint16_t Len, std::uint8_t Track, bool MSF,
-                          std::uint8_t Control)
+                          std::uint8_t Control, std::uint32_t* Returned)
 {
     return Run(Cdb(0x43, 10).At(1, MSF ? 2 : 0).At(2, Format).At(6, Track).Be16(7, Len).At(9, Control), kIn, Buf,
-               Len, 10000);
+               Len, 10000, nullptr, Returned);
 }
 
-bool TSCSIDevice::GetConfigData(std::uint8_t RT, std::uint16_t Feature, void* Buf, std::uint16_t Len)
+bool TSCSIDevice::GetConfigData(std::uint8_t RT, std::uint16_t Feature, void* Buf, std::uint16_t Len,
+                                std::uint32_t* Returned)
 {
-    return Run(Cdb(0x46, 10).At(1, RT).Be16(2, Feature).Be16(7, Len), kIn, Buf, Len, 30000);
+    return Run(Cdb(0x46, 10).At(1, RT).Be16(2, Feature).Be16(7, Len), kIn, Buf, Len, 30000, nullptr, Returned);
 }
 
-bool TSCSIDevice::ReadDiscInformationRaw(void* Buf, std::uint16_t Len)
+bool TSCSIDevice::ReadDiscInformationRaw(void* Buf, std::uint16_t Len, std::uint32_t* Returned)
 {
-    return Run(Cdb(0x51, 10).Be16(7, Len), kIn, Buf, Len, 10000);
+    return Run(Cdb(0x51, 10).Be16(7, Len), kIn, Buf, Len, 10000, nullptr, Returned);
 }
 
 bool TSCSIDevice::ReserveTrack(std::uint32_t Size)
@@ -172,10 +188,11 @@ bool TSCSIDevice::ModeSelect10(const void* Buf, std::uint16_t Len)
     return Run(Cdb(0x55, 10).At(1, 0x10).Be16(7, Len), kOut, const_cast<void*>(Buf), Len, 10000);
 }
 
-bool TSCSIDevice::ModeSense10(std::uint8_t Page, void* Buf, bool Default, std::uint16_t Len)
+bool TSCSIDevice::ModeSense10(std::uint8_t Page, void* Buf, bool Default, std::uint16_t Len,
+                               std::uint32_t* Returned)
 {
     return Run(Cdb(0x5A, 10).At(2, static_cast<std::uint8_t>(Page | (Default ? 0x80 : 0))).Be16(7, Len), kIn, Buf,
-               Len, 20000);
+               Len, 20000, nullptr, Returned);
 }
 
 bool TSCSIDevice::CloseTrack(bool Immed, bool Session, std::uint8_t Track)
@@ -195,13 +212,17 @@ bool TSCSIDevice::CloseTrackDVD(bool Immed, std::uint8_t Func, std::uint8_t B3, 
 
 bool TSCSIDevice::ReadBufferCapacity(std::uint32_t& Total, std::uint32_t& Free)
 {
-    alignas(8) std::uint8_t reply[32] = {};
-    if (!Run(Cdb(0x5C, 10).Be16(7, sizeof reply), kIn, reply, sizeof reply, 10000)) {
+    alignas(8) std::uint8_t bytes[32] = {};
+    std::uint32_t returned = 0;
+    const bool done = Run(Cdb(0x5C, 10).Be16(7, sizeof bytes), kIn, bytes, sizeof bytes, 10000, nullptr, &returned);
+    // Both sizes (bytes 4-11) must be there, and within the reply's own length (bytes 0-1).
+    const TReply reply = TReply(bytes, returned).Within(0, 2);
+    if (!done || !reply.Has(4, 8)) {
         deviceFreeBufferSize_ = 0;
         return false;
     }
-    Total = GetBe32(reply + 4);
-    Free = GetBe32(reply + 8);
+    Total = reply.Be32(4);
+    Free = reply.Be32(8);
     deviceBufferSize_ = Total;
     deviceFreeBufferSize_ = Free == 0xFFFFFFFF ? Total : Free;
     return true;
@@ -212,9 +233,10 @@ bool TSCSIDevice::SendCueSheet(const void* Buf, std::uint32_t Len)
     return Run(Cdb(0x5D, 10).Be24(6, Len), kOut, const_cast<void*>(Buf), Len, 30000);
 }
 
-bool TSCSIDevice::ReadDVDStructure(std::uint8_t Layer, std::uint8_t Format, void* Buf, std::uint16_t Len)
+bool TSCSIDevice::ReadDVDStructure(std::uint8_t Layer, std::uint8_t Format, void* Buf, std::uint16_t Len,
+                                    std::uint32_t* Returned)
 {
-    return Run(Cdb(0xAD, 12).At(6, Layer).At(7, Format).Be16(8, Len), kIn, Buf, Len, 10000);
+    return Run(Cdb(0xAD, 12).At(6, Layer).At(7, Format).Be16(8, Len), kIn, Buf, Len, 10000, nullptr, Returned);
 }
 
 bool TSCSIDevice::SetStreaming(const void* Buf, std::uint16_t Len)
@@ -231,10 +253,10 @@ bool TSCSIDevice::SetCDSpeed(std::uint16_t Read, std::uint16_t Write)
 }
 
 bool TSCSIDevice::ReadCD(std::uint32_t LBA, std::uint32_t Blocks, void* Buf, std::uint32_t Len,
-                         std::uint8_t SectorType, std::uint8_t Flags, std::uint8_t Sub)
+                         std::uint8_t SectorType, std::uint8_t Flags, std::uint8_t Sub, std::uint32_t* Returned)
 {
     return Run(Cdb(0xBE, 12).At(1, SectorType).Be32(2, LBA).Be24(6, Blocks).At(9, Flags).At(10, Sub), kIn, Buf, Len,
-               10000);
+               10000, nullptr, Returned);
 }
 
 bool TSCSIDevice::SendDVDStructure(std::uint8_t Format, const void* Buf, std::uint16_t Len)

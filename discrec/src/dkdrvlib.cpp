@@ -133,6 +133,11 @@ bool WaitForCompletion(TEvent& done, std::uint32_t timeoutMs)
 
 std::string_view CommandName(std::uint8_t opcode) { return Names().names[opcode]; }
 
+std::string CommandFailedText(std::uint8_t opcode, const std::string& reason)
+{
+    return Trim(CommandName(opcode)) + " FAILED [" + reason + "]";
+}
+
 bool IsNotReadyYet(const std::uint8_t* sense)
 {
     const std::uint8_t response = sense[0] & 0x7F;
@@ -328,7 +333,8 @@ void TSCSIDevice::SetDeviceID(const std::string& ID)
     flagB_ = product == "CRX175E" || product == "CD-RW  CRX800E";
     lateReady_ = product.starts_with("UJDA") || vendor.starts_with("TDK");
     flagD_ = rawProduct == "DVD-RW  DVR-103 " || rawProduct == "DVD-RW  DVR-104 ";
-    GetDeviceCapabilities();
+    // A drive without a capabilities page is still selected: it reports no capabilities and speeds.
+    (void)GetDeviceCapabilities();
     if (OnDeviceChange)
         OnDeviceChange(this);
     GetWriteMethods();

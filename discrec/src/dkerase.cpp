@@ -18,6 +18,8 @@ constexpr std::uint8_t kDvdRamFormat[12] = {0x00, 0x82, 0x00, 0x08, 0x00, 0x22, 
                                             0x00, 0x00, 0x08, 0x00};   // 2236704 blocks of 2048 bytes
 
 constexpr std::uint32_t kBlankTimeoutMs = 4800000;
+constexpr std::uint8_t kTestUnitReady = 0x00, kStartStop = 0x1B, kPreventAllow = 0x1E, kSynchronizeCache = 0x35,
+                       kCloseTrack = 0x5B;
 constexpr std::uint16_t kZeroRun = 32;   // sectors per zero write
 
 bool IsDvdRw(std::uint16_t kind) { return kind == dkDVDRW || kind == dkDVDRWRestricted || kind == dkDVDRWSequential; }
@@ -64,10 +66,23 @@ bool TEraseThread::WriteZeros(std::uint32_t writes)
     for (std::uint32_t i = 0; i < writes && !Terminated(); ++i) {
         if (!device_.Write10(static_cast<std::int32_t>(i * kZeroRun), kZeroRun, zeros.data(),
                              static_cast<std::uint32_t>(zeros.size()), SRB_DIR_OUT | SRB_EVENT_NOTIFY))
-            return false;
+            return Failed(std::string(ERR_WRITEERROR) + " [" + device_.LastError() + "]");
         UpdateProgress();
     }
     return true;
+}
+
+bool TEraseThread::Step(bool done, std::uint8_t opcode)
+{
+    return done || Failed(CommandFailedText(opcode, device_.LastError()));
+}
+
+bool TEraseThread::Failed(const std::string& text)
+{
+    if (errorText_.empty())
+        errorText_ = text;
+    error_ = true;
+    return false;
 }
 
 void TEraseThread::Execute()
@@ -87,21 +102,21 @@ void TEraseThread::Execute()
         while (!device_.ReadDiscInformationRaw(info, sizeof info) && device_.SenseNotReadyYet() && WithinExpected())
             if (!Pause(2000))
                 break;
-        if (!WriteZeros(eraseType_ == 1 ? 65 : 71001))
-            error_ = true;
-        Pause(300);
-        device_.FlushCache(30000, false);
-        device_.CloseTrackDVD(false, 3);
+        // The zeros, their flush and the closing of the format each must succeed: else the disc is half erased.
+        if (WriteZeros(eraseType_ == 1 ? 65 : 71001)) {
+            Pause(300);
+            if (Step(device_.FlushCache(30000, false), kSynchronizeCache))
+                Step(device_.CloseTrackDVD(false, 3), kCloseTrack);
+        }
     } else if (kind_ == dkDVDRAM && eraseType_ == 1) {
-        if (!WriteZeros(65))
-            error_ = true;
-        device_.FlushCache(30000, false);
+        if (WriteZeros(65))
+            Step(device_.FlushCache(30000, false), kSynchronizeCache);
     }
     if (device_.FlagD() || device_.LateReady()) {
         while (!device_.TestUnitReady(5000) && device_.SenseNotReadyYet() && WithinExpected())
             if (!Pause(2000))
                 break;
-        device_.ReadDiscInformation();
+        (void)device_.ReadDiscInformation();   // wakes a late drive; the polls below decide
         Pause(5000);
     }
     // Until the drive answers again, within the time the erase should take.
@@ -125,18 +140,26 @@ void TEraseThread::Execute()
             break;
         }
     }
-    if (!ready || Terminated())
-        error_ = true;
+    if (!ready)
+        Failed(CommandFailedText(kTestUnitReady, std::string(ERR_TIMEOUT)));
+    if (Terminated())
+        Failed(std::string(ERR_ABORTED));
     if (ASPILayerName() == "DKASPI32")
         _ReInitializeASPI();
     progress_ = 100;
-    device_.SetWriteParams(false, false, static_cast<std::uint8_t>(kind_));
-    device_.SetCDSpeed(device_.MaxReadSpeed(), 2);
-    device_.Rewind();
-    device_.LockMedium(true);
-    device_.LoadMedium(false);
-    device_.Rewind();
-    device_.TestUnitReady(5000);
+    // Page, speeds and position are put back for the next user, who sets their own anyway.
+    (void)device_.SetWriteParams(false, false, static_cast<std::uint8_t>(kind_));
+    (void)device_.SetCDSpeed(device_.MaxReadSpeed(), 2);
+    (void)device_.Rewind();
+    // A tray left locked, or a disc that does not answer after all, is an erase that did not end well.
+    Step(device_.LockMedium(true), kPreventAllow);
+    Step(device_.LoadMedium(false), kStartStop);
+    (void)device_.Rewind();
+    Step(device_.TestUnitReady(5000), kTestUnitReady);
+    if (error_) {
+        device_.SetLastError(errorText_);
+        device_.DebugMsg(">>> " + errorText_, 0);
+    }
     device_.erasing_ = false;
     const bool withError = error_;
     Synchronize([this, withError] {
@@ -162,7 +185,7 @@ bool TSCSIDevice::EraseDisc(std::uint8_t EraseType)
         eraseThread_.reset();
     }
     const bool ready = TestUnitReady(5000);
-    LoadMedium(false);
+    (void)LoadMedium(false);   // a tray that does not load shows in the wait for the drive below
     const std::uint16_t kind = DiscType();
     if (!ready && !WaitForReady(30000, 5000))
         return false;
@@ -177,9 +200,11 @@ bool TSCSIDevice::EraseDisc(std::uint8_t EraseType)
         SetLastError(ERR_NOTSUPPORTED);
         return fail();
     }
-    SetCDSpeed(ReadSpeed(), WriteSpeed());
-    SetWriteParams(false, true, static_cast<std::uint8_t>(kind));
-    WaitForReady(30000, 5000);
+    // A refused speed or page leaves the drive's own; BLANK and FORMAT UNIT below
+    // tell whether the erase starts, whatever the wait for the drive gave.
+    (void)SetCDSpeed(ReadSpeed(), WriteSpeed());
+    (void)SetWriteParams(false, true, static_cast<std::uint8_t>(kind));
+    (void)WaitForReady(30000, 5000);
     const std::uint16_t speed = CurrentWriteSpeed();
     const double factor = IsCDKind(static_cast<std::uint8_t>(kind)) ? 176.4 : 1385.0;
     DebugMsg(">>> " + Format(std::string(MSG_ERASESTART), std::string(DiscTypeString.at(std::min<int>(kind, 14))),
@@ -190,7 +215,7 @@ bool TSCSIDevice::EraseDisc(std::uint8_t EraseType)
     if (kind == dkDVDPLUSRW) {
         started = FormatUnit(0x11, kDvdPlusRwFormat, sizeof kDvdPlusRwFormat);
         if (!started) {
-            Rewind();
+            (void)Rewind();   // positioning only, before the second try
             Sleep(1000);
             started = FormatUnit(0x11, kDvdPlusRwFormat, sizeof kDvdPlusRwFormat);
         }
@@ -209,7 +234,8 @@ bool TSCSIDevice::EraseDisc(std::uint8_t EraseType)
         TSRB_ExecSCSICmd srb;
         const std::vector<std::uint8_t> cdb = {0xA1, static_cast<std::uint8_t>((EraseType & 0x07) | 0x10), 0, 0, 0, 0,
                                                0,    0,                                                  0, 0, 0, 0};
-        Run(cdb, 0, nullptr, 0, static_cast<int>(kBlankTimeoutMs), &srb);
+        // Judged from the request: an immediate BLANK may come back pending and still run.
+        (void)Run(cdb, 0, nullptr, 0, static_cast<int>(kBlankTimeoutMs), &srb);
         started = srb.SRB_Status == SS_COMP || srb.SRB_Status == SS_PENDING;
     }
     if (!started)

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 class TEraseThread : public TThread {
 public:
@@ -28,6 +29,9 @@ private:
     bool Pause(std::uint32_t ms);
     bool WithinExpected() const;
     bool WriteZeros(std::uint32_t writes);
+    // A step of the erase: true when done, else it is kept as the erase's failure.
+    bool Step(bool done, std::uint8_t opcode);
+    bool Failed(const std::string& text);
 
     TSCSIDevice& device_;
     std::uint16_t kind_;
@@ -37,4 +41,5 @@ private:
     std::atomic<int> progress_{0};
     std::atomic<bool> delivered_{false};
     bool error_ = false;
+    std::string errorText_;   // the first thing that failed
 };

@@ -39,8 +39,11 @@ void ProbeDrive(const ScsiDriveInfo& drive)
     command.length = 96;
     command.timeoutMs = kProbeTimeoutMs;
     const ScsiResult result = handle->Execute(command);
-    if (result.error == 0 && result.status == SAM_STAT_GOOD && result.hostStatus == DID_OK) {
-        std::memcpy(entry.InquiryData, inqData, sizeof entry.InquiryData);
+    const std::uint32_t returned = 96 - static_cast<std::uint32_t>(std::clamp<std::int32_t>(result.residual, 0, 96));
+    // A reply without its peripheral type says nothing of the drive.
+    if (result.error == 0 && result.status == SAM_STAT_GOOD && result.hostStatus == DID_OK && returned > 0) {
+        entry.InquiryLength = static_cast<std::uint8_t>(std::min<std::uint32_t>(returned, sizeof entry.InquiryData));
+        std::memcpy(entry.InquiryData, inqData, entry.InquiryLength);
         entry.Present = true;
         if (drive.address) {
             entry.HostAdapter = drive.address->hostAdapter;
@@ -127,8 +130,10 @@ std::uint32_t SPTISendCommand(TSRB_ExecSCSICmd& srb)
         if (srb.SRB_CDBLen > 0 && srb.CDBByte[0] == 0x12) {
             // INQUIRY never reaches the drive: the reply kept from the probe answers it.
             if (srb.SRB_HaId < ScsiDrives.HostAdapterCount) {
-                const std::size_t count = srb.SRB_BufPointer ? std::min<std::size_t>(36, srb.SRB_BufLen) : 0;
+                const std::size_t count =
+                    srb.SRB_BufPointer ? std::min<std::size_t>({36, srb.SRB_BufLen, entry->InquiryLength}) : 0;
                 std::memcpy(srb.SRB_BufPointer, entry->InquiryData, count);
+                srb.SRB_Residual = srb.SRB_BufPointer ? srb.SRB_BufLen - static_cast<std::uint32_t>(count) : 0;
                 srb.SRB_HaStat = HASTAT_OK;
                 srb.SRB_TargStat = TARGSTAT_GOOD;
                 srb.SRB_Status = SS_COMP;

@@ -69,7 +69,7 @@ public:
     void ReadBufferCapacity() override
     {
         std::uint32_t total = 0, free = 0;
-        burner_.ReadBufferCapacity(total, free);
+        (void)burner_.ReadBufferCapacity(total, free);   // asked as the burn prepares; the figures are not used
     }
     std::uint32_t FreeBlocksOnDisc() override { return burner_.FreeBlocksOnDisc(); }
     bool LoadCueFile(const std::string& path) override { return burner_.LoadCueFile(path); }

@@ -480,6 +480,9 @@ ScsiResult VirtualRecorder::Execute(const ScsiCommand& command)
     const int nth = ++s.opcodeCounts[opcode];
     if (s.faults.timeoutOpcode == opcode && s.faults.timeoutOnNth == nth) {
         result.hostStatus = DID_TIME_OUT;
+    } else if (s.faults.refuseOpcode != 0 && s.faults.refuseOpcode == opcode &&
+               (s.faults.refuseOnNth == 0 || s.faults.refuseOnNth == nth)) {
+        result = Check(s.faults.refuseSense[0], s.faults.refuseSense[1], s.faults.refuseSense[2]);
     } else if (s.faults.busyCommands > 0) {
         --s.faults.busyCommands;
         result.status = SAM_STAT_BUSY;

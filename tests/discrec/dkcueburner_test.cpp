@@ -144,6 +144,50 @@ TEST_P(CueBurn, ARefusedCueSheetEndsTheBurnBeforeAnyWrite)
     EXPECT_TRUE(Said("1 >>> BURN PROCESS START FAILED"));
 }
 
+// Every step after the last WRITE counts: a disc whose cache flush fails is not
+// closed, and a tray left locked keeps the disc from the user. Each ends the
+// burn as an error with the drive's reason.
+TEST_P(CueBurn, AFlushOrUnlockThatFailsEndsTheBurnWithTheDrivesReason)
+{
+    testkit::VirtualRecorder& drive = AddRecorder();
+    TCueBurner& burner = Burner();
+    RecorderFaults faults;
+    faults.refuseOpcode = 0x35;
+    drive.SetFaults(faults);
+    EXPECT_EQ(Burn(burner), (std::vector<std::string>{"SYNCHRONIZE CACHE FAILED [MEDIUM ERROR (WRITE ERROR)]"}));
+    EXPECT_EQ(burner.BytesWritten, burner.BytesToWrite);   // every sector went out
+    EXPECT_FALSE(drive.DiscComplete());
+    EXPECT_FALSE(drive.Locked());   // the tray is let go all the same
+
+    drive.InsertMedium(Medium::Blank(MediumKind::CdR));
+    faults = {};
+    faults.timeoutOpcode = 0x35;
+    faults.timeoutOnNth = 1;
+    drive.SetFaults(faults);
+    done_.clear();
+    EXPECT_EQ(Burn(burner), (std::vector<std::string>{"SYNCHRONIZE CACHE FAILED [COMMAND TIMEOUT]"}));
+
+    drive.InsertMedium(Medium::Blank(MediumKind::CdR));
+    faults = {};
+    faults.refuseOpcode = 0x1E;
+    faults.refuseSense[0] = 0x05, faults.refuseSense[1] = 0x24, faults.refuseSense[2] = 0x00;
+    drive.SetFaults(faults);
+    done_.clear();
+    EXPECT_EQ(Burn(burner),
+              (std::vector<std::string>{"PREVENT/ALLOW REMOVAL FAILED [ILLEGAL REQUEST (INVALID FIELD IN CDB)]"}));
+    EXPECT_TRUE(drive.DiscComplete());
+}
+
+// A close the drive never finishes (it stays busy writing the lead-out).
+TEST_P(CueBurn, ACloseThatNeverEndsIsAFailedBurn)
+{
+    testkit::RecorderConfig config;
+    config.syncBusyMs = 600000;   // longer than the 240 s the burner waits
+    AddRecorder(config);
+    TCueBurner& burner = Burner();
+    EXPECT_EQ(Burn(burner), (std::vector<std::string>{"SYNCHRONIZE CACHE FAILED [COMMAND TIMEOUT]"}));
+}
+
 TEST_P(CueBurn, AnAbortEndsTheBurnAndUnlocksTheTray)
 {
     testkit::VirtualRecorder& drive = AddRecorder();

@@ -439,7 +439,7 @@ TEST_P(ScsiDeviceLibrary, ARequestThatTimesOutIsTakenBack)
     // One command hangs in the drive, the next waits behind it.
     std::thread hanging([&] {
         std::uint32_t lba = 0, length = 0;
-        device.ReadCapacity(lba, length);
+        (void)device.ReadCapacity(lba, length);   // it is taken back: its answer does not matter
     });
     while (!recorder.Stalled())
         std::this_thread::yield();

@@ -202,5 +202,63 @@ TEST_P(Erase, ADvdRwIsBlankedAndWaitedFor)
     EXPECT_EQ(device.DiscStatus(), 0);
 }
 
+// An erase that fails part way says so: the done event reports the error, and
+// the device keeps the step that failed with the drive's reason.
+TEST_P(Erase, AnEraseThatFailsPartWaySaysSo)
+{
+    RecorderConfig config;
+    config.dvdRecorder = true;
+    testkit::VirtualRecorder& drive = AddRecorder(config, Medium::Blank(MediumKind::DvdPlusRw));
+    TSCSIDevice& device = OpenFirst();
+
+    // The zeros of a quick DVD+RW erase stop at a bad sector: nothing after them is sent.
+    RecorderFaults faults;
+    faults.hardWriteErrorAt = 40 * 32;
+    drive.SetFaults(faults);
+    drive.ClearCommands();
+    ASSERT_TRUE(EraseAndWait(device, 1));
+    EXPECT_TRUE(withError_);
+    EXPECT_EQ(device.LastError(), "WRITER ERROR [MEDIUM ERROR (WRITE ERROR)]");
+    EXPECT_EQ(drive.CommandsWithOpcode(kWrite10).size(), 41u);
+    EXPECT_TRUE(drive.CommandsWithOpcode(0x35).empty());
+    EXPECT_NE(std::find(debug_.begin(), debug_.end(), "0 >>> WRITER ERROR [MEDIUM ERROR (WRITE ERROR)]"), debug_.end());
+    EXPECT_FALSE(device.Erasing());
+
+    // Every zero written, but the flush that puts them on the disc fails.
+    done_ = false;
+    faults = {};
+    faults.refuseOpcode = 0x35;
+    drive.SetFaults(faults);
+    ASSERT_TRUE(EraseAndWait(device, 1));
+    EXPECT_TRUE(withError_);
+    EXPECT_EQ(device.LastError(), "SYNCHRONIZE CACHE FAILED [MEDIUM ERROR (WRITE ERROR)]");
+
+    // The closing of the format refused.
+    done_ = false;
+    faults = {};
+    faults.refuseOpcode = 0x5B;
+    faults.refuseSense[0] = 0x05, faults.refuseSense[1] = 0x24, faults.refuseSense[2] = 0x00;
+    drive.SetFaults(faults);
+    ASSERT_TRUE(EraseAndWait(device, 1));
+    EXPECT_TRUE(withError_);
+    EXPECT_EQ(device.LastError(), "CLOSE TRACK/SESSION FAILED [ILLEGAL REQUEST (INVALID FIELD IN CDB)]");
+
+    // All went well but the tray stays locked at the end.
+    done_ = false;
+    faults = {};
+    faults.refuseOpcode = 0x1E;
+    faults.refuseSense[0] = 0x05, faults.refuseSense[1] = 0x53, faults.refuseSense[2] = 0x02;
+    drive.SetFaults(faults);
+    ASSERT_TRUE(EraseAndWait(device, 1));
+    EXPECT_TRUE(withError_);
+    EXPECT_EQ(device.LastError().rfind("PREVENT/ALLOW REMOVAL FAILED [ILLEGAL REQUEST (", 0), 0u) << device.LastError();
+
+    // And with nothing refused, nothing is reported.
+    done_ = false;
+    drive.SetFaults({});
+    ASSERT_TRUE(EraseAndWait(device, 1));
+    EXPECT_FALSE(withError_);
+}
+
 } // namespace
 } // namespace discrec_test

@@ -529,6 +529,33 @@ TEST_F(BurnTaskTest, CdBurnFaultsEndAsTheUserIsToldAndKeepTheImage)
         EXPECT_TRUE(lba <= failedAt && failedAt < lba + count) << lba << " " << count;
     }
 
+    // Every sector written, but the flush that closes the disc fails: an error
+    // with the drive's reason, not "Burn Done !", and the image kept.
+    {
+        SCOPED_TRACE("close fails");
+        shotName_ = "fault-close";
+        const std::size_t boxes = BoxTexts().size();
+        testkit::VirtualRecorder& recorder = Recorder(testkit::Medium::Blank(testkit::MediumKind::CdR), "open-burnt.bin");
+        testkit::RecorderFaults faults;
+        faults.refuseOpcode = kSynchronizeCache;
+        recorder.SetFaults(faults);
+        Lines log;
+        BurnTask(3, vcd, [&] {
+            headless->ClickControl(*burning->kivImageButton_Start);
+            EXPECT_TRUE(PumpUntil([&] { return !burning->Running(); }, 120));
+            log = BurnLog();
+        });
+        const std::string reason = "SYNCHRONIZE CACHE FAILED [MEDIUM ERROR (WRITE ERROR)]";
+        EXPECT_EQ(From(log, "Burning disc image,Please waiting..."),
+                  (Lines{"Burning disc image,Please waiting...", reason, "Process is terminated."}))
+            << ::testing::PrintToString(log);
+        EXPECT_EQ(BoxesSince(boxes), (Lines{reason}));
+        EXPECT_FALSE(recorder.DiscComplete());
+        EXPECT_FALSE(recorder.Locked());
+        EXPECT_TRUE(FileExists(burning->CdStage().CuePath()));
+        EXPECT_TRUE(FileExists(burning->CdStage().BinPath()));
+    }
+
     // The close button during the write: asked, the write aborted and waited for, the
     // tray unlocked, and nothing said once the window is gone. The drive stays busy
     // (the writer retries on the system clock) until the write is aborted.

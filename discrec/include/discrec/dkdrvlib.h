@@ -145,6 +145,10 @@ std::uint8_t DiscKindOfProfile(std::uint16_t profile);
 // The medium description of a profile: "CD-R", "DVD+RW", ... "???????" for one not known.
 std::string_view MediumDescription(std::uint16_t profile);
 
+// "SYNCHRONIZE CACHE FAILED [MEDIUM ERROR (WRITE ERROR)]": a command that
+// failed, named by its opcode, with the drive's reason.
+std::string CommandFailedText(std::uint8_t opcode, const std::string& reason);
+
 // Room for a CD image: a .bin of BinBytes takes ceil(BinBytes / 2352) sectors
 // (the 2-second pregap lies before LBA 0 and takes none), and fits when that
 // is no more than the disc's free blocks (FreeBlocksOnDisc, sectors on CD).
@@ -159,8 +163,8 @@ public:
     ~TSCSIDevice() override;
 
     // ---- the ASPI layer ----
-    bool InitializeASPI(bool UseSPTI, const std::string& DllPath);
-    bool DeInitializeASPI();
+    [[nodiscard]] bool InitializeASPI(bool UseSPTI, const std::string& DllPath);
+    [[nodiscard]] bool DeInitializeASPI();
     bool ASPIInitialized() const;
     void GetHostAdapterInfo(std::uint8_t Ha);
 
@@ -168,9 +172,9 @@ public:
     TStrings& Devices() { return *devices_; }
     void ScanDevices();
     void SetDeviceID(const std::string& ID);
-    bool SelectDevice(const std::string& ID);
-    bool SetDeviceByDriveLetter(char Letter);
-    bool SetDriveLetter(char Letter) { return SetDeviceByDriveLetter(Letter); }
+    [[nodiscard]] bool SelectDevice(const std::string& ID);
+    [[nodiscard]] bool SetDeviceByDriveLetter(char Letter);
+    [[nodiscard]] bool SetDriveLetter(char Letter) { return SetDeviceByDriveLetter(Letter); }
     // 'A' + the drive number of the selected drive, the character 0 when unknown.
     char GetDriveLetter();
     // The device node of the selected drive ("/dev/sr0", a virtual drive's name), "" when unknown.
@@ -190,44 +194,55 @@ public:
     // Success is SRB status 1. Answers 226 without sending when no layer is
     // bound or no drive is selected, else 1.
     int ExecScsiCommand(TSRB_ExecSCSICmd& SRB, int Timeout);
-    bool ScsiReset();
-    bool AbortSCSICommand(TSRB_Header* SRB);
+    [[nodiscard]] bool ScsiReset();
+    [[nodiscard]] bool AbortSCSICommand(TSRB_Header* SRB);
 
-    bool TestUnitReady(int Timeout);
-    bool Rewind();
-    bool RequestSense(void* Buf, std::uint8_t Len);
-    bool FormatUnit(std::uint8_t Flags, const void* Buf, std::uint32_t Len);
-    bool Inquiry();
-    bool LoadMedium(bool Eject);
-    bool LockMedium(bool Unlock);
-    bool LockDrive(bool Lock) { return LockMedium(Lock); }
-    bool GetFormatCapacity(std::uint32_t& Capacity, std::uint32_t& BlockLength);
-    bool ReadCapacity(std::uint32_t& LBA, std::uint32_t& BlockLen);
-    bool Read10(std::uint32_t LBA, std::uint16_t Blocks, void* Buf, std::uint32_t Len);
-    bool Write10(std::int32_t LBA, std::uint16_t Blocks, const void* Buf, std::uint32_t Len, std::uint8_t Flags);
-    bool FlushCache(int Timeout, bool Immed);
-    bool ReadTOC(std::uint8_t Format, void* Buf, std::uint16_t Len, std::uint8_t Track, bool MSF, std::uint8_t Control);
-    bool GetConfigData(std::uint8_t RT, std::uint16_t Feature, void* Buf, std::uint16_t Len);
-    bool ReadDiscInformationRaw(void* Buf, std::uint16_t Len);
-    bool ReserveTrack(std::uint32_t Size);
-    bool SendOPC();
-    bool ModeSelect10(const void* Buf, std::uint16_t Len);
-    bool ModeSense10(std::uint8_t Page, void* Buf, bool Default, std::uint16_t Len);
-    bool CloseTrack(bool Immed, bool Session, std::uint8_t Track);
-    bool CloseTrackDVD(bool Immed, std::uint8_t Func, std::uint8_t B3 = 0, std::uint8_t B4 = 0, std::uint8_t B5 = 0);
-    bool ReadBufferCapacity(std::uint32_t& Total, std::uint32_t& Free);
-    bool SendCueSheet(const void* Buf, std::uint32_t Len);
-    bool ReadDVDStructure(std::uint8_t Layer, std::uint8_t Format, void* Buf, std::uint16_t Len);
-    bool SetStreaming(const void* Buf, std::uint16_t Len);
+    // Every command answers whether the drive completed it; a failure leaves
+    // its decoded text in LastError. Commands that read a reply zero the bytes
+    // of Buf the drive did not return, and tell how many it did in *Returned.
+    [[nodiscard]] bool TestUnitReady(int Timeout);
+    [[nodiscard]] bool Rewind();
+    [[nodiscard]] bool RequestSense(void* Buf, std::uint8_t Len, std::uint32_t* Returned = nullptr);
+    [[nodiscard]] bool FormatUnit(std::uint8_t Flags, const void* Buf, std::uint32_t Len);
+    [[nodiscard]] bool Inquiry();
+    [[nodiscard]] bool LoadMedium(bool Eject);
+    [[nodiscard]] bool LockMedium(bool Unlock);
+    [[nodiscard]] bool LockDrive(bool Lock) { return LockMedium(Lock); }
+    [[nodiscard]] bool GetFormatCapacity(std::uint32_t& Capacity, std::uint32_t& BlockLength);
+    [[nodiscard]] bool ReadCapacity(std::uint32_t& LBA, std::uint32_t& BlockLen);
+    [[nodiscard]] bool Read10(std::uint32_t LBA, std::uint16_t Blocks, void* Buf, std::uint32_t Len,
+                              std::uint32_t* Returned = nullptr);
+    [[nodiscard]] bool Write10(std::int32_t LBA, std::uint16_t Blocks, const void* Buf, std::uint32_t Len,
+                               std::uint8_t Flags);
+    [[nodiscard]] bool FlushCache(int Timeout, bool Immed);
+    [[nodiscard]] bool ReadTOC(std::uint8_t Format, void* Buf, std::uint16_t Len, std::uint8_t Track, bool MSF,
+                               std::uint8_t Control, std::uint32_t* Returned = nullptr);
+    [[nodiscard]] bool GetConfigData(std::uint8_t RT, std::uint16_t Feature, void* Buf, std::uint16_t Len,
+                                     std::uint32_t* Returned = nullptr);
+    [[nodiscard]] bool ReadDiscInformationRaw(void* Buf, std::uint16_t Len, std::uint32_t* Returned = nullptr);
+    [[nodiscard]] bool ReserveTrack(std::uint32_t Size);
+    [[nodiscard]] bool SendOPC();
+    [[nodiscard]] bool ModeSelect10(const void* Buf, std::uint16_t Len);
+    [[nodiscard]] bool ModeSense10(std::uint8_t Page, void* Buf, bool Default, std::uint16_t Len,
+                                   std::uint32_t* Returned = nullptr);
+    [[nodiscard]] bool CloseTrack(bool Immed, bool Session, std::uint8_t Track);
+    [[nodiscard]] bool CloseTrackDVD(bool Immed, std::uint8_t Func, std::uint8_t B3 = 0, std::uint8_t B4 = 0,
+                                     std::uint8_t B5 = 0);
+    [[nodiscard]] bool ReadBufferCapacity(std::uint32_t& Total, std::uint32_t& Free);
+    [[nodiscard]] bool SendCueSheet(const void* Buf, std::uint32_t Len);
+    [[nodiscard]] bool ReadDVDStructure(std::uint8_t Layer, std::uint8_t Format, void* Buf, std::uint16_t Len,
+                                        std::uint32_t* Returned = nullptr);
+    [[nodiscard]] bool SetStreaming(const void* Buf, std::uint16_t Len);
     // Speeds in kB/s; 0 asks for the drive's fastest.
-    bool SetCDSpeed(std::uint16_t Read, std::uint16_t Write);
-    bool ReadCD(std::uint32_t LBA, std::uint32_t Blocks, void* Buf, std::uint32_t Len, std::uint8_t SectorType,
-                std::uint8_t Flags, std::uint8_t Sub);
-    bool SendDVDStructure(std::uint8_t Format, const void* Buf, std::uint16_t Len);
-    bool SendDVDStructureTimeStamp(TDateTime DateTime);
+    [[nodiscard]] bool SetCDSpeed(std::uint16_t Read, std::uint16_t Write);
+    [[nodiscard]] bool ReadCD(std::uint32_t LBA, std::uint32_t Blocks, void* Buf, std::uint32_t Len,
+                              std::uint8_t SectorType, std::uint8_t Flags, std::uint8_t Sub,
+                              std::uint32_t* Returned = nullptr);
+    [[nodiscard]] bool SendDVDStructure(std::uint8_t Format, const void* Buf, std::uint16_t Len);
+    [[nodiscard]] bool SendDVDStructureTimeStamp(TDateTime DateTime);
 
     // ---- capabilities, speeds and write parameters ----
-    bool GetDeviceCapabilities(bool Default = true);
+    [[nodiscard]] bool GetDeviceCapabilities(bool Default = true);
     TScsiDeviceCapabilities Capabilities() const;
     TCapabilityPage CapabilityPage() const;
     bool IsJustLinkCapable();
@@ -245,21 +260,21 @@ public:
     // SET CD SPEED with ReadSpeed and S; WriteSpeed becomes S whatever the drive answered.
     void SetWriteSpeed(std::uint16_t S);
 
-    bool CheckWriteMethod(TWriteMethod wm);
+    [[nodiscard]] bool CheckWriteMethod(TWriteMethod wm);
     TWriteMethods GetWriteMethods();
     TWriteMethods WriteMethods() const { return writeMethods_; }
     // Writes page 5 for a disc kind (nothing for DVD-RAM).
-    bool SetWriteParams(bool TestWrite, bool BufferUnderrun, std::uint8_t DiscKind);
+    [[nodiscard]] bool SetWriteParams(bool TestWrite, bool BufferUnderrun, std::uint8_t DiscKind);
 
     // Waits until the drive stops reporting "not ready yet"; false when Timeout ms ran out.
-    bool WaitForReady(int Timeout, int Interval);
+    [[nodiscard]] bool WaitForReady(int Timeout, int Interval);
 
     // ---- the disc (every query answers a neutral value when a command fails) ----
     std::uint8_t DiscType();
     // The current profile of GET CONFIGURATION, 0 when none.
     std::uint16_t CurrentProfile();
-    bool ReadDiscInformation();
-    bool ReadTrackInformation(std::uint32_t Track);
+    [[nodiscard]] bool ReadDiscInformation();
+    [[nodiscard]] bool ReadTrackInformation(std::uint32_t Track);
     bool Erasable();
     std::int16_t DiscStatus();
     std::int16_t LastSessionStatus();
@@ -272,7 +287,7 @@ public:
     // The volume size of an ISO 9660 file system on the disc, 0 when none.
     std::uint32_t GetLastRecordedAddress();
     TDisc GetDiscInformation();
-    bool GetDiskInformation();
+    [[nodiscard]] bool GetDiskInformation();
     // The last disc kind DiscType found.
     std::uint16_t MediumIs() const { return mediumIs_; }
     // The last READ DISC INFORMATION reply (its length word in host order).
@@ -290,7 +305,7 @@ public:
     // EraseType is BLANK's type (0 whole disc, 1 minimal). A thread then waits
     // for the drive and fires OnEraseDone on the main thread. A disc that
     // cannot be erased fails with "NOT SUPPORTED" and OnEraseDone(true) at once.
-    bool EraseDisc(std::uint8_t EraseType);
+    [[nodiscard]] bool EraseDisc(std::uint8_t EraseType);
     // Percent of the expected time while erasing (99 at most until done), else 0.
     int EraseProgress() const;
     bool Erasing() const { return erasing_; }
@@ -320,14 +335,24 @@ public:
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
-    // Runs a command block; success is SRB status 1. `out` receives the request as it came back.
-    bool Run(const std::vector<std::uint8_t>& cdb, std::uint8_t direction, void* buffer, std::uint32_t length,
-             int timeout, TSRB_ExecSCSICmd* out = nullptr);
-    // Reads a mode page; `at` is where the page begins in `reply`.
-    bool ReadModePage(std::uint8_t page, bool defaults, std::uint16_t allocation, std::vector<std::uint8_t>& reply,
-                      std::size_t& at);
+    // Runs a command block; success is SRB status 1. `out` receives the request
+    // as it came back. A reply read into `buffer` counts only as far as the
+    // drive returned it: the bytes past that are zeroed, and *returned (0 on
+    // failure) says how many came.
+    [[nodiscard]] bool Run(const std::vector<std::uint8_t>& cdb, std::uint8_t direction, void* buffer,
+                           std::uint32_t length, int timeout, TSRB_ExecSCSICmd* out = nullptr,
+                           std::uint32_t* returned = nullptr);
+    // A mode page as MODE SENSE returned it: the whole reply, where the page
+    // begins, and how many of its bytes (header included) really came.
+    struct TModePage {
+        std::vector<std::uint8_t> reply;
+        std::size_t at = 0;
+        std::size_t length = 0;
+        std::uint8_t* Bytes() { return reply.data() + at; }
+    };
+    [[nodiscard]] bool ReadModePage(std::uint8_t page, bool defaults, std::uint16_t allocation, TModePage& mode);
     // Sends a MODE SENSE reply back as a MODE SELECT parameter list.
-    bool WriteModePage(std::vector<std::uint8_t>& reply, std::size_t at);
+    [[nodiscard]] bool WriteModePage(TModePage& mode);
     // Sets the last error text for a failure of the library's own.
     void SetLastError(std::string_view text);
 

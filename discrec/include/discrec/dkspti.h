@@ -29,6 +29,7 @@ struct TScsiDriveEntry {
     bool Present = false;                // the drive answered the probing INQUIRY
     std::shared_ptr<ScsiDriveHandle> DeviceHandle;   // open from first use (see CloseFH)
     std::uint8_t InquiryData[40] = {};   // the start of its INQUIRY reply
+    std::uint8_t InquiryLength = 0;      // bytes of it the drive really returned
     std::string DevicePath;              // "/dev/sr0", or the virtual drive's name
 };
 

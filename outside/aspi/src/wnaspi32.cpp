@@ -283,7 +283,9 @@ std::uint32_t DeviceType(TSRB_GDEVBlock& srb)
     command.length = sizeof reply;
     command.timeoutMs = kInquiryTimeoutMs;
     const ScsiResult result = drive->ExecuteNow(command);
-    if (result.error != 0 || result.hostStatus != DID_OK || result.status != SAM_STAT_GOOD)
+    // A reply without its first byte tells no device type.
+    if (result.error != 0 || result.hostStatus != DID_OK || result.status != SAM_STAT_GOOD ||
+        result.residual >= static_cast<std::int32_t>(sizeof reply))
         return SS_NO_DEVICE;
     srb.SRB_DeviceType = reply[0] & 0x1F;
     srb.SRB_Status = SS_COMP;

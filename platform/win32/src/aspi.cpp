@@ -11,6 +11,7 @@ void SetSrbOutcome(TSRB_ExecSCSICmd& srb, const ScsiResult& result)
     srb.SRB_HaStat = HASTAT_OK;
     srb.SRB_TargStat = TARGSTAT_GOOD;
     srb.SRB_SysError = 0;
+    srb.SRB_Residual = srb.SRB_BufLen;   // nothing came until the drive says otherwise
     if (result.error != 0) {
         srb.SRB_SysError = result.error;
         srb.SRB_Status = SS_ERR;
@@ -31,6 +32,7 @@ void SetSrbOutcome(TSRB_ExecSCSICmd& srb, const ScsiResult& result)
         srb.SRB_HaStat = HASTAT_TIMEOUT;
         return;
     }
+    srb.SRB_Residual = static_cast<std::uint32_t>(std::clamp<std::int64_t>(result.residual, 0, srb.SRB_BufLen));
     switch (result.status & 0x3E) {
     case SAM_STAT_GOOD: srb.SRB_Status = SS_COMP; return;
     case SAM_STAT_CHECK_CONDITION: {

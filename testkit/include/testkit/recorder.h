@@ -92,6 +92,9 @@ struct RecorderFaults {
     std::optional<std::int32_t> hardWriteErrorAt;   // a write covering this LBA fails with 3/0C/00
     std::uint8_t timeoutOpcode = 0;             // with timeoutOnNth: the host reports a time-out
     int timeoutOnNth = 0;                       //   on the n-th command of that opcode (from now)
+    std::uint8_t refuseOpcode = 0;              // commands with this opcode (not 0) fail with refuseSense,
+    int refuseOnNth = 0;                        //   only the n-th from now (0: every one)
+    std::uint8_t refuseSense[3] = {0x03, 0x0C, 0x00};   // key, ASC, ASCQ: a write error
     int lateReadyCommands = 0;                  // after a load: 2/04/01 for N commands
     bool refuseFirstFormat = false;             // the first FORMAT UNIT fails (3/31/01)
     bool unitAttentionOnChange = false;         // a changed medium answers 6/28/00 once

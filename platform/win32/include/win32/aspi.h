@@ -113,6 +113,7 @@ struct TSRB_ExecSCSICmd : TSRB_Header {
     TEvent* SRB_PostProc = nullptr;        // signalled on completion when SRB_EVENT_NOTIFY is set
     std::uint32_t SRB_Timeout = 0;         // milliseconds; 0 means kDefaultSrbTimeoutMs
     int SRB_SysError = 0;                  // errno of a pass-through call that failed, else 0
+    std::uint32_t SRB_Residual = 0;        // bytes of the buffer the drive did not fill (or take)
     std::uint8_t CDBByte[16] = {};
     std::uint8_t SenseArea[kSrbSenseSize] = {};
 };
@@ -158,5 +159,6 @@ WIN32_API std::uint8_t ExecuteScsiSrb(ScsiDriveHandle* drive, TSRB_ExecSCSICmd& 
 //   DID_BUS_BUSY                     SS_ERR, target status 8
 //   any other host status            SS_ERR, host-adapter status 20
 //   the call itself failed           SS_ERR, SRB_SysError = errno
-// A residual (fewer bytes than asked for) is no error.
+// A residual (fewer bytes than asked for) is no error: SRB_Residual says how
+// many of SRB_BufLen bytes did not come (or go).
 WIN32_API void SetSrbOutcome(TSRB_ExecSCSICmd& srb, const ScsiResult& result);
