@@ -3,6 +3,10 @@
 // (the goal is 4x the 52x CD rate, 36.6 MB/s) and how much resident memory a
 // burn adds (the goal is CacheSize + 4 MB). Counters: MB/s of image and the
 // resident growth in MB, against the limits.
+//
+// Loading a 6 MB cue file (the goal is under a second): one that loads, 99
+// tracks of 99 indices padded with TITLE lines, and one of 150,000 tracks,
+// refused at the 100th.
 #include "discrec/dkaspi.h"
 #include "discrec/dkcueburner.h"
 #include "discrec/dkspti.h"
@@ -127,7 +131,58 @@ void CueBurn(benchmark::State& state)
     }
 }
 
+// A cue file of at least 6 MB: the most tracks and indices a disc takes (or 150,000
+// tracks), each index followed by TITLE lines up to the size.
+std::string BigCue(bool loads)
+{
+    constexpr std::size_t kBytes = 6 * 1024 * 1024;
+    const std::string bin = Folder().File("sparse.bin");
+    { std::ofstream(bin, std::ios::binary); }
+    std::filesystem::resize_file(bin, std::uintmax_t{150000 + 1} * 2352);   // sparse: room for every index
+    std::string text = "FILE \"sparse.bin\" BINARY\n";
+    const int tracks = loads ? 99 : 150000, indices = loads ? 99 : 1;
+    const std::size_t titles = loads ? kBytes / (99 * 99) / 20 + 1 : 0;
+    int frame = 0;
+    for (int t = 1; t <= tracks; ++t) {
+        text += "  TRACK " + std::to_string(t) + " MODE2/2352\n";
+        for (int i = 0; i < indices; ++i, ++frame) {
+            char index[40];
+            std::snprintf(index, sizeof index, "    INDEX %.2d %.2d:%.2d:%.2d\n", i + 1, frame / 4500, frame / 75 % 60,
+                          frame % 75);
+            text += index;
+            for (std::size_t k = 0; k < titles; ++k)
+                text += "    TITLE \"a title\"\n";
+        }
+    }
+    const std::string path = Folder().File(loads ? "big.cue" : "many-tracks.cue");
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+void LoadBigCue(benchmark::State& state)
+{
+    const bool loads = state.range(0) == 1;
+    const std::string cue = BigCue(loads);
+    for (auto _ : state) {
+        TCueBurner burner(nullptr);
+        burner.WriteMethod = wmDAO;
+        const auto start = std::chrono::steady_clock::now();
+        const bool loaded = burner.LoadCueFile(cue) && burner.BuildCueSheet();
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.SetIterationTime(seconds);
+        if (loaded != loads) {
+            state.SkipWithError((std::string(loaded ? "loaded" : "refused") + " in " + std::to_string(seconds) +
+                                 " s: " + burner.LastError())
+                                    .c_str());
+            break;
+        }
+        state.counters["MB"] = static_cast<double>(std::filesystem::file_size(cue)) / 1048576.0;
+        state.counters["goal s"] = 1;
+    }
+}
+
 } // namespace
 
+BENCHMARK(LoadBigCue)->Arg(1)->Arg(0)->ArgName("loads")->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(CueBurn)->Arg(1)->Arg(0)->ArgName("passthrough")->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK_MAIN();

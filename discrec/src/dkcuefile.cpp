@@ -13,6 +13,7 @@ namespace {
 constexpr std::uint32_t kRawSector = 2352;
 constexpr std::uint32_t kPregapSectors = 150;
 constexpr std::size_t kMaxIndices = 99;
+constexpr std::size_t kMaxTracks = 99;   // track numbers are 1 to 99; 0xAA is the lead-out
 
 struct TrackForm {
     std::uint8_t ctlAdr;
@@ -164,6 +165,7 @@ std::string TCueBurner::LBA2MSFStr(std::uint32_t LBA)
 void TCueBurner::ClearAll()
 {
     files_.clear();
+    tracks_ = 0;
     cueSheet_.clear();
     que_.clear();
 }
@@ -194,8 +196,9 @@ bool TCueBurner::AddFile(const std::string& Name, TFileType FileType)
 
 bool TCueBurner::AddTrack(TTrackType TrackType)
 {
-    if (files_.empty())
+    if (files_.empty() || tracks_ >= kMaxTracks)
         return false;
+    ++tracks_;
     TTrack track;
     track.TrackType = TrackType;
     files_.back().Tracks.push_back(track);
@@ -216,15 +219,13 @@ bool TCueBurner::AddIndexLBA(std::uint32_t LBA)
     if (track.Indices.size() >= kMaxIndices || (file.Size > 0 && LBA >= file.Size))
         return false;
     // Indices grow through the whole file: the previous one (of this track or an earlier one) ends here.
-    std::optional<std::uint32_t> previous;
-    for (const TTrack& t : file.Tracks)
-        if (!t.Indices.empty())
-            previous = t.Indices.back();
-    if (previous && LBA <= *previous)
+    const bool previous = !file.IndexLength.empty();
+    if (previous && LBA <= file.LastIndex)
         return false;
     if (previous)
-        file.IndexLength.back() = LBA - *previous;
+        file.IndexLength.back() = LBA - file.LastIndex;
     track.Indices.push_back(LBA);
+    file.LastIndex = LBA;
     // Until another index follows, this one runs to the end of the file.
     file.IndexLength.push_back(static_cast<std::uint32_t>(std::max<std::int64_t>(file.Size - LBA, 0)));
     return true;

@@ -1,6 +1,7 @@
 // Reading cue files and the cue sheets and read queues made from them.
 #include "discrec/dkconst.h"
 #include "discrec/dkcueburner.h"
+#include "rtl/sysutils.h"
 #include "testkit/tempfolder.h"
 #include "vcdimage.h"
 
@@ -91,7 +92,7 @@ TEST_F(CueFile, EveryCommandFillsTheModel)
     // The last index runs to the end of the file.
     EXPECT_EQ(file.IndexLength, (std::vector<std::uint32_t>{300, 200, 100}));
 
-    ASSERT_TRUE(burner_.BuildCueSheet());
+    ASSERT_TRUE(burner_.BuildCueSheet()) << burner_.LastError();
     const Sheet sheet = Entries(burner_);
     // Track 2: its pregap (index 0, zeros), its two indices, its postgap; CTL/ADR 0x01 + 0x10 + 0x20 + 0x80.
     ASSERT_EQ(sheet.size(), 7u);
@@ -148,6 +149,35 @@ TEST_F(CueFile, ErrorsAreTheLibrarysTexts)
     EXPECT_FALSE(burner_.BuildCueSheet());
 }
 
+// A disc holds tracks 1 to 99. Beyond them the cue sheet would carry track
+// 170 as the lead-out's 0xAA and track 256 as 0: such a cue is refused with
+// the loader's error. 99 tracks load and each is numbered as it stands.
+TEST_F(CueFile, MoreThanNinetyNineTracksAreRefused)
+{
+    Bin("disc.bin", 2352 * 300);
+    auto cue = [](int tracks) {
+        std::string text = "FILE \"disc.bin\" BINARY\n";
+        for (int t = 1; t <= tracks; ++t)
+            text += Format("  TRACK %.2d MODE2/2352\n    INDEX 01 00:%.2d:%.2d\n", t, (t - 1) * 2 / 75, (t - 1) * 2 % 75);
+        return text;
+    };
+    for (int tracks : {100, 257}) {
+        EXPECT_FALSE(Load(cue(tracks))) << tracks;
+        EXPECT_EQ(burner_.LastError(), "INVALID FIELD \"100 MODE2/2352\" IN PARAMETER LIST") << tracks;
+    }
+    ASSERT_TRUE(Load(cue(99))) << burner_.LastError();
+    ASSERT_TRUE(burner_.BuildCueSheet()) << burner_.LastError();
+    const Sheet sheet = Entries(burner_);
+    ASSERT_EQ(sheet.size(), 2u + 99 + 1);   // lead-in, track 1 index 0, each track's index 1, lead-out
+    EXPECT_EQ(sheet[sheet.size() - 2][1], 99);
+    EXPECT_EQ(sheet.back()[1], 0xAA);
+    // A model filled from code stops at 99 tracks too.
+    EXPECT_FALSE(burner_.AddTrack(ttMode2_2352));
+    burner_.ClearAll();
+    ASSERT_TRUE(burner_.AddFile(folder_.File("disc.bin"), ftBinary));
+    EXPECT_TRUE(burner_.AddTrack(ttMode2_2352));
+}
+
 TEST_F(CueFile, AFileNameIsFoundNextToTheCue)
 {
     std::filesystem::create_directories(folder_.File("images"));
@@ -164,7 +194,7 @@ TEST_F(CueFile, ASingleTrackImageGivesLeadInTwoIndicesAndLeadOut)
 {
     Bin("disc.bin", 2352 * 1000);
     ASSERT_TRUE(Load("FILE \"disc.bin\" BINARY\n  TRACK 01 MODE2/2352\n    INDEX 01 00:00:00\n"));
-    ASSERT_TRUE(burner_.BuildCueSheet());
+    ASSERT_TRUE(burner_.BuildCueSheet()) << burner_.LastError();
     EXPECT_EQ(Entries(burner_), (Sheet{At(0x41, 0, 0, 0x24, 0), At(0x41, 1, 0, 0x20, 0), At(0x41, 1, 1, 0x20, 150),
                                        At(0x41, 0xAA, 1, 0x24, 1150)}));
     EXPECT_EQ(burner_.CueIndex(), 4);
@@ -195,7 +225,7 @@ TEST_F(CueFile, AVcdxbuildCueOfTwoClipsGivesItsGoldenCueSheet)
     ASSERT_NE(text.find("FLAGS DCP"), std::string::npos);
 
     ASSERT_TRUE(burner_.LoadCueFile(VcdImage().File("disc.cue"))) << burner_.LastError();
-    ASSERT_TRUE(burner_.BuildCueSheet());
+    ASSERT_TRUE(burner_.BuildCueSheet()) << burner_.LastError();
     EXPECT_EQ(Entries(burner_), (Sheet{
                                     At(0x61, 0, 0, 0x24, 0),
                                     At(0x61, 1, 0, 0x20, 0),
@@ -227,7 +257,7 @@ TEST_F(CueFile, WaveFilesTakeTheirSizeFromTheDataChunk)
     EXPECT_EQ(header, 44);
     ASSERT_TRUE(Load("FILE song.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n")) << burner_.LastError();
     EXPECT_EQ(burner_.Files()[0].Size, 11);
-    ASSERT_TRUE(burner_.BuildCueSheet());
+    ASSERT_TRUE(burner_.BuildCueSheet()) << burner_.LastError();
     EXPECT_EQ(burner_.Que().back().Offset, 44);
     EXPECT_EQ(burner_.Que().back().Count, 11 * 2352);
     EXPECT_EQ(Entries(burner_).front(), At(0x01, 0, 0, 0x01, 0));

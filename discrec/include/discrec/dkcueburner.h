@@ -44,6 +44,7 @@ struct TFiles {
     std::int64_t DataOffset = 0;   // bytes before the sectors (a WAVE header)
     std::vector<TTrack> Tracks;
     std::vector<std::uint32_t> IndexLength;   // sectors of each index of the file, in order
+    std::uint32_t LastIndex = 0;              // where the file's last index so far starts (with IndexLength)
 };
 
 // One stretch of the image the cache reads ahead: from a file, or zeros (no file name).
@@ -72,6 +73,7 @@ public:
     bool LoadCueFile(const std::string& FileName);
     void ClearAll();
     bool AddFile(const std::string& Name, TFileType FileType);
+    // A disc holds tracks 1 to 99: a 100th is refused.
     bool AddTrack(TTrackType TrackType);
     bool AddIndexMSF(std::uint8_t M, std::uint8_t S, std::uint8_t F);
     bool AddIndexLBA(std::uint32_t LBA);
@@ -135,6 +137,7 @@ private:
     bool CueError(std::string_view text);
 
     std::vector<TFiles> files_;
+    std::size_t tracks_ = 0;   // over every file
     std::vector<std::uint8_t> cueSheet_;
     std::vector<TQueEntry> que_;
     std::int64_t cacheSize_ = 4194304;
