@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int kWaitTicks = 40;   // 20 s of 500 ms ticks for the medium after "Yes"
 constexpr int kNameBufferSize = 260;
 
 struct MediaTypeName {
@@ -29,8 +28,7 @@ constexpr MediaTypeName kMediaTypes[] = {
     {10, "Inserted media : CD-RW", false},
     {16, "Inserted media : DVD-ROM", false},
     {17, "Inserted media : DVD-R", true},
-    // Profile 0x12 is a plain DVD-RAM.
-    {18, "Inserted media : DVD-RAM", true},
+    {18, "Inserted media : Dual Layer DVD-RAM", true},
     {19, "Inserted media : DVD-RW Restricted Overwrite", true},
     {20, "Inserted media : DVD-RW Sequential", true},
     {21, "Inserted media : Dual Layer DVD-R", true},
@@ -82,8 +80,9 @@ std::string DiscFolderOfIfo(const std::string& ifoPath)
     return videoTs == std::string::npos ? folder : folder.substr(0, videoTs);
 }
 
-BurnStage::BurnStage(BurnView& view, std::function<bool(WritingEngine&)> loader)
-    : view_(view), loader_(loader ? std::move(loader) : [](WritingEngine& engine) { return LoadWritingEngine(engine); })
+BurnStage::BurnStage(BurnView& view, std::function<bool(WritingEngine&)> loader, const BurnStageValues& values)
+    : view_(view), loader_(loader ? std::move(loader) : [](WritingEngine& engine) { return LoadWritingEngine(engine); }),
+      values_(values)
 {
 }
 
@@ -110,6 +109,7 @@ bool BurnStage::InitBurner(int discType)
     if (engine_.EngineHandle != 0 && engine_.Hwe_Free) engine_.Hwe_Free(engine_.EngineHandle);
     engine_.EngineHandle = 0;
     engine_.EngineReady = false;
+    ended_ = false;
     if (!loader_(engine_)) return false;
     const int r = engine_.Hwe_Init(0, 0, &engine_.EngineHandle);
     if (r == HWE_OK) {
@@ -185,8 +185,11 @@ void BurnStage::OnDriveChange(int index)
 
 bool BurnStage::CheckDiscBeforeRun()
 {
-    if (engine_.EngineReady && HasEngine() && WritableDvdType(engine_.Hwe_GetMediaType(engine_.EngineHandle)))
+    if (engine_.EngineReady) {
+        if (HasEngine() && WritableDvdType(engine_.Hwe_GetMediaType(engine_.EngineHandle))) return true;
+    } else if (CdDriveReady && CdDriveReady()) {
         return true;
+    }
     return MessageDlg("No matched disc in burner.\nClick \"Yes\" to continue convert.\nClick \"Cancel\" to cancel "
                       "progress!",
                       mtConfirmation, MsgButtons({mbYes, mbCancel})) == mrYes;
@@ -196,12 +199,13 @@ void BurnStage::StartDvdWrite(const std::string& discFolder, const std::string& 
 {
     discFolder_ = discFolder;
     volumeLabel_ = volumeLabel;
+    ended_ = false;
     promptless_ = true;
     closingLogged_ = false;
     if (!HasEngine()) {
-        // The set-up found no writer: the authored folder stays for another burn.
-        view_.Log("No DVD writer.");
-        view_.FinishRun(false);
+        // The set-up found no writer: the authored folder stays for another burn, as a built CD image does.
+        view_.Log("No DVD writer: the DVD folder stays in " + IncludeTrailingPathDelimiter(discFolder) + "VIDEO_TS.");
+        view_.FinishRun(true);
         return;
     }
     TryWrite();
@@ -222,7 +226,7 @@ void BurnStage::TryWrite()
     if (HasEngine()) engine_.Hwe_CloseTray(engine_.EngineHandle);
     if (answer != mrYes) {
         view_.Log("No matched disk infomation to burn.");
-        view_.FinishRun(true);
+        view_.FinishRun(values_.cancelFinishes);
         return;
     }
     // The window goes on with its messages; a media message, 40 ticks or the
@@ -268,9 +272,9 @@ void BurnStage::Write()
                                        static_cast<int>(engine_.WriteSpeeds.size())) != 0 &&
             engine_.WriteSpeeds[0] != 0) {
             engine_.Hwe_SetWriteSpeed(engine_.EngineHandle, engine_.WriteSpeeds[0]);
-            view_.Log("Set Max. writing speed. ");
+            view_.Log(values_.maxSpeedText);
         } else {
-            view_.Log("Auto set writing speed. ");
+            view_.Log(values_.autoSpeedText);
         }
     }
     view_.Log("Writing the stuff to the DVD disc >>>");
@@ -287,20 +291,9 @@ void BurnStage::WriterMessage(UINT message, WPARAM wparam)
         if (!HasEngine()) return;
         const int type = engine_.Hwe_GetMediaType(engine_.EngineHandle);
         const int status = engine_.Hwe_GetMediaStatus(engine_.EngineHandle);
-        view_.Log(MediaTypeText(type));
         if (WritableDvdType(type)) writableDvdSeen_ = true;
-        switch (status) {
-        case HWE_MEDIA_NO_WRITER:
-            view_.Log("No writers selected.");
-            view_.Log("Please select a writer to continue");
-            break;
-        case HWE_MEDIA_BLANK: view_.Log("Empty (re)writable media inserted"); break;
-        case HWE_MEDIA_HAS_DATA: view_.Log("(re)writable media already containing data inserted"); break;
-        case HWE_MEDIA_NONE: view_.Log("No media inserted"); break;
-        case HWE_MEDIA_NOT_WRITABLE: view_.Log("Media inserted is not writable"); break;
-        case HWE_MEDIA_NOT_DVD: view_.Log("Media inserted is not a DVD"); break;
-        default: break;
-        }
+        // After the run (its disc ejected, say) the lists follow the medium and the log is left alone.
+        if (!ended_) LogMedium(type, status);
         FillSpeeds();
         EndWait();
         return;
@@ -317,6 +310,8 @@ void BurnStage::WriterMessage(UINT message, WPARAM wparam)
         if (code == HWE_WRITE_FINALIZE_FAILED || code == HWE_WRITE_COMPLETE) {
             view_.Log(code == HWE_WRITE_COMPLETE ? "Write is complete and sucessful."
                                                  : "Write maybe good but Finalization process has failed.");
+            if (code == HWE_WRITE_FINALIZE_FAILED)
+                if (const std::string why = WriterReason(); !why.empty()) view_.Log(why);
             writing_ = false;
             view_.SetWriteBar(100);
             view_.Log("Ejecting the disc >>>");
@@ -325,7 +320,11 @@ void BurnStage::WriterMessage(UINT message, WPARAM wparam)
             return;
         }
         writing_ = false;
-        MessageDlg("DVD disc wrong, burning process is terminated!", mtError, MsgButtons({mbOK}));
+        // The writer's own reason (a read-only target, a full disk, a writer that cannot write) goes with the text.
+        const std::string why = WriterReason();
+        if (!why.empty()) view_.Log(why);
+        MessageDlg("DVD disc wrong, burning process is terminated!" + (why.empty() ? std::string() : "\n" + why),
+                   mtError, MsgButtons({mbOK}));
         view_.FinishRun(false);
         return;
     }
@@ -339,6 +338,36 @@ void BurnStage::WriterMessage(UINT message, WPARAM wparam)
         view_.SetWriteBar(static_cast<int>(std::min<WPARAM>(wparam, 65535) * 100 / 65535));
         return;
     default: return;
+    }
+}
+
+std::string BurnStage::WriterReason()
+{
+    if (!HasEngine() || !engine_.Hwe_GetLastErrorText) return {};
+    std::string text(kNameBufferSize, '\0');
+    const int length = engine_.Hwe_GetLastErrorText(engine_.EngineHandle, text.data(), kNameBufferSize);
+    if (length >= kNameBufferSize) {   // a longer reason: asked again with room for it all
+        text.assign(static_cast<std::size_t>(length) + 1, '\0');
+        engine_.Hwe_GetLastErrorText(engine_.EngineHandle, text.data(), length + 1);
+    }
+    text.resize(text.find('\0'));
+    return text;
+}
+
+void BurnStage::LogMedium(int type, int status)
+{
+    view_.Log(MediaTypeText(type));
+    switch (status) {
+    case HWE_MEDIA_NO_WRITER:
+        view_.Log("No writers selected.");
+        view_.Log("Please select a writer to continue");
+        break;
+    case HWE_MEDIA_BLANK: view_.Log("Empty (re)writable media inserted"); break;
+    case HWE_MEDIA_HAS_DATA: view_.Log("(re)writable media already containing data inserted"); break;
+    case HWE_MEDIA_NONE: view_.Log("No media inserted"); break;
+    case HWE_MEDIA_NOT_WRITABLE: view_.Log("Media inserted is not writable"); break;
+    case HWE_MEDIA_NOT_DVD: view_.Log("Media inserted is not a DVD"); break;
+    default: break;
     }
 }
 
@@ -439,7 +468,7 @@ void BurnStage::ImageDone(WPARAM result, LPARAM run)
 // --- the run ---------------------------------------------------------------------------------------
 bool BurnStage::TimerTick()
 {
-    if (waiting_ && ++waitTicks_ >= kWaitTicks) {
+    if (waiting_ && ++waitTicks_ >= values_.waitTicks) {
         EndWait();
         return false;
     }
@@ -454,8 +483,11 @@ bool BurnStage::TimerTick()
     return false;
 }
 
+void BurnStage::RunBegun() { ended_ = false; }
+
 void BurnStage::RunEnded()
 {
+    ended_ = true;
     ++run_;
     waiting_ = false;
     writing_ = false;

@@ -171,6 +171,18 @@ bool CdBurnStage::CheckDiscBeforeRun()
                       mtConfirmation, MsgButtons({mbYes, mbCancel})) == mrYes;
 }
 
+bool CdBurnStage::DriveReady()
+{
+    if (driveIndex_ < 0) {
+        if (!burner_->ASPIInitialized() && !burner_->InitializeASPI(false) && !burner_->InitializeASPI(true))
+            return false;
+        const std::vector<std::string> devices = burner_->Devices();
+        if (devices.empty()) return false;
+        burner_->SetDeviceID(devices.front());
+    }
+    return burner_->TestUnitReady(5000);
+}
+
 bool CdBurnStage::AskForDisc()
 {
     burner_->LoadMedium(true);

@@ -75,7 +75,12 @@ private:
 // The program's burn stage: the writing engine's DVD writers and the image library.
 class ProgramBurnStage final : public DiscBurnStage {
 public:
-    ProgramBurnStage() { view_.cd = &cd_; }
+    ProgramBurnStage()
+    {
+        view_.cd = &cd_;
+        // Without a DVD writer, a disc in a CD drive is disc enough to start a DVD run.
+        stage_.CdDriveReady = [this] { return cd_.DriveReady(); };
+    }
     bool InitBurner(TQV_Video_DVD_Disc_Builder_Form& window, int discType) override
     {
         const bool ready = On(window).InitBurner(discType);
@@ -136,6 +141,7 @@ public:
         On(window).CloseTray();
     }
     void Release(TQV_Video_DVD_Disc_Builder_Form& window) override { On(window).Release(); }
+    void RunBegun(TQV_Video_DVD_Disc_Builder_Form& window) override { On(window).RunBegun(); }
     void RunEnded(TQV_Video_DVD_Disc_Builder_Form& window) override { On(window).RunEnded(); }
 
 private:

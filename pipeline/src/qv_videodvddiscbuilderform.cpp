@@ -189,6 +189,7 @@ void TQV_Video_DVD_Disc_Builder_Form::kivImageButton_StartClick(TObject*)
     WriteWorkSettings(folder, engineItem, pal ? 1 : 0);
 
     BeginRun();
+    burnStage_->RunBegun(*this);
     SetControlsEnabled(false, kivGroupBox4);   // the folder and label of the disc stay what the run uses
     Converting = true;
     VobFixNote = true;

@@ -36,7 +36,7 @@ void Box(const std::string& text, TMsgDlgType type) { MessageDlg(text, type, Msg
 } // namespace
 
 TQV_Video_DVD_Disc_Burning_Process_Form::TQV_Video_DVD_Disc_Burning_Process_Form(TComponent* AOwner)
-    : TForm(AOwner), dvdStage_(std::make_unique<BurnStage>(*this)),
+    : TForm(AOwner), dvdStage_(std::make_unique<BurnStage>(*this, nullptr, kBurningWindowBurnValues)),
       cdStage_(std::make_unique<CdBurnStage>(*this, MakeCueBurner()))
 {
     using namespace layout;
@@ -45,6 +45,7 @@ TQV_Video_DVD_Disc_Burning_Process_Form::TQV_Video_DVD_Disc_Burning_Process_Form
         return [this, handler](TObject* sender) { (this->*handler)(sender); };
     };
     cdStage_->SetSpeedOnDriveChange = false;   // the speed is set when the burn starts
+    ConnectStages();
     BeginLoading();
     SetName(kBurningProcessWindowName);
     SetCaption("Burning Process");
@@ -105,13 +106,21 @@ TQV_Video_DVD_Disc_Burning_Process_Form::~TQV_Video_DVD_Disc_Burning_Process_For
     dvdStage_.reset();
 }
 
-void TQV_Video_DVD_Disc_Burning_Process_Form::SetBurners(std::unique_ptr<BurnStage> dvd, std::unique_ptr<CdBurner> cd)
+void TQV_Video_DVD_Disc_Burning_Process_Form::SetBurners(std::function<bool(WritingEngine&)> engineLoader,
+                                                         std::unique_ptr<CdBurner> cd)
 {
-    if (dvd) dvdStage_ = std::move(dvd);
+    if (engineLoader) dvdStage_ = std::make_unique<BurnStage>(*this, std::move(engineLoader), kBurningWindowBurnValues);
     if (cd) {
         cdStage_ = std::make_unique<CdBurnStage>(*this, std::move(cd));
         cdStage_->SetSpeedOnDriveChange = false;
     }
+    ConnectStages();
+}
+
+void TQV_Video_DVD_Disc_Burning_Process_Form::ConnectStages()
+{
+    // Without a DVD writer, a disc in a CD drive is disc enough to start a DVD run.
+    dvdStage_->CdDriveReady = [this] { return cdStage_->DriveReady(); };
 }
 
 bool TQV_Video_DVD_Disc_Burning_Process_Form::Running() const { return kivImageButton_Stop->Visible(); }
@@ -159,6 +168,7 @@ void TQV_Video_DVD_Disc_Burning_Process_Form::kivImageButton_StartClick(TObject*
         return Box("Can not find burning device, process is terminated.", mtWarning);
     if (!(CdKind() ? cdStage_->CheckDiscBeforeRun() : dvdStage_->CheckDiscBeforeRun())) return;
     Timer->SetEnabled(true);
+    dvdStage_->RunBegun();
     Log("Checking disc volume...");
     Clock.Reset();
     Label_RemainTime->SetCaption("00:00:00");

@@ -58,6 +58,7 @@ void ClearEntries(WritingEngine& engine)
 #define CLEAR_ENTRY(name, required) engine.name = nullptr;
     WRITING_ENGINE_ENTRIES(CLEAR_ENTRY)
 #undef CLEAR_ENTRY
+    engine.Hwe_GetLastErrorText = nullptr;
 }
 
 } // namespace
@@ -80,6 +81,7 @@ bool LoadWritingEngine(WritingEngine& engine, std::string_view library)
         missing = #name;
     WRITING_ENGINE_ENTRIES(BIND_ENTRY)
 #undef BIND_ENTRY
+    engine.Hwe_GetLastErrorText = module.Symbol<THwe_GetLastErrorText>("Hwe_GetLastErrorText");
     if (!missing.empty()) {
         ClearEntries(engine);
         engine.LoadError = std::string(kWritingEngineLibrary) + " lacks " + missing;

@@ -151,29 +151,25 @@ TEST_P(CueBurn, AFlushOrUnlockThatFailsEndsTheBurnWithTheDrivesReason)
 {
     testkit::VirtualRecorder& drive = AddRecorder();
     TCueBurner& burner = Burner();
-    RecorderFaults faults;
-    faults.refuseOpcode = 0x35;
-    drive.SetFaults(faults);
-    EXPECT_EQ(Burn(burner), (std::vector<std::string>{"SYNCHRONIZE CACHE FAILED [MEDIUM ERROR (WRITE ERROR)]"}));
+    // A fresh disc and the burn with these faults: what OnWriteDone was told.
+    auto burnWith = [&](const RecorderFaults& faults) {
+        drive.InsertMedium(Medium::Blank(MediumKind::CdR));
+        drive.SetFaults(faults);
+        done_.clear();
+        return Burn(burner);
+    };
+    EXPECT_EQ(burnWith(RecorderFaults::Refusing(0x35)),
+              (std::vector<std::string>{"SYNCHRONIZE CACHE FAILED [MEDIUM ERROR (WRITE ERROR)]"}));
     EXPECT_EQ(burner.BytesWritten, burner.BytesToWrite);   // every sector went out
     EXPECT_FALSE(drive.DiscComplete());
     EXPECT_FALSE(drive.Locked());   // the tray is let go all the same
 
-    drive.InsertMedium(Medium::Blank(MediumKind::CdR));
-    faults = {};
-    faults.timeoutOpcode = 0x35;
-    faults.timeoutOnNth = 1;
-    drive.SetFaults(faults);
-    done_.clear();
-    EXPECT_EQ(Burn(burner), (std::vector<std::string>{"SYNCHRONIZE CACHE FAILED [COMMAND TIMEOUT]"}));
+    RecorderFaults timeout;
+    timeout.timeoutOpcode = 0x35;
+    timeout.timeoutOnNth = 1;
+    EXPECT_EQ(burnWith(timeout), (std::vector<std::string>{"SYNCHRONIZE CACHE FAILED [COMMAND TIMEOUT]"}));
 
-    drive.InsertMedium(Medium::Blank(MediumKind::CdR));
-    faults = {};
-    faults.refuseOpcode = 0x1E;
-    faults.refuseSense[0] = 0x05, faults.refuseSense[1] = 0x24, faults.refuseSense[2] = 0x00;
-    drive.SetFaults(faults);
-    done_.clear();
-    EXPECT_EQ(Burn(burner),
+    EXPECT_EQ(burnWith(RecorderFaults::Refusing(0x1E, 0x05, 0x24, 0x00)),
               (std::vector<std::string>{"PREVENT/ALLOW REMOVAL FAILED [ILLEGAL REQUEST (INVALID FIELD IN CDB)]"}));
     EXPECT_TRUE(drive.DiscComplete());
 }

@@ -224,34 +224,21 @@ TEST_P(Erase, AnEraseThatFailsPartWaySaysSo)
     EXPECT_NE(std::find(debug_.begin(), debug_.end(), "0 >>> WRITER ERROR [MEDIUM ERROR (WRITE ERROR)]"), debug_.end());
     EXPECT_FALSE(device.Erasing());
 
+    // The erase again with one command refused: what the device then says.
+    auto refusing = [&](std::uint8_t opcode, std::uint8_t key, std::uint8_t asc, std::uint8_t ascq) {
+        done_ = false;
+        drive.SetFaults(RecorderFaults::Refusing(opcode, key, asc, ascq));
+        EXPECT_TRUE(EraseAndWait(device, 1));
+        EXPECT_TRUE(withError_);
+        return device.LastError();
+    };
     // Every zero written, but the flush that puts them on the disc fails.
-    done_ = false;
-    faults = {};
-    faults.refuseOpcode = 0x35;
-    drive.SetFaults(faults);
-    ASSERT_TRUE(EraseAndWait(device, 1));
-    EXPECT_TRUE(withError_);
-    EXPECT_EQ(device.LastError(), "SYNCHRONIZE CACHE FAILED [MEDIUM ERROR (WRITE ERROR)]");
-
+    EXPECT_EQ(refusing(0x35, 0x03, 0x0C, 0x00), "SYNCHRONIZE CACHE FAILED [MEDIUM ERROR (WRITE ERROR)]");
     // The closing of the format refused.
-    done_ = false;
-    faults = {};
-    faults.refuseOpcode = 0x5B;
-    faults.refuseSense[0] = 0x05, faults.refuseSense[1] = 0x24, faults.refuseSense[2] = 0x00;
-    drive.SetFaults(faults);
-    ASSERT_TRUE(EraseAndWait(device, 1));
-    EXPECT_TRUE(withError_);
-    EXPECT_EQ(device.LastError(), "CLOSE TRACK/SESSION FAILED [ILLEGAL REQUEST (INVALID FIELD IN CDB)]");
-
+    EXPECT_EQ(refusing(0x5B, 0x05, 0x24, 0x00), "CLOSE TRACK/SESSION FAILED [ILLEGAL REQUEST (INVALID FIELD IN CDB)]");
     // All went well but the tray stays locked at the end.
-    done_ = false;
-    faults = {};
-    faults.refuseOpcode = 0x1E;
-    faults.refuseSense[0] = 0x05, faults.refuseSense[1] = 0x53, faults.refuseSense[2] = 0x02;
-    drive.SetFaults(faults);
-    ASSERT_TRUE(EraseAndWait(device, 1));
-    EXPECT_TRUE(withError_);
-    EXPECT_EQ(device.LastError().rfind("PREVENT/ALLOW REMOVAL FAILED [ILLEGAL REQUEST (", 0), 0u) << device.LastError();
+    const std::string locked = refusing(0x1E, 0x05, 0x53, 0x02);
+    EXPECT_EQ(locked.rfind("PREVENT/ALLOW REMOVAL FAILED [ILLEGAL REQUEST (", 0), 0u) << locked;
 
     // And with nothing refused, nothing is reported.
     done_ = false;

@@ -24,6 +24,7 @@ namespace {
 // The DVD engine: one writer, a writable DVD-R in it; what it was asked.
 std::vector<std::string> g_engineCalls;
 int g_writers = 1;
+int g_mediaType = 17;
 bool LoadFakeEngine(WritingEngine& engine)
 {
     engine.Hwe_Init = [](int, int, int* handle) -> int { return *handle = 5, HWE_OK; };
@@ -35,7 +36,7 @@ bool LoadFakeEngine(WritingEngine& engine)
     };
     engine.Hwe_SetWriter = [](int, int) { return 1; };
     engine.Hwe_GetMediaStatus = [](int) { return 0; };
-    engine.Hwe_GetMediaType = [](int) { return 17; };
+    engine.Hwe_GetMediaType = [](int) { return g_mediaType; };
     engine.Hwe_StartWriting = [](int, const char* folder, const char* label) {
         g_engineCalls.push_back(std::string("write ") + folder + " " + label);
         return 0;
@@ -56,6 +57,7 @@ protected:
         StartupTest::SetUp();
         g_engineCalls.clear();
         g_writers = 1;
+        g_mediaType = 17;
         work = JoinPath(root_, "work");
         ForceDirectories(work);
         s_WorkFolderPath = IncludeTrailingPathDelimiter(work);
@@ -64,7 +66,7 @@ protected:
         form = QV_Video_DVD_Disc_Burning_Process_Form;
         auto cd = std::make_unique<FakeBurner>();
         burner = cd.get();
-        form->SetBurners(std::make_unique<BurnStage>(*form, LoadFakeEngine), std::move(cd));
+        form->SetBurners(LoadFakeEngine, std::move(cd));
     }
     void TearDown() override
     {
@@ -181,6 +183,52 @@ TEST_F(BurningWindowTest, TheClockShowsTheUsedAndTheRemainingTime)
     Send(MSG_WRITER_PROGRESS, 39321);   // 60 % after an hour: a larger estimate
     EXPECT_EQ(form->kivProgressBar->Position(), 60);
     EXPECT_EQ(form->Label_RemainTime->Caption(), "00:01:02");
+}
+
+// The window's own values: 20 one-second ticks of wait for a disc after Yes,
+// and Cancel at the insert prompt ends the run as terminated (the disc builder
+// calls its run finished there).
+TEST_F(BurningWindowTest, TheInsertPromptWaitsTwentyTicksAndCancelTerminates)
+{
+    ASSERT_TRUE(form->InitBurningProcess(1, DvdFiles()));
+    g_mediaType = 9;   // a CD-R in the DVD writer
+    headless->AnswerNextMessageBox(mrYes);      // go on without a matching disc
+    headless->AnswerNextMessageBox(mrYes);      // inserted one
+    headless->AnswerNextMessageBox(mrCancel);   // asked again: give up
+    form->kivImageButton_StartClick(nullptr);
+    ASSERT_EQ(Boxes().size(), 2u);
+    for (int i = 0; i < 19; ++i) form->TimerTimer(nullptr);
+    EXPECT_EQ(Boxes().size(), 2u);
+    form->TimerTimer(nullptr);
+    ASSERT_EQ(Boxes().size(), 3u);
+    const std::vector<std::string> log = Log();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2], "No matched disk infomation to burn.");
+    EXPECT_EQ(log.back(), "Process is terminated.");
+    EXPECT_FALSE(form->Running());
+    EXPECT_TRUE(g_engineCalls.end() == std::find_if(g_engineCalls.begin(), g_engineCalls.end(),
+                                                    [](const std::string& c) { return c.starts_with("write"); }));
+}
+
+// After "Process finished." the writer's messages add nothing to the log: the
+// ejected disc is no news of the ended run.
+TEST_F(BurningWindowTest, NothingIsLoggedAfterTheRunEnded)
+{
+    ASSERT_TRUE(form->InitBurningProcess(1, DvdFiles()));
+    form->kivImageButton_StartClick(nullptr);
+    ASSERT_TRUE(form->Running());
+    Send(MSG_WRITER_STATUS, HWE_WRITE_STARTED);
+    Send(MSG_WRITER_STATUS, HWE_WRITE_COMPLETE);
+    ASSERT_EQ(Log().back(), "Process finished.");
+    g_mediaType = 0;
+    Send(MSG_WRITER_MEDIA, 0);
+    EXPECT_EQ(Log().back(), "Process finished.");
+    // The next run's are its own again.
+    g_mediaType = 17;
+    form->kivImageButton_StartClick(nullptr);
+    Send(MSG_WRITER_MEDIA, 0);
+    EXPECT_EQ(Log().end()[-2], "Inserted media : DVD-R");
+    EXPECT_EQ(Log().back(), "Empty (re)writable media inserted");
 }
 
 TEST_F(BurningWindowTest, TheResFolderIsEmptiedOnlyWhenTheRunFinished)

@@ -22,6 +22,12 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
+Lines operator+(Lines a, const Lines& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 // What the fake engine answers, and what it was asked.
 struct FakeEngine {
     int initResult = HWE_OK;
@@ -34,6 +40,7 @@ struct FakeEngine {
     Lines calls;
     std::string folder, label;
     int speedSet = -1;
+    std::string lastError;
 };
 FakeEngine g;
 
@@ -69,6 +76,11 @@ int WriteSpeeds(int, int* speeds, int count)
     return g.speedsAnswer;
 }
 int SetWriteSpeed(int, int speed) { return g.speedSet = speed, 0; }
+int LastErrorText(int, char* buffer, int size)
+{
+    std::snprintf(buffer, static_cast<std::size_t>(size), "%s", g.lastError.c_str());
+    return static_cast<int>(g.lastError.size());
+}
 
 bool LoadFake(WritingEngine& engine)
 {
@@ -86,6 +98,7 @@ bool LoadFake(WritingEngine& engine)
     engine.Hwe_OpenTray = OpenTray;
     engine.Hwe_GetWriteSpeeds = WriteSpeeds;
     engine.Hwe_SetWriteSpeed = SetWriteSpeed;
+    engine.Hwe_GetLastErrorText = LastErrorText;
     return true;
 }
 
@@ -210,10 +223,12 @@ TEST_F(BurnStageTest, SetUpWithoutWritersOrWithABrokenEngine)
     EXPECT_EQ(view_.speed, 0);
     EXPECT_FALSE(view_.speedsEnabled);
     EXPECT_FALSE(stage_->Engine().EngineReady);
-    // The burn stage then finds no writer and keeps the authored folder.
+    // The burn stage then finds no writer: the authored folder stays, the log
+    // says where, and the run has done what it could (as an SVCD run without a
+    // CD writer does with its image).
     stage_->StartDvdWrite(DiscFolder(), "DVD_DISC");
-    EXPECT_EQ(view_.log.back(), "No DVD writer.");
-    EXPECT_EQ(view_.ends, (Lines{"terminated"}));
+    EXPECT_EQ(view_.log.back(), "No DVD writer: the DVD folder stays in " + root_ + "/DVD_DISC/VIDEO_TS.");
+    EXPECT_EQ(view_.ends, (Lines{"finished"}));
     EXPECT_TRUE(FileExists(root_ + "/DVD_DISC/VIDEO_TS/VIDEO_TS.IFO"));
 
     g.initResult = HWE_CANNOT_START;
@@ -236,7 +251,7 @@ TEST_F(BurnStageTest, MediaMessagesLogTheTypeAndStatusAndRefreshTheSpeeds)
         {10, "Inserted media : CD-RW"},
         {16, "Inserted media : DVD-ROM"},
         {17, "Inserted media : DVD-R"},
-        {18, "Inserted media : DVD-RAM"},
+        {18, "Inserted media : Dual Layer DVD-RAM"},
         {19, "Inserted media : DVD-RW Restricted Overwrite"},
         {20, "Inserted media : DVD-RW Sequential"},
         {21, "Inserted media : Dual Layer DVD-R"},
@@ -322,6 +337,55 @@ TEST_F(BurnStageTest, AWriteRunsFromStartToEject)
     EXPECT_TRUE(Boxes().empty());
 }
 
+// Once a run has ended, nothing more is logged for it: the ejected disc's media
+// messages only refresh the speeds. The next run logs them again.
+TEST_F(BurnStageTest, NothingIsLoggedAfterTheRunEnded)
+{
+    ASSERT_TRUE(stage_->InitBurner(1));
+    stage_->RunBegun();
+    stage_->StartDvdWrite(DiscFolder(), "DVD_DISC");
+    Message(MSG_WRITER_STATUS, HWE_WRITE_COMPLETE);
+    stage_->RunEnded();   // the window's FinishRun
+    const Lines log = view_.log;
+    g.mediaType = 0;
+    g.mediaStatus = HWE_MEDIA_NONE;
+    g.speeds = {11080, 0};
+    Message(MSG_WRITER_MEDIA);
+    EXPECT_EQ(view_.log, log);
+    EXPECT_EQ(view_.speeds, (Lines{"DVD-8 X"}));
+    stage_->RunBegun();
+    Message(MSG_WRITER_MEDIA);
+    EXPECT_EQ(view_.log.back(), "No media inserted");
+}
+
+// The engine's reason for a failed write goes into the log and the box.
+TEST_F(BurnStageTest, AFailedWriteGivesTheWritersReason)
+{
+    ASSERT_TRUE(stage_->InitBurner(1));
+    stage_->StartDvdWrite(DiscFolder(), "DVD_DISC");
+    g.lastError = "genisoimage: No space left on device";
+    Message(MSG_WRITER_STATUS, HWE_WRITE_FAILED);
+    EXPECT_EQ(view_.log.back(), "genisoimage: No space left on device");
+    EXPECT_EQ(Boxes(), (Lines{"DVD disc wrong, burning process is terminated!\ngenisoimage: No space left on device"}));
+    EXPECT_EQ(view_.ends, (Lines{"terminated"}));
+
+    // A reason longer than the first buffer comes whole.
+    stage_->RunEnded();
+    stage_->StartDvdWrite(DiscFolder(), "DVD_DISC");
+    g.lastError = std::string(400, 'r');
+    Message(MSG_WRITER_STATUS, HWE_WRITE_FINALIZE_FAILED);
+    EXPECT_EQ(view_.log, (Lines(view_.log.begin(), view_.log.end() - 3) +
+                          Lines{"Write maybe good but Finalization process has failed.", std::string(400, 'r'),
+                                "Ejecting the disc >>>"}));
+
+    // An engine that cannot tell: the text alone.
+    stage_->RunEnded();
+    stage_->StartDvdWrite(DiscFolder(), "DVD_DISC");
+    stage_->Engine().Hwe_GetLastErrorText = nullptr;
+    Message(MSG_WRITER_STATUS, HWE_WRITE_FAILED);
+    EXPECT_EQ(Boxes().back(), "DVD disc wrong, burning process is terminated!");
+}
+
 TEST_F(BurnStageTest, FinalizationFailureEjectsAndOtherStatusesTerminate)
 {
     ASSERT_TRUE(stage_->InitBurner(1));
@@ -388,6 +452,42 @@ TEST_F(BurnStageTest, TheWaitEndsAfterFortyTicksAndAsksAgain)
     EXPECT_EQ(g.calls.back(), "close tray");
 }
 
+// The burning-process window waits 20 of its one-second ticks, logs its own
+// speed lines, and a Cancel at the prompt terminates its run.
+TEST_F(BurnStageTest, TheBurningWindowsOwnValues)
+{
+    stage_ = std::make_unique<BurnStage>(view_, LoadFake, kBurningWindowBurnValues);
+    ASSERT_TRUE(stage_->InitBurner(1));
+    g.mediaType = 2;
+    headless_->AnswerNextMessageBox(IDYES);
+    headless_->AnswerNextMessageBox(IDYES);
+    stage_->StartDvdWrite(DiscFolder(), "DVD_DISC");
+    for (int i = 0; i < 19; ++i) stage_->TimerTick();
+    EXPECT_TRUE(stage_->WaitingForMedium());
+    EXPECT_EQ(Boxes().size(), 1u);
+    stage_->TimerTick();
+    EXPECT_EQ(Boxes().size(), 2u);   // asked again after 20 ticks
+    g.mediaType = 17;
+    Message(MSG_WRITER_MEDIA);
+    EXPECT_EQ(view_.log[view_.log.size() - 2], "Set Max. write speed. ");
+    stage_->RunEnded();
+
+    g.speedsAnswer = 0;
+    g.mediaType = 2;
+    headless_->AnswerNextMessageBox(IDYES);
+    stage_->StartDvdWrite(DiscFolder(), "DVD_DISC");
+    g.mediaType = 17;
+    Message(MSG_WRITER_MEDIA);
+    EXPECT_EQ(view_.log[view_.log.size() - 2], "Auto set write speed. ");
+    stage_->RunEnded();
+
+    g.mediaType = 2;
+    headless_->AnswerNextMessageBox(IDCANCEL);
+    stage_->StartDvdWrite(DiscFolder(), "DVD_DISC");
+    EXPECT_EQ(view_.log.back(), "No matched disk infomation to burn.");
+    EXPECT_EQ(view_.ends, (Lines{"terminated"}));
+}
+
 TEST_F(BurnStageTest, AfterAPromptWithoutSpeedsTheWriterChooses)
 {
     ASSERT_TRUE(stage_->InitBurner(1));
@@ -451,6 +551,26 @@ TEST_F(BurnStageTest, MediumCheckBeforeARun)
                               "cancel progress!",
                               "No matched disc in burner.\nClick \"Yes\" to continue convert.\nClick \"Cancel\" to "
                               "cancel progress!"}));
+
+    // Without a DVD writer, a CD drive with a disc in it will do; the DVD writer's medium is not asked.
+    g.initResult = HWE_NO_WRITER;
+    ASSERT_TRUE(stage_->InitBurner(1));
+    int asked = 0;
+    bool ready = true;
+    stage_->CdDriveReady = [&] { return ++asked, ready; };
+    EXPECT_TRUE(stage_->CheckDiscBeforeRun());
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(Boxes().size(), 2u);
+    ready = false;
+    headless_->AnswerNextMessageBox(IDCANCEL);
+    EXPECT_FALSE(stage_->CheckDiscBeforeRun());
+    EXPECT_EQ(Boxes().size(), 3u);
+    // With a writer, the CD drive is not asked.
+    g.initResult = HWE_OK;
+    g.mediaType = 17;
+    ASSERT_TRUE(stage_->InitBurner(1));
+    EXPECT_TRUE(stage_->CheckDiscBeforeRun());
+    EXPECT_EQ(asked, 2);
 }
 
 TEST(DiscFolderOfIfo, CutsAtTheLastSeparatorAndBeforeVideoTs)

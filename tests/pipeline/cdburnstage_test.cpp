@@ -139,6 +139,22 @@ TEST_F(CdBurnTest, TheSetUpListsTheDrivesAndTheirSpeeds)
     EXPECT_EQ(Boxes(), (std::vector<std::string>{kCdNoDevicesText, kCdNoLayerText}));
 }
 
+// Before a DVD run on a machine without a DVD writer: a disc in the first CD
+// drive will do. The drive is chosen quietly, the window's lists left alone.
+TEST_F(CdBurnTest, TheDriveAnswersBeforeAnySetUp)
+{
+    EXPECT_TRUE(stage->DriveReady());
+    EXPECT_EQ(burner->calls, (std::vector<std::string>{"layer system", "layer spti", "device 0:1,0 KELDARA RECORDER"}));
+    EXPECT_TRUE(window->drives.empty());
+    EXPECT_TRUE(window->speeds.empty());
+    burner->ready = false;
+    EXPECT_FALSE(stage->DriveReady());
+    burner->devices.clear();
+    burner->ready = true;
+    EXPECT_FALSE(stage->DriveReady());   // no CD drive at all
+    EXPECT_TRUE(Boxes().empty());
+}
+
 TEST_F(CdBurnTest, ABurnAsksForADiscChecksItAndEndsWithTheImageDeleted)
 {
     ASSERT_TRUE(stage->InitBurner());

@@ -322,7 +322,8 @@ TEST_F(ChapterPagesTest, ChapterMenuDiscHasTheStoredChaptersAndEveryButton)
     Build(true);
     const Lines log = BuilderLog();
     // The folder is authored; without a writer it stays for a later burn.
-    ASSERT_EQ(log[log.size() - 2], "No DVD writer.") << log[log.size() - 3];
+    ASSERT_EQ(log[log.size() - 2], "No DVD writer: the DVD folder stays in " + work_ + "DVD_DISC/VIDEO_TS.")
+        << log[log.size() - 3];
     const std::string disc = work_ + "DVD_DISC";
     const std::vector<disctest::DiscTitle> titles = disctest::ReadDisc(disc);
     ASSERT_EQ(titles.size(), 2u);

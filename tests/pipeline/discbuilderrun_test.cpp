@@ -73,7 +73,7 @@ TEST_F(BuilderRunTest, DvdWithoutMenuAuthorsTheFolderAndKeepsNothingElse)
               (Lines{"Convert Holiday.avi >>> DVD_DISC_1.vob", "Mux Holiday.avi >>>",
                      "Convert Garden party.avi >>> DVD_DISC_2.vob", "Mux Garden party.avi >>>",
                      "Create DVD directory >>>", "Starting to burn...", "Getting disc type...",
-                     "No DVD writer.", "Process is terminated."}));
+                     "No DVD writer: the DVD folder stays in " + dest + "/VIDEO_TS.", "Process finished."}));
     const std::vector<disctest::DiscTitle> disc = disctest::ReadDisc(dest);
     ASSERT_EQ(disc.size(), 2u);
     EXPECT_NEAR(disc[0].length, 2.0, 0.3);
@@ -89,7 +89,7 @@ TEST_F(BuilderRunTest, DvdWithoutMenuAuthorsTheFolderAndKeepsNothingElse)
 
     // A second build into the same folder takes the next free name.
     Build(1);
-    EXPECT_EQ(BuilderLog().back(), "Process is terminated.");
+    EXPECT_EQ(BuilderLog().back(), "Process finished.");
     EXPECT_EQ(disctest::ReadDisc(work_ + "DVD_DISC_1").size(), 2u);
     EXPECT_EQ(disctest::ReadDisc(dest).size(), 2u);
 }
@@ -104,7 +104,7 @@ TEST_F(BuilderRunTest, TitleMenuGivesOneButtonPerTitleInBothMenusAndSkipsTheChap
               (Lines{"Convert first.avi >>> DVD_DISC_1.vob", "Mux first.avi >>>", "Convert second.avi >>> DVD_DISC_2.vob",
                      "Mux second.avi >>>", "Create \"TitleSub.vob\" >>>", "Create DVD directory >>>",
                      "Starting to burn...", "Getting disc type...",
-                     "No DVD writer.", "Process is terminated."}));
+                     "No DVD writer: the DVD folder stays in " + work_ + "DVD_DISC/VIDEO_TS.", "Process finished."}));
     EXPECT_TRUE(FilesIn(work_).empty());   // Title.vob and TitleSub.vob too
     EXPECT_EQ(disctest::ReadDisc(work_ + "DVD_DISC").size(), 2u);
     // dvdunauthor's description of the disc: a menu with two buttons in the
@@ -206,7 +206,8 @@ TEST_F(BuilderRunTest, WideClipAfterANarrowOneIsLetterBoxedOnTheDisc)
     wide->AspectIndex = 2;
     wide->LetterBox = true;
     Build(1);
-    ASSERT_EQ(BuilderLog()[BuilderLog().size() - 2], "No DVD writer.");   // the folder authored, nothing to burn it
+    // The folder authored, nothing to burn it.
+    ASSERT_EQ(BuilderLog()[BuilderLog().size() - 2], "No DVD writer: the DVD folder stays in " + work_ + "DVD_DISC/VIDEO_TS.");
     const std::vector<disctest::DiscTitle> disc = disctest::ReadDisc(work_ + "DVD_DISC");
     ASSERT_EQ(disc.size(), 2u);
     EXPECT_EQ(disc[1].aspect, "4/3");

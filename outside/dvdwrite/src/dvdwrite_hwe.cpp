@@ -3,6 +3,8 @@
 
 #include "engine.h"
 
+#include <algorithm>
+#include <cstring>
 #include <exception>
 #include <map>
 #include <memory>
@@ -99,11 +101,15 @@ HWE_EXPORT int Hwe_Init(int, int, int* handle)
 
 HWE_EXPORT int Hwe_Free(int handle)
 {
-    auto engine = g_handles.Take(handle);
-    if (!engine)
-        return HWE_BAD_HANDLE;
-    engine->Shutdown();
-    return HWE_OK;
+    try {
+        auto engine = g_handles.Take(handle);
+        if (!engine)
+            return HWE_BAD_HANDLE;
+        engine->Shutdown();
+        return HWE_OK;
+    } catch (const std::exception&) {
+        return HWE_BAD_HANDLE;   // the handle is gone from the table all the same
+    }
 }
 
 HWE_EXPORT int Hwe_RegisterCallback(int handle, THweEventCallback callback, void* userData)
@@ -162,6 +168,19 @@ HWE_EXPORT int Hwe_SetWriteSpeed(int handle, int speed)
 HWE_EXPORT int Hwe_StartWriting(int handle, const char* folder, const char* label)
 {
     return WithEngine(handle, [&](dvdwrite::Engine& e) { return e.StartWriting(folder, label); });
+}
+
+HWE_EXPORT int Hwe_GetLastErrorText(int handle, char* buffer, int size)
+{
+    return WithEngine(handle, [&](dvdwrite::Engine& e) {
+        const std::string text = e.LastError();
+        if (buffer && size > 0) {
+            const std::size_t length = std::min(text.size(), static_cast<std::size_t>(size) - 1);
+            std::memcpy(buffer, text.data(), length);
+            buffer[length] = '\0';
+        }
+        return static_cast<int>(std::min<std::size_t>(text.size(), 0x7FFFFFFF));
+    });
 }
 
 HWE_EXPORT int Hwe_AbortWrite(int handle)

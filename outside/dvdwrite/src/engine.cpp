@@ -162,27 +162,29 @@ int Engine::StartWriting(const char* folderArg, const char* labelArg)
         if (writing_ || closed_)
             return HWE_BUSY;
         writing_ = true;   // held while the checks below run
+        lastError_.clear();
         finished = std::move(writeThread_);
     }
     if (finished.joinable())
         finished.join();   // the last write has sent its status and is ending
 
-    const char* refusal = nullptr;
+    std::string refusal;
     if (folder.empty() || !FileExists(JoinPath(JoinPath(folder, "VIDEO_TS"), "VIDEO_TS.IFO")))
         refusal = "the folder holds no VIDEO_TS/VIDEO_TS.IFO";
     else if (label.size() > kMaxLabel)
         refusal = "the volume label is longer than 31 bytes";
     {
         std::lock_guard<std::mutex> guard(mutex_);
-        if (!refusal) {
+        if (refusal.empty()) {
             std::optional<WritePlan> plan;
+            std::string why;
             if (closed_)
                 refusal = "the engine is closing";
             else if (!selected_)
                 refusal = "no writer selected";
             // Absolute, so that no folder name can read as an option.
-            else if (!(plan = selected_->PlanWrite(ExpandFileName(folder), label, speed_)))
-                refusal = "this writer cannot write";
+            else if (!(plan = selected_->PlanWrite(ExpandFileName(folder), label, speed_, why)))
+                refusal = why.empty() ? "this writer cannot write" : why;
             if (plan) {
                 job_ = std::make_shared<toolrun::ToolJob>();
                 writeThread_ = std::thread(&Engine::RunWrite, this, std::move(*plan), job_);
@@ -191,9 +193,24 @@ int Engine::StartWriting(const char* folderArg, const char* labelArg)
         }
         writing_ = false;
     }
-    std::fprintf(stderr, "dvdwrite_hwe: %s\n", refusal);
+    Failed(refusal);
     Notify(HWE_EVENT_STATUS, HWE_WRITE_FAILED);
     return HWE_WRITE_FAILED;
+}
+
+void Engine::Failed(const std::string& reason)
+{
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        lastError_ = reason;
+    }
+    std::fprintf(stderr, "dvdwrite_hwe: %s\n", reason.c_str());
+}
+
+std::string Engine::LastError() const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    return lastError_;
 }
 
 void Engine::RunWrite(WritePlan plan, std::shared_ptr<toolrun::ToolJob> job)
@@ -204,33 +221,33 @@ void Engine::RunWrite(WritePlan plan, std::shared_ptr<toolrun::ToolJob> job)
     if (!plan.inputs.empty())
         measured = std::make_unique<toolrun::ReadProgress>(plan.inputs);
     const auto onLine = [&progress](const std::string& line) { progress.Line(line); };
+    if (plan.start)
+        plan.start();
     const toolrun::ToolJob::Outcome outcome = job->Run(plan.spec, onLine, onLine, [&](pid_t pid) {
         if (measured)
             progress.Measured(measured->Percent(pid) * 65535 / 100);
     });
 
-    bool succeeded = outcome.code == toolrun::kOk;
+    const bool toolSucceeded = outcome.code == toolrun::kOk;
     const std::string program = plan.spec.argv.empty() ? "" : plan.spec.argv.front();
-    std::string reason = toolrun::DescribeFailure(program, outcome, progress.LastError());
-    if (succeeded && plan.finish) {
-        // The image is whole before it is put in place, even one too small for the tool to count.
-        progress.AllWritten();
-        progress.Closing();
-        succeeded = plan.finish();
-        if (!succeeded)
-            reason = "the image could not be put in place";
+    std::string reason = toolSucceeded ? "" : toolrun::DescribeFailure(program, outcome, progress.LastError());
+    int status = WriteStatus(toolSucceeded, progress.ClosingBegan());
+    if (plan.end) {
+        WriteEnd end = plan.end(toolSucceeded, progress);
+        if (end.status != HWE_WRITE_COMPLETE) {
+            status = end.status;
+            if (!end.reason.empty())
+                reason = std::move(end.reason);
+        }
     }
-    if (!succeeded) {
-        if (plan.discard)
-            plan.discard();
-        std::fprintf(stderr, "dvdwrite_hwe: %s\n", reason.c_str());
-    }
+    if (status != HWE_WRITE_COMPLETE)
+        Failed(reason);
     {
         std::lock_guard<std::mutex> guard(mutex_);
         writing_ = false;
         job_.reset();
     }
-    Notify(HWE_EVENT_STATUS, WriteStatus(succeeded, progress.ClosingBegan()));
+    Notify(HWE_EVENT_STATUS, status);
 }
 
 void Engine::AbortWrite()

@@ -35,6 +35,8 @@ public:
     void AbortWrite();
     void OpenTray();
     void CloseTray();
+    // Why the last write failed or was refused, "" when it did not.
+    std::string LastError() const;
     // Stops the write and the poller and waits for both; no event follows.
     void Shutdown();
 
@@ -44,6 +46,7 @@ private:
     void PollLoop();
     void PollOnce();
     void RunWrite(WritePlan plan, std::shared_ptr<toolrun::ToolJob> job);
+    void Failed(const std::string& reason);
     void JoinFinishedWrite();
 
     const int handle_;
@@ -57,6 +60,7 @@ private:
     std::shared_ptr<toolrun::ToolJob> job_;
     std::thread writeThread_;
     MediumState last_;            // the selected writer's medium as last seen
+    std::string lastError_;       // why the last write failed
 
     std::mutex callbackMutex_;
     THweEventCallback callback_ = nullptr;

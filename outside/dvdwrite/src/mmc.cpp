@@ -1,5 +1,6 @@
 #include "mmc.h"
 
+#include "rtl/clock.h"
 #include "rtl/sysutils.h"
 
 #include <algorithm>
@@ -10,13 +11,20 @@ namespace dvdwrite {
 
 namespace {
 
-constexpr std::uint8_t kTestUnitReady = 0x00, kInquiry = 0x12, kStartStopUnit = 0x1B, kGetConfiguration = 0x46,
-                       kReadDiscInformation = 0x51, kModeSense10 = 0x5A, kGetPerformance = 0xAC;
+constexpr std::uint8_t kTestUnitReady = 0x00, kInquiry = 0x12, kStartStopUnit = 0x1B, kWrite10 = 0x2A,
+                       kSynchronizeCache = 0x35, kGetConfiguration = 0x46, kReadDiscInformation = 0x51,
+                       kModeSense10 = 0x5A, kCloseTrackSession = 0x5B, kGetPerformance = 0xAC;
 constexpr std::uint8_t kCapabilitiesPage = 0x2A;
 
 // Queries answer at once on a healthy drive; a tray move takes longer.
 constexpr std::uint32_t kQueryTimeoutMs = 10000;
 constexpr std::uint32_t kTrayTimeoutMs = 30000;
+// Writing, flushing and closing: a drive may take minutes over the last two.
+constexpr std::uint32_t kWriteTimeoutMs = 120000;
+constexpr std::uint32_t kCloseTimeoutMs = 600000;
+// A drive busy with what it already holds is asked again this often, this many times.
+constexpr std::uint32_t kBusyPauseMs = 100;
+constexpr int kBusyTries = 600;
 
 std::uint32_t Get16(std::span<const std::uint8_t> b, std::size_t at)
 {
@@ -63,6 +71,20 @@ Sense SenseOf(const ScsiResult& result)
     if ((s[0] & 0x7F) >= 0x72)   // descriptor format
         return {static_cast<std::uint8_t>(s[1] & 0x0F), s[2], s[3]};
     return {static_cast<std::uint8_t>(s[2] & 0x0F), s[12], s[13]};
+}
+
+std::string DescribeFailure(const ScsiResult& result, const std::string& drivePath)
+{
+    if (result.error != 0)
+        return ScsiSystemErrorText(result.error, drivePath);
+    if (result.hostStatus == DID_TIME_OUT || (result.driverStatus & 0x0F) == DRIVER_TIMEOUT)
+        return drivePath + " did not answer in time";
+    if (result.hostStatus != DID_OK)
+        return drivePath + " could not be reached";
+    if (result.status == SAM_STAT_BUSY)
+        return drivePath + " stayed busy";
+    const Sense sense = SenseOf(result);
+    return drivePath + " answered sense " + Format("%X/%02X/%02X", sense.key, sense.asc, sense.ascq);
 }
 
 bool Succeeded(const ScsiResult& result)
@@ -138,8 +160,12 @@ bool MmcDrive::Open()
 {
     if (!handle_)
         handle_ = OpenScsiDrive(number_, ScsiOpenMode::Shared);
+    if (handle_)
+        path_ = handle_->Path();
     return handle_ != nullptr;
 }
+
+const std::string& MmcDrive::Path() const { return path_; }
 
 ScsiResult MmcDrive::Run(const std::vector<std::uint8_t>& cdb, ScsiDirection direction, void* buffer,
                          std::uint32_t length, std::uint32_t timeoutMs)
@@ -227,6 +253,44 @@ std::optional<MmcDrive::DiscInformation> MmcDrive::DiscInfo()
     if (!reply || reply->size() < 3)
         return std::nullopt;
     return DiscInformation{(*reply)[2] & 0x03, ((*reply)[2] & 0x10) != 0};
+}
+
+ScsiResult MmcDrive::Write(std::uint32_t lba, const std::uint8_t* data, std::uint16_t sectors)
+{
+    const std::vector<std::uint8_t> cdb = {kWrite10,
+                                           0,
+                                           static_cast<std::uint8_t>(lba >> 24),
+                                           static_cast<std::uint8_t>(lba >> 16),
+                                           static_cast<std::uint8_t>(lba >> 8),
+                                           static_cast<std::uint8_t>(lba),
+                                           0,
+                                           static_cast<std::uint8_t>(sectors >> 8),
+                                           static_cast<std::uint8_t>(sectors),
+                                           0};
+    ScsiResult result;
+    for (int attempt = 0; attempt < kBusyTries; ++attempt) {
+        result = Run(cdb, ScsiDirection::Out, const_cast<std::uint8_t*>(data), std::uint32_t{sectors} * 2048,
+                     kWriteTimeoutMs);
+        const Sense sense = SenseOf(result);
+        const bool busy = result.error == 0 && result.hostStatus == DID_OK &&
+                          (result.status == SAM_STAT_BUSY || (sense.key == 0x02 && sense.asc == 0x04 && sense.ascq == 0x08));
+        if (!busy)
+            break;
+        CurrentClock().SleepMs(kBusyPauseMs);
+    }
+    return result;
+}
+
+ScsiResult MmcDrive::SynchronizeCache()
+{
+    return Run({kSynchronizeCache, 0, 0, 0, 0, 0, 0, 0, 0, 0}, ScsiDirection::None, nullptr, 0, kCloseTimeoutMs);
+}
+
+ScsiResult MmcDrive::CloseTrackSession(std::uint8_t function, std::uint16_t number)
+{
+    return Run({kCloseTrackSession, 0, function, 0, static_cast<std::uint8_t>(number >> 8),
+                static_cast<std::uint8_t>(number), 0, 0, 0, 0},
+               ScsiDirection::None, nullptr, 0, kCloseTimeoutMs);
 }
 
 bool MmcDrive::StartStopUnit(bool load)

@@ -27,6 +27,9 @@ struct Sense {
 };
 Sense SenseOf(const ScsiResult& result);
 bool Succeeded(const ScsiResult& result);
+// Why a command failed, for a person: "no permission on /dev/sr0", "/dev/sr0
+// did not answer in time", "/dev/sr0 answered sense 3/0C/00".
+std::string DescribeFailure(const ScsiResult& result, const std::string& drivePath);
 
 // Reply readers (exposed for tests).
 struct InquiryText {
@@ -74,6 +77,13 @@ public:
     };
     std::optional<DiscInformation> DiscInfo();
     bool StartStopUnit(bool load);
+    // WRITE (10) of 2048-byte sectors at lba, asked again while the drive is
+    // still busy with earlier ones (2/04/08, BUSY).
+    ScsiResult Write(std::uint32_t lba, const std::uint8_t* data, std::uint16_t sectors);
+    ScsiResult SynchronizeCache();
+    // CLOSE TRACK/SESSION: function 1 closes track `number`, 2 the session.
+    ScsiResult CloseTrackSession(std::uint8_t function, std::uint16_t number);
+    const std::string& Path() const;
 
 private:
     // The reply bytes the drive returned; nullopt when the command failed.
@@ -83,6 +93,7 @@ private:
 
     int number_;
     std::shared_ptr<ScsiDriveHandle> handle_;
+    std::string path_;
 };
 
 } // namespace dvdwrite

@@ -1,10 +1,13 @@
 #include "writers.h"
 
 #include "dvdwrite/dvdwrite_hwe.h"
+#include "pipewrite.h"
 #include "rtl/paths.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 namespace dvdwrite {
@@ -25,6 +28,47 @@ private:
     MmcDrive& drive_;
     bool open_;
 };
+
+// Every regular file under folder.
+std::vector<std::string> FilesUnder(const std::string& folder)
+{
+    std::vector<std::string> files;
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error))
+        if (it->is_regular_file(error))
+            files.push_back(it->path().string());
+    return files;
+}
+
+// A drive without a device node of its own (a virtual drive): the image
+// comes through a pipe and the engine writes its sectors itself.
+std::optional<WritePlan> PipeWritePlan(int number, const std::string& folder, const std::string& label,
+                                       std::string& why)
+{
+    auto pipe = std::make_shared<PipeToDrive>(number);
+    if (!pipe->Open(why))
+        return std::nullopt;
+    WritePlan plan;
+    plan.spec.argv = GenisoimageArguments(label, pipe->PipePath(), folder);
+    plan.tool = WriteTool::Genisoimage;
+    plan.inputs = FilesUnder(folder);
+    plan.start = [pipe] { pipe->Start(); };
+    plan.end = [pipe](bool toolSucceeded, WriteProgress& progress) -> WriteEnd {
+        if (!toolSucceeded) {
+            // A copy that failed first is why the tool stopped (its pipe was closed).
+            return {HWE_WRITE_FAILED, pipe->Stop()};
+        }
+        if (std::string copied = pipe->Finish(); !copied.empty())
+            return {HWE_WRITE_FAILED, copied};
+        progress.AllWritten();
+        progress.Closing();
+        if (std::string closed = pipe->Close(); !closed.empty())
+            return {HWE_WRITE_FINALIZE_FAILED, closed};
+        return {};
+    };
+    return plan;
+}
 
 class DriveWriter : public Writer {
 public:
@@ -94,10 +138,11 @@ public:
             drive_.StartStopUnit(true);
     }
 
-    std::optional<WritePlan> PlanWrite(const std::string& folder, const std::string& label, int speedKBs) override
+    std::optional<WritePlan> PlanWrite(const std::string& folder, const std::string& label, int speedKBs,
+                                       std::string& why) override
     {
         if (info_.isVirtual)   // it has no device node a burning program could open
-            return std::nullopt;
+            return PipeWritePlan(info_.number, folder, label, why);
         WritePlan plan;
         plan.spec.argv = GrowisofsArguments(info_.path, speedKBs, label, folder);
         plan.tool = WriteTool::Growisofs;
@@ -109,18 +154,6 @@ private:
     MmcDrive drive_;
     std::string name_;
 };
-
-// Every regular file under folder.
-std::vector<std::string> FilesUnder(const std::string& folder)
-{
-    std::vector<std::string> files;
-    std::error_code error;
-    for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
-         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error))
-        if (it->is_regular_file(error))
-            files.push_back(it->path().string());
-    return files;
-}
 
 // Writes the disc image into a file: a blank DVD-R is always in, the tray
 // calls take it out and put a fresh one in.
@@ -136,7 +169,8 @@ public:
     void OpenTray() override { trayOpen_ = true; }
     void CloseTray() override { trayOpen_ = false; }
 
-    std::optional<WritePlan> PlanWrite(const std::string& folder, const std::string& label, int) override
+    std::optional<WritePlan> PlanWrite(const std::string& folder, const std::string& label, int,
+                                       std::string&) override
     {
         // Written beside the target and renamed over it at the end, so a
         // failed or stopped write leaves the previous image as it was.
@@ -145,8 +179,22 @@ public:
         plan.spec.argv = GenisoimageArguments(label, part, folder);
         plan.tool = WriteTool::Genisoimage;
         plan.inputs = FilesUnder(folder);
-        plan.finish = [part, target = path_] { return std::rename(part.c_str(), target.c_str()) == 0; };
-        plan.discard = [part] { DeleteFile(part); };
+        plan.end = [part, target = path_](bool toolSucceeded, WriteProgress& progress) -> WriteEnd {
+            if (toolSucceeded) {
+                if (std::rename(part.c_str(), target.c_str()) == 0) {
+                    // The image is whole and in place, even one too small for the tool to count.
+                    progress.AllWritten();
+                    progress.Closing();
+                    return {};
+                }
+                // Nothing is in place, so nothing is written: a failed write, not a failed finalisation.
+                const std::string why = "the image could not be put in place as " + target + ": " + std::strerror(errno);
+                DeleteFile(part);
+                return {HWE_WRITE_FAILED, why};
+            }
+            DeleteFile(part);
+            return {HWE_WRITE_FAILED, ""};
+        };
         return plan;
     }
 

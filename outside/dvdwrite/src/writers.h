@@ -21,13 +21,21 @@ struct MediumState {
     bool operator==(const MediumState&) const = default;
 };
 
+// How a write ended: a HWE_WRITE_* status, and why when it failed ("" leaves the tool's reason).
+struct WriteEnd {
+    int status = 17;   // HWE_WRITE_COMPLETE
+    std::string reason;
+};
+
 // One write as the engine runs it.
 struct WritePlan {
     ProcessSpec spec;
     WriteTool tool = WriteTool::Growisofs;
     std::vector<std::string> inputs;       // files the tool reads, for progress measured from outside
-    std::function<bool()> finish;          // after a clean exit: puts the result in place (false: it failed)
-    std::function<void()> discard;         // after a failure: removes what the tool left
+    std::function<void()> start;           // just before the tool runs
+    // After the tool (its exit was clean or not): what the writer does to
+    // finish the write or clear up after it, and how the write ended.
+    std::function<WriteEnd(bool toolSucceeded, WriteProgress& progress)> end;
 };
 
 class Writer {
@@ -41,8 +49,9 @@ public:
     virtual void OpenTray() = 0;
     virtual void CloseTray() = 0;
     // The write of folder (holding VIDEO_TS) with label at speedKBs (0: the
-    // writer's choice); nullopt when this writer cannot write.
-    virtual std::optional<WritePlan> PlanWrite(const std::string& folder, const std::string& label, int speedKBs) = 0;
+    // writer's choice); nullopt, with the reason in `why`, when it cannot be written.
+    virtual std::optional<WritePlan> PlanWrite(const std::string& folder, const std::string& label, int speedKBs,
+                                               std::string& why) = 0;
 };
 
 // The DVD writers among the pass-through's drives, in drive order.

@@ -88,8 +88,8 @@ std::string DescribeFailure(const std::string& program, const ToolJob::Outcome& 
     default:
         break;
     }
-    if (!lastErrorLine.empty())
-        return Format("%s: %s", program, lastErrorLine);
+    if (!lastErrorLine.empty())   // named once, though many a tool names itself in its lines
+        return lastErrorLine.starts_with(program + ":") ? lastErrorLine : Format("%s: %s", program, lastErrorLine);
     if (outcome.result.signal != 0)
         return Format("%s was ended by signal %d", program, outcome.result.signal);
     return Format("%s ended with exit code %d", program, outcome.result.exitCode);

@@ -34,10 +34,23 @@ public:
     virtual void ImageReady(const std::string& cuePath, const std::string& binPath) = 0;
 };
 
+// What sets the burning windows apart in the stage they share.
+struct BurnStageValues {
+    int waitTicks;              // ticks of the window's timer the stage waits for a medium after "Yes"
+    const char* maxSpeedText;   // the speed lines after an insert prompt
+    const char* autoSpeedText;
+    bool cancelFinishes;        // Cancel at the insert prompt ends the run as finished (else terminated)
+};
+// The disc builder: 40 ticks of 500 ms.
+inline constexpr BurnStageValues kBuilderBurnValues{40, "Set Max. writing speed. ", "Auto set writing speed. ", true};
+// The burning-process window: 20 ticks of 1000 ms.
+inline constexpr BurnStageValues kBurningWindowBurnValues{20, "Set Max. write speed. ", "Auto set write speed. ", false};
+
 class BurnStage {
 public:
     // loader binds the engine's entries (the library's unless a test gives another).
-    explicit BurnStage(BurnView& view, std::function<bool(WritingEngine&)> loader = {});
+    explicit BurnStage(BurnView& view, std::function<bool(WritingEngine&)> loader = {},
+                       const BurnStageValues& values = kBuilderBurnValues);
     ~BurnStage();
     BurnStage(const BurnStage&) = delete;
     BurnStage& operator=(const BurnStage&) = delete;
@@ -47,10 +60,14 @@ public:
     // up here); any other the "Burning mode error!" box and false.
     bool InitBurner(int discType);
     void OnDriveChange(int index);
+    // Before a run: a writable DVD in the writer, or (without a DVD writer) a
+    // CD drive that answers CdDriveReady; else the user may go on without a disc.
     bool CheckDiscBeforeRun();
+    std::function<bool()> CdDriveReady;
     // Writes the authored folder (the parent of VIDEO_TS) under the label.
     // Asks for a writable DVD first; after Yes the stage waits for the medium
-    // (up to 40 ticks) and goes on by itself.
+    // (up to the window's ticks) and goes on by itself. Without a DVD writer
+    // the folder stays where it is, and the log says where.
     void StartDvdWrite(const std::string& discFolder, const std::string& volumeLabel);
     void WriterMessage(UINT message, WPARAM wparam);
     void AbortWrite();
@@ -69,9 +86,12 @@ public:
     const std::string& BinPath() const { return binPath_; }
 
     // --- the run ---------------------------------------------------------------------------
-    // The 500 ms tick: true when the tick is the stage's alone.
+    // The window's tick: true when the tick is the stage's alone.
     bool TimerTick();
-    // The run ended: a late message of its write is ignored, its image build cancelled.
+    // A run begins: the writer's media messages are logged for it.
+    void RunBegun();
+    // The run ended: a late message of its write is ignored, its image build
+    // cancelled, and nothing more is logged for it.
     void RunEnded();
 
     bool WaitingForMedium() const { return waiting_; }
@@ -87,10 +107,15 @@ private:
     void TryWrite();
     void Write();
     void EndWait();
+    void LogMedium(int type, int status);
     void EndImageBuild(bool cancel);
+    // Why the engine's last write failed, "" when it does not say.
+    std::string WriterReason();
 
     BurnView& view_;
     std::function<bool(WritingEngine&)> loader_;
+    BurnStageValues values_;
+    bool ended_ = false;   // the run is over: its writer says nothing more in the log
     WritingEngine engine_;
     bool writableDvdSeen_ = false;
     bool mediaEventSeen_ = false;

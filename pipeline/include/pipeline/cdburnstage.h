@@ -81,6 +81,10 @@ public:
     void OnDriveChange(int index);
     // Before a run: the drive answers, or the user goes on without a disc.
     bool CheckDiscBeforeRun();
+    // The drive answers TEST UNIT READY within 5 s (a disc is in). Without a
+    // set-up the layer is bound and the first drive taken, quietly: the
+    // window's lists are left alone.
+    bool DriveReady();
     // The image is built: asks for a writable disc, checks it and the image
     // and starts the write; the run ends through FinishRun on every failure.
     void Burn(const std::string& cuePath, const std::string& binPath);

@@ -64,6 +64,8 @@ public:
     virtual void CloseTray(TQV_Video_DVD_Disc_Builder_Form& window) = 0;
     // The window closes: what the stage holds of the burners is let go.
     virtual void Release(TQV_Video_DVD_Disc_Builder_Form& window) = 0;
+    // A run begins: the writers' messages are logged for it.
+    virtual void RunBegun(TQV_Video_DVD_Disc_Builder_Form&) {}
     // The run ended (finished, stopped or closed): what it still runs is stopped,
     // and its late messages are not heard.
     virtual void RunEnded(TQV_Video_DVD_Disc_Builder_Form&) {}

@@ -60,8 +60,9 @@ public:
     BurnClock Clock;
     bool Running() const;
 
-    // The burners (the program's unless a test gives others before the set-up).
-    void SetBurners(std::unique_ptr<BurnStage> dvd, std::unique_ptr<CdBurner> cd);
+    // The burners (the program's unless a test gives others before the set-up):
+    // the DVD-writing engine as `engineLoader` binds it, and a CD burner.
+    void SetBurners(std::function<bool(WritingEngine&)> engineLoader, std::unique_ptr<CdBurner> cd);
     BurnStage& DvdStage() { return *dvdStage_; }
     CdBurnStage& CdStage() { return *cdStage_; }
 
@@ -95,6 +96,7 @@ private:
     TkivComboBox* DriveList() override { return kivComboBox_Drive; }
     TkivComboBox* SpeedList() override { return kivComboBox_WriteSpeed; }
     bool CdKind() const { return DiscType >= 2; }
+    void ConnectStages();
     // Start hidden, Stop shown and the burner's controls locked, or the other way round.
     void ShowRunning(bool running);
     void StartCdRun();

@@ -56,6 +56,8 @@ struct WritingEngine {
     THwe_Unsupported Hwe_SetPreferDVDRSao = nullptr;
     THwe_Unsupported Hwe_GetSuitableMediaList = nullptr;
     THwe_Unsupported Hwe_DmaEnabled = nullptr;
+    // Not in the set every engine has: null when the engine cannot tell why a write failed.
+    THwe_GetLastErrorText Hwe_GetLastErrorText = nullptr;
 
     int EngineHandle = 0;                 // from Hwe_Init; 0 = none
     std::array<int, 50> WriteSpeeds{};    // kB/s, ending at the first 0

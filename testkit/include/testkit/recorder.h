@@ -100,6 +100,16 @@ struct RecorderFaults {
     bool unitAttentionOnChange = false;         // a changed medium answers 6/28/00 once
     std::uint8_t stallOpcode = 0;               // the next command with this opcode (not 0) hangs
                                                 //   until ReleaseStall, as a drive that stops answering
+
+    // Only every command with `opcode` refused, with this sense (a write error unless told).
+    static RecorderFaults Refusing(std::uint8_t opcode, std::uint8_t key = 0x03, std::uint8_t asc = 0x0C,
+                                   std::uint8_t ascq = 0x00)
+    {
+        RecorderFaults faults;
+        faults.refuseOpcode = opcode;
+        faults.refuseSense[0] = key, faults.refuseSense[1] = asc, faults.refuseSense[2] = ascq;
+        return faults;
+    }
 };
 
 // One command as the drive saw it, and its answer.

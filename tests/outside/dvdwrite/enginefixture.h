@@ -40,11 +40,23 @@ struct EngineLib {
         OpenTray = lib.Symbol<THwe_OpenTray>("Hwe_OpenTray");
         GetWriteSpeeds = lib.Symbol<THwe_GetWriteSpeeds>("Hwe_GetWriteSpeeds");
         SetWriteSpeed = lib.Symbol<THwe_SetWriteSpeed>("Hwe_SetWriteSpeed");
+        LastErrorText = lib.Symbol<THwe_GetLastErrorText>("Hwe_GetLastErrorText");
     }
     bool Ready() const
     {
         return Init && Free && Count && Name && SetWriter && MediaStatus && MediaType && StartWriting &&
-               RegisterCallback && AbortWrite && CloseTray && OpenTray && GetWriteSpeeds && SetWriteSpeed;
+               RegisterCallback && AbortWrite && CloseTray && OpenTray && GetWriteSpeeds && SetWriteSpeed &&
+               LastErrorText;
+    }
+    // Why the handle's last write failed, read through a buffer of `size` bytes
+    // (cut to it); `length` receives the length the engine told.
+    std::string LastError(int handle, int size = 512, int* length = nullptr)
+    {
+        std::vector<char> buffer(static_cast<std::size_t>(size), 'x');
+        const int told = LastErrorText(handle, buffer.data(), size);
+        if (length)
+            *length = told;
+        return std::string(buffer.data());
     }
     std::string WriterName(int handle, int index, int size = 260)
     {
@@ -75,6 +87,7 @@ struct EngineLib {
     THwe_OpenTray OpenTray = nullptr;
     THwe_GetWriteSpeeds GetWriteSpeeds = nullptr;
     THwe_SetWriteSpeed SetWriteSpeed = nullptr;
+    THwe_GetLastErrorText LastErrorText = nullptr;
 };
 
 struct Event {

@@ -179,17 +179,4 @@ TEST_F(GrowisofsTest, FreeDuringAWriteKillsItAndSendsNothingMore)
     handle = 0;
 }
 
-TEST_F(EngineTest, AVirtualRecorderIsNeverWritten)
-{
-    testkit::RegisteredRecorder recorder(DvdRecorderConfig());
-    recorder->InsertMedium(Medium::Blank(MediumKind::DvdR));
-    Open();
-    OutputFolder folder("keldara-virtual-write");
-    ForceDirectories(folder.File("VIDEO_TS"));
-    WriteText(folder.File("VIDEO_TS/VIDEO_TS.IFO"), "IFO");
-    EXPECT_EQ(engine.StartWriting(handle, folder.Path().c_str(), "X"), HWE_WRITE_FAILED);
-    EXPECT_EQ(events.All(), (std::vector<Event>{{9, 3}}));
-    EXPECT_TRUE(recorder->CommandsWithOpcode(0x2A).empty());
-}
-
 } // namespace

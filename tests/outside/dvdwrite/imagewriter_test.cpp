@@ -147,10 +147,12 @@ TEST_F(ImageWriterTest, AFailedOrAbortedWriteLeavesThePreviousImage)
     FakePrograms fakes(bin);
     // A genisoimage that writes part of its output and fails.
     fakes.Add("genisoimage", "while [ \"$1\" != -o ]; do shift; done\necho partial > \"$2\"\n"
-                             "echo 'genisoimage: Unable to make a DVD-Video image.' >&2\nexit 1");
+                             "echo 'genisoimage: No space left on device. Cannot write disc image.' >&2\nexit 1");
     ASSERT_EQ(engine.StartWriting(handle, dest.c_str(), ""), 0);
     ASSERT_TRUE(events.WaitFor({HWE_EVENT_STATUS, HWE_WRITE_FAILED}));
     EXPECT_EQ(WithoutProgress(events.All()), (std::vector<Event>{{9, 0}, {9, 3}}));
+    // The tool's reason is the write's, for the burning window's log and box.
+    EXPECT_EQ(engine.LastError(handle), "genisoimage: No space left on device. Cannot write disc image.");
     EXPECT_EQ(ReadText(image), "previous image");
     EXPECT_FALSE(FileExists(image + ".part"));
 
@@ -166,6 +168,25 @@ TEST_F(ImageWriterTest, AFailedOrAbortedWriteLeavesThePreviousImage)
     EXPECT_EQ(WithoutProgress(events.All()), (std::vector<Event>{{9, 0}, {9, 3}}));
     EXPECT_FALSE(ProcessAlive(std::atoi(ReadText(pid).c_str())));
     EXPECT_EQ(ReadText(image), "previous image");
+    EXPECT_FALSE(FileExists(image + ".part"));
+}
+
+// An image that cannot be put in place (the target is a folder) is a failed
+// write with the reason, not a write whose finalisation failed: nothing is written.
+TEST_F(ImageWriterTest, AnImageThatCannotBePutInPlaceFailsTheWriteWithItsReason)
+{
+    const std::string dest = folder.File("DVD_DISC");
+    ForceDirectories(dest + "/VIDEO_TS");
+    WriteText(dest + "/VIDEO_TS/VIDEO_TS.IFO", "IFO");
+    ForceDirectories(image);
+    const std::string bin = folder.File("bin");
+    ForceDirectories(bin);
+    FakePrograms fakes(bin);
+    fakes.Add("genisoimage", "while [ \"$1\" != -o ]; do shift; done\necho image > \"$2\"");
+    ASSERT_EQ(engine.StartWriting(handle, dest.c_str(), "X"), 0);
+    ASSERT_TRUE(events.WaitFor({HWE_EVENT_STATUS, HWE_WRITE_FAILED}));
+    EXPECT_EQ(WithoutProgress(events.All()), (std::vector<Event>{{9, 0}, {9, 3}}));
+    EXPECT_EQ(engine.LastError(handle), "the image could not be put in place as " + image + ": Is a directory");
     EXPECT_FALSE(FileExists(image + ".part"));
 }
 

@@ -14,8 +14,8 @@
 // DVD write bits). When KELDARA_DVD_IMAGE_WRITER names a file, the first
 // writer is "Image file writer (<file>)": it always holds a blank DVD-R and
 // writes the disc image into that file, so a person can burn without a drive.
-// Virtual drives (the test recorder) are listed and answer queries; a write
-// to one fails at once.
+// Virtual drives (the test recorder) have no device node a burning program
+// could open: the engine writes the image's sectors to them itself.
 //
 // Events reach the registered callback on an engine thread (or, for a write
 // refused at its start, on the caller's thread), never while the engine holds
@@ -95,6 +95,13 @@ typedef int (*THwe_CloseTray)(int handle);
 typedef int (*THwe_OpenTray)(int handle);
 typedef int (*THwe_GetWriteSpeeds)(int handle, int* speeds, int count);
 typedef int (*THwe_SetWriteSpeed)(int handle, int speed);   // kB/s; 0 lets the writer choose
+// Why the handle's last write failed or was refused ("the folder holds no
+// VIDEO_TS/VIDEO_TS.IFO", "genisoimage: No space left on device", ...; "" after
+// a write that did not fail): copied NUL-terminated into the buffer, cut to
+// size - 1 bytes. Answers the reason's full length in bytes, or HWE_BAD_HANDLE.
+// Beyond the set the program binds by name: a host looks it up and does
+// without it when an engine lacks it.
+typedef int (*THwe_GetLastErrorText)(int handle, char* buffer, int size);
 // Every other entry of the set takes the handle, does nothing and answers
 // HWE_NOT_SUPPORTED.
 typedef int (*THwe_Unsupported)(int handle);
