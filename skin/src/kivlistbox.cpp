@@ -1,6 +1,10 @@
 #include "skin/kivlistbox.h"
 
+#include "gfx/bitmap.h"
+#include "gfx/canvas.h"
 #include "gfx/gdi.h"
+
+#include <algorithm>
 
 TkivListBox::TkivListBox(TComponent* AOwner) : TkivScrolled(AOwner, TkivScrollBarLink::kpListBox, 2)
 {
@@ -82,7 +86,25 @@ void TkivListBox::DefaultDrawItem(int Index, TRect R, TOwnerDrawState)
     else text.Left += 2;
     const TBrushStyle brush = c.Brush()->Style();
     c.Brush()->SetStyle(bsClear);
+    // An item measured for its wrapped text is drawn wrapped: on one line it
+    // would be cut at the edge with empty room below.
+    const unsigned lines = Style() == lbOwnerDrawVariable ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER;
     DrawText(&c, Items()->Get(Index), text,
-             DrawTextBiDiModeFlags(DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | AlignmentToDrawFlags(alignment_)));
+             DrawTextBiDiModeFlags(lines | DT_NOPREFIX | AlignmentToDrawFlags(alignment_)));
     c.Brush()->SetStyle(brush);
+}
+
+void TkivListBox::MeasureItem(int Index, int& Height)
+{
+    if (OnMeasureItem || Index < 0 || Index >= Count()) {
+        TCustomListBox::MeasureItem(Index, Height);
+        return;
+    }
+    TBitmap probe(1, 1, pf24bit);
+    TCanvas& c = *probe.Canvas();
+    c.SetFont(*Font());
+    // The client area as the items see it (inside the border), less the text's inset.
+    TRect r = Rect(0, 0, InnerRect().Width() - 2, 0);
+    DrawText(&c, Items()->Get(Index), r, DrawTextBiDiModeFlags(DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX));
+    Height = std::min(r.Height(), 255);
 }

@@ -48,7 +48,8 @@ void TCustomListBox::ItemsChanged()
     selected_.resize(static_cast<std::size_t>(n), false);
     if (itemIndex_ >= n) itemIndex_ = n - 1;
     if (anchor_ >= n) anchor_ = -1;
-    topIndex_ = std::clamp(topIndex_, 0, std::max(0, n - VisibleCount()));
+    MeasureItems();
+    topIndex_ = std::clamp(topIndex_, 0, LastTopIndex());
     Invalidate();
     ScrollStateChanged();
 }
@@ -113,14 +114,60 @@ void TCustomListBox::SelectAll()
 
 void TCustomListBox::SetStyle(TListBoxStyle value)
 {
+    if (style_ == value) return;
     style_ = value;
-    Invalidate();
+    ItemsChanged();
 }
 
 int TCustomListBox::FixedItemHeight() const
 {
     if (itemHeight_ > 0 && style_ != lbStandard) return itemHeight_;
     return std::max(1, FontItemHeight(*Font()));
+}
+
+void TCustomListBox::MeasureItem(int Index, int& Height)
+{
+    if (OnMeasureItem) OnMeasureItem(this, Index, Height);
+}
+
+void TCustomListBox::MeasureItems()
+{
+    heights_.clear();
+    if (style_ != lbOwnerDrawVariable) return;
+    const int n = items_->Count();
+    heights_.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        int h = FixedItemHeight();
+        MeasureItem(i, h);
+        // An item takes at least a pixel and at most what the platform's list lets it.
+        heights_.push_back(std::clamp(h, 1, 255));
+    }
+}
+
+int TCustomListBox::HeightOfItem(int index) const
+{
+    if (index >= 0 && static_cast<std::size_t>(index) < heights_.size()) return heights_[static_cast<std::size_t>(index)];
+    return FixedItemHeight();
+}
+
+int TCustomListBox::FittingFrom(int top) const
+{
+    const int n = items_->Count();
+    if (heights_.empty()) return VisibleCount();
+    const int room = InnerRect().Height();
+    int used = 0, fit = 0;
+    for (int i = std::max(0, top); i < n && used + HeightOfItem(i) <= room; ++i, ++fit) used += HeightOfItem(i);
+    return std::max(1, fit);
+}
+
+int TCustomListBox::LastTopIndex() const
+{
+    const int n = items_->Count();
+    if (heights_.empty()) return std::max(0, n - VisibleCount());
+    const int room = InnerRect().Height();
+    int used = 0, top = n;
+    while (top > 0 && used + HeightOfItem(top - 1) <= room) used += HeightOfItem(--top);
+    return std::min(top, std::max(0, n - 1));
 }
 
 int TCustomListBox::ItemHeight() { return FixedItemHeight(); }
@@ -160,7 +207,9 @@ TScrollState TCustomListBox::VertScrollState() const
 {
     TScrollState s;
     s.Max = std::max(0, items_->Count() - 1);
-    s.Page = VisibleCount();
+    // Items of their own heights: the page is what the last ones fill, so that
+    // the thumb's end is the greatest top index.
+    s.Page = heights_.empty() ? VisibleCount() : std::max(1, items_->Count() - LastTopIndex());
     s.Pos = topIndex_;
     return s;
 }
@@ -185,8 +234,17 @@ void TCustomListBox::SetTopIndex(int value)
 
 void TCustomListBox::MakeVisible(int index)
 {
-    if (index < topIndex_) SetTopIndex(index);
-    else if (index >= topIndex_ + VisibleCount()) SetTopIndex(index - VisibleCount() + 1);
+    if (index < topIndex_) {
+        SetTopIndex(index);
+    } else if (heights_.empty()) {
+        if (index >= topIndex_ + VisibleCount()) SetTopIndex(index - VisibleCount() + 1);
+    } else if (index >= topIndex_ + FittingFrom(topIndex_)) {
+        // The highest top from which the item still fits whole.
+        const int room = InnerRect().Height();
+        int top = index, used = HeightOfItem(index);
+        while (top > 0 && used + HeightOfItem(top - 1) <= room) used += HeightOfItem(--top);
+        SetTopIndex(top);
+    }
 }
 
 TRect TCustomListBox::ItemRect(int index) const
@@ -197,17 +255,28 @@ TRect TCustomListBox::ItemRect(int index) const
         if (sb.Left == inner.Left) inner.Left = sb.Right;
         else inner.Right = sb.Left;
     }
-    int h = FixedItemHeight();
-    int top = inner.Top + (index - topIndex_) * h;
-    return Rect(inner.Left, top, inner.Right, top + h);
+    if (heights_.empty()) {
+        int h = FixedItemHeight();
+        int top = inner.Top + (index - topIndex_) * h;
+        return Rect(inner.Left, top, inner.Right, top + h);
+    }
+    int top = inner.Top;
+    for (int i = topIndex_; i < index; ++i) top += HeightOfItem(i);
+    for (int i = index; i < topIndex_; ++i) top -= HeightOfItem(i);
+    return Rect(inner.Left, top, inner.Right, top + HeightOfItem(index));
 }
 
 int TCustomListBox::ItemAtPos(TPoint Pos, bool Existing) const
 {
     TRect inner = InnerRect();
-    int h = FixedItemHeight();
     int rel = Pos.Y - inner.Top;
-    int index = topIndex_ + (rel < 0 ? -1 : rel / h);
+    int index;
+    if (heights_.empty()) {
+        index = topIndex_ + (rel < 0 ? -1 : rel / FixedItemHeight());
+    } else {
+        index = rel < 0 ? topIndex_ - 1 : topIndex_;
+        for (int y = 0; rel >= 0 && index < Count() && y + HeightOfItem(index) <= rel; ++index) y += HeightOfItem(index);
+    }
     if (Existing) {
         TRect sb = ScrollBarRect();
         if (!PtInRect(inner, Pos) || PtInRect(sb, Pos)) return -1;
@@ -307,8 +376,8 @@ void TCustomListBox::KeyDown(unsigned short& Key, TShiftState Shift)
     switch (Key) {
     case VK_UP: i = std::max(0, i - 1); break;
     case VK_DOWN: i = std::min(Count() - 1, i + 1); break;
-    case VK_PRIOR: i = std::max(0, i - VisibleCount() + 1); break;
-    case VK_NEXT: i = std::min(Count() - 1, std::max(0, i) + VisibleCount() - 1); break;
+    case VK_PRIOR: i = std::max(0, i - FittingFrom(topIndex_) + 1); break;
+    case VK_NEXT: i = std::min(Count() - 1, std::max(0, i) + FittingFrom(topIndex_) - 1); break;
     case VK_HOME: i = 0; break;
     case VK_END: i = Count() - 1; break;
     case VK_SPACE:
@@ -393,7 +462,13 @@ void TCustomListBox::WndProc(TMessage& m)
         return;
     case WM_SIZE:
         TCustomControl::WndProc(m);
+        // Measured items may wrap otherwise at another width.
+        if (style_ == lbOwnerDrawVariable) ItemsChanged();
         ScrollStateChanged();
+        return;
+    case CM_FONTCHANGED:
+        TCustomControl::WndProc(m);
+        if (style_ == lbOwnerDrawVariable) ItemsChanged();
         return;
     case WM_VSCROLL:
         SetTopIndex(ApplyScrollMessage(VertScrollState(), m.WParam));

@@ -32,8 +32,12 @@ protected:
     // Prepares the canvas in the list's colours for the item, then draws it.
     void OwnerDrawItem(int Index, TRect Rect, TOwnerDrawState State) override;
     void DrawItem(int Index, TRect Rect, TOwnerDrawState State) override;
-    // The plain look: filled, the text on one line, inset 2 pixels from the leading side.
+    // The plain look: filled, the text on one line, inset 2 pixels from the
+    // leading side; in a list of measured items, wrapped as it was measured.
     virtual void DefaultDrawItem(int Index, TRect Rect, TOwnerDrawState State);
+    // Without OnMeasureItem, an item's height is that of its text wrapped to
+    // the client width (inside the border) less 2, at most 255.
+    void MeasureItem(int Index, int& Height) override;
 
 private:
     bool showFocusRect_ = true;

@@ -96,6 +96,53 @@ TEST_F(ListTest, EmptyListShowsAFocusRectangleAndIgnoresKeys)
     EXPECT_EQ(list->ItemAtPos(Point(20, 20), true), -1);
 }
 
+TEST_F(ListTest, VariableItemsTakeTheHeightsTheyAreMeasuredAt)
+{
+    // Items of 10, 20 and 30 pixels in turn: 0..10, 10..30, 30..60, 60..70 ...
+    std::vector<int> asked;
+    list->OnMeasureItem = [&](TWinControl*, int index, int& height) {
+        asked.push_back(height);
+        height = 10 * (index % 3 + 1);
+    };
+    std::vector<std::pair<int, TRect>> drawn;
+    list->OnDrawItem = [&](TWinControl*, int index, TRect r, TOwnerDrawState) { drawn.push_back({index, r}); };
+    list->SetStyle(lbOwnerDrawVariable);
+    ASSERT_EQ(asked.size(), 12u);
+    EXPECT_EQ(asked.front(), 16);   // each is asked with the list's item height
+    EXPECT_EQ(list->HeightOfItem(2), 30);
+    headless->Snapshot(*form);
+    ASSERT_GE(drawn.size(), 4u);
+    EXPECT_EQ(drawn[0].second.Height(), 10);
+    EXPECT_EQ(drawn[1].second.Top, drawn[0].second.Bottom);
+    EXPECT_EQ(drawn[1].second.Height(), 20);
+    EXPECT_EQ(drawn[2].second.Height(), 30);
+    EXPECT_EQ(drawn[3].second.Top - drawn[0].second.Top, 60);
+
+    // A click lands on the item drawn under it.
+    const int top = 10 + list->ItemRect(0).Top;
+    headless->Click(*form, 30, top + 25);   // inside the 20-pixel item
+    EXPECT_EQ(list->ItemIndex(), 1);
+    headless->Click(*form, 30, top + 59);   // the 30-pixel item's last row
+    EXPECT_EQ(list->ItemIndex(), 2);
+
+    // The end: the last items that fill the 96 pixels inside the frame (30+10+20+30) start at 8.
+    headless->PressKey(VK_END);
+    EXPECT_EQ(list->ItemIndex(), 11);
+    EXPECT_EQ(list->TopIndex(), 8);
+    EXPECT_EQ(list->VertScrollState().MaxPos(), 8);
+    EXPECT_EQ(list->ItemRect(11).Bottom, list->ItemRect(8).Top + 90);
+    // Up into the item above the view brings it to the top.
+    for (int i = 0; i < 4; ++i) headless->PressKey(VK_UP);
+    EXPECT_EQ(list->TopIndex(), 7);
+
+    // A fixed list leaves the measuring alone.
+    asked.clear();
+    list->SetStyle(lbOwnerDrawFixed);
+    list->Items()->Add("13");
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(list->ItemRect(1).Height(), 16);
+}
+
 // ---------------------------------------------------------------------------
 class ComboTest : public HeadlessTest {
 protected:

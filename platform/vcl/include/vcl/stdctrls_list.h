@@ -39,8 +39,11 @@ public:
     void SelectAll();
     TListBoxStyle Style() const { return style_; }
     void SetStyle(TListBoxStyle value);
+    // The items' height (lbOwnerDrawVariable: the height each item is asked for with).
     int ItemHeight();
     void SetItemHeight(int value);
+    // The height item `index` takes: its measured one in lbOwnerDrawVariable, else ItemHeight.
+    int HeightOfItem(int index) const;
     bool Sorted() const { return items_->Sorted(); }
     void SetSorted(bool value) { items_->SetSorted(value); }
     TFormBorderStyle BorderStyle() const { return borderStyle_; }
@@ -77,6 +80,10 @@ protected:
     virtual void OwnerDrawItem(int Index, TRect Rect, TOwnerDrawState State);
     // The scroll range, page or position may have changed (items, size, top index).
     virtual void ScrollStateChanged() {}
+    // lbOwnerDrawVariable: the height of item Index, `Height` coming in as
+    // ItemHeight; OnMeasureItem answers it when set. Items are measured when
+    // the list, the style, the item height, the font or the width change.
+    virtual void MeasureItem(int Index, int& Height);
     TRect InnerRect() const;
     int VisibleCount() const;
     void MakeVisible(int index);
@@ -86,7 +93,13 @@ protected:
 private:
     TRect ScrollBarRect() const;
     void SelectByUser(int index, TShiftState shift);
+    void MeasureItems();
+    // The items that fit whole from `top` down (at least one while there is one).
+    int FittingFrom(int top) const;
+    // The greatest top index: the last items fill the view from there.
+    int LastTopIndex() const;
     std::unique_ptr<TStringList> items_;
+    std::vector<int> heights_;     // lbOwnerDrawVariable: each item's measured height
     std::vector<bool> selected_;
     int itemIndex_ = -1;
     int anchor_ = -1;
