@@ -38,12 +38,9 @@ TkivScrollBar::TkivScrollBar(TComponent* AOwner) : TCustomPanel(AOwner)
         b->SetTabStop(false);
         b->SetAutoSize(true);
         b->SetMouseContinuouslyDownInterval(kRepeatMs);
+        // Only the auto-repeat ticks step: every 100 ms while the arrow is held,
+        // so a press let go before the first tick does not move the thumb.
         b->OnMouseContinuouslyDown = [this, direction](TObject*) { Step(direction); };
-        // A press steps at once, so a quick click moves the thumb too; the
-        // auto-repeat ticks add a step every 100 ms while the button stays down.
-        b->OnMouseDown = [this, direction](TObject*, TMouseButton button, TShiftState, int, int) {
-            if (button == mbLeft) Step(direction);
-        };
     }
     SetBounds(Left(), Top(), Width(), 185);
     // The first layout waits for the pictures: arrows without them have no size,
@@ -329,7 +326,11 @@ void TkivScrollBarLink::BarChanged(TScrollBarKind kind)
     TkivScrollBar* bar = Bar(kind);
     if (updating_ || !bar) return;
     const UINT msg = kind == sbVertical ? WM_VSCROLL : WM_HSCROLL;
-    const WPARAM w = MakeScrollWParam(SB_THUMBPOSITION, bar->Position());
+    TScrollBarQuery q;
+    const bool known = control_.Perform(CM_GETSCROLLBAR, kind == sbVertical ? SB_VERT : SB_HORZ,
+                                        reinterpret_cast<LPARAM>(&q)) == 1;
+    const int position = known ? BarPosition(kind, q.State, bar->Position()) : bar->Position();
+    const WPARAM w = MakeScrollWParam(SB_THUMBPOSITION, position);
     switch (placement_) {
     case kpMemo: {
         TFlagScope scope(scrollingFromBar_);
@@ -386,7 +387,13 @@ void TkivScrollBarLink::UpdateBar(TScrollBarKind kind, TkivScrollBar* bar)
     if (control_.Perform(CM_GETSCROLLBAR, vertical ? SB_VERT : SB_HORZ, reinterpret_cast<LPARAM>(&q)) != 1) return;
     bar->SetMax(q.State.MaxPos());
     bar->SetMin(q.State.Min);
-    bar->SetPosition(q.State.Pos);
+    bar->SetPosition(BarPosition(kind, q.State, q.State.Pos));
+}
+
+int TkivScrollBarLink::BarPosition(TScrollBarKind kind, const TScrollState& state, int position) const
+{
+    if (kind != sbHorizontal || !mirrorsRightToLeft_ || !control_.UseRightToLeftReading()) return position;
+    return state.Min + state.MaxPos() - position;
 }
 
 void TkivScrollBarLink::UpdateScrollBars()

@@ -223,9 +223,14 @@ TEST_F(KivLists, DraggingABarScrollsTheControlAndScrollingTheControlMovesTheBar)
     EXPECT_EQ(gh->Position(), gh->Max());
     EXPECT_EQ(grid->LeftCol(), gh->Position());
 
-    // The arrows step the control, one line at a time.
+    // An arrow held for one tick of its auto-repeat steps the control one line.
     const int before = list->TopIndex();
-    headless->ClickControl(*lv->IncreaseButton());
+    TkivImageButton& arrow = *lv->IncreaseButton();
+    const TPoint on = form->ScreenToClient(arrow.ClientToScreen(Point(arrow.Width() / 2, arrow.Height() / 2)));
+    headless->MouseDown(*form, on.X, on.Y);
+    clock.Advance(100);
+    app->ProcessMessages();
+    headless->MouseUp(*form, on.X, on.Y);
     EXPECT_EQ(list->TopIndex(), before + 1);
     EXPECT_EQ(listScrolls, 2);
 
@@ -255,6 +260,49 @@ TEST_F(KivLists, DraggingABarScrollsTheControlAndScrollingTheControlMovesTheBar)
     EXPECT_FALSE(lv->Enabled());
     list->SetEnabled(true);
     EXPECT_TRUE(lv->Enabled());
+}
+
+TEST_F(KivLists, ARightToLeftStringGridShowsItsHorizontalPositionMirrored)
+{
+    auto* grid = Place<TkivStringGrid>(20, 20, 200, 120);
+    grid->SetColCount(12);
+    grid->SetRowCount(4);
+    TkivScrollBar* gh = Bar();
+    form->Show();
+    grid->SetHScrollBar(gh);
+    const int first = grid->LeftCol();
+    ASSERT_GT(gh->Max(), gh->Min());
+    EXPECT_EQ(gh->Position(), first);
+
+    // Read right to left on a Middle-East system: the start is at the bar's right end.
+    SetUserLocale("ar_EG.UTF-8");
+    grid->SetBiDiMode(bdRightToLeft);
+    const auto mirrored = [&](int column) { return gh->Min() + gh->Max() - column; };
+    EXPECT_EQ(gh->Position(), gh->Max());
+    EXPECT_EQ(gh->Position(), mirrored(first));
+    // The bar moved to its left end scrolls the grid to its last columns, and back.
+    gh->SetPosition(gh->Min());
+    EXPECT_EQ(grid->LeftCol(), mirrored(gh->Min()));
+    EXPECT_GT(grid->LeftCol(), first + 2);
+    gh->SetPosition(gh->Max() - 1);
+    EXPECT_EQ(grid->LeftCol(), first + 1);
+    // The grid scrolled by itself: the bar follows, mirrored.
+    grid->SetLeftCol(first + 2);
+    EXPECT_EQ(gh->Position(), mirrored(first + 2));
+    grid->SetLeftCol(first);
+    // Reading only, the position is mirrored all the same; left to right again, it is not.
+    grid->SetBiDiMode(bdRightToLeftReadingOnly);
+    EXPECT_EQ(gh->Position(), gh->Max());
+    grid->SetBiDiMode(bdLeftToRight);
+    EXPECT_EQ(gh->Position(), first);
+
+    // The draw grid is not mirrored.
+    auto* drawGrid = Place<TkivDrawGrid>(20, 160, 200, 120);
+    drawGrid->SetColCount(12);
+    TkivScrollBar* dh = Bar();
+    drawGrid->SetHScrollBar(dh);
+    drawGrid->SetBiDiMode(bdRightToLeft);
+    EXPECT_EQ(dh->Position(), drawGrid->LeftCol());
 }
 
 TEST_F(KivLists, ListItemsInTheirColoursAlignmentsAndTheEmptyListsFocus)
@@ -320,6 +368,39 @@ TEST_F(KivLists, ListItemsInTheirColoursAlignmentsAndTheEmptyListsFocus)
     auto* other = Place<TkivListBox>(240, 20, 100, 100);
     other->SetFocus();
     EXPECT_EQ(Count(top, clWhite), top.Width() * top.Height());
+}
+
+TEST_F(KivLists, VariableListItemsAreAsTallAsTheirWrappedTextAndDrawnWrapped)
+{
+    auto* list = Place<TkivListBox>(20, 20, 200, 300);
+    list->SetColor(clWhite);
+    list->Font()->SetColor(clBlack);
+    list->Items()->Add("One");
+    list->Items()->Add("Two\nlines");
+    list->Items()->Add("Three\nlines\nhere");
+    list->Items()->Add("a line of words long enough that it wraps in the list");
+    list->SetStyle(lbOwnerDrawVariable);
+    form->Show();
+    const int line = list->HeightOfItem(0);
+    EXPECT_GT(line, 8);
+    EXPECT_EQ(list->HeightOfItem(1), 2 * line);
+    EXPECT_EQ(list->HeightOfItem(2), 3 * line);
+    EXPECT_GE(list->HeightOfItem(3), 2 * line);   // wrapped at the list's width
+    EXPECT_EQ(list->ItemRect(2).Top, list->ItemRect(0).Top + 3 * line);
+
+    // Each line of an item is drawn inside it, the last one too.
+    const TRect item = list->ItemRect(2);
+    const TRect lastLine = Rect(20 + item.Left, 20 + item.Top + 2 * line, 20 + item.Right, 20 + item.Bottom);
+    EXPECT_GT(Count(lastLine, clBlack), 0);
+    EXPECT_EQ(Count(Rect(20 + item.Left, 20 + item.Bottom, 20 + item.Right, 20 + item.Bottom + 2), clBlack), 0);
+
+    // A handler of the list's own decides instead; a taller font measures taller.
+    list->OnMeasureItem = [](TWinControl*, int, int& height) { height = 40; };
+    list->Items()->Add("Four");
+    EXPECT_EQ(list->HeightOfItem(0), 40);
+    list->OnMeasureItem = nullptr;
+    list->Font()->SetSize(list->Font()->Size() * 2);
+    EXPECT_GT(list->HeightOfItem(0), line * 3 / 2);
 }
 
 TEST_F(KivLists, GridCellsFillInOrderAndTakeTheThemesColours)

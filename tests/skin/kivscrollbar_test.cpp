@@ -150,38 +150,48 @@ TEST_F(KivScrollBars, PositionIsClampedAndReportedOnceThroughTheLane)
     EXPECT_FALSE(h->IncreaseButton()->Visible());
 }
 
-TEST_F(KivScrollBars, AQuickClickStepsOnceAndHoldingRepeatsEvery100Ms)
+TEST_F(KivScrollBars, AQuickClickDoesNotStepAndHoldingStepsEvery100Ms)
 {
     auto* v = MakeBar(kivVertical, 20, 10, 16, 200);
     v->SetSmallChange(3);
     auto* inc = v->IncreaseButton();
     const int x = 20 + inc->Left() + inc->Width() / 2, y = 10 + inc->Top() + inc->Height() / 2;
+    // Let go before the first tick of the auto-repeat: no step.
     headless->Click(*form, x, y);
-    EXPECT_EQ(v->Position(), 3);
-    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(v->Position(), 0);
+    EXPECT_EQ(changes, 0);
 
     headless->MouseDown(*form, x, y);
-    EXPECT_EQ(v->Position(), 6);
+    EXPECT_EQ(v->Position(), 0);
     clock.Advance(99);
     app->ProcessMessages();
-    EXPECT_EQ(v->Position(), 6);
+    EXPECT_EQ(v->Position(), 0);
     clock.Advance(1);
     app->ProcessMessages();
-    EXPECT_EQ(v->Position(), 9);
+    EXPECT_EQ(v->Position(), 3);
+    EXPECT_EQ(changes, 1);
     clock.Advance(100);
     app->ProcessMessages();
-    EXPECT_EQ(v->Position(), 12);
+    EXPECT_EQ(v->Position(), 6);
     headless->MouseUp(*form, x, y);
     clock.Advance(500);
     app->ProcessMessages();
-    EXPECT_EQ(v->Position(), 12);
+    EXPECT_EQ(v->Position(), 6);
 
-    // The decrease arrow steps back and stops at Min; a disabled bar does not step.
+    // The decrease arrow held steps back and stops at Min; a disabled bar does not step.
     auto* dec = v->DecreaseButton();
-    for (int i = 0; i < 6; ++i) headless->Click(*form, 20 + dec->Width() / 2, 10 + dec->Height() / 2);
+    headless->MouseDown(*form, 20 + dec->Width() / 2, 10 + dec->Height() / 2);
+    for (int i = 0; i < 4; ++i) {
+        clock.Advance(100);
+        app->ProcessMessages();
+    }
+    headless->MouseUp(*form, 20 + dec->Width() / 2, 10 + dec->Height() / 2);
     EXPECT_EQ(v->Position(), 0);
     v->SetEnabled(false);
-    headless->Click(*form, x, y);
+    headless->MouseDown(*form, x, y);
+    clock.Advance(200);
+    app->ProcessMessages();
+    headless->MouseUp(*form, x, y);
     EXPECT_EQ(v->Position(), 0);
 }
 

@@ -58,10 +58,11 @@ public:
 };
 
 // The string grid: a lime focused cell, fixed cells' text in FixedFontColor,
-// and a border of one line.
+// a border of one line, and read right to left, its horizontal bar mirrored
+// (the first columns at the bar's right end).
 class TkivStringGrid : public TkivGridOf<TStringGrid> {
 public:
-    explicit TkivStringGrid(TComponent* AOwner) : TkivGridOf(AOwner, clLime) {}
+    explicit TkivStringGrid(TComponent* AOwner) : TkivGridOf(AOwner, clLime) { MirrorHorizontalBarRightToLeft(); }
 
 protected:
     void DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState AState) override;

@@ -117,6 +117,9 @@ public:
     // hiding, enabling, focus and the reading direction reach the bars.
     void AfterMessage(const TMessage& m);
     bool Updating() const { return updating_; }
+    // A control read right to left shows its horizontal position mirrored:
+    // its start at the bar's right end, both ways between bar and control.
+    void SetMirrorsRightToLeft(bool value) { mirrorsRightToLeft_ = value; }
 
 private:
     void Release(TkivScrollBar* bar);
@@ -124,6 +127,8 @@ private:
     void UpdateBar(TScrollBarKind kind, TkivScrollBar* bar);
     void PlaceBars();
     void ShowBar(TkivScrollBar* bar, bool visible);
+    // The bar's position for the control's (and back): mirrored for a mirroring control read right to left.
+    int BarPosition(TScrollBarKind kind, const TScrollState& state, int position) const;
 
     TWinControl& control_;
     TPlacement placement_;
@@ -131,4 +136,5 @@ private:
     TkivScrollBar* hbar_ = nullptr;
     bool updating_ = false;
     bool scrollingFromBar_ = false;
+    bool mirrorsRightToLeft_ = false;
 };

@@ -40,6 +40,8 @@ protected:
     int ThemeColor(int item) const;
     // Whether the border has a second line inside in the control's colour.
     virtual bool BorderInner() const { return true; }
+    // Read right to left, the horizontal bar shows the position mirrored.
+    void MirrorHorizontalBarRightToLeft() { link_.SetMirrorsRightToLeft(true); }
     void Paint() override;
     void ScrollStateChanged() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
