@@ -260,7 +260,6 @@ protected:
                    const std::function<void()>& inBuilder, const std::function<void()>& inChapterPage = nullptr)
     {
         auto& main = task_->Window<TQV_Video_DVD_Author_Form>("QV_Video_DVD_Author_Form");
-        auto& choice = task_->Window<TQV_Video_DVD_Select_Form>(kSelectWindowName);
         auto& clipsForm = task_->Window<TQV_Video_DVD_Setup_Source_Clips_Form>(kSourceClipsWindowName);
         auto& designer = task_->Window<TQV_Video_DVD_Setup_DVD_Menu_Form>(kMenuDesignerWindowName);
         const auto builderStep = [&](TCustomForm& run) {
@@ -271,21 +270,7 @@ protected:
             task_->Step("disc builder: Close");
             task_->Click(*builder()->kivImageButton1);
         };
-        main.Show();
-        task_->OnNextModal([&](TCustomForm& shown) {
-            task_->Step("choice window");
-            ASSERT_EQ(&shown, &choice);
-            task_->Click(*choice.kivImageButton_SelectDVD);
-            task_->Shoot(choice, "1-choice");
-            task_->Click(*choice.kivImageButton2);
-        });
-        task_->OnNextModal([&](TCustomForm& shown) {
-            task_->Step("clips window");
-            ASSERT_EQ(&shown, &clipsForm);
-            task_->AnswerFiles(clips);
-            task_->Click(*clipsForm.kivImageButton_Add);
-            ASSERT_TRUE(task_->PumpUntil([&] { return !clipsForm.Loader; }, 120));
-            ASSERT_EQ(MyMovieImage.Length(), static_cast<std::int64_t>(clips.size()));
+        DvdBuildTask(clips, [&](TQV_Video_DVD_Setup_Source_Clips_Form&) {
             if (clipsForm.kivCheckBox1->Checked() != withMenu) task_->Click(*clipsForm.kivCheckBox1);
             ASSERT_EQ(clipsForm.kivCheckBox1->Checked(), withMenu);
             if (inClips) inClips();
@@ -326,8 +311,6 @@ protected:
             // Back from the builder the user leaves the clips window.
             if (!withMenu) task_->Click(*clipsForm.kivImageButton_Exit);
         });
-        task_->Step("main window: the disc-build task");
-        task_->Click(*main.Button_VideoDVDDiscBuilder);
         task_->Step("main window again");
         EXPECT_TRUE(task_->Screen().WindowVisible(main));
     }
@@ -516,22 +499,10 @@ TEST_F(DiscTaskTest, WithMenusTheTrimmedClipAndItsChaptersBecomeTitlesTheMenusLe
               [&] {
                   // Clip 1 previewed, the play bar dragged to a fifth of it (4 s of 20 s), Set begin.
                   auto& form = task_->Window<TQV_Video_DVD_Setup_Source_Clips_Form>(kSourceClipsWindowName);
-                  task_->Step("clips window: trim clip 1");
                   firstLength = MyMovieImage[0]->EndPoint;
                   secondLength = MyMovieImage[1]->EndPoint;
-                  task_->Click(*MyMovieImage[0]);
-                  ASSERT_EQ(form.SelectedIndex, 0);
-                  task_->Click(*form.kivImageButton_Preview);
-                  ASSERT_TRUE(task_->PumpUntil([&] { return GRAPH && form.CurrentPosition > 0; }, 60));
                   const double want = firstLength / 5;
-                  TkivTrackBar& bar = *form.kivTrackBar;
-                  const int lane = bar.Width() - bar.Slider()->Width();
-                  task_->Drag(*bar.Slider(), bar,
-                              static_cast<int>(want / form.PreviewDuration * lane) + bar.Slider()->Width() / 2,
-                              bar.Height() / 2);
-                  ASSERT_TRUE(task_->PumpUntil([&] { return form.CurrentPosition >= want - 0.4; }, 60));
-                  task_->Click(*form.kivImageButton_SetBegin);
-                  begin = MyMovieImage[0]->StartPoint;
+                  begin = TrimBegin(form, 0, want);
                   EXPECT_NEAR(begin, want, 0.7);
 
                   // "Setup Subtitle" on clip 2: the .srt loaded in the subtitle dialog, region 0, OK.

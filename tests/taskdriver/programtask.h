@@ -24,6 +24,11 @@
 #include "shell/qv_videodvdsetupchapterform.h"
 #include "shell/qv_videodvdsetupsourceclipsform.h"
 #include "shell/qv_videodvdsubtitlepropertyform.h"
+#include "shell/qv_graphgroupclass.h"
+#include "shell/qv_movieimage.h"
+#include "skin/kivbutton.h"
+#include "skin/kivimagepanel.h"
+#include "skin/kivtrackbar.h"
 #include "testkit/clips.h"
 
 #include "com/com.h"
@@ -33,8 +38,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class ProgramTaskTest : public ShellTest {
 protected:
@@ -103,6 +110,56 @@ protected:
         spec.gop = 25;
         testkit::WriteClip(media_ + name, spec);
         return media_ + name;
+    }
+
+    // The disc-build task from the main window to the clips window: DVD in the
+    // choice window, `files` added through Add; then `inClips` runs in the
+    // clips window (and leaves it, by Next or Exit). Answers when the task has
+    // come back to the main window.
+    void DvdBuildTask(const std::vector<std::string>& files,
+                      const std::function<void(TQV_Video_DVD_Setup_Source_Clips_Form&)>& inClips)
+    {
+        auto& main = task_->Window<TQV_Video_DVD_Author_Form>("QV_Video_DVD_Author_Form");
+        auto& choice = task_->Window<TQV_Video_DVD_Select_Form>(kSelectWindowName);
+        auto& clipsForm = task_->Window<TQV_Video_DVD_Setup_Source_Clips_Form>(kSourceClipsWindowName);
+        main.Show();
+        task_->OnNextModal([&](TCustomForm& shown) {
+            task_->Step("choice window");
+            ASSERT_EQ(&shown, &choice);
+            task_->Click(*choice.kivImageButton_SelectDVD);
+            task_->Shoot(choice, "1-choice");
+            task_->Click(*choice.kivImageButton2);
+        });
+        task_->OnNextModal([&](TCustomForm& shown) {
+            task_->Step("clips window: Add");
+            ASSERT_EQ(&shown, &clipsForm);
+            task_->AnswerFiles(files);
+            task_->Click(*clipsForm.kivImageButton_Add);
+            ASSERT_TRUE(task_->PumpUntil([&] { return !clipsForm.Loader; }, 120));
+            ASSERT_EQ(MyMovieImage.Length(), static_cast<std::int64_t>(files.size()));
+            inClips(clipsForm);
+        });
+        task_->Step("main window: the disc-build task");
+        task_->Click(*main.Button_VideoDVDDiscBuilder);
+    }
+
+    // In the clips window: clip `index` previewed, the play bar dragged to
+    // about `seconds`, Set begin. Answers the begin the clip took.
+    double TrimBegin(TQV_Video_DVD_Setup_Source_Clips_Form& clipsForm, int index, double seconds)
+    {
+        task_->Step("clips window: trim clip " + std::to_string(index + 1));
+        task_->Click(*MyMovieImage[index]);
+        EXPECT_EQ(clipsForm.SelectedIndex, index);
+        task_->Click(*clipsForm.kivImageButton_Preview);
+        EXPECT_TRUE(task_->PumpUntil([&] { return GRAPH && clipsForm.CurrentPosition > 0; }, 60));
+        TkivTrackBar& bar = *clipsForm.kivTrackBar;
+        const int lane = bar.Width() - bar.Slider()->Width();
+        task_->Drag(*bar.Slider(), bar,
+                    static_cast<int>(seconds / clipsForm.PreviewDuration * lane) + bar.Slider()->Width() / 2,
+                    bar.Height() / 2);
+        EXPECT_TRUE(task_->PumpUntil([&] { return clipsForm.CurrentPosition >= seconds - 0.4; }, 60));
+        task_->Click(*clipsForm.kivImageButton_SetBegin);
+        return MyMovieImage[index]->StartPoint;
     }
 
     // Starts nothing: the registration commands and help files of the main window stay unrun.
