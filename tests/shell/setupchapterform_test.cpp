@@ -178,8 +178,9 @@ TEST_F(SetupChapterTest, InsertKeepsTheListSortedAndRefusesAThirteenthARepeatAnd
 
 TEST_F(SetupChapterTest, ATrimmedTitleShowsAndTakesTimesFromTheTitlesStart)
 {
-    // Trimmed to 30.4..90 s: the lines count from the title's start, as the
-    // chapter page and the disc do; the caller gets times on the clip back.
+    // Trimmed to 30.4..90 s: the lines count from the title's start (not from
+    // the clip's), as the chapter page and the disc do; the caller gets times
+    // on the clip back.
     const int title = AddTitle(120, 30.4, 90, {30.4, 45.9});
     Edit(title, [&] {
         EXPECT_EQ(Lines(), (Lines_{"00:00:00", "00:00:15"}));

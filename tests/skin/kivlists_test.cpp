@@ -274,7 +274,9 @@ TEST_F(KivLists, ARightToLeftStringGridShowsItsHorizontalPositionMirrored)
     ASSERT_GT(gh->Max(), gh->Min());
     EXPECT_EQ(gh->Position(), first);
 
-    // Read right to left on a Middle-East system: the start is at the bar's right end.
+    // Read right to left on a Middle-East system: the start is at the bar's right end,
+    // not only when the reading direction changes but whenever the bar follows the
+    // grid or the grid the bar, so that the two never disagree.
     SetUserLocale("ar_EG.UTF-8");
     grid->SetBiDiMode(bdRightToLeft);
     const auto mirrored = [&](int column) { return gh->Min() + gh->Max() - column; };
@@ -388,7 +390,9 @@ TEST_F(KivLists, VariableListItemsAreAsTallAsTheirWrappedTextAndDrawnWrapped)
     EXPECT_GE(list->HeightOfItem(3), 2 * line);   // wrapped at the list's width
     EXPECT_EQ(list->ItemRect(2).Top, list->ItemRect(0).Top + 3 * line);
 
-    // Each line of an item is drawn inside it, the last one too.
+    // Each line of an item is drawn inside it, the last one too: a measured
+    // item is drawn wrapped, as it was measured, not on the one line of a
+    // fixed list's items (which would cut it at the edge).
     const TRect item = list->ItemRect(2);
     const TRect lastLine = Rect(20 + item.Left, 20 + item.Top + 2 * line, 20 + item.Right, 20 + item.Bottom);
     EXPECT_GT(Count(lastLine, clBlack), 0);

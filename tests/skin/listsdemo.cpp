@@ -1,6 +1,7 @@
 // A memo full of log lines, a list box and a string grid in each built-in
 // style, first with their own scroll bars and then with skinned bars
-// attached: listsdemo [--headless OUT.bmp] [--rtl] (right to left, Middle-East locale).
+// attached: listsdemo [--headless OUT.bmp] [--rtl] (right to left, Middle-East locale)
+// [--variable] (list items of their own heights: one, two or three lines).
 #include "skin/kivgrid.h"
 #include "skin/kivimagepanel.h"
 #include "skin/kivlistbox.h"
@@ -22,6 +23,7 @@ namespace {
 const char* const kStyleNames[] = {"", "MacOS", "WinXP", "DeepBlue", "Protein", "BlueGlass"};
 constexpr int kRow = 120, kCell = 170;
 bool rightToLeft = false;
+bool variableItems = false;
 
 class TListsDemo : public TForm {
 public:
@@ -71,7 +73,13 @@ private:
             auto* list = Place<TkivListBox>(left + kCell, top, kCell - 10, kRow - 10);
             list->SetUIStyle(style);
             list->SetItemHeight(16);
-            for (int i = 1; i <= 12; ++i) list->Items()->Add("Chapter " + std::to_string(i));
+            for (int i = 1; i <= 12; ++i) {
+                std::string item = "Chapter " + std::to_string(i);
+                if (variableItems && i % 3 == 2) item += " starts at 00:0" + std::to_string(i % 10) + ":00";
+                if (variableItems && i % 3 == 0) item += "\nthe garden party,\nafter the speeches";
+                list->Items()->Add(item);
+            }
+            if (variableItems) list->SetStyle(lbOwnerDrawVariable);
             list->SetItemIndex(2);
 
             auto* grid = Place<TkivStringGrid>(left + 2 * kCell, top, kCell - 10, kRow - 10);
@@ -114,6 +122,7 @@ int main(int argc, char** argv)
     const char* out = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--rtl") == 0) rightToLeft = true;
+        if (std::strcmp(argv[i], "--variable") == 0) variableItems = true;
         if (std::strcmp(argv[i], "--headless") == 0 && i + 1 < argc) headless = true, out = argv[++i];
     }
     if (rightToLeft) SetUserLocale("ar_EG.UTF-8");
