@@ -326,11 +326,7 @@ void TkivScrollBarLink::BarChanged(TScrollBarKind kind)
     TkivScrollBar* bar = Bar(kind);
     if (updating_ || !bar) return;
     const UINT msg = kind == sbVertical ? WM_VSCROLL : WM_HSCROLL;
-    TScrollBarQuery q;
-    const bool known = control_.Perform(CM_GETSCROLLBAR, kind == sbVertical ? SB_VERT : SB_HORZ,
-                                        reinterpret_cast<LPARAM>(&q)) == 1;
-    const int position = known ? BarPosition(kind, q.State, bar->Position()) : bar->Position();
-    const WPARAM w = MakeScrollWParam(SB_THUMBPOSITION, position);
+    const WPARAM w = MakeScrollWParam(SB_THUMBPOSITION, BarPosition(kind, bar->Position()));
     switch (placement_) {
     case kpMemo: {
         TFlagScope scope(scrollingFromBar_);
@@ -387,13 +383,15 @@ void TkivScrollBarLink::UpdateBar(TScrollBarKind kind, TkivScrollBar* bar)
     if (control_.Perform(CM_GETSCROLLBAR, vertical ? SB_VERT : SB_HORZ, reinterpret_cast<LPARAM>(&q)) != 1) return;
     bar->SetMax(q.State.MaxPos());
     bar->SetMin(q.State.Min);
-    bar->SetPosition(BarPosition(kind, q.State, q.State.Pos));
+    bar->SetPosition(BarPosition(kind, q.State.Pos));
 }
 
-int TkivScrollBarLink::BarPosition(TScrollBarKind kind, const TScrollState& state, int position) const
+int TkivScrollBarLink::BarPosition(TScrollBarKind kind, int position) const
 {
     if (kind != sbHorizontal || !mirrorsRightToLeft_ || !control_.UseRightToLeftReading()) return position;
-    return state.Min + state.MaxPos() - position;
+    TScrollBarQuery q;
+    if (control_.Perform(CM_GETSCROLLBAR, SB_HORZ, reinterpret_cast<LPARAM>(&q)) != 1) return position;
+    return q.State.Min + q.State.MaxPos() - position;
 }
 
 void TkivScrollBarLink::UpdateScrollBars()

@@ -128,7 +128,7 @@ private:
     void PlaceBars();
     void ShowBar(TkivScrollBar* bar, bool visible);
     // The bar's position for the control's (and back): mirrored for a mirroring control read right to left.
-    int BarPosition(TScrollBarKind kind, const TScrollState& state, int position) const;
+    int BarPosition(TScrollBarKind kind, int position) const;
 
     TWinControl& control_;
     TPlacement placement_;
