@@ -1,5 +1,7 @@
 #include "rtl/readfile.h"
 
+#include "filehandle.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,32 +9,14 @@
 
 namespace {
 
+using rtl_detail::FileHandle;
+
 bool Fail(int* code, int error)
 {
     if (code)
         *code = error;
     return false;
 }
-
-// Closes the descriptor on every way out, keeping the reason of a failure.
-class FileHandle {
-public:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle()
-    {
-        if (fd_ >= 0) {
-            const int saved = errno;
-            ::close(fd_);
-            errno = saved;
-        }
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 } // namespace
 

@@ -632,75 +632,119 @@ void TCustomEdit::Paint()
 }
 
 // ---------------------------------------------------------------------------
-// Lines over the memo's text, which stays the one copy of the content.
+// Lines over the memo's text, which stays the content: the list of its lines is
+// kept while it matches the text. Between BeginUpdate and EndUpdate changes go
+// to the list only and reach the text in one go at the last EndUpdate, so that
+// filling a memo line by line costs one layout, not one a line.
 class TCustomMemo::MemoLines : public TStrings {
 public:
     explicit MemoLines(TCustomMemo& memo) : memo_(memo) {}
 
-    int Count() const override { return static_cast<int>(Split().size()); }
+    int Count() const override { return static_cast<int>(List().size()); }
     std::string Get(int index) const override
     {
-        auto lines = Split();
-        Check(index, lines, false);
-        return lines[static_cast<std::size_t>(index)];
+        Check(index, false);
+        return List()[static_cast<std::size_t>(index)];
     }
     void Put(int index, const std::string& s) override
     {
-        auto lines = Split();
-        Check(index, lines, false);
-        lines[static_cast<std::size_t>(index)] = s;
-        Join(lines, false);
+        Check(index, false);
+        List()[static_cast<std::size_t>(index)] = s;
+        Commit(false);
     }
     TObject* GetObject(int) const override { return nullptr; }
     void PutObject(int, TObject*) override {}
     void Insert(int index, const std::string& s) override
     {
-        auto lines = Split();
-        Check(index, lines, true);
-        bool atEnd = index == static_cast<int>(lines.size());
-        lines.insert(lines.begin() + index, s);
-        Join(lines, atEnd);
+        Check(index, true);
+        const bool atEnd = index == Count();
+        List().insert(List().begin() + index, s);
+        Commit(atEnd);
     }
     void Delete(int index) override
     {
-        auto lines = Split();
-        Check(index, lines, false);
-        lines.erase(lines.begin() + index);
-        Join(lines, false);
+        Check(index, false);
+        List().erase(List().begin() + index);
+        Commit(false);
     }
-    void Clear() override { memo_.SetText(""); }
+    void Clear() override
+    {
+        List().clear();
+        Commit(false);
+    }
+    // The memo's text was set or typed into: the list is read from it again,
+    // and what an update had not yet written is given up for it.
+    void TextReplaced()
+    {
+        if (writing_) return;
+        known_ = false;
+        pending_ = false;
+    }
+
+protected:
+    void Changed() override
+    {
+        if (pending_) Write();
+    }
 
 private:
-    std::vector<std::string> Split() const
+    std::vector<std::string>& List() const
     {
-        std::vector<std::string> out;
-        const std::string& t = memo_.Text();
-        std::size_t start = 0;
-        while (start < t.size()) {
-            std::size_t e = t.find_first_of("\r\n", start);
-            if (e == std::string::npos) {
-                out.push_back(t.substr(start));
-                break;
+        if (!known_) {
+            lines_.clear();
+            const std::string& t = memo_.Text();
+            std::size_t start = 0;
+            while (start < t.size()) {
+                const std::size_t e = t.find_first_of("\r\n", start);
+                if (e == std::string::npos) {
+                    lines_.push_back(t.substr(start));
+                    break;
+                }
+                lines_.push_back(t.substr(start, e - start));
+                start = e + ((t[e] == '\r' && e + 1 < t.size() && t[e + 1] == '\n') ? 2 : 1);
             }
-            out.push_back(t.substr(start, e - start));
-            start = e + ((t[e] == '\r' && e + 1 < t.size() && t[e + 1] == '\n') ? 2 : 1);
+            known_ = true;
         }
-        return out;
+        return lines_;
     }
-    void Join(const std::vector<std::string>& lines, bool appended)
+    // Adding a line keeps the last line in view; other changes show the start.
+    void Commit(bool appended)
     {
-        std::string t;
-        for (const auto& l : lines) t += l + "\r\n";
-        memo_.SetText(t);
-        if (appended) memo_.ScrollToBottom();
+        lastAppended_ = appended;
+        pending_ = true;
+        if (!Updating()) Write();
     }
-    static void Check(int index, const std::vector<std::string>& lines, bool allowEnd)
+    void Write()
     {
-        int n = static_cast<int>(lines.size());
+        std::size_t size = 0;
+        for (const std::string& line : lines_) size += line.size() + 2;
+        std::string text;
+        text.reserve(size);
+        for (const std::string& line : lines_) text.append(line).append("\r\n");
+        pending_ = false;
+        writing_ = true;
+        try {
+            memo_.SetText(text);
+        } catch (...) {
+            writing_ = false;
+            throw;
+        }
+        writing_ = false;
+        if (lastAppended_) memo_.ScrollToBottom();
+    }
+    void Check(int index, bool allowEnd) const
+    {
+        const int n = Count();
         if (index < 0 || index > n || (!allowEnd && index == n))
             throw EStringListError("List index out of bounds (" + std::to_string(index) + ")");
     }
+
     TCustomMemo& memo_;
+    mutable std::vector<std::string> lines_;
+    mutable bool known_ = false;
+    bool pending_ = false;        // the list holds changes the text has not
+    bool lastAppended_ = false;
+    bool writing_ = false;
 };
 
 TCustomMemo::TCustomMemo(TComponent* AOwner) : TCustomEdit(AOwner), lines_(std::make_unique<MemoLines>(*this))
@@ -712,6 +756,12 @@ TCustomMemo::TCustomMemo(TComponent* AOwner) : TCustomEdit(AOwner), lines_(std::
 TCustomMemo::~TCustomMemo() = default;
 
 TStrings* TCustomMemo::Lines() { return lines_.get(); }
+
+void TCustomMemo::TextChanged()
+{
+    lines_->TextReplaced();
+    TCustomEdit::TextChanged();
+}
 
 void TCustomMemo::Append(const std::string& line) { lines_->Add(line); }
 

@@ -329,4 +329,56 @@ TEST_F(EditTest, MaskWithoutSavedLiteralsAndCaseConversion)
     EXPECT_EQ(m->Text(), "*B-***");
 }
 
+
+// Filling a memo line by line inside an update writes its text once: the
+// work is one layout for the whole fill, not one a line (the dialog that shows
+// a subtitle file fills thousands). The time it takes is in bench/skin.
+TEST_F(MemoTest, TwentyThousandLinesInsideAnUpdateReachTheTextInOneWrite)
+{
+    int changes = 0;
+    memo->OnChange = [&](TObject*) { ++changes; };
+    memo->Lines()->Add("kept");
+    changes = 0;
+    TStrings& lines = *memo->Lines();
+    {
+        TStringsUpdate update(lines);
+        lines.Clear();
+        for (int i = 0; i < 20000; ++i) lines.Add("Line " + std::to_string(i));
+        lines.BeginUpdate();   // nested: only the outer end writes
+        lines.Put(0, "First");
+        lines.EndUpdate();
+        EXPECT_EQ(lines.Count(), 20000);
+        EXPECT_EQ(lines.Get(19999), "Line 19999");
+        EXPECT_EQ(memo->Text(), "kept\r\n");   // not yet written
+        EXPECT_EQ(changes, 0);
+    }
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(lines.Count(), 20000);
+    EXPECT_EQ(lines.Get(0), "First");
+    EXPECT_EQ(memo->Text().substr(0, 15), "First\r\nLine 1\r\n");
+    EXPECT_EQ(memo->RowCount(), 20001);   // and the empty row after the last break
+    EXPECT_EQ(memo->TopRow(), 0);         // the last change was no addition
+
+    // An addition last keeps the end in view, as single additions do.
+    {
+        TStringsUpdate update(lines);
+        lines.Delete(0);
+        lines.Add("Last");
+    }
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(memo->TopRow(), memo->VertScrollState().MaxPos());
+    lines.SetText("a\nb\rc");
+    EXPECT_EQ(changes, 3);
+    EXPECT_EQ(memo->Text(), "a\r\nb\r\nc\r\n");
+
+    // Text set on the memo itself wins over an update's unwritten lines.
+    lines.BeginUpdate();
+    lines.Add("lost");
+    memo->SetText("x\ny");
+    EXPECT_EQ(lines.Count(), 2);
+    lines.EndUpdate();
+    EXPECT_EQ(memo->Text(), "x\ny");
+    EXPECT_EQ(lines.Get(1), "y");
+}
+
 } // namespace

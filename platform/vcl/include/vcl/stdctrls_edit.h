@@ -150,6 +150,7 @@ public:
     ~TCustomMemo() override;
 
     // The lines of the text (joined with CR LF). Adding a line keeps the last line in view.
+    // Between Lines()->BeginUpdate and EndUpdate the text takes the changes at the end, at once.
     TStrings* Lines();
     void Append(const std::string& line);
     bool WordWrap() const { return wordWrap_; }
@@ -189,6 +190,7 @@ protected:
     bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
     void Paint() override;
     TRect InnerRect() const override;
+    void TextChanged() override;
 
 private:
     class MemoLines;
