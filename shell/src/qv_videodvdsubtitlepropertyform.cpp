@@ -9,7 +9,7 @@
 #include "gfx/gdi.h"
 #include "rtl/charsets.h"
 #include "rtl/paths.h"
-#include "rtl/readfile.h"
+#include "rtl/textfile.h"
 #include "rtl/sysutils.h"
 #include "skin/kivbutton.h"
 #include "skin/kivcombobox.h"
@@ -29,25 +29,12 @@ namespace {
 namespace layout = subtitlelayout;
 
 const char* const kNoText = "Can not get text from Subtitle file";
-// A subtitle file bigger than this is no SubRip file anyone made.
-constexpr std::uint64_t kSubtitleFileLimit = 64ull << 20;
-
-// The file's lines without their line ends; false when it cannot be read.
-bool ReadLines(const std::string& file, std::vector<std::string>& lines)
-{
-    std::string bytes;
-    if (!FileExists(file) || !ReadWholeFile(file, bytes, nullptr, kSubtitleFileLimit)) return false;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        std::string line = bytes.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
-        start = end + 1;
-    }
-    return true;
-}
+// What the "Text" page holds of a file at most: a feature film's file has a few
+// thousand lines of a few dozen bytes; anything far beyond is no subtitle file,
+// and its start is all there is to see of it.
+constexpr int kTextPageLines = 100000;
+constexpr std::size_t kTextPageBytes = 8u << 20;
+constexpr std::size_t kTextPageLineBytes = 1000;
 
 template <class T>
 T* Put(T* control, const mainlayout::Place& p, TWinControl* parent, const char* name)
@@ -62,13 +49,13 @@ T* Put(T* control, const mainlayout::Place& p, TWinControl* parent, const char* 
 
 std::string GetSubtitleText(const std::string& file, int n)
 {
-    std::vector<std::string> lines;
-    if (!ReadLines(file, lines)) return kNoText;
+    TTextLineReader reader(file);
     int entry = -1;
     const int wanted = std::max(n, 0);
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        if (lines[i].find("-->") == std::string::npos) continue;
-        if (++entry == wanted) return i + 1 < lines.size() ? lines[i + 1] : kNoText;
+    bool first = true;
+    for (std::string line; reader.ReadLine(line); first = false) {
+        if (first || line.find("-->") == std::string::npos) continue;
+        if (++entry == wanted) return reader.ReadLine(line) ? line : kNoText;
     }
     return kNoText;
 }
@@ -138,7 +125,8 @@ TQV_Video_DVD_Subtitle_Property_Form::TQV_Video_DVD_Subtitle_Property_Form(TComp
     kivComboBox_Language = Put(new TkivComboBox(this), kLanguage, this, "kivComboBox_Language");
     kivComboBox_Language->SetStyle(csDropDownList);
     kivComboBox_Language->OnChange = [this](TObject*) {
-        LoadTextBox();   // another language reads the file in its character set
+        // Another language reads an 8-bit file in its character set.
+        if (!IsUnicode(fileEncoding_)) ShowFileText();
         DrawSubtitlePreview();
     };
     kivRadioGroup_View = Put(new TkivRadioGroup(this), kView, this, "kivRadioGroup_View");
@@ -176,7 +164,6 @@ bool TQV_Video_DVD_Subtitle_Property_Form::PrepareSubtitleDialog(TQV_MovieImage*
     Clip = clip;
     DiscType = discType;
     CueIndex = 0;
-    kivMemo_Text->Lines()->Clear();
     kivPageControl->SetActivePage(TabSheet_Image);
     // The clip's language; the program's when the clip's is no region of Language.ini.
     const int regions = kivComboBox_Language->Items()->Count();
@@ -213,14 +200,35 @@ std::string TQV_Video_DVD_Subtitle_Property_Form::ChosenCharacterSet() const
                                                : (CharacterSet.Length() > 0 ? CharacterSet[0] : "ISO-8859-1");
 }
 
+std::string TQV_Video_DVD_Subtitle_Property_Form::Shown(std::string_view bytes) const
+{
+    return IsUnicode(fileEncoding_) ? ValidUtf8(bytes) : DecodeToUtf8(bytes, ChosenCharacterSet());
+}
+
 void TQV_Video_DVD_Subtitle_Property_Form::LoadTextBox()
 {
-    kivMemo_Text->Lines()->Clear();
-    std::vector<std::string> lines;
-    if (SubtitleFileName.empty() || !ReadLines(SubtitleFileName, lines)) return;
-    const std::string charset = ChosenCharacterSet();
-    TStringsUpdate update(*kivMemo_Text->Lines());
-    for (const std::string& line : lines) kivMemo_Text->Lines()->Add(DecodeToUtf8(line, charset));
+    fileText_.clear();
+    fileEncoding_ = TextEncoding::Bytes;
+    cueText_.clear();
+    if (!SubtitleFileName.empty()) {
+        // One pass: the page's lines, and the encoding, which only the whole file tells.
+        TTextLineReader reader(SubtitleFileName, kTextPageLineBytes);
+        int lines = 0;
+        for (std::string line; reader.ReadLine(line);) {
+            if (lines == kTextPageLines || fileText_.size() + line.size() > kTextPageBytes) continue;
+            fileText_.append(line).append("\r\n");
+            ++lines;
+        }
+        fileEncoding_ = reader.Encoding();
+        cueText_ = GetSubtitleText(SubtitleFileName, CueIndex);
+    }
+    ShowFileText();
+}
+
+void TQV_Video_DVD_Subtitle_Property_Form::ShowFileText()
+{
+    // Set in one go, which also shows the page from its first line.
+    kivMemo_Text->SetText(Shown(fileText_));
 }
 
 void TQV_Video_DVD_Subtitle_Property_Form::kivButton_LoadSubtitleClick(TObject*)
@@ -228,7 +236,10 @@ void TQV_Video_DVD_Subtitle_Property_Form::kivButton_LoadSubtitleClick(TObject*)
     if (kivButton_LoadSubtitle->Caption() == "Load File") {
         TOpenDialog dialog(this);
         dialog.Filter = "Subtitle File (*.srt, *.SRT)|*.srt;*.SRT";
-        if (!dialog.Execute()) return;
+        if (!dialog.Execute()) {
+            DrawSubtitlePreview();   // where the file dialog lay
+            return;
+        }
         SubtitleFileName = dialog.FileName;
         Label_Subtitle->SetCaption("Subtitle : " + SubtitleFileName);
         kivButton_LoadSubtitle->SetCaption("Clear File");
@@ -239,7 +250,7 @@ void TQV_Video_DVD_Subtitle_Property_Form::kivButton_LoadSubtitleClick(TObject*)
         Label_Subtitle->SetCaption("Subtitle : None");
         kivButton_LoadSubtitle->SetCaption("Load File");
         SetFontControlsEnabled(false);
-        kivMemo_Text->Lines()->Clear();
+        LoadTextBox();
     }
     DrawSubtitlePreview();
 }
@@ -303,7 +314,7 @@ void TQV_Video_DVD_Subtitle_Property_Form::DrawSubtitlePreview()
     if (!SubtitleFileName.empty()) {
         // The line as the disc shows it: centred near the bottom, white with a
         // dark edge so it reads on any picture.
-        const std::string text = DecodeToUtf8(GetSubtitleText(SubtitleFileName, CueIndex), ChosenCharacterSet());
+        const std::string text = Shown(cueText_);
         const std::string font = kivFontComboBox->FontName();
         c.Font()->SetName(font.empty() && Clip ? Clip->SubtitleFontName : font);
         const int size = kivFontSizeComboBox->FontSize();

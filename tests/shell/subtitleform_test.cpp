@@ -1,7 +1,8 @@
 // The subtitle dialog: the cue text it previews, the language preselected and
 // kept, the size kept or chosen when the font changes, what OK and cancel
 // store, the preview at each disc kind's size, and the clips window's line
-// after the dialog.
+// after the dialog. Files as other programs write them: UTF-8 with and without
+// a mark, UTF-16, 8-bit text, old Mac line ends.
 #include "clipsfixture.h"
 
 #include "shell/burnpubfunction.h"
@@ -47,6 +48,33 @@ void WriteBytes(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The same two cues written by other programs.
+const std::string kLatin1Cues = "1\r\n00:00:01,000 --> 00:00:02,000\r\nBonjour, \xE7" "a va ? \xC9t\xE9 \xE0 No\xEBl\r\n\r\n"
+                                "2\r\n00:00:03,000 --> 00:00:04,000\r\nDeux\r\n";
+const std::string kUtf8Cues = "1\r\n00:00:01,000 --> 00:00:02,000\r\nBonjour, \xC3\xA7" "a va ? \xC3\x89t\xC3\xA9 \xC3\xA0 No\xC3\xABl\r\n\r\n"
+                              "2\r\n00:00:03,000 --> 00:00:04,000\r\nDeux\r\n";
+const char* const kShownCue = "Bonjour, \xC3\xA7" "a va ? \xC3\x89t\xC3\xA9 \xC3\xA0 No\xC3\xABl";
+
+// UTF-8 text as UTF-16 with its mark (the text here is below U+0800).
+std::string Utf16(const std::string& utf8, bool little)
+{
+    std::string out = little ? "\xFF\xFE" : "\xFE\xFF";
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        unsigned unit = static_cast<unsigned char>(utf8[i]);
+        if (unit >= 0xC0) unit = (unit & 0x1F) << 6 | (static_cast<unsigned char>(utf8[++i]) & 0x3F);
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        out += little ? low : high;
+        out += little ? high : low;
+    }
+    return out;
+}
+
 class SubtitleFormTest : public ClipsTest {
 protected:
     void SetUp() override
@@ -82,6 +110,18 @@ protected:
         clip->SubtitleFontName = "Liberation Sans";
         return clip;
     }
+    // The preview's lower third, where the cue is drawn, after `file` was loaded.
+    std::vector<TColor> CueArea(const std::string& file)
+    {
+        TQV_MovieImage* clip = Clip();
+        clip->SubtitleFile = file;
+        EXPECT_TRUE(dialog->PrepareSubtitleDialog(clip, 1));
+        const TBitmap& b = dialog->Preview();
+        std::vector<TColor> pixels;
+        for (int y = b.Height() * 2 / 3; y < b.Height(); ++y)
+            for (int x = 0; x < b.Width(); ++x) pixels.push_back(b.Pixel(x, y));
+        return pixels;
+    }
     std::vector<std::string> Memo() const
     {
         std::vector<std::string> lines;
@@ -108,6 +148,112 @@ TEST_F(SubtitleFormTest, CueTextSkipsAFirstTimingLineAndAnswersTheFallbackPastTh
     EXPECT_EQ(GetSubtitleText(srt, 1), "Line two");
     WriteBytes(f, "");
     EXPECT_EQ(GetSubtitleText(f, 0), kNoText);
+}
+
+TEST_F(SubtitleFormTest, CueTextIsFoundWhateverTheLineEnds)
+{
+    // Old Mac files end lines with CR alone; others mix all three.
+    const std::string f = media() + "mac.srt";
+    WriteBytes(f, "1\r00:00:01,000 --> 00:00:02,000\rBonjour\r\r2\r00:00:03,000 --> 00:00:04,000\rDeux\r");
+    EXPECT_EQ(GetSubtitleText(f, 0), "Bonjour");
+    EXPECT_EQ(GetSubtitleText(f, 1), "Deux");
+    WriteBytes(f, "1\n00:00:01,000 --> 00:00:02,000\r\nBonjour\r\r\n2\r00:00:03,000 --> 00:00:04,000\nDeux");
+    EXPECT_EQ(GetSubtitleText(f, 0), "Bonjour");
+    EXPECT_EQ(GetSubtitleText(f, 1), "Deux");
+    // A UTF-16 file's text comes as UTF-8; a UTF-8 file's mark is not part of it.
+    WriteBytes(f, Utf16(kUtf8Cues, true));
+    EXPECT_EQ(GetSubtitleText(f, 0), kShownCue);
+    WriteBytes(f, "\xEF\xBB\xBF" "00:00:00,000 --> 00:00:01,000\nnot counted\n\n00:00:01,000 --> 00:00:02,000\nsecond\n");
+    EXPECT_EQ(GetSubtitleText(f, 0), "second");
+}
+
+TEST_F(SubtitleFormTest, Utf8AndUtf16FilesAreShownAsWrittenUnderAnyLanguage)
+{
+    // Region 0 is ISO-8859-1: the 8-bit file is read in it, the Unicode files as what they are.
+    dialog->kivComboBox_Language->SetItemIndex(0);
+    const std::string latin1 = media() + "latin1.srt", utf8 = media() + "utf8.srt", marked = media() + "marked.srt",
+                      little = media() + "le.srt", big = media() + "be.srt";
+    WriteBytes(latin1, kLatin1Cues);
+    WriteBytes(utf8, kUtf8Cues);
+    WriteBytes(marked, "\xEF\xBB\xBF" + kUtf8Cues);
+    WriteBytes(little, Utf16(kUtf8Cues, true));
+    WriteBytes(big, Utf16(kUtf8Cues, false));
+    const std::vector<TColor> drawn = CueArea(latin1);
+    EXPECT_EQ(Memo()[2], kShownCue);
+    for (const std::string& file : {utf8, marked, little, big}) {
+        SCOPED_TRACE(file);
+        TQV_MovieImage* clip = Clip();
+        clip->SubtitleFile = file;
+        clip->SubtitleLanguage = 0;
+        ASSERT_TRUE(dialog->PrepareSubtitleDialog(clip, 1));
+        const std::vector<std::string> memo = Memo();
+        ASSERT_EQ(memo.size(), 7u);
+        EXPECT_EQ(memo[0], "1");
+        EXPECT_EQ(memo[2], kShownCue);
+        EXPECT_EQ(memo[6], "Deux");
+        // The preview draws the very letters of the 8-bit file's.
+        EXPECT_TRUE(CueArea(file) == drawn);
+        // Another language changes nothing for a Unicode file.
+        dialog->kivComboBox_Language->SetItemIndex(2);
+        dialog->kivComboBox_Language->OnChange(dialog->kivComboBox_Language);
+        EXPECT_EQ(Memo()[2], kShownCue);
+    }
+    EXPECT_EQ(ReadBytes(marked), "\xEF\xBB\xBF" + kUtf8Cues);   // the user's files stay as they are
+    EXPECT_EQ(ReadBytes(little), Utf16(kUtf8Cues, true));
+
+    // The 8-bit file follows the language: CP1250 reads the same bytes as other letters.
+    TQV_MovieImage* clip = Clip();
+    clip->SubtitleFile = latin1;
+    clip->SubtitleLanguage = 0;
+    ASSERT_TRUE(dialog->PrepareSubtitleDialog(clip, 1));
+    EXPECT_EQ(Memo()[2], kShownCue);
+    dialog->kivComboBox_Language->SetItemIndex(2);
+    dialog->kivComboBox_Language->OnChange(dialog->kivComboBox_Language);
+    EXPECT_EQ(Memo()[2], "Bonjour, \xC3\xA7" "a va ? \xC3\x89t\xC3\xA9 \xC5\x95 No\xC3\xABl");
+    EXPECT_EQ(ReadBytes(latin1), kLatin1Cues);
+}
+
+TEST_F(SubtitleFormTest, TextPageShowsTheFileFromItsFirstLineAfterLoadFile)
+{
+    // A file far longer than the page, loaded while the "Image" page is up.
+    std::string cues;
+    for (int i = 1; i <= 300; ++i)
+        cues += std::to_string(i) + "\r\n00:00:" + std::to_string(10 + i % 50) + ",000 --> 00:01:00,000\r\nCue " +
+                std::to_string(i) + "\r\n\r\n";
+    const std::string f = media() + "long.srt";
+    WriteBytes(f, cues);
+    TQV_MovieImage* clip = Clip();
+    ASSERT_TRUE(dialog->PrepareSubtitleDialog(clip, 1));
+    dialog->Show();
+    ScriptedDialogs().AnswerFiles({f});
+    dialog->kivButton_LoadSubtitleClick(nullptr);
+    EXPECT_EQ(dialog->kivMemo_Text->TopRow(), 0);
+    dialog->kivPageControl->SetActivePage(dialog->TabSheet_Text);
+    EXPECT_EQ(dialog->kivMemo_Text->TopRow(), 0);
+    // The page shows text at its top: the first rows hold pixels in the memo's font colour.
+    TkivMemo& memo = *dialog->kivMemo_Text;
+    const auto shot = headless->Snapshot(*dialog);
+    const int left = memo.ClientOrigin().X - dialog->ClientOrigin().X, top = memo.ClientOrigin().Y - dialog->ClientOrigin().Y;
+    int ink = 0;
+    for (int y = top + 2; y < top + 20; ++y)
+        for (int x = left + 2; x < left + memo.Width() - 20; ++x)
+            if (shot->Pixel(x, y) == ColorToRGB(memo.Font()->Color())) ++ink;
+    EXPECT_GT(ink, 10);
+    dialog->Hide();
+}
+
+TEST_F(SubtitleFormTest, CancelledLoadFileRedrawsThePreview)
+{
+    TQV_MovieImage* clip = Clip();
+    ASSERT_TRUE(dialog->PrepareSubtitleDialog(clip, 1));
+    TBitmap blank;
+    blank.SetSize(4, 4);
+    dialog->Image_Preview->Picture()->Assign(&blank);   // as if the file dialog had covered it
+    ScriptedDialogs().CancelNext();
+    dialog->kivButton_LoadSubtitleClick(nullptr);
+    EXPECT_EQ(dialog->kivButton_LoadSubtitle->Caption(), "Load File");
+    ASSERT_NE(dialog->Image_Preview->Picture()->Graphic(), nullptr);
+    EXPECT_EQ(dialog->Image_Preview->Picture()->Graphic()->Width(), 720);
 }
 
 TEST_F(SubtitleFormTest, PreparedForAClipWithoutSubtitleAndCancelledChangesNothing)

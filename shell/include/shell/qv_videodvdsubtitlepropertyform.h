@@ -2,13 +2,16 @@
 // The subtitle dialog: attaches a SubRip file to one clip with the font, size
 // and language its subtitles get on the disc, and previews the first line
 // over the clip's snapshot at the disc's picture size. The file stays as it
-// is; only the dialog decodes it (from the language's character set) to show it.
+// is; only the dialog decodes it to show it: UTF-8 and UTF-16 files as such,
+// other files in the character set of the language chosen.
 #include "shell/taskwindows.h"
 
+#include "rtl/textfile.h"
 #include "vcl/forms.h"
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 class TBitmap;
 class TImage;
@@ -28,7 +31,8 @@ class TQV_MovieImage;
 // The text of entry n (negative counts as 0) of a SubRip file: the line after
 // the entry's timing line ("-->"), timing lines counted from the file's second
 // line on. "Can not get text from Subtitle file" when the file or the entry is
-// missing, or the file ends on the timing line. The bytes are the file's own.
+// missing, or the file ends on the timing line. The bytes are the file's own
+// (a UTF-16 file's in UTF-8). Lines end with CR, LF or CR LF.
 std::string GetSubtitleText(const std::string& file, int n);
 
 // Preview size of a disc kind (0, 1 DVD, 2 SVCD, 3 VCD; others clamped).
@@ -78,9 +82,16 @@ public:
 
 private:
     void SetFontControlsEnabled(bool enabled);
+    // Reads the file chosen (none: nothing) and shows it on the "Text" page.
     void LoadTextBox();
-    // The language box's character set: the file's encoding.
+    void ShowFileText();
+    // The language box's character set: an 8-bit file's encoding.
     std::string ChosenCharacterSet() const;
+    // Bytes of the file as the dialog shows them, in UTF-8.
+    std::string Shown(std::string_view bytes) const;
 
     std::unique_ptr<TBitmap> preview_;
+    std::string fileText_;        // the page's lines as the file has them, each ended by CR LF
+    TextEncoding fileEncoding_ = TextEncoding::Bytes;
+    std::string cueText_;         // entry CueIndex's text as the file has it
 };
