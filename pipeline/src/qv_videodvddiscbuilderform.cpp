@@ -243,10 +243,14 @@ void TQV_Video_DVD_Disc_Builder_Form::MuxStepEnded(LPARAM lparam)
         ChapterAndAuthorStage();
         return;
     }
-    // Subtitles are multiplexed into DVD program streams only: SVCD and VCD clips go on without.
+    // Subtitles are multiplexed into DVD program streams only: SVCD and VCD clips go on without, said once a clip.
     const int index = Encode().CurrentClipIndex;
     const TQV_MovieImage* clip = index >= 0 && index < MyMovieImage.Length() ? MyMovieImage[index] : nullptr;
-    if (OutputType <= 1 && clip && !clip->SubtitleFile.empty() && StartSubtitleStage(index)) return;
+    if (clip && !clip->SubtitleFile.empty()) {
+        if (OutputType <= 1 && StartSubtitleStage(index)) return;
+        if (OutputType >= 2)
+            Log("The subtitle of " + clip->ClipName + " is skipped: SVCD and VCD discs carry no subtitles.");
+    }
     NextClip();
 }
 

@@ -1,17 +1,20 @@
 // The disc builder's subtitle stage: a DVD clip with a subtitle file gets a
 // text-subtitle stream right after it is multiplexed. Only a stream spumux
 // really wrote takes the clip's place; otherwise the clip goes on without.
+#include "pipeline/encodeparams.h"
 #include "pipeline/qv_spumuxthread.h"
 #include "pipeline/qv_videodvddiscbuilderform.h"
 #include "pipeline/subtitlexml.h"
 
 #include "author/dvdauthorlib.h"
+#include "rtl/charsets.h"
 #include "rtl/paths.h"
 #include "rtl/savefile.h"
 #include "rtl/sysutils.h"
 #include "shell/burnpubfunction.h"
 #include "shell/projectdata.h"
 #include "shell/qv_movieimage.h"
+#include "shell/subripfile.h"
 #include "shell/xmltext.h"
 #include "skin/kivbutton.h"
 #include "skin/kivprogressbar.h"
@@ -20,6 +23,19 @@
 #include "win32/progfolders.h"
 
 #include <filesystem>
+
+namespace {
+
+// The file's lines ended by line feeds, a UTF-16 file's in UTF-8.
+std::string PlainText(const std::string& path)
+{
+    std::string text;
+    TTextLineReader reader(path);
+    for (std::string line; reader.ReadLine(line);) text.append(line).append("\n");
+    return text;
+}
+
+} // namespace
 
 bool TQV_Video_DVD_Disc_Builder_Form::StartSubtitleStage(int clipIndex)
 {
@@ -39,19 +55,35 @@ bool TQV_Video_DVD_Disc_Builder_Form::StartSubtitleStage(int clipIndex)
         Log("The subtitle of " + clip.ClipName + " is skipped: " + why + ".");
         return false;
     };
-    // spumux reads a copy with a plain name; the file itself is the user's.
+    // spumux reads a copy with a plain name; the file itself is the user's. The
+    // copy holds the cues of the clip's kept part in that part's time, its lines
+    // end with line feeds, and a UTF-8 or UTF-16 file's text is in UTF-8.
+    const SubRipFile file = ReadSubRipFile(clip.SubtitleFile);
+    if (!file.read) return skip("it could not be read");
+    std::string subrip;
+    if (file.cues.empty()) {
+        // No SubRip cue: spumux knows other forms, and it gets this one as it is.
+        subrip = PlainText(clip.SubtitleFile);
+    } else {
+        const pipeline::EncoderTrim trim =
+            pipeline::EncoderTrimOf(clip.StartPoint, clip.EndPoint, clip.VideoDuration, clip.SupportsSeek);
+        const std::vector<SubRipCue> cues = CuesWithin(file.cues, trim.start, trim.end);
+        if (cues.empty()) return skip("none of its cues falls within the part of the clip that is kept");
+        subrip = SubRipText(cues);
+    }
+    if (IsUnicode(file.encoding)) subrip = ValidUtf8(subrip);
     const std::string copy = res + "Subtitle" + ExtractFileExt(clip.SubtitleFile);
-    if (!CopyFile(clip.SubtitleFile, copy, false)) return skip("it could not be copied");
+    std::string why;
+    if (!SaveFileAtomically(copy, subrip, &why)) return skip(why);
     const int region = SubtitleRegion(clip.SubtitleLanguage);
     SubtitleXmlValues values;
     values.subtitleFile = copy;
-    values.characterSet = RegionCharacterSet(region);
+    values.characterSet = IsUnicode(file.encoding) ? "UTF-8" : RegionCharacterSet(region);
     values.fontSize = clip.SubtitleFontSize;
     values.fontFile = RegionFontFileName(region);
     values.pal = Label4->Checked();
     for (const std::string* text : {&values.subtitleFile, &values.characterSet, &values.fontFile})
         if (!IsXmlSafeText(*text)) return skip("\"" + *text + "\" cannot be written into its description");
-    std::string why;
     if (!SaveFileAtomically(xml, SubtitleXmlText(values), &why)) return skip(why);
     Log("Add subtitle to " + clip.ClipName + " >>>");
     spumuxJob_ = std::make_shared<SpumuxJob>(Handle(), xml, input, output);

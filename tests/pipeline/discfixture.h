@@ -161,6 +161,36 @@ inline std::vector<DiscTitle> ReadDisc(const std::string& dest)
     return titles;
 }
 
+// One subpicture of a title set's stream as spuunmux reads it back: its times
+// in the stream (titles follow each other) and its picture's PNG bytes.
+struct Subpicture {
+    double start = 0, end = 0;
+    std::string png;
+};
+
+// The subpictures of the first stream of `vob`, spuunmux writing into `folder`;
+// empty when spuunmux fails.
+inline std::vector<Subpicture> ReadSubpictures(const std::string& vob, const std::string& folder)
+{
+    ForceDirectories(folder);
+    if (Run({"spuunmux", "-o", folder + "/sp", vob}) != 0) return {};
+    const std::string xml = ReadText(folder + "/sp.xml");
+    const auto attribute = [&](const std::string& name, std::size_t from) {
+        const std::string key = " " + name + "=\"";
+        const std::size_t at = xml.find(key, from);
+        if (at == std::string::npos) return std::string();
+        const std::size_t begin = at + key.size();
+        return xml.substr(begin, xml.find('"', begin) - begin);
+    };
+    std::vector<Subpicture> pictures;
+    for (std::size_t at = xml.find("<spu "); at != std::string::npos; at = xml.find("<spu ", at + 1)) {
+        const std::string image = attribute("image", at);   // named with the output prefix: a whole path
+        pictures.push_back({Seconds(attribute("start", at)), Seconds(attribute("end", at)),
+                            ReadText(image.starts_with("/") ? image : folder + "/" + image)});
+    }
+    return pictures;
+}
+
 // The run's folders, with the working folder kept when a person asked for it.
 class WorkerTest : public AuthorRunTest {
 protected:

@@ -1,7 +1,8 @@
 // The subtitle stage: the spumux description byte for byte, the region's font
 // and character set, a real spumux run of an 8-bit subtitle file, and the
-// disc builder's runs with a subtitled clip (read back with lsdvd), a broken
-// and a missing subtitle file, and Stop while spumux runs.
+// disc builder's runs with a subtitled clip (read back with lsdvd and
+// spuunmux): the same text in UTF-8, UTF-16 and ISO-8859-1, a trimmed clip, an
+// SVCD run, a broken and a missing subtitle file, and Stop while spumux runs.
 #include "builderfixture.h"
 #include "discfixture.h"
 
@@ -228,9 +229,14 @@ TEST_F(SubtitleRunTest, SubtitledClipGetsOneSubpictureStreamInItsRegionsLanguage
     EXPECT_TRUE(subpictures[0].empty()) << ::testing::PrintToString(subpictures[0]);
     ASSERT_EQ(subpictures[1].size(), 1u) << ::testing::PrintToString(subpictures[1]);
     EXPECT_TRUE(subpictures[1][0].starts_with("Subtitle: 01, Language: de")) << subpictures[1][0];
-    EXPECT_EQ(outsidetest::ReadText(program_ + "RES/Subtitle.srt"), kLatin1Srt);   // spumux got the bytes as they are
+    // spumux got the cues with the file's own bytes, in the region's character set.
+    EXPECT_EQ(outsidetest::ReadText(program_ + "RES/Subtitle.srt"),
+              "1\n00:00:00,200 --> 00:00:01,400\nCaf\xE9 cr\xE8me \xE0 la gare\n\n"
+              "2\n00:00:01,500 --> 00:00:02,400\nGr\xFC\xDF" "e aus K\xF6ln\n\n"
+              "3\n00:00:02,500 --> 00:00:02,900\nNa\xEFve \xC9t\xE9\n\n");
     const std::string xml = outsidetest::ReadText(program_ + "RES/subtitle.xml");
     EXPECT_NE(xml.find("fontsize=\"28\" font=\"ARIAL.TTF\""), std::string::npos) << xml;
+    EXPECT_NE(xml.find("characterset=\"ISO-8859-1\""), std::string::npos) << xml;
     EXPECT_TRUE(FilesIn(work_).empty());
 
     // A picture of the subtitled title while the first cue shows (the second title starts at 2 s),
@@ -257,6 +263,127 @@ TEST_F(SubtitleRunTest, SubtitledClipGetsOneSubpictureStreamInItsRegionsLanguage
         return std::count_if(gray.begin(), gray.end(), [](char c) { return static_cast<unsigned char>(c) > 200; });
     };
     EXPECT_GT(lightLow(shown), lightLow(plain) + 200);
+}
+
+// The same two cues as other programs save them: the disc's subpictures are the
+// same pictures at the same times, whatever the file's encoding. The files stay as
+// they were. With KELDARA_KEEP_TEST_OUTPUT=1 a frame of the UTF-8 title with its
+// subtitle is kept.
+TEST_F(SubtitleRunTest, TheSameTextInUtf8Utf16AndLatin1GivesTheSameSubpictures)
+{
+    const std::string latin1 = "1\r\n00:00:00,200 --> 00:00:01,400\r\nBonjour, \xE7" "a va ? \xC9t\xE9 \xE0 No\xEBl\r\n\r\n"
+                               "2\r\n00:00:01,500 --> 00:00:02,400\r\nGr\xFC\xDF" "e aus K\xF6ln\r\n";
+    const std::string utf8 = "1\n00:00:00,200 --> 00:00:01,400\nBonjour, \xC3\xA7" "a va ? \xC3\x89t\xC3\xA9 \xC3\xA0 No\xC3\xABl\n\n"
+                             "2\n00:00:01,500 --> 00:00:02,400\nGr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln\n";
+    std::string utf16 = "\xFF\xFE";   // the Latin-1 text's bytes are its code points
+    for (const char c : latin1) utf16 += c, utf16 += '\0';
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"utf8.srt", utf8}, {"latin1.srt", latin1}, {"marked.srt", "\xEF\xBB\xBF" + utf8}, {"utf16.srt", utf16}};
+    for (const auto& [name, bytes] : files) {
+        TQV_MovieImage* clip = AddClipFile(name.substr(0, name.size() - 4) + ".avi", 3);
+        clip->SubtitleFile = Srt(name, bytes);
+        clip->SubtitleFontSize = 28;
+    }
+    Build();
+    for (const std::string& line : BuilderLog()) EXPECT_EQ(line.find("skipped"), std::string::npos) << line;
+    // The last clip's description: a UTF-16 file goes to spumux as UTF-8.
+    EXPECT_NE(outsidetest::ReadText(program_ + "RES/subtitle.xml").find("characterset=\"UTF-8\""), std::string::npos);
+    EXPECT_EQ(outsidetest::ReadText(program_ + "RES/Subtitle.srt"),
+              "1\n00:00:00,200 --> 00:00:01,400\nBonjour, \xC3\xA7" "a va ? \xC3\x89t\xC3\xA9 \xC3\xA0 No\xC3\xABl\n\n"
+              "2\n00:00:01,500 --> 00:00:02,400\nGr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln\n\n");
+    for (const auto& [name, bytes] : files) EXPECT_EQ(outsidetest::ReadText(media_ + name), bytes) << name;
+
+    const std::string dest = work_ + "DVD_DISC";
+    const std::string vob = dest + "/VIDEO_TS/VTS_01_1.VOB";
+    const std::vector<disctest::Subpicture> pictures = disctest::ReadSubpictures(vob, root_ + "/spu");
+    ASSERT_EQ(pictures.size(), 8u);
+    const double title = pictures[2].start - 0.2;   // the titles follow each other in the stream
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        SCOPED_TRACE(i);
+        const disctest::Subpicture& first = pictures[i % 2];
+        EXPECT_FALSE(pictures[i].png.empty());
+        EXPECT_TRUE(pictures[i].png == first.png) << files[i / 2].first << " draws another picture";
+        EXPECT_NEAR(pictures[i].start - first.start, (i / 2) * title, 0.05);
+        EXPECT_NEAR(pictures[i].end - pictures[i].start, first.end - first.start, 0.05);
+    }
+    EXPECT_NEAR(pictures[0].start, 0.2, 0.05);
+    EXPECT_NEAR(pictures[0].end, 1.4, 0.05);
+    EXPECT_NEAR(pictures[1].start, 1.5, 0.05);
+    EXPECT_NE(pictures[0].png, pictures[1].png);
+
+    // A frame of the UTF-8 title (the first) while its first cue shows, the subpictures drawn by ffmpeg.
+    outsidetest::OutputFolder frames("keldara-subtitle-utf8-frame");
+    EXPECT_EQ(outsidetest::Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-probesize", "50M", "-analyzeduration",
+                                "50M", "-i", vob, "-filter_complex", "[0:v][0:s:0]overlay", "-ss", "0.8",
+                                "-frames:v", "1", frames.File("utf8-title.png")}),
+              0);
+}
+
+// A clip whose begin is set at 4 s and its end at 9 s: the disc shows each cue at
+// its time less 4 s, cuts the cues that run over either edge, and leaves out
+// those before the begin and after the end (the times spuunmux reads back).
+TEST_F(SubtitleRunTest, ATrimmedClipsCuesComeAtTheirTimeInTheKeptPart)
+{
+    TQV_MovieImage* clip = AddClipFile("Trimmed.avi", 12);
+    clip->StartPoint = 4;
+    clip->EndPoint = 9;
+    clip->SubtitleFile = Srt("trimmed.srt",
+                             "1\n00:00:01,000 --> 00:00:03,000\nBefore\n\n"
+                             "2\n00:00:03,500 --> 00:00:05,000\nAcross the begin\n\n"
+                             "3\n00:00:05,000 --> 00:00:06,000\nAt five\n\n"
+                             "4\n00:00:08,500 --> 00:00:10,000\nAcross the end\n\n"
+                             "5\n00:00:09,500 --> 00:00:11,000\nAfter\n");
+    Build();
+    const std::vector<disctest::DiscTitle> disc = disctest::ReadDisc(work_ + "DVD_DISC");
+    ASSERT_EQ(disc.size(), 1u);
+    EXPECT_NEAR(disc[0].length, 5, 0.6);
+    const std::vector<disctest::Subpicture> pictures =
+        disctest::ReadSubpictures(work_ + "DVD_DISC/VIDEO_TS/VTS_01_1.VOB", root_ + "/spu");
+    ASSERT_EQ(pictures.size(), 3u);
+    const double want[3][2] = {{0, 1}, {1, 2}, {4.5, 5}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(pictures[i].start, want[i][0], 0.05) << i;
+        EXPECT_NEAR(pictures[i].end, want[i][1], 0.05) << i;
+    }
+    EXPECT_EQ(outsidetest::ReadText(media_ + "trimmed.srt").substr(0, 2), "1\n");   // the user's file as it was
+
+    // Every cue outside the kept part: the clip goes on without a subtitle, and the log says why.
+    ReleaseProjectData();
+    builder->Memo1->Lines()->Clear();
+    TQV_MovieImage* late = AddClipFile("Late.avi", 12);
+    late->StartPoint = 0;
+    late->EndPoint = 2;
+    late->SubtitleFile = Srt("late.srt", "1\n00:00:05,000 --> 00:00:06,000\nToo late\n");
+    Build();
+    const Lines log = BuilderLog();
+    EXPECT_NE(std::find(log.begin(), log.end(),
+                        "The subtitle of Late.avi is skipped: none of its cues falls within the part of the clip that "
+                        "is kept."),
+              log.end())
+        << ::testing::PrintToString(log);
+    EXPECT_EQ(log.back(), "Process finished.");
+}
+
+// SVCD and VCD discs carry no subtitles: the run says so once for each clip that has one.
+TEST_F(SubtitleRunTest, SvcdRunSaysOnceForEachClipThatItsSubtitleIsLeftOut)
+{
+    AddClipFile("Holiday.avi", 1);
+    TQV_MovieImage* second = AddClipFile("Garden party.avi", 1);
+    second->SubtitleFile = Srt("garden.srt", kLatin1Srt);
+    Record();
+    ReadyBuilder(2);
+    StartBuilder();
+    ASSERT_TRUE(BuildToEnd());
+    const Lines log = BuilderLog();
+    const std::string note = "The subtitle of Garden party.avi is skipped: SVCD and VCD discs carry no subtitles.";
+    EXPECT_EQ(std::count(log.begin(), log.end(), note), 1) << ::testing::PrintToString(log);
+    const auto mux = std::find(log.begin(), log.end(), "Mux Garden party.avi >>>");
+    ASSERT_NE(mux, log.end());
+    EXPECT_EQ(*std::next(mux), note);
+    for (const std::string& line : log) {
+        EXPECT_EQ(line.find("Holiday.avi is skipped"), std::string::npos);
+        EXPECT_EQ(line.find("Add subtitle"), std::string::npos);
+    }
 }
 
 TEST_F(SubtitleRunTest, BrokenAndMissingSubtitleFilesSkipOnlyTheSubtitle)
