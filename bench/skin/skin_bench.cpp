@@ -2,6 +2,7 @@
 // clock. A track bar repaints on every step of a drag, so one paint should
 // stay far below a frame (16 ms) whatever its range: the ticks of a full
 // 32-bit range cost one line per pixel, not one per value.
+#include "skin/kivmemo.h"
 #include "skin/kivpopupmenu.h"
 #include "skin/kivtrackbar.h"
 
@@ -95,5 +96,33 @@ void BM_PopupItemDraw(benchmark::State& state)
 BENCHMARK(BM_PopupItemDraw)->Arg(MacOS)->Arg(DeepBlue)->Unit(benchmark::kMicrosecond);
 
 } // namespace
+
+// A memo filled line by line inside an update, then laid out: one text write and
+// one layout whatever N, so the time grows with N alone.
+void BM_MemoFillInUpdate(benchmark::State& state)
+{
+    TForm* form = Ui().form;
+    auto* memo = new TkivMemo(form);
+    memo->SetParent(form);
+    memo->SetBounds(10, 10, 300, 150);
+    memo->SetScrollBars(ssVertical);
+    const int lines = static_cast<int>(state.range(0));
+    int pass = 0;
+    for (auto _ : state) {
+        TStrings& text = *memo->Lines();
+        {
+            // Each pass writes other text, which the memo lays out anew.
+            TStringsUpdate update(text);
+            text.Clear();
+            const std::string tail = " pass " + std::to_string(++pass);
+            for (int i = 0; i < lines; ++i) text.Add("00:00:01,000 --> 00:00:02,500 line " + std::to_string(i) + tail);
+        }
+        benchmark::DoNotOptimize(memo->RowCount());
+    }
+    state.SetComplexityN(lines);
+    memo->Free();
+}
+BENCHMARK(BM_MemoFillInUpdate)->Arg(5000)->Arg(10000)->Arg(20000)->Arg(40000)->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

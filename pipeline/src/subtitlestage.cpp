@@ -65,9 +65,11 @@ bool TQV_Video_DVD_Disc_Builder_Form::StartSubtitleStage(int clipIndex)
         // No SubRip cue: spumux knows other forms, and it gets this one as it is.
         subrip = PlainText(clip.SubtitleFile);
     } else {
+        // The part the encoder was asked for, as long as the title it became.
         const pipeline::EncoderTrim trim =
             pipeline::EncoderTrimOf(clip.StartPoint, clip.EndPoint, clip.VideoDuration, clip.SupportsSeek);
-        const std::vector<SubRipCue> cues = CuesWithin(file.cues, trim.start, trim.end);
+        const std::vector<SubRipCue> cues =
+            CuesWithin(file.cues, trim.start, trim.start + pipeline::KeptSeconds(clip));
         if (cues.empty()) return skip("none of its cues falls within the part of the clip that is kept");
         subrip = SubRipText(cues);
     }

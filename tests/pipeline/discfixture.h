@@ -168,12 +168,14 @@ struct Subpicture {
     std::string png;
 };
 
-// The subpictures of the first stream of `vob`, spuunmux writing into `folder`;
-// empty when spuunmux fails.
-inline std::vector<Subpicture> ReadSubpictures(const std::string& vob, const std::string& folder)
+// The subpictures of the first stream of the title set's `vobs` (its parts in
+// order), spuunmux writing into `folder`; empty when spuunmux fails.
+inline std::vector<Subpicture> ReadSubpictures(const std::vector<std::string>& vobs, const std::string& folder)
 {
     ForceDirectories(folder);
-    if (Run({"spuunmux", "-o", folder + "/sp", vob}) != 0) return {};
+    std::vector<std::string> argv = {"spuunmux", "-o", folder + "/sp"};
+    argv.insert(argv.end(), vobs.begin(), vobs.end());
+    if (Run(argv) != 0) return {};
     const std::string xml = ReadText(folder + "/sp.xml");
     const auto attribute = [&](const std::string& name, std::size_t from) {
         const std::string key = " " + name + "=\"";

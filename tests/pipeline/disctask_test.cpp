@@ -24,6 +24,8 @@
 #include "shell/qv_videodvdsetupsourceclipsform.h"
 #include "shell/qv_videodvdsubtitlepropertyform.h"
 #include "shell/startup.h"
+#include "shell/subripfile.h"
+#include "pipeline/encodeparams.h"
 #include "testkit/clips.h"
 #include "taskdriver.h"
 
@@ -482,13 +484,16 @@ TEST_F(DiscTaskTest, WithMenusTheTrimmedClipAndItsChaptersBecomeTitlesTheMenusLe
     } else {
         clips = {Clip("Holiday.mp4", 20), Clip("Garden party.mkv", 12)};
     }
-    // Three cues spread over clip 2.
-    const std::string srt = media_ + "Garden party.srt";
-    {
+    // Three cues spread over clip 2, in UTF-8 as most programs save them, or a person's own file.
+    std::string srt = media_ + "Garden party.srt";
+    if (const char* own = std::getenv("KELDARA_E2E_SUBTITLE"); own && *own) {
+        srt = own;
+        ASSERT_TRUE(FileExists(srt)) << srt;
+    } else {
         std::ofstream cues(srt, std::ios::binary);
-        cues << "1\r\n00:00:01,000 --> 00:00:02,500\r\nGood evening\r\n\r\n"
-                "2\r\n00:00:05,000 --> 00:00:06,500\r\nin the garden\r\n\r\n"
-                "3\r\n00:00:09,000 --> 00:00:10,500\r\nGood night\r\n";
+        cues << "1\r\n00:00:01,000 --> 00:00:02,500\r\nBonsoir, \xC3\xA7" "a va ?\r\n\r\n"
+                "2\r\n00:00:05,000 --> 00:00:06,500\r\nAu jardin, l'\xC3\xA9t\xC3\xA9\r\n\r\n"
+                "3\r\n00:00:09,000 --> 00:00:10,500\r\nBonne nuit, No\xC3\xABl\r\n";
     }
     const std::string srtBytes = Bytes(srt);
     const std::uint64_t firstDigest = Digest(clips[0]), secondDigest = Digest(clips[1]);
@@ -515,6 +520,10 @@ TEST_F(DiscTaskTest, WithMenusTheTrimmedClipAndItsChaptersBecomeTitlesTheMenusLe
                       task_->AnswerFiles({srt});
                       task_->Click(*dialog.kivButton_LoadSubtitle);
                       EXPECT_EQ(dialog.kivComboBox_Language->ItemIndex(), 0);
+                      if (srt == media_ + "Garden party.srt") {   // the UTF-8 file under an ISO-8859-1 region
+                          EXPECT_EQ(dialog.kivMemo_Text->Lines()->Get(2), "Bonsoir, \xC3\xA7" "a va ?");
+                      }
+                      task_->Shoot(dialog, "2a-subtitle-dialog");
                       task_->Click(*dialog.kivImageButton2);
                   });
                   task_->Click(*form.kivButton_LoadSubtitle);
@@ -604,6 +613,28 @@ TEST_F(DiscTaskTest, WithMenusTheTrimmedClipAndItsChaptersBecomeTitlesTheMenusLe
     const std::size_t subtitle = streams.find("Subtitle: 01, Language: en");
     EXPECT_TRUE(subtitle != std::string::npos && subtitle > title2) << streams;
     EXPECT_EQ(streams.find("Subtitle: 02"), std::string::npos) << streams;
+    // Its subpictures, as spuunmux reads them from the title set: one a cue of the file that falls
+    // within clip 2, at the cue's time in the title (title 2 follows title 1 in the stream).
+    {
+        const SubRipFile file = ReadSubRipFile(srt);
+        ASSERT_TRUE(file.read);
+        const std::vector<SubRipCue> cues = CuesWithin(file.cues, 0, pipeline::KeptSeconds(clip2));
+        std::vector<std::string> vobs;
+        for (int part = 1; FileExists(dest + "/VIDEO_TS/VTS_01_" + std::to_string(part) + ".VOB"); ++part)
+            vobs.push_back(dest + "/VIDEO_TS/VTS_01_" + std::to_string(part) + ".VOB");
+        const std::vector<disctest::Subpicture> pictures = disctest::ReadSubpictures(vobs, root_ + "/subtitles");
+        ASSERT_EQ(pictures.size(), cues.size());
+        ASSERT_FALSE(cues.empty());
+        const double offset = pictures[0].start - cues[0].start;
+        for (std::size_t i = 0; i < cues.size(); ++i) {
+            EXPECT_NEAR(pictures[i].start - offset, cues[i].start, 0.05) << "cue " << i + 1;
+            // A cue the next one overlaps is ended by spumux as it sees fit.
+            if (i + 1 == cues.size() || cues[i + 1].start >= cues[i].end) {
+                EXPECT_NEAR(pictures[i].end - offset, cues[i].end, 0.05) << "cue " << i + 1;
+            }
+            EXPECT_FALSE(pictures[i].png.empty());
+        }
+    }
     std::string audio;
     ASSERT_EQ(outsidetest::Run({"lsdvd", "-a", dest}, &audio), 0);
     EXPECT_NE(audio.find("Format: ac3"), std::string::npos) << audio;

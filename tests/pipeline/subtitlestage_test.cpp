@@ -295,7 +295,7 @@ TEST_F(SubtitleRunTest, TheSameTextInUtf8Utf16AndLatin1GivesTheSameSubpictures)
 
     const std::string dest = work_ + "DVD_DISC";
     const std::string vob = dest + "/VIDEO_TS/VTS_01_1.VOB";
-    const std::vector<disctest::Subpicture> pictures = disctest::ReadSubpictures(vob, root_ + "/spu");
+    const std::vector<disctest::Subpicture> pictures = disctest::ReadSubpictures({vob}, root_ + "/spu");
     ASSERT_EQ(pictures.size(), 8u);
     const double title = pictures[2].start - 0.2;   // the titles follow each other in the stream
     for (std::size_t i = 0; i < pictures.size(); ++i) {
@@ -321,7 +321,8 @@ TEST_F(SubtitleRunTest, TheSameTextInUtf8Utf16AndLatin1GivesTheSameSubpictures)
 
 // A clip whose begin is set at 4 s and its end at 9 s: the disc shows each cue at
 // its time less 4 s, cuts the cues that run over either edge, and leaves out
-// those before the begin and after the end (the times spuunmux reads back).
+// those before the begin and after the end (the times spuunmux reads back). An
+// untrimmed clip leaves out the cues past its end.
 TEST_F(SubtitleRunTest, ATrimmedClipsCuesComeAtTheirTimeInTheKeptPart)
 {
     TQV_MovieImage* clip = AddClipFile("Trimmed.avi", 12);
@@ -338,7 +339,7 @@ TEST_F(SubtitleRunTest, ATrimmedClipsCuesComeAtTheirTimeInTheKeptPart)
     ASSERT_EQ(disc.size(), 1u);
     EXPECT_NEAR(disc[0].length, 5, 0.6);
     const std::vector<disctest::Subpicture> pictures =
-        disctest::ReadSubpictures(work_ + "DVD_DISC/VIDEO_TS/VTS_01_1.VOB", root_ + "/spu");
+        disctest::ReadSubpictures({work_ + "DVD_DISC/VIDEO_TS/VTS_01_1.VOB"}, root_ + "/spu");
     ASSERT_EQ(pictures.size(), 3u);
     const double want[3][2] = {{0, 1}, {1, 2}, {4.5, 5}};
     for (std::size_t i = 0; i < 3; ++i) {
@@ -350,11 +351,16 @@ TEST_F(SubtitleRunTest, ATrimmedClipsCuesComeAtTheirTimeInTheKeptPart)
     // Every cue outside the kept part: the clip goes on without a subtitle, and the log says why.
     ReleaseProjectData();
     builder->Memo1->Lines()->Clear();
+    std::filesystem::remove_all(work_ + "DVD_DISC");
     TQV_MovieImage* late = AddClipFile("Late.avi", 12);
     late->StartPoint = 0;
     late->EndPoint = 2;
     late->SubtitleFile = Srt("late.srt", "1\n00:00:05,000 --> 00:00:06,000\nToo late\n");
+    // An untrimmed clip keeps its cues up to its own end.
+    AddClipFile("Whole.avi", 3)->SubtitleFile =
+        Srt("whole.srt", "1\n00:00:01,000 --> 00:00:02,000\nIn time\n\n2\n00:00:05,000 --> 00:00:06,000\nPast the end\n");
     Build();
+    EXPECT_EQ(disctest::ReadSubpictures({work_ + "DVD_DISC/VIDEO_TS/VTS_01_1.VOB"}, root_ + "/spu2").size(), 1u);
     const Lines log = BuilderLog();
     EXPECT_NE(std::find(log.begin(), log.end(),
                         "The subtitle of Late.avi is skipped: none of its cues falls within the part of the clip that "

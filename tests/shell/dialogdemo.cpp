@@ -3,6 +3,9 @@
 //   dialogdemo text     the clip property dialog editing a title text
 //   dialogdemo chapter  the chapter setup dialog on the clip's chapters
 //   dialogdemo subtitle the subtitle dialog on an ISO-8859-1 file with accented text
+//   dialogdemo subtitle-utf8 [text]
+//                       the same on a UTF-8 file with a byte-order mark (old Mac line
+//                       ends), on its "Text" page when asked
 // The clip is a synthetic 60-second one trimmed to 10..50 s.
 #include "com/com.h"
 #include "com/widestring.h"
@@ -15,6 +18,7 @@
 #include "shell/qv_videodvdsubtitlepropertyform.h"
 #include "shell/burnpubfunction.h"
 #include "gfx/graphics.h"
+#include "skin/kivpagecontrol.h"
 #include "testkit/clips.h"
 #include "testkit/tempfolder.h"
 #include "vcl/application.h"
@@ -78,18 +82,25 @@ int ShowChapterSetup()
     return 0;
 }
 
-// The clip's snapshot a picture ffmpeg draws, its subtitle file three Latin-1 cues.
-int ShowSubtitle(const testkit::TempFolder& folder)
+// The clip's snapshot a picture ffmpeg draws, its subtitle file three cues in
+// Latin-1, or in UTF-8 with a mark and CR line ends as an old Mac program saves them.
+int ShowSubtitle(const testkit::TempFolder& folder, bool utf8, bool textPage)
 {
     const std::string snapshot = folder.File("snapshot.bmp"), srt = folder.File("Vacances d'\xC3\xA9t\xC3\xA9.srt");
     const std::string command = "ffmpeg -nostdin -v error -y -f lavfi -i mandelbrot=size=320x240 -ss 2 -frames:v 1 "
                                 "-pix_fmt bgr24 '" + snapshot + "'";
     if (std::system(command.c_str()) != 0) std::fprintf(stderr, "dialogdemo: ffmpeg drew no snapshot\n");
     if (FILE* f = std::fopen(srt.c_str(), "wb")) {
-        std::fputs("1\r\n00:00:01,000 --> 00:00:03,000\r\nD\xE9j\xE0 vu \xE0 la plage, \xE7" "a c'est l'\xE9t\xE9 !\r\n\r\n"
-                   "2\r\n00:00:04,000 --> 00:00:06,000\r\nGr\xFC\xDF" "e aus K\xF6ln\r\n\r\n"
-                   "3\r\n00:00:07,000 --> 00:00:09,000\r\nNa\xEFve \xC9l\xE8ve\r\n",
-                   f);
+        if (utf8)
+            std::fputs("\xEF\xBB\xBF" "1\r00:00:01,000 --> 00:00:03,000\rBonjour, \xC3\xA7" "a va ? \xC3\x89t\xC3\xA9 \xC3\xA0 No\xC3\xABl\r\r"
+                       "2\r00:00:04,000 --> 00:00:06,000\rGr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln, \xE2\x82\xAC 5\r\r"
+                       "3\r00:00:07,000 --> 00:00:09,000\r\xCE\x9A\xCE\xB1\xCE\xBB\xCE\xB7\xCE\xBC\xCE\xAD\xCF\x81\xCE\xB1\r",
+                       f);
+        else
+            std::fputs("1\r\n00:00:01,000 --> 00:00:03,000\r\nD\xE9j\xE0 vu \xE0 la plage, \xE7" "a c'est l'\xE9t\xE9 !\r\n\r\n"
+                       "2\r\n00:00:04,000 --> 00:00:06,000\r\nGr\xFC\xDF" "e aus K\xF6ln\r\n\r\n"
+                       "3\r\n00:00:07,000 --> 00:00:09,000\r\nNa\xEFve \xC9l\xE8ve\r\n",
+                       f);
         std::fclose(f);
     }
     RegionLanguage.SetLength(3);
@@ -105,6 +116,7 @@ int ShowSubtitle(const testkit::TempFolder& folder)
     TQV_Video_DVD_Subtitle_Property_Form* form = nullptr;
     Application->CreateForm(form);
     form->PrepareSubtitleDialog(&clip, 1);
+    if (textPage) form->kivPageControl->SetActivePage(form->TabSheet_Text);
     form->ShowSubtitleDialog();
     std::printf("subtitle %s, %s %d, language %d\n", clip.SubtitleFile.c_str(), clip.SubtitleFontName.c_str(),
                 clip.SubtitleFontSize, clip.SubtitleLanguage);
@@ -116,8 +128,8 @@ int ShowSubtitle(const testkit::TempFolder& folder)
 int main(int argc, char** argv)
 {
     const std::string what = argc > 1 ? argv[1] : "moment";
-    if (what != "moment" && what != "text" && what != "chapter" && what != "subtitle") {
-        std::fprintf(stderr, "usage: dialogdemo moment|text|chapter|subtitle\n");
+    if (what != "moment" && what != "text" && what != "chapter" && what != "subtitle" && what != "subtitle-utf8") {
+        std::fprintf(stderr, "usage: dialogdemo moment|text|chapter|subtitle|subtitle-utf8 [text]\n");
         return 2;
     }
     testkit::TempFolder folder("keldara-dialogdemo");
@@ -134,7 +146,8 @@ int main(int argc, char** argv)
     AddDemoClip(clip, duration, 10, 50);
     app.CreateForm(QV_Video_DVD_Clip_Property_Form);
     app.CreateForm(QV_Video_DVD_Setup_Chapter_Form);
-    const int code = what == "subtitle"  ? ShowSubtitle(folder)
+    const bool textPage = argc > 2 && std::string(argv[2]) == "text";
+    const int code = what.starts_with("subtitle") ? ShowSubtitle(folder, what == "subtitle-utf8", textPage)
                      : what == "chapter" ? ShowChapterSetup()
                                          : ShowClipProperty(what == "text");
     MyMovieImage.Clear();

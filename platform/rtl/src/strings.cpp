@@ -1,6 +1,8 @@
 // Text helpers: trimming, ASCII case rules, comparison and replacement.
 #include "rtl/sysutils.h"
 
+#include "rtl/charsets.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -154,31 +156,6 @@ std::string XmlEscape(std::string_view text)
     return out;
 }
 
-namespace {
-
-void AppendUtf8(std::string& out, std::uint32_t cp)
-{
-    if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        cp = 0xFFFD;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-} // namespace
-
 std::string XmlUnescape(std::string_view raw)
 {
     std::string out;
@@ -221,7 +198,7 @@ std::string XmlUnescape(std::string_view raw)
                 out += raw[i];
                 continue;
             }
-            AppendUtf8(out, cp);
+            AppendUtf8(out, cp == 0 ? 0xFFFD : cp);   // a NUL reference is no character
         } else {
             out += raw[i];
             continue;
