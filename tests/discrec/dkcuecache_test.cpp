@@ -2,12 +2,14 @@
 #include "discrec/dkconst.h"
 #include "discrec/dkcuecache.h"
 #include "testkit/tempfolder.h"
+#include "testkit/wait.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace discrec_test {
@@ -92,8 +94,7 @@ TEST_F(CueCache, ItIsReadyWhenItHoldsAllButOneBlockAndNoMore)
     const std::string bin = Bin("big.bin", 2000 * kSector);
     TCueCacheThread cache(2097152, {FromFile(bin, 0, 2000 * kSector)}, 0, 2000 * kSector);
     ASSERT_EQ(cache.MaxBlocks(), 31);   // 2097152 / 65856
-    while (!cache.WaitReady(1000)) {
-    }
+    ASSERT_TRUE(testkit::WaitUntil([&] { return cache.WaitReady(100); }));
     EXPECT_TRUE(cache.Ready());
     EXPECT_EQ(cache.BlockCount(), 30);
     EXPECT_EQ(cache.HeldBytes(), 30 * 63504);
@@ -101,8 +102,7 @@ TEST_F(CueCache, ItIsReadyWhenItHoldsAllButOneBlockAndNoMore)
     // Taking one lets it read one more, and never beyond.
     std::unique_ptr<TCacheBlock> block;
     ASSERT_EQ(cache.GetFirst(block), 63504);
-    while (cache.BlockCount() < 30)
-        std::this_thread::yield();
+    ASSERT_TRUE(testkit::WaitUntil([&] { return cache.BlockCount() >= 30; }));
     EXPECT_EQ(cache.BlockCount(), 30);
 
     // Aborting frees every block and says why.
@@ -124,8 +124,15 @@ TEST_F(CueCache, AnEmptyCacheAnswersAtOnceWhileItWaitsForItsFile)
     EXPECT_EQ(cache.GetFirst(block), -1);
     EXPECT_FALSE(cache.Ready());
     // The data arrives: both sectors come through.
-    const int fd = ::open(fifo.c_str(), O_WRONLY);
+    // Opened without blocking, for a minute at most: a cache that never opens
+    // its file fails the test instead of hanging it.
+    int fd = -1;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while ((fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK)) < 0 && errno == ENXIO &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_GE(fd, 0);
+    ASSERT_EQ(::fcntl(fd, F_SETFL, 0), 0);
     const std::string data(2 * kSector, 'x');
     ASSERT_EQ(::write(fd, data.data(), data.size()), static_cast<ssize_t>(data.size()));
     ::close(fd);
@@ -138,16 +145,14 @@ TEST_F(CueCache, FilesThatCannotBeReadAreReported)
 {
     {
         TCueCacheThread cache(2097152, {Zeros(kSector), FromFile(folder_.File("gone.bin"), 0, kSector)}, 0, 2 * kSector);
-        while (!cache.WaitReady(1000)) {
-        }
+        ASSERT_TRUE(testkit::WaitUntil([&] { return cache.WaitReady(100); }));
         EXPECT_EQ(cache.Error(), Format(std::string(ERR_FILEINUSE), folder_.File("gone.bin")));
     }
     {
         // A file two sectors shorter than its queue entry: no silent zeros.
         const std::string bin = Bin("cut.bin", 8 * kSector);
         TCueCacheThread cache(2097152, {FromFile(bin, 0, 10 * kSector)}, 0, 10 * kSector);
-        while (!cache.WaitReady(1000)) {
-        }
+        ASSERT_TRUE(testkit::WaitUntil([&] { return cache.WaitReady(100); }));
         EXPECT_EQ(cache.Error(), "Stream read error");
         std::atomic<bool> stop{false};
         std::unique_ptr<TCacheBlock> block;

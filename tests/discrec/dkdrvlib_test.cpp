@@ -2,6 +2,7 @@
 #include "devicefixture.h"
 
 #include "discrec/dkconst.h"
+#include "testkit/wait.h"
 
 #include <atomic>
 #include <thread>
@@ -441,8 +442,11 @@ TEST_P(ScsiDeviceLibrary, ARequestThatTimesOutIsTakenBack)
         std::uint32_t lba = 0, length = 0;
         (void)device.ReadCapacity(lba, length);   // it is taken back: its answer does not matter
     });
-    while (!recorder.Stalled())
-        std::this_thread::yield();
+    if (!testkit::WaitUntil([&] { return recorder.Stalled(); })) {
+        recorder.ReleaseStall();
+        hanging.join();
+        FAIL() << "the first command never reached the drive";
+    }
     std::atomic<bool> returned{false};
     bool ready = true;
     std::string text;
@@ -451,13 +455,15 @@ TEST_P(ScsiDeviceLibrary, ARequestThatTimesOutIsTakenBack)
         text = device.LastError();
         returned = true;
     });
-    while (!returned) {
+    // The waiting command gives up while the first still hangs.
+    const bool gaveUp = testkit::WaitUntil([&] { return returned.load(); }, 60, [this] {
         clock_.Advance(1000);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    waiting.join();
+    });
     recorder.ReleaseStall();
+    waiting.join();
     hanging.join();
+    ASSERT_TRUE(gaveUp);
     EXPECT_FALSE(ready);
     EXPECT_EQ(text, "COMMAND TIMEOUT");
     EXPECT_TRUE(recorder.CommandsWithOpcode(0x00).empty());   // taken back before it was sent

@@ -3,6 +3,7 @@
 
 #include "discrec/dkconst.h"
 #include "rtl/thread.h"
+#include "testkit/wait.h"
 
 #include <thread>
 
@@ -38,11 +39,10 @@ protected:
         };
         if (!device.EraseDisc(type))
             return false;
-        while (!done_) {
+        return testkit::WaitUntil([this] { return done_.load(); }, 60, [] {
             TThread::CheckSynchronize();
             std::this_thread::yield();
-        }
-        return true;
+        });
     }
 
     std::thread::id mainThread_;

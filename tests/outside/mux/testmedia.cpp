@@ -1,4 +1,5 @@
 #include "testmedia.h"
+#include "testkit/wait.h"
 
 #include "rtl/paths.h"
 #include "rtl/sysutils.h"
@@ -150,13 +151,7 @@ void FakePrograms::Add(const std::string& name, const std::string& body) const
 
 bool WaitUntil(const std::function<bool()>& check, int timeoutMs)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!check()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return check();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
+    return testkit::WaitUntil(check, timeoutMs / 1000.0, [] { std::this_thread::sleep_for(std::chrono::milliseconds(10)); });
 }
 
 std::string ReadText(const std::string& path)

@@ -2,10 +2,12 @@
 #include "rtl/syncobjs.h"
 #include "rtl/sysutils.h"
 #include "rtl/thread.h"
+#include "testkit/wait.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <deque>
 #include <condition_variable>
 #include <memory>
@@ -208,18 +210,20 @@ struct GuiQueue {
             cv.notify_all();
         }
     }
-    void WaitDelivered(int count)
+    // Both wait a minute at most; false when the calls were not all delivered by then.
+    bool WaitDelivered(int count)
     {
         std::unique_lock lock(mutex);
-        cv.wait(lock, [&] { return delivered >= count; });
+        return cv.wait_for(lock, std::chrono::seconds(60), [&] { return delivered >= count; });
     }
-    void WaitDeliveredOrPump(int count)
+    bool WaitDeliveredOrPump(int count)
     {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (true) {
             Pump();
             std::unique_lock lock(mutex);
-            cv.wait(lock, [&] { return delivered >= count || !items.empty(); });
-            if (delivered >= count) return;
+            if (!cv.wait_until(lock, deadline, [&] { return delivered >= count || !items.empty(); })) return false;
+            if (delivered >= count) return true;
         }
     }
 };
@@ -238,12 +242,12 @@ TEST(Thread, SynchronizeRunsCallsOnTheMainThreadThroughThePostedQueue)
     });
     t.OnTerminate = [&](TObject*) { terminateOn = std::this_thread::get_id(); };
     t.Start();
-    while (!t.Finished()) {
+    ASSERT_TRUE(testkit::WaitUntil([&] { return t.Finished(); }, 60, [&] {
         gui->Pump();
         std::this_thread::yield();
-    }
+    }));
     t.WaitFor();
-    gui->WaitDelivered(3);
+    ASSERT_TRUE(gui->WaitDelivered(3));
     TThread::SetSynchronizer(nullptr);
     EXPECT_TRUE(executed);
     EXPECT_EQ(ranOn, mainId);
@@ -267,7 +271,7 @@ TEST(Thread, WaitForOnTheMainThreadRunsCallsOfAWaitingSynchronizer)
     EXPECT_EQ(ranOn, mainId);
     EXPECT_EQ(terminateOn, mainId);
     // The GUI gets to its messages later; they find nothing left to do.
-    gui->WaitDeliveredOrPump(2);
+    ASSERT_TRUE(gui->WaitDeliveredOrPump(2));
     TThread::SetSynchronizer(nullptr);
 }
 

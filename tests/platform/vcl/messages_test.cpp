@@ -2,11 +2,15 @@
 #include "democontrols.h"
 #include "gfx/gdi.h"
 #include "rtl/thread.h"
+#include "testkit/wait.h"
 #include "vcl/menus.h"
 #include "vcl/winuser.h"
 #include "win32/progfolders.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -29,6 +33,39 @@ public:
 };
 
 using VclMessages = HeadlessTest;
+
+// Posts an empty message to the application after a minute unless let go
+// first: a loop that blocks until a post wakes it fails instead of hanging
+// when the post it waits for never comes.
+class Watchdog {
+public:
+    Watchdog()
+        : thread_([this] {
+              std::unique_lock lock(mutex_);
+              if (!released_.wait_for(lock, std::chrono::seconds(60), [this] { return done_; })) {
+                  fired = true;
+                  PostMessage(Application->Handle(), WM_NULL, 0, 0);
+              }
+          })
+    {
+    }
+    ~Watchdog()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        released_.notify_all();
+        thread_.join();
+    }
+    std::atomic<bool> fired{false};
+
+private:
+    std::mutex mutex_;
+    std::condition_variable released_;
+    bool done_ = false;
+    std::thread thread_;
+};
 
 TEST_F(VclMessages, HandleIsCreatedOnFirstNeed)
 {
@@ -54,8 +91,11 @@ TEST_F(VclMessages, PostsFromWorkerThreadsArriveInOrder)
     std::thread worker([h] {
         for (int i = 0; i < kCount; ++i) ASSERT_TRUE(PostMessage(h, MSG_PROGRESS, static_cast<WPARAM>(i), 7));
     });
-    while (static_cast<int>(f->got.size()) < kCount) app->HandleMessage(); // blocks until posts wake it
+    Watchdog watchdog;
+    while (static_cast<int>(f->got.size()) < kCount && !watchdog.fired)
+        app->HandleMessage();   // blocks until posts wake it
     worker.join();
+    ASSERT_EQ(static_cast<int>(f->got.size()), kCount);
     for (int i = 0; i < kCount; ++i) ASSERT_EQ(f->got[static_cast<std::size_t>(i)].first, static_cast<WPARAM>(i));
 }
 
@@ -71,8 +111,9 @@ TEST_F(VclMessages, SendAndPerformAreSynchronous)
         done = true;
         PostMessage(h, WM_NULL, 0, 0); // wakes the loop to see `done`
     });
-    while (!done) app->HandleMessage();
-    worker.join();
+    const bool answered = testkit::WaitUntil([&] { return done.load(); }, 60, [&] { app->ProcessMessages(); });
+    worker.join();   // a send that was never handled would hang here: failed above first
+    ASSERT_TRUE(answered);
     EXPECT_EQ(fromWorker, 10);
 }
 
@@ -105,7 +146,7 @@ TEST_F(VclMessages, SynchronizeRunsOnTheGuiThread)
     };
     Worker w;
     w.Start();
-    while (!w.done) app->HandleMessage();
+    ASSERT_TRUE(testkit::WaitUntil([&] { return w.done.load(); }, 60, [&] { app->ProcessMessages(); }));
     w.WaitFor();
     EXPECT_EQ(w.ranOn, std::this_thread::get_id());
 }

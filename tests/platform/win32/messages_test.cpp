@@ -1,4 +1,5 @@
 #include "win32/messages.h"
+#include "testkit/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -143,9 +144,17 @@ TEST(Win32Messages, SendMessageFromWorkerIsHandledOnOwnerThreadWhilePumping)
         PostMessage(hwnd, WM_CLOSE, 0, 0);
         return r;
     });
+    // Pumps until the quit, for a minute at most.
     MSG msg;
-    while (queue.Get(msg))
-        DispatchMessage(msg);
+    bool quit = false;
+    if (!testkit::WaitUntil([&] { return quit; }, 60, [&] {
+            const GetResult got = queue.Get(msg, 100);
+            if (got == GetResult::Message) DispatchMessage(msg);
+            quit = got == GetResult::Quit;
+        })) {
+        DeallocateHWnd(hwnd);   // lets the sender go
+        FAIL() << "the quit never came";
+    }
     EXPECT_EQ(answer.get(), 42);
     EXPECT_EQ(handledOn, owner);
     DeallocateHWnd(hwnd);
@@ -159,8 +168,10 @@ TEST(Win32Messages, SenderGetsZeroWhenTheWindowDiesBeforeHandlingIt)
     bool called = false;
     HWND hwnd = AllocateHWnd(queue, [&](UINT, WPARAM, LPARAM) { called = true; return LRESULT(7); });
     std::future<LRESULT> answer = std::async(std::launch::async, [&] { return SendMessage(hwnd, kPing, 0, 0); });
-    while (!sendQueued)
-        std::this_thread::yield();
+    if (!testkit::WaitUntil([&] { return sendQueued.load(); })) {
+        DeallocateHWnd(hwnd);   // lets the sender go
+        FAIL() << "the send never reached the queue";
+    }
     EXPECT_EQ(queue.Pending(), 1u);   // an idle loop must see it is there
     DeallocateHWnd(hwnd);
     EXPECT_EQ(queue.Pending(), 0u);

@@ -2,6 +2,7 @@
 
 #include "rtl/paths.h"
 #include "win32/progfolders.h"
+#include "testkit/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -150,15 +151,11 @@ TEST(Win32Process, CancelKillsTheWholeGroupPromptly)
     });
     ASSERT_TRUE(child.Start(Shell("sleep 30 & echo $!; sleep 30 & echo $!; wait")));
     // Both grandchildren exist once their pids are printed.
-    while (true) {
-        {
-            std::lock_guard<std::mutex> guard(mutex);
-            if (grandchildren.size() == 2)
-                break;
-        }
-        ASSERT_TRUE(child.Running());
-        std::this_thread::yield();
-    }
+    ASSERT_TRUE(testkit::WaitUntil([&] {
+        std::lock_guard<std::mutex> guard(mutex);
+        return grandchildren.size() == 2 || !child.Running();
+    }));
+    ASSERT_TRUE(child.Running());
     auto start = std::chrono::steady_clock::now();
     child.Cancel();
     EXPECT_LT(SecondsSince(start), 10.0);
@@ -177,8 +174,7 @@ TEST(Win32Process, ChildIgnoringTerminateIsKilledAfterTheGrace)
     std::atomic<bool> ready{false};
     child.OnStdoutLine([&](const std::string&) { ready = true; });
     ASSERT_TRUE(child.Start(Shell("trap '' TERM; echo ready; while :; do sleep 1; done")));
-    while (!ready)
-        std::this_thread::yield();
+    ASSERT_TRUE(testkit::WaitUntil([&] { return ready.load(); }));
     child.Cancel(50);
     EXPECT_FALSE(child.Running());
     EXPECT_EQ(child.Signal(), SIGKILL);
@@ -384,11 +380,22 @@ TEST(Win32Process, HiddenLaunchRunsOnItsOwn)
     std::string fifo = JoinPath(temp.path, "signal");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_TRUE(WinExec("sh.exe -c \"echo launched > '" + fifo + "'\""));
-    // Reading the fifo blocks until the detached child has written to it.
-    std::ifstream in(fifo);
-    std::string word;
-    in >> word;
-    EXPECT_EQ(word, "launched");
+    // The detached child writes to the fifo; a launch that failed never opens
+    // it, so the read is polled for a minute at most rather than blocking.
+    const int fd = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    std::string text;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (text.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        char buffer[64];
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got > 0)
+            text.append(buffer, static_cast<std::size_t>(got));
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::close(fd);
+    EXPECT_EQ(text, "launched\n");
     EXPECT_FALSE(WinExec(""));
     EXPECT_FALSE(LaunchHidden(ProcessSpec{{"keldara-no-such-program-here"}, "", {}, "", "", false}));
 }
