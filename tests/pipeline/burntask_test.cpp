@@ -14,6 +14,7 @@
 #include "pipeline/qv_videodvddiscburningprocessform.h"
 #include "pipeline/qv_videodvdsetupdiscburnerform.h"
 #include "pipeline/vcdimagexml.h"
+#include "shell/qv_loadfile.h"
 #include "skin/kivbutton.h"
 #include "skin/kivcombobox.h"
 #include "skin/kivedit.h"
@@ -147,17 +148,13 @@ protected:
             std::istringstream list(named);
             for (std::string clip; std::getline(list, clip, ':');) {
                 if (clip.empty()) continue;
-                ASSERT_TRUE(FileExists(clip)) << clip;
-                std::string shape;
-                ASSERT_EQ(outsidetest::Run({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
-                                            "stream=width,height:format=duration", "-of", "csv=p=0:nk=1", clip},
-                                           &shape),
-                          0);
-                int width = 0, height = 0;
-                double seconds = 0;
-                std::istringstream fields(StringReplace(shape, ",", " ", rfReplaceAll));
-                fields >> width >> height >> seconds;
-                AddClip(clip, seconds, width, height);
+                // The program's own probe judges the clip, as when a person adds it: a clip it
+                // refuses ends the test with the program's answer.
+                TQV_LoadFile probe(true, clip, static_cast<int>(MyMovieImage.Length()), 0, nullptr);
+                const HRESULT hr = probe.ProbeClipFile();
+                ASSERT_TRUE(SUCCEEDED(hr) && probe.Clip)
+                    << "the program refuses " << clip << " (HRESULT 0x" << std::hex << hr << ")";
+                MyMovieImage.Add(std::move(probe.Clip));
             }
             ASSERT_EQ(MyMovieImage.Length(), 2) << "KELDARA_E2E_CLIPS names two clips separated by ':'";
             return;

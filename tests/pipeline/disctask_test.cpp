@@ -446,9 +446,10 @@ TEST_F(DiscTaskTest, ClipsFlaggedWideOrNarrowKeepTheirShapeOnBothKindsOfDisc)
         }
         if (const char* keep = std::getenv("KELDARA_KEEP_TEST_OUTPUT"); keep && std::string(keep) == "1") {
             outsidetest::OutputFolder kept(wide ? "keldara-shape-wide" : "keldara-shape-tv");   // says where when it goes
+            std::error_code missing;   // a frame that was never taken is reported above
             for (std::size_t t = 0; t < disc.size(); ++t)
                 std::filesystem::copy_file(root_ + (wide ? "/wide-" : "/tv-") + std::to_string(t + 1) + ".pgm",
-                                           kept.File(std::string(shapes[t].name) + ".pgm"));
+                                           kept.File(std::string(shapes[t].name) + ".pgm"), missing);
         }
         const std::vector<HeadlessMessageBox>& boxes = task_->Screen().MessageBoxes();
         ASSERT_EQ(boxes.size(), wide ? 2u : 1u);   // only the burner's question, once a build
@@ -572,9 +573,12 @@ TEST_F(DiscTaskTest, WithMenusTheTrimmedClipAndItsChaptersBecomeTitlesTheMenusLe
                      "Getting disc type...", "No DVD writer: the DVD folder stays in " + dest + "/VIDEO_TS.",
                      "Process finished."}));
     ExpectOnlyTheDiscQuestion();
-    if (const char* keep = std::getenv("KELDARA_KEEP_TEST_OUTPUT"); keep && std::string(keep) == "1") {
+    if (const char* keep = std::getenv("KELDARA_KEEP_TEST_OUTPUT");
+        keep && std::string(keep) == "1" && std::filesystem::exists(dest)) {
         outsidetest::OutputFolder kept("keldara-disctask");   // says where when it goes
-        std::filesystem::copy(dest, kept.File("DVD_DISC"), std::filesystem::copy_options::recursive);
+        std::error_code ec;   // a failed copy must not hide the failures above
+        std::filesystem::copy(dest, kept.File("DVD_DISC"), std::filesystem::copy_options::recursive, ec);
+        EXPECT_FALSE(ec) << "keeping " << dest << ": " << ec.message();
     }
 
     // The disc: title 1 as long as its kept span, title 2 as its clip, within a GOP; AC-3 at 48 kHz.

@@ -22,7 +22,7 @@ namespace testkit {
 void TaskClock::SleepMs(std::uint32_t ms)
 {
     now_ += ms;
-    std::this_thread::sleep_for(std::chrono::microseconds(std::uint64_t{ms} * 100));
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 TaskDriver::TaskDriver(int watchdogSeconds) : scope_(std::make_unique<ScopedClock>(clock_))
@@ -81,7 +81,19 @@ THeadlessBackend& TaskDriver::Screen()
 
 TComponent* TaskDriver::FindWindow(const std::string& name) { return app_ ? FindProgramWindow(name) : nullptr; }
 
-void TaskDriver::OnNextModal(std::function<void(TCustomForm&)> step) { Screen().OnNextModal(std::move(step)); }
+void TaskDriver::OnNextModal(std::function<void(TCustomForm&)> step)
+{
+    Screen().OnNextModal([this, step = std::move(step)](TCustomForm& shown) {
+        try {
+            step(shown);
+        } catch (const std::exception& e) {
+            EndRun(std::string("a step threw: ") + e.what());
+        }
+        if (failed_ && failed_()) EndRun("a step failed (its failure is told above)");
+    });
+}
+
+void TaskDriver::EndRunWhen(std::function<bool()> failed) { failed_ = std::move(failed); }
 
 void TaskDriver::Click(TControl& control)
 {
@@ -180,12 +192,38 @@ std::vector<std::string> TaskDriver::Steps() const
     return steps_;
 }
 
+// Read on the program's thread, for a report from any thread.
 void TaskDriver::Sample()
 {
-    if (!log_) return;
-    std::vector<std::string> lines = log_();
+    std::vector<std::string> lines = log_ ? log_() : std::vector<std::string>{};
+    std::vector<std::string> boxes;
+    if (screen_)
+        for (const HeadlessMessageBox& box : screen_->MessageBoxes()) boxes.push_back(box.text);
     std::lock_guard<std::mutex> lock(mutex_);
     lastLog_ = std::move(lines);
+    lastBoxes_ = std::move(boxes);
+}
+
+namespace {
+
+void Report(const char* heading, const std::vector<std::string>& lines)
+{
+    std::fprintf(stderr, "%s:\n", heading);
+    for (const std::string& line : lines) std::fprintf(stderr, "  %s\n", line.c_str());
+}
+
+} // namespace
+
+void TaskDriver::EndRun(const std::string& why)
+{
+    Sample();
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::fprintf(stderr, "task: %s\n", why.c_str());
+    Report("steps", steps_);
+    Report("message boxes", lastBoxes_);
+    Report("run log", lastLog_);
+    std::fflush(stderr);
+    std::_Exit(1);
 }
 
 void TaskDriver::Watch(int seconds)
@@ -194,10 +232,10 @@ void TaskDriver::Watch(int seconds)
     if (wake_.wait_for(lock, std::chrono::seconds(seconds), [this] { return done_; })) return;
     // The program's thread is stuck somewhere no step returns from: say where
     // the script was and what the run logged, and end the test process.
-    std::fprintf(stderr, "task watchdog: no end after %d s\nsteps:\n", seconds);
-    for (const std::string& step : steps_) std::fprintf(stderr, "  %s\n", step.c_str());
-    std::fprintf(stderr, "run log:\n");
-    for (const std::string& line : lastLog_) std::fprintf(stderr, "  %s\n", line.c_str());
+    std::fprintf(stderr, "task watchdog: no end after %d s\n", seconds);
+    Report("steps", steps_);
+    Report("message boxes", lastBoxes_);
+    Report("run log", lastLog_);
     std::fflush(stderr);
     std::_Exit(1);
 }

@@ -27,7 +27,8 @@ namespace testkit {
 
 // The program's clock during a task: the driver's pumping keeps it in step
 // with real time, so that timers tick as they would; the program's own waits
-// (a probe waiting for its first picture) pass ten times faster than real time.
+// (a probe waiting for its first picture) take the real time they ask for, so
+// that a busy machine gets as long as a user's would.
 class TaskClock : public Clock {
 public:
     std::uint64_t NowMs() override { return now_.load(); }
@@ -74,6 +75,10 @@ public:
     // --- what the user does ----------------------------------------------------
     // The next modal window runs `step` inside its loop.
     void OnNextModal(std::function<void(TCustomForm&)> step);
+    // Asked after every step: when it holds (a test's assertion failed inside the
+    // step), or when the step threw, the run ends at once with its report; the
+    // step's window would otherwise stay open until the watchdog fires.
+    void EndRunWhen(std::function<bool()> failed);
     void Click(TControl& control);
     // Presses the mouse on `grip`'s centre, moves it to (x, y) of `onto` and releases it there.
     void Drag(TControl& grip, TControl& onto, int x, int y);
@@ -107,17 +112,20 @@ private:
     TComponent* FindWindow(const std::string& name);
     void Watch(int seconds);
     void Sample();
+    // Reports where the script was, the message boxes and the run log, and ends the test process.
+    [[noreturn]] void EndRun(const std::string& why);
 
     TaskClock clock_;
     std::unique_ptr<ScopedClock> scope_;
     std::unique_ptr<TApplication> app_;
     THeadlessBackend* screen_ = nullptr;
     std::function<std::vector<std::string>()> log_;
+    std::function<bool()> failed_;
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool done_ = false;
-    std::vector<std::string> steps_, lastLog_;
+    std::vector<std::string> steps_, lastLog_, lastBoxes_;
     std::thread watchdog_;
 };
 
