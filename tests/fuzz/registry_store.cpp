@@ -1,6 +1,6 @@
 // The registry store as the platform's calls read it: a store of any bytes
-// is read or refused as damaged, never overwritten when damaged, and a change
-// to a readable store is read back.
+// is read or refused as damaged, never overwritten when damaged, read once
+// while it stays unchanged, and a change to a readable store is read back.
 #include "com/registry.h"
 #include "fuzztarget.h"
 
@@ -39,6 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         RegCloseKey(root);
     }
 
+    // Every call above looked at the same, unchanged store: one reading served them all.
+    if (ReadRegistry() != ReadRegistry()) fuzz::Broken();
+
     const bool readable = [&] {
         RegistryTree tree;
         return bytes.empty() || tree.Import(bytes, nullptr);
@@ -51,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (changed || ReadBack(path) != bytes) fuzz::Broken();   // a damaged store is left as it is
         return 0;
     }
-    const RegistryTree after = ReadRegistry();
-    const RegKey* key = after.Find("HKCU\\Software\\KeldaraFuzz");
+    auto after = ReadRegistry();
+    const RegKey* key = after->Find("HKCU\\Software\\KeldaraFuzz");
     if (changed && (!key || !key->Value("Seen") || key->Value("Seen")->AsDword() != 7)) fuzz::Broken();
     return 0;
 }

@@ -47,27 +47,27 @@ TEST_F(SinkRegistration, Regsvr32WritesEachServersEntriesAndRemovesThem)
     r = Regsvr32({"/s", "video.dll"});
     ASSERT_TRUE(r.Succeeded()) << r.exitCode << r.errors;
 
-    RegistryTree tree = ReadRegistry();
+    auto tree = ReadRegistry();
     for (const Expected& e : kServers) {
         SCOPED_TRACE(e.filterName);
-        const RegKey* cls = tree.Find(ClassKey(*e.clsid));
+        const RegKey* cls = tree->Find(ClassKey(*e.clsid));
         ASSERT_NE(cls, nullptr);
         EXPECT_EQ(cls->Value("")->AsString(), e.templateName);
-        const RegKey* server = tree.Find(ClassKey(*e.clsid) + "\\InprocServer32");
+        const RegKey* server = tree->Find(ClassKey(*e.clsid) + "\\InprocServer32");
         ASSERT_NE(server, nullptr);
         EXPECT_EQ(server->Value("ThreadingModel")->AsString(), "Both");
         EXPECT_EQ(ExtractFileName(server->Value("")->AsString()), e.module);
         EXPECT_TRUE(FileExists(server->Value("")->AsString()));
 
-        const RegKey* filter = tree.Find(FilterKey(*e.clsid));
+        const RegKey* filter = tree->Find(FilterKey(*e.clsid));
         ASSERT_NE(filter, nullptr);
         EXPECT_EQ(filter->Value("FriendlyName")->AsString(), e.filterName);
         EXPECT_EQ(filter->Value("CLSID")->AsString(), GuidToString(*e.clsid));
         EXPECT_EQ(filter->Value("Merit")->AsDword(), e.merit);
-        const RegKey* pins = tree.Find(FilterKey(*e.clsid) + "\\Pins");
+        const RegKey* pins = tree->Find(FilterKey(*e.clsid) + "\\Pins");
         ASSERT_NE(pins, nullptr);
         ASSERT_EQ(pins->Children().size(), 1u);
-        const RegKey* pin = tree.Find(FilterKey(*e.clsid) + "\\Pins\\" + e.pin);
+        const RegKey* pin = tree->Find(FilterKey(*e.clsid) + "\\Pins\\" + e.pin);
         ASSERT_NE(pin, nullptr);
         EXPECT_EQ(pin->Value("Direction")->AsDword(), 0u);
         EXPECT_EQ(pin->Value("IsRendered")->AsDword(), e.rendered);
@@ -103,13 +103,13 @@ TEST_F(SinkRegistration, Regsvr32WritesEachServersEntriesAndRemovesThem)
 
     ASSERT_TRUE(Regsvr32({"/u", "/s", "audio.dll"}).Succeeded());
     tree = ReadRegistry();
-    EXPECT_EQ(tree.Find(ClassKey(CLSID_AudioSink)), nullptr);
-    EXPECT_EQ(tree.Find(FilterKey(CLSID_AudioSink)), nullptr);
-    EXPECT_NE(tree.Find(FilterKey(CLSID_VideoSink)), nullptr);   // the other server stays
+    EXPECT_EQ(tree->Find(ClassKey(CLSID_AudioSink)), nullptr);
+    EXPECT_EQ(tree->Find(FilterKey(CLSID_AudioSink)), nullptr);
+    EXPECT_NE(tree->Find(FilterKey(CLSID_VideoSink)), nullptr);   // the other server stays
     ASSERT_TRUE(Regsvr32({"/u", "/s", "video.dll"}).Succeeded());
     tree = ReadRegistry();
-    EXPECT_EQ(tree.Find(ClassKey(CLSID_VideoSink)), nullptr);
-    EXPECT_EQ(tree.Find(FilterKey(CLSID_VideoSink)), nullptr);
+    EXPECT_EQ(tree->Find(ClassKey(CLSID_VideoSink)), nullptr);
+    EXPECT_EQ(tree->Find(FilterKey(CLSID_VideoSink)), nullptr);
     void* p = nullptr;
     EXPECT_EQ(CoCreateInstance(CLSID_AudioSink, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, &p),
               REGDB_E_CLASSNOTREG);

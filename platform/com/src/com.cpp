@@ -143,8 +143,8 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void*, REFIID riid, void
         factory->Release();
         return hr;
     }
-    RegistryTree registry = ReadRegistry();
-    const RegKey* server = registry.Find("HKEY_CLASSES_ROOT\\CLSID\\" + GuidToString(clsid) + "\\InprocServer32");
+    auto registry = ReadRegistry();
+    const RegKey* server = registry->Find("HKEY_CLASSES_ROOT\\CLSID\\" + GuidToString(clsid) + "\\InprocServer32");
     const RegValue* path = server ? server->Value("") : nullptr;
     if (!path || path->AsString().empty()) return REGDB_E_CLASSNOTREG;
     return LoadServerFactory(path->AsString(), clsid, riid, ppv);

@@ -95,8 +95,8 @@ LSTATUS RegOpenKeyExA(HKEY key, const char* subKey, DWORD, REGSAM, PHKEY result)
     if (base.empty()) return ERROR_INVALID_HANDLE;
     std::string path = RegistryTree::CanonicalPath(Join(base, subKey));
     if (path.empty()) return ERROR_FILE_NOT_FOUND;
-    RegistryTree tree = ReadRegistry();
-    if (!tree.Find(path)) return ERROR_FILE_NOT_FOUND;
+    auto tree = ReadRegistry();
+    if (!tree->Find(path)) return ERROR_FILE_NOT_FOUND;
     *result = NewHandle(path);
     return ERROR_SUCCESS;
 }
@@ -155,8 +155,8 @@ LSTATUS RegQueryValueExA(HKEY key, const char* name, DWORD*, DWORD* type, BYTE* 
     std::string path = PathOf(key);
     if (path.empty()) return ERROR_INVALID_HANDLE;
     if (data && !size) return ERROR_INVALID_PARAMETER;
-    RegistryTree tree = ReadRegistry();
-    const RegKey* k = tree.Find(path);
+    auto tree = ReadRegistry();
+    const RegKey* k = tree->Find(path);
     const RegValue* v = k ? k->Value(name ? name : "") : nullptr;
     if (!v) return ERROR_FILE_NOT_FOUND;
     std::vector<BYTE> bytes = v->data;
@@ -222,8 +222,8 @@ LSTATUS RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD*
     std::string path = PathOf(key);
     if (path.empty()) return ERROR_INVALID_HANDLE;
     if (!name || !nameSize) return ERROR_INVALID_PARAMETER;
-    RegistryTree tree = ReadRegistry();
-    const RegKey* k = tree.Find(path);
+    auto tree = ReadRegistry();
+    const RegKey* k = tree->Find(path);
     if (!k) return ERROR_FILE_NOT_FOUND;
     if (index >= k->Children().size()) return ERROR_NO_MORE_ITEMS;
     const std::string& child = k->Children()[index]->Name();

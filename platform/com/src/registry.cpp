@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -151,7 +153,11 @@ void WriteValues(std::string& out, const RegKey& key)
 }
 
 // One [path] section a key, in depth-first order; a stack, not recursion, so
-// that no depth of keys can exhaust the thread's stack.
+// that no depth of keys can exhaust the thread's stack. A key with neither
+// values nor a section of its own to keep is left out when keys below it are
+// written: their sections create it again. Written for every level, a key
+// nested N deep would cost N sections of growing paths, and a small import of
+// deep keys would make the store grow with the square of its depth.
 void WriteTree(std::string& out, const RegKey& root)
 {
     struct Item {
@@ -164,7 +170,8 @@ void WriteTree(std::string& out, const RegKey& root)
         Item item = std::move(stack.back());
         stack.pop_back();
         const RegKey& key = *item.key;
-        if (!item.isRoot || !key.Values().empty()) {
+        const bool implied = key.Values().empty() && (item.isRoot || !key.Children().empty());
+        if (!implied) {
             out += "[" + item.path + "]\r\n";
             WriteValues(out, key);
             out += "\r\n";
@@ -439,6 +446,48 @@ private:
     int fd_ = -1;
 };
 
+// What tells one version of the store from another. Every change writes a new
+// file and renames it over the old one, so the same device, inode, size and
+// times mean the same store.
+struct StoreIdentity {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t modified = 0, changed = 0;   // nanoseconds
+    bool operator==(const StoreIdentity&) const = default;
+};
+
+StoreIdentity IdentityOf(const std::string& path)
+{
+    StoreIdentity id;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return id;
+    id.exists = true;
+    id.device = st.st_dev;
+    id.inode = st.st_ino;
+    id.size = st.st_size;
+    id.modified = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+    id.changed = std::int64_t{st.st_ctim.tv_sec} * 1000000000 + st.st_ctim.tv_nsec;
+    return id;
+}
+
+// The store as last read or written by this process.
+struct Snapshot {
+    std::string path;
+    StoreIdentity identity;
+    std::shared_ptr<const RegistryTree> tree;
+};
+
+std::mutex g_snapshotMutex;
+Snapshot g_snapshot;
+
+void Remember(const std::string& path, const StoreIdentity& identity, std::shared_ptr<const RegistryTree> tree)
+{
+    std::lock_guard guard(g_snapshotMutex);
+    g_snapshot = {path, identity, std::move(tree)};
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -619,16 +668,22 @@ std::string RegistryFilePath()
     return JoinPath(JoinPath(home && *home ? home : "/tmp", ".config"), "keldara/registry");
 }
 
-RegistryTree ReadRegistry()
+std::shared_ptr<const RegistryTree> ReadRegistry()
 {
-    RegistryTree tree;
-    std::string path = RegistryFilePath();
-    FileLock lock(path, false);
-    std::string text;
-    if (ReadWholeFile(path, text)) {
-        RegistryTree parsed;
-        if (parsed.Import(text, nullptr)) return parsed;
+    const std::string path = RegistryFilePath();
+    FileLock lock(path, false);   // no change can land between the look and the read
+    const StoreIdentity identity = IdentityOf(path);
+    {
+        std::lock_guard guard(g_snapshotMutex);
+        if (g_snapshot.tree && g_snapshot.path == path && g_snapshot.identity == identity) return g_snapshot.tree;
     }
+    auto tree = std::make_shared<RegistryTree>();
+    std::string text;
+    if (identity.exists && ReadWholeFile(path, text)) {
+        RegistryTree parsed;
+        if (parsed.Import(text, nullptr)) *tree = std::move(parsed);
+    }
+    Remember(path, identity, tree);
     return tree;
 }
 
@@ -657,12 +712,15 @@ bool UpdateRegistry(const std::function<bool(RegistryTree&)>& change, std::strin
     if (!change(tree)) return true;
     // A store its own reader would refuse, or read as something else, is never written.
     const std::string stored = tree.ToText();
-    RegistryTree check;
-    if (!check.Import(stored, nullptr) || check.ToText() != stored) {
+    auto check = std::make_shared<RegistryTree>();
+    if (!check->Import(stored, nullptr) || check->ToText() != stored) {
         if (error) *error = "the change cannot be stored in " + path;
         return false;
     }
-    return SaveFileAtomically(path, stored, error, 0600);
+    if (!SaveFileAtomically(path, stored, error, 0600)) return false;
+    // The next read finds the store as written here (the lock is still held).
+    Remember(path, IdentityOf(path), std::move(check));
+    return true;
 }
 
 std::string RegistryFileText(std::string_view bytes)

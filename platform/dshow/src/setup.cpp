@@ -225,8 +225,8 @@ void RegisterProcessFileSource(REFCLSID clsid, DWORD merit, ClassCreateFunction 
 std::vector<RegFilterInfo> EnumerateRegisteredFilters()
 {
     std::map<CLSID, RegFilterInfo> all;
-    RegistryTree tree = ReadRegistry();
-    if (const RegKey* instances = tree.Find(kFilterInstances)) {
+    auto tree = ReadRegistry();
+    if (const RegKey* instances = tree->Find(kFilterInstances)) {
         for (const auto& key : instances->Children()) {
             auto clsid = GuidFromString(key->Name());
             if (const RegValue* v = key->Value("CLSID")) {
@@ -280,8 +280,8 @@ std::vector<CLSID> FileSourcesFor(const std::wstring& file)
     std::string ext = ExtractFileExt(WideToUtf8(file));
     for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
     if (!ext.empty()) {
-        RegistryTree tree = ReadRegistry();
-        if (const RegKey* key = tree.Find("HKEY_CLASSES_ROOT\\Media Type\\Extensions\\" + ext)) {
+        auto tree = ReadRegistry();
+        if (const RegKey* key = tree->Find("HKEY_CLASSES_ROOT\\Media Type\\Extensions\\" + ext)) {
             if (const RegValue* v = key->Value("Source Filter"))
                 if (auto clsid = GuidFromString(v->AsString())) out.push_back(*clsid);
         }

@@ -3,6 +3,8 @@
 #include "rtl/paths.h"
 #include "testregistry.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -76,7 +78,7 @@ TEST(Registry, PlatformCallsStoreAndAnswerValues)
     EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Nowhere", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Keldara"), ERROR_ACCESS_DENIED);   // has a subkey
     EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Keldara"), ERROR_SUCCESS);
-    EXPECT_EQ(ReadRegistry().Find("HKCU\\Software\\Keldara"), nullptr);
+    EXPECT_EQ(ReadRegistry()->Find("HKCU\\Software\\Keldara"), nullptr);
 }
 
 TEST(Registry, ClassesRootIsTheMachineAndUserClassesKey)
@@ -86,9 +88,9 @@ TEST(Registry, ClassesRootIsTheMachineAndUserClassesKey)
         tree.Create("HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID\\{X}")->SetValue(RegValue::String("", "one"));
         return true;
     }));
-    RegistryTree tree = ReadRegistry();
-    ASSERT_NE(tree.Find("HKCR\\clsid\\{x}"), nullptr);
-    EXPECT_EQ(tree.Find("HKEY_CURRENT_USER\\Software\\Classes\\CLSID\\{X}")->Value("")->AsString(), "one");
+    auto tree = ReadRegistry();
+    ASSERT_NE(tree->Find("HKCR\\clsid\\{x}"), nullptr);
+    EXPECT_EQ(tree->Find("HKEY_CURRENT_USER\\Software\\Classes\\CLSID\\{X}")->Value("")->AsString(), "one");
     EXPECT_EQ(RegistryTree::CanonicalPath("HKEY_NOWHERE\\A"), "");
 }
 
@@ -147,8 +149,8 @@ TEST(Registry, ImportsRegistryFilesInUtf16AndRegedit4)
     ASSERT_TRUE(ImportRegistryText(Utf16Le(file), &error)) << error;
     ASSERT_TRUE(ImportRegistryText("REGEDIT4\n[-HKEY_CURRENT_USER\\Software\\Orvane\\Doomed]\n", &error)) << error;
 
-    RegistryTree tree = ReadRegistry();
-    const RegKey* audio = tree.Find("HKCU\\Software\\Orvane\\Audio");
+    auto tree = ReadRegistry();
+    const RegKey* audio = tree->Find("HKCU\\Software\\Orvane\\Audio");
     ASSERT_NE(audio, nullptr);
     EXPECT_EQ(audio->Value("Name")->AsString(), "Audio \"Encoder\"");
     EXPECT_EQ(audio->Value("Rate")->AsDword(), 44100u);
@@ -156,8 +158,8 @@ TEST(Registry, ImportsRegistryFilesInUtf16AndRegedit4)
     EXPECT_EQ(audio->Value("Wide")->type, REG_EXPAND_SZ);
     EXPECT_EQ(audio->Value("Wide")->AsString(), "AB");
     EXPECT_EQ(audio->Value("")->AsString(), "default");
-    EXPECT_EQ(tree.Find("HKCU\\Software\\Orvane\\Old")->Value("Gone"), nullptr);
-    EXPECT_EQ(tree.Find("HKCU\\Software\\Orvane\\Doomed"), nullptr);
+    EXPECT_EQ(tree->Find("HKCU\\Software\\Orvane\\Old")->Value("Gone"), nullptr);
+    EXPECT_EQ(tree->Find("HKCU\\Software\\Orvane\\Doomed"), nullptr);
 }
 
 TEST(Registry, MalformedFilesChangeNothingAndNameTheLine)
@@ -194,8 +196,8 @@ TEST(Registry, LineBreaksInNamesAndTextsAreStoredEscapedAndReadBack)
     ASSERT_TRUE(ImportRegistryText("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Kel]\r\n"
                                    "\"two\\nlines\\r\"=\"a\\nb\\\\c\\\"d\"\r\n\"plain\"=\"x\"\r\n",
                                    nullptr));
-    RegistryTree tree = ReadRegistry();
-    const RegKey* key = tree.Find("HKCU\\Software\\Kel");
+    auto tree = ReadRegistry();
+    const RegKey* key = tree->Find("HKCU\\Software\\Kel");
     ASSERT_NE(key, nullptr);
     const RegValue* value = key->Value("two\nlines\r");
     ASSERT_NE(value, nullptr);
@@ -234,17 +236,47 @@ TEST(Registry, KeysNestAtMost512DeepAndAreWrittenWithoutRecursion)
     std::string error;
     EXPECT_FALSE(ImportRegistryText("REGEDIT4\r\n[" + path(20000) + "]\r\n", &error));
     EXPECT_NE(error.find("limits"), std::string::npos) << error;
-    EXPECT_EQ(ReadRegistry().Find(path(1)), nullptr);
+    EXPECT_EQ(ReadRegistry()->Find(path(1)), nullptr);
     // The deepest key the store allows is stored and read back.
     ASSERT_TRUE(ImportRegistryText("REGEDIT4\r\n[" + path(kRegMaxDepth) + "]\r\n\"v\"=dword:00000001\r\n", &error))
         << error;
-    RegistryTree tree = ReadRegistry();
-    const RegKey* deepest = tree.Find(path(kRegMaxDepth));
+    auto tree = ReadRegistry();
+    const RegKey* deepest = tree->Find(path(kRegMaxDepth));
     ASSERT_NE(deepest, nullptr);
     EXPECT_EQ(deepest->Value("v")->AsDword(), 1u);
     HKEY key = nullptr;
     EXPECT_NE(RegCreateKeyA(HKEY_CURRENT_USER, (path(kRegMaxDepth + 1).substr(18)).c_str(), &key), ERROR_SUCCESS);
     EXPECT_NE(RegCreateKeyA(HKEY_CURRENT_USER, std::string(kRegMaxKeyName + 1, 'n').c_str(), &key), ERROR_SUCCESS);
+}
+
+TEST(Registry, DeepKeysAreStoredOnceEachAndAnUnchangedStoreIsReadOnce)
+{
+    ScopedTestRegistry registry;
+    std::string deep;
+    for (int i = 0; i < 500; ++i) deep += "\\k";
+    std::string text = "REGEDIT4\r\n";
+    for (int i = 0; i < 20; ++i) text += "[HKEY_CURRENT_USER\\d" + std::to_string(i) + deep + "]\r\n";
+    std::string error;
+    ASSERT_TRUE(ImportRegistryText(text, &error)) << error;
+    // One section a key: the 500 keys above each are made again by reading it.
+    const std::string stored = ReadText(registry.Path());
+    EXPECT_EQ(std::count(stored.begin(), stored.end(), '['), 20);
+    EXPECT_LT(stored.size(), 2 * text.size());
+    const auto first = ReadRegistry();
+    EXPECT_NE(first->Find("HKCU\\d19" + deep), nullptr);
+    EXPECT_NE(first->Find("HKCU\\d19\\k\\k"), nullptr);
+    // Unchanged, the store is not read again: every call shares one reading.
+    EXPECT_EQ(ReadRegistry(), first);
+    // A change of ours is read, and so is one another process made by replacing the file.
+    ASSERT_TRUE(ImportRegistryText("REGEDIT4\r\n[HKEY_CURRENT_USER\\Ours]\r\n", &error)) << error;
+    const auto second = ReadRegistry();
+    EXPECT_NE(second, first);
+    EXPECT_NE(second->Find("HKCU\\Ours"), nullptr);
+    std::ofstream(registry.Path() + ".new", std::ios::binary) << "REGEDIT4\r\n[HKEY_CURRENT_USER\\Theirs]\r\n";
+    ASSERT_EQ(std::rename((registry.Path() + ".new").c_str(), registry.Path().c_str()), 0);
+    const auto third = ReadRegistry();
+    EXPECT_NE(third->Find("HKCU\\Theirs"), nullptr);
+    EXPECT_EQ(third->Find("HKCU\\Ours"), nullptr);
 }
 
 TEST(Registry, ManySiblingKeysAndValuesAreStoredAndFound)
@@ -254,16 +286,17 @@ TEST(Registry, ManySiblingKeysAndValuesAreStoredAndFound)
     for (int i = 0; i < 50000; ++i) text += "\"v" + std::to_string(i) + "\"=dword:00000001\r\n";
     for (int i = 0; i < 50000; ++i) text += "[HKEY_CURRENT_USER\\Wide\\K" + std::to_string(i) + "]\r\n";
     ASSERT_TRUE(ImportRegistryText(text, nullptr));
-    RegistryTree tree = ReadRegistry();
-    const RegKey* wide = tree.Find("HKCU\\Wide");
+    auto tree = ReadRegistry();
+    const RegKey* wide = tree->Find("HKCU\\Wide");
     ASSERT_NE(wide, nullptr);
     EXPECT_EQ(wide->Children().size(), 50000u);
     EXPECT_EQ(wide->Values().size(), 50000u);
     EXPECT_NE(wide->Child("k49999"), nullptr);
     EXPECT_NE(wide->Value("V31415"), nullptr);
-    EXPECT_TRUE(tree.Delete("HKCU\\Wide\\K7"));
-    EXPECT_EQ(tree.Find("HKCU\\Wide\\K7"), nullptr);
-    EXPECT_NE(tree.Find("HKCU\\Wide\\K8"), nullptr);
+    EXPECT_TRUE(UpdateRegistry([](RegistryTree& t) { return t.Delete("HKCU\\Wide\\K7"); }));
+    tree = ReadRegistry();
+    EXPECT_EQ(tree->Find("HKCU\\Wide\\K7"), nullptr);
+    EXPECT_NE(tree->Find("HKCU\\Wide\\K8"), nullptr);
 }
 
 TEST(Registry, ADamagedStoreIsNeverOverwritten)
@@ -297,8 +330,8 @@ TEST(Registry, ConcurrentWritersLoseNoKeys)
         });
     }
     for (auto& t : writers) t.join();
-    RegistryTree tree = ReadRegistry();
-    const RegKey* race = tree.Find("HKCU\\Software\\Race");
+    auto tree = ReadRegistry();
+    const RegKey* race = tree->Find("HKCU\\Software\\Race");
     ASSERT_NE(race, nullptr);
     EXPECT_EQ(race->Children().size(), std::size_t(kWriters * kEach));
     EXPECT_TRUE(ListFolder(registry.Folder(), "*.tmp.*", ListKind::Files).empty());

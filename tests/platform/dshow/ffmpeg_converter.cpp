@@ -25,8 +25,8 @@ TEST_F(FfmpegGraphTest, ColourConverterRegistersAndIsCreatedByItsClass)
     ComPtr<IBaseFilter> none;
     EXPECT_TRUE(FAILED(CoCreateInstance(CLSID_MyYUV2RGB, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, none.PutVoid())));
     ASSERT_EQ(RegisterPlugin(true), S_OK);
-    RegistryTree tree = ReadRegistry();
-    const RegKey* key = tree.Find("HKCR\\CLSID\\" + GuidToString(CLSID_MyYUV2RGB));
+    auto tree = ReadRegistry();
+    const RegKey* key = tree->Find("HKCR\\CLSID\\" + GuidToString(CLSID_MyYUV2RGB));
     ASSERT_TRUE(key);
     ASSERT_TRUE(key->Value(""));
     EXPECT_EQ(key->Value("")->AsString(), "My YUV2RGB");
@@ -37,7 +37,7 @@ TEST_F(FfmpegGraphTest, ColourConverterRegistersAndIsCreatedByItsClass)
     EXPECT_EQ(id, CLSID_MyYUV2RGB);
     filter.Reset();
     ASSERT_EQ(RegisterPlugin(false), S_OK);
-    EXPECT_FALSE(ReadRegistry().Find("HKCR\\CLSID\\" + GuidToString(CLSID_MyYUV2RGB)));
+    EXPECT_FALSE(ReadRegistry()->Find("HKCR\\CLSID\\" + GuidToString(CLSID_MyYUV2RGB)));
 }
 
 TEST_F(FfmpegGraphTest, ColourConverterTurnsYuvIntoTheGrabbersRgb24)

@@ -52,22 +52,22 @@ TEST(ServerModule, RegistersIsCreatedRunsAndUnregisters)
     ASSERT_TRUE(r.Succeeded()) << r.exitCode << " " << r.errors << r.error;
     EXPECT_TRUE(r.output.empty() && r.errors.empty());   // silent
 
-    RegistryTree tree = ReadRegistry();
-    const RegKey* server = tree.Find(kSinkKey + "\\InprocServer32");
+    auto tree = ReadRegistry();
+    const RegKey* server = tree->Find(kSinkKey + "\\InprocServer32");
     ASSERT_NE(server, nullptr);
     EXPECT_EQ(server->Value("ThreadingModel")->AsString(), "Both");
     EXPECT_TRUE(FileExists(server->Value("")->AsString()));
-    EXPECT_EQ(tree.Find(kSinkKey)->Value("")->AsString(), "Keldara Test Sink");
-    const RegKey* filter = tree.Find(kFilterKey);
+    EXPECT_EQ(tree->Find(kSinkKey)->Value("")->AsString(), "Keldara Test Sink");
+    const RegKey* filter = tree->Find(kFilterKey);
     ASSERT_NE(filter, nullptr);
     EXPECT_EQ(filter->Value("FriendlyName")->AsString(), "Keldara Test Sink Filter");
     EXPECT_EQ(filter->Value("Merit")->AsDword(), 0x00200000u);
-    const RegKey* pin = tree.Find(kFilterKey + "\\Pins\\Video Input");
+    const RegKey* pin = tree->Find(kFilterKey + "\\Pins\\Video Input");
     ASSERT_NE(pin, nullptr);
     EXPECT_EQ(pin->Value("IsRendered")->AsDword(), 1u);
     EXPECT_EQ(pin->Value("Direction")->AsDword(), 0u);
     EXPECT_EQ(pin->Value("ConnectsToPin")->AsString(), "Input");
-    EXPECT_NE(tree.Find(kFilterKey + "\\Pins\\Video Input\\Types\\" + GuidToString(MEDIATYPE_Video) + "\\" +
+    EXPECT_NE(tree->Find(kFilterKey + "\\Pins\\Video Input\\Types\\" + GuidToString(MEDIATYPE_Video) + "\\" +
                         GuidToString(MEDIASUBTYPE_RGB24)),
               nullptr);
     // At merit MERIT_DO_NOT_USE automatic graph building leaves it alone, but it is listed.
@@ -119,8 +119,8 @@ TEST(ServerModule, RegistersIsCreatedRunsAndUnregisters)
     r = Tool(registry, {"regsvr32", "/u", "/s", "keldaratestsink.dll"});
     ASSERT_TRUE(r.Succeeded()) << r.errors;
     tree = ReadRegistry();
-    EXPECT_EQ(tree.Find(kSinkKey), nullptr);
-    EXPECT_EQ(tree.Find(kFilterKey), nullptr);
+    EXPECT_EQ(tree->Find(kSinkKey), nullptr);
+    EXPECT_EQ(tree->Find(kFilterKey), nullptr);
     void* p = nullptr;
     EXPECT_EQ(CoCreateInstance(CLSID_TestSink, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, &p),
               REGDB_E_CLASSNOTREG);
@@ -154,8 +154,8 @@ TEST(ServerModule, Regsvr32RefusesBadServersAndChangesNothing)
     ASSERT_TRUE(CopyFile(JoinPath(BinDir(), "libkeldaratestsink.so"), copy, false));
     r = Tool(registry, {"regsvr32", "/s", "./libcopied.so"}, registry.Folder());
     ASSERT_TRUE(r.Succeeded()) << r.errors;
-    RegistryTree tree = ReadRegistry();
-    const RegKey* server = tree.Find(kSinkKey + "\\InprocServer32");
+    auto tree = ReadRegistry();
+    const RegKey* server = tree->Find(kSinkKey + "\\InprocServer32");
     ASSERT_NE(server, nullptr);
     EXPECT_EQ(server->Value("")->AsString(), ExpandFileName(copy));
 }
@@ -170,8 +170,8 @@ TEST(RegTool, ImportsAFileAndRefusesBadOnes)
                                              "\"Name\"=\"Video Encoder\"\r\n";
     ProcessResult r = Tool(registry, {"reg", "import", "video.reg"}, registry.Folder());
     ASSERT_TRUE(r.Succeeded()) << r.errors;
-    RegistryTree tree = ReadRegistry();
-    const RegKey* key = tree.Find("HKCU\\Software\\Orvane\\Video");
+    auto tree = ReadRegistry();
+    const RegKey* key = tree->Find("HKCU\\Software\\Orvane\\Video");
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(key->Value("Quality")->AsDword(), 5u);
     EXPECT_EQ(key->Value("Name")->AsString(), "Video Encoder");

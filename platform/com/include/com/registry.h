@@ -81,7 +81,7 @@ class COM_API RegistryTree {
 public:
     RegistryTree();
     // Null when absent or the root is unknown. The key lives as long as the tree:
-    // keep a tree from ReadRegistry() in a variable before keeping its keys.
+    // keep the snapshot from ReadRegistry() in a variable before keeping its keys.
     RegKey* Find(std::string_view path);
     const RegKey* Find(std::string_view path) const;
     RegKey* Create(std::string_view path);                    // null when the root is unknown
@@ -105,8 +105,10 @@ private:
 
 // Where the store lives now (see above).
 COM_API std::string RegistryFilePath();
-// A snapshot of the store (an empty tree when the file is missing).
-COM_API RegistryTree ReadRegistry();
+// The store as it stands (an empty tree when the file is missing or cannot be
+// read). A store unchanged since the last read in this process is not read
+// again: the snapshot is shared.
+COM_API std::shared_ptr<const RegistryTree> ReadRegistry();
 // Locked read-modify-write. change answers false to abandon (nothing is written).
 // Answers false with error set when the file cannot be read, parsed or written.
 COM_API bool UpdateRegistry(const std::function<bool(RegistryTree&)>& change, std::string* error = nullptr);
