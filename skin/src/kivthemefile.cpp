@@ -186,7 +186,10 @@ void TkivThemeFileReader::Load(std::span<const std::uint8_t> data)
             // Up to four bytes of a little-endian integer; a shorter field is zero-extended.
             std::uint8_t v[4] = {};
             std::memcpy(v, bytes, std::min<std::uint64_t>(dataSize, 4));
-            integers_.Add(name + "=" + IntToStr(static_cast<std::int32_t>(U32(v))));
+            const auto value = static_cast<std::int32_t>(U32(v));
+            // The controls add and subtract these lengths freely: a huge one would overflow.
+            if (EndsText("Int", name) && (value < -KIV_MAX_LENGTH || value > KIV_MAX_LENGTH)) Invalid();
+            integers_.Add(name + "=" + IntToStr(value));
             break;
         }
         case kivEntryBool:

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <fstream>
 #include <vector>
@@ -168,6 +169,29 @@ TEST(KivThemeFile, EntriesThatWouldLoadMoreThanTheFileAreRefused)
     TkivThemeFileReader one(std::span<const std::uint8_t>(bytes.data(), bytes.size()));
     ASSERT_NE(one.GetFile("A"), nullptr);
     EXPECT_EQ(one.GetFile("A")->Size(), kBlock);
+}
+
+TEST(KivThemeFile, LengthsPastTheLimitAreRefused)
+{
+    // The controls add and subtract a theme's lengths: a border of 100,000
+    // pixels or an offset at the end of the integers is no theme of theirs.
+    const std::string dir = MakeTempFolder("kivfile");
+    const auto refused = [&](const std::string& name, int value) {
+        const std::string path = dir + "/" + name + ".kiv";
+        { TkivThemeFileWriter w(path); w.AddInteger(name, value); }
+        try {
+            TkivThemeFileReader r(path);
+            return false;
+        } catch (const EKivThemeFileError& e) {
+            return std::string(e.what()) == kInvalidSkinFile;
+        }
+    };
+    EXPECT_TRUE(refused("FormBorderWidthInt", 100000));
+    EXPECT_TRUE(refused("titlebarbuttontopint", INT_MIN));
+    EXPECT_TRUE(refused("TitleBarButtonLeftOffsetInt", KIV_MAX_LENGTH + 1));
+    EXPECT_FALSE(refused("FormMinWidthInt", KIV_MAX_LENGTH));
+    EXPECT_FALSE(refused("TitleBarButtonRightOffsetInt", -KIV_MAX_LENGTH));
+    EXPECT_FALSE(refused("FormBackgroundColor", INT_MIN));   // a colour: any value names one
 }
 
 TEST(KivThemeFile, ReadsFromMemory)

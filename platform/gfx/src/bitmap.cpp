@@ -125,8 +125,11 @@ void TBitmap::Reallocate(int width, int height, TPixelFormat format, bool keep)
         palette_.clear();
     }
     bits_.assign(static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height), 0);
-    // New pixels are white, as a fresh bitmap of the framework is.
-    if (bpp <= 8) {
+    // New pixels are white, as a fresh bitmap of the framework is. A bitmap
+    // without pixels (no width or no height) has no bits to fill or keep.
+    if (bits_.empty()) {
+        // nothing to fill
+    } else if (bpp <= 8) {
         int white = NearestIndex(clWhite);
         std::uint8_t fill = 0;
         if (bpp == 8) fill = static_cast<std::uint8_t>(white);
@@ -150,7 +153,7 @@ void TBitmap::Reallocate(int width, int height, TPixelFormat format, bool keep)
                 }
         }
     }
-    if (keep && !old.GetEmpty()) {
+    if (keep && !old.GetEmpty() && !bits_.empty()) {
         const int w = std::min(width, old.width_);
         const int h = std::min(height, old.height_);
         for (int y = 0; y < h; ++y) {

@@ -10,6 +10,7 @@
 
 #include "internal.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -297,7 +298,14 @@ void TApplication::PaintForms()
 {
     for (int i = 0; i < Screen->FormCount(); ++i) {
         TCustomForm* f = Screen->Forms(i);
-        if (f->Visible() && f->Dirty()) f->PaintDirty();
+        if (!f->Visible() || !f->Dirty()) continue;
+        // A window that cannot be drawn (no memory for a picture of its size) is
+        // left as it is: it must not end the program, nor stop the others.
+        try {
+            f->PaintDirty();
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "keldara: the window %s cannot be drawn: %s\n", f->Name().c_str(), e.what());
+        }
     }
 }
 

@@ -941,7 +941,14 @@ TRect TCustomForm::PaintDirty()
 {
     const int w = ClientWidth() + insets_.Left + insets_.Right, h = ClientHeight() + insets_.Top + insets_.Bottom;
     if (buffer_.Width() != w || buffer_.Height() != h) {
-        buffer_.SetSize(w, h);
+        try {
+            buffer_.SetSize(w, h);
+        } catch (...) {
+            // Asked again only when something changes: not at every turn of the message loop.
+            dirty_ = drawn_ = {};
+            frameDirty_ = false;
+            throw;
+        }
         dirty_ = ClientRect();
         InvalidateFrame();
     }

@@ -17,6 +17,9 @@ enum : std::uint8_t { kivEntryFile = 0, kivEntryInteger = 1, kivEntryBool = 2, k
 constexpr int KIV_HEADER_SIZE = 24;
 constexpr int KIV_RECORD_SIZE = 77;
 constexpr int KIV_NAME_SIZE = 64;
+// Integer entries named "...Int" are lengths and offsets in pixels (borders,
+// corners, a form's least width); a file holding one past this many is refused.
+constexpr int KIV_MAX_LENGTH = 1024;
 
 // Whether the file starts with the theme magic; false for a missing file.
 bool IsKIVThemeFile(const std::string& fileName);
@@ -40,7 +43,8 @@ private:
 class TkivThemeFileReader {
 public:
     // Loads at once; the framework's file errors for an unreadable file,
-    // EKivThemeFileError for one that breaks the format.
+    // EKivThemeFileError for one that breaks the format or holds a length
+    // past KIV_MAX_LENGTH.
     explicit TkivThemeFileReader(const std::string& fileName);
     // A theme held in memory (the embedded theme of a form).
     explicit TkivThemeFileReader(std::span<const std::uint8_t> data);

@@ -45,6 +45,21 @@ TEST(Bitmap, EmptyStateAndResizingKeepsTheTopLeft)
     EXPECT_THROW(b.SetSize(100000, 100000), EOutOfResources);
 }
 
+TEST(Bitmap, NoWidthOrNoHeightHasNoBitsInEveryFormat)
+{
+    // A bitmap 0 wide but some rows high has no bits at all: nothing is filled
+    // or kept through a null row (the sanitizer build checks the calls).
+    for (TPixelFormat format : {pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit}) {
+        TBitmap b(0, 5, format);
+        EXPECT_TRUE(b.Empty()) << format;
+        b.SetSize(3, 5);
+        EXPECT_EQ(b.Pixel(2, 4), clWhite) << format;
+        b.SetSize(0, 5);
+        b.SetSize(4, 0);
+        EXPECT_TRUE(b.Empty()) << format;
+    }
+}
+
 TEST(Bitmap, PixelFormatConversionsKeepColours)
 {
     TBitmap b(4, 1);

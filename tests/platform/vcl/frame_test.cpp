@@ -104,6 +104,31 @@ TEST_F(VclFrame, WithoutACaptionTheFormDrawsAThreePixelFrameOutsideItsClientArea
     EXPECT_EQ(form->FrameInsets(), TRect{});
 }
 
+TEST_F(VclFrame, AFrameTooWideToDrawIsLoggedOnceAndTheOtherWindowsAreStillPainted)
+{
+    // As a theme's border of 100,000 pixels would ask: no picture of that size can be made.
+    auto* other = MakeForm(100, 50);
+    form->Show();
+    other->Show();
+    app->ProcessMessages();
+    testing::internal::CaptureStderr();
+    form->extraTop = 100000;
+    form->FrameChanged();
+    other->SetColor(clBlue);
+    other->Invalidate();
+    EXPECT_NO_THROW(app->ProcessMessages());
+    EXPECT_NO_THROW(app->ProcessMessages());   // not drawn again until something changes
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(log.find("cannot be drawn"), log.rfind("cannot be drawn")) << log;
+    EXPECT_NE(log.find("cannot be drawn: Out of system resources"), std::string::npos) << log;
+    EXPECT_EQ(other->BackBuffer().Pixel(5, 5), clBlue);
+    // A frame that fits again is drawn again.
+    form->extraTop = 0;
+    form->FrameChanged();
+    app->ProcessMessages();
+    EXPECT_EQ(headless->PixelAt(*form, 0, 0), clWhite);
+}
+
 TEST_F(VclFrame, ABorderChangeBringsTheCaptionBackAndSaysSo)
 {
     int changes = 0;
