@@ -100,7 +100,8 @@ bool BurnStage::InitBurner(int discType)
         return false;
     }
     if (discType >= 2) {
-        // The CD writers are not part of the program yet: nothing to choose.
+        // CD images are burnt by the CD stage through the SCSI layer: this DVD-writing
+        // engine has no writer to offer for them.
         view_.ClearDrives();
         NoSupport();
         return true;
