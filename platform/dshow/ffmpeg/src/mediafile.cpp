@@ -3,6 +3,7 @@
 #include "avinternal.h"
 
 extern "C" {
+#include <libavutil/cpu.h>
 #include <libavutil/log.h>
 #include <libavutil/mathematics.h>
 #include <libavutil/rational.h>
@@ -172,6 +173,21 @@ std::string MediaFile::LastError() const
     return state_->lastError;
 }
 
+namespace {
+
+// Decoding threads in proportion to the picture's size: two keep a TV-sized
+// picture well ahead of whatever takes it (playing, encoding), and every
+// thread more holds pictures and tables of its own; larger pictures get more,
+// up to the machine's cores. Sound is decoded on one.
+int DecodingThreads(const AVCodecParameters& par)
+{
+    if (par.codec_type != AVMEDIA_TYPE_VIDEO) return 1;
+    const std::int64_t tvPictures = std::int64_t(par.width) * par.height / (720 * 576);
+    return static_cast<int>(std::clamp<std::int64_t>(2 * tvPictures, 2, std::max(2, av_cpu_count())));
+}
+
+} // namespace
+
 bool MediaFile::SelectStream(int position)
 {
     std::lock_guard lock(mutex_);
@@ -186,7 +202,7 @@ bool MediaFile::SelectStream(int position)
     CodecPtr codec(avcodec_alloc_context3(dec));
     if (!codec || avcodec_parameters_to_context(codec.get(), st->codecpar) < 0) return false;
     codec->pkt_timebase = st->time_base;
-    codec->thread_count = 0;   // as many as the machine has
+    codec->thread_count = DecodingThreads(*st->codecpar);
     int err = avcodec_open2(codec.get(), dec, nullptr);
     if (err < 0) {
         s.lastError = AvErrorText(err);
