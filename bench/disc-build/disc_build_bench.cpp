@@ -211,9 +211,10 @@ int Titles(const std::string& folder)
     lsdvd.captureOutput = true;
     const ProcessResult read = RunProcess(lsdvd, 60000);
     if (!read.Succeeded()) return 0;
-    int titles = 0;
-    for (std::size_t at = read.output.find("Title: "); at != std::string::npos; at = read.output.find("Title: ", at + 1))
-        ++titles;
+    int titles = 0;   // lines "Title: 01, Length: ...", not "Disc Title: ..."
+    std::istringstream lines(read.output);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("Title: ", 0) == 0) ++titles;
     return titles;
 }
 
