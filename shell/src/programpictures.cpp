@@ -58,8 +58,10 @@ TkivSkinForm* ApplyProgramSkin(TForm* form, const char* skinFile, int clientWidt
     skin->SetName("kivSkinForm1");
     skin->SetParent(form);
     skin->SetTransparentColor(kFuchsia);
-    TBitmap picture;
-    if (LoadProgramPicture(skinFile, picture)) skin->SetGlyph(picture);
+    // Read from its file again when the form is first drawn: windows never shown keep no picture.
+    skin->SetGlyphSource([file = std::string(skinFile)](TBitmap& picture) {
+        return LoadProgramPicture(file.c_str(), picture);
+    });
     form->SetClientWidth(clientWidth);
     form->SetClientHeight(clientHeight);
     return skin;

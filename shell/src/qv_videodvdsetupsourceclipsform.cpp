@@ -109,8 +109,7 @@ TQV_Video_DVD_Setup_Source_Clips_Form::TQV_Video_DVD_Setup_Source_Clips_Form(TCo
     kivSkinForm1->SetName("kivSkinForm1");
     kivSkinForm1->SetParent(this);
     kivSkinForm1->SetTransparentColor(kFuchsia);
-    TBitmap skin;
-    if (LoadProgramPicture(kSkinFile, skin)) kivSkinForm1->SetGlyph(skin);
+    kivSkinForm1->SetGlyphSource([](TBitmap& picture) { return LoadProgramPicture(kSkinFile, picture); });
     SetClientWidth(kWidth);
     SetClientHeight(kHeight);
 

@@ -17,7 +17,16 @@ TkivSkinForm::~TkivSkinForm() = default;
 
 void TkivSkinForm::SetGlyph(const TBitmap& value)
 {
+    glyphSource_ = nullptr;
     glyph_.Assign(value);
+    ReSetWndRgn();
+    Invalidate();
+}
+
+void TkivSkinForm::SetGlyphSource(std::function<bool(TBitmap&)> load)
+{
+    glyphSource_ = std::move(load);
+    glyph_ = TBitmap();   // the memory goes too
     ReSetWndRgn();
     Invalidate();
 }
@@ -31,9 +40,19 @@ void TkivSkinForm::SetTransparentColor(TColor value)
 
 void TkivSkinForm::ReSetWndRgn()
 {
-    if (glyph_.Empty()) return;
-    if (form_) SetBitmapWindow(form_, &glyph_, transparentColor_);
-    SetBounds(0, 0, glyph_.Width(), glyph_.Height());
+    if (!glyph_.Empty()) {
+        ReSetWndRgn(glyph_);
+        return;
+    }
+    // A picture not kept is fetched for the shape and let go again.
+    TBitmap picture;
+    if (glyphSource_ && glyphSource_(picture) && !picture.Empty()) ReSetWndRgn(picture);
+}
+
+void TkivSkinForm::ReSetWndRgn(TBitmap& picture)
+{
+    if (form_) SetBitmapWindow(form_, &picture, transparentColor_);
+    SetBounds(0, 0, picture.Width(), picture.Height());
     if (form_) {
         form_->SetClientHeight(Height());
         form_->SetClientWidth(Width());
@@ -51,6 +70,10 @@ void TkivSkinForm::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
 void TkivSkinForm::Paint()
 {
     TCanvas* c = Canvas();
+    if (glyph_.Empty() && glyphSource_) {
+        TBitmap picture;
+        if (glyphSource_(picture)) glyph_ = std::move(picture);
+    }
     if (!glyph_.Empty()) {
         c->Draw(0, 0, glyph_);
     } else {

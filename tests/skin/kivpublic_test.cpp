@@ -148,3 +148,41 @@ TEST(KivSkinForm, ShapesItsFormByThePicture)
     EXPECT_EQ(HeadlessBackend()->Snapshot(*form)->Pixel(150, 100), clBlue);
     form->Free();
 }
+
+TEST(KivSkinForm, APictureFromASourceShapesTheFormAtOnceAndIsKeptOnlyOnceDrawn)
+{
+    TApplication app;
+    app.SetBackend(std::make_unique<THeadlessBackend>());
+    auto* form = NewForm<TForm>(&app);
+    auto* skin = new TkivSkinForm(form);
+    skin->SetParent(form);
+    int loads = 0;
+    skin->SetGlyphSource([&](TBitmap& pic) {
+        ++loads;
+        pic.SetSize(300, 200);
+        pic.Canvas()->Brush()->SetColor(0xFF00FF);
+        pic.Canvas()->FillRect(Rect(0, 0, 300, 200));
+        pic.Canvas()->Brush()->SetColor(clGreen);
+        pic.Canvas()->FillRect(Rect(20, 10, 280, 190));
+        return true;
+    });
+    EXPECT_EQ(loads, 1);
+    EXPECT_EQ(form->ClientWidth(), 300);
+    ASSERT_TRUE(form->WindowRegion().has_value());
+    EXPECT_EQ(form->WindowRegion()->Bounds(), Rect(20, 10, 280, 190));
+    EXPECT_TRUE(skin->Glyph()->Empty());   // not shown: no pixels held
+    // A new transparent colour reshapes the form from the source.
+    skin->SetTransparentColor(clGreen);
+    EXPECT_EQ(loads, 2);
+    EXPECT_TRUE(form->WindowRegion()->Contains(5, 5));
+    EXPECT_FALSE(form->WindowRegion()->Contains(150, 100));
+    skin->SetTransparentColor(0xFF00FF);
+    form->Show();
+    EXPECT_EQ(HeadlessBackend()->Snapshot(*form)->Pixel(150, 100), clGreen);
+    EXPECT_EQ(skin->Glyph()->Width(), 300);   // drawn once, kept
+    const int afterShow = loads;
+    form->Invalidate();
+    EXPECT_EQ(HeadlessBackend()->Snapshot(*form)->Pixel(150, 100), clGreen);
+    EXPECT_EQ(loads, afterShow);
+    form->Free();
+}
