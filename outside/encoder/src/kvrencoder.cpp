@@ -10,6 +10,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstring>
+#include <malloc.h>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -47,6 +48,8 @@ struct LetGo {
     std::condition_variable ended;
     int running = 0;
 };
+
+constexpr int kOwnMemoryFrom = 256 * 1024;
 
 // How long a stop waits for the worker: a source read that hangs (a slow
 // share, a dying disk) must not freeze the caller's window. A worker still
@@ -91,7 +94,16 @@ struct Library {
 
 Library& Lib()
 {
-    static Library lib;
+    static Library& lib = [] () -> Library& {
+        // A clip's pictures (every one far above this size) get memory of
+        // their own, which goes back to the system when they are freed. Left
+        // to the allocator's sliding limit, the next clip's pictures would be
+        // carved from the arenas of its new threads, and each clip of a run
+        // would leave a dozen megabytes behind.
+        mallopt(M_MMAP_THRESHOLD, kOwnMemoryFrom);
+        static Library library;
+        return library;
+    }();
     return lib;
 }
 
@@ -152,9 +164,16 @@ void StopWorker(Library& lib, bool dropEncoder)
             letGo = true;
         }
     }
-    std::lock_guard lock(lib.core->mutex);
-    // An encoder a let-go worker still runs is never run again.
-    if (dropEncoder || letGo) encoder = std::move(lib.encoder);
+    {
+        std::lock_guard lock(lib.core->mutex);
+        // An encoder a let-go worker still runs is never run again.
+        if (dropEncoder || letGo) encoder = std::move(lib.encoder);
+    }
+    if (encoder) {
+        // What the clip's threads freed in their arenas goes back too.
+        encoder.reset();
+        malloc_trim(0);
+    }
 }
 
 } // namespace
