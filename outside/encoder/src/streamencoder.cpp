@@ -115,6 +115,9 @@ void Drain(AVCodecContext* encoder, AVPacket* packet, const AVFrame* frame, Stre
 }
 
 constexpr std::size_t kQueuedPictures = 6;
+// Letter-boxed pictures waiting for the encoding thread: few, as each is a
+// picture of the frame's size of its own, and scaling keeps well ahead.
+constexpr std::size_t kQueuedFrames = 3;
 constexpr int kSliceThreads = 4;
 // Letter-boxing a picture takes about as long as encoding it: two threads
 // scale pictures in turn and hand them on in order.
@@ -161,7 +164,7 @@ struct VideoEncoder::State {
     bool havePicture = false;
 
     WorkQueue<PictureWork> pictures{kQueuedPictures};
-    WorkQueue<FrameWork> frames{kQueuedPictures};
+    WorkQueue<FrameWork> frames{kQueuedFrames};
     std::mutex mutex;              // guards spare, error, done
     std::vector<std::vector<std::uint8_t>> spare;   // copies handed back for reuse
     std::string error;
