@@ -19,6 +19,19 @@ std::int32_t DwordAt(const EncoderParams& p, std::size_t offset)
     return v;
 }
 
+// A clip of the size, letter-boxed at 4:3, its source and outputs in the folder.
+ClipEncodeInput LetterBoxedClip(const testkit::TempFolder& folder, const char* source, int width, int height)
+{
+    ClipEncodeInput clip;
+    clip.sourcePath = folder.File(source);
+    clip.outputBase = folder.File("clip");
+    clip.videoWidth = width;
+    clip.videoHeight = height;
+    clip.aspectIndex = 1;
+    clip.letterBox = true;
+    return clip;
+}
+
 TEST(LetterBox, WideClipIntoFourByThreeForBothStandards)
 {
     Margins pal = LetterBoxMargins(1280, 720, 720, 576, 1, true);
@@ -59,12 +72,7 @@ TEST(LetterBox, NarrowClipGetsSideBarsAndSpecialCases)
 TEST(LetterBox, PixelsThatAreNotSquareTakeTheShapeTheFileDeclares)
 {
     testkit::TempFolder folder;
-    ClipEncodeInput clip;
-    clip.sourcePath = folder.File("in.mpg");
-    clip.outputBase = folder.File("clip");
-    clip.videoWidth = 720;
-    clip.videoHeight = 576;
-    clip.letterBox = true;
+    ClipEncodeInput clip = LetterBoxedClip(folder, "in.mpg", 720, 576);
     EncoderParams p{};
     EncoderAdvSettings adv{};
     // Flagged 16:9 into a 4:3 frame: bars above and below, none at the sides.
@@ -98,13 +106,7 @@ TEST(LetterBox, PixelsThatAreNotSquareTakeTheShapeTheFileDeclares)
 TEST(EncoderBlock, TablesOffsetsAndOldOutputsRemoved)
 {
     testkit::TempFolder folder;
-    ClipEncodeInput clip;
-    clip.sourcePath = folder.File("in.avi");
-    clip.outputBase = folder.File("clip");
-    clip.videoWidth = 1280;
-    clip.videoHeight = 720;
-    clip.aspectIndex = 1;
-    clip.letterBox = true;
+    ClipEncodeInput clip = LetterBoxedClip(folder, "in.avi", 1280, 720);
     clip.engineItem = 1;
     std::ofstream(clip.outputBase + "_vid.mpg") << "old";
     std::ofstream(clip.outputBase + "_aud.mpa") << "old";
