@@ -197,7 +197,7 @@ std::string Script(const std::vector<std::string>& clips, const std::string& out
         const std::string mpg = out + "-" + std::to_string(i + 1) + ".mpg";
         script += "ffmpeg -nostdin -v error -y -i " + Quote(clips[i]) + " -target pal-dvd -aspect 4:3 " + Quote(mpg) +
                   " >/dev/null 2>&1 && ";
-        titles += " " + Quote(mpg);
+        titles.append(" ").append(Quote(mpg));
     }
     return script + "VIDEO_FORMAT=PAL dvdauthor -o " + Quote(out) + " -t" + titles +
            " >/dev/null 2>&1 && VIDEO_FORMAT=PAL dvdauthor -o " + Quote(out) + " -T >/dev/null 2>&1";
@@ -224,7 +224,8 @@ std::string List(const std::vector<double>& values, const char* format = "%.3f")
     for (double v : values) {
         char number[32];
         std::snprintf(number, sizeof number, format, v);
-        text += (text.empty() ? "" : ",") + std::string(number);
+        if (!text.empty()) text += ',';
+        text += number;
     }
     return text;
 }
