@@ -70,7 +70,7 @@ bool TSCSIDevice::Run(const std::vector<std::uint8_t>& cdb, std::uint8_t directi
 {
     TSRB_ExecSCSICmd srb;
     srb.SRB_Flags = static_cast<std::uint8_t>(SRB_EVENT_NOTIFY | direction);
-    srb.SRB_BufPointer = length ? buffer : nullptr;
+    srb.SetBufPointer(length ? buffer : nullptr);
     srb.SRB_BufLen = buffer ? length : 0;
     srb.SRB_CDBLen = static_cast<std::uint8_t>(cdb.size());
     std::memcpy(srb.CDBByte, cdb.data(), cdb.size());
@@ -78,8 +78,8 @@ bool TSCSIDevice::Run(const std::vector<std::uint8_t>& cdb, std::uint8_t directi
     const bool done = srb.SRB_Status == SS_COMP;
     // What the drive did not return is not its reply: no stale or stray byte is read as one.
     const std::uint32_t came = done ? srb.SRB_BufLen - std::min(srb.SRB_Residual, srb.SRB_BufLen) : 0;
-    if ((direction & SRB_DIR_IN) && srb.SRB_BufPointer && came < srb.SRB_BufLen)
-        std::memset(static_cast<std::uint8_t*>(srb.SRB_BufPointer) + came, 0, srb.SRB_BufLen - came);
+    if ((direction & SRB_DIR_IN) && srb.BufPointer() && came < srb.SRB_BufLen)
+        std::memset(static_cast<std::uint8_t*>(srb.BufPointer()) + came, 0, srb.SRB_BufLen - came);
     if (returned)
         *returned = came;
     if (out)

@@ -422,7 +422,7 @@ int TSCSIDevice::ExecScsiCommand(TSRB_ExecSCSICmd& SRB, int Timeout)
     // Every request is waited for through its event: a layer may finish it on another thread.
     TEvent done;
     SRB.SRB_Flags |= SRB_EVENT_NOTIFY;
-    SRB.SRB_PostProc = &done;
+    SRB.SetPostProc(&done);
     SRB.SRB_Cmd = SC_EXEC_SCSI_CMD;
     SRB.SRB_HaId = address_.hostAdapter;
     SRB.SRB_Target = address_.target;
@@ -444,7 +444,7 @@ int TSCSIDevice::ExecScsiCommand(TSRB_ExecSCSICmd& SRB, int Timeout)
         SRB.SRB_Status = SS_ERR;
         SRB.SRB_HaStat = HASTAT_TIMEOUT;
     }
-    SRB.SRB_PostProc = nullptr;
+    SRB.SetPostProc(nullptr);
     if (SRB.SRB_Status != SS_PENDING && SRB.SRB_Status != SS_COMP && SRB.SRB_Status != SS_NO_LAYER)
         DecodeSense(record, SRB);
     {
@@ -461,8 +461,8 @@ int TSCSIDevice::ExecScsiCommand(TSRB_ExecSCSICmd& SRB, int Timeout)
                !(record.Sense[12] == 0x04 && record.Sense[13] == 0x08)) {
         LogCommand(SRB, record);
     }
-    if (SRB.SRB_BufPointer && reinterpret_cast<std::uintptr_t>(SRB.SRB_BufPointer) % 4 != 0)
-        DebugMsg("aaaa" + std::to_string(reinterpret_cast<std::uintptr_t>(SRB.SRB_BufPointer)), 0);
+    if (SRB.BufPointer() && reinterpret_cast<std::uintptr_t>(SRB.BufPointer()) % 4 != 0)
+        DebugMsg("aaaa" + std::to_string(reinterpret_cast<std::uintptr_t>(SRB.BufPointer())), 0);
     return SRB.SRB_Status == SS_NO_LAYER ? SS_NO_LAYER : 1;
 }
 
@@ -475,8 +475,8 @@ void TSCSIDevice::LogCommand(const TSRB_ExecSCSICmd& srb, const TScsiErrorRecord
     for (int i = 1; i < 16; ++i)
         line.append(" ").append(IntToHex(srb.CDBByte[i], 2));
     line += " " + std::string(CommandName(srb.CDBByte[0])) + "|";
-    if (srb.SRB_BufPointer) {
-        const auto* data = static_cast<const std::uint8_t*>(srb.SRB_BufPointer);
+    if (srb.BufPointer()) {
+        const auto* data = static_cast<const std::uint8_t*>(srb.BufPointer());
         const std::uint32_t count = std::min<std::uint32_t>(srb.SRB_BufLen, 256);
         for (std::uint32_t i = 0; i < count; ++i)
             line.append(" ").append(IntToHex(data[i], 2));

@@ -8,7 +8,7 @@
 #include <mutex>
 
 std::atomic<bool> SPTIAvailable{false};
-std::atomic<bool> CloseFH{false};
+std::atomic<bool> CloseFH{true};
 
 namespace {
 
@@ -88,10 +88,7 @@ std::uint32_t SPTIHostAdapterInquiry(TSRB_HAInquiry& srb)
     std::memset(srb.HA_Identifier, 0, sizeof srb.HA_Identifier);
     std::memcpy(srb.HA_Identifier, "SPTI ", 5);
     srb.HA_Identifier[5] = static_cast<char>('0' + srb.SRB_HaId);
-    srb.HA_Unique.BufferAlignMask = 7;
-    srb.HA_Unique.ResidualFlags = 0;
-    srb.HA_Unique.MaxTargets = 8;
-    srb.HA_Unique.MaxTransferLength = 0x00FF0000;
+    srb.HA_Unique.Set(7, 0, 8, 0x00FF0000);
     srb.SRB_Status = SS_COMP;
     return SS_COMP;
 }
@@ -111,8 +108,8 @@ std::uint32_t SPTIGetDeviceType(TSRB_GDEVBlock& srb)
 
 void Complete(TSRB_ExecSCSICmd& srb)
 {
-    if ((srb.SRB_Flags & SRB_EVENT_NOTIFY) && srb.SRB_PostProc)
-        srb.SRB_PostProc->SetEvent();
+    if ((srb.SRB_Flags & SRB_EVENT_NOTIFY) && srb.PostProc())
+        srb.PostProc()->SetEvent();
 }
 
 std::uint32_t SPTISendCommand(TSRB_ExecSCSICmd& srb)
@@ -130,10 +127,12 @@ std::uint32_t SPTISendCommand(TSRB_ExecSCSICmd& srb)
         if (srb.SRB_CDBLen > 0 && srb.CDBByte[0] == 0x12) {
             // INQUIRY never reaches the drive: the reply kept from the probe answers it.
             if (srb.SRB_HaId < ScsiDrives.HostAdapterCount) {
+                void* buffer = srb.BufPointer();
                 const std::size_t count =
-                    srb.SRB_BufPointer ? std::min<std::size_t>({36, srb.SRB_BufLen, entry->InquiryLength}) : 0;
-                std::memcpy(srb.SRB_BufPointer, entry->InquiryData, count);
-                srb.SRB_Residual = srb.SRB_BufPointer ? srb.SRB_BufLen - static_cast<std::uint32_t>(count) : 0;
+                    buffer ? std::min<std::size_t>({36, srb.SRB_BufLen, entry->InquiryLength}) : 0;
+                if (count)
+                    std::memcpy(buffer, entry->InquiryData, count);
+                srb.SRB_Residual = buffer ? srb.SRB_BufLen - static_cast<std::uint32_t>(count) : 0;
                 srb.SRB_HaStat = HASTAT_OK;
                 srb.SRB_TargStat = TARGSTAT_GOOD;
                 srb.SRB_Status = SS_COMP;

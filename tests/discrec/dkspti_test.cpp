@@ -16,7 +16,7 @@ protected:
     void TearDown() override
     {
         SPTIDeInit();
-        CloseFH = false;
+        CloseFH = true;
     }
     testkit::FakeScsiSystem fake_;
 };
@@ -96,10 +96,10 @@ TEST_F(DkSpti, HostAdapterInquiryAndDeviceType)
     EXPECT_EQ(inquiry.HA_SCSI_ID, 7);
     EXPECT_EQ(std::string(inquiry.HA_ManagerId, 16), "KELDARA DKASPI32");
     EXPECT_EQ(std::string(inquiry.HA_Identifier, 16), std::string("SPTI 1") + std::string(10, '\0'));
-    EXPECT_EQ(inquiry.HA_Unique.BufferAlignMask, 7);
-    EXPECT_EQ(inquiry.HA_Unique.ResidualFlags, 0);
-    EXPECT_EQ(inquiry.HA_Unique.MaxTargets, 8);
-    EXPECT_EQ(inquiry.HA_Unique.MaxTransferLength, 0x00FF0000u);
+    EXPECT_EQ(inquiry.HA_Unique.BufferAlignMask(), 7);
+    EXPECT_EQ(inquiry.HA_Unique.ResidualFlags(), 0);
+    EXPECT_EQ(inquiry.HA_Unique.MaxTargets(), 8);
+    EXPECT_EQ(inquiry.HA_Unique.MaxTransferLength(), 0x00FF0000u);
 
     TSRB_HAInquiry beyond;
     beyond.SRB_Cmd = SC_HA_INQUIRY;
@@ -141,7 +141,7 @@ TEST_F(DkSpti, InquiryIsAnsweredFromTheTableWithinTheCallersBuffer)
     std::memset(small, 0xEE, sizeof small);
     TSRB_ExecSCSICmd srb = Command(0, 0, 0x12);
     srb.SRB_Flags = SRB_DIR_IN;
-    srb.SRB_BufPointer = small;
+    srb.SetBufPointer(small);
     srb.SRB_BufLen = 20;
     EXPECT_EQ(__SendASPI32Command(&srb), SS_COMP);
     EXPECT_EQ(small[0], 5);
@@ -150,7 +150,7 @@ TEST_F(DkSpti, InquiryIsAnsweredFromTheTableWithinTheCallersBuffer)
 
     std::uint8_t large[96];
     std::memset(large, 0xEE, sizeof large);
-    srb.SRB_BufPointer = large;
+    srb.SetBufPointer(large);
     srb.SRB_BufLen = sizeof large;
     EXPECT_EQ(__SendASPI32Command(&srb), SS_COMP);
     EXPECT_EQ(large[32], '0');   // revision "0.1 "
@@ -163,31 +163,32 @@ TEST_F(DkSpti, InquiryIsAnsweredFromTheTableWithinTheCallersBuffer)
     EXPECT_EQ(srb.SRB_Status, SS_NO_DEVICE);
 }
 
-TEST_F(DkSpti, AHandleStaysOpenUntilDeInitUnlessCloseFHIsSet)
+TEST_F(DkSpti, AHandleLivesForOneCommandUnlessCloseFHIsCleared)
 {
     fake_.AddDrive("sr0", "0:0:0:0");
     ASSERT_EQ(SPTIInit(), 1);
     const std::size_t probeOpens = fake_.Opens().size();
     TEvent done;
-    for (int i = 0; i < 3; ++i) {
+    EXPECT_TRUE(CloseFH);   // the default: no handle outlives its command
+    for (int i = 0; i < 2; ++i) {
         TSRB_ExecSCSICmd srb = Command(0, 0, 0x00);
         srb.SRB_Flags = SRB_EVENT_NOTIFY;
-        srb.SRB_PostProc = &done;
+        srb.SetPostProc(&done);
         EXPECT_EQ(__SendASPI32Command(&srb), SS_COMP);
         EXPECT_EQ(done.WaitFor(0), wrSignaled);   // complete on return, event set
         done.ResetEvent();
+        EXPECT_EQ(fake_.OpenDescriptors(), 0);
     }
-    EXPECT_EQ(fake_.Opens().size(), probeOpens + 1);
-    EXPECT_EQ(fake_.OpenDescriptors(), 1);
+    EXPECT_EQ(fake_.Opens().size(), probeOpens + 2);
     EXPECT_EQ(fake_.Opens().back(), "/dev/sr0 rw");
 
-    CloseFH = true;
-    for (int i = 0; i < 2; ++i) {
+    CloseFH = false;
+    for (int i = 0; i < 3; ++i) {
         TSRB_ExecSCSICmd srb = Command(0, 0, 0x00);
         EXPECT_EQ(__SendASPI32Command(&srb), SS_COMP);
     }
-    EXPECT_EQ(fake_.OpenDescriptors(), 0);
-    EXPECT_EQ(fake_.Opens().size(), probeOpens + 2);
+    EXPECT_EQ(fake_.Opens().size(), probeOpens + 3);
+    EXPECT_EQ(fake_.OpenDescriptors(), 1);
     SPTIDeInit();
     EXPECT_EQ(fake_.OpenDescriptors(), 0);
 }

@@ -60,8 +60,8 @@ public:
         srb.SRB_Target = address.target;
         srb.SRB_Lun = address.lun;
         srb.SRB_Flags = SRB_EVENT_NOTIFY | (out.empty() ? (inLength ? SRB_DIR_IN : 0) : SRB_DIR_OUT);
-        srb.SRB_PostProc = &done;
-        srb.SRB_BufPointer = buffer.empty() ? nullptr : buffer.data();
+        srb.SetPostProc(&done);
+        srb.SetBufPointer(buffer.empty() ? nullptr : buffer.data());
         srb.SRB_BufLen = static_cast<std::uint32_t>(buffer.size());
         srb.SRB_SenseLen = 24;
         srb.SRB_CDBLen = static_cast<std::uint8_t>(cdb.size());

@@ -27,7 +27,7 @@ struct TScsiDriveEntry {
     std::uint8_t Lun = 0;
     int DriveNumber = 0;                 // N of /dev/srN (or a virtual drive's number)
     bool Present = false;                // the drive answered the probing INQUIRY
-    std::shared_ptr<ScsiDriveHandle> DeviceHandle;   // open from first use (see CloseFH)
+    std::shared_ptr<ScsiDriveHandle> DeviceHandle;   // open while a command runs (see CloseFH)
     std::uint8_t InquiryData[40] = {};   // the start of its INQUIRY reply
     std::uint8_t InquiryLength = 0;      // bytes of it the drive really returned
     std::string DevicePath;              // "/dev/sr0", or the virtual drive's name
@@ -40,9 +40,10 @@ struct TScsiDrives {
 
 // SPTIInit has run and SPTIDeInit has not.
 extern std::atomic<bool> SPTIAvailable;
-// Close a drive's handle after every command. False (the default): a handle
-// stays open from first use to SPTIDeInit (opening per WRITE is slow and lets
-// automounters in).
+// Close a drive's handle after every command. True (the default): a handle
+// exists only for one command, so the layer keeps no drive open between
+// commands; false keeps it open from first use to SPTIDeInit. A burn holds the
+// drive exclusively for itself either way.
 extern std::atomic<bool> CloseFH;
 
 // Probes every drive once; answers how many answered (0 when already up).

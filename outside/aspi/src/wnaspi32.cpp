@@ -29,8 +29,8 @@ constexpr std::uint32_t kInquiryTimeoutMs = 10000;
 
 void Signal(TSRB_ExecSCSICmd& srb)
 {
-    if ((srb.SRB_Flags & SRB_EVENT_NOTIFY) && srb.SRB_PostProc)
-        srb.SRB_PostProc->SetEvent();
+    if ((srb.SRB_Flags & SRB_EVENT_NOTIFY) && srb.PostProc())
+        srb.PostProc()->SetEvent();
 }
 
 // One drive and the thread that runs its commands.
@@ -259,10 +259,7 @@ std::uint32_t HostAdapterInquiry(TSRB_HAInquiry& srb)
     std::memset(srb.HA_Identifier, 0, sizeof srb.HA_Identifier);
     const std::string name = "SG_IO " + std::to_string(srb.SRB_HaId);
     std::memcpy(srb.HA_Identifier, name.data(), std::min(name.size(), sizeof srb.HA_Identifier));
-    srb.HA_Unique.BufferAlignMask = 0;
-    srb.HA_Unique.ResidualFlags = 0;
-    srb.HA_Unique.MaxTargets = 8;
-    srb.HA_Unique.MaxTransferLength = kMaxTransferLength;
+    srb.HA_Unique.Set(0, 0, 8, kMaxTransferLength);
     srb.SRB_Status = SS_COMP;
     return SS_COMP;
 }

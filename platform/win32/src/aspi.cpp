@@ -64,8 +64,8 @@ std::uint8_t ExecuteScsiSrb(ScsiDriveHandle* drive, TSRB_ExecSCSICmd& srb, int o
         command.direction = ScsiDirection::In;
     else if (srb.SRB_Flags & SRB_DIR_OUT)
         command.direction = ScsiDirection::Out;
-    command.buffer = srb.SRB_BufPointer;
-    command.length = srb.SRB_BufPointer ? srb.SRB_BufLen : 0;
+    command.buffer = srb.BufPointer();
+    command.length = command.buffer ? srb.SRB_BufLen : 0;
     command.timeoutMs = srb.SRB_Timeout ? srb.SRB_Timeout : kDefaultSrbTimeoutMs;
     SetSrbOutcome(srb, drive->Execute(command));
     return srb.SRB_Status;

@@ -102,7 +102,7 @@ protected:
         srb.SRB_CDBLen = 6;
         srb.SRB_SenseLen = 24;
         srb.SRB_Flags = event ? SRB_EVENT_NOTIFY : 0;
-        srb.SRB_PostProc = event;
+        srb.SetPostProc(event);
         srb.CDBByte[0] = opcode;
         return srb;
     }
@@ -130,7 +130,7 @@ TEST_F(WnAspi32, HostAdaptersAreNumberedAsThePassThroughLayerNumbersThem)
     EXPECT_EQ(inquiry.HA_SCSI_ID, 7);
     EXPECT_EQ(std::string(inquiry.HA_ManagerId, 16), "KELDARA WNASPI32");
     EXPECT_STREQ(inquiry.HA_Identifier, "SG_IO 1");
-    EXPECT_EQ(inquiry.HA_Unique.MaxTargets, 8);
+    EXPECT_EQ(inquiry.HA_Unique.MaxTargets(), 8);
     inquiry.SRB_HaId = 3;
     EXPECT_EQ(send_(&inquiry), SS_INVALID_HA);
 
@@ -186,7 +186,7 @@ TEST_F(WnAspi32, AnExecuteRequestIsPendingUntilItsEventIsSignalled)
     done.ResetEvent();
     TSRB_ExecSCSICmd inquiry = Command(0, 1, 0x12, &done);
     inquiry.SRB_Flags |= SRB_DIR_IN;
-    inquiry.SRB_BufPointer = reply;
+    inquiry.SetBufPointer(reply);
     inquiry.SRB_BufLen = sizeof reply;
     inquiry.CDBByte[4] = sizeof reply;
     const int calls = fake_.SgIoCalls();
@@ -303,7 +303,7 @@ TEST_F(WnAspi32, BothLayersReachTheSameDrivesAtTheSameAddresses)
             std::uint8_t reply[36] = {};
             TSRB_ExecSCSICmd srb = Command(drive.ha, drive.target, 0x12, &done);
             srb.SRB_Flags |= SRB_DIR_IN;
-            srb.SRB_BufPointer = reply;
+            srb.SetBufPointer(reply);
             srb.SRB_BufLen = sizeof reply;
             srb.CDBByte[4] = sizeof reply;
             const std::uint32_t status = SendASPI32Command(&srb);

@@ -1,5 +1,6 @@
 #include "win32/aspi.h"
 #include "win32/scsi.h"
+#include "rtl/syncobjs.h"
 #include "rtl/sysutils.h"
 
 #include "testkit/fakescsi.h"
@@ -189,7 +190,7 @@ TEST_F(Win32Scsi, AnExecuteRequestBecomesOneSgIoCall)
     TSRB_ExecSCSICmd srb;
     srb.SRB_Flags = SRB_DIR_IN | SRB_EVENT_NOTIFY;
     srb.SRB_BufLen = sizeof reply;
-    srb.SRB_BufPointer = reply;
+    srb.SetBufPointer(reply);
     srb.SRB_CDBLen = 6;
     srb.SRB_SenseLen = 24;
     srb.CDBByte[0] = 0x12;
@@ -304,6 +305,103 @@ TEST_F(Win32Scsi, ARequestWithoutADriveFailsWithTheOpenError)
     srb.SRB_Timeout = 180000;
     EXPECT_EQ(ExecuteScsiSrb(drive.get(), srb), SS_COMP);
     EXPECT_EQ(target->lastTimeout, 180000u);
+}
+
+// The blocks are a binary interface between the program and the ASPI library:
+// each field at its ASPI byte offset, little-endian, and a pointer as two
+// halves whose low one sits where the ASPI layout keeps the pointer.
+TEST(AspiRequestBlocks, FieldsSitAtTheirAspiOffsets)
+{
+    auto bytes = [](const auto& block) {
+        std::vector<std::uint8_t> raw(sizeof block);
+        std::memcpy(raw.data(), &block, sizeof block);
+        return raw;
+    };
+    auto le32 = [](const std::vector<std::uint8_t>& b, std::size_t at) {
+        return std::uint32_t{b[at]} | std::uint32_t{b[at + 1]} << 8 | std::uint32_t{b[at + 2]} << 16 |
+               std::uint32_t{b[at + 3]} << 24;
+    };
+    std::uint8_t buffer[8];
+    TEvent event;
+    TSRB_ExecSCSICmd exec;
+    exec.SRB_Cmd = SC_EXEC_SCSI_CMD;
+    exec.SRB_Status = 0x11;
+    exec.SRB_HaId = 0x22;
+    exec.SRB_Flags = 0x48;
+    exec.SRB_Target = 0x33;
+    exec.SRB_Lun = 0x44;
+    exec.SRB_BufLen = 0x01020304;
+    exec.SetBufPointer(buffer);
+    exec.SRB_SenseLen = 24;
+    exec.SRB_CDBLen = 12;
+    exec.SRB_HaStat = 0x55;
+    exec.SRB_TargStat = 0x66;
+    exec.SetPostProc(&event);
+    exec.SRB_Timeout = 0x0A0B0C0D;
+    exec.SRB_Residual = 0x77;
+    exec.CDBByte[0] = 0xBE;
+    exec.CDBByte[15] = 0xEF;
+    exec.SenseArea[0] = 0x70;
+    exec.SRB_SysError = 13;
+    const std::vector<std::uint8_t> b = bytes(exec);
+    EXPECT_EQ((std::vector<std::uint8_t>(b.begin(), b.begin() + 4)), (std::vector<std::uint8_t>{2, 0x11, 0x22, 0x48}));
+    EXPECT_EQ(b[8], 0x33);
+    EXPECT_EQ(b[9], 0x44);
+    EXPECT_EQ(le32(b, 12), 0x01020304u);
+    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(buffer));
+    EXPECT_EQ(le32(b, 16), static_cast<std::uint32_t>(address));
+    EXPECT_EQ(le32(b, 32), static_cast<std::uint32_t>(address >> 32));
+    EXPECT_EQ(b[20], 24);
+    EXPECT_EQ(b[21], 12);
+    EXPECT_EQ(b[22], 0x55);
+    EXPECT_EQ(b[23], 0x66);
+    const auto eventAddress = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&event));
+    EXPECT_EQ(le32(b, 24), static_cast<std::uint32_t>(eventAddress));
+    EXPECT_EQ(le32(b, 36), static_cast<std::uint32_t>(eventAddress >> 32));
+    EXPECT_EQ(le32(b, 28), 0u);   // the reserved pointer stays clear
+    EXPECT_EQ(le32(b, 40), 0x0A0B0C0Du);
+    EXPECT_EQ(le32(b, 44), 0x77u);
+    EXPECT_EQ(b[48], 0xBE);
+    EXPECT_EQ(b[63], 0xEF);
+    EXPECT_EQ(b[64], 0x70);
+    EXPECT_EQ(le32(b, 64 + kSrbSenseSize), 13u);
+    EXPECT_EQ(exec.BufPointer(), buffer);
+    EXPECT_EQ(exec.PostProc(), &event);
+    exec.SetBufPointer(nullptr);
+    EXPECT_EQ(exec.BufPointer(), nullptr);
+
+    TSRB_HAInquiry inquiry;
+    inquiry.HA_Count = 3;
+    inquiry.HA_SCSI_ID = 7;
+    std::memcpy(inquiry.HA_ManagerId, "MANAGER", 7);
+    std::memcpy(inquiry.HA_Identifier, "SPTI 0", 6);
+    inquiry.HA_Unique.Set(7, 1, 8, 0x00FF0000);
+    const std::vector<std::uint8_t> h = bytes(inquiry);
+    ASSERT_EQ(h.size(), 60u);
+    EXPECT_EQ(h[8], 3);
+    EXPECT_EQ(h[9], 7);
+    EXPECT_EQ(std::string(h.begin() + 10, h.begin() + 17), "MANAGER");
+    EXPECT_EQ(std::string(h.begin() + 26, h.begin() + 32), "SPTI 0");
+    EXPECT_EQ((std::vector<std::uint8_t>(h.begin() + 42, h.begin() + 50)),
+              (std::vector<std::uint8_t>{7, 0, 1, 8, 0x00, 0x00, 0xFF, 0x00}));
+    EXPECT_EQ(inquiry.HA_Unique.MaxTransferLength(), 0x00FF0000u);
+
+    TSRB_GetDiskInfo disk;
+    disk.SRB_Target = 1, disk.SRB_Lun = 2, disk.SRB_DriveFlags = 3, disk.SRB_DriveNumber = 4;
+    const std::vector<std::uint8_t> d = bytes(disk);
+    EXPECT_EQ((std::vector<std::uint8_t>(d.begin() + 8, d.end())), (std::vector<std::uint8_t>{1, 2, 3, 4}));
+    TSRB_GDEVBlock type;
+    type.SRB_DeviceType = 5;
+    EXPECT_EQ(bytes(type)[10], 5);
+    TSRB_BusDeviceReset reset;
+    reset.SRB_HaStat = 9, reset.SRB_TargStat = 2;
+    EXPECT_EQ(bytes(reset)[22], 9);
+    EXPECT_EQ(bytes(reset)[23], 2);
+    TSRB_Abort abort;
+    abort.SRB_ToAbort = &exec;
+    std::uintptr_t aborted = 0;
+    std::memcpy(&aborted, bytes(abort).data() + 8, sizeof aborted);
+    EXPECT_EQ(aborted, reinterpret_cast<std::uintptr_t>(&exec));
 }
 
 } // namespace
