@@ -122,14 +122,16 @@ bool TSCSIDevice::GetDeviceCapabilities(bool Default)
     deviceMaxWriteSpeed_ = maxWrite;
     deviceMaxReadSpeed_ = maxRead;
 
-    // DVD+RW: the feature's Write bit. DVD-R/-RW: the feature says DVD-R writing, its DVD-RW bit DVD-RW writing.
+    // A returned DVD+RW or DVD-R/-RW write feature tells that the drive reads
+    // those discs; it writes both kinds of the pair when the feature's first
+    // data byte is 1 (its write bit alone).
     std::vector<std::uint8_t> config(114, 0);
     std::uint32_t returned = 0;
     std::uint8_t data = 0;
     if (GetConfigData(2, 0x2A, config.data(), 114, &returned) && FeatureReturned(config.data(), returned, 0x2A, data)) {
         caps.Include(dcReadDVDPLUSR);
         caps.Include(dcReadDVDPLUSRW);
-        if (data & 0x01) {
+        if (data == 1) {
             caps.Include(dcWriteDVDPLUSR);
             caps.Include(dcWriteDVDPLUSRW);
         }
@@ -137,9 +139,10 @@ bool TSCSIDevice::GetDeviceCapabilities(bool Default)
     if (GetConfigData(2, 0x2F, config.data(), 114, &returned) && FeatureReturned(config.data(), returned, 0x2F, data)) {
         caps.Include(dcReadDVDR);
         caps.Include(dcReadDVDRW);
-        caps.Include(dcWriteDVDR);
-        if (data & 0x02)
+        if (data == 1) {
+            caps.Include(dcWriteDVDR);
             caps.Include(dcWriteDVDRW);
+        }
     }
 
     TCapabilityPage current;

@@ -178,7 +178,7 @@ bool TSCSIDevice::ReadDiscInformationRaw(void* Buf, std::uint16_t Len, std::uint
 
 bool TSCSIDevice::ReserveTrack(std::uint32_t Size)
 {
-    return Run(Cdb(0x53, 10).Be32(5, Size), kNone, nullptr, 0, 10000);
+    return Run(Cdb(0x53, 12).Be32(5, Size), kNone, nullptr, 0, 10000);
 }
 
 bool TSCSIDevice::SendOPC() { return Run(Cdb(0x54, 10).At(1, 1), kNone, nullptr, 0, 150000); }
@@ -246,10 +246,7 @@ bool TSCSIDevice::SetStreaming(const void* Buf, std::uint16_t Len)
 
 bool TSCSIDevice::SetCDSpeed(std::uint16_t Read, std::uint16_t Write)
 {
-    // 0 means "as fast as the drive goes": MMC's 0xFFFF, which every drive takes.
-    const std::uint16_t read = Read ? Read : 0xFFFF;
-    const std::uint16_t write = Write ? Write : 0xFFFF;
-    return Run(Cdb(0xBB, 12).Be16(2, read).Be16(4, write), kNone, nullptr, 0, 10000);
+    return Run(Cdb(0xBB, 12).Be16(2, Read).Be16(4, Write), kNone, nullptr, 0, 10000);
 }
 
 bool TSCSIDevice::ReadCD(std::uint32_t LBA, std::uint32_t Blocks, void* Buf, std::uint32_t Len,

@@ -427,6 +427,7 @@ int TSCSIDevice::ExecScsiCommand(TSRB_ExecSCSICmd& SRB, int Timeout)
     SRB.SRB_HaId = address_.hostAdapter;
     SRB.SRB_Target = address_.target;
     SRB.SRB_Lun = address_.lun;
+    SRB.CDBByte[1] = static_cast<std::uint8_t>((SRB.CDBByte[1] & 0x1F) | (address_.lun & 0x07) << 5);
     SRB.SRB_SenseLen = 24;
     const std::uint32_t timeout = Timeout < static_cast<int>(kTimeoutFloorMs) + 1 ? kTimeoutFloorMs
                                                                                  : static_cast<std::uint32_t>(Timeout);

@@ -231,6 +231,10 @@ void LoadDisc(RecorderState& s, const RecorderConfig& config)
     s.cueSheet.clear();
     s.sessionOpen = false;
     s.expected = 0;
+    s.pma.clear();
+    s.reserved = 0;
+    s.taoSession = s.taoTrack = false;
+    s.pregapFrom = -1;
     (void)config;
 }
 
@@ -259,7 +263,7 @@ constexpr std::uint8_t kTestUnitReady = 0x00, kRequestSense = 0x03, kFormatUnit 
                        kReserveTrack = 0x53, kSendOpc = 0x54, kModeSelect10 = 0x55, kModeSense10 = 0x5A,
                        kCloseTrack = 0x5B, kReadBufferCapacity = 0x5C, kSendCueSheet = 0x5D, kBlank = 0xA1,
                        kGetPerformance = 0xAC, kReadDvdStructure = 0xAD, kSetStreaming = 0xB6, kSetCdSpeed = 0xBB,
-                       kMechanismStatus = 0xBD;
+                       kMechanismStatus = 0xBD, kReadCd = 0xBE;
 
 // Commands a drive answers whatever state its disc is in.
 bool NeedsNoDisc(std::uint8_t opcode)
@@ -375,7 +379,8 @@ Handler HandlerFor(std::uint8_t opcode)
     case kGetEventStatus: return GetEventStatus;
     case kReadDiscInfo: return ReadDiscInformation;
     case kReadTrackInfo: return ReadTrackInformation;
-    case kReserveTrack: return Accept;
+    case kReserveTrack: return ReserveTrack;
+    case kReadCd: return ReadCd;
     case kSendOpc: return Accept;
     case kModeSelect10: return ModeSelect;
     case kModeSense10: return ModeSense;
@@ -640,7 +645,7 @@ bool VirtualRecorder::DiscComplete() const
 std::int64_t VirtualRecorder::NextWritableAddress() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    return state_->sessionOpen ? state_->expected : state_->nextWritable;
+    return state_->sessionOpen || state_->taoTrack ? state_->expected : state_->nextWritable;
 }
 
 std::uint32_t VirtualRecorder::RecordedSectors() const

@@ -230,7 +230,7 @@ ScsiResult ModeSelect(RecorderState& s, const RecorderConfig&, const ScsiCommand
         const std::uint8_t blockType = list[at + 4] & 0x0F;
         const bool dvd = IsDvd(s.medium.kind);
         const bool typeKnown = (writeType >= 1 && writeType <= 3) || (dvd && writeType == 0);
-        const bool blockKnown = blockType == 0 || blockType == 1 || blockType == 8 || blockType == 13;
+        const bool blockKnown = blockType == 0 || blockType == 1 || blockType == 8 || blockType == 9 || blockType == 13;
         if (!typeKnown || !blockKnown)
             return Check(0x05, 0x26, 0x00);
         std::copy(list + at + 2, list + at + std::min(size, kPage05Size), s.page05.begin() + 2);
@@ -243,9 +243,9 @@ ScsiResult ReadDiscInformation(RecorderState& s, const RecorderConfig&, const Sc
 {
     std::vector<std::uint8_t> reply(34, 0);
     Put16(reply, 0, 32);
-    const bool blank = s.recorded == 0 && !s.complete && !s.sessionOpen;
+    const bool blank = s.recorded == 0 && !s.complete && !s.sessionOpen && !s.taoSession;
     // A CD closed for appending: its closed sessions and an empty one after them.
-    const bool appendable = IsCd(s.medium.kind) && !blank && !s.complete && !s.sessionOpen;
+    const bool appendable = IsCd(s.medium.kind) && !blank && !s.complete && !s.sessionOpen && !s.taoSession;
     std::uint8_t status = s.complete ? 2 : blank ? 0 : 1;
     std::uint8_t session = s.complete ? 3 : (blank || appendable) ? 0 : 1;
     if (s.medium.kind == MediumKind::DvdRam || s.medium.kind == MediumKind::DvdRwRestricted ||
@@ -304,8 +304,13 @@ ScsiResult ReadTrackInformation(RecorderState& s, const RecorderConfig&, const S
     std::int64_t freeBlocks = 0;
     std::int64_t next = 0;
     if (invisible) {
-        next = IsSequentialDvd(s.medium.kind) || IsCd(s.medium.kind) ? s.nextWritable : 0;
+        next = IsSequentialDvd(s.medium.kind) || IsCd(s.medium.kind) ? (s.taoTrack ? s.expected : s.nextWritable) : 0;
         freeBlocks = s.capacity - next;
+        if (s.reserved) {   // a reserved track: its own size, what of it is still free
+            const std::int64_t from = s.taoTrack ? s.taoStart : s.nextWritable;
+            freeBlocks = from + s.reserved - next;
+            reply[6] |= 0x80;
+        }
         reply[7] = 0x01;   // next writable address valid
     } else if (s.medium.kind == MediumKind::DvdPlusRw || s.medium.kind == MediumKind::DvdRam ||
                s.medium.kind == MediumKind::DvdRwRestricted) {
@@ -314,7 +319,9 @@ ScsiResult ReadTrackInformation(RecorderState& s, const RecorderConfig&, const S
     Put32(reply, 8, static_cast<std::uint32_t>(track->start));
     Put32(reply, 12, static_cast<std::uint32_t>(next));
     Put32(reply, 16, static_cast<std::uint32_t>(std::max<std::int64_t>(freeBlocks, 0)));
-    Put32(reply, 24, static_cast<std::uint32_t>(invisible ? s.capacity - track->start : track->size));
+    const std::int64_t openSize = s.reserved ? (s.taoTrack ? s.taoStart : s.nextWritable) + s.reserved - track->start
+                                             : s.capacity - track->start;
+    Put32(reply, 24, static_cast<std::uint32_t>(invisible ? openSize : track->size));
     Put32(reply, 28, static_cast<std::uint32_t>(track->size > 0 && !invisible ? track->start + track->size - 1 : 0));
     return Reply(command, reply, Get16(&command.cdb[7]));
 }
@@ -346,9 +353,44 @@ ScsiResult ReadToc(RecorderState& s, const RecorderConfig&, const ScsiCommand& c
         reply[12] = leadOut.m, reply[13] = leadOut.s, reply[14] = leadOut.f;
         return Reply(command, reply, allocation);
     }
-    if (s.tracks.empty() || (format != 0 && format != 1))
-        return Check(0x05, 0x24, 0x00);
     const auto control = [](const Track& t) -> std::uint8_t { return t.audio ? 0x10 : 0x14; };
+    // Raw TOC and PMA descriptors: session, ADR/control, TNO 0, point, time, zero, point time (binary MSF).
+    auto rawDescriptor = [](std::vector<std::uint8_t>& reply, std::uint8_t session, std::uint8_t adrControl,
+                            std::uint8_t point, Msf time, Msf pointTime) {
+        reply.insert(reply.end(), {session, adrControl, 0, point, time.m, time.s, time.f, 0, pointTime.m,
+                                   pointTime.s, pointTime.f});
+    };
+    if (format == 3) {   // PMA: the tracks written track at once, start and end
+        if (!IsCd(s.medium.kind))
+            return Check(0x05, 0x24, 0x00);
+        std::vector<std::uint8_t> reply(4, 0);
+        for (const Track& t : s.pma)
+            rawDescriptor(reply, 0, control(t), static_cast<std::uint8_t>(t.number), MsfOf(t.start + t.size - 1),
+                          MsfOf(t.start));
+        Put16(reply, 0, static_cast<std::uint32_t>(reply.size() - 2));
+        return Reply(command, reply, allocation);
+    }
+    if (s.tracks.empty() || (format != 0 && format != 1 && format != 2 && format != 5))
+        return Check(0x05, 0x24, 0x00);
+    if (format == 5) {   // CD-TEXT: the recorder writes none into the lead-in
+        std::vector<std::uint8_t> reply(4, 0);
+        Put16(reply, 0, 2);
+        return Reply(command, reply, allocation);
+    }
+    if (format == 2) {   // the raw TOC of the session: first and last track, lead-out, then each track
+        const Track& first = s.tracks.front();
+        const Track& last = s.tracks.back();
+        const bool xa = std::any_of(s.tracks.begin(), s.tracks.end(), [](const Track& t) { return t.xa; });
+        std::vector<std::uint8_t> reply(4, 0);
+        reply[2] = reply[3] = 1;
+        rawDescriptor(reply, 1, control(first), 0xA0, Msf{}, Msf{static_cast<std::uint8_t>(first.number), xa ? std::uint8_t{0x20} : std::uint8_t{0}, 0});
+        rawDescriptor(reply, 1, control(last), 0xA1, Msf{}, Msf{static_cast<std::uint8_t>(last.number), 0, 0});
+        rawDescriptor(reply, 1, control(last), 0xA2, Msf{}, MsfOf(last.start + last.size));
+        for (const Track& t : s.tracks)
+            rawDescriptor(reply, 1, control(t), static_cast<std::uint8_t>(t.number), Msf{}, MsfOf(t.start));
+        Put16(reply, 0, static_cast<std::uint32_t>(reply.size() - 2));
+        return Reply(command, reply, allocation);
+    }
     if (format == 1) {   // session information
         std::vector<std::uint8_t> reply(12, 0);
         Put16(reply, 0, 10);

@@ -70,6 +70,7 @@ struct Track {
     std::int64_t start = 0;   // first sector (index 1)
     std::int64_t size = 0;    // sectors
     bool audio = false;
+    bool xa = false;          // mode 2 (CD-ROM XA) sectors
 };
 
 // One cue-sheet entry as the drive keeps it.
@@ -111,12 +112,23 @@ struct RecorderState {
     std::uint32_t recorded = 0;     // sectors from LBA 0 that hold data
     std::int64_t nextWritable = 0;
     std::vector<recorder::Track> tracks;
+    std::vector<recorder::Track> pma;   // tracks written track at once, as the PMA lists them
+    std::uint32_t reserved = 0;         // sectors RESERVE TRACK set aside for the open track, 0 none
 
     // Disc-at-once writing on CD.
     std::vector<std::uint8_t> cueSheet;
     std::vector<recorder::CueEntry> cue;
     bool sessionOpen = false;       // a cue sheet was accepted and the disc is not closed yet
     std::int64_t expected = 0;      // the LBA the next WRITE must start at
+
+    // Track-at-once writing on CD: tracks are written one by one at the next
+    // writable address; SYNCHRONIZE CACHE (or CLOSE TRACK) closes a track, the
+    // drive writes the next one's 150-sector pregap, CLOSE SESSION closes the session.
+    bool taoSession = false;        // tracks were written in a session that is not closed yet
+    bool taoTrack = false;          // the open track holds data and is not closed
+    std::int64_t taoStart = 0;      // where the open track's data begins
+    std::int64_t pregapFrom = -1;   // where the next track's pregap begins (-1: the disc's first track)
+    bool taoAudio = false, taoXa = false;
 
     // Where sectors live: the recorder's image for what it wrote, the medium's own image for ROM.
     recorder::SectorFile written;
@@ -167,10 +179,17 @@ std::vector<std::uint8_t> DefaultPage05();
 ScsiResult SendCueSheet(RecorderState&, const RecorderConfig&, const ScsiCommand&);
 ScsiResult Write10(RecorderState&, const RecorderConfig&, const ScsiCommand&);
 ScsiResult Read10(RecorderState&, const RecorderConfig&, const ScsiCommand&);
+ScsiResult ReadCd(RecorderState&, const RecorderConfig&, const ScsiCommand&);
+ScsiResult ReserveTrack(RecorderState&, const RecorderConfig&, const ScsiCommand&);
 ScsiResult SynchronizeCache(RecorderState&, const RecorderConfig&, const ScsiCommand&);
 ScsiResult CloseTrackSession(RecorderState&, const RecorderConfig&, const ScsiCommand&);
+// Bytes the host sends per sector for a write parameters page's data block type; 0 for one not taken.
+std::uint32_t BlockSize(std::uint8_t blockType);
 ScsiResult Blank(RecorderState&, const RecorderConfig&, const ScsiCommand&);
 ScsiResult FormatUnit(RecorderState&, const RecorderConfig&, const ScsiCommand&);
+
+// A sector of the disc as 2352 bytes (a 2048-byte one in mode 1 form); false past what was recorded.
+bool RawSector(const RecorderState& s, std::int64_t lba, std::uint8_t* raw);
 
 // Shared by both: the disc as the drive sees it.
 void LoadDisc(RecorderState& s, const RecorderConfig& config);   // from s.medium

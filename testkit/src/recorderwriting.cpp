@@ -1,6 +1,7 @@
 // The virtual recorder's writing, reading back, closing and erasing.
 #include "recorderstate.h"
 
+#include "win32/cdsector.h"
 #include "rtl/clock.h"
 
 #include <algorithm>
@@ -32,7 +33,9 @@ const CueEntry* EntryFor(const std::vector<CueEntry>& cue, std::int64_t lba)
 
 std::int64_t LeadOut(const std::vector<CueEntry>& cue) { return cue.empty() ? 0 : cue.back().lba; }
 
-// A 2352-byte sector as it lies on the disc, from what the host sent for it.
+// A 2352-byte sector as it lies on the disc, from what the host sent for it:
+// raw sectors as sent; the drive makes the sync and header of data sectors,
+// and the EDC and ECC of mode 1 ones.
 void MakeRawSector(std::int64_t lba, std::uint8_t form, const std::uint8_t* sent, std::uint8_t* raw)
 {
     std::memset(raw, 0, kRawSector);
@@ -40,16 +43,11 @@ void MakeRawSector(std::int64_t lba, std::uint8_t form, const std::uint8_t* sent
         std::memcpy(raw, sent, kRawSector);
         return;
     }
-    std::memcpy(raw, kSync, sizeof kSync);
-    const Msf t = MsfOf(lba);
-    raw[12] = Bcd(t.m);
-    raw[13] = Bcd(t.s);
-    raw[14] = Bcd(t.f);
+    CdSectorHeader(raw, static_cast<std::int32_t>(lba), form == 0x10 ? 1 : 2);
     if (form == 0x10) {
-        raw[15] = 1;
         std::memcpy(raw + 16, sent, kUserSector);
+        CdSectorCodes(raw);
     } else {
-        raw[15] = 2;
         std::memcpy(raw + 16, sent, 2336);
     }
 }
@@ -79,11 +77,12 @@ std::vector<Track> TracksOf(const std::vector<CueEntry>& cue)
         if (tracks.empty() || tracks.back().number != e.tno) {
             if (!tracks.empty())
                 tracks.back().size = e.lba - tracks.back().start;
-            tracks.push_back(Track{e.tno, e.lba, 0, e.dataForm == 0x00 || e.dataForm == 0x01});
+            tracks.push_back(Track{e.tno, e.lba, 0, e.dataForm == 0x00 || e.dataForm == 0x01, (e.dataForm & 0x20) != 0});
         }
         if (e.index == 1) {
             tracks.back().start = e.lba;
             tracks.back().audio = e.dataForm == 0x00 || e.dataForm == 0x01;
+            tracks.back().xa = (e.dataForm & 0x20) != 0;
         }
     }
     if (!tracks.empty())
@@ -99,6 +98,114 @@ void CloseSession(RecorderState& s)
     s.nextWritable = s.complete ? s.capacity : LeadOut(s.cue) + 11400;
 }
 
+// The open track-at-once track ends where its data ends; the next track's pregap follows it.
+void CloseTaoTrack(RecorderState& s)
+{
+    if (!s.taoTrack)
+        return;
+    const Track track{s.tracks.empty() ? 1 : s.tracks.back().number + 1, s.taoStart, s.expected - s.taoStart,
+                      s.taoAudio, s.taoXa};
+    s.tracks.push_back(track);
+    s.pma.push_back(track);
+    s.taoTrack = false;
+    s.reserved = 0;
+    s.pregapFrom = s.expected;
+    s.nextWritable = s.expected + 150;
+}
+
+// Lead-in and lead-out of a track-at-once session; the page's multi-session field says whether another may follow.
+void CloseTaoSession(RecorderState& s)
+{
+    CloseTaoTrack(s);
+    s.taoSession = false;
+    s.complete = (s.page05[3] & 0xC0) == 0;
+    const std::int64_t end = s.tracks.empty() ? 0 : s.tracks.back().start + s.tracks.back().size;
+    s.nextWritable = s.complete ? s.capacity : end + 11400;
+    s.pregapFrom = -1;
+}
+
+// A track-at-once sector as the drive lays it down from what the host sent in a data block type.
+void MakeTaoSector(std::int64_t lba, std::uint8_t blockType, const std::uint8_t* sent, std::uint8_t* raw)
+{
+    std::memset(raw, 0, kRawSector);
+    switch (blockType) {
+    case 0: std::memcpy(raw, sent, kRawSector); return;
+    case 8:   // mode 1: the drive makes sync, header, EDC and ECC
+        CdSectorHeader(raw, static_cast<std::int32_t>(lba), 1);
+        std::memcpy(raw + 16, sent, kUserSector);
+        CdSectorCodes(raw);
+        return;
+    case 9:   // mode 2 as sent after the header
+        CdSectorHeader(raw, static_cast<std::int32_t>(lba), 2);
+        std::memcpy(raw + 16, sent, 2336);
+        return;
+    default:   // 13, mode 2 form 1 or 2 by the sub-header: the drive makes the EDC (and ECC)
+        CdSectorHeader(raw, static_cast<std::int32_t>(lba), 2);
+        std::memcpy(raw + 16, sent, 2332);
+        CdSectorCodes(raw);
+        return;
+    }
+}
+
+// The pregap sector a drive writes before a track's data: silence, an empty mode 1
+// sector, or an empty form 2 sector for a mode 2 track (as a VCD track's pregap is laid).
+void MakePregapSector(std::int64_t lba, bool audio, bool xa, std::uint8_t* raw)
+{
+    std::memset(raw, 0, kRawSector);
+    if (audio)
+        return;
+    CdSectorHeader(raw, static_cast<std::int32_t>(lba), xa ? 2 : 1);
+    if (xa)
+        raw[18] = raw[22] = 0x20;
+    CdSectorCodes(raw);
+}
+
+ScsiResult WriteTrackAtOnce(RecorderState& s, const RecorderConfig& config, const ScsiCommand& command,
+                            std::int32_t lba, std::uint32_t count, bool hardError)
+{
+    const std::uint8_t blockType = s.page05[4] & 0x0F;
+    const bool data = (s.page05[3] & 0x04) != 0;
+    const std::uint32_t size = BlockSize(blockType);
+    if (size == 0 || (!data && blockType != 0))
+        return Check(0x05, 0x64, 0x00);   // illegal mode for this track
+    if (s.complete)
+        return Check(0x05, 0x21, 0x02);
+    if (lba != (s.taoTrack ? s.expected : s.nextWritable))
+        return Check(0x05, 0x21, 0x02);
+    const std::int64_t end = std::int64_t(lba) + count;
+    const std::int64_t trackFrom = s.taoTrack ? s.taoStart : lba;
+    if (end > s.capacity || (s.reserved && end > trackFrom + s.reserved))
+        return Check(0x05, 0x21, 0x00);   // past the disc or past the reserved track
+    if (command.direction != ScsiDirection::Out || !command.buffer || command.length != std::uint64_t{count} * size)
+        return Check(0x05, 0x26, 0x00);
+    if (hardError)
+        return Check(0x03, 0x0C, 0x00);
+    Throttle(s, config, command.length);
+    std::vector<std::uint8_t> raw(kRawSector);
+    if (!s.taoTrack) {
+        s.taoTrack = true;
+        s.taoSession = true;
+        s.taoStart = lba;
+        s.expected = lba;
+        s.taoAudio = !data;
+        s.taoXa = blockType == 9 || blockType == 13;
+        // The drive lays down the pregap of every track after the disc's first.
+        for (std::int64_t sector = std::max<std::int64_t>(s.pregapFrom, 0); s.pregapFrom >= 0 && sector < lba;
+             ++sector) {
+            MakePregapSector(sector, s.taoAudio, s.taoXa, raw.data());
+            s.written.Write(std::uint64_t(sector) * kRawSector, raw.data(), raw.size(), false);
+        }
+    }
+    const auto* sent = static_cast<const std::uint8_t*>(command.buffer);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        MakeTaoSector(std::int64_t(lba) + i, blockType, sent + std::size_t{i} * size, raw.data());
+        s.written.Write(std::uint64_t(lba + std::int64_t(i)) * kRawSector, raw.data(), raw.size(), false);
+    }
+    s.expected = end;
+    s.recorded = static_cast<std::uint32_t>(std::max<std::int64_t>(s.recorded, end));
+    return Good();
+}
+
 // Runs an operation's busy time: at once for an immediate command (the drive
 // answers "not ready" meanwhile), else before the command returns.
 void BusyFor(RecorderState& s, std::uint32_t ms, std::uint8_t ascq, bool immediate)
@@ -110,6 +217,17 @@ void BusyFor(RecorderState& s, std::uint32_t ms, std::uint8_t ascq, bool immedia
 }
 
 } // namespace
+
+std::uint32_t BlockSize(std::uint8_t blockType)
+{
+    switch (blockType) {
+    case 0: return kRawSector;
+    case 8: return kUserSector;
+    case 9: return 2336;
+    case 13: return 2332;
+    default: return 0;
+    }
+}
 
 std::uint32_t HostSectorSize(std::uint8_t dataForm)
 {
@@ -128,7 +246,7 @@ ScsiResult SendCueSheet(RecorderState& s, const RecorderConfig&, const ScsiComma
         return Check(0x05, 0x26, 0x00);
     if (s.medium.kind != MediumKind::CdR && s.medium.kind != MediumKind::CdRw)
         return Check(0x05, 0x2C, 0x00);
-    if (s.complete || s.recorded > 0)
+    if (s.complete || s.recorded > 0 || s.taoSession)
         return Check(0x05, 0x2C, 0x03);   // the program area is not empty
     const std::uint32_t length = Get24(&command.cdb[6]);
     if ((s.page05[2] & 0x0F) != 2 || length == 0 || length % 8 != 0 || length > command.length ||
@@ -181,6 +299,8 @@ ScsiResult Write10(RecorderState& s, const RecorderConfig& config, const ScsiCom
                            *s.faults.hardWriteErrorAt < std::int64_t(lba) + count;
 
     if (IsCd(s.medium.kind)) {
+        if (!s.sessionOpen && (s.page05[2] & 0x0F) == 1)
+            return WriteTrackAtOnce(s, config, command, lba, count, hardError);
         if (!s.sessionOpen)
             return Check(0x05, 0x2C, 0x00);
         if (lba != s.expected)
@@ -280,6 +400,90 @@ ScsiResult Read10(RecorderState& s, const RecorderConfig&, const ScsiCommand& co
     return result;
 }
 
+bool RawSector(const RecorderState& s, std::int64_t lba, std::uint8_t* raw)
+{
+    if (lba < 0 || lba >= std::int64_t{s.recorded})
+        return false;
+    if (s.content.IsOpen() && !s.medium.rawSectors) {
+        // A disc read from 2048-byte sectors: mode 1 sectors around them.
+        std::memset(raw, 0, kRawSector);
+        CdSectorHeader(raw, static_cast<std::int32_t>(lba), 1);
+        s.content.Read(std::uint64_t(lba) * kUserSector, raw + 16, kUserSector);
+        CdSectorCodes(raw);
+        return true;
+    }
+    const SectorFile& file = s.content.IsOpen() ? s.content : s.written;
+    return file.Read(std::uint64_t(lba) * kRawSector, raw, kRawSector);
+}
+
+ScsiResult ReadCd(RecorderState& s, const RecorderConfig&, const ScsiCommand& command)
+{
+    if (!IsCd(s.medium.kind))
+        return Check(0x05, 0x30, 0x02);   // no CD in the drive
+    const std::uint8_t expected = (command.cdb[1] >> 2) & 0x07;
+    const auto lba = static_cast<std::int32_t>(Get32(&command.cdb[2]));
+    const std::uint32_t count = Get24(&command.cdb[6]);
+    const std::uint8_t fields = command.cdb[9];
+    const std::uint8_t headers = (fields >> 5) & 0x03;
+    const std::uint8_t errors = (fields >> 1) & 0x03;
+    if (expected > 5 || errors == 3 || (command.cdb[10] & 0x07) != 0)   // no sub-channel is kept
+        return Check(0x05, 0x24, 0x00);
+    if (lba < 0 || std::int64_t(lba) + count > std::int64_t{s.recorded})
+        return Check(0x05, 0x21, 0x00);
+    std::vector<std::uint8_t> reply;
+    std::vector<std::uint8_t> raw(kRawSector);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        RawSector(s, std::int64_t(lba) + i, raw.data());
+        const bool audio = std::memcmp(raw.data(), kSync, sizeof kSync) != 0;
+        const std::uint8_t mode = audio ? 0 : raw[15];
+        const bool form2 = mode == 2 && CdSectorForm2(raw.data());
+        // Sector types: 1 CD-DA, 2 mode 1, 3 mode 2 formless, 4 form 1, 5 form 2.
+        const std::uint8_t type = audio ? 1 : mode == 1 ? 2 : form2 ? 5 : 4;
+        if (expected != 0 && expected != type && !(expected == 3 && mode == 2))
+            return Check(0x05, 0x64, 0x00);   // illegal mode for this track
+        auto take = [&](std::size_t from, std::size_t bytes) {
+            reply.insert(reply.end(), raw.begin() + static_cast<std::ptrdiff_t>(from),
+                         raw.begin() + static_cast<std::ptrdiff_t>(from + bytes));
+        };
+        if (audio) {
+            if (fields & 0x10)
+                take(0, kRawSector);
+        } else {
+            if (fields & 0x80)
+                take(0, 12);
+            if (headers & 0x01)
+                take(12, 4);
+            if ((headers & 0x02) && mode == 2)
+                take(16, 8);
+            const std::size_t data = mode == 1 ? 16 : 24;
+            const std::size_t end = mode == 1 ? 2064 : form2 ? 2348 : 2072;
+            if (fields & 0x10)
+                take(data, end - data);
+            if (fields & 0x08)
+                take(end, kRawSector - end);
+        }
+        if (errors)   // no read errors: all C2 flags clear
+            reply.resize(reply.size() + (errors == 1 ? 294 : 296), 0);
+    }
+    return Reply(command, reply, static_cast<std::uint32_t>(reply.size()));
+}
+
+ScsiResult ReserveTrack(RecorderState& s, const RecorderConfig&, const ScsiCommand& command)
+{
+    const std::uint32_t size = Get32(&command.cdb[5]);
+    if (!IsCd(s.medium.kind) || IsRom(s.medium.kind) || s.complete || s.sessionOpen ||
+        (s.page05[2] & 0x0F) != 1 || s.reserved != 0)
+        return Check(0x05, 0x2C, 0x00);   // only the open track of a track-at-once disc, once
+    if (s.taoTrack)
+        return Check(0x05, 0x2C, 0x00);   // the open track is being written already
+    if (size == 0)
+        return Check(0x05, 0x24, 0x00);
+    if (std::int64_t{size} > std::int64_t{s.capacity} - s.nextWritable)
+        return Check(0x05, 0x21, 0x00);
+    s.reserved = size;
+    return Good();
+}
+
 ScsiResult SynchronizeCache(RecorderState& s, const RecorderConfig& config, const ScsiCommand& command)
 {
     const bool immediate = command.cdb[1] & 0x02;
@@ -293,12 +497,27 @@ ScsiResult SynchronizeCache(RecorderState& s, const RecorderConfig& config, cons
     s.lastDrain = CurrentClock().NowMs();
     if (IsCd(s.medium.kind) && s.sessionOpen)
         CloseSession(s);
+    else if (IsCd(s.medium.kind))
+        CloseTaoTrack(s);   // track at once: the written track is closed
     return Good();
 }
 
-ScsiResult CloseTrackSession(RecorderState& s, const RecorderConfig&, const ScsiCommand& command)
+ScsiResult CloseTrackSession(RecorderState& s, const RecorderConfig& config, const ScsiCommand& command)
 {
     const std::uint8_t function = command.cdb[2] & 0x07;
+    if (IsCd(s.medium.kind)) {
+        if (IsRom(s.medium.kind) || s.complete || s.sessionOpen || (function != 1 && function != 2))
+            return Check(0x05, 0x2C, 0x00);
+        if (function == 1) {
+            CloseTaoTrack(s);
+            return Good();
+        }
+        if (!s.taoSession)
+            return Check(0x05, 0x2C, 0x00);   // no session open to close
+        BusyFor(s, config.syncBusyMs, 0x08, command.cdb[1] & 0x01);
+        CloseTaoSession(s);
+        return Good();
+    }
     if (IsSequentialDvd(s.medium.kind) && !s.complete && (function == 2 || function == 5 || function == 6) &&
         s.recorded > 0) {
         s.complete = true;

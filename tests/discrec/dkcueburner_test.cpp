@@ -2,6 +2,7 @@
 #include "devicefixture.h"
 #include "vcdimage.h"
 
+#include "win32/cdsector.h"
 #include "discrec/dkconst.h"
 #include "discrec/dkcueburner.h"
 
@@ -43,6 +44,7 @@ protected:
         EXPECT_GE(burner_->Devices().Count(), 1);
         burner_->SetDeviceID(burner_->Devices()[0]);
         burner_->WriteMethod = wmDAO;
+        burner_->SetWriteSpeed(burner_->MaxWriteSpeed());   // as the burn windows do
         return *burner_;
     }
     // Loads the VCD image and burns it; the texts OnWriteDone was given.
@@ -99,6 +101,59 @@ TEST_P(CueBurn, AVcdImageBurnedDiscAtOnceEqualsItsBin)
     // The drive was this burn's alone, and is free again.
     ScsiOpenError error;
     EXPECT_NE(OpenScsiDrive(DriveNumber(), ScsiOpenMode::Exclusive, &error), nullptr) << error.text;
+}
+
+// The burnt disc read back through READ CD and the raw TOC, PMA and CD-TEXT formats of READ TOC.
+TEST_P(CueBurn, TheBurntDiscReadsBackThroughReadCdAndItsTocFormats)
+{
+    AddRecorder();
+    TCueBurner& burner = Burner();
+    ASSERT_EQ(Burn(burner), (std::vector<std::string>{""}));
+    const std::vector<std::uint8_t> bin = ReadAll(VcdImage().File("disc.bin"));
+    const auto sectors = static_cast<std::uint32_t>(bin.size() / 2352);
+    ASSERT_EQ(sectors, 1207u);
+
+    // Whole sectors (sync, headers, data, EDC and ECC) of any type: the .bin itself.
+    std::vector<std::uint8_t> raw(10 * 2352);
+    std::uint32_t returned = 0;
+    ASSERT_TRUE(burner.ReadCD(sectors - 10, 10, raw.data(), static_cast<std::uint32_t>(raw.size()), 0, 0xF8, 0,
+                              &returned));
+    EXPECT_EQ(returned, raw.size());
+    EXPECT_TRUE(std::equal(raw.begin(), raw.end(), bin.end() - static_cast<std::ptrdiff_t>(raw.size())));
+    EXPECT_EQ(Cdbs(0xBE).back(), (std::vector<std::uint8_t>{0xBE, 0, 0, 0, 0x04, 0xAD, 0, 0, 10, 0xF8, 0, 0}));
+    // The user data of a form 1 sector: the ISO 9660 volume descriptor.
+    std::vector<std::uint8_t> user(2048);
+    ASSERT_TRUE(burner.ReadCD(16, 1, user.data(), 2048, 4 << 2, 0x10, 0));
+    EXPECT_EQ(Cdbs(0xBE).back(), (std::vector<std::uint8_t>{0xBE, 0x10, 0, 0, 0, 16, 0, 0, 1, 0x10, 0, 0}));
+    EXPECT_EQ(std::string(user.begin() + 1, user.begin() + 6), "CD001");
+    EXPECT_TRUE(std::equal(user.begin(), user.end(), bin.begin() + 16 * 2352 + 24));
+    // A form 2 sector (the second track's MPEG stream) asked for as form 1.
+    EXPECT_FALSE(burner.ReadCD(600, 1, user.data(), 2048, 4 << 2, 0x10, 0));
+    EXPECT_EQ(burner.LastError(), "ILLEGAL REQUEST (ILLEGAL MODE FOR THIS TRACK)");
+
+    // The raw TOC: first track, last track, lead-out, then each track's start, as MSF.
+    std::vector<std::uint8_t> toc(256);
+    ASSERT_TRUE(burner.ReadTOC(2, toc.data(), 256, 1, true, 0, &returned));
+    EXPECT_EQ(Cdbs(0x43).back(), (std::vector<std::uint8_t>{0x43, 0x02, 0x02, 0, 0, 0, 1, 0x01, 0x00, 0}));
+    ASSERT_EQ(returned, 4u + 6 * 11);
+    EXPECT_EQ((std::vector<std::uint8_t>(toc.begin(), toc.begin() + 4)), (std::vector<std::uint8_t>{0, 68, 1, 1}));
+    auto descriptor = [&](int i) {
+        return std::vector<std::uint8_t>(toc.begin() + 4 + 11 * i, toc.begin() + 15 + 11 * i);
+    };
+    EXPECT_EQ(descriptor(0), (std::vector<std::uint8_t>{1, 0x14, 0, 0xA0, 0, 0, 0, 0, 1, 0x20, 0}));   // CD-ROM XA
+    EXPECT_EQ(descriptor(1), (std::vector<std::uint8_t>{1, 0x14, 0, 0xA1, 0, 0, 0, 0, 3, 0, 0}));
+    EXPECT_EQ(descriptor(2), (std::vector<std::uint8_t>{1, 0x14, 0, 0xA2, 0, 0, 0, 0, 0, 18, 7}));
+    EXPECT_EQ(descriptor(3), (std::vector<std::uint8_t>{1, 0x14, 0, 1, 0, 0, 0, 0, 0, 2, 0}));
+    EXPECT_EQ(descriptor(4), (std::vector<std::uint8_t>{1, 0x14, 0, 2, 0, 0, 0, 0, 0, 8, 0}));
+    EXPECT_EQ(descriptor(5), (std::vector<std::uint8_t>{1, 0x14, 0, 3, 0, 0, 0, 0, 0, 12, 73}));
+    // A disc written at once leaves nothing in the PMA, and no CD-TEXT was written into its lead-in.
+    ASSERT_TRUE(burner.ReadTOC(3, toc.data(), 256, 0, false, 0, &returned));
+    EXPECT_EQ(Cdbs(0x43).back(), (std::vector<std::uint8_t>{0x43, 0, 0x03, 0, 0, 0, 0, 0x01, 0x00, 0}));
+    EXPECT_EQ(returned, 4u);
+    EXPECT_EQ(toc[1], 2);
+    ASSERT_TRUE(burner.ReadTOC(5, toc.data(), 256, 0, false, 0, &returned));
+    EXPECT_EQ(Cdbs(0x43).back(), (std::vector<std::uint8_t>{0x43, 0, 0x05, 0, 0, 0, 0, 0x01, 0x00, 0}));
+    EXPECT_EQ(returned, 4u);
 }
 
 TEST_P(CueBurn, BusyWritesAreRetried)
@@ -255,14 +310,10 @@ TEST_P(CueBurn, AMixedImageSendsEachTracksOwnSectors)
     std::vector<std::uint8_t> bin(std::size_t{kData + kAudio} * 2352);
     for (int s = 0; s < kData; ++s) {
         std::uint8_t* sector = &bin[std::size_t(s) * 2352];
-        const std::uint8_t sync[12] = {0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0};
-        std::memcpy(sector, sync, 12);
-        const int frames = s + 150;
-        auto bcd = [](int v) { return static_cast<std::uint8_t>((v / 10) << 4 | (v % 10)); };
-        sector[12] = bcd(frames / 4500), sector[13] = bcd(frames / 75 % 60), sector[14] = bcd(frames % 75);
-        sector[15] = 1;
+        CdSectorHeader(sector, s, 1);
         for (int i = 0; i < 2048; ++i)
             sector[16 + i] = static_cast<std::uint8_t>(s + i);
+        CdSectorCodes(sector);   // the drive makes them for what it is sent
     }
     for (std::size_t i = std::size_t{kData} * 2352; i < bin.size(); ++i)
         bin[i] = static_cast<std::uint8_t>(i * 31);

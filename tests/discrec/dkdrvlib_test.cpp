@@ -154,9 +154,14 @@ TEST_P(ScsiDevice, CapabilitiesAndSpeedsWithThePageAfterTheHeaderOrAfterABlockDe
     device.SetWriteSpeed(2822);
     EXPECT_EQ(device.WriteSpeed(), 2822);
     EXPECT_EQ(Drive(0).CurrentWriteSpeed(), 2822);
-    // 0 asks for the fastest: MMC's 0xFFFF for both speeds.
+    // Speeds go to the drive as given: 0 is 0, and the drive takes its slowest; 0xFFFF its fastest.
     device.SetWriteSpeed(0);
-    EXPECT_EQ(Cdbs(0xBB, 0).back(), (std::vector<std::uint8_t>{0xBB, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Cdbs(0xBB, 0).back(), (std::vector<std::uint8_t>{0xBB, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Drive(0).CurrentWriteSpeed(), 176);
+    device.SetReadSpeed(1411);
+    device.SetWriteSpeed(0xFFFF);
+    EXPECT_EQ(Cdbs(0xBB, 0).back(), (std::vector<std::uint8_t>{0xBB, 0, 0x05, 0x83, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Drive(0).CurrentWriteSpeed(), 7056);
 }
 
 TEST_P(ScsiDevice, WrappersSendTheirCommandBlocksAndTimeOuts)
@@ -370,6 +375,72 @@ TEST_P(ScsiDevice, WithGenerateLogsEveryCommandIsOneDebugLine)
               0u)
         << debug_[1];
     EXPECT_NE(debug_[1].find("| 00 0A 00 00 00 20 00 00 00 20 00 00"), std::string::npos) << debug_[1];
+}
+
+// A drive at LUN 3 finds its LUN in bits 5-7 of byte 1 of every command, beside the command's own bits.
+TEST_P(ScsiDevice, TheLunGoesIntoByteOneOfEveryCommand)
+{
+    RecorderConfig config;
+    config.imagePath = folder_.File("lun.img");
+    auto recorder = std::make_shared<testkit::VirtualRecorder>(config);
+    recorder->InsertMedium(Medium::Blank(MediumKind::CdR));
+    fake_.AddDrive("sr0", "0:0:2:3");
+    fake_.Node("/dev/sr0").sgio = testkit::AnsweredBy(recorder);
+    TSCSIDevice& device = Open();
+    ASSERT_EQ(device.Devices().Count(), 1);
+    EXPECT_EQ(device.Devices()[0].substr(0, 6), "0:2:3,");
+    device.SetDeviceID(device.Devices()[0]);
+    ASSERT_EQ(device.Address(), (ScsiAddress{0, 2, 3}));
+
+    recorder->ClearCommands();
+    EXPECT_TRUE(device.TestUnitReady(5000));
+    (void)device.Rewind();   // the recorder knows no REWIND: only the bytes count
+    std::uint8_t toc[12] = {};
+    (void)device.ReadTOC(0, toc, sizeof toc, 1, true, 0);   // a blank disc has none: only the bytes count
+    EXPECT_TRUE(device.SetCDSpeed(0xFFFF, 1411));
+    EXPECT_TRUE(device.FlushCache(10000, true));
+    const auto commands = recorder->Commands();
+    ASSERT_EQ(commands.size(), 5u);
+    EXPECT_EQ(commands[0].cdb, (std::vector<std::uint8_t>{0x00, 0x60, 0, 0, 0, 0}));
+    EXPECT_EQ(commands[1].cdb, (std::vector<std::uint8_t>{0x01, 0x61, 0, 0, 0, 0}));
+    EXPECT_EQ(commands[2].cdb, (std::vector<std::uint8_t>{0x43, 0x62, 0, 0, 0, 0, 1, 0, 12, 0}));
+    EXPECT_EQ(commands[3].cdb, (std::vector<std::uint8_t>{0xBB, 0x60, 0xFF, 0xFF, 0x05, 0x83, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(commands[4].cdb, (std::vector<std::uint8_t>{0x35, 0x62, 0, 0, 0, 0, 0, 0, 0, 0}));
+    // Selecting the drive sent more commands still, every one with its LUN.
+    device.SetDeviceID(device.Devices()[0]);
+    for (const testkit::RecordedCommand& command : recorder->Commands())
+        EXPECT_EQ(command.cdb[1] >> 5, 3) << CommandName(command.cdb[0]);
+}
+
+// RESERVE TRACK is a 12-byte command with the size in bytes 5-8. The drive
+// takes it for the open track of a track-at-once disc, once, and within the disc.
+TEST_P(ScsiDevice, ReserveTrackSetsTheOpenTracksSizeWhereTheDriveAllowsIt)
+{
+    testkit::VirtualRecorder& drive = AddRecorder();
+    TSCSIDevice& device = OpenFirst();
+    ASSERT_TRUE(device.CheckWriteMethod(wmTAO));
+    drive.ClearCommands();
+    EXPECT_TRUE(device.ReserveTrack(1000));
+    const auto reserve = drive.CommandsWithOpcode(0x53);
+    ASSERT_EQ(reserve.size(), 1u);
+    EXPECT_EQ(reserve[0].cdb, (std::vector<std::uint8_t>{0x53, 0, 0, 0, 0, 0, 0, 0x03, 0xE8, 0, 0, 0}));
+    EXPECT_EQ(reserve[0].timeoutMs, 10000u);
+    ASSERT_TRUE(device.ReadTrackInformation(1));
+    EXPECT_EQ(device.TrackInfo().TrackSize, 1000u);
+    EXPECT_EQ(device.TrackInfo().FreeBlocks, 1000u);
+    EXPECT_EQ(device.TrackInfo().NextWritable, 0u);
+
+    EXPECT_FALSE(device.ReserveTrack(10));   // the track is reserved already
+    EXPECT_EQ(device.LastError(), "ILLEGAL REQUEST (COMMAND SEQUENCE ERROR)");
+    drive.InsertMedium(Medium::Blank(MediumKind::CdR));
+    EXPECT_FALSE(device.ReserveTrack(testkit::kCdCapacity + 1));
+    EXPECT_EQ(device.LastError(), "ILLEGAL REQUEST (LOGICAL BLOCK ADDRESS OUT OF RANGE)");
+    ASSERT_TRUE(device.CheckWriteMethod(wmSAO));   // a session at once has no open track to reserve
+    EXPECT_FALSE(device.ReserveTrack(10));
+    ASSERT_TRUE(device.CheckWriteMethod(wmTAO));
+    drive.InsertMedium(Medium::Complete(MediumKind::CdR));
+    EXPECT_FALSE(device.ReserveTrack(10));
+    EXPECT_EQ(device.LastError(), "ILLEGAL REQUEST (COMMAND SEQUENCE ERROR)");
 }
 
 TEST_P(ScsiDevice, NoLayerOrNoDriveSendsNothing)

@@ -115,6 +115,40 @@ TEST_P(DriveReplies, APageCutShortByTheDriveIsNotRead)
     EXPECT_TRUE(recorder_->CommandsWithOpcode(0x55).empty());
 }
 
+// DVD-R and DVD-RW writing come from the DVD-R/-RW write feature only when its
+// first data byte is 1; a feature with other bits set (buffer-underrun free,
+// test write, DVD-RW) tells only that the drive reads both kinds.
+TEST_P(DriveReplies, TheDvdMinusWriteFeatureGrantsWritingOnlyWhenItsDataByteIsOne)
+{
+    auto feature = [](std::uint16_t code, std::uint8_t data) {
+        return std::vector<std::uint8_t>{0, 0, 0, 12, 0, 0, 0x00, 0x09, static_cast<std::uint8_t>(code >> 8),
+                                         static_cast<std::uint8_t>(code), 0x01, 4, data, 0, 0, 0};
+    };
+    drive_->Answer(kGetConfiguration, feature(0x2F, 0x46));
+    TSCSIDevice& device = OpenFirst();
+    ASSERT_TRUE(device.GetDeviceCapabilities());
+    TScsiDeviceCapabilities caps = device.Capabilities();
+    EXPECT_TRUE(caps.Contains(dcReadDVDR));
+    EXPECT_TRUE(caps.Contains(dcReadDVDRW));
+    EXPECT_FALSE(caps.Contains(dcWriteDVDR));
+    EXPECT_FALSE(caps.Contains(dcWriteDVDRW));
+
+    drive_->Answer(kGetConfiguration, feature(0x2F, 0x01));
+    ASSERT_TRUE(device.GetDeviceCapabilities());
+    caps = device.Capabilities();
+    EXPECT_TRUE(caps.Contains(dcWriteDVDR));
+    EXPECT_TRUE(caps.Contains(dcWriteDVDRW));
+    EXPECT_FALSE(caps.Contains(dcReadDVDPLUSR));   // the DVD+RW feature was not returned
+
+    // The DVD+RW write feature: the same rule for DVD+R and DVD+RW writing.
+    drive_->Answer(kGetConfiguration, feature(0x2A, 0x03));
+    ASSERT_TRUE(device.GetDeviceCapabilities());
+    caps = device.Capabilities();
+    EXPECT_TRUE(caps.Contains(dcReadDVDPLUSRW));
+    EXPECT_FALSE(caps.Contains(dcWriteDVDPLUSRW));
+    EXPECT_FALSE(caps.Contains(dcWriteDVDR));
+}
+
 // Replies too short for the fields read from them, or whose own length says so.
 TEST_P(DriveReplies, ShortRepliesAnswerNeutralValues)
 {

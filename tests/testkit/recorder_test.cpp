@@ -389,6 +389,11 @@ TEST_P(Recorder, WriteRules)
 {
     Drive().InsertMedium(Medium::Blank(MediumKind::CdR));
     const std::vector<std::uint8_t> zeros(27 * 2336, 0);
+    // Track at once (the drive's own page) writes only at the next writable address.
+    ExpectSense(Write(-150, 27, std::vector<std::uint8_t>(27 * 2048)), 5, 0x21, 0x02,
+                "ILLEGAL REQUEST (INVALID ADDRESS FOR WRITE)");
+    // Session at once writes nothing before its cue sheet.
+    ASSERT_TRUE(ModeSelect(Page05List(2, 0)).Ok());
     ExpectSense(Write(-150, 27, zeros), 5, 0x2C, 0x00, "ILLEGAL REQUEST (COMMAND SEQUENCE ERROR)");
     ASSERT_TRUE(StartSession(1000).Ok());
     ExpectSense(Write(0, 27, zeros), 5, 0x21, 0x02, "ILLEGAL REQUEST (INVALID ADDRESS FOR WRITE)");

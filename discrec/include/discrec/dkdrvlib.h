@@ -188,9 +188,10 @@ public:
     ScsiAddress Address() const { return address_; }
 
     // ---- commands ----
-    // Runs one execute request on the selected drive: a time-out below 10001 ms
-    // becomes 10000 ms; a request the layer does not finish in time is taken
-    // back (abort request) and reads as failed with host-adapter status 9.
+    // Runs one execute request on the selected drive: the drive's LUN goes
+    // into bits 5-7 of CDB byte 1; a time-out below 10001 ms becomes 10000 ms;
+    // a request the layer does not finish in time is taken back (abort
+    // request) and reads as failed with host-adapter status 9.
     // Success is SRB status 1. Answers 226 without sending when no layer is
     // bound or no drive is selected, else 1.
     int ExecScsiCommand(TSRB_ExecSCSICmd& SRB, int Timeout);
@@ -233,7 +234,8 @@ public:
     [[nodiscard]] bool ReadDVDStructure(std::uint8_t Layer, std::uint8_t Format, void* Buf, std::uint16_t Len,
                                         std::uint32_t* Returned = nullptr);
     [[nodiscard]] bool SetStreaming(const void* Buf, std::uint16_t Len);
-    // Speeds in kB/s; 0 asks for the drive's fastest.
+    // Speeds in kB/s, sent as given: 0xFFFF asks for the drive's fastest, a
+    // speed below the drive's slowest (0 among them) for its slowest.
     [[nodiscard]] bool SetCDSpeed(std::uint16_t Read, std::uint16_t Write);
     [[nodiscard]] bool ReadCD(std::uint32_t LBA, std::uint32_t Blocks, void* Buf, std::uint32_t Len,
                               std::uint8_t SectorType, std::uint8_t Flags, std::uint8_t Sub,
