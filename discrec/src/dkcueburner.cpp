@@ -6,6 +6,7 @@
 #include "discrec/dkcuecache.h"
 #include "rtl/clock.h"
 #include "rtl/thread.h"
+#include "win32/cdsector.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,17 +19,47 @@ constexpr std::int64_t kMinCacheSize = 2097152;
 constexpr std::uint64_t kCacheWaitMs = 60000;
 constexpr int kBusyRetries = 5000;
 
-// Bytes per sector the drive takes for a block: the cue sheet's data form of its track.
-std::uint32_t SentSectorSize(TFileType file, TTrackType track)
+// What the drive takes of each sector: where it begins in the sector's 2352 bytes, and how many bytes.
+struct SentPart {
+    std::uint32_t from = 0;
+    std::uint32_t size = kRawSector;
+};
+
+// Disc at once: as the cue sheet's data form of the track says.
+SentPart DiscAtOncePart(std::uint8_t dataForm)
 {
-    if (file == ftWave || track == ttAudio)
-        return 2352;
-    if (track == ttMode1_2352)
-        return 2048;
-    return 2336;
+    switch (dataForm) {
+    case 0x10: return {16, 2048};   // mode 1: the user data; the drive makes the rest
+    case 0x20: return {16, 2336};   // mode 2: all after the header
+    default: return {0, kRawSector};   // audio and raw mode 2 sectors whole
+    }
 }
 
-bool Burnable(TTrackType type) { return type == ttMode2_2352 || type == ttMode1_2352 || type == ttAudio; }
+// A sector as it lies on the disc, from what the image file holds of it: a
+// 2336-byte sector lacks its sync and header, a 2048-byte one holds only the
+// user data of a mode 1 or a mode 2 form 1 sector.
+void RawSectorOf(const std::uint8_t* in, std::uint32_t size, TTrackType type, std::int32_t lba, std::uint8_t* raw)
+{
+    std::memset(raw, 0, kRawSector);
+    if (size == 2336) {
+        CdSectorHeader(raw, lba, 2);
+        std::memcpy(raw + 16, in, 2336);
+        return;
+    }
+    if (type == ttMode1_2048 || type == ttMode1_2352) {
+        CdSectorHeader(raw, lba, 1);
+        std::memcpy(raw + 16, in, 2048);
+    } else {
+        CdSectorHeader(raw, lba, 2);
+        std::memcpy(raw + 16, kCdForm1SubHeader, sizeof kCdForm1SubHeader);
+        std::memcpy(raw + 24, in, 2048);
+    }
+    CdSectorCodes(raw);
+}
+
+// Track types the library writes; a mode 2 track of 2336-byte sectors has no
+// data form of its own in the cue sheet.
+bool Burnable(TTrackType type) { return type != ttMode2_2336 && type != ttNone; }
 
 std::string SpeedText(std::uint16_t speed, bool cd)
 {
@@ -139,6 +170,8 @@ void TThreadedWrite::Execute()
 
     std::int32_t address = -150;
     std::unique_ptr<TCacheBlock> block;
+    std::vector<std::uint8_t> sent;
+    std::vector<std::uint8_t> raw(kRawSector);
     int blocks = 0;
     for (;;) {
         const int got = cache_->WaitFirst(block, b.abortWrite_);
@@ -156,19 +189,25 @@ void TThreadedWrite::Execute()
                 error = ERR_SREADERROR;
             break;
         }
-        b.BytesWritten += got;
-        // The drive makes sync and header of data sectors: send each sector's part it takes.
-        const std::uint32_t size = SentSectorSize(block->FileType, block->TrackType);
-        const auto sectors = static_cast<std::uint16_t>(block->Used / kRawSector);
-        std::uint8_t* data = block->Data.data();
-        if (size != kRawSector)
-            for (std::uint32_t i = 0; i < sectors; ++i)
-                std::memmove(data + i * size, data + i * kRawSector + 16, size);
+        const auto sectors = static_cast<std::uint16_t>(block->Sectors());
+        b.BytesWritten += std::int64_t{sectors} * kRawSector;
+        // Each sector goes out as the drive takes it for its track.
+        const SentPart part = DiscAtOncePart(DataFormOf(block->TrackType));
+        sent.resize(std::size_t{sectors} * part.size);
+        for (std::uint32_t i = 0; i < sectors; ++i) {
+            const std::uint8_t* sector = block->Data.data() + std::size_t{i} * block->SectorSize;
+            if (block->SectorSize != kRawSector) {
+                RawSectorOf(sector, block->SectorSize, block->TrackType, address + static_cast<std::int32_t>(i),
+                            raw.data());
+                sector = raw.data();
+            }
+            std::memcpy(sent.data() + std::size_t{i} * part.size, sector + part.from, part.size);
+        }
         if (++blocks % 5 == 0) {
             std::uint32_t total = 0, free = 0;
             (void)b.ReadBufferCapacity(total, free);   // only refreshes the buffer figures
         }
-        error = WriteBlock(address, sectors, data, sectors * size);
+        error = WriteBlock(address, sectors, sent.data(), static_cast<std::uint32_t>(sent.size()));
         if (!error.empty()) {
             StopCache();
             break;

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr std::uint32_t kRawSector = 2352;
-
 std::int64_t Total(const std::vector<TQueEntry>& que)
 {
     std::int64_t total = 0;
@@ -91,7 +89,7 @@ bool TCueCacheThread::Fill(const TQueEntry& entry, int fd, std::uint32_t bytes, 
         done += static_cast<std::uint32_t>(n);
     }
     // Only the last sector of an image may be short: it is filled up with zeros.
-    if (bytes - done >= kRawSector) {
+    if (bytes - done >= entry.SectorSize) {
         Fail(std::string(ERR_SREADERROR));
         return false;
     }
@@ -120,10 +118,13 @@ void TCueCacheThread::Execute()
         bool ok = true;
         while (left > 0 && ok) {
             auto block = std::make_unique<TCacheBlock>();
-            const auto bytes = static_cast<std::uint32_t>(std::min<std::int64_t>(left, TCacheBlock::kMaxBytes));
+            const auto bytes = static_cast<std::uint32_t>(
+                std::min<std::int64_t>(left, std::int64_t{TCacheBlock::kMaxSectors} * entry.SectorSize));
             block->FileType = entry.FileType;
             block->TrackType = entry.TrackType;
             block->TrackStart = first;
+            block->SectorSize = entry.SectorSize;
+            block->Track = entry.Track;
             if (!Fill(entry, fd, bytes, *block)) {
                 ok = false;
                 break;

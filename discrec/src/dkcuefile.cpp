@@ -148,6 +148,8 @@ std::uint32_t SectorSizeOf(TTrackType type)
     }
 }
 
+std::uint8_t DataFormOf(TTrackType type) { return FormOf(type).dataForm; }
+
 bool TCueBurner::ValidWave(const std::string& Name) { return ReadWave(Name).pcmCdAudio; }
 
 std::int64_t TCueBurner::AudioFileSize(const std::string& Name, std::int64_t& HeaderSize)
@@ -182,11 +184,13 @@ bool TCueBurner::AddFile(const std::string& Name, TFileType FileType)
             return false;
         file.DataOffset = header;
         file.Size = (bytes + kRawSector - 1) / kRawSector;
+        file.Bytes = bytes;
     } else if (FileType == ftBinary) {
         std::ifstream in(Name, std::ios::binary | std::ios::ate);
         if (!in)
             return false;
-        file.Size = (static_cast<std::int64_t>(in.tellg()) + kRawSector - 1) / kRawSector;
+        file.Bytes = static_cast<std::int64_t>(in.tellg());
+        file.Size = (file.Bytes + kRawSector - 1) / kRawSector;
     } else {
         return false;
     }
@@ -194,13 +198,14 @@ bool TCueBurner::AddFile(const std::string& Name, TFileType FileType)
     return true;
 }
 
-bool TCueBurner::AddTrack(TTrackType TrackType)
+bool TCueBurner::AddTrack(TTrackType TrackType, std::uint32_t SectorSize)
 {
     if (files_.empty() || tracks_ >= kMaxTracks)
         return false;
     ++tracks_;
     TTrack track;
     track.TrackType = TrackType;
+    track.SectorSize = SectorSize ? SectorSize : SectorSizeOf(TrackType);
     files_.back().Tracks.push_back(track);
     return true;
 }
@@ -216,18 +221,30 @@ bool TCueBurner::AddIndexLBA(std::uint32_t LBA)
         return false;
     TFiles& file = files_.back();
     TTrack& track = file.Tracks.back();
-    if (track.Indices.size() >= kMaxIndices || (file.Size > 0 && LBA >= file.Size))
+    if (track.Indices.size() >= kMaxIndices)
         return false;
     // Indices grow through the whole file: the previous one (of this track or an earlier one) ends here.
     const bool previous = !file.IndexLength.empty();
     if (previous && LBA <= file.LastIndex)
         return false;
+    // Its data starts after the previous index's sectors, counted in that index's track's sector size.
+    std::int64_t offset = std::int64_t{LBA} * track.SectorSize;
+    if (previous) {
+        auto before = file.Tracks.rbegin();
+        while (before->Indices.empty())
+            ++before;
+        offset = file.IndexOffset.back() + std::int64_t{LBA - file.LastIndex} * before->SectorSize;
+    }
+    if (file.Bytes > 0 && offset >= file.Bytes)
+        return false;
     if (previous)
         file.IndexLength.back() = LBA - file.LastIndex;
     track.Indices.push_back(LBA);
     file.LastIndex = LBA;
+    file.IndexOffset.push_back(offset);
     // Until another index follows, this one runs to the end of the file.
-    file.IndexLength.push_back(static_cast<std::uint32_t>(std::max<std::int64_t>(file.Size - LBA, 0)));
+    const std::int64_t rest = std::max<std::int64_t>(file.Bytes - offset, 0);
+    file.IndexLength.push_back(static_cast<std::uint32_t>((rest + track.SectorSize - 1) / track.SectorSize));
     return true;
 }
 
@@ -287,6 +304,9 @@ bool TCueBurner::LoadCueFile(const std::string& FileName)
         value = Word(params, at);
         return true;
     };
+    // A file that cannot be added is left out with its tracks, and the load goes on with the next file.
+    bool skipping = false;
+    std::string skipped;   // why the first file left out was
     std::string line;
     while (std::getline(in, line)) {
         line = Trim(line);
@@ -296,6 +316,10 @@ bool TCueBurner::LoadCueFile(const std::string& FileName)
         const std::string command = UpperCase(line.substr(0, blank));
         const std::string params = blank == std::string::npos ? std::string() : Trim(line.substr(blank + 1));
         std::size_t at = 0;
+        const bool ofTrack = command == "TRACK" || command == "INDEX" || command == "FLAGS" || command == "PREGAP" ||
+                             command == "POSTGAP";
+        if (skipping && ofTrack)
+            continue;
         if (command == "FILE") {
             std::string name;
             if (!quoted(params, at, name))
@@ -314,17 +338,18 @@ bool TCueBurner::LoadCueFile(const std::string& FileName)
                 return CueError(CUEFILE_ERR_3);
             if (DoDebug)
                 DebugMsg(">>> " + command + " : \"" + found + "\" - [" + type + "]", 1);
-            TFileType fileType = ftNone;
-            if (type == "BINARY")
-                fileType = ftBinary;
-            else if (type == "WAVE")
-                fileType = ftWave;
-            else
-                return invalid(type);
-            if (!AddFile(found, fileType)) {
+            const TFileType fileType = type == "BINARY" ? ftBinary : type == "WAVE" ? ftWave : ftNone;
+            std::string why;
+            if (fileType == ftNone) {
+                why = Format(std::string(CUEFILE_ERR_2), type);
+                DebugMsg(">>> " + why, 0);
+            } else if (!AddFile(found, fileType)) {
+                why = Format(std::string(ERR_FILEINUSE), found);
                 DebugMsg(">>> ERROR: GETTING FILE INFO \"" + found + "\"", 0);
-                return CueError(Format(std::string(ERR_FILEINUSE), found));
             }
+            skipping = !why.empty();
+            if (skipped.empty())
+                skipped = why;
         } else if (command == "TRACK") {
             const std::string mode = UpperCase(params.substr(params.find_last_of(' ') == std::string::npos
                                                                  ? 0
@@ -341,14 +366,14 @@ bool TCueBurner::LoadCueFile(const std::string& FileName)
             else if (mode == "MODE2/2352")
                 type = ttMode2_2352;
             else if (mode == "MODE2/2048")
-                type = ttNone;   // 2048-byte mode-2 sectors: loaded, never burnt
+                type = ttMode2_2352;   // the form 1 data of mode 2 sectors: see the sector size below
             else if (mode == "CDI/2336")
                 type = ttCDI2336;
             else if (mode == "CDI/2352")
                 type = ttCDI2352;
             else
                 return invalid(mode);
-            if (!AddTrack(type))
+            if (!AddTrack(type, mode == "MODE2/2048" ? 2048 : 0))
                 return invalid(params);
         } else if (command == "INDEX") {
             Word(params, at);
@@ -388,7 +413,9 @@ bool TCueBurner::LoadCueFile(const std::string& FileName)
             return CueError(Format(std::string(CUEFILE_ERR_4), command));
         }
     }
-    // Every file needs a track, every track an index: else nothing of it could be burnt.
+    // Something to burn: a file, with a track, with an index.
+    if (files_.empty())
+        return CueError(skipped.empty() ? std::string(CUEFILE_ERR_3) : skipped);
     for (const TFiles& file : files_) {
         if (file.Tracks.empty())
             return CueError(CUEFILE_ERR_1);
@@ -420,21 +447,20 @@ bool TCueBurner::BuildCueSheet()
     const bool tao = WriteMethod == wmTAO;
     const TTrack& first = files_.front().Tracks.front();
     const TTrackType firstType = first.TrackType;
+    int trackNumber = 0;
     auto queueZeros = [&](std::uint32_t sectors, TTrackType type) {
         if (sectors > 0 && !tao)
-            que_.push_back(TQueEntry{"", ftNone, type, 0, std::int64_t{sectors} * kRawSector, true, false});
+            que_.push_back(TQueEntry{"", ftNone, type, 0, std::int64_t{sectors} * kRawSector, true, false, kRawSector,
+                                     std::max(trackNumber, 1)});
     };
     queueZeros(kPregapSectors, firstType);
     AddToCueSheet(Entry(CtlAdr(first), 0x00, 0x00, FormOf(firstType).leadForm, 0));
     AddToCueSheet(Entry(CtlAdr(first), 0x01, 0x00, FormOf(firstType).dataForm, 0));
     std::uint32_t address = kPregapSectors;
-    int trackNumber = 0;
-    std::int64_t indexBytes = 0;
     for (const TFiles& file : files_) {
         if (DoDebug)
             DebugMsg("FILE : " + file.FileName, 1);
         std::size_t indexOfFile = 0;
-        std::uint64_t covered = 0;
         for (const TTrack& track : file.Tracks) {
             ++trackNumber;
             if (DoDebug)
@@ -450,51 +476,49 @@ bool TCueBurner::BuildCueSheet()
             } else if (trackNumber > 1 && file.FileType != ftWave && track.Indices.size() != 1) {
                 index = 0;
             }
-            const std::int64_t trackStart = static_cast<std::int64_t>(que_.size());
-            for (std::uint32_t start : track.Indices) {
-                const std::uint32_t length = file.IndexLength.at(indexOfFile++);
+            // Track at once: the drive writes each later track's 2-second pregap itself, so the
+            // image's own pregap (its index 0 data, up to 150 sectors) is not sent.
+            std::int64_t unsent = tao && trackNumber > 1 ? kPregapSectors : 0;
+            for (std::size_t k = 0; k < track.Indices.size(); ++k) {
+                const std::uint32_t length = file.IndexLength.at(indexOfFile);
+                std::int64_t offset = file.IndexOffset.at(indexOfFile++);
                 AddToCueSheet(Entry(ctl, static_cast<std::uint8_t>(trackNumber), index, form.dataForm, address));
                 if (DoDebug)
                     DebugMsg("    INDEX  : " + IntToStr(index) + " " + LBA2MSFStr(address), 1);
-                const std::int64_t bytes = std::int64_t{length} * SectorSizeOf(track.TrackType);
-                if (bytes > 0)
-                    que_.push_back(TQueEntry{file.FileName, file.FileType, track.TrackType,
-                                             file.DataOffset + std::int64_t{start} * SectorSizeOf(track.TrackType), bytes,
-                                             false, false});
-                indexBytes += bytes;
+                std::int64_t sectors = length;
+                if (index == 0 && unsent > 0) {
+                    const std::int64_t cut = std::min(unsent, sectors);
+                    sectors -= cut;
+                    offset += cut * track.SectorSize;
+                    unsent -= cut;
+                }
+                if (sectors > 0)
+                    que_.push_back(TQueEntry{file.FileName, file.FileType, track.TrackType, file.DataOffset + offset,
+                                             sectors * track.SectorSize, false, false, track.SectorSize, trackNumber});
                 address += length;
-                covered += length;
                 ++index;
             }
-            // Track at once writes each track's own pregap: its queued data is that much shorter.
-            if (tao && trackNumber > 1)
-                for (std::size_t i = static_cast<std::size_t>(trackStart); i < que_.size(); ++i) {
-                    const std::int64_t cut = std::min<std::int64_t>(que_[i].Count, 352800);
-                    que_[i].Count -= cut;
-                    break;
-                }
             if (track.PostGap > 0) {
                 queueZeros(track.PostGap, track.TrackType);
                 address += track.PostGap;
             }
         }
-        if (static_cast<std::uint64_t>(file.Size) > covered)
-            address += static_cast<std::uint32_t>(file.Size - static_cast<std::int64_t>(covered));
     }
     const TTrack& lastTrack = files_.back().Tracks.back();
     AddToCueSheet(Entry(CtlAdr(lastTrack), 0xAA, 0x01, FormOf(firstType).leadForm, address));
     if (DoDebug)
         DebugMsg("LEAD OUT   : " + LBA2MSFStr(address), 1);
+    std::int64_t queued = 0;   // sectors
+    for (const TQueEntry& entry : que_)
+        queued += entry.Count / entry.SectorSize;
+    // Progress counts every sector as 2352 bytes, whatever the file holds of it.
     if (tao) {
-        BytesToWrite = indexBytes - std::int64_t{trackNumber - 2} * 352800;
+        BytesToWrite = 352800 + queued * kRawSector;
         return true;
     }
     BytesToWrite = std::int64_t{address} * kRawSector;
     // The cache must deliver exactly what the drive expects, sector for sector.
-    std::int64_t queued = 0;
-    for (const TQueEntry& entry : que_)
-        queued += entry.Count;
-    if (queued != BytesToWrite)
+    if (queued != address)
         return CueError(ERR_2);
     return true;
 }

@@ -75,6 +75,7 @@ public:
     bool LoadCueFile(const std::string& path) override { return burner_.LoadCueFile(path); }
     void SetCDTitle(const std::string& title) override { burner_.CDTitle = title; }
     bool BurnCD() override { return burner_.BurnCD(); }
+    std::string LastError() override { return burner_.LastError(); }
     std::int64_t BytesToWrite() override { return burner_.BytesToWrite; }
     std::int64_t BytesWritten() override { return burner_.BytesWritten; }
     void Abort() override { burner_.Abort(); }
@@ -265,7 +266,9 @@ void CdBurnStage::Burn(const std::string& cuePath, const std::string& binPath)
     if (!burner_->BurnCD()) {
         writing_ = false;
         ++run_;   // a message the failed start posted belongs to no run
-        Fail("Error,Disc is not writable.");
+        // The disc turned out not writable, or the burn could not start for a reason of its own.
+        const std::string why = burner_->LastError();
+        Fail(why.empty() ? "Error,Disc is not writable." : why);
         burner_->LoadMedium(true);
         return;
     }

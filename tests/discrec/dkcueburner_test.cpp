@@ -1,10 +1,9 @@
 // Disc-at-once burns of cue images onto a virtual recorder, through both ASPI layers.
-#include "devicefixture.h"
-#include "vcdimage.h"
+#include "cueburnfixture.h"
 
-#include "win32/cdsector.h"
 #include "discrec/dkconst.h"
 #include "discrec/dkcueburner.h"
+#include "win32/cdsector.h"
 
 #include <cstring>
 #include <filesystem>
@@ -18,56 +17,6 @@ using testkit::Medium;
 using testkit::MediumKind;
 using testkit::RecorderFaults;
 
-std::vector<std::uint8_t> ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-class CueBurn : public DeviceTest {
-protected:
-    // A burner on the first recorder, with the program's settings and a record of what it says.
-    TCueBurner& Burner()
-    {
-        burner_ = std::make_unique<TCueBurner>(nullptr);
-        burner_->OnDebugMessage = [this](TObject*, const std::string& message, std::uint8_t type) {
-            std::lock_guard<std::mutex> guard(mutex_);
-            lines_.push_back(std::to_string(type) + " " + message);
-            if (message == abortOn_)
-                burner_->Abort();
-        };
-        burner_->OnWriteDone = [this](TObject*, const std::string& error) {
-            std::lock_guard<std::mutex> guard(mutex_);
-            done_.push_back(error);
-        };
-        EXPECT_TRUE(burner_->InitializeASPI(GetParam(), ""));
-        EXPECT_GE(burner_->Devices().Count(), 1);
-        burner_->SetDeviceID(burner_->Devices()[0]);
-        burner_->WriteMethod = wmDAO;
-        burner_->SetWriteSpeed(burner_->MaxWriteSpeed());   // as the burn windows do
-        return *burner_;
-    }
-    // Loads the VCD image and burns it; the texts OnWriteDone was given.
-    std::vector<std::string> Burn(TCueBurner& burner, const std::string& cue = "")
-    {
-        EXPECT_TRUE(burner.LoadCueFile(cue.empty() ? VcdImage().File("disc.cue") : cue)) << burner.LastError();
-        if (burner.BurnCD())
-            burner.WaitForBurn();
-        std::lock_guard<std::mutex> guard(mutex_);
-        return done_;
-    }
-    bool Said(const std::string& line)
-    {
-        std::lock_guard<std::mutex> guard(mutex_);
-        return std::find(lines_.begin(), lines_.end(), line) != lines_.end();
-    }
-    ~CueBurn() override { burner_.reset(); }
-
-    std::unique_ptr<TCueBurner> burner_;
-    std::mutex mutex_;
-    std::vector<std::string> lines_, done_;
-    std::string abortOn_;
-};
 INSTANTIATE_TEST_SUITE_P(BothLayers, CueBurn, ::testing::Values(true, false), LayerName);
 
 TEST_P(CueBurn, AVcdImageBurnedDiscAtOnceEqualsItsBin)
@@ -154,6 +103,22 @@ TEST_P(CueBurn, TheBurntDiscReadsBackThroughReadCdAndItsTocFormats)
     ASSERT_TRUE(burner.ReadTOC(5, toc.data(), 256, 0, false, 0, &returned));
     EXPECT_EQ(Cdbs(0x43).back(), (std::vector<std::uint8_t>{0x43, 0, 0x05, 0, 0, 0, 0, 0x01, 0x00, 0}));
     EXPECT_EQ(returned, 4u);
+}
+
+// A cue whose first index is at 00:02:00 burns the image from that index on.
+TEST_P(CueBurn, AnImageWhoseFirstIndexIsAtTwoSecondsBurnsFromThatIndex)
+{
+    AddRecorder();
+    TCueBurner& burner = Burner();
+    const std::vector<std::uint8_t> vcd = ReadAll(VcdImage().File("disc.bin"));
+    std::vector<std::uint8_t> image(150 * 2352, 0);   // the pregap, then the VCD
+    image.insert(image.end(), vcd.begin(), vcd.end());
+    std::ofstream(folder_.File("pregap.bin"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    std::ofstream(folder_.File("pregap.cue")) << "FILE pregap.bin BINARY\n  TRACK 01 MODE2/2352\n    INDEX 01 00:02:00\n";
+    EXPECT_EQ(Burn(burner, folder_.File("pregap.cue")), (std::vector<std::string>{""}));
+    EXPECT_TRUE(ReadAll(folder_.File("disc0.img")) == vcd);
+    EXPECT_EQ(burner.BytesWritten, burner.BytesToWrite);
 }
 
 TEST_P(CueBurn, BusyWritesAreRetried)
@@ -282,10 +247,12 @@ TEST_P(CueBurn, BurnsThatCannotStartSayWhy)
     }
     EXPECT_TRUE(drive.CommandsWithOpcode(0x5D).empty());
 
-    // A track type that is never burnt.
-    std::ofstream(folder_.File("data.bin"), std::ios::binary) << std::string(2048 * 100, 'd');
-    std::ofstream(folder_.File("data.cue")) << "FILE data.bin BINARY\nTRACK 01 MODE1/2048\nINDEX 01 00:00:00\n";
-    ASSERT_TRUE(burner.LoadCueFile(folder_.File("data.cue")));
+    // A mode 2 track of 2336-byte sectors (from code only) has no data form of its own.
+    std::ofstream(folder_.File("data.bin"), std::ios::binary) << std::string(2336 * 100, 'd');
+    burner.ClearAll();
+    ASSERT_TRUE(burner.AddFile(folder_.File("data.bin"), ftBinary));
+    ASSERT_TRUE(burner.AddTrack(ttMode2_2336));
+    ASSERT_TRUE(burner.AddIndexLBA(0));
     EXPECT_FALSE(burner.BurnCD());
     EXPECT_EQ(burner.LastError(), "NOT SUPPORTED");
 

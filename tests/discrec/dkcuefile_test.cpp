@@ -178,6 +178,79 @@ TEST_F(CueFile, MoreThanNinetyNineTracksAreRefused)
     EXPECT_TRUE(burner_.AddTrack(ttMode2_2352));
 }
 
+// A file that cannot be added (a WAVE file that is no CD audio) or has a type
+// the library does not burn is left out with its tracks, and the load goes on
+// with the next file; a cue that leaves nothing to burn fails with the first reason.
+TEST_F(CueFile, AFileThatCannotBeAddedIsLeftOutWithItsTracksAndTheLoadGoesOn)
+{
+    std::vector<std::string> lines;
+    burner_.OnDebugMessage = [&](TObject*, const std::string& message, std::uint8_t type) {
+        lines.push_back(std::to_string(type) + " " + message);
+    };
+    Bin("one.bin", 2352 * 100);
+    Bin("two.bin", 2352 * 50);
+    Bin("noise.wav", 1000);
+    ASSERT_TRUE(Load("FILE \"one.bin\" BINARY\n"
+                     "  TRACK 01 MODE2/2352\n"
+                     "    INDEX 01 00:00:00\n"
+                     "FILE \"noise.wav\" WAVE\n"
+                     "  TRACK 02 AUDIO\n"
+                     "    PREGAP 00:02:00\n"
+                     "    INDEX 01 00:00:00\n"
+                     "FILE \"two.bin\" MP3\n"
+                     "  TRACK 03 AUDIO\n"
+                     "    FLAGS DCP\n"
+                     "    INDEX 01 00:00:00\n"
+                     "FILE \"two.bin\" BINARY\n"
+                     "  TRACK 04 MODE2/2352\n"
+                     "    INDEX 00 00:00:00\n"
+                     "    INDEX 01 00:00:10\n"))
+        << burner_.LastError();
+    ASSERT_EQ(burner_.Files().size(), 2u);
+    EXPECT_EQ(burner_.Files()[0].FileName, folder_.File("one.bin"));
+    EXPECT_EQ(burner_.Files()[1].FileName, folder_.File("two.bin"));
+    // The tracks of the files left out went with them: none landed on another file.
+    ASSERT_EQ(burner_.Files()[0].Tracks.size(), 1u);
+    EXPECT_FALSE(burner_.Files()[0].Tracks[0].DCP);
+    EXPECT_EQ(burner_.Files()[0].Tracks[0].PreGap, 0u);
+    ASSERT_EQ(burner_.Files()[1].Tracks.size(), 1u);
+    EXPECT_EQ(burner_.Files()[1].Tracks[0].Indices, (std::vector<std::uint32_t>{0, 10}));
+    EXPECT_EQ(lines, (std::vector<std::string>{"0 >>> ERROR: GETTING FILE INFO \"" + folder_.File("noise.wav") + "\"",
+                                               "0 >>> INVALID FIELD \"MP3\" IN PARAMETER LIST"}));
+    ASSERT_TRUE(burner_.BuildCueSheet()) << burner_.LastError();
+    const Sheet sheet = Entries(burner_);
+    ASSERT_EQ(sheet.size(), 6u);   // the disc's tracks are 1 and 2
+    EXPECT_EQ(sheet[3], At(0x41, 2, 0, 0x20, 150 + 100));
+    EXPECT_EQ(sheet[4], At(0x41, 2, 1, 0x20, 150 + 110));
+    EXPECT_EQ(sheet[5], At(0x41, 0xAA, 1, 0x24, 150 + 150));
+
+    // Nothing left to burn: the first file's reason.
+    EXPECT_FALSE(Load("FILE noise.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+                      "FILE two.bin AIFF\nTRACK 02 AUDIO\nINDEX 01 00:00:00\n"));
+    EXPECT_EQ(burner_.LastError(), Format(std::string(ERR_FILEINUSE), folder_.File("noise.wav")));
+    EXPECT_FALSE(Load("TITLE \"No files\"\n"));
+    EXPECT_EQ(burner_.LastError(), "FILE NOT FOUND");
+}
+
+// A cue whose first index is at 00:02:00 (an image that begins with its
+// 2-second pregap): track 1's index 1 is at 00:02:00 on the disc and holds the
+// file's data from its 150th sector; the sectors before it are no track's and
+// are not written, so the lead-out follows the file's last sector.
+TEST_F(CueFile, AFirstIndexAtTwoSecondsStartsTheTrackThere)
+{
+    Bin("disc.bin", 2352 * 1000);
+    ASSERT_TRUE(Load("FILE \"disc.bin\" BINARY\n  TRACK 01 MODE2/2352\n    INDEX 01 00:02:00\n"))
+        << burner_.LastError();
+    ASSERT_TRUE(burner_.BuildCueSheet()) << burner_.LastError();
+    EXPECT_EQ(Entries(burner_), (Sheet{At(0x41, 0, 0, 0x24, 0), At(0x41, 1, 0, 0x20, 0), At(0x41, 1, 1, 0x20, 150),
+                                       At(0x41, 0xAA, 1, 0x24, 1000)}));
+    EXPECT_EQ(burner_.BytesToWrite, 1000 * 2352);
+    ASSERT_EQ(burner_.Que().size(), 2u);
+    EXPECT_EQ(burner_.Que()[0].Count, 352800);   // the pregap the drive gets is zeros
+    EXPECT_EQ(burner_.Que()[1].Offset, 150 * 2352);
+    EXPECT_EQ(burner_.Que()[1].Count, 850 * 2352);
+}
+
 TEST_F(CueFile, AFileNameIsFoundNextToTheCue)
 {
     std::filesystem::create_directories(folder_.File("images"));

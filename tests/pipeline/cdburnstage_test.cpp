@@ -283,6 +283,12 @@ TEST_F(CdBurnTest, TheDiscAndTheImageAreCheckedBeforeTheWrite)
     EXPECT_EQ(Boxes().back(), "Error,Disc is not writable.");
     EXPECT_EQ(burner->calls.back(), "eject");
     EXPECT_FALSE(stage->Writing());
+    // One that failed for a reason of its own says that reason, not that the disc was not writable.
+    burner->lastError = "virtual recorder 0 is in use (a disc in it may be mounted)";
+    stage->Burn(cue, bin);
+    EXPECT_EQ(Boxes().back(), "virtual recorder 0 is in use (a disc in it may be mounted)");
+    EXPECT_EQ(window->shown.back(), "[terminated]");
+    EXPECT_FALSE(stage->Writing());
 }
 
 TEST_F(CdBurnTest, ClosingDuringAWriteAbortsItAndWaits)

@@ -42,6 +42,7 @@ public:
         burning = true;
         return true;
     }
+    std::string LastError() override { return lastError; }
     std::int64_t BytesToWrite() override { return toWrite; }
     std::int64_t BytesWritten() override { return written; }
     void Abort() override { calls.push_back("abort"), Finish("OPERATION ABORTED BY USER"); }
@@ -69,6 +70,7 @@ public:
     std::uint8_t discType = 2;
     std::uint32_t freeBlocks = 359849;
     std::int64_t toWrite = 716800 * 1024LL, written = 0;
+    std::string lastError;   // why BurnCD did not start ("" a disc not writable)
     std::atomic<bool> burning{false};
     std::thread writer;
     std::vector<std::string> calls;

@@ -9,8 +9,11 @@
 //                 the cue sheet, writes the image from LBA -150 and closes the
 //                 disc, then calls OnWriteDone with "" or the reason it failed.
 //
-// Burnt track types: MODE2/2352, MODE1/2352 and AUDIO; cue files with others
-// load, and BurnCD refuses them ("NOT SUPPORTED"), as it refuses wmTAO.
+// Track types and their sectors in the image file: AUDIO and CDG 2352 bytes,
+// MODE1/2048 2048, MODE1/2352 2352, MODE2/2352 2352, MODE2/2048 2048 (the data
+// of mode 2 form 1 sectors, burnt as MODE2/2352), CDI/2336 2336, CDI/2352 2352.
+// Each goes to the drive as its data form takes it; the library makes the sync,
+// header, sub-header and codes a form needs from what the file holds.
 #include "discrec/dkdrvlib.h"
 
 #include <array>
@@ -26,6 +29,8 @@ enum TTrackType { ttAudio, ttCDG, ttMode1_2048, ttMode1_2352, ttMode2_2336, ttMo
 
 // Bytes per sector of a track type in its image file.
 std::uint32_t SectorSizeOf(TTrackType type);
+// The cue sheet's data form of a track type's sectors (0x00 audio, 0x10 mode 1, 0x20 mode 2, 0x21 raw mode 2).
+std::uint8_t DataFormOf(TTrackType type);
 
 struct TTrack {
     TTrackType TrackType = ttNone;
@@ -35,15 +40,18 @@ struct TTrack {
     std::uint32_t PreGap = 0;    // sectors
     std::uint32_t PostGap = 0;
     std::vector<std::uint32_t> Indices;   // start sectors, relative to the file
+    std::uint32_t SectorSize = 0;         // bytes of each sector in the file
 };
 
 struct TFiles {
     std::string FileName;
     TFileType FileType = ftNone;
-    std::int64_t Size = 0;         // sectors (the last one may be short)
+    std::int64_t Size = 0;         // 2352-byte sectors (the last one may be short)
+    std::int64_t Bytes = 0;        // bytes of sector data (a WAVE file's data chunk)
     std::int64_t DataOffset = 0;   // bytes before the sectors (a WAVE header)
     std::vector<TTrack> Tracks;
     std::vector<std::uint32_t> IndexLength;   // sectors of each index of the file, in order
+    std::vector<std::int64_t> IndexOffset;    // where each index's data starts, bytes after DataOffset
     std::uint32_t LastIndex = 0;              // where the file's last index so far starts (with IndexLength)
 };
 
@@ -53,9 +61,11 @@ struct TQueEntry {
     TFileType FileType = ftNone;
     TTrackType TrackType = ttNone;
     std::int64_t Offset = 0;   // bytes into the file
-    std::int64_t Count = 0;    // bytes, whole 2352-byte sectors
+    std::int64_t Count = 0;    // bytes, whole sectors
     bool Gap = false;
     bool Done = false;
+    std::uint32_t SectorSize = 2352;   // bytes of each sector read (a gap's are 2352)
+    int Track = 1;                     // the disc's track it belongs to
 };
 
 using TWriteDoneEvent = std::function<void(TObject* Sender, const std::string& Error)>;
@@ -73,8 +83,9 @@ public:
     bool LoadCueFile(const std::string& FileName);
     void ClearAll();
     bool AddFile(const std::string& Name, TFileType FileType);
-    // A disc holds tracks 1 to 99: a 100th is refused.
-    bool AddTrack(TTrackType TrackType);
+    // A disc holds tracks 1 to 99: a 100th is refused. SectorSize: bytes of each
+    // of its sectors in the file, 0 for the track type's own.
+    bool AddTrack(TTrackType TrackType, std::uint32_t SectorSize = 0);
     bool AddIndexMSF(std::uint8_t M, std::uint8_t S, std::uint8_t F);
     bool AddIndexLBA(std::uint32_t LBA);
     void SetPreGap(std::uint32_t Sectors);
@@ -82,8 +93,9 @@ public:
     void SetGapsMSF(std::uint8_t PreM, std::uint8_t PreS, std::uint8_t PreF, std::uint8_t PostM, std::uint8_t PostS,
                     std::uint8_t PostF);
     void SetFlags(bool DCP, bool PRE, bool FourCh);
-    // The cue sheet, the read queue and BytesToWrite from the files; false for
-    // an empty model or a queue that does not cover the image.
+    // The cue sheet, the read queue and BytesToWrite (2352 bytes a sector) from
+    // the files; false for an empty model. The sectors of a file before its
+    // first index are no track's and are not written.
     bool BuildCueSheet();
     std::uint16_t AddToCueSheet(const std::array<std::uint8_t, 8>& Entry);
     static std::string LBA2MSFStr(std::uint32_t LBA);

@@ -5,9 +5,9 @@
 // (the writer) share the list under a lock; each waits on a condition
 // variable, never on a timer.
 //
-// Blocks hold up to 27 sectors (63504 bytes) of one queue entry, so each block
-// has one track type. At most CacheSize / 65856 - 1 blocks are held: memory is
-// bounded by CacheSize.
+// Blocks hold up to 27 whole sectors of one queue entry (63504 bytes of
+// 2352-byte sectors), so each block has one track and one track type. At most
+// CacheSize / 65856 - 1 blocks are held: memory is bounded by CacheSize.
 #include "discrec/dkcueburner.h"
 #include "rtl/thread.h"
 
@@ -21,12 +21,15 @@
 
 struct TCacheBlock {
     static constexpr std::uint32_t kDataSpace = 65856;   // 28 sectors
-    static constexpr std::uint32_t kMaxBytes = 63504;    // 27 sectors
+    static constexpr std::uint32_t kMaxSectors = 27;
     std::vector<std::uint8_t> Data = std::vector<std::uint8_t>(kDataSpace);
     std::uint32_t Used = 0;
     TFileType FileType = ftNone;
     TTrackType TrackType = ttNone;
-    bool TrackStart = false;   // the first block of a queue entry
+    bool TrackStart = false;          // the first block of a queue entry
+    std::uint32_t SectorSize = 2352;  // bytes of each of its sectors, as the file holds them
+    int Track = 1;                    // the disc's track
+    std::uint32_t Sectors() const { return SectorSize ? Used / SectorSize : 0; }
 };
 
 class TCueCacheThread : public TThread {

@@ -45,6 +45,9 @@ public:
     // Starts the write; false when it could not start. OnWriteDone runs when
     // the write ends ("" or the reason), on the writer thread or inside BurnCD.
     virtual bool BurnCD() = 0;
+    // Why the last call failed: a drive's or the library's text, "" when
+    // BurnCD found the disc not writable.
+    virtual std::string LastError() = 0;
     virtual std::int64_t BytesToWrite() = 0;
     virtual std::int64_t BytesWritten() = 0;
     virtual void Abort() = 0;
