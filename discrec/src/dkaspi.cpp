@@ -14,7 +14,11 @@ constexpr const char* kDllLayerName = "WNASPI32.DLL";
 constexpr const char* kPassThroughLayerName = "DKASPI32";
 
 // Held shared by every call into the bound layer, exclusively while binding.
+// A binder holds the gate while it waits for the layer: senders pass the gate
+// before they take the layer, so a stream of senders cannot keep a
+// re-initialisation waiting forever (the lock itself lets readers go first).
 std::shared_mutex g_layerMutex;
+std::mutex g_bindingGate;
 std::mutex g_loaderMutex;
 TAspiLibraryLoader g_loader;
 
@@ -22,6 +26,18 @@ HMODULE g_module = nullptr;
 std::string g_layerName;
 TGetASPI32SupportInfo g_getSupportInfo = nullptr;
 TSendASPI32Command g_sendCommand = nullptr;
+
+std::shared_lock<std::shared_mutex> UseLayer()
+{
+    { std::lock_guard<std::mutex> pass(g_bindingGate); }
+    return std::shared_lock<std::shared_mutex>(g_layerMutex);
+}
+
+std::unique_lock<std::shared_mutex> BindLayer()
+{
+    std::lock_guard<std::mutex> gate(g_bindingGate);
+    return std::unique_lock<std::shared_mutex>(g_layerMutex);
+}
 
 TAspiLibraryLoader CurrentLoader()
 {
@@ -134,14 +150,14 @@ bool InitializeLocked(bool UseSPTI, const std::string& DllPath)
 
 bool _InitializeASPI(bool UseSPTI, const std::string& DllPath)
 {
-    std::unique_lock<std::shared_mutex> lock(g_layerMutex);
+    const auto lock = BindLayer();
     return InitializeLocked(UseSPTI, DllPath);
 }
 
 bool _ReInitializeASPI()
 {
     // One exclusive hold: no sender finds the layer missing in between.
-    std::unique_lock<std::shared_mutex> lock(g_layerMutex);
+    const auto lock = BindLayer();
     if (g_layerName == kPassThroughLayerName) {
         ASPIDLLLoaded = false;
         g_getSupportInfo = nullptr;
@@ -156,13 +172,13 @@ bool _ReInitializeASPI()
 
 bool _DeInitializeASPI()
 {
-    std::unique_lock<std::shared_mutex> lock(g_layerMutex);
+    const auto lock = BindLayer();
     return DeInitializeLocked();
 }
 
 std::uint32_t GetASPI32SupportInfo()
 {
-    std::shared_lock<std::shared_mutex> lock(g_layerMutex);
+    const auto lock = UseLayer();
     if (!ASPIDLLLoaded || !g_getSupportInfo)
         return std::uint32_t{SS_NO_LAYER} << 8;
     return g_getSupportInfo();
@@ -170,7 +186,7 @@ std::uint32_t GetASPI32SupportInfo()
 
 std::uint32_t SendASPI32Command(TSRB_Header* srb)
 {
-    std::shared_lock<std::shared_mutex> lock(g_layerMutex);
+    const auto lock = UseLayer();
     if (!ASPIDLLLoaded || !g_sendCommand)
         return SS_NO_LAYER;
     return g_sendCommand(srb);
