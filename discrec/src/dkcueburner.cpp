@@ -57,6 +57,37 @@ void RawSectorOf(const std::uint8_t* in, std::uint32_t size, TTrackType type, st
     CdSectorCodes(raw);
 }
 
+// Track at once, page 5 tells the drive each track's sectors: audio whole, mode
+// 1 as its 2048 data bytes, mode 2 as the 2332 bytes from the sub-header on
+// (data block type 13: the drive makes EDC and ECC by the sub-header's form).
+struct TrackAtOnceMode {
+    std::uint8_t trackMode;
+    std::uint8_t blockType;
+};
+
+TrackAtOnceMode TrackAtOnceModeOf(const TTrack& track, TFileType file)
+{
+    const bool audio = file == ftWave || track.TrackType == ttAudio || track.TrackType == ttCDG;
+    std::uint8_t mode = audio ? 0x00 : 0x04;
+    if (track.DCP)
+        mode |= 0x02;
+    if (audio && track.PreEmphasis)
+        mode |= 0x01;
+    if (audio && track.FourCh)
+        mode |= 0x08;
+    const bool mode1 = track.TrackType == ttMode1_2048 || track.TrackType == ttMode1_2352;
+    return {mode, static_cast<std::uint8_t>(audio ? 0 : mode1 ? 8 : 13)};
+}
+
+SentPart TrackAtOncePart(std::uint8_t blockType)
+{
+    switch (blockType) {
+    case 8: return {16, 2048};
+    case 13: return {16, 2332};
+    default: return {0, kRawSector};
+    }
+}
+
 // Track types the library writes; a mode 2 track of 2336-byte sectors has no
 // data form of its own in the cue sheet.
 bool Burnable(TTrackType type) { return type != ttMode2_2336 && type != ttNone; }
@@ -68,13 +99,19 @@ std::string SpeedText(std::uint16_t speed, bool cd)
 
 } // namespace
 
-// The writer: sends the cue sheet, writes the cache's blocks from LBA -150,
-// closes the disc and reports through the burner's OnWriteDone.
+// The writer: sends the cue sheet and writes the cache's blocks from LBA -150
+// (disc at once), or writes track after track at the drive's next writable
+// address (track at once); closes the disc and reports through the burner's OnWriteDone.
 class TThreadedWrite : public TThread {
 public:
     TThreadedWrite(TCueBurner& burner, std::shared_ptr<TCueCacheThread> cache)
         : TThread(true), burner_(burner), cache_(std::move(cache))
     {
+        // What track at once needs of the tracks, taken now: the files may be loaded anew while it writes.
+        for (const TCueBurner::TDiscTrack& track : burner.DiscTracks()) {
+            modes_.push_back(TrackAtOnceModeOf(*track.Track, track.FileType));
+            xa_ = xa_ || modes_.back().blockType == 13;
+        }
     }
     ~TThreadedWrite() override
     {
@@ -88,6 +125,11 @@ protected:
 private:
     // WRITE (10) of one block, retried while the drive is busy; "" or the reason it failed.
     std::string WriteBlock(std::int32_t address, std::uint16_t sectors, const std::uint8_t* data, std::uint32_t bytes);
+    // Track at once, before a track's first block: the track before it closed
+    // (all but the first), the track's write parameters, where it starts; "" or why not.
+    std::string StartTrack(int track, bool first, std::int32_t& address);
+    // Track at once: CLOSE SESSION, retried while the drive is busy or not ready; "" or why not.
+    std::string CloseSession();
     // Flushes and closes the disc and lets the tray go; "" or why the disc may not be closed.
     std::string Close(std::uint8_t kind);
     void StopCache()
@@ -98,6 +140,8 @@ private:
 
     TCueBurner& burner_;
     std::shared_ptr<TCueCacheThread> cache_;
+    std::vector<TrackAtOnceMode> modes_;   // of each track, number 1 first
+    bool xa_ = false;                      // a mode 2 track is among them: a CD-ROM XA disc
 };
 
 std::string TThreadedWrite::WriteBlock(std::int32_t address, std::uint16_t sectors, const std::uint8_t* data,
@@ -137,7 +181,8 @@ void TThreadedWrite::Execute()
 {
     TCueBurner& b = burner_;
     SetCurrentThreadPriority(tpTimeCritical);   // best effort
-    b.BytesWritten = 0;
+    const bool tao = b.WriteMethod == wmTAO;
+    b.BytesWritten = tao ? 352800 : 0;
     const std::uint8_t kind = b.DiscType();
     // The drive is woken, loaded and wound back; SEND CUE SHEET below tells
     // whether it took the disc, so these answers decide nothing by themselves.
@@ -148,7 +193,8 @@ void TThreadedWrite::Execute()
     (void)b.SetCDSpeed(b.ReadSpeed(), b.WriteSpeed());   // a refused speed leaves the drive's own
     const std::uint16_t speed = b.CurrentWriteSpeed();
     std::string error;
-    if (!b.SetWriteParamsAudio(b.UnderrunProtection, false, 0, false, false))
+    // Track at once writes each track's own page when it starts.
+    if (!tao && !b.SetWriteParamsAudio(b.UnderrunProtection, false, 0, false, false))
         error = CommandFailedText(0x55, b.LastError());
     (void)b.ReadDiscInformation();   // only for the debug lines: the disc was checked before the burn
     b.DebugMsg(Format(std::string(MSG_WRITESTART), std::string(DiscTypeString.at(kind)), SpeedText(speed, IsCDKind(kind))),
@@ -157,7 +203,7 @@ void TThreadedWrite::Execute()
         b.DebugMsg(std::string(MSG_TESTWRITE), 1);
 
     const std::vector<std::uint8_t> sheet = b.CueSheet();
-    if (error.empty() && !b.SendCueSheet(sheet.data(), static_cast<std::uint32_t>(sheet.size())))
+    if (!tao && error.empty() && !b.SendCueSheet(sheet.data(), static_cast<std::uint32_t>(sheet.size())))
         error = std::string(CUESEND_ERR) + " [" + b.LastError() + "]";
     if (!error.empty()) {
         b.DebugMsg(">>> BURN PROCESS START FAILED", 1);
@@ -172,6 +218,8 @@ void TThreadedWrite::Execute()
     std::unique_ptr<TCacheBlock> block;
     std::vector<std::uint8_t> sent;
     std::vector<std::uint8_t> raw(kRawSector);
+    int track = 0;   // track at once: the one being written
+    SentPart part;
     int blocks = 0;
     for (;;) {
         const int got = cache_->WaitFirst(block, b.abortWrite_);
@@ -189,10 +237,20 @@ void TThreadedWrite::Execute()
                 error = ERR_SREADERROR;
             break;
         }
+        if (tao && block->Track != track) {
+            error = StartTrack(block->Track, track == 0, address);
+            track = block->Track;
+            if (!error.empty()) {
+                StopCache();
+                break;
+            }
+            part = TrackAtOncePart(modes_.at(static_cast<std::size_t>(track - 1)).blockType);
+        }
         const auto sectors = static_cast<std::uint16_t>(block->Sectors());
         b.BytesWritten += std::int64_t{sectors} * kRawSector;
         // Each sector goes out as the drive takes it for its track.
-        const SentPart part = DiscAtOncePart(DataFormOf(block->TrackType));
+        if (!tao)
+            part = DiscAtOncePart(DataFormOf(block->TrackType));
         sent.resize(std::size_t{sectors} * part.size);
         for (std::uint32_t i = 0; i < sectors; ++i) {
             const std::uint8_t* sector = block->Data.data() + std::size_t{i} * block->SectorSize;
@@ -226,6 +284,42 @@ void TThreadedWrite::Execute()
     b.FinishBurn(error);
 }
 
+std::string TThreadedWrite::StartTrack(int track, bool first, std::int32_t& address)
+{
+    TCueBurner& b = burner_;
+    if (!first) {
+        // The drive closes the track it was writing once it has written what it holds.
+        if (!b.FlushCache(300000, false))
+            return CommandFailedText(0x35, b.LastError());
+        (void)b.TestUnitReady(5000);   // both only position the drive
+        (void)b.Rewind();
+        (void)b.ReadDiscInformation();
+    }
+    const TrackAtOnceMode& mode = modes_.at(static_cast<std::size_t>(track - 1));
+    if (!b.WriteParamsPage(b.UnderrunProtection, false, 0, false, false, mode.trackMode, mode.blockType))
+        return CommandFailedText(0x55, b.LastError());
+    if (!b.NextWritableAddress(address))
+        return std::string(ERR_NEXTADRESS) + " [" + b.LastError() + "]";
+    if (b.PerformOPC)
+        (void)b.SendOPC();   // a drive without power calibration writes at its own
+    return {};
+}
+
+std::string TThreadedWrite::CloseSession()
+{
+    TCueBurner& b = burner_;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        if (b.CloseTrack(true, true, 0))
+            return {};
+        const TScsiErrorRecord record = b.ErrorRecord();
+        const std::uint8_t key = record.Sense[2] & 0x0F;
+        if (!record.TargetBusy && !(record.SenseValid && key == 0x02))
+            break;
+        Sleep(1000);
+    }
+    return CommandFailedText(0x5B, b.LastError());
+}
+
 std::string TThreadedWrite::Close(std::uint8_t kind)
 {
     TCueBurner& b = burner_;
@@ -235,7 +329,14 @@ std::string TThreadedWrite::Close(std::uint8_t kind)
     // fails or never ends leaves a disc that is not closed.
     if (!b.FlushCache(120000, true))
         error = CommandFailedText(0x35, b.LastError());
-    else if (!b.WaitForReady(240000, 5000))
+    if (error.empty() && b.WriteMethod == wmTAO) {
+        // The session's lead-in and lead-out: a CD-ROM XA disc when its tracks are mode 2.
+        if (!b.SetWriteParamsAudio(b.UnderrunProtection, !b.FinalizeDisc, xa_ ? 0x20 : 0x00, false, true))
+            error = CommandFailedText(0x55, b.LastError());
+        else
+            error = CloseSession();
+    }
+    if (error.empty() && !b.WaitForReady(240000, 5000))
         error = CommandFailedText(0x35, std::string(ERR_TIMEOUT));
     // The next burn writes its own page: a refused reset leaves nothing wrong.
     (void)b.SetWriteParams(false, b.UnderrunProtection, dkCDR);
@@ -309,6 +410,13 @@ int TCueBurner::BufferProgress() const
 bool TCueBurner::SetWriteParamsAudio(bool Underrun, bool MultiSession, std::uint8_t SessionFormat, bool CopyBit,
                                      bool Closing)
 {
+    return WriteParamsPage(Underrun, MultiSession, SessionFormat, CopyBit, Closing, 0x04,
+                           WriteMethod == wmTAO ? 13 : 0);
+}
+
+bool TCueBurner::WriteParamsPage(bool Underrun, bool MultiSession, std::uint8_t SessionFormat, bool CopyBit,
+                                 bool Closing, std::uint8_t TrackMode, std::uint8_t BlockType)
+{
     TModePage mode;
     if (!ReadModePage(0x05, false, 512, mode) || mode.length < 16)   // up to the audio pause length
         return false;
@@ -319,21 +427,42 @@ bool TCueBurner::SetWriteParamsAudio(bool Underrun, bool MultiSession, std::uint
         byte2 |= 0x40;
     if (TestWrite)
         byte2 |= 0x10;
-    std::uint8_t byte3 = 0x04;
-    if (!TestWrite && MultiSession)
-        byte3 |= 0xC0;
-    std::uint8_t blockType = tao ? 13 : 0;
+    const std::uint8_t multiSession = !TestWrite && MultiSession ? 0xC0 : 0;
+    std::uint8_t byte3 = static_cast<std::uint8_t>(TrackMode | multiSession);
+    std::uint8_t blockType = BlockType;
     if (tao && Closing) {
-        byte3 = static_cast<std::uint8_t>(0xC0 | (CopyBit ? 0x10 : 0));
+        // Whether another session may follow is the closing page's to say (FinalizeDisc closes the disc).
+        byte3 = static_cast<std::uint8_t>(multiSession | (CopyBit ? 0x10 : 0));
         blockType = 0;
     }
     p[2] = byte2;
     p[3] = byte3;
     p[4] = static_cast<std::uint8_t>((p[4] & 0xF0) | blockType);
-    p[8] = Closing ? 0 : SessionFormat;
+    // The session format goes into the lead-in that closing writes: CD-ROM XA for a mode 2 disc.
+    p[8] = SessionFormat;
     p[14] = 0;
     p[15] = 150;
     return WriteModePage(mode);
+}
+
+std::vector<TCueBurner::TDiscTrack> TCueBurner::DiscTracks() const
+{
+    std::vector<TDiscTrack> tracks;
+    for (const TFiles& file : files_)
+        for (const TTrack& track : file.Tracks)
+            tracks.push_back(TDiscTrack{&track, file.FileType});
+    return tracks;
+}
+
+bool TCueBurner::NextWritableAddress(std::int32_t& Address)
+{
+    if (!ReadDiscInformation() || !ReadTrackInformation(DiscInfo()[6]))
+        return false;
+    const TTrackInfo info = TrackInfo();
+    if (!info.NextWritableValid)
+        return false;
+    Address = static_cast<std::int32_t>(info.NextWritable);
+    return true;
 }
 
 void TCueBurner::Fail(const std::string& text)
@@ -368,8 +497,7 @@ bool TCueBurner::BurnCD()
     }
     WaitForBurn();
     abortWrite_ = false;
-    // Only disc-at-once and session-at-once of the track types a VCD/SVCD or audio image holds.
-    bool supported = WriteMethod != wmTAO && !files_.empty();
+    bool supported = !files_.empty();
     for (const TFiles& file : files_)
         for (const TTrack& track : file.Tracks)
             supported = supported && Burnable(track.TrackType);

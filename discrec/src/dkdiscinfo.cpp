@@ -205,6 +205,7 @@ bool TSCSIDevice::ReadTrackInformation(std::uint32_t Track)
         info.PacketSize = reply.Be32(20);
         info.TrackSize = reply.Be32(24);
         info.LastRecorded = reply.Be32(28);
+        info.NextWritableValid = reply.Has(12, 4) && (reply.U8(7) & 0x01);
     } else {
         info.Bytes.fill(0);
     }

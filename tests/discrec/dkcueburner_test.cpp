@@ -228,12 +228,6 @@ TEST_P(CueBurn, BurnsThatCannotStartSayWhy)
     EXPECT_TRUE(Said("4 >>> BUT DISC IS ERASABLE, ERASE IT FIRST"));
     drive.InsertMedium(Medium::Blank(MediumKind::CdR));
 
-    // Track at once is not built.
-    burner.WriteMethod = wmTAO;
-    EXPECT_FALSE(burner.BurnCD());
-    EXPECT_EQ(burner.LastError(), "NOT SUPPORTED");
-    burner.WriteMethod = wmDAO;
-
     // Someone else holds the drive (a mounted disc): a clear reason, nothing written.
     {
         ScsiOpenError error;

@@ -312,6 +312,40 @@ TEST_F(CueFile, AVcdxbuildCueOfTwoClipsGivesItsGoldenCueSheet)
     EXPECT_EQ(burner_.BytesToWrite, std::int64_t{150 + binSectors} * 2352);
 }
 
+// Track at once the drive writes the lead-in's 2 seconds and each later
+// track's 2-second pregap itself: nothing of them is queued, and of a track's
+// own pregap in the file (its index 0) the 150 sectors before its index 1 are
+// left out. Deviation: the rule cuts index 0 data only, never a track's index 1.
+TEST_F(CueFile, TrackAtOnceQueuesNoGapsAndLeavesTheDrivesPregapsOut)
+{
+    Bin("disc.bin", 2352 * 1000);
+    burner_.WriteMethod = wmTAO;
+    ASSERT_TRUE(Load("FILE \"disc.bin\" BINARY\n"
+                     "  TRACK 01 MODE2/2352\n    INDEX 01 00:00:00\n"
+                     "  TRACK 02 MODE2/2352\n    INDEX 00 00:04:00\n    INDEX 01 00:07:00\n"
+                     "  TRACK 03 MODE2/2352\n    INDEX 01 00:10:00\n"))
+        << burner_.LastError();
+    ASSERT_TRUE(burner_.BuildCueSheet()) << burner_.LastError();
+    const std::vector<TQueEntry>& que = burner_.Que();
+    ASSERT_EQ(que.size(), 4u);
+    for (const TQueEntry& entry : que)
+        EXPECT_FALSE(entry.FileName.empty());
+    EXPECT_EQ(que[0].Offset, 0);
+    EXPECT_EQ(que[0].Count, 300 * 2352);
+    EXPECT_EQ(que[0].Track, 1);
+    // Track 2's 225 sectors of index 0: the last 75 go out, after the drive's own 150.
+    EXPECT_EQ(que[1].Offset, (300 + 150) * 2352);
+    EXPECT_EQ(que[1].Count, 75 * 2352);
+    EXPECT_EQ(que[1].Track, 2);
+    EXPECT_EQ(que[2].Offset, 525 * 2352);
+    EXPECT_EQ(que[2].Count, 225 * 2352);
+    // Track 3 has no index 0 in the file: none of its data is left out.
+    EXPECT_EQ(que[3].Offset, 750 * 2352);
+    EXPECT_EQ(que[3].Count, 250 * 2352);
+    EXPECT_EQ(que[3].Track, 3);
+    EXPECT_EQ(burner_.BytesToWrite, 352800 + (1000 - 150) * 2352);
+}
+
 TEST_F(CueFile, WaveFilesTakeTheirSizeFromTheDataChunk)
 {
     // 44-byte header (16-byte format chunk), then 10 sectors and a bit of audio.

@@ -1,8 +1,8 @@
 // A drive whose every reply comes from the input, behind the library's own
 // SCSI pass-through layer: it is probed and selected (INQUIRY, capabilities,
-// write methods), its disc is read (type, information, room, the ISO volume)
-// and a short VCD-style image is burnt onto it. Each command takes its answer
-// from the input in turn:
+// write methods), its disc is read (type, information, room, the ISO volume),
+// a short VCD-style image is burnt onto it disc at once and a two-track one
+// track at once. Each command takes its answer from the input in turn:
 //   kind byte: bits 0-1 GOOD (0), CHECK CONDITION (1), BUSY (2), host time-out (3);
 //              bit 2: a residual of its own (4 bytes, big-endian) follows
 //   GOOD:      reply length (2 bytes, big-endian), then that many reply bytes
@@ -94,9 +94,10 @@ struct Setting {
         source.sysClassBlockRoot = root;
         SetScsiSource(source);
         SetCurrentClock(&clock);
-        // An image of 20 mode-2 sectors and its cue file.
+        // An image of 20 mode-2 sectors, its cue file, and one that makes two tracks of it.
         bin = fuzz::ScratchFile("drive_replies.bin");
         cue = fuzz::ScratchFile("drive_replies.cue");
+        tracks = fuzz::ScratchFile("drive_replies-tracks.cue");
         std::string sectors(20 * 2352, '\0');
         for (std::size_t s = 0; s < 20; ++s) {
             std::memset(&sectors[s * 2352 + 1], 0xFF, 10);
@@ -104,21 +105,32 @@ struct Setting {
         }
         fuzz::WriteFile(bin, sectors);
         fuzz::WriteFile(cue, "FILE \"" + bin + "\" BINARY\n  TRACK 01 MODE2/2352\n    INDEX 01 00:00:00\n");
+        fuzz::WriteFile(tracks, "FILE \"" + bin + "\" BINARY\n  TRACK 01 MODE2/2352\n    INDEX 01 00:00:00\n"
+                                "  TRACK 02 MODE2/2352\n    INDEX 00 00:00:08\n    INDEX 01 00:00:10\n");
     }
     ManualClock clock;
-    std::string bin, cue;
+    std::string bin, cue, tracks;
 };
+
+// A burn never counts more than it had to write.
+void BurnWith(TCueBurner& burner, const std::string& cue, TWriteMethod method)
+{
+    burner.WriteMethod = method;
+    if (burner.LoadCueFile(cue) && burner.BurnCD())
+        burner.WaitForBurn();
+    if (burner.BytesWritten > burner.BytesToWrite)
+        fuzz::Broken();
+}
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+// Everything the target does with a drive.
+void ExerciseDrive(std::shared_ptr<ScsiTarget> drive)
 {
     static Setting setting;
-    auto drive = std::make_shared<FuzzDrive>(data, size);
-    const int number = RegisterVirtualScsiDrive(drive, "fuzz drive");
+    const int number = RegisterVirtualScsiDrive(std::move(drive), "fuzz drive");
     {
         TCueBurner burner(nullptr);
-        burner.WriteMethod = wmDAO;
         if (burner.InitializeASPI(true, "") && burner.Devices().Count() > 0) {
             burner.SetDeviceID(burner.Devices()[0]);
             (void)burner.DiscType();
@@ -135,14 +147,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::uint32_t total = 0, free = 0;
             if (burner.ReadBufferCapacity(total, free) && burner.DeviceFreeBufferSize() > std::max(total, free))
                 fuzz::Broken();
-            if (burner.LoadCueFile(setting.cue) && burner.BurnCD())
-                burner.WaitForBurn();
-            if (burner.BytesWritten > burner.BytesToWrite)
-                fuzz::Broken();
+            BurnWith(burner, setting.cue, wmDAO);
+            BurnWith(burner, setting.tracks, wmTAO);
         }
     }
     SPTIDeInit();
     ASPIDLLLoaded = false;
     UnregisterVirtualScsiDrive(number);
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    ExerciseDrive(std::make_shared<FuzzDrive>(data, size));
     return 0;
 }

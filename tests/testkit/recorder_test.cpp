@@ -1,12 +1,14 @@
 #include "recorderlink.h"
 
 #include "rtl/clock.h"
+#include "win32/cdsector.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <atomic>
 #include <cstring>
+#include <fstream>
 #include <sys/stat.h>
 #include <thread>
 
@@ -404,6 +406,66 @@ TEST_P(Recorder, WriteRules)
     EXPECT_TRUE(Write(-150, 27, zeros).Ok());
     EXPECT_EQ(Drive().NextWritableAddress(), -123);
     EXPECT_EQ(Drive().RecordedSectors(), 0u);   // nothing of the pregap is stored
+}
+
+// Track at once: each track from the next writable address in the page's data
+// block type; SYNCHRONIZE CACHE closes it and the drive lays the next one's
+// pregap; CLOSE SESSION closes the session. What a drive refuses, it refuses.
+TEST_P(Recorder, TrackAtOnceRules)
+{
+    Drive().InsertMedium(Medium::Blank(MediumKind::CdR));
+    // The drive's own page: track at once, a data track of mode 1 blocks (2048 bytes).
+    const std::vector<std::uint8_t> block(10 * 2048, 0x11);
+    ExpectSense(Write(5, 10, block), 5, 0x21, 0x02, "ILLEGAL REQUEST (INVALID ADDRESS FOR WRITE)");
+    ExpectSense(Write(0, 10, std::vector<std::uint8_t>(10 * 2352)), 5, 0x26, 0x00, nullptr);
+    const std::vector<std::uint8_t> reserve = {0x53, 0, 0, 0, 0, 0, 0, 0, 15, 0, 0, 0};
+    EXPECT_TRUE(Send(reserve).Ok());
+    EXPECT_TRUE(Write(0, 10, block).Ok());
+    ExpectSense(Write(10, 10, block), 5, 0x21, 0x00, "ILLEGAL REQUEST (LOGICAL BLOCK ADDRESS OUT OF RANGE)");   // past the reservation
+    EXPECT_TRUE(Write(10, 5, std::vector<std::uint8_t>(5 * 2048, 0x22)).Ok());
+    EXPECT_EQ(Drive().NextWritableAddress(), 15);
+    ExpectSense(Send(reserve), 5, 0x2C, 0x00, "ILLEGAL REQUEST (COMMAND SEQUENCE ERROR)");   // the track is written already
+    // An audio track of mode 1 blocks is nothing a drive can write.
+    std::vector<std::uint8_t> audio = Page05List(1, 8);
+    audio[8 + 3] = 0x00;
+    ASSERT_TRUE(ModeSelect(audio).Ok());
+    ExpectSense(Write(15, 10, block), 5, 0x64, 0x00, "ILLEGAL REQUEST (ILLEGAL MODE FOR THIS TRACK)");
+    // Nor does a disc with tracks written take a cue sheet.
+    ASSERT_TRUE(ModeSelect(Page05List(2, 0)).Ok());
+    const std::vector<std::uint8_t> sheet = OneTrackCueSheet(100);
+    ExpectSense(Send(CueCdb(sheet.size()), 0, sheet), 5, 0x2C, 0x03, "ILLEGAL REQUEST (CURRENT PROGRAM AREA IS NOT EMPTY)");
+
+    // The flush closes track 1: track 2's data starts after a 150-sector pregap the drive lays.
+    std::vector<std::uint8_t> data = Page05List(1, 8);
+    data[8 + 3] = 0x04;
+    ASSERT_TRUE(ModeSelect(data).Ok());
+    EXPECT_TRUE(Send({kSync, 0, 0, 0, 0, 0, 0, 0, 0, 0}).Ok());
+    const Answer track2 = TrackInfo(2);
+    ASSERT_TRUE(track2.Ok()) << track2;
+    EXPECT_EQ(Be32(track2.data, 8), 15u);     // the track begins with its pregap
+    EXPECT_EQ(Be32(track2.data, 12), 165u);   // its data after it
+    EXPECT_EQ(Be32(TrackInfo(1).data, 24), 15u);
+    ExpectSense(Write(15, 10, block), 5, 0x21, 0x02, nullptr);
+    EXPECT_TRUE(Write(165, 10, block).Ok());
+    // The pregap: empty mode 1 sectors with their header and codes.
+    std::ifstream in(folder_.File("disc.img"), std::ios::binary);
+    std::vector<std::uint8_t> pregap(2352);
+    in.seekg(20 * 2352);
+    in.read(reinterpret_cast<char*>(pregap.data()), 2352);
+    std::vector<std::uint8_t> empty(2352, 0);
+    CdSectorHeader(empty.data(), 20, 1);
+    CdSectorCodes(empty.data());
+    EXPECT_EQ(pregap, empty);
+
+    // CLOSE SESSION closes the open track and the session; the page said no other may follow.
+    const std::vector<std::uint8_t> closeSession = {kCloseTrack, 0, 2, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_TRUE(Send(closeSession).Ok());
+    EXPECT_TRUE(Drive().DiscComplete());
+    EXPECT_EQ(DiscInfo().data[2] & 0x03, 2);
+    ExpectSense(Send(closeSession), 5, 0x2C, 0x00, nullptr);
+    const Answer pma = ReadToc(3);
+    ASSERT_TRUE(pma.Ok()) << pma;
+    EXPECT_EQ(Be16(pma.data, 0), 2u + 2 * 11);
 }
 
 TEST_P(Recorder, FaultSwitchesGiveTheirSense)

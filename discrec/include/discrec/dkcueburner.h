@@ -1,13 +1,19 @@
 #pragma once
-// TCueBurner: writes a CD disc-at-once from a cue file and its image files.
+// TCueBurner: writes a CD from a cue file and its image files.
 //
 //   LoadCueFile   reads the cue file into files, tracks and indices;
 //   BuildCueSheet turns them into the MMC cue sheet, the read queue of the
 //                 cache thread and BytesToWrite;
 //   BurnCD        checks the disc, holds the drive for itself, fills the
-//                 read-ahead cache and starts the writer thread, which sends
-//                 the cue sheet, writes the image from LBA -150 and closes the
-//                 disc, then calls OnWriteDone with "" or the reason it failed.
+//                 read-ahead cache and starts the writer thread, which writes
+//                 the image and closes the disc, then calls OnWriteDone with ""
+//                 or the reason it failed.
+//
+// Write methods: disc at once (wmDAO, wmSAO) sends the cue sheet and writes
+// the whole disc from LBA -150. Track at once (wmTAO) writes each track at the
+// drive's next writable address with its own write parameters, closes it with
+// SYNCHRONIZE CACHE (the drive then writes the next track's 2-second pregap),
+// and closes the session at the end; another may follow unless FinalizeDisc.
 //
 // Track types and their sectors in the image file: AUDIO and CDG 2352 bytes,
 // MODE1/2048 2048, MODE1/2352 2352, MODE2/2352 2352, MODE2/2048 2048 (the data
@@ -122,6 +128,8 @@ public:
     bool Burning() const;
     // Cache fill in percent of CacheSize; 0 without a cache.
     int BufferProgress() const;
+    // Page 5 for the whole disc (track mode 4, data block type 0 at once, 13
+    // track at once) or, Closing track at once, for the session's end.
     bool SetWriteParamsAudio(bool Underrun, bool MultiSession, std::uint8_t SessionFormat, bool CopyBit, bool Closing);
 
     std::atomic<std::int64_t> BytesWritten{0};
@@ -142,6 +150,16 @@ public:
 
 private:
     friend class TThreadedWrite;
+    // The disc's tracks in order (number 1 first), with the type of the file each is in.
+    struct TDiscTrack {
+        const TTrack* Track;
+        TFileType FileType;
+    };
+    std::vector<TDiscTrack> DiscTracks() const;
+    bool WriteParamsPage(bool Underrun, bool MultiSession, std::uint8_t SessionFormat, bool CopyBit, bool Closing,
+                         std::uint8_t TrackMode, std::uint8_t BlockType);
+    // Where the drive writes the disc's open track next; false when it does not say.
+    bool NextWritableAddress(std::int32_t& Address);
     // Tells a burn that could not start why: debug line, last error text, OnWriteDone.
     void Fail(const std::string& text);
     // The end of a burn: the layer refreshed, the drive let go, then OnWriteDone.

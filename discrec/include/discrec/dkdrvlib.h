@@ -299,6 +299,7 @@ public:
         std::array<std::uint8_t, 40> Bytes{};
         std::uint32_t TrackStart = 0, NextWritable = 0, FreeBlocks = 0, PacketSize = 0, TrackSize = 0,
                       LastRecorded = 0;
+        bool NextWritableValid = false;   // the drive said so, and the reply holds it
     };
     TTrackInfo TrackInfo() const;
 
