@@ -1,6 +1,6 @@
-// Each track type a cue file names, burnt disc-at-once onto a virtual recorder
-// through both ASPI layers: the cue sheet as the table of track types gives it,
-// and the disc equal to its image file.
+// Each track type a cue file names, burnt onto a virtual recorder through both
+// ASPI layers, disc at once and track at once: the cue sheet as the table of
+// track types gives it, and the disc equal to its image file.
 #include "cueburnfixture.h"
 
 #include "win32/cdsector.h"
@@ -16,23 +16,31 @@ using Entry = std::vector<std::uint8_t>;
 
 class TrackTypes : public CueBurn {
 protected:
-    // Writes a one-track image of a type and burns it onto a fresh disc; the burnt disc's image.
+    // Writes a one-track image of a type and burns it onto a fresh disc, disc
+    // at once and then track at once onto another; the burnt disc's image,
+    // the same both ways.
     std::vector<std::uint8_t> BurnOneTrack(const std::string& mode, const std::vector<std::uint8_t>& bin)
     {
-        Drive().InsertMedium(Medium::Blank(MediumKind::CdR));
         const std::string name = "track" + std::to_string(images_++);
         std::ofstream(folder_.File(name + ".bin"), std::ios::binary)
             .write(reinterpret_cast<const char*>(bin.data()), static_cast<std::streamsize>(bin.size()));
         std::ofstream(folder_.File(name + ".cue"))
             << "FILE \"" << name << ".bin\" BINARY\n  TRACK 01 " << mode << "\n    INDEX 01 00:00:00\n";
-        {
-            std::lock_guard<std::mutex> guard(mutex_);
-            done_.clear();
+        std::vector<std::uint8_t> images[2];
+        for (const TWriteMethod method : {wmTAO, wmDAO}) {
+            Drive().InsertMedium(Medium::Blank(MediumKind::CdR));
+            {
+                std::lock_guard<std::mutex> guard(mutex_);
+                done_.clear();
+            }
+            burner_->WriteMethod = method;
+            EXPECT_EQ(Burn(*burner_, folder_.File(name + ".cue")), (std::vector<std::string>{""})) << mode << method;
+            EXPECT_EQ(burner_->BytesWritten, burner_->BytesToWrite) << mode << method;
+            images[method == wmDAO] = ReadAll(folder_.File("disc0.img"));
         }
-        EXPECT_EQ(Burn(*burner_, folder_.File(name + ".cue")), (std::vector<std::string>{""})) << mode;
-        EXPECT_EQ(burner_->BytesWritten, burner_->BytesToWrite) << mode;
         EXPECT_EQ(Drive().CueSheet(), burner_->CueSheet()) << mode;
-        return ReadAll(folder_.File("disc0.img"));
+        EXPECT_TRUE(images[0] == images[1]) << mode << ": track at once differs from disc at once";
+        return images[1];
     }
     // The cue sheet's entries.
     std::vector<Entry> Sheet() const
