@@ -598,6 +598,27 @@ TEST_F(BurnTaskTest, CdBurnFaultsEndAsTheUserIsToldAndKeepTheImage)
         EXPECT_TRUE(FileExists(burning->CdStage().BinPath()));
     }
 
+    // Another program holds the drive for itself (a mounted disc): the burn cannot
+    // start, and the box says why, not that the disc was not writable.
+    {
+        SCOPED_TRACE("drive held");
+        shotName_ = "fault-held";
+        const std::size_t boxes = BoxTexts().size();
+        testkit::VirtualRecorder& recorder = Recorder(testkit::Medium::Blank(testkit::MediumKind::CdR), "held-burnt.bin");
+        ScsiOpenError error;
+        const std::shared_ptr<ScsiDriveHandle> held = OpenScsiDrive((*recorder_).Number(), ScsiOpenMode::Exclusive, &error);
+        ASSERT_NE(held, nullptr) << error.text;
+        Lines log;
+        BurnTask(3, vcd, [&] { log = StartCdBurn(recorder, "held").log; });
+        const std::string reason = "virtual recorder is in use (a disc in it may be mounted)";
+        EXPECT_EQ(BoxesSince(boxes), (Lines{reason}));
+        EXPECT_EQ(From(log, "Burning disc image,Please waiting..."),
+                  (Lines{"Burning disc image,Please waiting...", "Process is terminated."}))
+            << ::testing::PrintToString(log);
+        EXPECT_TRUE(recorder.CommandsWithOpcode(0x5D).empty());
+        EXPECT_TRUE(FileExists(burning->CdStage().BinPath()));
+    }
+
     // A full CD-RW: the tray opens with the prompt for a blank disc, and Cancel ends the run.
     {
         SCOPED_TRACE("full CD-RW");
