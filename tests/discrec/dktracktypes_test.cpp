@@ -74,6 +74,27 @@ protected:
         }
         return data;
     }
+    // Burns an image of 2048-byte sectors of user data: the drive reads the
+    // data back, and the disc holds it in sectors of `mode` (2: form 1) with
+    // their header and codes. The data burnt.
+    std::vector<std::uint8_t> BurnUserData(const std::string& type, std::uint32_t sectors, std::uint8_t mode)
+    {
+        const std::vector<std::uint8_t> data = UserData(sectors);
+        const std::vector<std::uint8_t> disc = BurnOneTrack(type, data);
+        EXPECT_EQ(disc.size(), std::size_t{sectors} * 2352) << type;
+        EXPECT_TRUE(ReadBack(sectors) == data) << type;
+        std::vector<std::uint8_t> raw(std::size_t{sectors} * 2352);
+        for (std::uint32_t s = 0; s < sectors; ++s) {
+            std::uint8_t* sector = &raw[std::size_t{s} * 2352];
+            CdSectorHeader(sector, static_cast<std::int32_t>(s), mode);
+            if (mode == 2)
+                std::memcpy(sector + 16, kCdForm1SubHeader, sizeof kCdForm1SubHeader);
+            std::memcpy(sector + (mode == 2 ? 24 : 16), &data[std::size_t{s} * 2048], 2048);
+            CdSectorCodes(sector);
+        }
+        EXPECT_TRUE(disc == raw) << type;
+        return data;
+    }
     // Sectors of user data that differ from sector to sector.
     static std::vector<std::uint8_t> UserData(std::uint32_t sectors)
     {
@@ -93,24 +114,12 @@ TEST_P(TrackTypes, ModeOneOf2048ByteSectors)
 {
     AddRecorder();
     Burner();
-    constexpr std::uint32_t kSectors = 100;
-    const std::vector<std::uint8_t> data = UserData(kSectors);
-    const std::vector<std::uint8_t> disc = BurnOneTrack("MODE1/2048", data);
-    EXPECT_EQ(Sheet(), OneTrackSheet(0x41, 0x10, 0x14, kSectors));
-    ASSERT_EQ(disc.size(), std::size_t{kSectors} * 2352);
-    EXPECT_TRUE(ReadBack(kSectors) == data);
-    // As a MODE1/2352 image of the same data lies: header, data, EDC and ECC.
-    std::vector<std::uint8_t> raw(disc.size());
-    for (std::uint32_t s = 0; s < kSectors; ++s) {
-        CdSectorHeader(&raw[s * 2352], static_cast<std::int32_t>(s), 1);
-        std::memcpy(&raw[s * 2352 + 16], &data[s * 2048], 2048);
-        CdSectorCodes(&raw[s * 2352]);
-    }
-    EXPECT_TRUE(disc == raw);
-    // Each WRITE sends 2048 bytes of each sector.
+    BurnUserData("MODE1/2048", 100, 1);
+    EXPECT_EQ(Sheet(), OneTrackSheet(0x41, 0x10, 0x14, 100));
+    // Each WRITE of the disc at once sends 2048 bytes of each sector, 27 sectors at most.
     const auto writes = Drive().CommandsWithOpcode(0x2A);
     ASSERT_FALSE(writes.empty());
-    EXPECT_EQ(writes.back().cdb[8], (kSectors % 27) ? kSectors % 27 : 27);
+    EXPECT_EQ(writes.back().cdb[8], 100 % 27);
 }
 
 // CDG: audio sectors with their graphics, 2352 bytes each, written as they are.
@@ -162,21 +171,9 @@ TEST_P(TrackTypes, ModeTwoOf2048ByteSectors)
 {
     AddRecorder();
     Burner();
-    constexpr std::uint32_t kSectors = 60;
-    const std::vector<std::uint8_t> data = UserData(kSectors);
-    const std::vector<std::uint8_t> disc = BurnOneTrack("MODE2/2048", data);
-    EXPECT_EQ(Sheet(), OneTrackSheet(0x41, 0x20, 0x24, kSectors));
-    ASSERT_EQ(burner_->Files().at(0).Tracks.at(0).TrackType, ttMode2_2352);
-    ASSERT_EQ(disc.size(), std::size_t{kSectors} * 2352);
-    EXPECT_TRUE(ReadBack(kSectors) == data);
-    for (std::uint32_t s = 0; s < kSectors; ++s) {
-        std::uint8_t raw[2352] = {};
-        CdSectorHeader(raw, static_cast<std::int32_t>(s), 2);
-        std::memcpy(raw + 16, kCdForm1SubHeader, 8);
-        std::memcpy(raw + 24, &data[s * 2048], 2048);
-        CdSectorCodes(raw);
-        ASSERT_EQ(std::memcmp(raw, &disc[s * 2352], 2352), 0) << "sector " << s;
-    }
+    const std::vector<std::uint8_t> data = BurnUserData("MODE2/2048", 60, 2);
+    EXPECT_EQ(Sheet(), OneTrackSheet(0x41, 0x20, 0x24, 60));
+    EXPECT_EQ(burner_->Files().at(0).Tracks.at(0).TrackType, ttMode2_2352);
     // The form 1 sectors read back as such through READ CD.
     std::vector<std::uint8_t> user(2048);
     ASSERT_TRUE(burner_->ReadCD(7, 1, user.data(), 2048, 4 << 2, 0x10, 0)) << burner_->LastError();
