@@ -14,13 +14,22 @@ endfunction()
 
 # keldara_test(NAME SOURCES ... LIBS ...)
 # One GoogleTest executable; its cases are registered with ctest one by one. Test programs
-# live in bin/ beside the plug-ins, so libraries load for them as for the program.
+# live in bin/ beside the plug-ins, so libraries load for them as for the program. Each case
+# finds them, and the source tree, in KELDARA_BIN_DIR and KELDARA_SOURCE_DIR: set once the
+# cases are known, since the discovery's own PROPERTIES keep only the first of two variables.
 function(keldara_test name)
   cmake_parse_arguments(K "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${K_SOURCES})
   target_link_libraries(${name} PRIVATE ${K_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "KELDARA_BIN_DIR=${KELDARA_BIN_DIR};KELDARA_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_LIST ${name}_cases)
+  set(environment ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+  file(CONFIGURE OUTPUT ${environment} CONTENT [==[
+if(@name@_cases)
+  set_tests_properties(${@name@_cases} PROPERTIES ENVIRONMENT
+    "KELDARA_BIN_DIR=@KELDARA_BIN_DIR@;KELDARA_SOURCE_DIR=@CMAKE_SOURCE_DIR@")
+endif()
+]==] @ONLY)
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${environment})
 endfunction()
 
 # keldara_entry_points(TARGET SYMBOL...)
