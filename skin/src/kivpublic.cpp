@@ -61,7 +61,9 @@ void SpitBitmap(TBitmap* source, TBitmap* destination, int count, int index)
     if (!source->Colors().empty()) destination->SetColors(source->Colors());
     destination->SetSize(w, h);
     const int bpp = source->BitsPerPixel();
-    for (int y = 0; y < h; ++y) {
+    // A strip narrower than its count (a theme's picture too small) gives
+    // pieces without pixels: there is nothing to copy.
+    for (int y = 0; w > 0 && y < h; ++y) {
         if (bpp % 8 == 0) {
             const int bytes = bpp / 8;
             std::memcpy(destination->ScanLine(y), source->ScanLine(y) + std::size_t(x0) * bytes,

@@ -30,6 +30,11 @@ TEST(KivPublic, SpitBitmapCutsStripsAndSurvivesZeroCount)
     EXPECT_EQ(dst.Width(), 64);
     SpitBitmap(&src, &dst, 4, 9);
     EXPECT_EQ(dst.Pixel(0, 0), src.Pixel(48, 0));
+    // A strip narrower than its count of pieces (a theme's picture too small)
+    // gives pieces with no pixels.
+    TBitmap narrow = Coded(3, 16);
+    SpitBitmap(&narrow, &dst, 4, 2);
+    EXPECT_TRUE(dst.Empty());
 }
 
 TEST(KivPublic, TileDrawRepeatsAndIgnoresAnEmptyPicture)
