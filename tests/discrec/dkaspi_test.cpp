@@ -2,6 +2,7 @@
 
 #include "discrec/dkspti.h"
 #include "testkit/fakescsi.h"
+#include "testkit/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -183,11 +184,21 @@ TEST_F(DkAspi, SendersOnSeveralThreadsMeetReInitialisation)
             }
         });
     }
-    for (int i = 0; i < 20; ++i)
-        EXPECT_TRUE(_ReInitializeASPI());
+    // The senders never pause between commands: each re-initialisation must
+    // still come in between them, not wait for them to stop.
+    std::atomic<int> reinitialised{0};
+    std::thread binder([&] {
+        for (int i = 0; i < 20; ++i)
+            if (_ReInitializeASPI())
+                ++reinitialised;
+    });
+    EXPECT_TRUE(testkit::WaitUntil([&] { return reinitialised == 20; }, 60))
+        << reinitialised << " of 20 re-initialisations while the senders ran";
     stop = true;
+    binder.join();
     for (std::thread& sender : senders)
         sender.join();
+    EXPECT_EQ(reinitialised, 20);
     EXPECT_EQ(failures, 0);
 }
 
