@@ -160,7 +160,7 @@ void TQV_Video_DVD_Convert_Process_Form::RunEnding(bool finished)
 }
 
 // --- after the clips ----------------------------------------------------------------------------
-void TQV_Video_DVD_Convert_Process_Form::MuxStepEnded(LPARAM lparam)
+void TQV_Video_DVD_Convert_Process_Form::MuxStepEnded(bool, LPARAM lparam)
 {
     if (lparam == 6) {   // the title still is written
         Encode().EncoderRunning = false;

@@ -237,16 +237,18 @@ void TQV_Video_DVD_Disc_Builder_Form::NextClip()
     Encode().EncodeClip();
 }
 
-void TQV_Video_DVD_Disc_Builder_Form::MuxStepEnded(LPARAM lparam)
+void TQV_Video_DVD_Disc_Builder_Form::MuxStepEnded(bool muxed, LPARAM lparam)
 {
     if (lparam == 6) {   // the title still is written
         ChapterAndAuthorStage();
         return;
     }
+    // A subtitle goes into the clip's multiplexed stream: a clip that has none
+    // (its failure is logged) goes on without a word about its subtitle.
     // Subtitles are multiplexed into DVD program streams only: SVCD and VCD clips go on without, said once a clip.
     const int index = Encode().CurrentClipIndex;
     const TQV_MovieImage* clip = index >= 0 && index < MyMovieImage.Length() ? MyMovieImage[index] : nullptr;
-    if (clip && !clip->SubtitleFile.empty()) {
+    if (muxed && clip && !clip->SubtitleFile.empty()) {
         if (OutputType <= 1 && StartSubtitleStage(index)) return;
         if (OutputType >= 2)
             Log("The subtitle of " + clip->ClipName + " is skipped: SVCD and VCD discs carry no subtitles.");

@@ -467,7 +467,7 @@ void TRunProcessForm::OnMuxDone(WPARAM wparam, LPARAM lparam)
     }
     encode_->Muxing = false;
     kivProgressBar2->SetPosition(0);
-    MuxStepEnded(lparam);
+    MuxStepEnded(wparam != 0, lparam);
 }
 
 void TRunProcessForm::OnEncoderDone(LPARAM result) { encode_->EncoderDone(result); }

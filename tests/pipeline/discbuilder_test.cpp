@@ -324,12 +324,19 @@ TEST_F(BuilderTest, UsersFilesInTheWorkingFolderAreNeverWrittenOver)
 }
 
 // The builder with its subtitle stage recorded: the stage starts when asked
-// to, and 1237 ends it.
+// to, and 1237 ends it. Every clip is multiplexed at once, as the multiplexer
+// would answer (only a clip that was multiplexed has a subtitle stage).
 class SubtitleProbe final : public TQV_Video_DVD_Disc_Builder_Form {
 public:
     using TQV_Video_DVD_Disc_Builder_Form::TQV_Video_DVD_Disc_Builder_Form;
     std::vector<int> started;
     int cancelled = 0;
+
+    void MuxClip(int) override
+    {
+        Encode().Muxing = true;
+        PostMessage(Handle(), MSG_MUX_DONE, 1, 9);
+    }
 
 protected:
     bool StartSubtitleStage(int clipIndex) override
@@ -343,7 +350,6 @@ protected:
 TEST_F(BuilderTest, OnlyDvdClipsGetTheirSubtitleStageAndStopEndsIt)
 {
     FakeEncoder encoder;
-    encoder.writeOutputs = true;   // streams no multiplexer takes: each clip's multiplex fails at once
     SubtitleProbe probe(nullptr);
     probe.SetEncoderLibrary(encoder);
     probe.SetBurnStage(std::make_unique<RecordingBurnStage>());
@@ -364,7 +370,7 @@ TEST_F(BuilderTest, OnlyDvdClipsGetTheirSubtitleStageAndStopEndsIt)
     EXPECT_EQ(probe.started, (std::vector<int>{0}));
     EXPECT_EQ(probe.Encode().CurrentClipIndex, 0);   // the next clip waits for the subtitle
     PostMessage(probe.Handle(), MSG_SPUMUX_DONE, 0, 0);
-    ASSERT_TRUE(PumpUntil([&] { return probe.Encode().CurrentClipIndex == 1; }, 60));
+    ASSERT_TRUE(PumpUntil([&] { return probe.Encode().CurrentClipIndex >= 1; }, 60));
     // Clip b has no subtitle: the run goes on to its end (its titles were never multiplexed).
     ASSERT_TRUE(PumpUntil([&] { return !probe.RunActive(); }, 60));
     EXPECT_EQ(probe.started, (std::vector<int>{0}));

@@ -2,7 +2,8 @@
 // and character set, a real spumux run of an 8-bit subtitle file, and the
 // disc builder's runs with a subtitled clip (read back with lsdvd and
 // spuunmux): the same text in UTF-8, UTF-16 and ISO-8859-1, a trimmed clip, an
-// SVCD run, a broken and a missing subtitle file, and Stop while spumux runs.
+// SVCD run, a broken and a missing subtitle file, clips whose multiplex failed,
+// and Stop while spumux runs.
 #include "builderfixture.h"
 #include "discfixture.h"
 
@@ -411,6 +412,32 @@ TEST_F(SubtitleRunTest, BrokenAndMissingSubtitleFilesSkipOnlyTheSubtitle)
     ASSERT_EQ(subpictures.size(), 2u);   // both clips are on the disc, unsubtitled
     EXPECT_TRUE(subpictures[0].empty());
     EXPECT_TRUE(subpictures[1].empty());
+}
+
+// A clip that was not multiplexed has no stream to take a subtitle: its subtitle
+// stage is left out, with no line or box about a subtitle of a clip that failed.
+TEST_F(SubtitleRunTest, AClipWhoseMultiplexFailedGetsNoSubtitleStage)
+{
+    ForceDirectories(root_ + "/fakebin");
+    outsidetest::FakePrograms fakes(root_ + "/fakebin");
+    fakes.Add("mplex", "case \"$*\" in *_DISC_[12][._]*) echo '**ERROR: [mplex] Could not write: No space left on device' "
+                       ">&2\nexit 1;; esac\nexec /usr/bin/mplex \"$@\"\n");
+    AddClipFile("Holiday.avi", 1)->SubtitleFile = Srt("holiday.srt", kLatin1Srt);
+    AddClipFile("Birthday.avi", 1)->SubtitleFile = media_ + "gone.srt";
+    AddClipFile("Garden party.avi", 1)->SubtitleFile = Srt("garden.srt", kLatin1Srt);
+    Build();
+    const std::string reason = "mplex: **ERROR: [mplex] Could not write: No space left on device";
+    const Lines log = BuilderLog();
+    EXPECT_EQ(Lines(log.begin(), log.begin() + std::min<std::size_t>(log.size(), 13)),
+              (Lines{"Convert Holiday.avi >>> DVD_DISC_1.vob", "Mux Holiday.avi >>>", "Loading tormux.dll wrong.",
+                     "Can not mux Holiday.avi!", reason, "Convert Birthday.avi >>> DVD_DISC_2.vob",
+                     "Mux Birthday.avi >>>", "Loading tormux.dll wrong.", "Can not mux Birthday.avi!", reason,
+                     "Convert Garden party.avi >>> DVD_DISC_3.vob", "Mux Garden party.avi >>>",
+                     "Add subtitle to Garden party.avi >>>"}));
+    for (const std::string& line : log) EXPECT_EQ(line.find("skipped"), std::string::npos) << line;
+    // The only box is the author stage's about the missing first title, never one about a subtitle file.
+    for (const std::string& text : BoxTexts()) EXPECT_EQ(text.find("Subtitle"), std::string::npos) << text;
+    EXPECT_EQ(log.back(), "Process is terminated.");
 }
 
 TEST_F(SubtitleRunTest, ASpumuxThatLiesNeverTakesTheClipsPlace)

@@ -30,7 +30,7 @@ public:
     void ClipStageOver() override;
 
 protected:
-    void MuxStepEnded(LPARAM lparam) override;
+    void MuxStepEnded(bool muxed, LPARAM lparam) override;
     void OnAuthorDone(LPARAM result) override;
     void RunEnding(bool finished) override;
 

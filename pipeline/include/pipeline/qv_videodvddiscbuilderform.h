@@ -78,7 +78,7 @@ public:
 protected:
     std::string MissingFolderText() const override;
     void WorkFolderChosen() override;
-    void MuxStepEnded(LPARAM lparam) override;
+    void MuxStepEnded(bool muxed, LPARAM lparam) override;
     void OnAuthorDone(LPARAM result) override;
     void RunEnding(bool finished) override;
     // Close asks while a run is active, then stops the conversion or aborts the write.

@@ -130,9 +130,9 @@ protected:
     virtual std::string MissingFolderText() const;
     // The folder box got a folder from Browse.
     virtual void WorkFolderChosen() {}
-    // The multiplex job of the current clip ended (or the title still was
-    // written: lparam 6); the worker is gone and the failure lines are logged.
-    virtual void MuxStepEnded(LPARAM lparam) = 0;
+    // The multiplex job of the current clip ended, muxed or not (or the title
+    // still was written: lparam 6); the worker is gone and the failure lines are logged.
+    virtual void MuxStepEnded(bool muxed, LPARAM lparam) = 0;
     virtual void OnAuthorDone(LPARAM result) = 0;
     virtual void OnEncoderDone(LPARAM result);
     // Before the run's last line: finished is false for a terminated run.
