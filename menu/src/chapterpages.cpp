@@ -270,8 +270,10 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::RebuildChapterPicture(int t, int j)
     DVDChapter& page = ChapterListAt(t);
     if (j < 0 || j >= page.ChapterButtons.Length()) return;
     TQV_Image* button = page.ChapterButtons[j];
+    TBitmap& thumbnail = *page.ChapterThumbnails[j];
+    const TQV_MovieImage* clip = TitleAt(t);
     TBitmap tile;
-    FitSnapshotToTile(tile, *page.ChapterThumbnails[j], button->Width(), button->Height());
+    FitSnapshotToTile(tile, thumbnail, button->Width(), button->Height(), clip ? ClipPictureRatio(*clip, thumbnail) : 0);
     button->Picture()->SetGraphic(&tile);
 }
 

@@ -22,14 +22,15 @@ namespace {
 constexpr TColor kCornerPatch = RGB(64, 64, 64);
 constexpr TColor kCornerPatchEdge = clWhite;
 
-// A picture fitted into the output-size tile of a design rectangle (aspect
-// kept, black bars; an empty picture gives a black tile), copied to its place.
-void DrawTile(TBitmap& still, const MenuPicture& picture, const TRect& design)
+// A picture fitted into the output-size tile of a design rectangle (at the
+// shape it is shown at, black bars; an empty picture gives a black tile),
+// copied to its place.
+void DrawTile(TBitmap& still, const MenuPicture& picture, double pictureRatio, const TRect& design)
 {
     const int x = MenuScaleX(design.Left), y = MenuScaleY(design.Top, kPalHeight);
     const int w = MenuScaleX(design.Width()), h = MenuScaleY(design.Height(), kPalHeight);
     TBitmap tile, none;
-    FitSnapshotToTile(tile, picture ? *picture : none, w, h);
+    FitSnapshotToTile(tile, picture ? *picture : none, w, h, pictureRatio);
     BitBlt(still.Canvas(), x, y, w, h, tile.Canvas(), 0, 0, SRCCOPY);
 }
 
@@ -74,7 +75,7 @@ bool WriteTitleMenuBackground(const MenuModel& menu, MenuOutput& out)
         // The button where the designer has it; only one reaching past the
         // picture is moved in (see KeepOnPicture), its caption moved along.
         const TRect r = KeepOnPicture(title.Rect, cornerHeight);
-        DrawTile(pal, title.Snapshot, r);
+        DrawTile(pal, title.Snapshot, title.SnapshotRatio, r);
         DrawMenuText(*pal.Canvas(), title.Caption, {r.Left - title.Rect.Left, r.Top - title.Rect.Top});
     }
     if (out.HasCornerButton)
@@ -98,7 +99,7 @@ bool WriteChapterMenuBackgrounds(const MenuModel& menu, MenuOutput& out)
         canvas.Brush()->SetStyle(bsClear);
         for (std::size_t j = 0; j < page.Buttons.size(); ++j) {
             const TRect r = KeepOnPicture(page.Buttons[j].Rect, cornerHeight);
-            DrawTile(pal, page.Buttons[j].Thumbnail, r);
+            DrawTile(pal, page.Buttons[j].Thumbnail, page.Buttons[j].ThumbnailRatio, r);
             canvas.TextOut(MenuScaleX(r.Left),
                            MenuScaleY(r.Top, kPalHeight) + MenuScaleY(r.Height(), kPalHeight) + 5,
                            ChapterTimeLabel(page, j));

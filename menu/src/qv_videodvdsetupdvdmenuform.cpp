@@ -948,6 +948,7 @@ MenuModel TQV_Video_DVD_Setup_DVD_Menu_Form::BuildMenuModel() const
         MenuTitleButton button;
         button.Rect = clip->BoundsRect();
         button.Snapshot = CopyPicture(clip->Snapshot.get());
+        button.SnapshotRatio = ClipPictureRatio(*clip, *clip->Snapshot);
         if (i < static_cast<std::int64_t>(TitleLabels.size()) && TitleLabels[static_cast<std::size_t>(i)]) {
             const TLabel* label = TitleLabels[static_cast<std::size_t>(i)];
             button.Caption = {label->Caption(), ToMenuFont(*label->Font()),
@@ -962,10 +963,9 @@ MenuModel TQV_Video_DVD_Setup_DVD_Menu_Form::BuildMenuModel() const
         page.TrimStart = chapter.Title ? chapter.Title->StartPoint : 0;
         for (std::int64_t j = 0; j < chapter.ChapterButtons.Length(); ++j) {
             const TQV_Image* button = chapter.ChapterButtons[j];
-            page.Buttons.push_back({button->BoundsRect(),
-                                    CopyPicture(j < chapter.ChapterThumbnails.Length() ? chapter.ChapterThumbnails[j]
-                                                                                       : nullptr),
-                                    ChapterTimeAt(chapter, j)});
+            const TBitmap* thumbnail = j < chapter.ChapterThumbnails.Length() ? chapter.ChapterThumbnails[j] : nullptr;
+            const double ratio = chapter.Title && thumbnail ? ClipPictureRatio(*chapter.Title, *thumbnail) : 0;
+            page.Buttons.push_back({button->BoundsRect(), CopyPicture(thumbnail), ChapterTimeAt(chapter, j), ratio});
         }
         menu.ChapterPages.push_back(std::move(page));
     }

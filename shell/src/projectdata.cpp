@@ -61,8 +61,37 @@ void AssignClipOutputNames(const std::string& base, int outputType)
 
 void FitSnapshotToTile(TQV_MovieImage& clip)
 {
-    FitSnapshotToTile(*clip.Tile, *clip.Snapshot, clip.Width(), clip.Height());
+    FitSnapshotToTile(*clip.Tile, *clip.Snapshot, clip.Width(), clip.Height(), ClipPictureRatio(clip, *clip.Snapshot));
     clip.RedrawTile();
+}
+
+double ClipPictureRatio(const TQV_MovieImage& clip, const TBitmap& picture)
+{
+    if (clip.PictureAspectX <= 0 || clip.PictureAspectY <= 0 || clip.VideoWidth <= 0 || clip.VideoHeight <= 0 ||
+        picture.Width() <= 0 || picture.Height() <= 0)
+        return 0;
+    // A frame of the clip has its stored proportions (within a pixel's rounding
+    // at thumbnail sizes); the placeholder pictures have their own.
+    const double stored = static_cast<double>(clip.VideoWidth) / clip.VideoHeight;
+    const double own = static_cast<double>(picture.Width()) / picture.Height();
+    if (std::abs(own / stored - 1) > 0.02) return 0;
+    return static_cast<double>(clip.PictureAspectX) / clip.PictureAspectY;
+}
+
+TBitmap SnapshotAsShown(const TQV_MovieImage& clip)
+{
+    TBitmap& snapshot = *clip.Snapshot;
+    const double ratio = ClipPictureRatio(clip, snapshot);
+    TBitmap still;
+    if (!(ratio > 0)) {
+        still.Assign(snapshot);
+        return still;
+    }
+    // As many lines as the snapshot, as wide as they are shown.
+    const int height = snapshot.Height();
+    const int width = std::max(1, static_cast<int>(std::lround(height * ratio)));
+    FitSnapshotToTile(still, snapshot, width, height, ratio);
+    return still;
 }
 
 void FreePreviewGraph()

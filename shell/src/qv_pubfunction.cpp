@@ -6,6 +6,7 @@
 #include "vcl/controls.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 std::string SimpleDvdSpeed(int kbPerSecond)
@@ -59,7 +60,7 @@ void QuickSortInts(std::vector<std::int32_t>& a, int lo, int hi)
     }
 }
 
-void FitSnapshotToTile(TBitmap& tile, TBitmap& snapshot, int width, int height)
+void FitSnapshotToTile(TBitmap& tile, TBitmap& snapshot, int width, int height, double pictureRatio)
 {
     width = std::max(width, 0);
     height = std::max(height, 0);
@@ -71,7 +72,8 @@ void FitSnapshotToTile(TBitmap& tile, TBitmap& snapshot, int width, int height)
     if (width == 0 || height == 0 || snapshot.Width() <= 0 || snapshot.Height() <= 0)
         return;
     const double controlRatio = static_cast<double>(width) / height;
-    const double pictureRatio = static_cast<double>(snapshot.Width()) / snapshot.Height();
+    if (!(pictureRatio > 0) || !std::isfinite(pictureRatio))
+        pictureRatio = static_cast<double>(snapshot.Width()) / snapshot.Height();
     int w, h;
     if (controlRatio <= pictureRatio) {
         w = width;

@@ -414,7 +414,7 @@ void TQV_Video_DVD_Setup_Source_Clips_Form::FormShow(TObject*)
     for (std::int64_t i = 0; i < MyMovieImage.Length(); ++i)
         if (TQV_MovieImage* clip = MyMovieImage[i]) clip->SetSelected(clip == OldMovieImage && OldMovieImage);
     SyncSelection();
-    if (TQV_MovieImage* clip = SelectedClip()) Image_Preview->Picture()->SetGraphic(clip->Snapshot.get());
+    if (TQV_MovieImage* clip = SelectedClip()) ShowStill(*clip);
     ShowClipInfo(SelectedIndex);
     SetTrimControlsEnabled(false);
     kivImageButton_Stop->SetEnabled(false);
@@ -679,12 +679,18 @@ void TQV_Video_DVD_Setup_Source_Clips_Form::ClipClick(TQV_MovieImage* clip)
     SyncSelection();
     if (TQV_MovieImage* selected = SelectedClip()) {
         selected->SetSelected(true);
-        Image_Preview->Picture()->SetGraphic(selected->Snapshot.get());
+        ShowStill(*selected);
     } else {
         Image_Preview->Picture()->SetGraphic(nullptr);
     }
     StopPreview();
     ShowClipInfo(SelectedIndex);
+}
+
+void TQV_Video_DVD_Setup_Source_Clips_Form::ShowStill(const TQV_MovieImage& clip)
+{
+    const TBitmap still = SnapshotAsShown(clip);
+    Image_Preview->Picture()->SetGraphic(&still);
 }
 
 void TQV_Video_DVD_Setup_Source_Clips_Form::kivImageButton_DeleteClick(TObject*)

@@ -3,8 +3,10 @@
 // leaves the titles placed by hand where they are, and a long clip name's
 // caption stays whole on the menu; in the disc-build task a background chosen
 // while a chapter page is shown (a shipped one or the user's own picture)
-// becomes that page's only, and Next writes it as that page's still.
+// becomes that page's only, and Next writes it as that page's still; clips
+// whose pixels are not square keep their shape in every thumbnail and still.
 #include "programtask.h"
+#include "testmedia.h"
 
 #include "menu/backgroundlist.h"
 #include "menu/menumodel.h"
@@ -59,6 +61,33 @@ bool SamePicture(const TBitmap& a, const TBitmap& b)
             if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
     return true;
 }
+
+// The light disc of an ffmpeg-made round-disc clip within `r` of a picture: its
+// width over its height in the picture's pixels, and its centre from the rectangle's.
+outsidetest::DiscSpread DiscIn(const TBitmap& picture, const TRect& r)
+{
+    outsidetest::DiscSpread disc = outsidetest::MeasureDisc(
+        [&](int x, int y) {
+            const TColor c = picture.Pixel(r.Left + x, r.Top + y);
+            return static_cast<int>((GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3);
+        },
+        std::min(r.Width(), picture.Width() - r.Left), std::min(r.Height(), picture.Height() - r.Top));
+    disc.x -= (r.Width() - 1) / 2.0;
+    disc.y -= (r.Height() - 1) / 2.0;
+    return disc;
+}
+
+// The disc within `r` is round within `tolerance` and in the middle.
+void ExpectRound(const TBitmap& picture, const TRect& r, double tolerance, const std::string& what)
+{
+    const outsidetest::DiscSpread disc = DiscIn(picture, r);
+    EXPECT_GT(disc.pixels, 400) << what;
+    EXPECT_NEAR(disc.shape, 1.0, tolerance) << what << ": the round disc is drawn this much wider than high";
+    EXPECT_LE(std::abs(disc.x), 1.5) << what;
+    EXPECT_LE(std::abs(disc.y), 1.5) << what;
+}
+
+TRect Whole(const TBitmap& picture) { return Rect(0, 0, picture.Width(), picture.Height()); }
 
 class MenuTaskTest : public ProgramTaskTest {
 protected:
@@ -285,6 +314,82 @@ TEST_F(MenuTaskTest, ABackgroundChosenOnAChapterPageChangesOnlyThatPage)
     EXPECT_EQ(page1.Pixel(700, 560), kOwnColour);
     EXPECT_NE(page0.Pixel(700, 10), kOwnColour);
     EXPECT_EQ(CountNot(title, Rect(600, 0, 720, 60), kOwnColour), 120 * 60);
+}
+
+// 720x576 clips as the ffmpeg program writes them, flagged 16:9 and 4:3: a disc
+// that is round as they are shown stays round in the clips window's tile and
+// still, in the designer's title buttons and chapter thumbnails, and on the
+// menu stills Next writes (measured in the stills' own pixels, as the designer
+// shows them). Drawn at the stored shape, 5:4, the 16:9 disc was 30 % too narrow.
+TEST_F(MenuTaskTest, ClipsWhosePixelsAreNotSquareKeepTheirShapeInEveryThumbnail)
+{
+    const std::vector<std::pair<int, int>> shapes = {{16, 9}, {4, 3}};
+    std::vector<std::string> clips;
+    for (const auto& [x, y] : shapes) {
+        clips.push_back(media_ + "pal-" + std::to_string(x) + "x" + std::to_string(y) + ".avi");
+        ASSERT_TRUE(outsidetest::WriteRoundDiscClip(clips.back(), 720, 576, x, y, 4)) << clips.back();
+    }
+    TQV_Video_DVD_Setup_DVD_Menu_Form& designer = Designer();
+    std::vector<TRect> titleRects, chapterRects;
+    TBitmap title, page0;   // the stills Next writes
+    DvdBuildTask(clips, [&](TQV_Video_DVD_Setup_Source_Clips_Form& clipsForm) {
+        for (std::size_t i = 0; i < shapes.size(); ++i) {
+            TQV_MovieImage& clip = *MyMovieImage[static_cast<std::int64_t>(i)];
+            ASSERT_EQ(clip.PictureAspectX, shapes[i].first);
+            ExpectRound(*clip.Tile, Whole(*clip.Tile), 0.03, "clips window tile " + clip.ClipName);
+            task_->Click(clip);
+            const TBitmap* still = clipsForm.Image_Preview->Picture()->Bitmap();
+            ASSERT_TRUE(still && !still->Empty());
+            ExpectRound(*still, Whole(*still), 0.02, "clips window still " + clip.ClipName);
+        }
+        task_->Click(*MyMovieImage[0]);
+        task_->Shoot(clipsForm, "clips-window-wide-clip");
+        task_->OnNextModal([&](TCustomForm& shown) {
+            ASSERT_EQ(&shown, &designer);
+            ASSERT_TRUE(task_->PumpUntil(
+                [&] { return MyDVDChapter.Length() == 2 && !designer.Panel_Progress->Visible(); }, 120));
+            for (std::int64_t i = 0; i < MyMovieImage.Length(); ++i) {
+                TQV_MovieImage& clip = *MyMovieImage[i];
+                ExpectRound(*clip.Tile, Whole(*clip.Tile), 0.03, "title button " + clip.ClipName);
+                titleRects.push_back(clip.BoundsRect());
+            }
+            const DVDChapter& page = MyDVDChapter[0];
+            ASSERT_GE(page.ChapterButtons.Length(), 2);
+            for (std::int64_t j = 0; j < page.ChapterButtons.Length(); ++j) {
+                const TBitmap* thumbnail = page.ChapterButtons[j]->Picture()->Bitmap();
+                ASSERT_TRUE(thumbnail && !thumbnail->Empty());
+                ExpectRound(*thumbnail, Whole(*thumbnail), 0.03, "chapter button " + std::to_string(j));
+                chapterRects.push_back(page.ChapterButtons[j]->BoundsRect());
+            }
+            task_->Shoot(designer, "menu-designer-wide-clip");
+            task_->Click(*designer.kivImageButton_NextChapter);
+            task_->Shoot(designer, "menu-designer-wide-clip-chapter-page");
+            task_->Click(*designer.kivImageButton_PreviousChapter);
+
+            task_->OnNextModal([&](TCustomForm& run) {
+                ASSERT_EQ(&run, QV_Video_DVD_Disc_Builder_Form);
+                title.LoadFromFile(Res("backbitmap_P.bmp"));
+                page0.LoadFromFile(Res("Chapter_0_backbitmap.bmp"));
+                task_->Click(*QV_Video_DVD_Disc_Builder_Form->kivImageButton1);
+            });
+            task_->Step("designer: Next");
+            task_->Click(*designer.kivImageButton_Next);
+            task_->Click(*designer.kivImageButton_Exit);
+        });
+        task_->Step("clips window: Next");
+        task_->Click(*clipsForm.kivImageButton_Burn);
+    });
+    ASSERT_FALSE(title.Empty() || page0.Empty());
+    // Where the writers put a button's tile: its design rectangle scaled to the PAL still.
+    const auto onStill = [](const TRect& r) {
+        return Bounds(MenuScaleX(r.Left), MenuScaleY(r.Top, kPalHeight), MenuScaleX(r.Width()),
+                      MenuScaleY(r.Height(), kPalHeight));
+    };
+    ASSERT_EQ(titleRects.size(), shapes.size());
+    for (std::size_t i = 0; i < titleRects.size(); ++i)
+        ExpectRound(title, onStill(titleRects[i]), 0.02, "title menu still, title " + std::to_string(i + 1));
+    for (std::size_t j = 0; j < chapterRects.size(); ++j)
+        ExpectRound(page0, onStill(chapterRects[j]), 0.02, "chapter page still, chapter " + std::to_string(j + 1));
 }
 
 } // namespace

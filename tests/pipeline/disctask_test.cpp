@@ -188,28 +188,8 @@ std::string CheckButtonPicture(const MenuSubpictures& menu, const MenuSubpicture
     return faults.str();
 }
 
-// A clip as the ffmpeg program writes it: MPEG-4 in AVI with MP2 sound, a white
-// disc on grey that is round as the picture is shown, and the display shape
-// ("16:9", "4:3") flagged in the stream, or nothing for square pixels.
-void WriteShapeClip(const std::string& path, int width, int height, int aspectX, int aspectY)
-{
-    // How much wider than high a pixel is shown; the disc is drawn that much narrower.
-    const double pixel = aspectX ? static_cast<double>(aspectX) * height / (static_cast<double>(aspectY) * width) : 1.0;
-    const std::string rate = height == 480 ? "30000/1001" : "25";
-    char disc[160];
-    std::snprintf(disc, sizeof disc, "geq=lum='if(lte(hypot((X-W/2)*%.6f,Y-H/2),%d),235,128)'", pixel, height * 7 / 20);
-    std::vector<std::string> argv = {
-        "ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi",
-        "-i", "nullsrc=s=" + std::to_string(width) + "x" + std::to_string(height) + ":r=" + rate + ":d=2,format=gray," + disc,
-        "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=2"};
-    if (aspectX) argv.insert(argv.end(), {"-aspect", std::to_string(aspectX) + ":" + std::to_string(aspectY)});
-    argv.insert(argv.end(), {"-c:v", "mpeg4", "-q:v", "2", "-pix_fmt", "yuv420p", "-c:a", "mp2", "-b:a", "192k", path});
-    ASSERT_EQ(outsidetest::Run(argv), 0) << path;
-}
-
 // The white disc in a grey picture of a decoded frame (PGM): its width over its
-// height as shown, the frame shown at `aspect` (4/3 or 16/9). From the spread
-// of its pixels, which for a filled ellipse is a quarter of each squared half-axis.
+// height as shown, the frame shown at `aspect` (4/3 or 16/9).
 double DiscShapeAsShown(const std::string& pgm, double aspect, std::string* why)
 {
     const std::string bytes = Bytes(pgm);
@@ -218,17 +198,12 @@ double DiscShapeAsShown(const std::string& pgm, double aspect, std::string* why)
         bytes.size() < static_cast<std::size_t>(used + 1) + static_cast<std::size_t>(width) * height)
         return *why = "not a grey PGM: " + pgm, 0;
     const auto* pixels = reinterpret_cast<const unsigned char*>(bytes.data() + used + 1);
-    double n = 0, sx = 0, sy = 0, sxx = 0, syy = 0;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            if (pixels[static_cast<std::size_t>(y) * width + x] > (235 + 128) / 2) {
-                n += 1, sx += x, sy += y, sxx += double(x) * x, syy += double(y) * y;
-            }
-    if (n < 1000) return *why = "no disc in " + pgm, 0;
-    const double vx = sxx / n - (sx / n) * (sx / n), vy = syy / n - (sy / n) * (sy / n);
-    if (std::abs(sx / n - width / 2.0) > 4 || std::abs(sy / n - height / 2.0) > 4)
+    const outsidetest::DiscSpread disc = outsidetest::MeasureDisc(
+        [&](int x, int y) { return pixels[static_cast<std::size_t>(y) * width + x]; }, width, height);
+    if (disc.pixels < 1000) return *why = "no disc in " + pgm, 0;
+    if (std::abs(disc.x - width / 2.0) > 4 || std::abs(disc.y - height / 2.0) > 4)
         *why = "the disc is off the centre of " + pgm;
-    return std::sqrt(vx / vy) * aspect * height / width;
+    return disc.shape * aspect * height / width;
 }
 
 class DiscTaskTest : public ProgramTaskTest {
@@ -398,7 +373,9 @@ TEST_F(DiscTaskTest, ClipsFlaggedWideOrNarrowKeepTheirShapeOnBothKindsOfDisc)
     std::vector<std::string> clips;
     for (const Shape& shape : shapes) {
         clips.push_back(media_ + shape.name);
-        WriteShapeClip(clips.back(), shape.width, shape.height, shape.aspectX, shape.aspectY);
+        ASSERT_TRUE(outsidetest::WriteRoundDiscClip(clips.back(), shape.width, shape.height, shape.aspectX,
+                                                    shape.aspectY))
+            << shape.name;
     }
     // A PAL disc at 4:3 (the clips window's choice as it comes), then an NTSC disc at 16:9.
     for (const bool wide : {false, true}) {

@@ -211,6 +211,35 @@ TEST_F(ProjectDataTest, SnapshotIsFittedIntoTheTile)
     EXPECT_EQ(PictureAt(*clip, 50, 38), clRed);
 }
 
+// A frame of a 720x576 clip flagged 16:9 is drawn at 16:9; the placeholder
+// picture a clip gets when no frame could be grabbed keeps its own shape.
+TEST_F(ProjectDataTest, AFrameOfAClipWhosePixelsAreNotSquareIsFittedAtItsDeclaredShape)
+{
+    ClipPtr clip = NewClip();
+    clip->VideoWidth = 720;
+    clip->VideoHeight = 576;
+    clip->PictureAspectX = 16;
+    clip->PictureAspectY = 9;
+    *clip->Snapshot = TBitmap(720, 576);
+    clip->Snapshot->Canvas()->Brush()->SetColor(clRed);
+    clip->Snapshot->Canvas()->FillRect(Rect(0, 0, 720, 576));
+    FitSnapshotToTile(*clip);
+    // 16:9 into 101 x 76: 101 x 56, rows 10 to 65.
+    EXPECT_EQ(clip->Tile->Pixel(50, 9), clBlack);
+    EXPECT_EQ(clip->Tile->Pixel(50, 10), clRed);
+    EXPECT_EQ(clip->Tile->Pixel(50, 65), clRed);
+    EXPECT_EQ(clip->Tile->Pixel(50, 66), clBlack);
+    const TBitmap still = SnapshotAsShown(*clip);
+    EXPECT_EQ(still.Width(), 1024);
+    EXPECT_EQ(still.Height(), 576);
+
+    *clip->Snapshot = TBitmap(320, 240);   // the placeholder: 4:3, not the clip's 5:4
+    EXPECT_EQ(ClipPictureRatio(*clip, *clip->Snapshot), 0);
+    EXPECT_EQ(SnapshotAsShown(*clip).Width(), 320);
+    clip->PictureAspectX = clip->PictureAspectY = 0;   // square pixels
+    EXPECT_EQ(ClipPictureRatio(*clip, TBitmap(720, 576)), 0);
+}
+
 TEST(XmlText, EscapesMarkupAndRefusesWhatXmlCannotCarry)
 {
     EXPECT_EQ(XmlEscape("a&b <c> \"d\" 'e' Ü"), "a&amp;b &lt;c&gt; &quot;d&quot; &apos;e&apos; Ü");

@@ -42,12 +42,14 @@ struct MenuTitleButton {
     TRect Rect;                   // the button's design rectangle
     MenuPicture Snapshot;         // the clip's picture, fitted into the tile with black bars
     MenuText Caption;             // the caption label under the button
+    double SnapshotRatio = 0;     // the shape the picture is shown at (width / height), 0 for its own
 };
 
 struct MenuChapterButton {
     TRect Rect;
     MenuPicture Thumbnail;
     double Time = 0;              // the chapter's point in seconds from the clip's start
+    double ThumbnailRatio = 0;    // as SnapshotRatio
 };
 
 // The chapter page of one title, in title order.

@@ -9,6 +9,7 @@
 
 #include <string>
 
+class TBitmap;
 class TQV_MovieImage;
 class GraphGroup;
 class HandleMovieThread;
@@ -52,8 +53,16 @@ extern TForm1* Form1;
 // Output type of a run: 0, 1 DVD, 2 SVCD, 3 VCD.
 // Every clip's OutputName becomes base + "_" + (i + 1) + ".vob" (DVD) or ".mpg".
 void AssignClipOutputNames(const std::string& base, int outputType);
-// Rebuilds the clip's Tile from its Snapshot (aspect kept, centred) and redraws it.
+// Rebuilds the clip's Tile from its Snapshot (at the shape it is shown at,
+// centred) and redraws it.
 void FitSnapshotToTile(TQV_MovieImage& clip);
+// The shape (width / height) a picture of the clip is shown at: the shape the
+// clip's file declares when the picture has the proportions of the clip's
+// stored frame (a frame of it, at any size); 0, the picture's own shape,
+// otherwise (square pixels, or a placeholder picture).
+double ClipPictureRatio(const TQV_MovieImage& clip, const TBitmap& picture);
+// The clip's snapshot at the shape it is shown at, for a still of the clip.
+TBitmap SnapshotAsShown(const TQV_MovieImage& clip);
 // Stops, releases and frees the preview graph GRAPH, if any (every user of the
 // preview does this before making a new one).
 void FreePreviewGraph();

@@ -16,8 +16,11 @@ void QuickSortInts(std::vector<std::int32_t>& a, int lo, int hi);
 
 // The picture part of fitting a clip's snapshot into its tile: tile becomes a
 // black width x height bitmap with the snapshot stretched (colour on colour)
-// into its centre, aspect ratio kept. An empty snapshot leaves the tile black.
-void FitSnapshotToTile(TBitmap& tile, TBitmap& snapshot, int width, int height);
+// into its centre, aspect ratio kept. The ratio is the shape the snapshot is
+// shown at (width / height), 0 for its own: a picture of pixels that are not
+// square is drawn at the shape its file declares. An empty snapshot leaves the
+// tile black.
+void FitSnapshotToTile(TBitmap& tile, TBitmap& snapshot, int width, int height, double pictureRatio = 0);
 
 class TCanvas;
 // Draws a picture's shape at (x, y): every pixel whose colour differs from the

@@ -140,6 +140,8 @@ public:
     void ShowClipInfo(int index);
     void LayoutClips();
     void ClipClick(TQV_MovieImage* clip);
+    // The still picture of the clip in the preview, at the shape it is shown at.
+    void ShowStill(const TQV_MovieImage& clip);
     void StopPreview();
 
     void FormShow(TObject* Sender);

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -57,6 +59,42 @@ Shape ShapeOf(Disc disc)
 }
 
 } // namespace
+
+bool WriteRoundDiscClip(const std::string& path, int width, int height, int aspectX, int aspectY, double seconds)
+{
+    // How much wider than high a pixel is shown; the disc is drawn that much narrower.
+    const double pixel = aspectX ? static_cast<double>(aspectX) * height / (static_cast<double>(aspectY) * width) : 1.0;
+    const std::string rate = height == 480 ? "30000/1001" : "25";
+    char disc[160];
+    std::snprintf(disc, sizeof disc, "geq=lum='if(lte(hypot((X-W/2)*%.6f,Y-H/2),%d),235,128)'", pixel, height * 7 / 20);
+    const std::string length = std::to_string(seconds);
+    std::vector<std::string> argv = {
+        "ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+        "nullsrc=s=" + std::to_string(width) + "x" + std::to_string(height) + ":r=" + rate + ":d=" + length +
+            ",format=gray," + disc,
+        "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=" + length};
+    if (aspectX) argv.insert(argv.end(), {"-aspect", std::to_string(aspectX) + ":" + std::to_string(aspectY)});
+    argv.insert(argv.end(), {"-c:v", "mpeg4", "-q:v", "2", "-pix_fmt", "yuv420p", "-c:a", "mp2", "-b:a", "192k", path});
+    return Run(argv) == 0;
+}
+
+DiscSpread MeasureDisc(const std::function<int(int x, int y)>& grey, int width, int height)
+{
+    double n = 0, sx = 0, sy = 0, sxx = 0, syy = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (grey(x, y) > (235 + 128) / 2) {
+                n += 1, sx += x, sy += y, sxx += double(x) * x, syy += double(y) * y;
+            }
+    DiscSpread disc;
+    disc.pixels = static_cast<int>(n);
+    if (n < 1) return disc;
+    const double vx = sxx / n - (sx / n) * (sx / n), vy = syy / n - (sy / n) * (sy / n);
+    disc.x = sx / n;
+    disc.y = sy / n;
+    disc.shape = vy > 0 ? std::sqrt(vx / vy) : 0;
+    return disc;
+}
 
 int Run(const std::vector<std::string>& argv, std::string* output)
 {

@@ -21,6 +21,24 @@ struct Streams {
 // stem_vid.mpg + stem_aud.mpa. GOPs of 12 frames.
 Streams MakeStreams(const std::string& folder, Disc disc, double seconds = 3.0, const std::string& stem = "clip");
 
+// A clip as the ffmpeg program writes it (MPEG-4 video and MPEG audio in AVI,
+// 25 frames a second, 29.97 at 480 lines): a white disc on grey, round as the
+// picture is shown, in `width` x `height` pixels flagged aspectX:aspectY (0, 0:
+// square pixels). False when ffmpeg failed.
+bool WriteRoundDiscClip(const std::string& path, int width, int height, int aspectX, int aspectY,
+                        double seconds = 2);
+
+// The light disc of such a picture, from the grey levels of its `width` x
+// `height` pixels: its width over its height in those pixels, from the spread
+// of its pixels (for a filled ellipse a quarter of each squared half-axis),
+// and its centre.
+struct DiscSpread {
+    double shape = 0;
+    double x = 0, y = 0;
+    int pixels = 0;
+};
+DiscSpread MeasureDisc(const std::function<int(int x, int y)>& grey, int width, int height);
+
 // "codec_type:codec_name" of every stream, in file order.
 std::vector<std::string> ProbeStreams(const std::string& path);
 
