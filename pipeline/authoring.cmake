@@ -8,5 +8,5 @@ target_sources(pipeline PRIVATE
 # The outside libraries are loaded at run time: only their headers are used here.
 target_include_directories(pipeline PRIVATE
   ${CMAKE_SOURCE_DIR}/outside/mux/include ${CMAKE_SOURCE_DIR}/outside/author/include)
-target_link_libraries(pipeline PUBLIC shell rtl win32)
+target_link_libraries(pipeline PUBLIC base rtl win32)
 add_dependencies(pipeline Tormux dvdauthor_lib)

@@ -1,5 +1,5 @@
 # The run windows: the convert window and the disc builder on the run-window base, the disc-burner
-# setup and the burning-process window, and their place among the program's start-up windows.
+# setup and the burning-process window.
 target_sources(pipeline PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/src/titlestill.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/chapterpages.cpp
@@ -14,10 +14,9 @@ target_sources(pipeline PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/src/qv_videodvdsetupdiscburnerform.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/burnerdevicegroup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/burningprocess.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/src/qv_videodvddiscburningprocessform.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/src/pipelinewindows.cpp)
-target_link_libraries(pipeline PUBLIC shell skin vcl gfx discrec)
-# The windows' pictures, drawn with the program's others (shell/CMakeLists.txt).
+  ${CMAKE_CURRENT_LIST_DIR}/src/qv_videodvddiscburningprocessform.cpp)
+target_link_libraries(pipeline PUBLIC base skin vcl gfx discrec)
+# The windows' pictures, drawn with the program's others (app/CMakeLists.txt).
 set_property(GLOBAL APPEND PROPERTY KELDARA_MORE_PROGRAM_PICTURES
   ConvertSkin.bmp ConvertStart.bmp ConvertStop.bmp ConvertBrowse.bmp ConvertCheck.bmp ConvertClose.bmp
   BuilderSkin.bmp BuilderStart.bmp BuilderStop.bmp BuilderBrowse.bmp BuilderCheck.bmp BuilderClose.bmp

@@ -10,12 +10,10 @@
 //   bench_disc-build [--repetitions N] [--only bench|grain|three]
 //   bench_disc-build --stand-in WORK CLIP...   (one build into WORK/DVD_DISC; used by the above)
 #include "childrun.h"
-#include "pipeline/pipelinewindows.h"
+#include "base/burnpubfunction.h"
+#include "base/projectdata.h"
+#include "base/qv_movieimage.h"
 #include "pipeline/qv_videodvddiscbuilderform.h"
-#include "menu/menuwindows.h"
-#include "shell/burnpubfunction.h"
-#include "shell/projectdata.h"
-#include "shell/qv_movieimage.h"
 #include "testkit/clips.h"
 #include "taskdriver.h"
 #include "testkit/tempfolder.h"
@@ -79,8 +77,6 @@ int BuildOnce(const std::vector<std::string>& clipPaths, const std::string& work
     CoInitialize(nullptr);
     RegisterMediaFilters();
     CreateAppFolders();
-    RegisterPipelineWindows();
-    RegisterMenuWindows();
     int status = 1;
     {
         testkit::TaskDriver task;

@@ -1,13 +1,13 @@
 // The preview graph and the probe against the real clock: how long one added
 // clip takes from start to its message, what writing a full-size frame file
 // costs, and what one position tick costs (against its 40 ms period).
+#include "base/qv_graphgroupclass.h"
+#include "base/qv_loadfile.h"
 #include "com/com.h"
 #include "com/widestring.h"
 #include "dshow/mediafilters.h"
 #include "dshow/videosurface.h"
 #include "rtl/paths.h"
-#include "shell/qv_graphgroupclass.h"
-#include "shell/qv_loadfile.h"
 #include "testkit/clips.h"
 #include "testkit/tempfolder.h"
 #include "win32/messages.h"

@@ -4,9 +4,9 @@
 // of an 8-bit file, and opening a 64 MB file of empty lines (time and the
 // growth of the process's peak memory). Opening must stay linear in N and
 // under a second for 1,500 cues.
-#include "shell/burnpubfunction.h"
-#include "shell/projectdata.h"
-#include "shell/qv_movieimage.h"
+#include "base/burnpubfunction.h"
+#include "base/projectdata.h"
+#include "base/qv_movieimage.h"
 #include "shell/qv_videodvdsubtitlepropertyform.h"
 
 #include "childrun.h"

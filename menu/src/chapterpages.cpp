@@ -3,13 +3,13 @@
 // window opens, their pictures grabbed from the title's video.
 #include "menu/qv_videodvdsetupdvdmenuform.h"
 
+#include "base/programpictures.h"
+#include "base/projectdata.h"
+#include "base/qv_graphgroupclass.h"
+#include "base/qv_movieimage.h"
+#include "base/qv_pubfunction.h"
 #include "menu/menumodel.h"
 #include "menu/menuoutput.h"
-#include "shell/programpictures.h"
-#include "shell/projectdata.h"
-#include "shell/qv_graphgroupclass.h"
-#include "shell/qv_movieimage.h"
-#include "shell/qv_pubfunction.h"
 
 #include "dshow/mediatype.h"
 #include "dshow/qedit.h"

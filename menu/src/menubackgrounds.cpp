@@ -3,13 +3,13 @@
 #include "menu/menuoutput.h"
 #include "menufiles.h"
 
+#include "base/burnpubfunction.h"
+#include "base/dvdchapter.h"
+#include "base/qv_pubfunction.h"
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
 #include "gfx/gdi.h"
 #include "rtl/sysutils.h"
-#include "shell/burnpubfunction.h"
-#include "shell/dvdchapter.h"
-#include "shell/qv_pubfunction.h"
 
 #include <cmath>
 

@@ -5,14 +5,14 @@
 #include "menu/menuoutput.h"
 #include "menufiles.h"
 
+#include "base/qv_pubfunction.h"
+#include "base/xmltext.h"
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
 #include "png/pngimage.h"
 #include "rtl/classes.h"
 #include "rtl/paths.h"
 #include "rtl/sysutils.h"
-#include "shell/qv_pubfunction.h"
-#include "shell/xmltext.h"
 
 #include <cassert>
 #include <vector>

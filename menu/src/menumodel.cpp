@@ -1,7 +1,7 @@
 #include "menu/menumodel.h"
 
+#include "base/programpictures.h"
 #include "gfx/bitmap.h"
-#include "shell/programpictures.h"
 
 #include <algorithm>
 

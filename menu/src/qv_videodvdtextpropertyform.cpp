@@ -1,8 +1,8 @@
 #include "menu/qv_videodvdtextpropertyform.h"
 
+#include "base/burnpubfunction.h"
+#include "base/programpictures.h"
 #include "menu/menudesignerlayout.h"
-#include "shell/burnpubfunction.h"
-#include "shell/programpictures.h"
 
 #include "rtl/system.h"
 #include "skin/kivbutton.h"

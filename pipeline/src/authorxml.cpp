@@ -1,14 +1,14 @@
 #include "pipeline/authorxml.h"
 #include "pipeline/encodeparams.h"
 
+#include "base/burnpubfunction.h"
+#include "base/projectdata.h"
+#include "base/qv_movieimage.h"
+#include "base/xmltext.h"
 #include "rtl/classes.h"
 #include "rtl/paths.h"
 #include "rtl/savefile.h"
 #include "rtl/sysutils.h"
-#include "shell/burnpubfunction.h"
-#include "shell/projectdata.h"
-#include "shell/qv_movieimage.h"
-#include "shell/xmltext.h"
 #include "win32/progfolders.h"
 
 #include <algorithm>

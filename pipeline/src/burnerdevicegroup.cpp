@@ -1,6 +1,6 @@
 #include "pipeline/burnerdevicegroup.h"
 
-#include "shell/programpictures.h"
+#include "base/programpictures.h"
 #include "skin/kivcombobox.h"
 #include "skin/kivedit.h"
 #include "skin/kivgroupbox.h"

@@ -1,12 +1,12 @@
 #include "pipeline/burnfilelist.h"
 
+#include "base/burnpubfunction.h"
 #include "com/widestring.h"
 #include "dshow/dshow.h"
 #include "dshow/mediafilters.h"
 #include "dshow/qedit.h"
 #include "rtl/paths.h"
 #include "rtl/sysutils.h"
-#include "shell/burnpubfunction.h"
 
 #include <algorithm>
 #include <array>

@@ -2,8 +2,8 @@
 
 #include "pipeline/discvolumename.h"
 
+#include "base/burnpubfunction.h"
 #include "rtl/paths.h"
-#include "shell/burnpubfunction.h"
 
 #include <algorithm>
 

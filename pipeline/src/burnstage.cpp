@@ -3,10 +3,10 @@
 #include "pipeline/threadvcdimager.h"
 #include "pipeline/vcdimagexml.h"
 
+#include "base/burnpubfunction.h"
+#include "base/qv_pubfunction.h"
 #include "rtl/paths.h"
 #include "rtl/sysutils.h"
-#include "shell/burnpubfunction.h"
-#include "shell/qv_pubfunction.h"
 #include "vcl/dialogs.h"
 #include "win32/progfolders.h"
 

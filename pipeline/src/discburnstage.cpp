@@ -5,10 +5,10 @@
 #include "pipeline/cdburnstage.h"
 #include "pipeline/qv_videodvddiscbuilderform.h"
 
+#include "base/burnpubfunction.h"
+#include "base/projectdata.h"
+#include "base/qv_movieimage.h"
 #include "rtl/paths.h"
-#include "shell/burnpubfunction.h"
-#include "shell/projectdata.h"
-#include "shell/qv_movieimage.h"
 #include "skin/kivbutton.h"
 #include "skin/kivcombobox.h"
 #include "skin/kivedit.h"

@@ -1,7 +1,7 @@
 #include "pipeline/encodesequence.h"
 
+#include "base/burnpubfunction.h"
 #include "pipeline/encodeparams.h"
-#include "shell/burnpubfunction.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,11 +1,11 @@
 #include "pipeline/handlemoviethread.h"
 
 #include "author/dvdauthorlib.h"
+#include "base/burnpubfunction.h"
+#include "base/projectdata.h"
 #include "mux/tormux.h"
 #include "rtl/paths.h"
 #include "rtl/sysutils.h"
-#include "shell/burnpubfunction.h"
-#include "shell/projectdata.h"
 #include "win32/dynlib.h"
 #include "win32/progfolders.h"
 

@@ -2,8 +2,8 @@
 
 #include "pipeline/burnerlayout.h"
 
-#include "shell/fschoosefolder.h"
-#include "shell/programpictures.h"
+#include "base/fschoosefolder.h"
+#include "base/programpictures.h"
 #include "skin/kivbutton.h"
 #include "skin/kivgrid.h"
 #include "skin/kivpopupmenu.h"

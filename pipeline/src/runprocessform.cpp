@@ -3,12 +3,12 @@
 #include "pipeline/encodeparams.h"
 #include "pipeline/handlemoviethread.h"
 
-#include "shell/burnpubfunction.h"
-#include "shell/fschoosefolder.h"
-#include "shell/programpictures.h"
-#include "shell/projectdata.h"
-#include "shell/qv_movieimage.h"
-#include "shell/qv_pubfunction.h"
+#include "base/burnpubfunction.h"
+#include "base/fschoosefolder.h"
+#include "base/programpictures.h"
+#include "base/projectdata.h"
+#include "base/qv_movieimage.h"
+#include "base/qv_pubfunction.h"
 
 #include "rtl/paths.h"
 #include "rtl/sysutils.h"

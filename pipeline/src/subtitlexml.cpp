@@ -1,8 +1,8 @@
 #include "pipeline/subtitlexml.h"
 
+#include "base/burnpubfunction.h"
 #include "rtl/inifiles.h"
 #include "rtl/sysutils.h"
-#include "shell/burnpubfunction.h"
 
 std::string SubtitleXmlText(const SubtitleXmlValues& v)
 {

@@ -1,6 +1,6 @@
 #include "pipeline/writingengine.h"
 
-#include "shell/burnpubfunction.h"
+#include "base/burnpubfunction.h"
 
 #include <cstdio>
 #include <type_traits>

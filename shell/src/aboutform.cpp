@@ -1,8 +1,8 @@
 #include "shell/aboutform.h"
 
+#include "base/mainlayout.h"
+#include "base/programpictures.h"
 #include "shell/linklabel.h"
-#include "shell/mainlayout.h"
-#include "shell/programpictures.h"
 
 #include "gfx/bitmap.h"
 #include "skin/kivbutton.h"

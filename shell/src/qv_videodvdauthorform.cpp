@@ -1,12 +1,12 @@
 #include "shell/qv_videodvdauthorform.h"
 
+#include "base/burnpubfunction.h"
+#include "base/mainlayout.h"
+#include "base/programpictures.h"
+#include "base/projectdata.h"
+#include "base/taskwindows.h"
 #include "shell/aboutform.h"
-#include "shell/burnpubfunction.h"
-#include "shell/mainlayout.h"
-#include "shell/programpictures.h"
-#include "shell/projectdata.h"
-#include "shell/startup.h"
-#include "shell/taskwindows.h"
+#include "shell/registration.h"
 
 #include "gfx/bitmap.h"
 #include "skin/kivbutton.h"
@@ -22,6 +22,7 @@
 #include <functional>
 #include <string>
 
+const char* const kApplicationTitle = "Keldara DVD Maker";
 const char* const kHelpFileName = "KELDARA.CHM";
 
 namespace {

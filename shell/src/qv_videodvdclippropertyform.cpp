@@ -1,12 +1,12 @@
 #include "shell/qv_videodvdclippropertyform.h"
 
-#include "shell/burnpubfunction.h"
+#include "base/burnpubfunction.h"
+#include "base/programpictures.h"
+#include "base/projectdata.h"
+#include "base/qv_graphgroupclass.h"
+#include "base/qv_loadfile.h"
+#include "base/qv_movieimage.h"
 #include "shell/clippropertylayout.h"
-#include "shell/programpictures.h"
-#include "shell/projectdata.h"
-#include "shell/qv_graphgroupclass.h"
-#include "shell/qv_loadfile.h"
-#include "shell/qv_movieimage.h"
 
 #include "rtl/paths.h"
 #include "skin/kivbutton.h"

@@ -1,6 +1,6 @@
 #include "shell/qv_videodvdselectform.h"
 
-#include "shell/programpictures.h"
+#include "base/programpictures.h"
 #include "shell/selectlayout.h"
 
 #include "gfx/bitmap.h"

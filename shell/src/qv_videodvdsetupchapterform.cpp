@@ -1,11 +1,11 @@
 #include "shell/qv_videodvdsetupchapterform.h"
 
-#include "shell/burnpubfunction.h"
+#include "base/burnpubfunction.h"
+#include "base/programpictures.h"
+#include "base/projectdata.h"
+#include "base/qv_movieimage.h"
+#include "base/qv_pubfunction.h"
 #include "shell/chapterlayout.h"
-#include "shell/programpictures.h"
-#include "shell/projectdata.h"
-#include "shell/qv_movieimage.h"
-#include "shell/qv_pubfunction.h"
 
 #include "skin/kivbutton.h"
 #include "skin/kivedit.h"

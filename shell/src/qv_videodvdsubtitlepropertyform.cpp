@@ -1,9 +1,9 @@
 #include "shell/qv_videodvdsubtitlepropertyform.h"
 
-#include "shell/burnpubfunction.h"
-#include "shell/programpictures.h"
-#include "shell/projectdata.h"
-#include "shell/qv_movieimage.h"
+#include "base/burnpubfunction.h"
+#include "base/programpictures.h"
+#include "base/projectdata.h"
+#include "base/qv_movieimage.h"
 #include "shell/subtitlelayout.h"
 
 #include "gfx/gdi.h"

@@ -1,7 +1,7 @@
 #include "shell/splashform.h"
 
-#include "shell/mainlayout.h"
-#include "shell/programpictures.h"
+#include "base/mainlayout.h"
+#include "base/programpictures.h"
 
 #include "gfx/bitmap.h"
 #include "rtl/clock.h"

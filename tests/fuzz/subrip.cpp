@@ -3,9 +3,9 @@
 // SubRip and read again they are the same cues. Text said to be UTF-8 always
 // comes out well-formed.
 #include "fuzztarget.h"
+#include "base/subripfile.h"
 #include "rtl/charsets.h"
 #include "rtl/textfile.h"
-#include "shell/subripfile.h"
 
 #include <cmath>
 

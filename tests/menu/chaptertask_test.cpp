@@ -4,7 +4,7 @@
 // title's start, as the page shows them.
 #include "programtask.h"
 
-#include "shell/dvdchapter.h"
+#include "base/dvdchapter.h"
 
 #include "skin/kivedit.h"
 #include "skin/kivlistbox.h"

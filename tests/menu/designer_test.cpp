@@ -6,9 +6,8 @@
 #include "designerfixture.h"
 #include "fakerunwindows.h"
 
-#include "menu/menuwindows.h"
+#include "app/startup.h"
 #include "shell/qv_videodvdauthorform.h"
-#include "shell/startup.h"
 #include "skin/kivbutton.h"
 #include "skin/kivcombobox.h"
 #include "skin/kivedit.h"
@@ -521,7 +520,6 @@ TEST_F(DesignerTest, WithoutARunWindowNextSaysItIsNotAvailable)
 
 TEST_F(DesignerTest, TheStartUpMakesTheDesignerAndItsTextDialogInTheirPlaces)
 {
-    RegisterMenuWindows();
     for (const StartupWindow& window : StartupWindows())
         if (window.name == kMenuDesignerWindowName || window.name == "QV_Video_DVD_Text_Property_Form") {
             ASSERT_TRUE(window.create) << window.name;
@@ -547,7 +545,6 @@ TEST_F(DesignerTest, AtExitTheDesignerFreesItsChapterPagesBeforeTheProjectDataGo
     form->Free();
     form = nullptr;
     QV_Video_DVD_Setup_Source_Clips_Form = nullptr;
-    RegisterMenuWindows();
     TTimer exitLater(nullptr);
     exitLater.SetInterval(3000);
     exitLater.OnTimer = [&](TObject*) {

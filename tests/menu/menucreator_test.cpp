@@ -6,10 +6,10 @@
 #include "../pipeline/convertfixture.h"
 #include "../pipeline/discfixture.h"
 
+#include "base/taskwindows.h"
 #include "menu/qv_videodvdsetupdvdmenuform.h"
 #include "menu/qv_videodvdtextpropertyform.h"
 #include "shell/qv_videodvdclippropertyform.h"
-#include "shell/taskwindows.h"
 
 #include "com/com.h"
 #include "dshow/mediafilters.h"

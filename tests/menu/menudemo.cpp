@@ -8,15 +8,15 @@
 //   chapters clip-list mode with automatic chapters every second: the pictures
 //            being grabbed, then the last title's page of twelve chapters;
 //   chapteredit  that page with one chapter made bigger and one moved by hand.
+#include "base/burnpubfunction.h"
+#include "base/dvdchapter.h"
+#include "base/projectdata.h"
+#include "base/qv_loadfile.h"
+#include "base/qv_movieimage.h"
 #include "com/com.h"
 #include "dshow/mediafilters.h"
 #include "menu/qv_videodvdsetupdvdmenuform.h"
 #include "menu/qv_videodvdtextpropertyform.h"
-#include "shell/burnpubfunction.h"
-#include "shell/dvdchapter.h"
-#include "shell/projectdata.h"
-#include "shell/qv_loadfile.h"
-#include "shell/qv_movieimage.h"
 #include "shell/qv_videodvdclippropertyform.h"
 #include "testkit/clips.h"
 #include "testkit/tempfolder.h"

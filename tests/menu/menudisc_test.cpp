@@ -6,14 +6,14 @@
 // at (KELDARA_KEEP_TEST_OUTPUT=1 keeps them).
 #include "menufixture.h"
 
+#include "base/burnpubfunction.h"
+#include "base/projectdata.h"
+#include "base/qv_movieimage.h"
 #include "encoder/kvrencoder.h"
 #include "gfx/gdi.h"
 #include "pipeline/authorxml.h"
 #include "png/pngimage.h"
 #include "rtl/sysutils.h"
-#include "shell/burnpubfunction.h"
-#include "shell/projectdata.h"
-#include "shell/qv_movieimage.h"
 #include "testmedia.h"
 #include "win32/process.h"
 #include "win32/progfolders.h"

@@ -4,9 +4,9 @@
 #include "menufixture.h"
 #include "../png/pngtestutil.h"
 
+#include "base/xmltext.h"
 #include "gfx/jpeg.h"
 #include "rtl/sysutils.h"
-#include "shell/xmltext.h"
 #include "win32/process.h"
 
 #include <csignal>

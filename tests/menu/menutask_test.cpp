@@ -8,10 +8,10 @@
 #include "programtask.h"
 #include "testmedia.h"
 
+#include "base/dvdchapter.h"
+#include "base/qv_movieimage.h"
 #include "menu/backgroundlist.h"
 #include "menu/menumodel.h"
-#include "shell/dvdchapter.h"
-#include "shell/qv_movieimage.h"
 
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"

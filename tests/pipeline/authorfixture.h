@@ -1,10 +1,10 @@
 #pragma once
 // A run's surroundings for the authoring tests: a program folder, a working
 // folder with a name XML must escape, the language table, and clips.
+#include "base/burnpubfunction.h"
+#include "base/projectdata.h"
+#include "base/qv_movieimage.h"
 #include "rtl/paths.h"
-#include "shell/burnpubfunction.h"
-#include "shell/projectdata.h"
-#include "shell/qv_movieimage.h"
 #include "testkit/tempfolder.h"
 #include "win32/progfolders.h"
 

@@ -3,9 +3,9 @@
 // chapter points in title time, and the failures that stop a run.
 #include "authorfixture.h"
 
+#include "base/xmltext.h"
 #include "pipeline/authorxml.h"
 #include "rtl/sysutils.h"
-#include "shell/xmltext.h"
 
 #include <cmath>
 #include <csignal>

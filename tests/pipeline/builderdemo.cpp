@@ -5,11 +5,11 @@
 // "real", the program's burn stage writes the disc (set
 // KELDARA_DVD_IMAGE_WRITER to burn into an image file) or builds the CD image.
 // The window stays open when the run ends.
+#include "base/burnpubfunction.h"
+#include "base/projectdata.h"
+#include "base/qv_movieimage.h"
 #include "pipeline/discburnstage.h"
 #include "pipeline/qv_videodvddiscbuilderform.h"
-#include "shell/burnpubfunction.h"
-#include "shell/projectdata.h"
-#include "shell/qv_movieimage.h"
 #include "skin/kivcombobox.h"
 #include "skin/kivedit.h"
 #include "testkit/clips.h"

@@ -2,14 +2,13 @@
 // files sized sparsely past a disc's capacity, MPEG files written by FFmpeg
 // and read by the media detector), and the window driven headless: the boxes,
 // the grid's rows and deleting the right file from a scrolled grid.
-#include "../shell/startupfixture.h"
+#include "../base/startupfixture.h"
 
+#include "app/startup.h"
+#include "base/projectdata.h"
 #include "pipeline/burnfilelist.h"
-#include "pipeline/pipelinewindows.h"
 #include "pipeline/qv_videodvdsetupdiscburnerform.h"
-#include "shell/projectdata.h"
 #include "shell/qv_videodvdselectform.h"
-#include "shell/startup.h"
 #include "skin/kivbutton.h"
 #include "skin/kivgrid.h"
 #include "skin/kivpopupmenu.h"
@@ -284,7 +283,6 @@ TEST_F(BurnerSetupTest, BurnChecksTheFilesBeforeItOpensTheBurningWindow)
 
 TEST_F(BurnerSetupTest, TheBurnTaskReachesTheWindowThroughTheChoice)
 {
-    RegisterPipelineWindows();
     for (const StartupWindow& window : StartupWindows())
         if (window.name == kDiscBurnerSetupWindowName || window.name == kSelectWindowName) {
             ASSERT_TRUE(window.create);

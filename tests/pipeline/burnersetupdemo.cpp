@@ -1,9 +1,9 @@
 // The disc-burner setup in a real window, for screenshots:
 //   burnersetupdemo dvd    a DVD folder listed (sparse files of a two-title disc)
 //   burnersetupdemo svcd   two SVCD MPEG files listed
+#include "base/projectdata.h"
 #include "pipeline/qv_videodvdsetupdiscburnerform.h"
 #include "rtl/paths.h"
-#include "shell/projectdata.h"
 #include "testkit/clips.h"
 #include "testkit/tempfolder.h"
 #include "vcl/application.h"

@@ -4,10 +4,10 @@
 // written at 1x onto the virtual recorder, which throttles the write as a
 // real drive would:
 //   burningdemo [SECONDS-BEFORE-START]
+#include "base/burnpubfunction.h"
+#include "base/projectdata.h"
 #include "pipeline/qv_videodvddiscburningprocessform.h"
 #include "rtl/paths.h"
-#include "shell/burnpubfunction.h"
-#include "shell/projectdata.h"
 #include "skin/kivcombobox.h"
 #include "testkit/tempfolder.h"
 #include "vcl/application.h"

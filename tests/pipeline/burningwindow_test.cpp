@@ -1,13 +1,13 @@
 // The burning-process window, headless, with a fake DVD-writing engine and a
 // fake CD burner: the set-up's volume name, Start's refusals, the used and
 // remaining time, the end of a run, and a CD write from Start to its end.
-#include "../shell/startupfixture.h"
+#include "../base/startupfixture.h"
 #include "fakecdburner.h"
 
+#include "base/burnpubfunction.h"
+#include "base/projectdata.h"
 #include "pipeline/qv_videodvddiscburningprocessform.h"
 #include "pipeline/qv_videodvdsetupdiscburnerform.h"
-#include "shell/burnpubfunction.h"
-#include "shell/projectdata.h"
 #include "skin/kivbutton.h"
 #include "skin/kivcombobox.h"
 #include "skin/kivedit.h"

@@ -3,8 +3,8 @@
 // from the headless backend's script.
 #include "pipeline/burnstage.h"
 
+#include "base/burnpubfunction.h"
 #include "rtl/paths.h"
-#include "shell/burnpubfunction.h"
 #include "vcl/application.h"
 #include "vcl/backend.h"
 #include "vcl/headless.h"

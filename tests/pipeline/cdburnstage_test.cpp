@@ -2,7 +2,7 @@
 // recording view (boxes answered by the headless backend's script), the end
 // of a write arriving from another thread, and a whole burn of a VCD image
 // through the library's cue burner onto a virtual recorder.
-#include "../shell/startupfixture.h"
+#include "../base/startupfixture.h"
 #include "../discrec/vcdimage.h"
 
 #include "fakecdburner.h"

@@ -8,10 +8,10 @@
 // become a DVD folder. The window stays open when the run ends.
 #include "discfixture.h"
 
+#include "base/burnpubfunction.h"
+#include "base/projectdata.h"
+#include "base/qv_movieimage.h"
 #include "pipeline/qv_videodvdconvertprocessform.h"
-#include "shell/burnpubfunction.h"
-#include "shell/projectdata.h"
-#include "shell/qv_movieimage.h"
 #include "testkit/clips.h"
 #include "testkit/tempfolder.h"
 

@@ -4,13 +4,13 @@
 // clock, clips written on the spot and put in the clip list, the window made
 // ready for a run, an encoder stand-in for the cases the real one cannot
 // make, and loops that pump the window's messages.
-#include "../shell/startupfixture.h"
+#include "../base/startupfixture.h"
 
+#include "base/burnpubfunction.h"
+#include "base/projectdata.h"
+#include "base/qv_movieimage.h"
 #include "pipeline/handlemoviethread.h"
 #include "pipeline/qv_videodvdconvertprocessform.h"
-#include "shell/burnpubfunction.h"
-#include "shell/projectdata.h"
-#include "shell/qv_movieimage.h"
 #include "skin/kivmemo.h"
 #include "testkit/clips.h"
 

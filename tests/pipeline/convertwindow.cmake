@@ -7,7 +7,7 @@ keldara_test(pipeline_convert_tests
     ${CMAKE_SOURCE_DIR}/tests/outside/encoder/sinkregistry.cpp
     # The gate a test holds a clip's reads at.
     ${CMAKE_SOURCE_DIR}/tests/outside/encoder/heldreads.cpp
-  LIBS pipeline shell outside_testmedia testkit dshow_ffmpeg win32 rtl)
+  LIBS app pipeline shell outside_testmedia testkit dshow_ffmpeg win32 rtl)
 target_include_directories(pipeline_convert_tests PRIVATE
   ${CMAKE_SOURCE_DIR}/outside/mux/include ${CMAKE_SOURCE_DIR}/outside/author/include)
 add_dependencies(pipeline_convert_tests audio video regsvr32 Tormux dvdauthor_lib program_pictures)

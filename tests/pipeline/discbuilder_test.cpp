@@ -5,14 +5,13 @@
 #include "builderfixture.h"
 
 #include "pipeline/discvolumename.h"
-#include "pipeline/pipelinewindows.h"
 #include "testmedia.h"
+#include "app/startup.h"
+#include "rtl/inifiles.h"
 #include "shell/qv_videodvdsetupsourceclipsform.h"
-#include "shell/startup.h"
 #include "skin/kivbutton.h"
 #include "skin/kivgroupbox.h"
 #include "skin/kivprogressbar.h"
-#include "rtl/inifiles.h"
 #include "vcl/application.h"
 #include "vcl/stdctrls.h"
 #include "vcl/timer.h"
@@ -465,7 +464,6 @@ TEST_F(BuilderTest, CloseDuringAnEncodeAsksStopsTheEncoderAndLogsTheEndOnce)
 
 TEST_F(BuilderTest, TheClipsWindowOpensTheBuilderForARunWithoutMenu)
 {
-    RegisterPipelineWindows();
     const auto& windows = StartupWindows();
     auto entry = std::find_if(windows.begin(), windows.end(),
                               [](const StartupWindow& w) { return w.name == kDiscBuilderWindowName; });

@@ -6,10 +6,10 @@
 #include "authorfixture.h"
 
 #include "author/dvdauthorlib.h"
+#include "base/xmltext.h"
 #include "pipeline/authorlibrary.h"
 #include "pipeline/handlemoviethread.h"
 #include "rtl/sysutils.h"
-#include "shell/xmltext.h"
 #include "testmedia.h"
 
 #include <chrono>

@@ -8,5 +8,5 @@ keldara_test(pipeline_disctask_tests
     ${CMAKE_SOURCE_DIR}/tests/outside/encoder/sinkregistry.cpp
   LIBS menu pipeline shell outside_testmedia testkit task_driver win32 rtl PNG::PNG)
 target_include_directories(pipeline_disctask_tests PRIVATE
-  ${CMAKE_SOURCE_DIR}/tests/shell ${CMAKE_SOURCE_DIR}/outside/mux/include ${CMAKE_SOURCE_DIR}/outside/author/include)
+  ${CMAKE_SOURCE_DIR}/tests/base ${CMAKE_SOURCE_DIR}/tests/shell ${CMAKE_SOURCE_DIR}/outside/mux/include ${CMAKE_SOURCE_DIR}/outside/author/include)
 add_dependencies(pipeline_disctask_tests audio video regsvr32 Tormux dvdauthor_lib program_pictures main_menu_streams)

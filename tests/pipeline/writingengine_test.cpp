@@ -1,8 +1,8 @@
 // The engine binding with fake engine libraries: loading once, entries the
 // program does and does not call, unloading, and events through the
 // registered callback as window messages.
+#include "base/burnpubfunction.h"
 #include "pipeline/writingengine.h"
-#include "shell/burnpubfunction.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 // of each disc kind and an author job, and prints what each worker posted:
 // one "message wparam lparam reason" line per job, then whether the authoring
 // library loads and lacks an entry.
+#include "base/burnpubfunction.h"
 #include "pipeline/authorlibrary.h"
 #include "pipeline/handlemoviethread.h"
-#include "shell/burnpubfunction.h"
 #include "win32/messages.h"
 #include "win32/progfolders.h"
 

@@ -2,8 +2,8 @@
 // screenshots: choicedemo folder opens the folder dialog from a small form;
 // choicedemo MODE [KIND] (mode 0 build, 1 convert, 2 burn) shows the choice
 // window, with KIND (1 DVD, 2 SVCD, 3 VCD) chosen once it is up.
-#include "shell/fschoosefolder.h"
-#include "shell/projectdata.h"
+#include "base/fschoosefolder.h"
+#include "base/projectdata.h"
 #include "shell/qv_videodvdselectform.h"
 
 #include "skin/kivbutton.h"

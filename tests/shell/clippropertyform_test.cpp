@@ -4,10 +4,10 @@
 // graph, the two uses' layouts, the tick and the modal results.
 #include "previewfixture.h"
 
-#include "shell/projectdata.h"
-#include "shell/qv_graphgroupclass.h"
-#include "shell/qv_loadfile.h"
-#include "shell/qv_movieimage.h"
+#include "base/projectdata.h"
+#include "base/qv_graphgroupclass.h"
+#include "base/qv_loadfile.h"
+#include "base/qv_movieimage.h"
 #include "shell/qv_videodvdclippropertyform.h"
 
 #include "gfx/graphics.h"

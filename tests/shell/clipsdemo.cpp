@@ -4,11 +4,11 @@
 // selects the third and previews it; "empty" leaves the list empty; "trim" also
 // sets the third clip's begin and end while it plays, then pauses it; "open"
 // opens Add's own file dialog in the clips' folder and leaves it open.
+#include "base/projectdata.h"
+#include "base/qv_loadfile.h"
+#include "base/qv_movieimage.h"
 #include "com/com.h"
 #include "dshow/mediafilters.h"
-#include "shell/projectdata.h"
-#include "shell/qv_loadfile.h"
-#include "shell/qv_movieimage.h"
 #include "shell/qv_videodvdsetupsourceclipsform.h"
 #include "skin/kivbutton.h"
 #include "skin/kivtrackbar.h"

@@ -7,9 +7,9 @@
 #include "previewfixture.h"
 #include "startupfixture.h"
 
-#include "shell/burnpubfunction.h"
-#include "shell/qv_loadfile.h"
-#include "shell/qv_movieimage.h"
+#include "base/burnpubfunction.h"
+#include "base/qv_loadfile.h"
+#include "base/qv_movieimage.h"
 #include "shell/qv_videodvdsetupsourceclipsform.h"
 
 #include "gfx/bitmap.h"

@@ -7,17 +7,17 @@
 //                       the same on a UTF-8 file with a byte-order mark (old Mac line
 //                       ends), on its "Text" page when asked
 // The clip is a synthetic 60-second one trimmed to 10..50 s.
+#include "base/burnpubfunction.h"
+#include "base/projectdata.h"
+#include "base/qv_graphgroupclass.h"
+#include "base/qv_movieimage.h"
 #include "com/com.h"
 #include "com/widestring.h"
+#include "gfx/graphics.h"
 #include "rtl/paths.h"
-#include "shell/projectdata.h"
-#include "shell/qv_graphgroupclass.h"
-#include "shell/qv_movieimage.h"
 #include "shell/qv_videodvdclippropertyform.h"
 #include "shell/qv_videodvdsetupchapterform.h"
 #include "shell/qv_videodvdsubtitlepropertyform.h"
-#include "shell/burnpubfunction.h"
-#include "gfx/graphics.h"
 #include "skin/kivpagecontrol.h"
 #include "testkit/clips.h"
 #include "testkit/tempfolder.h"

@@ -2,7 +2,7 @@
 // The disc builder and the convert window as the windows that open them use
 // them: every step is noted in order, Init answers as told, and "showing"
 // runs the test's hook.
-#include "shell/taskwindows.h"
+#include "base/taskwindows.h"
 
 #include "vcl/forms.h"
 

@@ -1,16 +1,21 @@
 // The main window: its skin and buttons, the task chains over scripted
-// windows, Help, Home, About and Minimise.
+// windows, Help, Home, About and Minimise, the registration commands and the
+// program folders it looks after; and the splash's fade.
 #include "startupfixture.h"
 
+#include "base/taskwindows.h"
 #include "shell/aboutform.h"
 #include "shell/qv_videodvdauthorform.h"
 #include "shell/qv_videodvdselectform.h"
-#include "shell/taskwindows.h"
+#include "shell/registration.h"
+#include "shell/splashform.h"
 
 #include "skin/kivbutton.h"
 #include "skin/kivpopupmenu.h"
 #include "vcl/menus.h"
 #include "vcl/stdctrls.h"
+#include "vcl/timer.h"
+#include "win32/progfolders.h"
 
 #include <stdexcept>
 
@@ -343,6 +348,126 @@ TEST_F(MainFormTest, SkinShapesTheWindowAndTheButtonsShowTheirHints)
     headless->MouseMove(*main, x, y);
     app->ProcessMessages();
     EXPECT_NE(headless->PixelAt(*main, x, y), normal);
+}
+
+TEST_F(StartupTest, SplashFadesUpInTensToFullAndDownInTensToNothingPumpingMessages)
+{
+    TForm1* splash = new TForm1(nullptr);
+    splash->Show();
+    EXPECT_TRUE(splash->FadeIn);
+    EXPECT_EQ(splash->Alpha, 0);
+    EXPECT_EQ(headless->WindowAlpha(*splash), 0);
+    EXPECT_EQ(splash->ClientWidth(), 488);
+    EXPECT_EQ(splash->ClientHeight(), 241);
+    EXPECT_EQ(splash->BorderStyle(), bsNone);
+    EXPECT_EQ(splash->FormStyle(), fsStayOnTop);
+
+    // Each sleep sees the alpha just set; a message posted before the fade is handled during it.
+    std::vector<int> seen;
+    int handled = 0, handledAtFirstSleep = -1;
+    clock.onSleep = [&] {
+        seen.push_back(headless->WindowAlpha(*splash));
+        if (handledAtFirstSleep < 0) handledAtFirstSleep = handled;
+    };
+    TTimer pump(nullptr);
+    pump.SetInterval(100);
+    pump.OnTimer = [&](TObject*) { ++handled; };
+
+    const std::uint64_t before = clock.TotalSlept();
+    Fade(*splash);
+    EXPECT_EQ(seen, Range(10, 250, 10));
+    EXPECT_EQ(headless->WindowAlpha(*splash), 255);
+    EXPECT_EQ(splash->Alpha, 255);
+    EXPECT_FALSE(splash->FadeIn);
+    EXPECT_EQ(clock.TotalSlept() - before, 25u * 20u);
+    EXPECT_GE(handled, 4);   // the pump ran the 100 ms timer while the fade slept
+
+    seen.clear();
+    Fade(*splash);
+    EXPECT_EQ(seen, Range(245, 5, -10));
+    EXPECT_EQ(headless->WindowAlpha(*splash), 0);
+    EXPECT_EQ(splash->Alpha, 0);
+    EXPECT_FALSE(splash->FadeIn);
+    clock.onSleep = nullptr;
+    splash->Free();
+}
+
+TEST_F(StartupTest, RegistrationRunsTheTenCommandsWithTheProgramsToolsInTheExecutablesFolder)
+{
+    const std::vector<std::string> pinned = {
+        "regsvr32.exe /s audio.dll", "regsvr32.exe /s video.dll", "regsvr32.exe /s YUV2RGBFilter.ax",
+        "regsvr32.exe /s RMSP.DLL",  "regsvr32.exe /s QT.dll",    "regsvr32.exe /s KVMADec.ax",
+        "regsvr32.exe /s KVMVDec.ax", "reg import audio1.reg",    "reg import audio2.reg",
+        "reg import video.reg"};
+    EXPECT_EQ(RegistrationCommands(), pinned);
+
+    app->CreateForm(QV_Video_DVD_Author_Form);
+    const std::string exe = ExecutableFolder();
+    ASSERT_EQ(launcher.launched.size(), 10u);
+    for (std::size_t i = 0; i < 10; ++i) {
+        const ProcessSpec& spec = launcher.launched[i];
+        const std::vector<std::string> words = SplitCommandLine(pinned[i]);
+        ASSERT_EQ(spec.argv.size(), words.size()) << pinned[i];
+        EXPECT_EQ(spec.argv[0], exe + (i < 7 ? "regsvr32" : "reg")) << pinned[i];
+        EXPECT_EQ(std::vector<std::string>(spec.argv.begin() + 1, spec.argv.end()),
+                  std::vector<std::string>(words.begin() + 1, words.end()));
+        EXPECT_EQ(spec.workingFolder, exe);
+    }
+}
+
+TEST_F(StartupTest, RegistrationCommandsReallyRegisterTheServersBuiltHereAndFailForTheOthers)
+{
+    // Run for real, one after the other, into a private registry: the sink
+    // servers register; components that are not delivered here fail.
+    const std::string registry = root_ + "/registry";
+    std::vector<int> codes;
+    for (ProcessSpec spec : RegistrationSpecs()) {
+        spec.extraEnv.push_back({"KELDARA_REGISTRY", registry});
+        codes.push_back(RunProcess(spec, 30000).exitCode);
+    }
+    ASSERT_EQ(codes.size(), 10u);
+    if (!FileExists(ExecutableFolder() + "libaudio.so")) GTEST_SKIP() << "the sink servers are not built";
+    EXPECT_EQ(codes[0], 0);   // audio.dll
+    EXPECT_EQ(codes[1], 0);   // video.dll
+    EXPECT_EQ(codes[3], 3);   // RMSP.DLL: cannot be loaded
+    EXPECT_NE(codes[7], 0);   // audio1.reg: not there
+    EXPECT_TRUE(FileExists(registry));
+    // At start-up the same failures stay unseen.
+    app->CreateForm(QV_Video_DVD_Author_Form);
+    EXPECT_TRUE(headless->MessageBoxes().empty());
+}
+
+TEST_F(StartupTest, FoldersAreMadeAndEmptiedOfFilesAtStartAndExitKeepingSubfolders)
+{
+    for (const char* sub : {"RES/keep/", "Snapshot/keep/"}) {
+        ForceDirectories(program_ + sub);
+        Write(program_ + sub + "inner.txt", "x");
+    }
+    Write(program_ + "RES/Menu_P.xml", "<old/>");
+    Write(program_ + "Snapshot/0.bmp", "old");
+    app->CreateForm(QV_Video_DVD_Author_Form);
+    EXPECT_FALSE(FileExists(program_ + "RES/Menu_P.xml"));
+    EXPECT_FALSE(FileExists(program_ + "Snapshot/0.bmp"));
+    EXPECT_TRUE(FileExists(program_ + "RES/keep/inner.txt"));
+    EXPECT_TRUE(FileExists(program_ + "Snapshot/keep/inner.txt"));
+
+    Write(program_ + "RES/Author.xml", "<dvdauthor/>");
+    Write(program_ + "Snapshot/1.bmp", "new");
+    QV_Video_DVD_Author_Form->Button_ExitClick(nullptr);
+    EXPECT_FALSE(FileExists(program_ + "RES/Author.xml"));
+    EXPECT_FALSE(FileExists(program_ + "Snapshot/1.bmp"));
+    EXPECT_TRUE(FileExists(program_ + "RES/keep/inner.txt"));
+    EXPECT_TRUE(FileExists(program_ + "Snapshot/keep/inner.txt"));
+    EXPECT_TRUE(app->Terminated());
+}
+
+TEST_F(StartupTest, ScreenSaverIsHeldOffWhileTheMainWindowLives)
+{
+    app->CreateForm(QV_Video_DVD_Author_Form);
+    EXPECT_EQ(headless->ScreenSaverCalls(), std::vector<bool>{true});
+    QV_Video_DVD_Author_Form->Free();
+    QV_Video_DVD_Author_Form = nullptr;
+    EXPECT_EQ(headless->ScreenSaverCalls(), (std::vector<bool>{true, false}));
 }
 
 } // namespace

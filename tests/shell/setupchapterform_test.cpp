@@ -4,8 +4,8 @@
 // back.
 #include "startupfixture.h"
 
-#include "shell/projectdata.h"
-#include "shell/qv_movieimage.h"
+#include "base/projectdata.h"
+#include "base/qv_movieimage.h"
 #include "shell/qv_videodvdsetupchapterform.h"
 
 #include "skin/kivbutton.h"

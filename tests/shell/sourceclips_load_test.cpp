@@ -5,9 +5,9 @@
 // Stop, setting the begin and end, and a snapshot that ImageMagick reads.
 #include "clipsfixture.h"
 
+#include "base/projectdata.h"
+#include "base/qv_graphgroupclass.h"
 #include "shell/aboutform.h"
-#include "shell/projectdata.h"
-#include "shell/qv_graphgroupclass.h"
 
 #include "skin/kivbutton.h"
 #include "skin/kivimagepanel.h"

@@ -6,10 +6,10 @@
 #include "clipsfixture.h"
 #include "fakerunwindows.h"
 
+#include "base/taskwindows.h"
 #include "shell/aboutform.h"
 #include "shell/qv_videodvdauthorform.h"
 #include "shell/qv_videodvdselectform.h"
-#include "shell/taskwindows.h"
 
 #include "gfx/canvas.h"
 #include "gfx/fonts.h"

@@ -5,7 +5,7 @@
 // a mark, UTF-16, 8-bit text, old Mac line ends.
 #include "clipsfixture.h"
 
-#include "shell/burnpubfunction.h"
+#include "base/burnpubfunction.h"
 #include "shell/qv_videodvdsubtitlepropertyform.h"
 
 #include "gfx/fonts.h"

@@ -8,24 +8,22 @@
 #include "startupfixture.h"
 #include "taskdriver.h"
 
-#include "menu/menuwindows.h"
-#include "pipeline/handlemoviethread.h"
-#include "pipeline/pipelinewindows.h"
-#include "pipeline/qv_videodvdconvertprocessform.h"
-#include "pipeline/qv_videodvddiscbuilderform.h"
+#include "base/burnpubfunction.h"
+#include "base/projectdata.h"
+#include "base/qv_graphgroupclass.h"
+#include "base/qv_movieimage.h"
 #include "menu/qv_videodvdsetupdvdmenuform.h"
 #include "menu/qv_videodvdtextpropertyform.h"
+#include "pipeline/handlemoviethread.h"
+#include "pipeline/qv_videodvdconvertprocessform.h"
+#include "pipeline/qv_videodvddiscbuilderform.h"
 #include "shell/aboutform.h"
-#include "shell/burnpubfunction.h"
-#include "shell/projectdata.h"
 #include "shell/qv_videodvdauthorform.h"
 #include "shell/qv_videodvdclippropertyform.h"
 #include "shell/qv_videodvdselectform.h"
 #include "shell/qv_videodvdsetupchapterform.h"
 #include "shell/qv_videodvdsetupsourceclipsform.h"
 #include "shell/qv_videodvdsubtitlepropertyform.h"
-#include "shell/qv_graphgroupclass.h"
-#include "shell/qv_movieimage.h"
 #include "skin/kivbutton.h"
 #include "skin/kivimagepanel.h"
 #include "skin/kivtrackbar.h"
@@ -66,8 +64,6 @@ protected:
         if (const char* source = std::getenv("KELDARA_SOURCE_DIR"))
             std::filesystem::copy_file(std::filesystem::path(source) / "assets/Language.ini", program_ + "Language.ini");
         ReadLanguageRegions();
-        RegisterPipelineWindows();
-        RegisterMenuWindows();
         task_ = std::make_unique<testkit::TaskDriver>();
         task_->StartProgram();
         // A step whose assertion failed ends the run at once, with its report.

@@ -2,8 +2,8 @@
 
 #include "scriptedqt.h"
 
-#include "shell/startup.h"
-#include "shell/taskwindows.h"
+#include "app/startup.h"
+#include "base/taskwindows.h"
 
 #include "gfx/bitmap.h"
 #include "vcl/application.h"

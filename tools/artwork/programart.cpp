@@ -7,12 +7,12 @@
 // buttons are painted over exactly the part of the skin they cover.
 #include "programkit.h"
 
+#include "base/mainlayout.h"
 #include "gfx/canvas.h"
 #include "shell/chapterlayout.h"
-#include "shell/subtitlelayout.h"
 #include "shell/clippropertylayout.h"
-#include "shell/mainlayout.h"
 #include "shell/selectlayout.h"
+#include "shell/subtitlelayout.h"
 
 #include <cmath>
 #include <functional>

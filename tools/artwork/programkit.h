@@ -4,7 +4,7 @@
 // strips of four button states (normal, mouse on, mouse down, disabled).
 #include "paint.h"
 
-#include "shell/mainlayout.h"
+#include "base/mainlayout.h"
 
 #include <functional>
 #include <string>

@@ -5,13 +5,13 @@
 // The still comes from the encoder library, the subpictures are muxed by the
 // authoring library, as the program's own menu streams are.
 #include "author/dvdauthorlib.h"
+#include "base/xmltext.h"
 #include "encoder/kvrencoder.h"
 #include "gfx/bitmap.h"
 #include "gfx/canvas.h"
 #include "png/pngimage.h"
 #include "rtl/paths.h"
 #include "rtl/sysutils.h"
-#include "shell/xmltext.h"
 #include "win32/dynlib.h"
 
 #include <cstdio>

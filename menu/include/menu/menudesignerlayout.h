@@ -3,7 +3,7 @@
 // their skins. The artwork generator paints the skins' boxes and each
 // button's pictures over the part of the skin they cover, so the pictures and
 // the windows agree.
-#include "shell/mainlayout.h"
+#include "base/mainlayout.h"
 
 namespace menulayout {
 

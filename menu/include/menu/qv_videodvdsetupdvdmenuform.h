@@ -7,8 +7,8 @@
 // menus and opens the disc builder, Back goes back to the clips), or alone for
 // the menu-creator task (finished VOB files are added as titles; Next renders
 // the title menu and hands over to the convert window, which only authors).
+#include "base/taskwindows.h"
 #include "menu/backgroundlist.h"
-#include "shell/taskwindows.h"
 
 #include "gfx/types.h"
 #include "vcl/forms.h"

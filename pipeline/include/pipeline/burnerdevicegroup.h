@@ -1,8 +1,8 @@
 #pragma once
 // The "Burner Device" group the burning windows share: the writer list, the
 // write-speed list and the disc volume name, each after its caption.
+#include "base/mainlayout.h"
 #include "pipeline/burnerview.h"
-#include "shell/mainlayout.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // Where the disc-burner setup window's pieces sit on its skin. The artwork
 // generator paints the skin and its buttons from the same places, so the
 // pictures and the window agree.
-#include "shell/mainlayout.h"
+#include "base/mainlayout.h"
 
 namespace burnerlayout {
 

@@ -2,7 +2,7 @@
 // Where the burning-process window's pieces sit on its skin (window
 // coordinates, those inside the group box too). The artwork generator paints
 // the skin and its buttons from the same places.
-#include "shell/mainlayout.h"
+#include "base/mainlayout.h"
 
 namespace burninglayout {
 

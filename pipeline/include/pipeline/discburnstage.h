@@ -10,7 +10,7 @@
 // it with the CD burn stage; on a machine without a CD writer the image waits
 // in the working folder.
 #include "pipeline/burnstage.h"      // MSG_VCDIMAGE_DONE
-#include "shell/burnpubfunction.h"   // the writer messages
+#include "base/burnpubfunction.h"   // the writer messages
 #include "win32/messages.h"
 
 #include <array>

@@ -5,8 +5,8 @@
 // encodes nothing: the clips are finished VOB files, and the run makes the
 // title still, the title menu and the DVD folder. The user's VOB files are
 // only read.
+#include "base/taskwindows.h"
 #include "pipeline/runprocessform.h"
-#include "shell/taskwindows.h"
 
 class TQV_Video_DVD_Convert_Process_Form : public TRunProcessForm, public ConvertProcessSteps {
 public:

@@ -5,9 +5,9 @@
 // folder named by the volume name and hands it to the burn stage, while an
 // SVCD or VCD run hands its MPEG files to the burn stage's image building.
 // Nothing is deleted or burnt unless the DVD folder was really authored.
+#include "base/taskwindows.h"
 #include "pipeline/discburnstage.h"
 #include "pipeline/runprocessform.h"
-#include "shell/taskwindows.h"
 
 #include <cstdint>
 #include <memory>

@@ -6,7 +6,7 @@
 // it and asks the dialogs.
 #include "pipeline/burnfilelist.h"
 
-#include "shell/taskwindows.h"
+#include "base/taskwindows.h"
 #include "vcl/forms.h"
 
 #include <memory>

@@ -4,7 +4,7 @@
 // the artwork generator paints every skin and its buttons from the same
 // places, so the pictures and the windows agree. All places are in window
 // coordinates, those inside a group box too.
-#include "shell/mainlayout.h"
+#include "base/mainlayout.h"
 
 namespace runlayout {
 

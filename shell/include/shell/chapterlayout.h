@@ -2,7 +2,7 @@
 // Where the chapter setup dialog's pieces sit on its skin. The artwork
 // generator paints the buttons over the part of the skin they cover, so the
 // pictures and the window agree.
-#include "shell/mainlayout.h"
+#include "base/mainlayout.h"
 
 namespace chapterlayout {
 

@@ -2,7 +2,7 @@
 // Where the source clips window's pieces sit on its skin. The artwork
 // generator paints the skin's boxes and each button's pictures over the part
 // of the skin they cover, so the pictures and the window agree.
-#include "shell/mainlayout.h"
+#include "base/mainlayout.h"
 
 namespace clipslayout {
 

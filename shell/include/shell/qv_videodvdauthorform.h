@@ -66,5 +66,7 @@ private:
     bool screenSaverHeld_ = false;
 };
 
+// The main window's caption and the application's title.
+extern const char* const kApplicationTitle;   // "Keldara DVD Maker"
 // The help file beside the program.
 extern const char* const kHelpFileName;   // "KELDARA.CHM"

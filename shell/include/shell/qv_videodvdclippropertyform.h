@@ -3,7 +3,7 @@
 // moment of a title's clip in a paused preview (a title button's picture or a
 // chapter start), and editing a text's font, size, colour and wording (the
 // menu title). The caller fills it, shows it modally and reads the results.
-#include "shell/taskwindows.h"
+#include "base/taskwindows.h"
 
 #include "vcl/forms.h"
 

@@ -2,7 +2,7 @@
 // The disc-kind choice: the first window of the disc-build, convert and burn
 // tasks. The user picks DVD, SVCD or VCD; captions and descriptions follow
 // the task (SelectMode).
-#include "shell/taskwindows.h"
+#include "base/taskwindows.h"
 
 #include "vcl/forms.h"
 

@@ -7,7 +7,7 @@
 // the dialog converts at its edge both ways. The first line is the title's
 // start, which can be neither changed nor deleted; a title has at most 12
 // chapters.
-#include "shell/taskwindows.h"
+#include "base/taskwindows.h"
 
 #include "vcl/forms.h"
 

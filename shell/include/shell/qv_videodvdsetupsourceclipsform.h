@@ -6,7 +6,7 @@
 // disc space the clips take is estimated. It is a page of the disc-build
 // wizard (before the menu designer or the disc builder) and of the convert
 // task (before the convert window).
-#include "shell/taskwindows.h"
+#include "base/taskwindows.h"
 
 #include "vcl/forms.h"
 

@@ -4,7 +4,7 @@
 // over the clip's snapshot at the disc's picture size. The file stays as it
 // is; only the dialog decodes it to show it: UTF-8 and UTF-16 files as such,
 // other files in the character set of the language chosen.
-#include "shell/taskwindows.h"
+#include "base/taskwindows.h"
 
 #include "rtl/textfile.h"
 #include "vcl/forms.h"

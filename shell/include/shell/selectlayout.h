@@ -2,7 +2,7 @@
 // Where the disc-kind choice window's pieces sit on its skin. The artwork
 // generator paints each picture over the part of the skin it covers, so the
 // pictures and the window agree. Kinds in order: DVD, SVCD, VCD.
-#include "shell/mainlayout.h"
+#include "base/mainlayout.h"
 
 namespace selectlayout {
 

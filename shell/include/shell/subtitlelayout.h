@@ -1,7 +1,7 @@
 #pragma once
 // Where the subtitle dialog's pieces sit on its skin; the artwork generator
 // paints the buttons over the part of the skin they cover.
-#include "shell/mainlayout.h"
+#include "base/mainlayout.h"
 
 namespace subtitlelayout {
 
