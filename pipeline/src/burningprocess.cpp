@@ -3,6 +3,7 @@
 #include "pipeline/discvolumename.h"
 
 #include "base/burnpubfunction.h"
+#include "dvdwrite/dvdwrite_hwe.h"
 #include "rtl/paths.h"
 
 #include <algorithm>
@@ -33,7 +34,7 @@ std::string BurnClock::Tick() { return FormatSecondsHms(TickCount++); }
 
 bool BurnClock::Progress(int value, int& percent)
 {
-    percent = std::clamp(value, 0, 65535) * 100 / 65535;
+    percent = std::clamp<int>(value, 0, HWE_PROGRESS_FULL) * 100 / HWE_PROGRESS_FULL;
     if (percent == 0) return false;   // no pace yet: no estimate
     const int estimate = TickCount * 100 / std::max(percent, 1) - TickCount;
     if (estimate >= RemainSeconds) return false;

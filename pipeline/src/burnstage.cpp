@@ -336,7 +336,7 @@ void BurnStage::WriterMessage(UINT message, WPARAM wparam)
         }
         return;
     case MSG_WRITER_PROGRESS:
-        view_.SetWriteBar(static_cast<int>(std::min<WPARAM>(wparam, 65535) * 100 / 65535));
+        view_.SetWriteBar(static_cast<int>(std::min<WPARAM>(wparam, HWE_PROGRESS_FULL) * 100 / HWE_PROGRESS_FULL));
         return;
     default: return;
     }

@@ -9,14 +9,16 @@
 #include "win32/dynlib.h"
 #include "win32/progfolders.h"
 
+#include <algorithm>
 #include <exception>
+#include <iterator>
 #include <utility>
 
 namespace {
 
 bool IsMuxJob(int code)
 {
-    return code == 201 || code == 203 || code == 204 || code == 211;
+    return std::find(std::begin(kMuxJobCodes), std::end(kMuxJobCodes), code) != std::end(kMuxJobCodes);
 }
 
 } // namespace
@@ -64,12 +66,12 @@ void HandleMovieThread::StartMux(int OutputType, const std::string& output, cons
 {
     // The multiplexer's format: 4 SVCD, 1 VCD, 8 DVD (with two more arguments).
     const bool cd = OutputType == 2 || OutputType == 3;
-    Argc = cd ? 7 : 9;
+    Argc = cd ? kMuxCdArgc : kMuxDvdArgc;
     FormatText.assign(1, OutputType == 2 ? '4' : OutputType == 3 ? '1' : '8');
     OutputPath = output;
     VideoPath = video;
     AudioPath = audio;
-    JobCode = 211;
+    JobCode = kJobMux;
 }
 
 void HandleMovieThread::Cancel()
@@ -124,7 +126,7 @@ void ReleaseHandleMovieThread(bool stopRun)
 void HandleMovieThread::Execute()
 {
     // Every 100 ms, or as soon as a job is set, the worker acts on the job code.
-    const auto isJob = [](int code) { return IsMuxJob(code) || code == 210; };
+    const auto isJob = [](int code) { return IsMuxJob(code) || code == kJobAuthor; };
     while (!Terminated()) {
         const int job = JobCode.WaitFor(isJob, 100);
         if (!isJob(job))
@@ -137,11 +139,11 @@ void HandleMovieThread::Execute()
                 MuxJob();
         } catch (const std::exception& e) {
             LastErrorText = e.what();
-            JobCode = 100;
+            JobCode = kJobIdle;
             if (job == 210)
                 Post(MSG_AUTHOR_DONE, 0, AUTHOR_FAILED);
             else
-                Post(MSG_MUX_DONE, 0, 0);
+                Post(MSG_MUX_DONE, kMuxFailed, kMuxAborted);
         }
     }
 }
@@ -155,8 +157,8 @@ void HandleMovieThread::MuxJob()
     auto lastError = library.Symbol<TMUXLastError>("MUXLastError");
     if (!library.Loaded() || !mplex || !position) {
         LastErrorText = library.Loaded() ? "Tormux.dll lacks MPlex or MUXGetPosition" : LastLibraryError();
-        JobCode = 100;
-        Post(MSG_MUX_DONE, 0, Argc);
+        JobCode = kJobIdle;
+        Post(MSG_MUX_DONE, kMuxFailed, Argc);
         return;
     }
     {
@@ -190,9 +192,9 @@ void HandleMovieThread::MuxJob()
         muxCancel_ = nullptr;
     }
     library.Free();
-    JobCode = 100;
+    JobCode = kJobIdle;
     if (thrown) {
-        Post(MSG_MUX_DONE, 0, 0);
+        Post(MSG_MUX_DONE, kMuxFailed, kMuxAborted);
         return;
     }
     // The encoder outputs go only once the program stream is really there.
@@ -203,7 +205,7 @@ void HandleMovieThread::MuxJob()
     } else if (LastErrorText.empty()) {
         LastErrorText = "the multiplexer failed (" + IntToStr(result) + ")";
     }
-    Post(MSG_MUX_DONE, ok ? 1 : 0, Argc);
+    Post(MSG_MUX_DONE, ok ? kMuxSucceeded : kMuxFailed, Argc);
 }
 
 void HandleMovieThread::AuthorJob()
@@ -224,7 +226,7 @@ void HandleMovieThread::AuthorJob()
     }
     LastErrorText = author_.LastError();
     author_.Free();
-    JobCode = 100;
+    JobCode = kJobIdle;
     DeleteFile(titleSub);
     Post(MSG_AUTHOR_DONE, 0, result);
 }

@@ -1,12 +1,10 @@
 #include "pipeline/qv_spumuxthread.h"
 
 #include "author/dvdauthorlib.h"
+#include "pipeline/runmessages.h"
 
 #include <exception>
 #include <utility>
-
-// The message the job's end posts (the disc builder's MSG_SPUMUX_DONE).
-constexpr UINT kSpumuxDone = 1237;
 
 SpumuxJob::SpumuxJob(HWND ownerWindow, std::string xml, std::string input, std::string output)
     : XmlPath(std::move(xml)), InputPath(std::move(input)), OutputPath(std::move(output)), owner_(ownerWindow)
@@ -63,7 +61,7 @@ void SpumuxJob::Finish(int result, std::string error)
     error_ = std::move(error);
     result_ = result;
     finished_ = true;
-    if (owner_) PostMessage(owner_, kSpumuxDone, 0, 0);
+    if (owner_) PostMessage(owner_, MSG_SPUMUX_DONE, 0, 0);
 }
 
 TQV_SpumuxThread::TQV_SpumuxThread(bool createSuspended, std::shared_ptr<SpumuxJob> job)

@@ -162,7 +162,7 @@ void TQV_Video_DVD_Convert_Process_Form::RunEnding(bool finished)
 // --- after the clips ----------------------------------------------------------------------------
 void TQV_Video_DVD_Convert_Process_Form::MuxStepEnded(bool, LPARAM lparam)
 {
-    if (lparam == 6) {   // the title still is written
+    if (lparam == kMuxTitleStill) {
         Encode().EncoderRunning = false;
         MakeMenuAndAuthor();
         return;
@@ -178,7 +178,7 @@ bool TQV_Video_DVD_Convert_Process_Form::ComposeTitleStill()
         Log("Can not make the title menu: " + why + ".");
         return false;
     }
-    PostMessage(Handle(), MSG_MUX_DONE, 1, 6);
+    PostMessage(Handle(), MSG_MUX_DONE, kMuxSucceeded, kMuxTitleStill);
     return true;
 }
 
@@ -209,7 +209,7 @@ void TQV_Video_DVD_Convert_Process_Form::MakeMenuAndAuthor()
     Encode().EncodeStage = AuthorRun.EncodeStage;
     ReplaceWorker();
     handleMovieThread->MenuXmlPath = menuXml;
-    handleMovieThread->JobCode = 210;
+    handleMovieThread->JobCode = kJobAuthor;
     Log("Create DVD directory >>>");
 }
 

@@ -239,7 +239,7 @@ void TQV_Video_DVD_Disc_Builder_Form::NextClip()
 
 void TQV_Video_DVD_Disc_Builder_Form::MuxStepEnded(bool muxed, LPARAM lparam)
 {
-    if (lparam == 6) {   // the title still is written
+    if (lparam == kMuxTitleStill) {
         ChapterAndAuthorStage();
         return;
     }
@@ -288,7 +288,7 @@ void TQV_Video_DVD_Disc_Builder_Form::TitleStage()
         TerminateRun(run);
         return;
     }
-    PostMessage(Handle(), MSG_MUX_DONE, 1, 6);
+    PostMessage(Handle(), MSG_MUX_DONE, kMuxSucceeded, kMuxTitleStill);
 }
 
 void TQV_Video_DVD_Disc_Builder_Form::ChapterAndAuthorStage()
@@ -337,7 +337,7 @@ void TQV_Video_DVD_Disc_Builder_Form::StartAuthoring()
     ReplaceWorker();
     handleMovieThread->WithMenu = WithMenu();
     handleMovieThread->MenuXmlPath = menuXml;
-    handleMovieThread->JobCode = 210;
+    handleMovieThread->JobCode = kJobAuthor;
     Log("Create DVD directory >>>");
 }
 
@@ -466,7 +466,7 @@ void TQV_Video_DVD_Disc_Builder_Form::TimerTimer(TObject* Sender)
     TRunProcessForm::TimerTimer(Sender);
     if (const int percent = SubtitlePercent(); percent >= 0) kivProgressBar2->SetPosition(std::clamp(percent, 0, 100));
     const HandleMovieThread* worker = handleMovieThread;
-    if (VobFixNote && worker && worker->JobCode == 210 && kivProgressBar1->Position() > 95) {
+    if (VobFixNote && worker && worker->JobCode == kJobAuthor && kivProgressBar1->Position() > 95) {
         VobFixNote = false;
         Log("Fix VOB file>>>");
     }

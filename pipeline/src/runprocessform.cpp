@@ -455,9 +455,9 @@ void TRunProcessForm::OnMuxDone(WPARAM wparam, LPARAM lparam)
 {
     const std::string why = handleMovieThread ? handleMovieThread->LastErrorText : std::string();
     ReleaseHandleMovieThread(false);
-    if (wparam == 0) {
+    if (wparam == kMuxFailed) {
         Log("Loading tormux.dll wrong.");
-        if (lparam == 9) {
+        if (lparam == kMuxDvdArgc) {
             const EncodeClipInfo* clip = RunClip(encode_->CurrentClipIndex);
             Log("Can not mux " + (clip ? clip->ClipName : std::string()) + "!");
         }
@@ -467,7 +467,7 @@ void TRunProcessForm::OnMuxDone(WPARAM wparam, LPARAM lparam)
     }
     encode_->Muxing = false;
     kivProgressBar2->SetPosition(0);
-    MuxStepEnded(wparam != 0, lparam);
+    MuxStepEnded(wparam != kMuxFailed, lparam);
 }
 
 void TRunProcessForm::OnEncoderDone(LPARAM result) { encode_->EncoderDone(result); }
@@ -485,7 +485,7 @@ void TRunProcessForm::TimerTimer(TObject*)
     HandleMovieThread* worker = handleMovieThread;
     if (worker && worker->MuxRunning) kivProgressBar2->SetPosition(worker->MuxPosition());
     if (!run.EncodeStage) {
-        const bool authoring = worker && worker->JobCode == 210;
+        const bool authoring = worker && worker->JobCode == kJobAuthor;
         kivProgressBar1->SetPosition(authoring ? AuthorProgressPercent(worker->VobProgress(), AuthorRun.AuthorTotalMB)
                                                : 100);
     }

@@ -99,7 +99,7 @@ void TQV_Video_DVD_Disc_Builder_Form::SubtitleStageDone()
         NextClip();
         return;
     }
-    if (!spumuxJob_->Finished()) return;   // a late 1237 of a job that was let go
+    if (!spumuxJob_->Finished()) return;   // a late MSG_SPUMUX_DONE of a job that was let go
     const std::shared_ptr<SpumuxJob> job = std::move(spumuxJob_);
     const int index = Encode().CurrentClipIndex;
     const TQV_MovieImage* clip = index >= 0 && index < MyMovieImage.Length() ? MyMovieImage[index] : nullptr;

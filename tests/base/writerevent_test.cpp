@@ -1,6 +1,7 @@
 // The DVD-writing engine's callback: which events become which window
 // messages, from any thread, and none to a window that is gone.
 #include "base/burnpubfunction.h"
+#include "dvdwrite/dvdwrite_hwe.h"
 
 #include <gtest/gtest.h>
 
@@ -68,23 +69,23 @@ TEST(WriterEvents, OtherEventsLeaveTheQueueUntouched)
 {
     Window window;
     for (int event : {0, 1, 4, 5, 6, 10, 255})
-        WriterEventCallback(0, event, 65535, window.Handle());
+        WriterEventCallback(0, event, HWE_PROGRESS_FULL, window.Handle());
     EXPECT_EQ(window.Queue().Pending(), 0u);
 }
 
 TEST(WriterEvents, ProgressAndStatusValuesArriveUnchanged)
 {
     Window window;
-    WriterEventCallback(0, 7, 0, window.Handle());
-    WriterEventCallback(0, 7, 32767, window.Handle());
-    WriterEventCallback(0, 7, 65535, window.Handle());
-    WriterEventCallback(0, 9, 17, window.Handle());
+    WriterEventCallback(0, HWE_EVENT_PROGRESS, 0, window.Handle());
+    WriterEventCallback(0, HWE_EVENT_PROGRESS, 32767, window.Handle());
+    WriterEventCallback(0, HWE_EVENT_PROGRESS, HWE_PROGRESS_FULL, window.Handle());
+    WriterEventCallback(0, HWE_EVENT_STATUS, HWE_WRITE_COMPLETE, window.Handle());
     const auto got = window.Pump();
     ASSERT_EQ(got.size(), 4u);
     EXPECT_EQ(got[1].w, 32767u);
-    EXPECT_EQ(got[1].w * 100 / 65535, 49u);   // what the window shows
-    EXPECT_EQ(got[2].w, 65535u);
-    EXPECT_EQ(got[3], (Got{MSG_WRITER_STATUS, 17, 0}));
+    EXPECT_EQ(got[1].w * 100 / HWE_PROGRESS_FULL, 49u);   // what the window shows
+    EXPECT_EQ(got[2].w, static_cast<WPARAM>(HWE_PROGRESS_FULL));
+    EXPECT_EQ(got[3], (Got{MSG_WRITER_STATUS, HWE_WRITE_COMPLETE, 0}));
 }
 
 TEST(WriterEvents, ADestroyedWindowGetsNothing)

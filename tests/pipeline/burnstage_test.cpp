@@ -320,7 +320,7 @@ TEST_F(BurnStageTest, AWriteRunsFromStartToEject)
     Message(MSG_WRITER_STATUS, HWE_WRITE_STARTED);
     Message(MSG_WRITER_PROGRESS, 32767);
     EXPECT_EQ(view_.writeBar, 49);
-    Message(MSG_WRITER_PROGRESS, 65535);
+    Message(MSG_WRITER_PROGRESS, HWE_PROGRESS_FULL);
     EXPECT_EQ(view_.writeBar, 100);
     Message(MSG_WRITER_CLOSING);
     Message(MSG_WRITER_CLOSING);

@@ -332,7 +332,7 @@ protected:
         for (const Arrival& a : arrivals_) {
             if (a.message == MSG_WRITER_PROGRESS) {
                 EXPECT_GE(static_cast<int>(a.value), lastProgress);
-                EXPECT_LE(a.value, 65535u);
+                EXPECT_LE(a.value, static_cast<unsigned>(HWE_PROGRESS_FULL));
                 lastProgress = static_cast<int>(a.value);
             }
             if (kinds.empty() || kinds.back().message != a.message || a.message == MSG_WRITER_STATUS)

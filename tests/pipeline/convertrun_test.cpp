@@ -184,7 +184,7 @@ TEST_F(ConvertRunTest, StopDuringAMultiplexEndsItAndLeavesNoChild)
     EXPECT_FALSE(outsidetest::ProcessAlive(std::stoi(ReadBytes(pidFile))));
     // Whatever the worker or anyone still posts changes nothing.
     const Lines log = LogLines();
-    PostMessage(form->Handle(), MSG_MUX_DONE, 1, 7);
+    PostMessage(form->Handle(), MSG_MUX_DONE, kMuxSucceeded, kMuxCdArgc);
     PostMessage(form->Handle(), MSG_ENCODER_DONE, 0, kEncoderDoneVideoAndAudio);
     PumpUntil([] { return false; }, 2);
     EXPECT_EQ(LogLines(), log);

@@ -217,8 +217,8 @@ TEST_F(ConvertTest, IdleWindowIgnoresLateMessagesAndClosesWithoutAQuestion)
     form->SetEncoderLibrary(encoder);
     HWND window = form->Handle();
     PostMessage(window, MSG_ENCODER_DONE, 0, kEncoderDoneVideoAndAudio);
-    PostMessage(window, MSG_MUX_DONE, 1, 6);
-    PostMessage(window, MSG_MUX_DONE, 0, 9);
+    PostMessage(window, MSG_MUX_DONE, kMuxSucceeded, kMuxTitleStill);
+    PostMessage(window, MSG_MUX_DONE, kMuxFailed, kMuxDvdArgc);
     PostMessage(window, MSG_AUTHOR_DONE, 0, 0);
     Wait(2000);
     EXPECT_TRUE(LogLines().empty());
@@ -287,7 +287,7 @@ TEST_F(ConvertTest, RunStoppedAfterAskingAndNothingOfItArrivesLater)
     const Lines log = LogLines();
     const std::size_t calls = encoder.calls.size();
     PostMessage(form->Handle(), MSG_ENCODER_DONE, 0, kEncoderDoneVideoAndAudio);
-    PostMessage(form->Handle(), MSG_MUX_DONE, 1, 9);
+    PostMessage(form->Handle(), MSG_MUX_DONE, kMuxSucceeded, kMuxDvdArgc);
     Wait(6000);
     EXPECT_EQ(LogLines(), log);
     EXPECT_EQ(encoder.calls.size(), calls);

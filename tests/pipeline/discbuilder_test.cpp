@@ -223,8 +223,8 @@ TEST_F(BuilderTest, IdleWindowIgnoresLateMessagesAndClosesWithoutAQuestion)
     const Lines log = BuilderLog();
     HWND window = builder->Handle();
     PostMessage(window, MSG_ENCODER_DONE, 0, kEncoderDoneVideoAndAudio);
-    PostMessage(window, MSG_MUX_DONE, 1, 6);
-    PostMessage(window, MSG_MUX_DONE, 0, 9);
+    PostMessage(window, MSG_MUX_DONE, kMuxSucceeded, kMuxTitleStill);
+    PostMessage(window, MSG_MUX_DONE, kMuxFailed, kMuxDvdArgc);
     PostMessage(window, MSG_AUTHOR_DONE, 0, 0);
     PostMessage(window, MSG_SPUMUX_DONE, 0, 0);
     Wait(2000);
@@ -323,7 +323,7 @@ TEST_F(BuilderTest, UsersFilesInTheWorkingFolderAreNeverWrittenOver)
 }
 
 // The builder with its subtitle stage recorded: the stage starts when asked
-// to, and 1237 ends it. Every clip is multiplexed at once, as the multiplexer
+// to, and MSG_SPUMUX_DONE ends it. Every clip is multiplexed at once, as the multiplexer
 // would answer (only a clip that was multiplexed has a subtitle stage).
 class SubtitleProbe final : public TQV_Video_DVD_Disc_Builder_Form {
 public:
@@ -334,7 +334,7 @@ public:
     void MuxClip(int) override
     {
         Encode().Muxing = true;
-        PostMessage(Handle(), MSG_MUX_DONE, 1, 9);
+        PostMessage(Handle(), MSG_MUX_DONE, kMuxSucceeded, kMuxDvdArgc);
     }
 
 protected:
@@ -395,10 +395,10 @@ TEST_F(BuilderTest, WriterMessagesReachTheBurnStage)
     for (UINT message : {MSG_WRITER_MEDIA, MSG_WRITER_STATUS, MSG_WRITER_CLOSING, MSG_WRITER_PROGRESS})
         PostMessage(builder->Handle(), message, 17, 0);
     Wait(500);
-    EXPECT_TRUE(stage.Called("message 1137"));
-    EXPECT_TRUE(stage.Called("message 1140"));
-    EXPECT_TRUE(stage.Called("message 1141"));
-    EXPECT_TRUE(stage.Called("message 1152"));
+    EXPECT_TRUE(stage.Called("message " + std::to_string(MSG_WRITER_MEDIA)));
+    EXPECT_TRUE(stage.Called("message " + std::to_string(MSG_WRITER_STATUS)));
+    EXPECT_TRUE(stage.Called("message " + std::to_string(MSG_WRITER_CLOSING)));
+    EXPECT_TRUE(stage.Called("message " + std::to_string(MSG_WRITER_PROGRESS)));
     builder->kivComboBox_Drive->SetItemIndex(0);
     builder->kivComboBox_DriveChange(nullptr);
     EXPECT_TRUE(stage.Called("drive 0"));

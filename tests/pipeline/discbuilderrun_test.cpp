@@ -357,7 +357,7 @@ TEST_F(BuilderRunTest, StopDuringAMultiplexLeavesNoChild)
     EXPECT_EQ(handleMovieThread, nullptr);
     EXPECT_TRUE(NoChildLeft());
     const Lines log = BuilderLog();
-    PostMessage(builder->Handle(), MSG_MUX_DONE, 1, 9);
+    PostMessage(builder->Handle(), MSG_MUX_DONE, kMuxSucceeded, kMuxDvdArgc);
     PumpUntil([] { return false; }, 2);
     EXPECT_EQ(BuilderLog(), log);
 }

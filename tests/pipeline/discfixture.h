@@ -78,7 +78,7 @@ inline std::string MuxVob(const std::string& folder, const std::string& name, do
     auto worker = MakeWorker(r.Handle());
     worker->StartMux(1, JoinPath(folder, name + ".vob"), s.video, s.audio);
     const Posted p = r.Next();
-    if (p.message != MSG_MUX_DONE || p.w != 1)
+    if (p.message != MSG_MUX_DONE || p.w != kMuxSucceeded)
         throw std::runtime_error("the test title could not be multiplexed: " + worker->LastErrorText);
     return JoinPath(folder, name + ".vob");
 }

@@ -109,8 +109,8 @@ protected:
             worker->StartMux(1, work_ + clip.OutputName, s.video, s.audio);
             const Posted p = r.Next();
             ASSERT_EQ(p.message, MSG_MUX_DONE);
-            ASSERT_EQ(p.w, 1u) << worker->LastErrorText;
-            EXPECT_EQ(p.l, 9);
+            ASSERT_EQ(p.w, kMuxSucceeded) << worker->LastErrorText;
+            EXPECT_EQ(p.l, kMuxDvdArgc);
             EXPECT_FALSE(FileExists(s.video));   // the encoder outputs go once muxed
             EXPECT_FALSE(FileExists(s.audio));
         }
@@ -128,14 +128,14 @@ protected:
         return path;
     }
 
-    // Runs the author job on RES/Author.xml; answers 1234's LPARAM.
+    // Runs the author job on RES/Author.xml; answers MSG_AUTHOR_DONE's LPARAM.
     LPARAM Author(const std::string& menuXml)
     {
         Receiver r;
         auto worker = MakeWorker(r.Handle());
         worker->MenuXmlPath = menuXml;
         worker->WithMenu = !menuXml.empty();
-        worker->JobCode = 210;
+        worker->JobCode = kJobAuthor;
         const Posted p = r.Next();
         EXPECT_EQ(p.message, MSG_AUTHOR_DONE);
         EXPECT_EQ(p.w, 0u);
@@ -179,7 +179,7 @@ TEST_F(EncodedDiscTest, EveryPictureEncodedIsMultiplexedForEachDiscKind)
             auto worker = MakeWorker(r.Handle());
             worker->StartMux(outputType, output, s.video, s.audio);
             const Posted p = r.Next();
-            ASSERT_EQ(p.w, 1u) << worker->LastErrorText;
+            ASSERT_EQ(p.w, kMuxSucceeded) << worker->LastErrorText;
             EXPECT_EQ(CountPictures(output), encoded);
         }
     }

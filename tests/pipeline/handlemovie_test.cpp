@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <string>
 #include <utility>
 
 using namespace disctest;
@@ -23,14 +24,14 @@ TEST_F(WorkerTest, MultiplexDeletesInputsOnlyAfterSuccess)
     worker->StartMux(2, out, s.video, s.audio);
     Posted p = r.Next();
     EXPECT_EQ(p.message, MSG_MUX_DONE);
-    EXPECT_EQ(p.w, 1u);
-    EXPECT_EQ(p.l, 7);
+    EXPECT_EQ(p.w, kMuxSucceeded);
+    EXPECT_EQ(p.l, kMuxCdArgc);
     EXPECT_EQ(worker->Argv.size(), 9u);
     EXPECT_EQ(worker->Argv[2], "4");
     EXPECT_TRUE(FileExists(out));
     EXPECT_FALSE(FileExists(s.video));
     EXPECT_FALSE(FileExists(s.audio));
-    EXPECT_EQ(worker->JobCode.load(), 100);
+    EXPECT_EQ(worker->JobCode.load(), kJobIdle);
 }
 
 TEST_F(WorkerTest, FailedMultiplexKeepsItsInputsAndSaysSo)
@@ -42,8 +43,8 @@ TEST_F(WorkerTest, FailedMultiplexKeepsItsInputsAndSaysSo)
     worker->StartMux(1, work_ + "clip.vob", s.video, s.audio);
     const Posted p = r.Next();
     EXPECT_EQ(p.message, MSG_MUX_DONE);
-    EXPECT_EQ(p.w, 0u);
-    EXPECT_EQ(p.l, 9);
+    EXPECT_EQ(p.w, kMuxFailed);
+    EXPECT_EQ(p.l, kMuxDvdArgc);
     EXPECT_TRUE(FileExists(s.video));
     EXPECT_FALSE(FileExists(work_ + "clip.vob"));
     EXPECT_FALSE(worker->LastErrorText.empty());
@@ -63,8 +64,8 @@ TEST_F(WorkerTest, OnlyDvdMultiplexingPassesTheOffsetArguments)
         worker->StartMux(type, work_ + "out" + IntToStr(type) + ".mpg", s.video, s.audio);
         const Posted p = r.Next(20000);
         EXPECT_EQ(p.message, MSG_MUX_DONE);
-        EXPECT_EQ(p.w, 0u);   // the fake fails: the inputs stay
-        EXPECT_EQ(p.l, type == 1 ? 9 : 7);
+        EXPECT_EQ(p.w, kMuxFailed);   // the fake fails: the inputs stay
+        EXPECT_EQ(p.l, type == 1 ? kMuxDvdArgc : kMuxCdArgc);
         EXPECT_TRUE(FileExists(s.video));
         EXPECT_TRUE(FileExists(s.audio));
     }
@@ -100,9 +101,14 @@ TEST(WorkerLibraries, EntriesMissingAreReportedAsFailures)
     WriteText(work + "clip.ac3", "audio");
     std::string output;
     ASSERT_EQ(outsidetest::Run({helper, work}, &output), 0);
-    const std::string mux = " Tormux.dll lacks MPlex or MUXGetPosition\n";
-    EXPECT_EQ(output, "1235 0 9" + mux + "1235 0 7" + mux + "1235 0 7" + mux + "1234 0 " +
-                          IntToStr(kAuthorLibraryMissing) + " Can't GetProaddress\nload 0 1 Can't GetProaddress\n");
+    // The helper prints each posted message as "message wparam lparam reason".
+    const auto muxFailed = [](int argc) {
+        return std::to_string(MSG_MUX_DONE) + " " + std::to_string(kMuxFailed) + " " + std::to_string(argc) +
+               " Tormux.dll lacks MPlex or MUXGetPosition\n";
+    };
+    EXPECT_EQ(output, muxFailed(kMuxDvdArgc) + muxFailed(kMuxCdArgc) + muxFailed(kMuxCdArgc) +
+                          std::to_string(MSG_AUTHOR_DONE) + " 0 " + IntToStr(kAuthorLibraryMissing) +
+                          " Can't GetProaddress\nload 0 1 Can't GetProaddress\n");
     EXPECT_TRUE(FileExists(work + "clip.mpg"));
     EXPECT_TRUE(FileExists(work + "clip.ac3"));
 }
@@ -111,7 +117,7 @@ TEST_F(WorkerTest, OtherJobCodesDoNothing)
 {
     Receiver r;
     auto worker = MakeWorker(r.Handle());
-    for (int code : {99, 100, 202, 212})
+    for (int code : {99, kJobIdle, 202, 212})
         worker->JobCode = code;
     EXPECT_EQ(r.Next(500).message, 0u);
     EXPECT_EQ(worker->JobCode.load(), 212);
@@ -124,7 +130,7 @@ TEST_F(WorkerTest, NoOwnerWindowNoMessage)
     auto worker = MakeWorker(r.Handle());
     worker->OwnerWindow = nullptr;   // the run was stopped
     worker->StartMux(3, work_ + "clip.mpg", s.video, s.audio);
-    EXPECT_TRUE(WaitUntil([&] { return worker->JobCode.load() == 100; }, 60000));
+    EXPECT_TRUE(WaitUntil([&] { return worker->JobCode.load() == kJobIdle; }, 60000));
     EXPECT_TRUE(FileExists(work_ + "clip.mpg"));
     EXPECT_EQ(r.Next(300).message, 0u);
 }
@@ -165,7 +171,7 @@ TEST_F(WorkerTest, StoppedRunGetsNoLateMessageAndTheWorkerFreesItself)
     handleMovieThread->StartMux(1, work_ + "clip.vob", s.video, s.audio);
     const Posted p = r.Next(20000);
     EXPECT_EQ(p.message, MSG_MUX_DONE);
-    EXPECT_EQ(p.w, 0u);
+    EXPECT_EQ(p.w, kMuxFailed);
     ReleaseHandleMovieThread(false);
     EXPECT_TRUE(WaitUntil([&] { return gone.load(); }, 20000));
 }
@@ -203,10 +209,10 @@ TEST_F(WorkerTest, OneTitleDiscWithoutMenuIsAuthored)
     Receiver r;
     auto worker = MakeWorker(r.Handle());
     worker->WithMenu = false;
-    worker->JobCode = 210;
+    worker->JobCode = kJobAuthor;
     const Posted p = r.Next();
     EXPECT_EQ(p.message, MSG_AUTHOR_DONE);
-    EXPECT_EQ(p.l, 0) << worker->LastErrorText;
+    EXPECT_EQ(p.l, AUTHOR_OK) << worker->LastErrorText;
     const auto titles = ReadDisc(run.Dest);
     ASSERT_EQ(titles.size(), 1u);
     EXPECT_GE(titles[0].chapters, 1);
@@ -228,10 +234,10 @@ TEST_F(WorkerTest, TitleMenuDiscIsAuthoredThroughTheMenuSpumux)
     Receiver r;
     auto worker = MakeWorker(r.Handle());
     worker->MenuXmlPath = menuXml;
-    worker->JobCode = 210;
+    worker->JobCode = kJobAuthor;
     const Posted p = r.Next();
     EXPECT_EQ(p.message, MSG_AUTHOR_DONE);
-    EXPECT_EQ(p.l, 0) << worker->LastErrorText;
+    EXPECT_EQ(p.l, AUTHOR_OK) << worker->LastErrorText;
     EXPECT_FALSE(FileExists(work_ + "TitleSub.vob"));   // the job's own intermediate
     EXPECT_EQ(ReadDisc(run.Dest).size(), 2u);
 }
@@ -250,9 +256,9 @@ TEST_F(WorkerTest, ConvertLayoutIsAcceptedByDvdauthor)
     Receiver r;
     auto worker = MakeWorker(r.Handle());
     worker->MenuXmlPath = menuXml;
-    worker->JobCode = 210;
+    worker->JobCode = kJobAuthor;
     const Posted p = r.Next();
-    EXPECT_EQ(p.l, 0) << worker->LastErrorText;
+    EXPECT_EQ(p.l, AUTHOR_OK) << worker->LastErrorText;
     EXPECT_EQ(ReadDisc(run.Dest).size(), 1u);
 }
 
@@ -284,9 +290,9 @@ TEST_F(WorkerTest, ChapterMenuDiscHasItsChaptersWhereAsked)
     Receiver r;
     auto worker = MakeWorker(r.Handle());
     worker->MenuXmlPath = menuXml;
-    worker->JobCode = 210;
+    worker->JobCode = kJobAuthor;
     const Posted p = r.Next();
-    ASSERT_EQ(p.l, 0) << worker->LastErrorText << "\n" << Read(AuthorXmlPath());
+    ASSERT_EQ(p.l, AUTHOR_OK) << worker->LastErrorText << "\n" << Read(AuthorXmlPath());
     const auto titles = ReadDisc(run.Dest);
     ASSERT_EQ(titles.size(), 2u);
     ASSERT_EQ(titles[0].starts.size(), 3u);
@@ -307,10 +313,10 @@ TEST_F(WorkerTest, FailedAuthorRunIsReportedAsFailure)
     Receiver r;
     auto worker = MakeWorker(r.Handle());
     worker->WithMenu = false;
-    worker->JobCode = 210;
+    worker->JobCode = kJobAuthor;
     const Posted p = r.Next();
     EXPECT_EQ(p.message, MSG_AUTHOR_DONE);
-    EXPECT_NE(p.l, 0);
+    EXPECT_NE(p.l, AUTHOR_OK);
     EXPECT_FALSE(worker->LastErrorText.empty());
     EXPECT_EQ(worker->VobProgress(), 0);   // the counter is dropped with the library
 }
@@ -330,7 +336,7 @@ TEST_F(WorkerTest, CancelKillsTheAuthoringProgram)
     Receiver r;
     auto worker = MakeWorker(r.Handle());
     worker->WithMenu = false;
-    worker->JobCode = 210;
+    worker->JobCode = kJobAuthor;
     ASSERT_TRUE(WaitUntil([&] { return FileExists(pidFile) && !ReadText(pidFile).empty(); }, 20000));
     const int pid = std::atoi(ReadText(pidFile).c_str());
     ASSERT_TRUE(ProcessAlive(pid));
@@ -358,7 +364,7 @@ TEST_F(WorkerTest, CancelKillsTheMultiplexer)
     worker->Cancel();
     const Posted p = r.Next(20000);
     EXPECT_EQ(p.message, MSG_MUX_DONE);
-    EXPECT_EQ(p.w, 0u);
+    EXPECT_EQ(p.w, kMuxFailed);
     EXPECT_TRUE(FileExists(s.video));
     EXPECT_TRUE(FileExists(s.audio));
     EXPECT_TRUE(WaitUntil([&] { return !ProcessAlive(pid); }, 5000));
@@ -433,10 +439,10 @@ TEST_F(WorkerTest, DeliveredMainMenuStreamsSuitTheirStandard)
                   "      </pgc>\n    </titles>\n  </titleset>\n</dvdauthor>\n");
         auto author = MakeWorker(r.Handle());
         author->WithMenu = false;
-        author->JobCode = 210;
+        author->JobCode = kJobAuthor;
         const Posted p = r.Next();
         EXPECT_EQ(p.message, MSG_AUTHOR_DONE);
-        EXPECT_EQ(p.l, 0) << author->LastErrorText;
+        EXPECT_EQ(p.l, AUTHOR_OK) << author->LastErrorText;
         EXPECT_EQ(ReadDisc(dest).size(), 1u);
     }
 }

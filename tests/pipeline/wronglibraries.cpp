@@ -60,7 +60,7 @@ int main(int argc, char** argv)
     {
         HandleMovieThread worker(false, window);
         worker.MenuXmlPath = work + "menu.xml";
-        worker.JobCode = 210;
+        worker.JobCode = kJobAuthor;
         print(next(), worker);
     }
     {

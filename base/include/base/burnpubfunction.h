@@ -3,6 +3,7 @@
 // the working-folder choice, and the small file and text helpers every window
 // shares. Main thread, except the pure text and file helpers.
 #include "base/dynarray.h"
+#include "base/writermessages.h"
 #include "win32/messages.h"
 
 #include <array>
@@ -57,12 +58,6 @@ std::string FormatSecondsHmsf(double seconds);
 // The first `count` characters of a UTF-8 text (never half a character), and a text's character count.
 std::string FirstCharacters(const std::string& text, std::size_t count);
 std::size_t CharacterCount(const std::string& text);
-
-// The DVD-writing engine's events as window messages (WPARAM = the event's value, LPARAM = 0).
-constexpr UINT MSG_WRITER_MEDIA = 1137;      // events 2 and 3: the medium came or went
-constexpr UINT MSG_WRITER_STATUS = 1140;     // event 9: write status code
-constexpr UINT MSG_WRITER_CLOSING = 1141;    // event 8: the disc is being finalised
-constexpr UINT MSG_WRITER_PROGRESS = 1152;   // event 7: progress 0..65535
 
 // The callback registered with the engine, called on the engine's threads:
 // posts the event's message to the window userData stands for (dropped when

@@ -225,7 +225,7 @@ void Engine::RunWrite(WritePlan plan, std::shared_ptr<toolrun::ToolJob> job)
         plan.start();
     const toolrun::ToolJob::Outcome outcome = job->Run(plan.spec, onLine, onLine, [&](pid_t pid) {
         if (measured)
-            progress.Measured(measured->Percent(pid) * 65535 / 100);
+            progress.Measured(measured->Percent(pid) * HWE_PROGRESS_FULL / 100);
     });
 
     const bool toolSucceeded = outcome.code == toolrun::kOk;

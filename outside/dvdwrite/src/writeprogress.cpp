@@ -69,13 +69,13 @@ int ProgressValue(std::int64_t done, std::int64_t total)
     if (total <= 0 || done <= 0)
         return 0;
     if (done >= total)
-        return 65535;
-    // done < total, so done * 65535 fits for any total below 2^47 bytes; scale larger ones down first.
+        return HWE_PROGRESS_FULL;
+    // done < total, so done * HWE_PROGRESS_FULL fits for any total below 2^47 bytes; scale larger ones down first.
     while (total > (std::int64_t{1} << 47)) {
         done >>= 1;
         total >>= 1;
     }
-    return static_cast<int>(done * 65535 / total);
+    return static_cast<int>(done * HWE_PROGRESS_FULL / total);
 }
 
 std::optional<int> GrowisofsProgress(std::string_view line)
@@ -110,7 +110,7 @@ std::optional<int> GenisoimageProgress(std::string_view line)
     const auto [end, error] = std::from_chars(text.data(), text.data() + percent, value);
     if (error != std::errc() || end != text.data() + percent || !(value >= 0))
         return std::nullopt;
-    return static_cast<int>(std::min(value, 100.0) * 65535 / 100);
+    return static_cast<int>(std::min(value, 100.0) * HWE_PROGRESS_FULL / 100);
 }
 
 void WriteProgress::Line(const std::string& line)
@@ -150,7 +150,7 @@ void WriteProgress::Measured(int value)
 
 void WriteProgress::Progress(int value)
 {
-    value = std::clamp(value, 0, 65535);
+    value = std::clamp(value, 0, HWE_PROGRESS_FULL);
     {
         // Never backwards: two sources, or a tool that starts its count again, would make it jump.
         std::lock_guard<std::mutex> guard(mutex_);

@@ -2,6 +2,8 @@
 // How a write is run and read: the argument vectors of growisofs (onto a
 // drive) and genisoimage (into an image file), and the engine events their
 // output lines stand for.
+#include "dvdwrite/dvdwrite_hwe.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -26,13 +28,13 @@ std::vector<std::string> GrowisofsArguments(const std::string& device, int speed
 std::vector<std::string> GenisoimageArguments(const std::string& label, const std::string& output,
                                               const std::string& folder);
 
-// done / total as 0..65535.
+// done / total as 0..HWE_PROGRESS_FULL.
 int ProgressValue(std::int64_t done, std::int64_t total);
-// "  1015808/2295104 ( 0.0%) @0x, remaining ??:?? RBU ..." -> 0..65535.
+// "  1015808/2295104 ( 0.0%) @0x, remaining ??:?? RBU ..." -> 0..HWE_PROGRESS_FULL.
 std::optional<int> GrowisofsProgress(std::string_view line);
 // "/dev/sr0: flushing cache", "/dev/sr0: closing track" and the like.
 bool GrowisofsClosing(std::string_view line);
-// " 45.12% done, estimate finish ..." -> 0..65535.
+// " 45.12% done, estimate finish ..." -> 0..HWE_PROGRESS_FULL.
 std::optional<int> GenisoimageProgress(std::string_view line);
 
 enum class WriteTool { Growisofs, Genisoimage };
@@ -49,7 +51,7 @@ public:
     // only while the tool prints none of its own.
     void Measured(int value);
     // The tool ended well: every byte is written, whether or not it told so.
-    void AllWritten() { Progress(65535); }
+    void AllWritten() { Progress(HWE_PROGRESS_FULL); }
     // The writer has begun to flush and close: HWE_EVENT_CLOSING, once.
     void Closing();
     bool ClosingBegan() const { return closing_.load(); }

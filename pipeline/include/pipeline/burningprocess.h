@@ -23,7 +23,7 @@ public:
     void Reset();
     // One tick: answers the used time before it, as "HH:MM:SS", and counts it.
     std::string Tick();
-    // The writer's progress (0..65535): answers its percent, and lowers the
+    // The writer's progress (0..HWE_PROGRESS_FULL): answers its percent, and lowers the
     // remaining time to what the pace so far gives; true when it fell.
     bool Progress(int value, int& percent);
 

@@ -5,6 +5,7 @@
 // messages, abort, tray and release, and the image of an SVCD or VCD run. A
 // window shows it through a BurnView.
 #include "pipeline/burnerview.h"
+#include "pipeline/runmessages.h"
 #include "pipeline/writingengine.h"
 #include "win32/messages.h"
 
@@ -14,9 +15,6 @@
 #include <vector>
 
 class ThreadVCDImager;
-
-// The image build of a run ended (WPARAM the build's result, LPARAM the run it belongs to).
-constexpr UINT MSG_VCDIMAGE_DONE = 1238;
 
 // What the stage shows and asks of its window besides the writer's part.
 // Boxes are the framework's message dialogs, which tests answer from a script.

@@ -10,6 +10,7 @@
 // burner's text and posts MSG_CDWRITE_DONE to the window, which hands it back
 // to WriteDone on the user-interface thread.
 #include "pipeline/burnerview.h"
+#include "pipeline/runmessages.h"
 #include "win32/messages.h"
 
 #include <cstdint>
@@ -18,9 +19,6 @@
 #include <mutex>
 #include <string>
 #include <vector>
-
-// A CD write ended (WPARAM the run it belongs to, LPARAM 0).
-constexpr UINT MSG_CDWRITE_DONE = 1239;
 
 // The calls the stage makes into a CD burner.
 class CdBurner {

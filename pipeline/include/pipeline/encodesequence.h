@@ -4,7 +4,7 @@
 // encoder library, turns the 500 ms timer's polls into progress, gives up a
 // stalled clip (convert window only), and hands each encoded clip on.
 // Everything runs on the window's thread; the window's own 500 ms timer calls
-// TimerTimer, and message 41657 is passed to EncoderDone.
+// TimerTimer, and MSG_ENCODER_DONE is passed to EncoderDone.
 #include "encoder/kvrencoder.h"
 
 #include <string>
@@ -72,7 +72,7 @@ public:
                int engineItem);
     void EncodeClip();
     void TimerTimer();
-    // Message 41657 with its LPARAM.
+    // MSG_ENCODER_DONE with its LPARAM.
     void EncoderDone(LPARAM result);
     // The user stops or closes: the encoder is stopped and nothing of it arrives later.
     void Stop();

@@ -2,16 +2,18 @@
 // The worker running a run's two long blocking steps away from the window
 // thread: multiplexing one clip's encoder outputs with "Tormux.dll", and
 // authoring the DVD folder (title-menu spumux, then dvdauthor) with
-// "dvdauthor.dll". It reports to OwnerWindow only by posted messages:
-//   1235 MSG_MUX_DONE    WPARAM 1 success / 0 failure, LPARAM Argc (0 after an exception)
-//   1234 MSG_AUTHOR_DONE WPARAM 0, LPARAM 0 when the disc was authored, else the
-//                        failing step's AUTHOR_ code (kAuthorLibraryMissing when
-//                        the library could not be used): nothing may be burnt
-//                        or deleted after a failed author job.
+// "dvdauthor.dll". It reports to OwnerWindow only by posted messages
+// (pipeline/runmessages.h):
+//   MSG_MUX_DONE    kMuxSucceeded / kMuxFailed, LPARAM Argc (kMuxAborted after an exception)
+//   MSG_AUTHOR_DONE WPARAM 0, LPARAM AUTHOR_OK when the disc was authored, else the
+//                   failing step's AUTHOR_ code (kAuthorLibraryMissing when the
+//                   library could not be used): nothing may be burnt or deleted
+//                   after a failed author job.
 // A window that stops a run clears the owner window first (ClearOwnerWindow,
 // or ReleaseHandleMovieThread(true) for the global worker), then cancels and
 // terminates the worker; the thread frees itself.
 #include "pipeline/authorlibrary.h"
+#include "pipeline/runmessages.h"
 #include "rtl/thread.h"
 #include "win32/messages.h"
 
@@ -22,9 +24,6 @@
 #include <mutex>
 #include <string>
 #include <vector>
-
-constexpr UINT MSG_AUTHOR_DONE = 1234;
-constexpr UINT MSG_MUX_DONE = 1235;
 
 // The author job's share done for the run window's timer, 0..100: titles under
 // one megabyte in all count as 0 MB, which must not divide by zero.
@@ -59,7 +58,8 @@ public:
     HandleMovieThread(bool createSuspended, HWND ownerWindow);
     ~HandleMovieThread() override;
 
-    // OutputType 0, 1 DVD ("8", 9 arguments), 2 SVCD ("4", 7), 3 VCD ("1", 7); sets JobCode 211.
+    // OutputType 0, 1 DVD ("8", kMuxDvdArgc arguments), 2 SVCD ("4", kMuxCdArgc), 3 VCD ("1",
+    // kMuxCdArgc); sets JobCode kJobMux.
     void StartMux(int OutputType, const std::string& output, const std::string& video, const std::string& audio);
     // Stops the multiplexer or authoring program of the running job (any thread).
     void Cancel();
@@ -70,12 +70,12 @@ public:
     int MuxPosition() const;
     int VobProgress() const;
 
-    int Argc = 9;
+    int Argc = kMuxDvdArgc;
     std::vector<std::string> Argv;          // the multiplexer's argument vector
     std::string OutputPath, VideoPath, AudioPath;
     std::string FormatText = "8";
-    std::atomic<HWND> OwnerWindow{nullptr}; // receiver of 1234 and 1235; null: post nothing
-    JobCodeField JobCode{100};              // 201, 203, 204, 211 multiplex; 210 author; other: idle
+    std::atomic<HWND> OwnerWindow{nullptr}; // receiver of MSG_MUX_DONE and MSG_AUTHOR_DONE; null: post nothing
+    JobCodeField JobCode{kJobIdle};         // kMuxJobCodes multiplex, kJobAuthor author, other: idle
     std::string MenuXmlPath;
     std::atomic<bool> MuxRunning{false};
     bool WithMenu = true;
@@ -99,7 +99,7 @@ private:
 };
 
 // Lets the global worker go and sets handleMovieThread to null (main thread),
-// before a new job's worker is made and in the 1234 and 1235 handlers. Its
+// before a new job's worker is made and in the MSG_AUTHOR_DONE and MSG_MUX_DONE handlers. Its
 // owner window is cleared first, so no late message of it arrives; with
 // stopRun (the user stopped the run) its running job is also cancelled.
 void ReleaseHandleMovieThread(bool stopRun);

@@ -1,6 +1,6 @@
 #pragma once
 // The subtitle job of one clip: spumux run through the authoring library on a
-// thread of its own, which frees itself and posts 1237 (0, 0) to the owner
+// thread of its own, which frees itself and posts MSG_SPUMUX_DONE (0, 0) to the owner
 // window in every outcome. What the window needs from it (the progress, the
 // outcome, cancel) lives in a SpumuxJob that the window and the thread share,
 // so the window's timer never reads through a freed thread or an unloaded
@@ -32,7 +32,7 @@ public:
     int Result() const { return result_.load(); }
     std::string Error() const;
 
-    // The thread's part: runs spumux, then posts 1237.
+    // The thread's part: runs spumux, then posts MSG_SPUMUX_DONE.
     void Run();
 
 private:

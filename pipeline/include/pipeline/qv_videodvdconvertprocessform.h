@@ -35,7 +35,7 @@ protected:
     void RunEnding(bool finished) override;
 
 private:
-    // Writes Title.vob and posts 1235 (1, 6) to the window; false (logged) when it cannot.
+    // Writes Title.vob and posts MSG_MUX_DONE (kMuxSucceeded, kMuxTitleStill) to the window; false (logged) when it cannot.
     bool ComposeTitleStill();
     // After the title still: the title menu's control file and the author job.
     void MakeMenuAndAuthor();

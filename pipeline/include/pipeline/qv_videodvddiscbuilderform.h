@@ -7,14 +7,12 @@
 // Nothing is deleted or burnt unless the DVD folder was really authored.
 #include "base/taskwindows.h"
 #include "pipeline/discburnstage.h"
+#include "pipeline/runmessages.h"
 #include "pipeline/runprocessform.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
-
-// The subtitle job of a clip ended (WPARAM 0, LPARAM 0).
-constexpr UINT MSG_SPUMUX_DONE = 1237;
 
 class SpumuxJob;
 
@@ -72,7 +70,7 @@ public:
     // success and the page's stream is there and not empty.
     bool MuxChapterPage();
 
-    // 1237 and the writer messages; the base takes 1234, 1235 and 41657.
+    // MSG_SPUMUX_DONE and the writer messages; the base takes the worker's and the encoder's.
     void WndProc(TMessage& Message) override;
 
 protected:
@@ -86,9 +84,9 @@ protected:
 
     // --- the stages that join the run later ---------------------------------------------
     // A DVD clip with a subtitle file: starts its subtitle job, which ends with
-    // 1237; false when none was started (the run goes on with the next clip).
+    // MSG_SPUMUX_DONE; false when none was started (the run goes on with the next clip).
     virtual bool StartSubtitleStage(int clipIndex);
-    // 1237: the subtitled stream takes the clip's place.
+    // MSG_SPUMUX_DONE: the subtitled stream takes the clip's place.
     virtual void SubtitleStageDone();
     // Stop and Close: the subtitle job is let go (its owner cleared, its child killed).
     virtual void CancelSubtitleStage();
@@ -112,9 +110,9 @@ private:
     void ShowFreeVolumeName();
     // False (after its box) when the run would write over or delete a file of the user's.
     bool SourcesUntouched();
-    // The title still (and chapter stills), then 1235 (1, 6).
+    // The title still (and chapter stills), then MSG_MUX_DONE (kMuxSucceeded, kMuxTitleStill).
     void TitleStage();
-    // 1235 (1, 6): the chapter pages multiplexed, then the author job.
+    // MSG_MUX_DONE (kMuxSucceeded, kMuxTitleStill): the chapter pages multiplexed, then the author job.
     void ChapterAndAuthorStage();
     void StartAuthoring();
     // The run's intermediates once the DVD folder is authored.

@@ -109,7 +109,7 @@ public:
     virtual void TimerTimer(TObject* Sender);
     virtual void FormClose(TObject* Sender, TCloseAction& Action);
 
-    // 1234 OnAuthorDone, 1235 OnMuxDone, 41657 OnEncoderDone; each only while a run is active.
+    // MSG_AUTHOR_DONE OnAuthorDone, MSG_MUX_DONE OnMuxDone, MSG_ENCODER_DONE OnEncoderDone; each only while a run is active.
     void WndProc(TMessage& Message) override;
 
     // --- the encode step's view ---------------------------------------------------

@@ -24,7 +24,7 @@
 //   HWE_EVENT_MEDIUM_ARRIVED / _REMOVED (value 0): the selected writer's
 //       medium came or went (polled every 1.5 s on the process clock, and at
 //       once after a tray call); not while a write runs.
-//   HWE_EVENT_PROGRESS, value 0..65535: share of the write done.
+//   HWE_EVENT_PROGRESS, value 0..HWE_PROGRESS_FULL: share of the write done.
 //   HWE_EVENT_CLOSING: the writer is flushing its cache or closing the disc.
 //   HWE_EVENT_STATUS, value HWE_WRITE_*: STARTED first, then exactly one of
 //       COMPLETE, FINALIZE_FAILED (the write failed once closing had begun)
@@ -51,6 +51,8 @@ enum {
     HWE_EVENT_CLOSING = 8,
     HWE_EVENT_STATUS = 9,
 };
+// HWE_EVENT_PROGRESS's value when the whole write is done.
+constexpr int HWE_PROGRESS_FULL = 65535;
 
 // Write status codes carried by HWE_EVENT_STATUS.
 enum {
