@@ -1,34 +1,31 @@
-// The designer's chapter pages: one per title, a picture button for every
-// chapter with its start in title time under it, made by interval when the
-// window opens, their pictures grabbed from the title's video.
-#include "menu/qv_videodvdsetupdvdmenuform.h"
+#include "chapterpages.h"
 
+#include "backgroundchooser.h"
+#include "chapterthumbnails.h"
+#include "designerpreview.h"
+#include "titlelayout.h"
+
+#include "base/burnpubfunction.h"
+#include "base/dvdchapter.h"
 #include "base/programpictures.h"
 #include "base/projectdata.h"
-#include "base/qv_graphgroupclass.h"
 #include "base/qv_movieimage.h"
 #include "base/qv_pubfunction.h"
 #include "menu/menumodel.h"
 #include "menu/menuoutput.h"
+#include "menu/qv_videodvdsetupdvdmenuform.h"
 
-#include "dshow/mediatype.h"
-#include "dshow/qedit.h"
 #include "gfx/bitmap.h"
 #include "gfx/jpeg.h"
-#include "rtl/clock.h"
-#include "rtl/paths.h"
 #include "skin/kivbutton.h"
 #include "skin/kivimagepanel.h"
 #include "skin/kivprogressbar.h"
-#include "vcl/application.h"
 #include "vcl/dialogs.h"
 #include "vcl/menus.h"
 #include "vcl/stdctrls.h"
 #include "vcl/timer.h"
-#include "win32/progfolders.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 
 namespace {
@@ -36,94 +33,16 @@ namespace {
 constexpr int kChapterWidth = 80, kChapterHeight = 60;
 constexpr int kChapterLefts[4] = {50, 140, 230, 320};
 constexpr int kChapterTop = 45, kChapterRowStep = 90, kChaptersPerRow = 4;
-constexpr int kLabelGap = 5;
-constexpr int kRunChecks = 100, kRunCheckMs = 10, kSettleMs = 800;
-// How much longer a busy machine is given for the first picture of the new place.
-constexpr std::uint32_t kFirstFrameMs = 5000;
 constexpr const char* kChapterPlaceholder = "VideoP.bmp";
-constexpr const char* kGrabFile = "Snapshot/s-chapter.bmp";
 
-// Counts the pictures that reach the grabber.
-class FrameCounter : public ISampleGrabberCB {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (!ppv) return E_POINTER;
-        *ppv = riid == IID_IUnknown || riid == IID_ISampleGrabberCB ? this : nullptr;
-        return *ppv ? S_OK : E_NOINTERFACE;
-    }
-    // Lives as long as the grab that owns it, which closes its graph first.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE SampleCB(double, IMediaSample*) override
-    {
-        ++frames;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE BufferCB(double, BYTE*, LONG) override { return S_OK; }
-    std::atomic<long> frames{0};
-};
-
-class GraphGroupGrab : public ChapterGrabGraph {
-public:
-    ~GraphGroupGrab() override { Close(); }
-    bool Open(const std::wstring& path, TWinControl& window) override
-    {
-        graph_ = std::make_unique<GraphGroup>();
-        graph_->GrabFrames = true;
-        graph_->MuteAudio = true;
-        if (FAILED(graph_->BuildGraph()) || FAILED(graph_->RenderClip(path))) return false;
-        // Pictures are counted only where the video reaches the grabber: a file without
-        // one never sends any, and is not waited for.
-        AM_MEDIA_TYPE mt{};
-        if (graph_->Grabber && SUCCEEDED(graph_->Grabber->GetConnectedMediaType(&mt))) {
-            FreeMediaType(mt);
-            counting_ = SUCCEEDED(graph_->Grabber->SetCallback(&counter_, 0));
-        }
-        // Only the grabber's frames are wanted; no video shows.
-        graph_->SetVideoWindow(window.Handle(), Rect(0, 0, window.Width(), window.Height()));
-        graph_->ShowVideo(false);
-        return true;
-    }
-    bool Seek(double seconds) override
-    {
-        const bool moved = SUCCEEDED(graph_->SeekTo(static_cast<LONGLONG>(seconds * kGraphUnitsPerSecond)));
-        // The seek has flushed what was on its way: pictures counted from now are of the new place.
-        seekedAt_ = counter_.frames.load();
-        return moved;
-    }
-    bool FrameSinceSeek() override { return !counting_ || counter_.frames.load() > seekedAt_; }
-    bool Run() override { return SUCCEEDED(graph_->Run()); }
-    bool IsRunning() override { return graph_->State == GraphGroup::Running; }
-    bool SaveFrame(const std::string& path) override { return SUCCEEDED(graph_->SaveFrameBitmap(path)); }
-    void Pause() override { graph_->Pause(); }
-    void Close() override
-    {
-        if (!graph_) return;
-        graph_->Stop();
-        graph_->ReleaseGraph();
-        graph_.reset();
-    }
-
-private:
-    FrameCounter counter_;   // before the graph: it outlives the grabber that calls it
-    long seekedAt_ = 0;
-    bool counting_ = false;
-    std::unique_ptr<GraphGroup> graph_;
-};
-
-// Closes the grab's graph however the grab ends.
-struct GraphCloser {
-    ChapterGrabGraph* graph;
-    ~GraphCloser()
-    {
-        if (graph) graph->Close();
-    }
-};
+template <class T>
+void EraseAt(TDynArray<T>& items, std::int64_t j)
+{
+    for (std::int64_t k = j; k + 1 < items.Length(); ++k) items[k] = items[k + 1];
+    items.SetLength(items.Length() - 1);
+}
 
 } // namespace
-
-std::unique_ptr<ChapterGrabGraph> NewChapterGrabGraph() { return std::make_unique<GraphGroupGrab>(); }
 
 int AutoChapterCount(double length, double interval, bool canSeek)
 {
@@ -140,64 +59,68 @@ double AutoChapterTime(double startPoint, double endPoint, double interval, int 
 }
 
 // --- making the pages -------------------------------------------------------------------------
-void TQV_Video_DVD_Setup_DVD_Menu_Form::TimerTick(TObject*)
+void ChapterPages::TimerTick()
 {
-    Timer->SetEnabled(false);
+    form_.Timer->SetEnabled(false);
     if (MyMovieImage.empty()) return;
-    BeginChapterWork();
-    const ChapterWorkScope scope{*this};
-    MakeAutoChapters();
+    BeginWork();
+    const WorkScope scope{*this};
+    MakeAuto();
 }
 
-void TQV_Video_DVD_Setup_DVD_Menu_Form::BeginChapterWork()
+void ChapterPages::BeginWork()
 {
-    SetControlsEnabled(false, this);
-    SetControlsEnabled(true, kivImagePanel_Preview);
-    SetControlsEnabled(true, Panel_Progress);
-    kivImageButton_Exit->SetEnabled(true);
-    kivProgressBar1->SetPosition(0);
-    Panel_Progress->Show();
-    Panel_Progress->BringToFront();
-    Repaint();
+    auto& f = form_;
+    SetControlsEnabled(false, &f);
+    SetControlsEnabled(true, f.kivImagePanel_Preview);
+    SetControlsEnabled(true, f.Panel_Progress);
+    f.kivImageButton_Exit->SetEnabled(true);
+    f.kivProgressBar1->SetPosition(0);
+    f.Panel_Progress->Show();
+    f.Panel_Progress->BringToFront();
+    f.Repaint();
 }
 
-void TQV_Video_DVD_Setup_DVD_Menu_Form::EndChapterWork()
+void ChapterPages::EndWork()
 {
-    Panel_Progress->Hide();
-    SetControlsEnabled(true, this);
-    kivImageButton_PreviousChapter->SetEnabled(!MyDVDChapter.empty());
-    kivImageButton_NextChapter->SetEnabled(!MyDVDChapter.empty());
+    auto& f = form_;
+    f.Panel_Progress->Hide();
+    SetControlsEnabled(true, &f);
+    f.kivImageButton_PreviousChapter->SetEnabled(!MyDVDChapter.empty());
+    f.kivImageButton_NextChapter->SetEnabled(!MyDVDChapter.empty());
 }
 
-void TQV_Video_DVD_Setup_DVD_Menu_Form::MakeAutoChapters()
+void ChapterPages::MakeAuto()
 {
-    ShowPage(-1);
-    FreeChapterPages();
+    auto& f = form_;
+    Show(-1);
+    FreePages();
     MyDVDChapter.SetLength(MyMovieImage.Length());
     std::vector<int> counts;
-    TotalChapters = 0;
+    f.TotalChapters = 0;
     for (std::int64_t i = 0; i < MyMovieImage.Length(); ++i) {
         const TQV_MovieImage* clip = MyMovieImage[i];
-        const int count = clip ? AutoChapterCount(clip->EndPoint - clip->StartPoint, ChapterInterval, clip->SupportsSeek)
-                               : 0;
+        const int count =
+            clip ? AutoChapterCount(clip->EndPoint - clip->StartPoint, f.ChapterInterval, clip->SupportsSeek) : 0;
         counts.push_back(count);
-        TotalChapters += count;
+        f.TotalChapters += count;
     }
-    ChaptersDone = 0;
-    for (std::int64_t i = 0; i < MyMovieImage.Length() && !GrabStopped(); ++i)
-        BuildChapterPage(static_cast<int>(i), counts[static_cast<std::size_t>(i)]);
-    kivImageButton_PreviousChapter->SetEnabled(true);
-    kivImageButton_NextChapter->SetEnabled(true);
+    f.ChaptersDone = 0;
+    for (std::int64_t i = 0; i < MyMovieImage.Length() && !f.thumbnails_->Stopped(); ++i)
+        BuildPage(static_cast<int>(i), counts[static_cast<std::size_t>(i)]);
+    f.kivImageButton_PreviousChapter->SetEnabled(true);
+    f.kivImageButton_NextChapter->SetEnabled(true);
 }
 
-void TQV_Video_DVD_Setup_DVD_Menu_Form::MakePageBackground(int t)
+void ChapterPages::MakePageBackground(int t)
 {
+    const auto& list = form_.BackgroundList;
     DVDChapter& page = ChapterListAt(t);
     delete page.PageBackground;
     page.PageBackground = new TBitmap(kDesignWidth, kDesignHeight, pf24bit);
-    if (BackgroundList.empty()) return;
-    const std::size_t k = BackgroundList.size() > 2 ? 1 : 0;
-    const std::string file = ShippedBackgroundFile(BackgroundList[k]);
+    if (list.empty()) return;
+    const std::size_t k = list.size() > 2 ? 1 : 0;
+    const std::string file = ShippedBackgroundFile(list[k]);
     if (file.empty()) return;
     try {
         TJPEGImage jpeg;
@@ -210,26 +133,27 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::MakePageBackground(int t)
     }
 }
 
-void TQV_Video_DVD_Setup_DVD_Menu_Form::AddChapterButton(int t, int j, double time)
+void ChapterPages::AddButton(int t, int j, double time)
 {
+    auto& f = form_;
     DVDChapter& page = ChapterListAt(t);
-    const TQV_MovieImage* clip = TitleAt(t);
-    auto* button = new TQV_Image(this);
+    const TQV_MovieImage* clip = f.titles_->At(t);
+    auto* button = new TQV_Image(&f);
     button->SetStretch(true);
     button->SetBounds(kChapterLefts[j % kChaptersPerRow], kChapterTop + kChapterRowStep * (j / kChaptersPerRow),
                       kChapterWidth, kChapterHeight);
     button->SetCursor(crHandPoint);
-    button->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
-        ChapterButtonMouseDown(s, b, sh, x, y);
+    button->OnMouseDown = [&f](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+        f.ChapterButtonMouseDown(s, b, sh, x, y);
     };
-    button->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) { ChapterButtonMouseMove(s, sh, x, y); };
-    button->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
-        ChapterButtonMouseUp(s, b, sh, x, y);
+    button->OnMouseMove = [&f](TObject* s, TShiftState sh, int x, int y) { f.ChapterButtonMouseMove(s, sh, x, y); };
+    button->OnMouseUp = [&f](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+        f.ChapterButtonMouseUp(s, b, sh, x, y);
     };
-    button->OnDblClick = [this](TObject* s) { EditChapterButton(s); };
+    button->OnDblClick = [&f](TObject* s) { f.EditChapterButton(s); };
     auto* thumbnail = new TBitmap;
     LoadProgramPicture(kChapterPlaceholder, *thumbnail);
-    auto* label = new TLabel(this);
+    auto* label = new TLabel(&f);
     label->SetTransparent(true);
     label->SetAutoSize(true);
     label->Font()->SetName("Arial");
@@ -237,7 +161,8 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::AddChapterButton(int t, int j, double ti
     label->Font()->SetColor(clWhite);
     // The label shows the chapter's start in the title, as the menu shows it.
     label->SetCaption(TitleTimeLabel(time, clip ? clip->StartPoint : 0));
-    label->SetBounds(button->Left(), button->Top() + button->Height() + kLabelGap, label->Width(), label->Height());
+    label->SetBounds(button->Left(), button->Top() + button->Height() + kChapterLabelGap, label->Width(),
+                     label->Height());
     page.ChapterTimes.SetLength(j + 1);
     page.ChapterButtons.SetLength(j + 1);
     page.ChapterThumbnails.SetLength(j + 1);
@@ -246,105 +171,48 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::AddChapterButton(int t, int j, double ti
     page.ChapterButtons[j] = button;
     page.ChapterThumbnails[j] = thumbnail;
     page.ChapterLabels[j] = label;
-    RebuildChapterPicture(t, j);
-    if (ChapterPage == t) {
-        button->SetParent(kivImagePanel_Preview);
-        label->SetParent(kivImagePanel_Preview);
+    RebuildPicture(t, j);
+    if (f.ChapterPage == t) {
+        button->SetParent(f.kivImagePanel_Preview);
+        label->SetParent(f.kivImagePanel_Preview);
     }
 }
 
-void TQV_Video_DVD_Setup_DVD_Menu_Form::BuildChapterPage(int t, int count)
+void ChapterPages::BuildPage(int t, int count)
 {
-    TQV_MovieImage* clip = TitleAt(t);
+    TQV_MovieImage* clip = form_.titles_->At(t);
     if (!clip || t >= MyDVDChapter.Length()) return;
-    FreeChapterPage(t);
+    FreePage(t);
     ChapterListAt(t).Title = clip;
     MakePageBackground(t);
     for (int j = 0; j < count; ++j)
-        AddChapterButton(t, j, AutoChapterTime(clip->StartPoint, clip->EndPoint, ChapterInterval, j));
-    GrabChapterThumbnails(t);
+        AddButton(t, j, AutoChapterTime(clip->StartPoint, clip->EndPoint, form_.ChapterInterval, j));
+    form_.thumbnails_->Grab(t);
 }
 
-void TQV_Video_DVD_Setup_DVD_Menu_Form::RebuildChapterPicture(int t, int j)
+void ChapterPages::RebuildPicture(int t, int j)
 {
     DVDChapter& page = ChapterListAt(t);
     if (j < 0 || j >= page.ChapterButtons.Length()) return;
     TQV_Image* button = page.ChapterButtons[j];
     TBitmap& thumbnail = *page.ChapterThumbnails[j];
-    const TQV_MovieImage* clip = TitleAt(t);
+    const TQV_MovieImage* clip = form_.titles_->At(t);
     TBitmap tile;
     FitSnapshotToTile(tile, thumbnail, button->Width(), button->Height(), clip ? ClipPictureRatio(*clip, thumbnail) : 0);
     button->Picture()->SetGraphic(&tile);
 }
 
-// --- grabbing the pictures ------------------------------------------------------------------------
-bool TQV_Video_DVD_Setup_DVD_Menu_Form::GrabStopped()
-{
-    // Exit (or any close) during the grab ends it at its next wait.
-    return ModalResult() != mrNone;
-}
-
-void TQV_Video_DVD_Setup_DVD_Menu_Form::GrabChapterThumbnails(int t)
-{
-    TQV_MovieImage* clip = TitleAt(t);
-    if (!clip || t >= MyDVDChapter.Length() || !MakeGrabGraph) return;
-    std::unique_ptr<ChapterGrabGraph> graph = MakeGrabGraph();
-    if (!graph) return;
-    GraphCloser closer{graph.get()};
-    // A graph that cannot be built leaves the placeholders.
-    if (!graph->Open(clip->WidePath, *kivImagePanel_Preview)) return;
-    const std::string file = JoinPath(ProgramFolder(), kGrabFile);
-    ForceDirectories(ExtractFilePath(file));
-    DVDChapter& page = ChapterListAt(t);
-    for (std::int64_t j = 0; j < page.ChapterTimes.Length(); ++j) {
-        if (GrabStopped()) return;
-        if (clip->SupportsSeek && !graph->Seek(std::trunc(page.ChapterTimes[j]))) continue;
-        if (!graph->Run()) continue;
-        for (int check = 0; check < kRunChecks && !graph->IsRunning() && !GrabStopped(); ++check) {
-            Sleep(kRunCheckMs);
-            Application->ProcessMessages();
-        }
-        // Let a picture of the new place arrive, the window answering meanwhile.
-        const std::uint32_t since = GetTickCount();
-        while (GetTickCount() - since < kSettleMs && !GrabStopped()) {
-            Sleep(kRunCheckMs);
-            Application->ProcessMessages();
-        }
-        // A loaded machine may not have shown a picture of the new place yet: the one
-        // held would be the last chapter's.
-        const std::uint32_t late = GetTickCount();
-        while (!graph->FrameSinceSeek() && GetTickCount() - late < kFirstFrameMs && !GrabStopped()) {
-            Sleep(kRunCheckMs);
-            Application->ProcessMessages();
-        }
-        if (GrabStopped()) return;
-        DeleteFile(file);
-        if (graph->SaveFrame(file)) {
-            try {
-                TBitmap grabbed;
-                grabbed.LoadFromFile(file);
-                if (!grabbed.Empty()) page.ChapterThumbnails[j]->Assign(grabbed);
-            } catch (const std::exception&) {
-                // An unreadable grab leaves the placeholder.
-            }
-        }
-        graph->Pause();
-        RebuildChapterPicture(t, static_cast<int>(j));
-        ++ChaptersDone;
-        if (TotalChapters > 0) kivProgressBar1->SetPosition(ChaptersDone * 100 / TotalChapters);
-    }
-}
-
 // --- pages on show ----------------------------------------------------------------------------------
-void TQV_Video_DVD_Setup_DVD_Menu_Form::ShowPage(int t)
+void ChapterPages::Show(int t)
 {
+    auto& f = form_;
     if (t < -1 || t >= MyDVDChapter.Length()) return;
-    auto showTitleMenu = [this](TWinControl* parent) {
+    auto showTitleMenu = [&f](TWinControl* parent) {
         for (std::int64_t i = 0; i < MyMovieImage.Length(); ++i)
             if (TQV_MovieImage* clip = MyMovieImage[i]) clip->SetParent(parent);
-        for (TLabel* label : TitleLabels)
+        for (TLabel* label : f.TitleLabels)
             if (label) label->SetParent(parent);
-        Label_Title->SetParent(parent);
+        f.Label_Title->SetParent(parent);
     };
     auto showChapterPage = [](int page, TWinControl* parent) {
         if (page < 0 || page >= MyDVDChapter.Length()) return;
@@ -352,41 +220,43 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::ShowPage(int t)
         for (TQV_Image* button : chapter.ChapterButtons) button->SetParent(parent);
         for (TLabel* label : chapter.ChapterLabels) label->SetParent(parent);
     };
-    StopPreview();
-    if (ChapterPage == -1)
+    f.preview_->Stop();
+    if (f.ChapterPage == -1)
         showTitleMenu(nullptr);
     else
-        showChapterPage(ChapterPage, nullptr);
-    ChapterPage = t;
+        showChapterPage(f.ChapterPage, nullptr);
+    f.ChapterPage = t;
     if (t == -1) {
-        showTitleMenu(kivImagePanel_Preview);
-        ShowBackground(*BackgroundPicture);
+        showTitleMenu(f.kivImagePanel_Preview);
+        f.backgrounds_->Show(*f.BackgroundPicture);
     } else {
-        showChapterPage(t, kivImagePanel_Preview);
+        showChapterPage(t, f.kivImagePanel_Preview);
         TBitmap plain(kDesignWidth, kDesignHeight, pf24bit);
         TBitmap* background = ChapterListAt(t).PageBackground;
-        ShowBackground(background ? *background : plain);
+        f.backgrounds_->Show(background ? *background : plain);
     }
 }
 
-void TQV_Video_DVD_Setup_DVD_Menu_Form::kivImageButton_NextChapterClick(TObject*)
+void ChapterPages::ShowNext()
 {
-    if (SelectedIndex < 0 || SelectedIndex >= MyDVDChapter.Length() || ChapterPage == SelectedIndex) return;
-    ShowPage(SelectedIndex);
+    const int selected = form_.SelectedIndex;
+    if (selected < 0 || selected >= MyDVDChapter.Length() || form_.ChapterPage == selected) return;
+    Show(selected);
 }
 
-void TQV_Video_DVD_Setup_DVD_Menu_Form::kivImageButton_PreviousChapterClick(TObject*)
+void ChapterPages::ShowPrevious()
 {
-    if (ChapterPage != -1) ShowPage(-1);
+    if (form_.ChapterPage != -1) Show(-1);
 }
 
-void TQV_Video_DVD_Setup_DVD_Menu_Form::FreeChapterPage(int t)
+void ChapterPages::FreePage(int t)
 {
     if (t < 0 || t >= MyDVDChapter.Length()) return;
     DVDChapter& page = ChapterListAt(t);
-    if (ChapterButton && std::find(page.ChapterButtons.begin(), page.ChapterButtons.end(), ChapterButton) !=
-                             page.ChapterButtons.end())
-        ChapterButton = nullptr;
+    TQV_Image*& selected = form_.ChapterButton;
+    if (selected && std::find(page.ChapterButtons.begin(), page.ChapterButtons.end(), selected) !=
+                        page.ChapterButtons.end())
+        selected = nullptr;
     for (TQV_Image* button : page.ChapterButtons) button->Free();
     for (TLabel* label : page.ChapterLabels) label->Free();
     for (TBitmap* thumbnail : page.ChapterThumbnails) delete thumbnail;
@@ -398,92 +268,43 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::FreeChapterPage(int t)
     page.ChapterTimes.SetLength(0);
 }
 
-void TQV_Video_DVD_Setup_DVD_Menu_Form::FreeChapterPages()
+void ChapterPages::FreePages()
 {
-    for (std::int64_t t = 0; t < MyDVDChapter.Length(); ++t) FreeChapterPage(static_cast<int>(t));
-}
-
-// --- chapter buttons under the mouse ------------------------------------------------------------------
-void TQV_Video_DVD_Setup_DVD_Menu_Form::ChapterButtonMouseDown(TObject* Sender, TMouseButton, TShiftState, int X,
-                                                               int Y)
-{
-    auto* button = dynamic_cast<TQV_Image*>(Sender);
-    if (!button) return;
-    if (SkipNextMouseDown) {
-        SkipNextMouseDown = false;
-        return;
-    }
-    StartButtonDrag(*button, X, Y);
-    ChapterButton = button;
-}
-
-void TQV_Video_DVD_Setup_DVD_Menu_Form::ChapterButtonMouseMove(TObject* Sender, TShiftState, int X, int Y)
-{
-    auto* button = dynamic_cast<TQV_Image*>(Sender);
-    if (button) DragButton(*button, ChapterButton == button, X, Y);
-}
-
-void TQV_Video_DVD_Setup_DVD_Menu_Form::ChapterButtonMouseUp(TObject* Sender, TMouseButton Button, TShiftState,
-                                                             int, int)
-{
-    auto* button = dynamic_cast<TQV_Image*>(Sender);
-    if (!button || ChapterPage < 0 || ChapterPage >= MyDVDChapter.Length()) return;
-    DVDChapter& page = ChapterListAt(ChapterPage);
-    const auto found = std::find(page.ChapterButtons.begin(), page.ChapterButtons.end(), button);
-    if (found == page.ChapterButtons.end()) return;
-    const int j = static_cast<int>(found - page.ChapterButtons.begin());
-    if (ChapterButton == button && !ButtonMoveMode) RebuildChapterPicture(ChapterPage, j);
-    const TRect r = ClampToDesignArea(button->BoundsRect(), CornerPictureHeight);
-    button->SetBounds(r.Left, r.Top, r.Width(), r.Height());
-    TLabel* label = page.ChapterLabels[j];
-    label->SetBounds(r.Left, r.Top + r.Height() + kLabelGap, label->Width(), label->Height());
-    ChapterButton = nullptr;
-    if (Button == mbRight) {
-        PopupChapterIndex = j;
-        PostMessage(Handle(), kMsgChapterPopup, 0, 0);
-    }
+    for (std::int64_t t = 0; t < MyDVDChapter.Length(); ++t) FreePage(static_cast<int>(t));
 }
 
 // --- chapters by hand -----------------------------------------------------------------------------------
-namespace {
-
-template <class T>
-void EraseAt(TDynArray<T>& items, std::int64_t j)
+void ChapterPages::MakePopup()
 {
-    for (std::int64_t k = j; k + 1 < items.Length(); ++k) items[k] = items[k + 1];
-    items.SetLength(items.Length() - 1);
-}
-
-} // namespace
-
-void TQV_Video_DVD_Setup_DVD_Menu_Form::MakeChapterPopup()
-{
-    PopupMenu = new TPopupMenu(this);
-    PopupMenu->SetName("PopupMenu");
-    auto item = [this](const char* name, const char* caption, void (TQV_Video_DVD_Setup_DVD_Menu_Form::*handler)(TObject*)) {
-        auto* menuItem = new TMenuItem(PopupMenu);
+    auto& f = form_;
+    f.PopupMenu = new TPopupMenu(&f);
+    f.PopupMenu->SetName("PopupMenu");
+    auto item = [&f](const char* name, const char* caption, void (TQV_Video_DVD_Setup_DVD_Menu_Form::*handler)(TObject*)) {
+        auto* menuItem = new TMenuItem(f.PopupMenu);
         menuItem->SetName(name);
         menuItem->SetCaption(caption);
-        menuItem->OnClick = [this, handler](TObject* sender) { (this->*handler)(sender); };
-        PopupMenu->Items()->Add(menuItem);
+        menuItem->OnClick = [&f, handler](TObject* sender) { (f.*handler)(sender); };
+        f.PopupMenu->Items()->Add(menuItem);
         return menuItem;
     };
-    CreateChpaterbyManual1 = item("CreateChpaterbyManual1", "Create Chpater by Manual",
-                                  &TQV_Video_DVD_Setup_DVD_Menu_Form::MakeManualChapters);
-    DeleteChapter1 = item("DeleteChapter1", "Delete Selected Chapter", &TQV_Video_DVD_Setup_DVD_Menu_Form::DeleteChapter);
+    f.CreateChpaterbyManual1 = item("CreateChpaterbyManual1", "Create Chpater by Manual",
+                                    &TQV_Video_DVD_Setup_DVD_Menu_Form::MakeManualChapters);
+    f.DeleteChapter1 =
+        item("DeleteChapter1", "Delete Selected Chapter", &TQV_Video_DVD_Setup_DVD_Menu_Form::DeleteChapter);
 }
 
-void TQV_Video_DVD_Setup_DVD_Menu_Form::ShowChapterPopup()
+void ChapterPages::ShowPopup()
 {
-    if (ChapterPage < 0 || !Enabled()) return;
+    if (form_.ChapterPage < 0 || !form_.Enabled()) return;
     const TPoint at = Mouse->CursorPos();
-    PopupMenu->Popup(at.X, at.Y);
+    form_.PopupMenu->Popup(at.X, at.Y);
 }
 
-void TQV_Video_DVD_Setup_DVD_Menu_Form::MakeManualChapters(TObject*)
+void ChapterPages::MakeManual()
 {
-    const int t = ChapterPage;
-    TQV_MovieImage* clip = TitleAt(t);
+    auto& f = form_;
+    const int t = f.ChapterPage;
+    TQV_MovieImage* clip = f.titles_->At(t);
     if (!clip || t >= MyDVDChapter.Length()) return;
     if (!clip->SupportsSeek) {
         MessageDlg("Can not create DVD chapter because this clip can't support seek!", mtInformation,
@@ -499,25 +320,26 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::MakeManualChapters(TObject*)
     if (dialog->ShowChapterSetup() != mrOk) return;
     std::vector<double> points = dialog->ChapterPoints();
     if (points.size() > static_cast<std::size_t>(kMaxChapterPoints)) points.resize(kMaxChapterPoints);
-    FreeChapterPage(t);
+    FreePage(t);
     ChapterListAt(t).Title = clip;
-    BeginChapterWork();
-    const ChapterWorkScope scope{*this};
+    BeginWork();
+    const WorkScope scope{*this};
     MakePageBackground(t);
-    for (std::size_t j = 0; j < points.size(); ++j) AddChapterButton(t, static_cast<int>(j), points[j]);
-    TotalChapters = static_cast<std::int32_t>(points.size());
-    ChaptersDone = 0;
-    GrabChapterThumbnails(t);
+    for (std::size_t j = 0; j < points.size(); ++j) AddButton(t, static_cast<int>(j), points[j]);
+    f.TotalChapters = static_cast<std::int32_t>(points.size());
+    f.ChaptersDone = 0;
+    f.thumbnails_->Grab(t);
 }
 
-void TQV_Video_DVD_Setup_DVD_Menu_Form::DeleteChapter(TObject*)
+void ChapterPages::DeleteChapter()
 {
+    auto& f = form_;
     if (MessageDlg("Delete operation can not get back.\nSure to delete?", mtConfirmation,
                    MsgButtons({mbYes, mbNo})) != mrYes)
         return;
-    if (ChapterPage < 0 || ChapterPage >= MyDVDChapter.Length()) return;
-    DVDChapter& page = ChapterListAt(ChapterPage);
-    const std::int64_t j = PopupChapterIndex;
+    if (f.ChapterPage < 0 || f.ChapterPage >= MyDVDChapter.Length()) return;
+    DVDChapter& page = ChapterListAt(f.ChapterPage);
+    const std::int64_t j = f.PopupChapterIndex;
     if (j == 0) {
         MessageDlg("Can not delete the first chapter!", mtInformation, MsgButtons({mbOK}));
         return;
@@ -527,7 +349,7 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::DeleteChapter(TObject*)
         return;
     }
     if (j < 0 || j >= page.ChapterButtons.Length()) return;
-    if (ChapterButton == page.ChapterButtons[j]) ChapterButton = nullptr;
+    if (f.ChapterButton == page.ChapterButtons[j]) f.ChapterButton = nullptr;
     page.ChapterButtons[j]->Free();
     page.ChapterLabels[j]->Free();
     delete page.ChapterThumbnails[j];
@@ -536,31 +358,5 @@ void TQV_Video_DVD_Setup_DVD_Menu_Form::DeleteChapter(TObject*)
     EraseAt(page.ChapterLabels, j);
     EraseAt(page.ChapterThumbnails, j);
     EraseAt(page.ChapterTimes, j);
-    PopupChapterIndex = -1;
-}
-
-void TQV_Video_DVD_Setup_DVD_Menu_Form::EditChapterButton(TObject* Sender)
-{
-    SkipNextMouseDown = true;
-    ChapterButton = nullptr;
-    const int t = ChapterPage;
-    if (t < 0 || t >= MyDVDChapter.Length()) return;
-    DVDChapter& page = ChapterListAt(t);
-    const auto found = std::find(page.ChapterButtons.begin(), page.ChapterButtons.end(), Sender);
-    if (found == page.ChapterButtons.end()) return;
-    const auto j = static_cast<std::int64_t>(found - page.ChapterButtons.begin());
-    ClipPropertySteps* dialog = OpenClipDialog(t);
-    if (!dialog) return;
-    dialog->ShowTextControls(false);
-    if (dialog->ShowClipProperty() == mrOk && j < page.ChapterButtons.Length()) {
-        if (GrabDialogFrame(*page.ChapterThumbnails[j])) RebuildChapterPicture(t, static_cast<int>(j));
-        // The first chapter is the title's start: its picture may change, its time does not.
-        if (j > 0) {
-            const TQV_MovieImage* clip = TitleAt(t);
-            page.ChapterTimes[j] = dialog->PickedTime();
-            page.ChapterLabels[j]->SetCaption(TitleTimeLabel(page.ChapterTimes[j], clip ? clip->StartPoint : 0));
-        }
-    }
-    dialog->ClosePreview();
-    SkipNextMouseDown = true;
+    f.PopupChapterIndex = -1;
 }

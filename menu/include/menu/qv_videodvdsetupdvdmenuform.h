@@ -9,6 +9,7 @@
 // the title menu and hands over to the convert window, which only authors).
 #include "base/taskwindows.h"
 #include "menu/backgroundlist.h"
+#include "menu/chaptergrabgraph.h"
 
 #include "gfx/types.h"
 #include "vcl/forms.h"
@@ -20,6 +21,15 @@
 #include <vector>
 
 struct MenuModel;
+class BackgroundChooser;
+class ButtonDrag;
+class ChapterPages;
+class ChapterThumbnails;
+class DesignerDialogs;
+class DesignerPreview;
+class MenuHandover;
+class TitleLayout;
+class TitleList;
 class TBitmap;
 class TImage;
 class TLabel;
@@ -56,25 +66,6 @@ int AutoChapterCount(double length, double interval, bool canSeek);
 // or the middle of the trimmed span when that passes EndPoint.
 double AutoChapterTime(double startPoint, double endPoint, double interval, int j);
 
-// The graph chapter pictures are grabbed from. The designer makes a real one;
-// a test may put its own in.
-class ChapterGrabGraph {
-public:
-    virtual ~ChapterGrabGraph() = default;
-    // Builds the graph for the file, its video hidden on `window`.
-    virtual bool Open(const std::wstring& path, TWinControl& window) = 0;
-    virtual bool Seek(double seconds) = 0;
-    virtual bool Run() = 0;
-    virtual bool IsRunning() = 0;
-    // A picture has come through since the last seek.
-    virtual bool FrameSinceSeek() { return true; }
-    // The frame on show as a BMP file.
-    virtual bool SaveFrame(const std::string& path) = 0;
-    virtual void Pause() = 0;
-    // Stops and releases the graph (the destructor does too).
-    virtual void Close() = 0;
-};
-std::unique_ptr<ChapterGrabGraph> NewChapterGrabGraph();
 
 class TQV_Video_DVD_Setup_DVD_Menu_Form : public TForm, public MenuDesignerSteps {
 public:
@@ -209,51 +200,26 @@ public:
     void WndProc(TMessage& Message) override;
 
 private:
-    void AddTitleDone();
-    void MakeTitleButton(TQV_MovieImage& clip, int index);
-    void FreeTitleLabels();
-    void StopPreview();
-    void ShowDesignArea(bool show);
-    void ShowBackground(TBitmap& picture);
-    // The first shipped background that loads, from k on; false when none does.
-    bool SelectFirstBackground(int k);
-    void LayoutOnSelectedBackground();
-    // Title i at `at`, moved in when it would reach past the picture, its caption under it.
-    void PlaceTitle(int i, TPoint at);
-    // Place k of the row under the laid-out titles: Top 216, Left 20 + 40 k, at most 360.
-    static TPoint OverflowPlace(int k);
-    // The chapter page on show takes the picture as its background.
-    void SetPageBackground(const TBitmap& picture);
-    TQV_MovieImage* TitleAt(int i) const;
-    TQV_MovieImage* SelectedTitle() const;
-    bool WriteMenus(bool withChapters);
-    void ForgetLoader();
-    // The drag code title and chapter buttons share.
-    void StartButtonDrag(TControl& button, int X, int Y);
-    void DragButton(TControl& button, bool dragging, int X, int Y);
-    void FreeChapterPage(int t);
-    void FreeChapterPages();
-    void MakePageBackground(int t);
-    void AddChapterButton(int t, int j, double time);
-    bool GrabStopped();
-    void MakeChapterPopup();
-    // The clip dialog with clip i's preview open, the designer's own preview stopped; null when it cannot open.
-    ClipPropertySteps* OpenClipDialog(int clipIndex);
-    // The clip dialog's frame on show into `into`; false (nothing changed) without one.
-    bool GrabDialogFrame(TBitmap& into);
-    // The popup opens from the message loop, so its items may free the button right-clicked.
-    static constexpr unsigned kMsgChapterPopup = 0x0400 + 400;
-    void ShowChapterPopup();
-    // The window while chapter pictures are grabbed: only the design area, the progress and Exit answer.
-    void BeginChapterWork();
-    void EndChapterWork();
-    // Ends the chapter work however it ends, an exception included.
-    struct ChapterWorkScope {
-        TQV_Video_DVD_Setup_DVD_Menu_Form& form;
-        ~ChapterWorkScope() { form.EndChapterWork(); }
-    };
+    // The units the window's work is split into; each works on the window's
+    // controls and fields, the window's handlers hand over to them.
+    friend class TitleLayout;
+    friend class TitleList;
+    friend class ButtonDrag;
+    friend class DesignerDialogs;
+    friend class BackgroundChooser;
+    friend class DesignerPreview;
+    friend class ChapterPages;
+    friend class ChapterThumbnails;
+    friend class MenuHandover;
+    std::unique_ptr<TitleLayout> titles_;
+    std::unique_ptr<TitleList> titleList_;
+    std::unique_ptr<ButtonDrag> drag_;
+    std::unique_ptr<DesignerDialogs> dialogs_;
+    std::unique_ptr<BackgroundChooser> backgrounds_;
+    std::unique_ptr<DesignerPreview> preview_;
+    std::unique_ptr<ChapterPages> chapters_;
+    std::unique_ptr<ChapterThumbnails> thumbnails_;
+    std::unique_ptr<MenuHandover> handover_;
 
-    std::int32_t loaderSerial_ = 0;   // the current probe's LPARAM: a late word of an earlier one is not its
-    bool inNext_ = false;
-    bool resizeNearEdge_ = false;   // the resize moves the top or left edge
+    void BuildControls();
 };
