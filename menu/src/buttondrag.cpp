@@ -68,16 +68,22 @@ void ButtonDrag::Drag(TControl& button, bool dragging, int X, int Y)
 }
 
 // --- title buttons ------------------------------------------------------------------------------
+bool ButtonDrag::Press(TControl* button, int X, int Y)
+{
+    if (!button) return false;
+    // The press that follows a double click only clears the flag.
+    if (form_.SkipNextMouseDown) {
+        form_.SkipNextMouseDown = false;
+        return false;
+    }
+    Start(*button, X, Y);
+    return true;
+}
+
 void ButtonDrag::TitleButtonDown(TObject* Sender, int X, int Y)
 {
     auto* button = dynamic_cast<TQV_MovieImage*>(Sender);
-    if (!button) return;
-    if (form_.SkipNextMouseDown) {
-        form_.SkipNextMouseDown = false;
-        return;
-    }
-    Start(*button, X, Y);
-    button->Dragging = true;
+    if (Press(button, X, Y)) button->Dragging = true;
 }
 
 void ButtonDrag::TitleButtonMove(TObject* Sender, int X, int Y)
@@ -105,13 +111,7 @@ void ButtonDrag::TitleButtonUp(TObject* Sender)
 void ButtonDrag::ChapterButtonDown(TObject* Sender, int X, int Y)
 {
     auto* button = dynamic_cast<TQV_Image*>(Sender);
-    if (!button) return;
-    if (form_.SkipNextMouseDown) {
-        form_.SkipNextMouseDown = false;
-        return;
-    }
-    Start(*button, X, Y);
-    form_.ChapterButton = button;
+    if (Press(button, X, Y)) form_.ChapterButton = button;
 }
 
 void ButtonDrag::ChapterButtonMove(TObject* Sender, int X, int Y)

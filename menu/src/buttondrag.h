@@ -25,6 +25,8 @@ private:
     // The drag code title and chapter buttons share.
     void Start(TControl& button, int X, int Y);
     void Drag(TControl& button, bool dragging, int X, int Y);
+    // A mouse-down on a button: the drag starts, unless a double click has just been taken.
+    bool Press(TControl* button, int X, int Y);
 
     TQV_Video_DVD_Setup_DVD_Menu_Form& form_;
     bool resizeNearEdge_ = false;   // the resize moves the top or left edge
