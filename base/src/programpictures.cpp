@@ -2,6 +2,7 @@
 
 #include "gfx/bitmap.h"
 #include "skin/kivbutton.h"
+#include "skin/kivprogressbar.h"
 #include "skin/kivpublic.h"
 #include "skin/kivskinform.h"
 #include "vcl/forms.h"
@@ -49,6 +50,17 @@ TkivImageButton* NewPictureButton(TWinControl* parent, const char* name, const m
     button->OnClick = std::move(onClick);
     button->SetParent(parent);
     return button;
+}
+
+TkivProgressBar* NewBar(TWinControl* parent, const char* name, const mainlayout::Place& place, TComponent* owner)
+{
+    auto* bar = new TkivProgressBar(owner ? owner : parent);
+    bar->SetName(name);
+    bar->SetBounds(place.left, place.top, place.width, place.height);
+    bar->SetMax(100);
+    bar->SetPosition(0);
+    bar->SetParent(parent);
+    return bar;
 }
 
 TkivSkinForm* ApplyProgramSkin(TForm* form, const char* skinFile, int clientWidth, int clientHeight)

@@ -63,17 +63,6 @@ TkivGroupBox* NewGroup(TWinControl* parent, const char* name, const char* captio
     return group;
 }
 
-TkivProgressBar* NewBar(TWinControl* parent, const char* name, const mainlayout::Place& p)
-{
-    auto* bar = new TkivProgressBar(parent);
-    bar->SetName(name);
-    bar->SetBounds(p.left, p.top, p.width, p.height);
-    bar->SetMax(100);
-    bar->SetPosition(0);
-    bar->SetParent(parent);
-    return bar;
-}
-
 // A path as the file system resolves it, so that two spellings of one file compare equal.
 std::string Resolved(const std::string& path)
 {

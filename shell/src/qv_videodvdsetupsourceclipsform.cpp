@@ -30,6 +30,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <memory>
+#include <span>
 #include <utility>
 
 // The first entry also lists the other kinds the media layer reads, the most
@@ -66,6 +69,116 @@ protected:
     bool CustomPicture() const override { return true; }
 };
 
+using Self = TQV_Video_DVD_Setup_Source_Clips_Form;
+using Handler = void (Self::*)(TObject*);
+
+// The window's picture buttons in the order each group is made: the member,
+// its name, place, picture file, hint and click (none: the task's step sets it).
+struct ButtonRow {
+    TkivImageButton* Self::*member;
+    const char* name;
+    mainlayout::Place place;
+    const char* file;
+    const char* hint;
+    Handler onClick;
+};
+using namespace clipslayout;
+constexpr ButtonRow kListButtonRows[] = {
+    {&Self::kivImageButton_Add, "kivImageButton_Add", kListButtons[0], kListButtonFiles[0], "Add video file clip",
+     &Self::kivImageButton_AddClick},
+    {&Self::kivImageButton_Delete, "kivImageButton_Delete", kListButtons[1], kListButtonFiles[1],
+     "Remove video file clip", &Self::kivImageButton_DeleteClick},
+    {&Self::kivImageButton_Up, "kivImageButton_Up", kListButtons[2], kListButtonFiles[2], "Move the clip up",
+     &Self::kivImageButton_UpClick},
+    {&Self::kivImageButton_Down, "kivImageButton_Down", kListButtons[3], kListButtonFiles[3], "Move the clip down",
+     &Self::kivImageButton_DownClick},
+};
+// Set begin and set end share their click: the sender tells which.
+constexpr ButtonRow kPreviewButtonRows[] = {
+    {&Self::kivImageButton_Preview, "kivImageButton_Preview", kPreviewButtons[0], kPreviewButtonFiles[0], "",
+     &Self::kivImageButton_PreviewClick},
+    {&Self::kivImageButton_Stop, "kivImageButton_Stop", kPreviewButtons[1], kPreviewButtonFiles[1], "",
+     &Self::kivImageButton_StopClick},
+    {&Self::kivImageButton_SetBegin, "kivImageButton_SetBegin", kPreviewButtons[2], kPreviewButtonFiles[2], "",
+     &Self::kivImageButton_SetBeginClick},
+    {&Self::kivImageButton_SetEnd, "kivImageButton_SetEnd", kPreviewButtons[3], kPreviewButtonFiles[3], "",
+     &Self::kivImageButton_SetBeginClick},
+    {&Self::kivImageButton_SavePic, "kivImageButton_SavePic", kPreviewButtons[4], kPreviewButtonFiles[4], "",
+     &Self::kivImageButton_SavePicClick},
+};
+constexpr ButtonRow kWindowButtonRows[] = {
+    {&Self::kivImageButton_Burn, "kivImageButton_Burn", kNext, kNextFile, "Next step", nullptr},
+    {&Self::kivImageButton_Min, "kivImageButton_Min", kMin, kMinFile, "", &Self::kivImageButton_MinClick},
+    {&Self::kivImageButton_Exit, "kivImageButton_Exit", kClose, kCloseFile, "Close", &Self::kivImageButton_ExitClick},
+};
+
+// The settings' check boxes.
+struct CheckRow {
+    TkivCheckBox* Self::*member;
+    const char* name;
+    const char* caption;
+    mainlayout::Place place;
+    Handler onClick;
+};
+constexpr CheckRow kCheckRows[] = {
+    {&Self::kivCheckBox, "kivCheckBox", "Auto add letter box.", kLetterBox, &Self::kivCheckBoxClick},
+    {&Self::kivCheckBox1, "kivCheckBox1", "Add DVD menu.", kAddMenu, &Self::kivCheckBox1Click},
+    {&Self::kivCheckBox_Chapter, "kivCheckBox_Chapter", "Auto split DVD chapter", kAutoChapter,
+     &Self::kivCheckBox_ChapterClick},
+};
+
+// The lines of the clip's facts, top to bottom.
+struct LineRow {
+    TLabel* Self::*member;
+    const char* name;
+};
+constexpr LineRow kInfoLineRows[] = {
+    {&Self::Label_ClipName, "Label_ClipName"},           {&Self::Label_FrameRate, "Label_FrameRate"},
+    {&Self::Label_AudioDuration, "Label_AudioDuration"}, {&Self::Label_VideoDuration, "Label_VideoDuration"},
+    {&Self::Label_Width, "Label_Width"},                 {&Self::Label_Height, "Label_Height"},
+    {&Self::Label_SupportSeek, "Label_SupportSeek"},     {&Self::Label_AudioChannels, "Label_AudioChannels"},
+    {&Self::Label_VideoChannels, "Label_VideoChannels"}, {&Self::Label_StartPoint, "Label_StartPoint"},
+    {&Self::Label_EndPoint, "Label_EndPoint"},           {&Self::Label_Subtitle, "Label_Subtitle"},
+};
+
+// A picture panel of the form at `p`; the caller finishes it and gives it its parent.
+TkivImagePanel* NewPanel(TComponent* form, const char* name, const mainlayout::Place& p)
+{
+    auto* panel = new TkivImagePanel(form);
+    panel->SetName(name);
+    panel->SetBounds(p.left, p.top, p.width, p.height);
+    return panel;
+}
+
+// A track bar of the form at `p` from 0 to `max`, see-through and without ticks; the caller gives it its parent.
+template <class TrackBar>
+TrackBar* NewTrackBar(TComponent* form, const char* name, const mainlayout::Place& p, int max,
+                      TkivProgressBarOrientation orientation)
+{
+    auto* bar = new TrackBar(form);
+    bar->SetName(name);
+    bar->SetOrientation(orientation);
+    bar->SetShowTick(false);
+    bar->SetTransparent(true);
+    bar->SetBounds(p.left, p.top, p.width, p.height);
+    bar->SetMin(0);
+    bar->SetMax(max);
+    return bar;
+}
+
+// The play-position bar's groove; without the window's pictures a plain one, its corner the key.
+std::unique_ptr<TBitmap> LoadPlayBar()
+{
+    auto groove = std::make_unique<TBitmap>();
+    if (!LoadProgramPicture(kPlayBarFile, *groove)) {
+        groove->SetSize(kPlayBar.width, 8);
+        groove->Canvas()->Brush()->SetColor(0x3A2414);
+        groove->Canvas()->FillRect(Rect(0, 0, kPlayBar.width, 8));
+        groove->SetPixel(0, 0, kFuchsia);
+    }
+    return groove;
+}
+
 // The whole seconds a clip lasts, for the space estimate.
 std::int64_t WholeSeconds(const TQV_MovieImage& clip)
 {
@@ -99,22 +212,19 @@ TRect LetterBoxRect(int panelWidth, int panelHeight, int videoWidth, int videoHe
 TQV_Video_DVD_Setup_Source_Clips_Form::TQV_Video_DVD_Setup_Source_Clips_Form(TComponent* AOwner) : TForm(AOwner)
 {
     using namespace clipslayout;
-    using Self = TQV_Video_DVD_Setup_Source_Clips_Form;
     BeginLoading();
     SetName(kSourceClipsWindowName);
     SetCaption("Setup source clips");
     SetPosition(poScreenCenter);
     SetColor(0x5A3015);
-    kivSkinForm1 = new TkivSkinForm(this);   // takes the border away
-    kivSkinForm1->SetName("kivSkinForm1");
-    kivSkinForm1->SetParent(this);
-    kivSkinForm1->SetTransparentColor(kFuchsia);
-    kivSkinForm1->SetGlyphSource([](TBitmap& picture) { return LoadProgramPicture(kSkinFile, picture); });
-    SetClientWidth(kWidth);
-    SetClientHeight(kHeight);
-
-    auto on = [this](void (Self::*handler)(TObject*)) {
+    kivSkinForm1 = ApplyProgramSkin(this, kSkinFile, kWidth, kHeight);
+    auto on = [this](Handler handler) -> TNotifyEvent {
+        if (!handler) return nullptr;
         return [this, handler](TObject* sender) { (this->*handler)(sender); };
+    };
+    auto buttons = [&](const ButtonRow* rows, std::size_t count) {
+        for (const ButtonRow& row : std::span(rows, count))
+            this->*row.member = NewPictureButton(this, row.name, row.place, row.file, row.hint, on(row.onClick));
     };
 
     OpenDialog = new TOpenDialog(this);
@@ -124,47 +234,27 @@ TQV_Video_DVD_Setup_Source_Clips_Form::TQV_Video_DVD_Setup_Source_Clips_Form(TCo
     SaveDialog->SetName("SaveDialog");
     SaveDialog->Filter = "Bitmap File(*.bmp)|*.bmp";
 
-    // The clip strip and its captions.
-    kivImagePanel_Clips = new TkivImagePanel(this);
-    kivImagePanel_Clips->SetName("kivImagePanel_Clips");
-    kivImagePanel_Clips->SetBounds(kClipPanel.left, kClipPanel.top, kClipPanel.width, kClipPanel.height);
+    // The clip strip, its captions and its scroll lane, and the list's buttons.
+    kivImagePanel_Clips = NewPanel(this, "kivImagePanel_Clips", kClipPanel);
     kivImagePanel_Clips->SetTransparent(true);
     kivImagePanel_Clips->SetParent(this);
     for (int i = 0; i < kVisibleClips; ++i) {
         const mainlayout::Place place = {kCaptionLeft, kCaptionTop + kClipStep * i, kCaptionWidth, kCaptionHeight};
-        TLabel* caption = NewLabel(kivImagePanel_Clips, nullptr, place, kTextColor);
-        caption->SetName("Label_Clip" + IntToStr(i));
-        caption->SetAlignment(taCenter);
-        ClipCaptions[i] = caption;
+        ClipCaptions[i] = NewLabel(kivImagePanel_Clips, nullptr, place, kTextColor);
+        ClipCaptions[i]->SetName("Label_Clip" + IntToStr(i));
+        ClipCaptions[i]->SetAlignment(taCenter);
     }
-    kivTrackBar_Image = new TkivTrackBar(this);
-    kivTrackBar_Image->SetName("kivTrackBar_Image");
-    kivTrackBar_Image->SetOrientation(kivVertical);
-    kivTrackBar_Image->SetShowTick(false);
-    kivTrackBar_Image->SetTransparent(true);
+    kivTrackBar_Image = NewTrackBar<TkivTrackBar>(this, "kivTrackBar_Image", kClipScroll, 0, kivVertical);
     // A scroll lane for the mouse, like the skinned scroll bar's: it must not open the window
     // with a focus frame around it.
     kivTrackBar_Image->SetTabStop(false);
-    kivTrackBar_Image->SetBounds(kClipScroll.left, kClipScroll.top, kClipScroll.width, kClipScroll.height);
-    kivTrackBar_Image->SetMin(0);
-    kivTrackBar_Image->SetMax(0);
     kivTrackBar_Image->OnChange = on(&Self::kivTrackBar_ImageChange);
     kivTrackBar_Image->SetParent(this);
+    buttons(kListButtonRows, std::size(kListButtonRows));
 
-    kivImageButton_Add = NewPictureButton(this, "kivImageButton_Add", kListButtons[0], kListButtonFiles[0],
-                                          "Add video file clip", on(&Self::kivImageButton_AddClick));
-    kivImageButton_Delete = NewPictureButton(this, "kivImageButton_Delete", kListButtons[1], kListButtonFiles[1],
-                                             "Remove video file clip", on(&Self::kivImageButton_DeleteClick));
-    kivImageButton_Up = NewPictureButton(this, "kivImageButton_Up", kListButtons[2], kListButtonFiles[2],
-                                         "Move the clip up", on(&Self::kivImageButton_UpClick));
-    kivImageButton_Down = NewPictureButton(this, "kivImageButton_Down", kListButtons[3], kListButtonFiles[3],
-                                           "Move the clip down", on(&Self::kivImageButton_DownClick));
-
-    // The preview, its still picture and the play-position bar.
-    kivImagePanel_Preview = new TkivImagePanel(this);
-    kivImagePanel_Preview->SetName("kivImagePanel_Preview");
+    // The preview, its still picture, the play-position bar and the preview's buttons.
+    kivImagePanel_Preview = NewPanel(this, "kivImagePanel_Preview", kPreview);
     kivImagePanel_Preview->SetColor(clBlack);
-    kivImagePanel_Preview->SetBounds(kPreview.left, kPreview.top, kPreview.width, kPreview.height);
     kivImagePanel_Preview->SetParent(this);
     Image_Preview = new TImage(this);
     Image_Preview->SetName("Image_Preview");
@@ -173,22 +263,8 @@ TQV_Video_DVD_Setup_Source_Clips_Form::TQV_Video_DVD_Setup_Source_Clips_Form(TCo
     Image_Preview->SetProportional(true);
     Image_Preview->SetCenter(true);
     Image_Preview->SetParent(kivImagePanel_Preview);
-
-    kivTrackBar = new TPictureTrackBar(this);
-    kivTrackBar->SetName("kivTrackBar");
-    kivTrackBar->SetShowTick(false);
-    kivTrackBar->SetTransparent(true);
-    kivTrackBar->SetBounds(kPlayBar.left, kPlayBar.top, kPlayBar.width, kPlayBar.height);
-    kivTrackBar->SetMin(0);
-    kivTrackBar->SetMax(100);
-    playBar_ = std::make_unique<TBitmap>();
-    if (!LoadProgramPicture(kPlayBarFile, *playBar_)) {
-        // Without the window's pictures the bar is a plain groove, its corner the key.
-        playBar_->SetSize(kPlayBar.width, 8);
-        playBar_->Canvas()->Brush()->SetColor(0x3A2414);
-        playBar_->Canvas()->FillRect(Rect(0, 0, kPlayBar.width, 8));
-        playBar_->SetPixel(0, 0, kFuchsia);
-    }
+    kivTrackBar = NewTrackBar<TPictureTrackBar>(this, "kivTrackBar", kPlayBar, 100, kivHorizontal);
+    playBar_ = LoadPlayBar();
     TBitmap slider;
     if (LoadProgramPicture(kPlaySliderFile, slider)) {
         TPicture picture;
@@ -197,42 +273,20 @@ TQV_Video_DVD_Setup_Source_Clips_Form::TQV_Video_DVD_Setup_Source_Clips_Form(TCo
         kivTrackBar->Slider()->SetTransparent(true);
         kivTrackBar->SetSliderImage(picture);
     }
-    kivTrackBar->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
-        kivTrackBarMouseDown(s, b, sh, x, y);
-    };
-    kivTrackBar->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
-        kivTrackBarMouseUp(s, b, sh, x, y);
-    };
+    kivTrackBar->OnMouseDown = [this](auto... a) { kivTrackBarMouseDown(a...); };
+    kivTrackBar->OnMouseUp = [this](auto... a) { kivTrackBarMouseUp(a...); };
     kivTrackBar->SetParent(this);
-
-    kivImageButton_Preview = NewPictureButton(this, "kivImageButton_Preview", kPreviewButtons[0],
-                                              kPreviewButtonFiles[0], "", on(&Self::kivImageButton_PreviewClick));
-    kivImageButton_Stop = NewPictureButton(this, "kivImageButton_Stop", kPreviewButtons[1], kPreviewButtonFiles[1], "",
-                                           on(&Self::kivImageButton_StopClick));
-    kivImageButton_SetBegin = NewPictureButton(this, "kivImageButton_SetBegin", kPreviewButtons[2],
-                                               kPreviewButtonFiles[2], "", on(&Self::kivImageButton_SetBeginClick));
-    kivImageButton_SetEnd = NewPictureButton(this, "kivImageButton_SetEnd", kPreviewButtons[3], kPreviewButtonFiles[3],
-                                             "", on(&Self::kivImageButton_SetBeginClick));
-    kivImageButton_SavePic = NewPictureButton(this, "kivImageButton_SavePic", kPreviewButtons[4],
-                                              kPreviewButtonFiles[4], "", on(&Self::kivImageButton_SavePicClick));
+    buttons(kPreviewButtonRows, std::size(kPreviewButtonRows));
 
     // The clip's facts.
-    kivImagePanel_Info = new TkivImagePanel(this);
-    kivImagePanel_Info->SetName("kivImagePanel_Info");
-    kivImagePanel_Info->SetBounds(kInfo.left, kInfo.top, kInfo.width, kInfo.height);
+    kivImagePanel_Info = NewPanel(this, "kivImagePanel_Info", kInfo);
     kivImagePanel_Info->SetTransparent(true);
     kivImagePanel_Info->SetParent(this);
-    TLabel** lines[12] = {&Label_ClipName,    &Label_FrameRate,   &Label_AudioDuration, &Label_VideoDuration,
-                          &Label_Width,       &Label_Height,      &Label_SupportSeek,   &Label_AudioChannels,
-                          &Label_VideoChannels, &Label_StartPoint, &Label_EndPoint,      &Label_Subtitle};
-    static const char* const lineNames[12] = {
-        "Label_ClipName", "Label_FrameRate",    "Label_AudioDuration", "Label_VideoDuration",
-        "Label_Width",    "Label_Height",       "Label_SupportSeek",   "Label_AudioChannels",
-        "Label_VideoChannels", "Label_StartPoint", "Label_EndPoint",   "Label_Subtitle"};
-    for (int i = 0; i < 12; ++i)
-        *lines[i] = NewLabel(kivImagePanel_Info, lineNames[i],
-                             {kInfoLineLeft, kInfoLineTop + kInfoLineStep * i, kInfoLineWidth, kInfoLineHeight},
-                             kTextColor);
+    for (std::size_t i = 0; i < std::size(kInfoLineRows); ++i) {
+        const int top = kInfoLineTop + kInfoLineStep * static_cast<int>(i);
+        this->*kInfoLineRows[i].member = NewLabel(kivImagePanel_Info, kInfoLineRows[i].name,
+                                                  {kInfoLineLeft, top, kInfoLineWidth, kInfoLineHeight}, kTextColor);
+    }
     kivButton_LoadSubtitle = new TkivButton(this);
     kivButton_LoadSubtitle->SetName("kivButton_LoadSubtitle");
     kivButton_LoadSubtitle->SetCaption("Setup Subtitle");
@@ -255,13 +309,10 @@ TQV_Video_DVD_Setup_Source_Clips_Form::TQV_Video_DVD_Setup_Source_Clips_Form(TCo
     kivRadioGroup->SetItemIndex(1);
     kivRadioGroup->SetFontColor(kTextColor);
     kivRadioGroup->OnClick = on(&Self::kivRadioGroupClick);
-
-    kivCheckBox = NewCheckBox(this, "kivCheckBox", "Auto add letter box.", kLetterBox, kTextColor);
-    kivCheckBox->OnClick = on(&Self::kivCheckBoxClick);
-    kivCheckBox1 = NewCheckBox(this, "kivCheckBox1", "Add DVD menu.", kAddMenu, kTextColor);
-    kivCheckBox1->OnClick = on(&Self::kivCheckBox1Click);
-    kivCheckBox_Chapter = NewCheckBox(this, "kivCheckBox_Chapter", "Auto split DVD chapter", kAutoChapter, kTextColor);
-    kivCheckBox_Chapter->OnClick = on(&Self::kivCheckBox_ChapterClick);
+    for (const CheckRow& row : kCheckRows) {
+        this->*row.member = NewCheckBox(this, row.name, row.caption, row.place, kTextColor);
+        (this->*row.member)->OnClick = on(row.onClick);
+    }
     kivComboBox_ChapterInterval = new TkivComboBox(this);
     kivComboBox_ChapterInterval->SetName("kivComboBox_ChapterInterval");
     kivComboBox_ChapterInterval->SetStyle(csDropDownList);
@@ -272,30 +323,19 @@ TQV_Video_DVD_Setup_Source_Clips_Form::TQV_Video_DVD_Setup_Source_Clips_Form(TCo
     kivComboBox_ChapterInterval->SetItemIndex(0);
     kivComboBox_ChapterInterval->OnChange = on(&Self::kivComboBox_ChapterIntervalChange);
 
-    // The disc: its kind, the space used, and Next.
+    // The disc: its kind, the space used, and Next; the title band's buttons.
     Label_DiscSpace = NewLabel(this, "Label_DiscSpace", kSpaceLabel, kTextColor, 8, true);
     Label_DiscSpace->SetCaption("Disc space used by the clips:");
     Image_DiscKind = new TImage(this);
     Image_DiscKind->SetName("Image_DiscKind");
     Image_DiscKind->SetBounds(kKindBadge.left, kKindBadge.top, kKindBadge.width, kKindBadge.height);
     Image_DiscKind->SetParent(this);
-    kivProgressBar = new TkivProgressBar(this);
-    kivProgressBar->SetName("kivProgressBar");
-    kivProgressBar->SetBounds(kSpaceBar.left, kSpaceBar.top, kSpaceBar.width, kSpaceBar.height);
-    kivProgressBar->SetMax(100);
-    kivProgressBar->SetPosition(0);
-    kivProgressBar->SetParent(this);
-    kivImageButton_Burn = NewPictureButton(this, "kivImageButton_Burn", kNext, kNextFile, "Next step", nullptr);
+    kivProgressBar = NewBar(this, "kivProgressBar", kSpaceBar);
+    buttons(kWindowButtonRows, std::size(kWindowButtonRows));
     kivImageButton_Burn->SetDefault(true);
-    kivImageButton_Min = NewPictureButton(this, "kivImageButton_Min", kMin, kMinFile, "",
-                                          on(&Self::kivImageButton_MinClick));
-    kivImageButton_Exit = NewPictureButton(this, "kivImageButton_Exit", kClose, kCloseFile, "Close",
-                                           on(&Self::kivImageButton_ExitClick));
 
     // In front of everything while files load.
-    Panel_Progress = new TkivImagePanel(this);
-    Panel_Progress->SetName("Panel_Progress");
-    Panel_Progress->SetBounds(kLoading.left, kLoading.top, kLoading.width, kLoading.height);
+    Panel_Progress = NewPanel(this, "Panel_Progress", kLoading);
     Panel_Progress->SetColor(0x4A2612);
     TBitmap loading;
     if (LoadProgramPicture(kLoadingFile, loading)) Panel_Progress->Picture()->SetGraphic(&loading);
@@ -303,12 +343,7 @@ TQV_Video_DVD_Setup_Source_Clips_Form::TQV_Video_DVD_Setup_Source_Clips_Form(TCo
     Panel_Progress->SetParent(this);
     Label_Loading = NewLabel(Panel_Progress, "Label_Loading", kLoadingLabel, kTextColor, 9, true);
     Label_Loading->SetCaption("Loading file, please waitting...");
-    kivProgressBar_Loading = new TkivProgressBar(this);
-    kivProgressBar_Loading->SetName("kivProgressBar_Loading");
-    kivProgressBar_Loading->SetBounds(kLoadingBar.left, kLoadingBar.top, kLoadingBar.width, kLoadingBar.height);
-    kivProgressBar_Loading->SetMax(100);
-    kivProgressBar_Loading->SetPosition(0);
-    kivProgressBar_Loading->SetParent(Panel_Progress);
+    kivProgressBar_Loading = NewBar(Panel_Progress, "kivProgressBar_Loading", kLoadingBar, this);
 
     Timer = new TTimer(this);
     Timer->SetName("Timer");

@@ -7,9 +7,11 @@
 #include "rtl/system.h"
 
 class TBitmap;
+class TComponent;
 class TForm;
 class TkivCheckBox;
 class TkivImageButton;
+class TkivProgressBar;
 class TkivSkinForm;
 class TLabel;
 class TWinControl;
@@ -30,6 +32,10 @@ TLabel* NewLabel(TWinControl* parent, const char* name, const mainlayout::Place&
 // A transparent check box, checked, its caption in Arial 8 of the colour given.
 TkivCheckBox* NewCheckBox(TWinControl* parent, const char* name, const char* caption, const mainlayout::Place& place,
                           TColor colour);
+
+// A progress bar from 0 to 100 at `place` on `parent`, owned by `owner` (null: the parent).
+TkivProgressBar* NewBar(TWinControl* parent, const char* name, const mainlayout::Place& place,
+                        TComponent* owner = nullptr);
 
 // Shapes a form by its skin picture of BMP/ (fuchsia is see-through) and sizes
 // its client area; a missing picture leaves the form plain in its colour.
