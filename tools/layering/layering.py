@@ -15,8 +15,9 @@ only the folders before it. Checked against that order:
   folders it exposes.
 Besides the order: Qt is included, found and linked only in the framework's Qt
 backend; FFmpeg only in the graph layer's backend, outside/ and testkit/; a
-backend's own headers and library only inside its layer (the executable also
-picks the Qt backend); testkit only by testkit, the tests and the benchmarks.
+backend's own headers and library only inside the backend, not even by the rest
+of its layer (the executable picks the Qt backend); testkit only by testkit, the
+tests and the benchmarks. tools/, tests/ and bench/ may use every backend.
 """
 import os
 import posixpath
@@ -65,6 +66,10 @@ def read_tree(root):
 
 # --- CMake ------------------------------------------------------------------------------------
 
+BRACKET_OPEN = re.compile(r'\[(=*)\[')
+COMMAND_OPEN = re.compile(r'([A-Za-z_][A-Za-z0-9_]*)\s*\(')
+
+
 def cmake_commands(text):
     """(command, arguments, line) for each command of a CMake file; nested
     parentheses are flattened into the arguments, comments dropped."""
@@ -77,25 +82,34 @@ def cmake_commands(text):
             args.append("".join(word))
             word.clear()
 
+    def bracket_end(start, m):
+        """Where the bracket text opened by m at start ends, and where its closing ends."""
+        close = "]" + m.group(1) + "]"
+        end = text.find(close, start)
+        return (n, n) if end < 0 else (end, end + len(close))
+
     while i < n:
         c = text[i]
         if c == "\n":
             line += 1
-        if c == "#" and not word:
-            m = re.match(r'#\[(=*)\[', text[i:])
-            end = text.find("]" + m.group(1) + "]", i) if m else text.find("\n", i)
-            end = n if end < 0 else end
-            line += text.count("\n", i, end)
-            i = end
+        if c == "#":
+            m = BRACKET_OPEN.match(text, i + 1)
+            if m:
+                end, after = bracket_end(i, m)
+                line += text.count("\n", i, end)
+                i = after
+            else:
+                end = text.find("\n", i)
+                i = n if end < 0 else end
             continue
         if command is None:
-            m = re.compile(r'([A-Za-z_][A-Za-z0-9_]*)\s*\(').match(text, i)
+            m = COMMAND_OPEN.match(text, i)
             if m and (i == 0 or not (text[i - 1].isalnum() or text[i - 1] == "_")):
                 command, args, depth, start_line = m.group(1).lower(), [], 1, line
                 line += text.count("\n", i, m.end())
                 i = m.end()
-                continue
-            i += 1
+            else:
+                i += 1
             continue
         if c == '"':
             end = i + 1
@@ -105,13 +119,12 @@ def cmake_commands(text):
             line += text.count("\n", i + 1, end)
             i = end + 1
             continue
-        m = re.match(r'\[(=*)\[', text[i:i + 40]) if c == "[" else None
+        m = BRACKET_OPEN.match(text, i) if c == "[" else None
         if m:
-            end = text.find("]" + m.group(1) + "]", i)
-            end = n if end < 0 else end
-            word.append(text[i + len(m.group(0)):end])
+            end, after = bracket_end(i, m)
+            word.append(text[m.end():end])
             line += text.count("\n", i, end)
-            i = end + len(m.group(0))
+            i = after
             continue
         if c in " \t\r\n":
             end_word()
@@ -220,16 +233,13 @@ class Layers:
     def backend_of(self, path):
         return next((b for b in BACKENDS if inside(path, b)), None)
 
-    def above_all(self, folder):
-        return folder in ABOVE_ALL or folder == "tools"
-
     def may_use(self, user_path, used_path):
         """None if the file or folder at user_path may use what lies at used_path, else why not."""
         user, used = self.folder_of(user_path), self.folder_of(used_path)
         if user is None or used is None or user in ABOVE_ALL:
             return None
         backend = self.backend_of(used_path)
-        if backend and self.backend_of(user_path) != backend and used != user and user != "tools" \
+        if backend and self.backend_of(user_path) != backend and user != "tools" \
                 and not (backend in EXECUTABLE_PICKS and user == self.executable):
             return f"that is the {backend} backend's own; use {used}'s public headers"
         if used == TEST_SUPPORT and user != TEST_SUPPORT:
