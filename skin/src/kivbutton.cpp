@@ -83,19 +83,14 @@ void TkivCustomButton::SetUIStyle(TkivUIStyle value)
 
 void TkivCustomButton::SetFileTheme(TkivFileTheme* value)
 {
-    if (fileTheme_ && fileTheme_ != value) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(this);
+    KivLinkFileTheme(this, fileTheme_, value);
     SetUIStyle(uiStyle_);
 }
 
 void TkivCustomButton::Notification(TComponent* AComponent, TOperation Operation)
 {
     TCustomControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    if (KivFileThemeFreed(fileTheme_, AComponent, Operation)) SetUIStyle(DeepBlue);
 }
 
 void TkivCustomButton::SetEnabled(bool value)
@@ -690,19 +685,14 @@ void TkivCheckBox::SetUIStyle(TkivUIStyle value)
 
 void TkivCheckBox::SetFileTheme(TkivFileTheme* value)
 {
-    if (fileTheme_ && fileTheme_ != value) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(this);
+    KivLinkFileTheme(this, fileTheme_, value);
     SetUIStyle(uiStyle_);
 }
 
 void TkivCheckBox::Notification(TComponent* AComponent, TOperation Operation)
 {
     TCustomControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    if (KivFileThemeFreed(fileTheme_, AComponent, Operation)) SetUIStyle(DeepBlue);
 }
 
 void TkivCheckBox::SetEnabled(bool value)

@@ -110,19 +110,14 @@ void TkivDBNavigator::SetUIStyle(TkivUIStyle value)
 
 void TkivDBNavigator::SetFileTheme(TkivFileTheme* value)
 {
-    if (fileTheme_ && fileTheme_ != value) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(this);
+    KivLinkFileTheme(this, fileTheme_, value);
     SetUIStyle(uiStyle_);
 }
 
 void TkivDBNavigator::Notification(TComponent* AComponent, TOperation Operation)
 {
     TCustomPanel::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    if (KivFileThemeFreed(fileTheme_, AComponent, Operation)) SetUIStyle(DeepBlue);
 }
 
 void TkivDBNavigator::CalcMinSize(int& W, int& H) const

@@ -45,9 +45,7 @@ void TkivEditSkin<Base>::SetUIStyle(TkivUIStyle value)
 template <class Base>
 void TkivEditSkin<Base>::SetFileTheme(TkivFileTheme* value)
 {
-    if (fileTheme_ && fileTheme_ != value) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(this);
+    KivLinkFileTheme(this, fileTheme_, value);
     SetUIStyle(uiStyle_);
 }
 
@@ -55,10 +53,7 @@ template <class Base>
 void TkivEditSkin<Base>::Notification(TComponent* AComponent, TOperation Operation)
 {
     Base::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    if (KivFileThemeFreed(fileTheme_, AComponent, Operation)) SetUIStyle(DeepBlue);
 }
 
 template <class Base>

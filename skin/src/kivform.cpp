@@ -288,9 +288,7 @@ void TkivForm::SetUIStyle(TkivUIStyle value)
 void TkivForm::SetFileTheme(TkivFileTheme* value)
 {
     if (fileTheme_ == value) return;
-    if (fileTheme_) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(this);
+    KivLinkFileTheme(this, fileTheme_, value);
     SetUIStyle(uiStyle_);
 }
 
@@ -435,10 +433,7 @@ void TkivForm::Notification(TComponent* AComponent, TOperation Operation)
     TCustomPanel::Notification(AComponent, Operation);
     if (Operation != opRemove) return;
     if (AComponent == formPanel_) formPanel_ = nullptr;
-    if (AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    if (KivFileThemeFreed(fileTheme_, AComponent, Operation)) SetUIStyle(DeepBlue);
     if (AComponent == menu_) {
         menu_ = nullptr;
         if (menuBar_ && !Destroying()) menuBar_->Free();

@@ -33,9 +33,7 @@ void TkivCustomGroupBox::SetUIStyle(TkivUIStyle value)
 
 void TkivCustomGroupBox::SetFileTheme(TkivFileTheme* value)
 {
-    if (fileTheme_ && fileTheme_ != value) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(this);
+    KivLinkFileTheme(this, fileTheme_, value);
     SetUIStyle(uiStyle_);
 }
 
@@ -50,8 +48,7 @@ void TkivCustomGroupBox::UpdateUIStyle(TkivUIStyle style, TkivFileTheme* fileThe
 void TkivCustomGroupBox::Notification(TComponent* AComponent, TOperation Operation)
 {
     TkivCustomPanel::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
+    if (KivFileThemeFreed(fileTheme_, AComponent, Operation)) {
         ContainerApplyUIStyle(this, DeepBlue, nullptr);
         SetUIStyle(DeepBlue);
     }

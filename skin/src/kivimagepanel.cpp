@@ -251,24 +251,15 @@ void TkivPanel::SetUIStyle(TkivUIStyle value)
 
 void TkivPanel::SetFileTheme(TkivFileTheme* value)
 {
-    if (fileTheme_ && fileTheme_ != value) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(this);
-    applyingFileTheme_ = true;
-    try {
-        SetUIStyle(uiStyle_);
-    } catch (...) {
-        applyingFileTheme_ = false;
-        throw;
-    }
-    applyingFileTheme_ = false;
+    KivLinkFileTheme(this, fileTheme_, value);
+    const TFlagScope applying(applyingFileTheme_);
+    SetUIStyle(uiStyle_);
 }
 
 void TkivPanel::Notification(TComponent* AComponent, TOperation Operation)
 {
     TCustomControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
+    if (KivFileThemeFreed(fileTheme_, AComponent, Operation)) {
         ContainerApplyUIStyle(this, DeepBlue, nullptr);
         SetUIStyle(DeepBlue);
     }

@@ -131,9 +131,7 @@ void TkivMDIForm::SetUIStyle(TkivUIStyle value)
 void TkivMDIForm::SetFileTheme(TkivFileTheme* value)
 {
     if (fileTheme_ == value) return;
-    if (fileTheme_) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(this);
+    KivLinkFileTheme(this, fileTheme_, value);
     SetUIStyle(uiStyle_);
 }
 
@@ -450,10 +448,7 @@ void TkivMDIForm::Notification(TComponent* AComponent, TOperation Operation)
     if (AComponent == menuBar_) menuBar_ = nullptr;
     if (AComponent == menuPanel_) menuPanel_ = nullptr;
     if (AComponent == client_) client_ = nullptr;
-    if (AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        if (!Destroying()) SetUIStyle(DeepBlue);
-    }
+    if (KivFileThemeFreed(fileTheme_, AComponent, Operation) && !Destroying()) SetUIStyle(DeepBlue);
     if (AComponent == menu_) {
         menu_ = nullptr;
         if (!Destroying()) RebuildMenuBar();

@@ -158,9 +158,7 @@ void TkivMenuLook::SetUIStyle(TkivUIStyle style)
 
 void TkivMenuLook::SetFileTheme(TkivFileTheme* value)
 {
-    if (fileTheme_ && fileTheme_ != value) fileTheme_->RemoveFreeNotification(&menu_);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(&menu_);
+    KivLinkFileTheme(&menu_, fileTheme_, value);
     SetUIStyle(uiStyle_);
 }
 
@@ -178,10 +176,7 @@ void TkivMenuLook::MenuAdded()
 
 void TkivMenuLook::LookNotification(TComponent* component, TOperation operation)
 {
-    if (operation == opRemove && component == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    if (KivFileThemeFreed(fileTheme_, component, operation)) SetUIStyle(DeepBlue);
     if (operation == opInsert)
         if (auto* item = dynamic_cast<TMenuItem*>(component); item && item->GetParentMenu() == &menu_) MenuAdded();
 }

@@ -93,9 +93,7 @@ void TkivThemeManager::SetUIStyle(TkivUIStyle style)
 
 void TkivThemeManager::SetFileTheme(TkivFileTheme* theme)
 {
-    if (fileTheme_) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = theme;
-    if (fileTheme_) fileTheme_->FreeNotification(this);
+    KivLinkFileTheme(this, fileTheme_, theme);
     SetUIStyle(style_);
 }
 
@@ -115,8 +113,19 @@ void TkivThemeManager::Notification(TComponent* AComponent, TOperation Operation
     TComponent::Notification(AComponent, Operation);
     if (Operation != opRemove) return;
     if (const int i = list_.IndexOf(AComponent->Name()); i >= 0 && !AComponent->Name().empty()) list_.Delete(i);
-    if (AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        style_ = DeepBlue;
-    }
+    if (KivFileThemeFreed(fileTheme_, AComponent, Operation)) style_ = DeepBlue;
+}
+
+void KivLinkFileTheme(TComponent* watcher, TkivFileTheme*& theme, TkivFileTheme* value)
+{
+    if (theme && theme != value) theme->RemoveFreeNotification(watcher);
+    theme = value;
+    if (value) value->FreeNotification(watcher);
+}
+
+bool KivFileThemeFreed(TkivFileTheme*& theme, TComponent* component, TOperation operation)
+{
+    if (operation != opRemove || !theme || component != theme) return false;
+    theme = nullptr;
+    return true;
 }

@@ -93,19 +93,14 @@ void TkivProgressBar::SetUIStyle(TkivUIStyle value)
 
 void TkivProgressBar::SetFileTheme(TkivFileTheme* value)
 {
-    if (fileTheme_ && fileTheme_ != value) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(this);
+    KivLinkFileTheme(this, fileTheme_, value);
     SetUIStyle(uiStyle_);
 }
 
 void TkivProgressBar::Notification(TComponent* AComponent, TOperation Operation)
 {
     TCustomControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    if (KivFileThemeFreed(fileTheme_, AComponent, Operation)) SetUIStyle(DeepBlue);
 }
 
 // 64-bit products: byte counts times 100 or times a bar length overflow 32 bits.

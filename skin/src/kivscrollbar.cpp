@@ -106,9 +106,7 @@ void TkivScrollBar::SetUIStyle(TkivUIStyle value)
 
 void TkivScrollBar::SetFileTheme(TkivFileTheme* value)
 {
-    if (fileTheme_ && fileTheme_ != value) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(this);
+    KivLinkFileTheme(this, fileTheme_, value);
     SetUIStyle(uiStyle_);
 }
 
@@ -119,10 +117,7 @@ void TkivScrollBar::Notification(TComponent* AComponent, TOperation Operation)
     if (AComponent == lane_) lane_ = nullptr;
     if (AComponent == increase_) increase_ = nullptr;
     if (AComponent == decrease_) decrease_ = nullptr;
-    if (AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        if (lane_ && increase_ && decrease_) SetUIStyle(DeepBlue);
-    }
+    if (KivFileThemeFreed(fileTheme_, AComponent, Operation) && lane_ && increase_ && decrease_) SetUIStyle(DeepBlue);
 }
 
 // Bitmap 33 holds the thumb's start, middle and end lying side by side;

@@ -66,9 +66,7 @@ void TkivScrolled<Base>::SetUIStyle(TkivUIStyle value)
 template <class Base>
 void TkivScrolled<Base>::SetFileTheme(TkivFileTheme* value)
 {
-    if (fileTheme_ && fileTheme_ != value) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(this);
+    KivLinkFileTheme(this, fileTheme_, value);
     link_.SetFileTheme(value);
     SetUIStyle(uiStyle_);
 }
@@ -79,10 +77,7 @@ void TkivScrolled<Base>::Notification(TComponent* AComponent, TOperation Operati
     Base::Notification(AComponent, Operation);
     if (Operation != opRemove) return;
     if (link_.Forget(AComponent)) KeepOwnBars();
-    if (AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    if (KivFileThemeFreed(fileTheme_, AComponent, Operation)) SetUIStyle(DeepBlue);
 }
 
 template <class Base>

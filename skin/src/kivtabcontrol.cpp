@@ -110,9 +110,7 @@ void TkivTabControlTopPanel::SetUIStyle(TkivUIStyle value)
 
 void TkivTabControlTopPanel::SetFileTheme(TkivFileTheme* value)
 {
-    if (fileTheme_ && fileTheme_ != value) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(this);
+    KivLinkFileTheme(this, fileTheme_, value);
 }
 
 void TkivTabControlTopPanel::LoadPictures()
@@ -416,19 +414,14 @@ void TkivTab::SetUIStyle(TkivUIStyle value)
 
 void TkivTab::SetFileTheme(TkivFileTheme* value)
 {
-    if (fileTheme_ && fileTheme_ != value) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(this);
+    KivLinkFileTheme(this, fileTheme_, value);
     SetUIStyle(uiStyle_);
 }
 
 void TkivTab::Notification(TComponent* AComponent, TOperation Operation)
 {
     TCustomPanel::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    if (KivFileThemeFreed(fileTheme_, AComponent, Operation)) SetUIStyle(DeepBlue);
 }
 
 void TkivTab::SetBorderColor(TColor value)

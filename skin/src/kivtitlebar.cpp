@@ -427,27 +427,16 @@ void TkivTitleBar::UpdateTheme(TkivUIStyle style)
 
 void TkivTitleBar::SetFileTheme(TkivFileTheme* value)
 {
-    if (fileTheme_ && fileTheme_ != value) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(this);
-    applyingFileTheme_ = true;
-    try {
-        SetUIStyle(uiStyle_);
-    } catch (...) {
-        applyingFileTheme_ = false;
-        throw;
-    }
-    applyingFileTheme_ = false;
+    KivLinkFileTheme(this, fileTheme_, value);
+    const TFlagScope applying(applyingFileTheme_);
+    SetUIStyle(uiStyle_);
 }
 
 void TkivTitleBar::Notification(TComponent* AComponent, TOperation Operation)
 {
     TCustomPanel::Notification(AComponent, Operation);
     if (Operation != opRemove) return;
-    if (AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    if (KivFileThemeFreed(fileTheme_, AComponent, Operation)) SetUIStyle(DeepBlue);
     for (int i = 0; i < buttons_.Count(); ++i)
         if (buttons_.Items(i)->controlBoxMenu_ == AComponent) buttons_.Items(i)->controlBoxMenu_ = nullptr;
     if (AComponent == frameForm_) frameForm_ = nullptr;

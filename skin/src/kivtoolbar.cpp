@@ -53,19 +53,14 @@ void TkivToolBar::SetUIStyle(TkivUIStyle value)
 
 void TkivToolBar::SetFileTheme(TkivFileTheme* value)
 {
-    if (fileTheme_ && fileTheme_ != value) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(this);
+    KivLinkFileTheme(this, fileTheme_, value);
     SetUIStyle(uiStyle_);
 }
 
 void TkivToolBar::Notification(TComponent* AComponent, TOperation Operation)
 {
     TToolBar::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    if (KivFileThemeFreed(fileTheme_, AComponent, Operation)) SetUIStyle(DeepBlue);
 }
 
 void TkivToolBar::DrawBar(const TRect&, bool&)

@@ -124,9 +124,7 @@ void TkivTrackBar::SetUIStyle(TkivUIStyle value)
 
 void TkivTrackBar::SetFileTheme(TkivFileTheme* value)
 {
-    if (fileTheme_ && fileTheme_ != value) fileTheme_->RemoveFreeNotification(this);
-    fileTheme_ = value;
-    if (value) value->FreeNotification(this);
+    KivLinkFileTheme(this, fileTheme_, value);
     SetUIStyle(uiStyle_);
 }
 
@@ -135,10 +133,7 @@ void TkivTrackBar::Notification(TComponent* AComponent, TOperation Operation)
     TCustomPanel::Notification(AComponent, Operation);
     if (Operation != opRemove) return;
     if (AComponent == slider_) slider_ = nullptr;
-    if (AComponent == fileTheme_) {
-        fileTheme_ = nullptr;
-        SetUIStyle(DeepBlue);
-    }
+    if (KivFileThemeFreed(fileTheme_, AComponent, Operation)) SetUIStyle(DeepBlue);
 }
 
 void TkivTrackBar::UpdatePicture()

@@ -4,7 +4,7 @@
 #include "authorlog.h"
 #include "gfx/fonts.h"
 #include "toolrun/outputcheck.h"
-#include "toolrun/toolrun.h"
+#include "toolrun/library.h"
 #include "rtl/paths.h"
 #include "rtl/readfile.h"
 #include "rtl/sysutils.h"
@@ -18,35 +18,15 @@
 #include <fstream>
 #include <vector>
 
-#define AUTHOR_EXPORT extern "C" __attribute__((visibility("default")))
-
-constexpr bool Same(int a, int b) { return a == b; }
-static_assert(Same(AUTHOR_OK, toolrun::kOk) && Same(AUTHOR_BAD_ARGUMENTS, toolrun::kBadArguments) &&
-              Same(AUTHOR_MISSING_INPUT, toolrun::kMissingInput) && Same(AUTHOR_TOOL_MISSING, toolrun::kToolMissing) &&
-              Same(AUTHOR_FAILED, toolrun::kToolFailed) && Same(AUTHOR_BAD_OUTPUT, toolrun::kBadOutput) &&
-              Same(AUTHOR_CANCELLED, toolrun::kCancelled) && Same(AUTHOR_BUSY, toolrun::kBusy));
+static_assert(toolrun::SameCodes(AUTHOR_OK, AUTHOR_BAD_ARGUMENTS, AUTHOR_MISSING_INPUT, AUTHOR_TOOL_MISSING, AUTHOR_FAILED,
+                                 AUTHOR_BAD_OUTPUT, AUTHOR_CANCELLED, AUTHOR_BUSY));
 
 namespace {
 
 // The library's state lives as long as it is loaded: one job.
-toolrun::ToolJob g_job;
-toolrun::LastError g_lastError;
+toolrun::Library g_library;
 int g_vobsMB = 0;
 int g_subtitlePercent = 0;
-
-// Control files are small; anything larger is not one.
-constexpr std::int64_t kMaxControlFile = 16 * 1024 * 1024;
-
-int Fail(int code, std::string reason)
-{
-    g_lastError.Set(std::move(reason));
-    return code;
-}
-
-bool ReadControlFile(const std::string& path, std::string& text)
-{
-    return ReadWholeFile(path, text, nullptr, kMaxControlFile) && !text.empty();
-}
 
 bool SameFile(const std::string& a, const std::string& b)
 {
@@ -156,24 +136,24 @@ void SetVideoFormat(ProcessSpec& spec, TvStandard standard)
 template <class Body>
 int Entry(const char* program, int& counter, Body body)
 {
-    return toolrun::Entry(g_job, g_lastError, program, [&] { toolrun::StoreCounter(counter, 0); }, body);
+    return g_library.Entry(program, [&] { toolrun::StoreCounter(counter, 0); }, body);
 }
 
 int RunSpumux(const char* xmlArg, const char* inputArg, const char* outputArg)
 {
     if (!xmlArg || !inputArg || !outputArg || !*xmlArg || !*inputArg || !*outputArg)
-        return Fail(toolrun::kBadArguments, "spumux needs a description, an input and an output");
+        return g_library.Fail(toolrun::kBadArguments, "spumux needs a description, an input and an output");
     // Absolute, so that no name can read as an option.
     const std::string xml = ExpandFileName(xmlArg), input = ExpandFileName(inputArg), output = ExpandFileName(outputArg);
     std::string description;
-    if (!ReadControlFile(xml, description))
-        return Fail(toolrun::kMissingInput, Format("The spumux description \"%s\" is missing or unreadable", xml));
+    if (!toolrun::ReadControlFile(xml, description))
+        return g_library.Fail(toolrun::kMissingInput, Format("The spumux description \"%s\" is missing or unreadable", xml));
     if (FileSize64(input) <= 0)
-        return Fail(toolrun::kMissingInput, Format("The stream \"%s\" is missing or empty", input));
+        return g_library.Fail(toolrun::kMissingInput, Format("The stream \"%s\" is missing or empty", input));
     if (SameFile(input, output))
-        return Fail(toolrun::kBadArguments, Format("The output \"%s\" is also the input", output));
+        return g_library.Fail(toolrun::kBadArguments, Format("The output \"%s\" is also the input", output));
     if (!DirectoryExists(ExtractFileDir(output)))
-        return Fail(toolrun::kBadArguments, Format("The folder of \"%s\" does not exist", output));
+        return g_library.Fail(toolrun::kBadArguments, Format("The folder of \"%s\" does not exist", output));
 
     bool changed = false;
     const std::string mapped = MapSubtitleFonts(description, [](const std::string& font) { return FindFontFile(font); },
@@ -186,7 +166,7 @@ int RunSpumux(const char* xmlArg, const char* inputArg, const char* outputArg)
         std::ofstream out(xmlToUse, std::ios::binary | std::ios::trunc);
         out << mapped;
         if (!out.good())
-            return Fail(toolrun::kToolFailed, "Cannot write the spumux description");
+            return g_library.Fail(toolrun::kToolFailed, "Cannot write the spumux description");
     }
 
     ProcessSpec spec;
@@ -197,21 +177,21 @@ int RunSpumux(const char* xmlArg, const char* inputArg, const char* outputArg)
 
     SpumuxLog log;
     toolrun::ReadProgress progress({input});
-    toolrun::ToolJob::Outcome outcome = g_job.Run(
+    toolrun::ToolJob::Outcome outcome = g_library.Job().Run(
         spec, {}, [&log](const std::string& line) { log.Take(line); },
         [&](pid_t pid) { toolrun::StoreCounter(g_subtitlePercent, progress.Percent(pid)); });
     if (outcome.code != toolrun::kOk) {
         DeleteFile(output);
-        return Fail(outcome.code, toolrun::DescribeFailure("spumux", outcome, log.Problem()));
+        return g_library.Fail(outcome.code, toolrun::DescribeFailure("spumux", outcome, log.Problem()));
     }
     if (std::string problem = log.Problem(); !problem.empty()) {
         DeleteFile(output);
-        return Fail(toolrun::kToolFailed, "spumux: " + problem);
+        return g_library.Fail(toolrun::kToolFailed, "spumux: " + problem);
     }
     // Only a program stream of whole DVD packs may take the input's place.
     if (std::string bad = toolrun::CheckProgramStream(output, 2048, false); !bad.empty()) {
         DeleteFile(output);
-        return Fail(toolrun::kBadOutput, "spumux: " + bad);
+        return g_library.Fail(toolrun::kBadOutput, "spumux: " + bad);
     }
     toolrun::StoreCounter(g_subtitlePercent, 100);
     return toolrun::kOk;
@@ -220,11 +200,11 @@ int RunSpumux(const char* xmlArg, const char* inputArg, const char* outputArg)
 int RunAuthor(const char* xmlArg)
 {
     if (!xmlArg || !*xmlArg)
-        return Fail(toolrun::kBadArguments, "dvdauthor needs a control file");
+        return g_library.Fail(toolrun::kBadArguments, "dvdauthor needs a control file");
     const std::string xml = ExpandFileName(xmlArg);
     std::string text;
-    if (!ReadControlFile(xml, text))
-        return Fail(toolrun::kMissingInput, Format("The control file \"%s\" is missing or unreadable", xml));
+    if (!toolrun::ReadControlFile(xml, text))
+        return g_library.Fail(toolrun::kMissingInput, Format("The control file \"%s\" is missing or unreadable", xml));
     const std::vector<XmlTag> tags = ScanStartTags(text);
     std::string dest;
     for (const XmlTag& tag : tags)
@@ -242,34 +222,34 @@ int RunAuthor(const char* xmlArg)
         toolrun::StoreCounter(g_vobsMB, log.MegabytesWritten());
     };
     AuthorOutput output(dest);
-    toolrun::ToolJob::Outcome outcome = g_job.Run(spec, take, take, {});
+    toolrun::ToolJob::Outcome outcome = g_library.Job().Run(spec, take, take, {});
     if (outcome.code != toolrun::kOk)
-        return Fail(outcome.code, toolrun::DescribeFailure("dvdauthor", outcome, log.Problem()));
+        return g_library.Fail(outcome.code, toolrun::DescribeFailure("dvdauthor", outcome, log.Problem()));
     if (std::string problem = log.Problem(); !problem.empty())
-        return Fail(toolrun::kToolFailed, "dvdauthor: " + problem);
+        return g_library.Fail(toolrun::kToolFailed, "dvdauthor: " + problem);
     if (!dest.empty())
         if (std::string bad = CheckVideoTs(dest); !bad.empty())
-            return Fail(toolrun::kBadOutput, bad);
+            return g_library.Fail(toolrun::kBadOutput, bad);
     output.Keep();
     return toolrun::kOk;
 }
 
 } // namespace
 
-AUTHOR_EXPORT int spumux_main(char* xmlPath, char* inputPath, char* outputPath)
+TOOLRUN_EXPORT int spumux_main(char* xmlPath, char* inputPath, char* outputPath)
 {
     return Entry("spumux", g_subtitlePercent, [&] { return RunSpumux(xmlPath, inputPath, outputPath); });
 }
 
-AUTHOR_EXPORT int author_main(char* xmlPath)
+TOOLRUN_EXPORT int author_main(char* xmlPath)
 {
     return Entry("dvdauthor", g_vobsMB, [&] { return RunAuthor(xmlPath); });
 }
 
-AUTHOR_EXPORT int* getVOBsMB() { return &g_vobsMB; }
+TOOLRUN_EXPORT int* getVOBsMB() { return &g_vobsMB; }
 
-AUTHOR_EXPORT int* getSubtitleMuxPercent() { return &g_subtitlePercent; }
+TOOLRUN_EXPORT int* getSubtitleMuxPercent() { return &g_subtitlePercent; }
 
-AUTHOR_EXPORT void AuthorCancel() { g_job.Cancel(); }
+TOOLRUN_EXPORT void AuthorCancel() { g_library.Cancel(); }
 
-AUTHOR_EXPORT const char* AuthorLastError() { return g_lastError.CStr(); }
+TOOLRUN_EXPORT const char* AuthorLastError() { return g_library.LastErrorText(); }

@@ -2,7 +2,7 @@
 #include "vcdimage/pellavcd.h"
 
 #include "cdimage.h"
-#include "toolrun/toolrun.h"
+#include "toolrun/library.h"
 #include "rtl/paths.h"
 #include "rtl/readfile.h"
 #include "rtl/savefile.h"
@@ -14,30 +14,15 @@
 #include <cstring>
 #include <mutex>
 
-#define VCD_EXPORT extern "C" __attribute__((visibility("default")))
-
-constexpr bool Same(int a, int b) { return a == b; }
-static_assert(Same(VCD_OK, toolrun::kOk) && Same(VCD_BAD_ARGUMENTS, toolrun::kBadArguments) &&
-              Same(VCD_MISSING_INPUT, toolrun::kMissingInput) && Same(VCD_TOOL_MISSING, toolrun::kToolMissing) &&
-              Same(VCD_FAILED, toolrun::kToolFailed) && Same(VCD_BAD_OUTPUT, toolrun::kBadOutput) &&
-              Same(VCD_CANCELLED, toolrun::kCancelled) && Same(VCD_BUSY, toolrun::kBusy));
+static_assert(toolrun::SameCodes(VCD_OK, VCD_BAD_ARGUMENTS, VCD_MISSING_INPUT, VCD_TOOL_MISSING, VCD_FAILED,
+                                 VCD_BAD_OUTPUT, VCD_CANCELLED, VCD_BUSY));
 
 namespace {
 
 // The library's state lives as long as it is loaded: one image.
-toolrun::ToolJob g_job;
-toolrun::LastError g_lastError;
+toolrun::Library g_library;
 int g_scan = 0;
 int g_write = 0;
-
-// Control files are small; anything larger is not one.
-constexpr std::int64_t kMaxControlFile = 16 * 1024 * 1024;
-
-int Fail(int code, std::string reason)
-{
-    g_lastError.Set(std::move(reason));
-    return code;
-}
 
 // A path field of the job: NUL-terminated within its 260 bytes, else "".
 std::string JobPath(const char (&field)[kVcdJobPathSize])
@@ -103,20 +88,20 @@ private:
 
 int Build(const VcdImageJob* job, int* resultCell)
 {
-    if (!job) return Fail(toolrun::kBadArguments, "vcdxbuild needs a job");
+    if (!job) return g_library.Fail(toolrun::kBadArguments, "vcdxbuild needs a job");
     const std::string xmlArg = JobPath(job->XmlPath), cueArg = JobPath(job->CuePath), binArg = JobPath(job->BinPath);
     if (xmlArg.empty() || cueArg.empty() || binArg.empty())
-        return Fail(toolrun::kBadArguments, "The image job needs a control file, a cue file and a bin file");
+        return g_library.Fail(toolrun::kBadArguments, "The image job needs a control file, a cue file and a bin file");
     // Absolute, so that no name can read as an option.
     const std::string xml = ExpandFileName(xmlArg), cue = ExpandFileName(cueArg), bin = ExpandFileName(binArg);
     if (cue == bin || cue == xml || bin == xml || cue == bin + ".part" || bin == cue + ".part")
-        return Fail(toolrun::kBadArguments, "The cue file, the bin file and the control file must differ");
+        return g_library.Fail(toolrun::kBadArguments, "The cue file, the bin file and the control file must differ");
     std::string text;
-    if (!ReadWholeFile(xml, text, nullptr, kMaxControlFile) || text.empty())
-        return Fail(toolrun::kMissingInput, Format("The control file \"%s\" is missing or unreadable", xml));
+    if (!toolrun::ReadControlFile(xml, text))
+        return g_library.Fail(toolrun::kMissingInput, Format("The control file \"%s\" is missing or unreadable", xml));
     for (const std::string& out : {cue, bin})
         if (!DirectoryExists(ExtractFileDir(out)))
-            return Fail(toolrun::kBadArguments, Format("The folder of \"%s\" does not exist", out));
+            return g_library.Fail(toolrun::kBadArguments, Format("The folder of \"%s\" does not exist", out));
 
     ImageOutput output(cue, bin);
     ProcessSpec spec;
@@ -131,13 +116,13 @@ int Build(const VcdImageJob* job, int* resultCell)
         toolrun::StoreCounter(g_write, write);
         if (resultCell) toolrun::StoreCounter(*resultCell, (scan + write) / 2);
     };
-    const toolrun::ToolJob::Outcome outcome = g_job.Run(spec, take, take, {});
+    const toolrun::ToolJob::Outcome outcome = g_library.Job().Run(spec, take, take, {});
     std::lock_guard<std::mutex> guard(logMutex);   // the readers are done; this only orders the reads
     if (outcome.code != toolrun::kOk)
-        return Fail(outcome.code, toolrun::DescribeFailure("vcdxbuild", outcome,
+        return g_library.Fail(outcome.code, toolrun::DescribeFailure("vcdxbuild", outcome,
                                                            log.Problem().empty() ? log.Warning() : log.Problem()));
-    if (!log.Problem().empty()) return Fail(toolrun::kToolFailed, "vcdxbuild: " + log.Problem());
-    if (std::string bad = output.PutInPlace(); !bad.empty()) return Fail(toolrun::kBadOutput, bad);
+    if (!log.Problem().empty()) return g_library.Fail(toolrun::kToolFailed, "vcdxbuild: " + log.Problem());
+    if (std::string bad = output.PutInPlace(); !bad.empty()) return g_library.Fail(toolrun::kBadOutput, bad);
     toolrun::StoreCounter(g_scan, 100);
     toolrun::StoreCounter(g_write, 100);
     if (resultCell) toolrun::StoreCounter(*resultCell, 100);
@@ -146,22 +131,22 @@ int Build(const VcdImageJob* job, int* resultCell)
 
 } // namespace
 
-VCD_EXPORT int PellaBuildVCD(void*, const char*, VcdImageJob* job, int* resultCell)
+TOOLRUN_EXPORT int PellaBuildVCD(void*, const char*, VcdImageJob* job, int* resultCell)
 {
     const auto start = [&] {
         toolrun::StoreCounter(g_scan, 0);
         toolrun::StoreCounter(g_write, 0);
         if (resultCell) toolrun::StoreCounter(*resultCell, 0);
     };
-    return toolrun::Entry(g_job, g_lastError, "vcdxbuild", start, [&] { return Build(job, resultCell); });
+    return g_library.Entry("vcdxbuild", start, [&] { return Build(job, resultCell); });
 }
 
-VCD_EXPORT void GetSWP(int* scan, int* write)
+TOOLRUN_EXPORT void GetSWP(int* scan, int* write)
 {
     if (scan) *scan = toolrun::LoadCounter(g_scan);
     if (write) *write = toolrun::LoadCounter(g_write);
 }
 
-VCD_EXPORT void PellaCancel() { g_job.Cancel(); }
+TOOLRUN_EXPORT void PellaCancel() { g_library.Cancel(); }
 
-VCD_EXPORT const char* PellaLastError() { return g_lastError.CStr(); }
+TOOLRUN_EXPORT const char* PellaLastError() { return g_library.LastErrorText(); }

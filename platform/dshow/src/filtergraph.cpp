@@ -881,40 +881,33 @@ HRESULT CFilterGraph::SetTimeFormat(const GUID* format)
     return *format == TIME_FORMAT_MEDIA_TIME ? S_OK : E_INVALIDARG;
 }
 
-HRESULT CFilterGraph::GetDuration(LONGLONG* duration)
+// The latest of the sources' answers: the graph lasts as long as its longest stream.
+HRESULT CFilterGraph::LatestOfSeekers(LONGLONG* value, HRESULT (STDMETHODCALLTYPE IMediaSeeking::*ask)(LONGLONG*))
 {
-    if (!duration) return E_POINTER;
+    if (!value) return E_POINTER;
     CAutoLock lock(&m_lock);
     HRESULT result = E_NOTIMPL;
     LONGLONG best = 0;
     for (IMediaSeeking* s : Seekers()) {
         LONGLONG d = 0;
-        if (SUCCEEDED(s->GetDuration(&d))) {
+        if (SUCCEEDED((s->*ask)(&d))) {
             best = std::max(best, d);
             result = S_OK;
         }
         s->Release();
     }
-    *duration = best;
+    *value = best;
     return result;
+}
+
+HRESULT CFilterGraph::GetDuration(LONGLONG* duration)
+{
+    return LatestOfSeekers(duration, &IMediaSeeking::GetDuration);
 }
 
 HRESULT CFilterGraph::GetStopPosition(LONGLONG* stop)
 {
-    if (!stop) return E_POINTER;
-    CAutoLock lock(&m_lock);
-    HRESULT result = E_NOTIMPL;
-    LONGLONG best = 0;
-    for (IMediaSeeking* s : Seekers()) {
-        LONGLONG d = 0;
-        if (SUCCEEDED(s->GetStopPosition(&d))) {
-            best = std::max(best, d);
-            result = S_OK;
-        }
-        s->Release();
-    }
-    *stop = best;
-    return result;
+    return LatestOfSeekers(stop, &IMediaSeeking::GetStopPosition);
 }
 
 HRESULT CFilterGraph::GetCurrentPosition(LONGLONG* current)

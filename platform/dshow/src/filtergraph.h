@@ -120,6 +120,7 @@ private:
     IFilterGraph* Self() { return static_cast<IGraphBuilder*>(this); }
     std::vector<IBaseFilter*> DownstreamFirst();
     std::vector<IMediaSeeking*> Seekers();   // referenced; the caller releases them
+    HRESULT LatestOfSeekers(LONGLONG* value, HRESULT (STDMETHODCALLTYPE IMediaSeeking::*ask)(LONGLONG*));
     int CountRenderers();
     HRESULT RenderPin(IPin* output, int depth);
     HRESULT ConnectVia(IPin* output, IPin* input, int depth);

@@ -3,6 +3,8 @@
 // style and its file theme. Controls implement it; a dynamic type test finds it.
 #include "skin/kivthemes.h"
 
+#include "vcl/components.h"
+
 class TkivFileTheme;
 
 class ISkinnable {
@@ -17,3 +19,12 @@ public:
 
 // The skinned frame of a form: its style is the one new controls on the form take.
 class IKivFormFrame : public ISkinnable {};
+
+// The two halves of a control's file-theme link, the same for every skinned
+// control. KivLinkFileTheme points `theme` at `value` and has `watcher` told
+// when that theme is freed (and no longer by the one it replaces); the
+// control reloads its pictures afterwards.
+void KivLinkFileTheme(TComponent* watcher, TkivFileTheme*& theme, TkivFileTheme* value);
+// From a Notification: true when `component` going away is the linked theme,
+// which is forgotten then; the control falls back to the built-in style.
+bool KivFileThemeFreed(TkivFileTheme*& theme, TComponent* component, TOperation operation);

@@ -123,30 +123,4 @@ private:
 std::string DescribeFailure(const std::string& program, const ToolJob::Outcome& outcome,
                             const std::string& lastErrorLine);
 
-// One call of a library's entry point: one at a time (kBusy while another is
-// inside), the call's progress reset by `start` and the last error cleared,
-// none after a cancel, and no exception crossing the C boundary.
-template <class Start, class Body>
-int Entry(ToolJob& job, LastError& lastError, const std::string& program, Start start, Body body)
-{
-    BusyGuard busy(job);
-    if (!busy)
-        return kBusy;
-    start();
-    lastError.Clear();
-    if (job.Cancelled()) {
-        lastError.Set(program + " was stopped");
-        return kCancelled;
-    }
-    try {
-        return body();
-    } catch (const std::exception& e) {
-        lastError.Set(e.what());
-        return kToolFailed;
-    } catch (...) {
-        lastError.Set(program + " failed");
-        return kToolFailed;
-    }
-}
-
 } // namespace toolrun
