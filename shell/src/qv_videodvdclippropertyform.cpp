@@ -215,7 +215,9 @@ void TQV_Video_DVD_Clip_Property_Form::kivTrackBarMouseUp(TObject*, TMouseButton
 
 void TQV_Video_DVD_Clip_Property_Form::OnGraphTick(int state)
 {
-    if (!PreviewOpen || !GRAPH || state != GraphGroup::Running) return;
+    // A tick posted while the graph ran but handled after a pause is stale: the
+    // bar stays at the moment the pause picked.
+    if (!PreviewOpen || !GRAPH || state != GraphGroup::Running || GRAPH->State != GraphGroup::Running) return;
     const int percent = GRAPH->Percent;
     if (kivTrackBar->Position() != percent) kivTrackBar->SetPosition(percent);
 }

@@ -127,6 +127,35 @@ protected:
         return testkit::ReadFrameCounter(BmpPicture(bmp, 320, 240));
     }
 
+    // The frame number of the picture the preview panel shows, once it shows
+    // `expected` or after ten seconds: the renderer's thread posts each new
+    // picture to the panel, so the window lags the graph by a message.
+    int PanelFrame(int expected)
+    {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        int shown = -1;
+        do {
+            Pump();
+            const TkivImagePanel& panel = *form->Panel_Preview;
+            const auto shot = headless->Snapshot(*form);
+            const int left = form->FrameInsets().Left + panel.Left(), top = form->FrameInsets().Top + panel.Top();
+            const int width = panel.Width(), height = panel.Height();
+            std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    const TColor c = shot->Pixel(left + x, top + y);
+                    std::uint8_t* at = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
+                    at[0] = static_cast<std::uint8_t>(c & 0xFF);
+                    at[1] = static_cast<std::uint8_t>(c >> 8 & 0xFF);
+                    at[2] = static_cast<std::uint8_t>(c >> 16 & 0xFF);
+                }
+            shown = testkit::ReadFrameCounter(testkit::PictureView{rgb.data(), width, height, width * 3, false, false});
+            if (shown == expected) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        } while (std::chrono::steady_clock::now() < until);
+        return shown;
+    }
+
     // Handles what is queued for the program's windows.
     void Pump()
     {
@@ -175,21 +204,26 @@ TEST_F(ClipPropertyTest, PreviewOpensPausedOnTheTrimStartWhichOkUntouchedPicks)
 
 TEST_F(ClipPropertyTest, TheBarPicksMomentsInsideTheTrimAndShowsThem)
 {
+    form->Show();   // the window the user drags in, painted as the screen shows it
     AddClip(30, 38);
     ASSERT_TRUE(form->OpenClipPreview(0));
+    EXPECT_EQ(PanelFrame(750), 750);
     // Dragged to 0: before the trim start, so the start.
     DragBarTo(-50);
     EXPECT_EQ(form->PickedTime(), 30.0);
     EXPECT_EQ(form->kivTrackBar->Position(), 75);
     EXPECT_EQ(ShownFrame(), 750);
-    // Dragged to 100: past the trim end, so the end.
+    // Dragged to 100: past the trim end, so the end, in the graph and in the window.
     DragBarTo(form->kivTrackBar->Width() + 50);
     EXPECT_EQ(form->PickedTime(), 38.0);
     EXPECT_EQ(form->kivTrackBar->Position(), 95);
     EXPECT_EQ(ShownFrame(), 950);
+    EXPECT_EQ(PanelFrame(950), 950);
     EXPECT_EQ(GRAPH->State, GraphGroup::Paused);
 
-    // Untrimmed, 100 stops just short of the end of the file.
+    // Untrimmed, 100 stops just short of the end of the file. The ticker runs
+    // now: the bar stays where the pick put it, not where a tick of the
+    // graph's own length would put it (98 %).
     clock.SetOpen(true);
     form->ClosePreview();
     AddClip(0, kClipSeconds);
@@ -198,6 +232,9 @@ TEST_F(ClipPropertyTest, TheBarPicksMomentsInsideTheTrimAndShowsThem)
     EXPECT_DOUBLE_EQ(form->PickedTime(), kClipSeconds * 0.99);
     EXPECT_EQ(form->kivTrackBar->Position(), 99);
     EXPECT_EQ(ShownFrame(), 990);
+    EXPECT_EQ(PanelFrame(990), 990);
+    Pump();
+    EXPECT_EQ(form->kivTrackBar->Position(), 99);
     // A stopped preview is started again before it is positioned.
     ASSERT_EQ(GRAPH->Stop(), S_OK);
     form->kivTrackBar->SetPosition(50);
@@ -205,6 +242,7 @@ TEST_F(ClipPropertyTest, TheBarPicksMomentsInsideTheTrimAndShowsThem)
     EXPECT_EQ(form->PickedTime(), 20.0);
     EXPECT_EQ(GRAPH->State, GraphGroup::Paused);
     EXPECT_EQ(ShownFrame(), 500);
+    EXPECT_EQ(PanelFrame(500), 500);
 }
 
 TEST_F(ClipPropertyTest, TheEndGuardComesAfterTheTrim)
@@ -363,7 +401,17 @@ TEST_F(ClipPropertyTest, TheRunningPreviewMovesTheBarAndAProbesWordIsIgnored)
     PostMessage(form->Handle(), MSG_GRAPH_TICK, GraphGroup::Paused, 0);
     Pump();
     EXPECT_EQ(form->kivTrackBar->Position(), 0);
+    // A tick of the running graph moves the bar (the ticker is held: the test tells the percent).
+    ASSERT_EQ(GRAPH->Run(), S_OK);
+    GRAPH->Percent = 42;
     PostMessage(form->Handle(), MSG_GRAPH_TICK, GraphGroup::Running, 0);
+    Pump();
+    EXPECT_EQ(form->kivTrackBar->Position(), 42);
+    // One posted while it ran but handled after a pause is stale: a moment
+    // picked with the bar pauses the graph and must stay where it was put.
+    PostMessage(form->Handle(), MSG_GRAPH_TICK, GraphGroup::Running, 0);
+    ASSERT_EQ(GRAPH->Pause(), S_OK);
+    GRAPH->Percent = 60;
     Pump();
     EXPECT_EQ(form->kivTrackBar->Position(), 42);
     PostMessage(form->Handle(), MSG_LOAD_GAVE_UP, 0, 0);

