@@ -1,13 +1,14 @@
 // Qt 6 windows for the framework's forms. Each form gets a QRasterWindow that
 // paints the form's back buffer; Qt input is turned into the form's Input* calls
-// on the GUI thread, and the message queue's wake-up posts a Qt event so that a
-// waiting event loop returns for posted messages.
+// on the GUI thread, and the message queue's wake-up wakes Qt's event dispatcher
+// so that a waiting event loop returns for posted messages.
 #include "vcl/qtbackend.h"
 #include "vcl/qtdialogs.h"
 
 #include "vcl/application.h"
 #include "vcl/forms.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
@@ -18,7 +19,6 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QRasterWindow>
 #include <QRegion>
 #include <QScreen>
@@ -30,6 +30,7 @@
 #include <atomic>
 #include <cstring>
 #include <map>
+#include <mutex>
 
 namespace {
 
@@ -248,6 +249,36 @@ private:
     TCustomForm* form_;
 };
 
+// What the queue's wake-up reaches from worker threads. The wake-up holds it
+// by a shared pointer, so it outlives the backend for a worker that is inside
+// the wake-up while the backend goes; the backend detaches it first, under the
+// lock a wake-up holds while it touches the dispatcher.
+class LoopWaker {
+public:
+    explicit LoopWaker(QAbstractEventDispatcher* dispatcher) : dispatcher_(dispatcher) {}
+
+    // Any thread. The dispatcher's own wake-up passes nothing between threads.
+    void Wake()
+    {
+        if (woken_.exchange(true)) return;
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (dispatcher_) dispatcher_->wakeUp();
+    }
+    // GUI thread: whether a wake-up came since the last call.
+    bool TakeWoken() { return woken_.exchange(false); }
+    // GUI thread, before the dispatcher goes: no wake-up touches it afterwards.
+    void Detach()
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        dispatcher_ = nullptr;
+    }
+
+private:
+    std::mutex mutex_;
+    QAbstractEventDispatcher* dispatcher_;
+    std::atomic<bool> woken_{false};
+};
+
 class QtBackend : public Backend {
 public:
     QtBackend(int& argc, char** argv)
@@ -256,7 +287,7 @@ public:
             ownApp_ = std::make_unique<QApplication>(argc, argv);
             QGuiApplication::setQuitOnLastWindowClosed(false);
         }
-        waker_ = std::make_unique<QObject>();
+        waker_ = std::make_shared<LoopWaker>(QAbstractEventDispatcher::instance());
         timer_.setSingleShot(true);
     }
 
@@ -264,10 +295,8 @@ public:
     {
         InhibitScreenSaver(false);
         if (hooked_ && Application && &Application->Queue() == hooked_) hooked_->SetWakeup(nullptr);
-        for (auto& [form, w] : windows_) {
-            w->Forget();
-            delete w;
-        }
+        waker_->Detach();
+        for (auto& [form, w] : windows_) w->Forget();
         windows_.clear();
     }
 
@@ -276,14 +305,13 @@ public:
     FormWindow* Find(const TCustomForm& f) const
     {
         auto it = windows_.find(&f);
-        return it == windows_.end() ? nullptr : it->second;
+        return it == windows_.end() ? nullptr : it->second.get();
     }
 
     void CreateWindow(TCustomForm& form) override
     {
         if (Find(form)) return;
-        auto* w = new FormWindow(form);
-        windows_[&form] = w;
+        FormWindow* w = windows_.emplace(&form, std::make_unique<FormWindow>(form)).first->second.get();
         const TRect r = form.WindowRect();
         w->setGeometry(r.Left, r.Top, std::max(1, r.Width()), std::max(1, r.Height()));
         ApplyFlags(form, *w);
@@ -295,7 +323,6 @@ public:
         if (it == windows_.end()) return;
         it->second->Forget();
         it->second->destroy();
-        delete it->second;
         windows_.erase(it);
     }
 
@@ -489,17 +516,13 @@ public:
     {
         if (hooked_ == &queue) return;
         hooked_ = &queue;
-        QPointer<QObject> waker(waker_.get());
-        queue.SetWakeup([this, waker] {
-            // Any thread: a posted event wakes a waiting processEvents.
-            if (!woken_.exchange(true) && waker) QCoreApplication::postEvent(waker, new QEvent(QEvent::User));
-        });
+        queue.SetWakeup([waker = waker_] { waker->Wake(); });
     }
 
     void WaitForWork(MessageQueue& queue, int timeoutMs) override
     {
         Hook(queue);
-        if (woken_.exchange(false) || queue.Pending() > 0 || queue.QuitPosted()) {
+        if (waker_->TakeWoken() || queue.Pending() > 0 || queue.QuitPosted()) {
             QCoreApplication::processEvents(QEventLoop::AllEvents);
             return;
         }
@@ -510,7 +533,7 @@ public:
         if (timeoutMs > 0) timer_.start(timeoutMs);
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         timer_.stop();
-        woken_ = false;
+        waker_->TakeWoken();
     }
 
     void ProcessNativeEvents() override { QCoreApplication::processEvents(QEventLoop::AllEvents); }
@@ -559,10 +582,9 @@ public:
 
 private:
     std::unique_ptr<QApplication> ownApp_;
-    std::unique_ptr<QObject> waker_;
+    std::shared_ptr<LoopWaker> waker_;
     QTimer timer_;
-    std::map<const TCustomForm*, FormWindow*> windows_;
-    std::atomic<bool> woken_{false};
+    std::map<const TCustomForm*, std::unique_ptr<FormWindow>> windows_;
     MessageQueue* hooked_ = nullptr;
     bool screenSaverSuspended_ = false;
 };
