@@ -371,7 +371,6 @@ TQV_Video_DVD_Setup_Source_Clips_Form::~TQV_Video_DVD_Setup_Source_Clips_Form()
 // --- the task's steps -------------------------------------------------------------------
 bool TQV_Video_DVD_Setup_Source_Clips_Form::PrepareClipsForm(int mode, int kind)
 {
-    using Self = TQV_Video_DVD_Setup_Source_Clips_Form;
     const bool step = mode != 0;
     WizardResult = 3;
     if (step) {
@@ -1049,7 +1048,6 @@ void TQV_Video_DVD_Setup_Source_Clips_Form::kivButton_LoadSubtitleClick(TObject*
 // --- menu and chapters ------------------------------------------------------------------------
 void TQV_Video_DVD_Setup_Source_Clips_Form::kivCheckBox1Click(TObject*)
 {
-    using Self = TQV_Video_DVD_Setup_Source_Clips_Form;
     AddMenu = kivCheckBox1->Checked();
     kivCheckBox_Chapter->SetChecked(AddMenu);
     kivCheckBox_Chapter->SetVisible(AddMenu);
